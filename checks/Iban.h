@@ -1,0 +1,23 @@
+#pragma once
+
+// IBAN check digits by ISO 7064 MOD 97-10. Texts are Windows-1251; reasons are short English
+// texts written into the caller's buffer.
+
+#include <cstddef>
+
+namespace velcor::checks {
+
+// 1 when `text` is a valid IBAN; 0 otherwise, with the reason in `message` (cut to its size):
+// "IBAN String is too long!", "Wrong IBAN!" (fewer than four characters) or "Wrong IBAN !".
+int CheckIban(const char* text, char* message, std::size_t messageSize);
+
+// Upper-cases `text` and keeps only A-Z and 0-9, into `out`. 0 with "IBAN String is too long!"
+// when the input has 4096 bytes or more (or the result does not fit `outSize`).
+int NormalizeIban(const char* text, char* out, std::size_t outSize, char* message,
+                  std::size_t messageSize);
+
+// 98 minus the MOD 97-10 remainder of a normalised text of at least four characters; 97 means
+// valid. With "00" as check digits the value, written with two digits, is the right pair.
+int IbanCheckValue(const char* normalized);
+
+}  // namespace velcor::checks

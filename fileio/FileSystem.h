@@ -1,0 +1,76 @@
+#pragma once
+
+// The one door through which the core touches files. Paths are Windows-1251 strings, as every
+// text inside Velcor; the standard implementation converts them for the host system. Tests put a
+// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy).
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velcor::fileio {
+
+// A file opened for reading bytes.
+class ReadFile {
+public:
+    virtual ~ReadFile() = default;
+    // Reads up to `size` bytes; returns the count (0 at the end), or -1 on a read error.
+    virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+};
+
+// A file opened for writing bytes. Each call answers whether it fully succeeded.
+class WriteFile {
+public:
+    virtual ~WriteFile() = default;
+    virtual bool write(const char* data, std::size_t size) = 0;
+    virtual bool flush() = 0;
+    virtual bool sync() = 0;  // to stable storage
+    virtual bool close() = 0;
+};
+
+// What identifies one version of a file on disk: a list replaced or edited shows another stamp.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    std::uint64_t fileId = 0;  // inode or file index; 0 where the system has none
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // Opens an existing regular file for reading; nullptr when it cannot be opened.
+    virtual std::unique_ptr<ReadFile> openRead(const std::string& path) = 0;
+    // Creates a new, empty file beside `targetPath` (same folder) with a unique name; stores the
+    // name in `tempPath`. nullptr when it cannot be created.
+    virtual std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
+                                                             std::string& tempPath) = 0;
+    // Replaces `to` by `from` in one step (the old `to`, if any, is gone afterwards).
+    virtual bool rename(const std::string& from, const std::string& to) = 0;
+    virtual bool remove(const std::string& path) = 0;
+    // Copies `from` to `to`, overwriting `to`.
+    virtual bool copy(const std::string& from, const std::string& to) = 0;
+    virtual std::optional<FileStamp> stamp(const std::string& path) = 0;
+};
+
+// The real file system, through the standard library.
+FileSystem& standardFileSystem();
+
+// How an atomic replacement ended.
+enum class ReplaceResult {
+    ok,
+    openFailed,   // the temporary file could not be created: nothing was written
+    writeFailed,  // a write, flush, sync, close or the rename failed: the target is unchanged
+};
+
+// Writes `pieces` one after another to a temporary file beside `path`, flushes and syncs it, and
+// renames it over `path`. On any failure the temporary file is removed and `path` is untouched.
+// An existing target keeps its permission bits.
+ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
+                          std::initializer_list<std::string_view> pieces);
+
+}  // namespace velcor::fileio

@@ -1,0 +1,31 @@
+#pragma once
+
+// The control data the bank asks for: total, number of payments and the CRC-32 control code.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace velcor::processing {
+
+struct ControlData {
+    double totalSum = 0.0;
+    std::int32_t recordCount = 0;
+    std::uint32_t controlCrc = 0xFFFFFFFFu;
+    std::string totalText;        // "%12.2lf" of totalSum
+    std::string countText;        // "%d" of recordCount
+    std::string controlCodeText;  // eight upper-case hexadecimal digits
+};
+
+// Starts the control data afresh; the control code text is left as it is.
+void resetControlData(ControlData& data);
+
+// CRC-32 (IEEE 802.3, reflected polynomial 0xEDB88320) lookup table.
+using Crc32Table = std::array<std::uint32_t, 256>;
+const Crc32Table& crc32Table();
+
+// The control code of a finished CRC-32: its four bytes from the least significant up, each as
+// two upper-case hexadecimal digits (0x352441C2 gives "C2412435").
+std::string controlCodeOf(std::uint32_t crc);
+
+}  // namespace velcor::processing

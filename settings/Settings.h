@@ -1,0 +1,80 @@
+#pragma once
+
+// omp.ini: the payer's data ([CLIENT]) and the formats of the payment lists (every other
+// section). Loading keeps every line outside [CLIENT] so that a save rewrites only [CLIENT].
+
+#include "fileio/FileSystem.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velcor::settings {
+
+// One field line of a format section: "NAME = number, start, end".
+struct FieldDefinition {
+    std::string name;  // trimmed, case kept
+    std::int32_t number = 0;
+    std::int32_t start = 0;  // fixed-length: 1-based first column
+    std::int32_t end = 0;    // fixed-length: 1-based last column, inclusive
+};
+
+// One format section; at the same time one kind of payment in the window.
+struct FormatDefinition {
+    std::string name;  // section name, trimmed
+    bool delimited = false;
+    char delimiter = ' ';
+    std::vector<FieldDefinition> fields;
+};
+
+// The payer's values in [CLIENT], and whether each key stood there with an empty value.
+struct ClientData {
+    std::string bic;
+    std::string iban;
+    std::string name;
+    std::string code;
+    bool bicWasEmpty = false;
+    bool ibanWasEmpty = false;
+    bool nameWasEmpty = false;
+    bool codeWasEmpty = false;
+};
+
+// Everything a load produces.
+struct LoadedSettings {
+    std::vector<FormatDefinition> formats;
+    // One payment-type entry per format, same order: the section's whole trimmed header line.
+    std::vector<std::string> entryTexts;
+    ClientData client;
+    // Every line outside [CLIENT], byte for byte, in file order.
+    std::string iniRemainder;
+};
+
+// Shows a message to the operator (exclamation icon, OK).
+using ShowMessage = std::function<void(std::string_view)>;
+
+// Reads the settings file at `path`. False when it cannot be opened (no message) or a field line
+// of a fixed-length section is wrong (after the message "Некоректна дефиниция за поле: ...").
+bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out,
+                  const ShowMessage& showMessage);
+
+// What a save writes into [CLIENT].
+struct PayerValues {
+    std::string payerBic;
+    std::string payerIban;
+    std::string payerName;
+    std::string budgetUnitCode;
+};
+
+// Whether closing the window must ask the save question: a file was prepared, and a key that
+// stood empty in the file now has a value (the name counts whatever it holds now).
+bool saveWanted(bool filePrepared, const ClientData& flags, const PayerValues& payer);
+
+// Writes the settings file anew after the operator agreed: backup `path` + ".bak" first, then the
+// [CLIENT] block and `iniRemainder` through a temporary file renamed over `path`. Failures show
+// their message; `path` is unchanged after any failure. Returns true when the file was written.
+bool writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
+                   std::string_view iniRemainder, const ShowMessage& showMessage);
+
+}  // namespace velcor::settings

@@ -1,0 +1,47 @@
+#pragma once
+
+// Text helpers shared by every layer. All strings hold Windows-1251 bytes; conversion to Unicode
+// happens only at the edges (the window, the terminal, file names on the host system).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velcor::text {
+
+// Removes blanks, TABs, CRs and LFs at both ends (list lines, header values, settings lines).
+std::string_view trimBlanks(std::string_view text);
+
+// Removes the C locale's white space at both ends: blank, TAB, LF, VT, FF, CR
+// (field values of a row, [CLIENT] values, the payer fields before a header is written).
+std::string_view trimWhitespace(std::string_view text);
+
+// Upper-cases the Latin letters a-z only, as the C library does in the "C" locale.
+std::string upperLatin(std::string_view text);
+
+// Upper-cases a zero-terminated buffer in place: a-z become A-Z, the bytes 0xE0-0xFF (Cyrillic
+// small letters) lose 0x20, every other byte is left alone. Returns the buffer.
+char* UpperCp1251(char* text);
+
+// ASCII case-insensitive equality (section and key names of omp.ini).
+bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+// Windows-1251 bytes to UTF-8. Every byte has a Unicode counterpart, so this never fails.
+std::string toUtf8(std::string_view cp1251);
+
+// UTF-8 to Windows-1251. Returns false when the input is not valid UTF-8 or holds a character
+// that Windows-1251 cannot spell; `firstBad` then receives that character (as UTF-8, or the
+// offending byte for malformed input) and `out` holds what was converted before it.
+bool fromUtf8(std::string_view utf8, std::string& out, std::string* firstBad = nullptr);
+
+// Escapes & < > " for text put into HTML.
+std::string escapeHtml(std::string_view text);
+
+// printf into a std::string, for the system's fixed message and header formats.
+std::string format(const char* fmt, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+}  // namespace velcor::text

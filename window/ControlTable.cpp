@@ -1,0 +1,89 @@
+#include "window/ControlTable.h"
+
+#include "text/Cp1251.h"
+
+#include <array>
+
+namespace velcor::window {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+constexpr auto kPathLabel = "Избор на файл:"_cp;
+constexpr auto kBrowseText = "..."_cp;
+constexpr auto kFormatKindLabel = "Формат на файла:"_cp;
+constexpr auto kDelimiterLabel = "Разделител:"_cp;
+constexpr auto kPaymentTypeLabel = "Вид плащане:"_cp;
+constexpr auto kDateLabel = "Дата на МП:"_cp;
+constexpr auto kIbanLabel = "IBAN на платеца:"_cp;
+constexpr auto kBicLabel = "BIC:"_cp;
+constexpr auto kNameLabel = "Име на фирмата:"_cp;
+constexpr auto kKindCodeLabel = "Вид плащане:"_cp;
+constexpr auto kBudgetLabel = "Код на бюджетен\nразпоредител:"_cp;
+constexpr auto kTotalLabel = "Обща сума:"_cp;
+constexpr auto kCountLabel = "Брой:"_cp;
+constexpr auto kControlCodeLabel = "Контролен код:"_cp;
+constexpr auto kPreparedText = "Файлът е подготвен"_cp;
+constexpr auto kPrepareText = "Подготовка"_cp;
+constexpr auto kPrintText = "Печат"_cp;
+constexpr auto kExitText = "Изход"_cp;
+
+constexpr auto kCaption = "Подготовка на файл за масово плащане"_cp;
+constexpr auto kGroup = "Данни за контрол:"_cp;
+constexpr auto kDelimited = "с разделител"_cp;
+constexpr auto kFixed = "с фиксирана дължина"_cp;
+constexpr auto kReportCaption = "Справка за масови плащания"_cp;
+
+const std::array<ControlInfo, 18> kControls = {{
+    {idInputPath, kPathLabel, {}, ControlKind::edit, 0},
+    {idBrowse, {}, kBrowseText, ControlKind::button, 0},
+    {idFormatKind, kFormatKindLabel, {}, ControlKind::dropDownList, 0, false},
+    {idDelimiter, kDelimiterLabel, {}, ControlKind::readOnlyEdit, 1},
+    {idPaymentType, kPaymentTypeLabel, {}, ControlKind::dropDownList, 0},
+    {idPaymentDate, kDateLabel, {}, ControlKind::datePicker, 0},
+    {idPayerIban, kIbanLabel, {}, ControlKind::edit, 22},
+    {idPayerBic, kBicLabel, {}, ControlKind::edit, 8},
+    {idPayerName, kNameLabel, {}, ControlKind::edit, 35},
+    {idPaymentKindCode, kKindCodeLabel, {}, ControlKind::edit, 6},
+    {idBudgetUnitCode, kBudgetLabel, {}, ControlKind::edit, 10},
+    {idTotal, kTotalLabel, {}, ControlKind::readOnlyEdit, 0},
+    {idCount, kCountLabel, {}, ControlKind::readOnlyEdit, 0},
+    {idControlCode, kControlCodeLabel, {}, ControlKind::readOnlyEdit, 0},
+    {idPrepared, {}, kPreparedText, ControlKind::checkBox, 0},
+    {idPrepare, {}, kPrepareText, ControlKind::defaultButton, 0},
+    {idPrint, {}, kPrintText, ControlKind::button, 0},
+    {idCancel, {}, kExitText, ControlKind::button, 0},
+}};
+
+constexpr std::array<int, 14> kExchangeOrder = {
+    idPaymentType, idPaymentDate,     idFormatKind,     idInputPath, idPayerIban,
+    idPayerBic,    idPayerName,       idPaymentKindCode, idBudgetUnitCode, idDelimiter,
+    idTotal,       idControlCode,     idCount,          idPrepared,
+};
+
+}  // namespace
+
+std::span<const ControlInfo> controlsInTabOrder() {
+    return kControls;
+}
+
+const ControlInfo* controlInfo(int id) {
+    for (const ControlInfo& info : controlsInTabOrder())
+        if (info.id == id) return &info;
+    return nullptr;
+}
+
+std::span<const int> exchangeOrder() { return kExchangeOrder; }
+
+std::string_view windowCaption() { return kCaption; }
+std::string_view controlGroupCaption() { return kGroup; }
+std::string_view formatKindDelimited() { return kDelimited; }
+std::string_view formatKindFixed() { return kFixed; }
+std::string_view limitMessageTemplate() { return "Please enter no more than %1 characters."; }
+std::string_view aboutMenuText() { return "&About Velcor..."; }
+std::string_view aboutCaption() { return "About Velcor"; }
+std::string_view aboutText() { return "Velcor Version 1.0"; }
+std::string_view reportCaption() { return kReportCaption; }
+
+}  // namespace velcor::window
