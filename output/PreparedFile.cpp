@@ -1,0 +1,65 @@
+#include "output/PreparedFile.h"
+
+#include "text/Text.h"
+
+namespace velcor::output {
+
+namespace {
+
+// The kind code goes into the header only for payers whose IBAN has the digit 8 as its 13th
+// character; a shorter IBAN has no such character and gets the one-blank column.
+std::string kindCodeColumn(const processing::WorkingState& state) {
+    if (state.payerIban.size() > 12 && state.payerIban[12] == '8') return state.paymentKindCode;
+    return " ";
+}
+
+}  // namespace
+
+std::string headerFormatDescription(const settings::FormatDefinition* format) {
+    if (format == nullptr || !format->delimited) return {};
+    return "DELIMITED(" + std::string(1, format->delimiter) + ")";
+}
+
+bool usesSebraLayout(const settings::FormatDefinition* format) {
+    return format != nullptr && text::upperLatin(format->name) == "SB";
+}
+
+std::string buildHeaderLine(const processing::WorkingState& state,
+                            const settings::FormatDefinition* format) {
+    const std::string upperName = format != nullptr ? text::upperLatin(format->name) : "";
+    const std::string description = headerFormatDescription(format);
+    const std::string name(text::trimWhitespace(state.payerName));
+    const processing::LocalDateTime& date = state.paymentDate;
+
+    // The blank flag of "% 22s" and the like has no effect on strings, so the widths alone give
+    // the columns; "% 6d" keeps its blank in place of a plus sign.
+    if (upperName == "SB") {
+        const std::string bic(text::trimWhitespace(state.payerBic));
+        return text::format("OMPSB;%02d%02d%04d;", date.day, date.month, date.year) +
+               text::format("%-8s;%-10s;%-35s;%20.2f;% 6d; %8s; %s\r\n", bic.c_str(),
+                            state.budgetUnitCode.c_str(), name.c_str(), state.totalSum,
+                            static_cast<int>(state.recordCount), state.controlCodeText.c_str(),
+                            description.c_str());
+    }
+    const std::string code = upperName.substr(0, 2);
+    return text::format("OMP%2.2s;%02d%02d%04d;", code.c_str(), date.day, date.month, date.year) +
+           text::format("%22s;%6s;%-35s;%20.2f;% 6d; %8s; %s\r\n", state.payerIban.c_str(),
+                        kindCodeColumn(state).c_str(), name.c_str(), state.totalSum,
+                        static_cast<int>(state.recordCount), state.controlCodeText.c_str(),
+                        description.c_str());
+}
+
+PrepareWriteResult writePreparedFile(fileio::FileSystem& fs, const std::string& path,
+                                     std::string_view header, std::string_view rows) {
+    switch (fileio::replaceFile(fs, path, {header, rows})) {
+        case fileio::ReplaceResult::ok:
+            return PrepareWriteResult::ok;
+        case fileio::ReplaceResult::openFailed:
+            return PrepareWriteResult::openFailed;
+        case fileio::ReplaceResult::writeFailed:
+            break;
+    }
+    return PrepareWriteResult::writeFailed;
+}
+
+}  // namespace velcor::output

@@ -1,0 +1,132 @@
+#include "output/ProcessingReport.h"
+
+#include "processing/DateTime.h"
+#include "text/Cp1251.h"
+#include "text/Text.h"
+
+#include <array>
+
+namespace velcor::output {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+constexpr auto kSunday = "Неделя"_cp;
+constexpr auto kMonday = "Понеделник"_cp;
+constexpr auto kTuesday = "Вторник"_cp;
+constexpr auto kWednesday = "Сряда"_cp;
+constexpr auto kThursday = "Четвъртък"_cp;
+constexpr auto kFriday = "Петък"_cp;
+constexpr auto kSaturday = "Събота"_cp;
+
+constexpr auto kDelimitedText = "С разделител("_cp;
+constexpr auto kFixedText = "С Фиксирана дължина"_cp;
+
+constexpr auto kPiece1 =
+    "<p align = \"center\"><font size=\"3\"><b>Обработка на масови плащания</b></p>"_cp;
+constexpr auto kPiece2 =
+    "<p align = \"center\"><font size=\"3\">Резултат от проверката на %s</p><BR>"_cp;
+constexpr auto kPiece3 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Дата:</TD><TD "
+    "width=50>%s, %02d.%02d.%04d</TD></TR></TABLE><HR>"_cp;
+// The same row with an empty cell, for a value date that is no date.
+constexpr auto kPiece3Empty =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Дата:</TD><TD "
+    "width=50></TD></TR></TABLE><HR>"_cp;
+constexpr auto kPiece4 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Пореден файл за "
+    "деня:</TD><TD width=50>%c</TD></TR></TABLE>"_cp;
+constexpr auto kPiece5 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Тип на "
+    "превода:</TD><TD width=50>%s</TD></TR></TABLE><BR>"_cp;
+constexpr auto kPiece6 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Формат на "
+    "файла:</TD><TD width=50>%s</TD></TR></TABLE><BR><BR>"_cp;
+constexpr auto kPiece7 =
+    "<p align = \"center\"><font size=\"3\"><b>Обобщение на съобщенията</b></p><HR>"_cp;
+constexpr auto kPiece8 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Обща "
+    "сума:</TD><TD width=50>%s</TD></TR></TABLE>"_cp;
+constexpr auto kPiece9 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Брой "
+    "съобщения:</TD><TD width=50>%s</TD></TR></TABLE>"_cp;
+constexpr auto kPiece10 =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD "
+    "width=50>Контрола:</TD><TD width=50>%s</TD></TR></TABLE>"_cp;
+constexpr auto kPiece11 = "<HR><BR><BR><BR>"_cp;
+constexpr auto kPiece12 =
+    "<TABLE width=100% rows=1 cols=2><TR><TD width=50>Съставил:</TD><TD "
+    "width=50>Проверил:</TD></TR></TABLE>"_cp;
+
+// The templates are constants of this file, so handing them to printf is safe; the wrapper keeps
+// the format-string warning quiet for these non-literal (compile-time converted) templates.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+#endif
+template <typename... Args>
+std::string fill(const char* templateText, Args... args) {
+    return text::format(templateText, args...);
+}
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+}  // namespace
+
+std::string_view weekdayName(int dayOfWeek) {
+    static constexpr std::array<std::string_view, 7> kNames = {
+        kSunday, kMonday, kTuesday, kWednesday, kThursday, kFriday, kSaturday};
+    if (dayOfWeek < 0 || dayOfWeek > 6) return {};
+    return kNames[static_cast<std::size_t>(dayOfWeek)];
+}
+
+std::string_view fileNameOf(std::string_view path) {
+    const std::size_t last = path.find_last_of("\\/");
+    return last == std::string_view::npos ? path : path.substr(last + 1);
+}
+
+char sequenceDigit(std::string_view path) {
+    if (!path.empty() && path.back() >= '0' && path.back() <= '9') return path.back();
+    return '0';
+}
+
+std::string reportFormatDescription(const settings::FormatDefinition* format) {
+    if (format != nullptr && format->delimited)
+        return std::string(kDelimitedText.view()) + format->delimiter + ")";
+    return std::string(kFixedText.view());
+}
+
+std::string buildProcessingReport(const processing::WorkingState& state,
+                                  const settings::FormatDefinition* format,
+                                  std::optional<std::string_view> paymentTypeText) {
+    const std::string fileName = text::escapeHtml(fileNameOf(state.inputPath));
+    const std::string typeText = paymentTypeText ? text::escapeHtml(*paymentTypeText) : "";
+    const std::string description = text::escapeHtml(reportFormatDescription(format));
+    const processing::LocalDateTime& date = state.paymentDate;
+    const bool dateValid = date.valid && processing::isValidDate(date.day, date.month, date.year);
+
+    std::string report(kPiece1.view());
+    report += fill(kPiece2.c_str(), fileName.c_str());
+    if (dateValid) {
+        const std::string weekday(
+            weekdayName(processing::dayOfWeek(date.day, date.month, date.year)));
+        report += fill(kPiece3.c_str(), weekday.c_str(), date.day, date.month, date.year);
+    } else {
+        report += fill(kPiece3Empty.c_str());
+    }
+    report += fill(kPiece4.c_str(), sequenceDigit(state.inputPath));
+    report += fill(kPiece5.c_str(), typeText.c_str());
+    report += fill(kPiece6.c_str(), description.c_str());
+    report += kPiece7.view();
+    report += fill(kPiece8.c_str(), text::escapeHtml(state.totalText).c_str());
+    report += fill(kPiece9.c_str(), text::escapeHtml(state.countText).c_str());
+    report += fill(kPiece10.c_str(), text::escapeHtml(state.controlCodeText).c_str());
+    report += kPiece11.view();
+    report += kPiece12.view();
+    return report;
+}
+
+}  // namespace velcor::output
