@@ -16,7 +16,7 @@ namespace velcor::fileio {
 
 // A file opened for reading bytes.
 class ReadFile {
-public:
+  public:
     virtual ~ReadFile() = default;
     // Reads up to `size` bytes; returns the count (0 at the end), or -1 on a read error.
     virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
@@ -24,7 +24,7 @@ public:
 
 // A file opened for writing bytes. Each call answers whether it fully succeeded.
 class WriteFile {
-public:
+  public:
     virtual ~WriteFile() = default;
     virtual bool write(const char* data, std::size_t size) = 0;
     virtual bool flush() = 0;
@@ -41,12 +41,13 @@ struct FileStamp {
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Opens an existing regular file for reading; nullptr when it cannot be opened.
     virtual std::unique_ptr<ReadFile> openRead(const std::string& path) = 0;
     // Creates a new, empty file beside `targetPath` (same folder) with a unique name; stores the
-    // name in `tempPath`. nullptr when it cannot be created.
+    // name in `tempPath`. It takes the permission bits of an existing target, so that the file
+    // renamed over the target looks like it. nullptr when it cannot be created.
     virtual std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
                                                              std::string& tempPath) = 0;
     // Replaces `to` by `from` in one step (the old `to`, if any, is gone afterwards).

@@ -1,0 +1,114 @@
+#include "support/FaultyFileSystem.h"
+
+#include <numeric>
+
+namespace velcor::testing {
+
+using Step = FaultyFileSystem::Step;
+
+namespace {
+
+class FaultyReadFile final : public fileio::ReadFile {
+  public:
+    FaultyReadFile(FaultyFileSystem& owner, std::unique_ptr<fileio::ReadFile> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        if (owner_.nextCallFails(Step::read)) return -1;
+        return inner_->read(buffer, size);
+    }
+
+  private:
+    FaultyFileSystem& owner_;
+    std::unique_ptr<fileio::ReadFile> inner_;
+};
+
+class FaultyWriteFile final : public fileio::WriteFile {
+  public:
+    FaultyWriteFile(FaultyFileSystem& owner, std::unique_ptr<fileio::WriteFile> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+
+    bool write(const char* data, std::size_t size) override {
+        if (owner_.nextCallFails(Step::write)) {
+            inner_->write(data, size / 2);
+            return false;
+        }
+        return inner_->write(data, size);
+    }
+    bool flush() override { return !owner_.nextCallFails(Step::flush) && inner_->flush(); }
+    bool sync() override { return !owner_.nextCallFails(Step::sync) && inner_->sync(); }
+    bool close() override {
+        const bool fails = owner_.nextCallFails(Step::close);
+        const bool closed = inner_->close();
+        return !fails && closed;
+    }
+
+  private:
+    FaultyFileSystem& owner_;
+    std::unique_ptr<fileio::WriteFile> inner_;
+};
+
+}  // namespace
+
+FaultyFileSystem::FaultyFileSystem(fileio::FileSystem& inner) : inner_(inner) {}
+
+void FaultyFileSystem::failCall(Step step, unsigned nth) { rules_[index(step)].onlyCall = nth; }
+
+void FaultyFileSystem::failFromCall(Step step, unsigned nth) { rules_[index(step)].fromCall = nth; }
+
+void FaultyFileSystem::clearFailures() { rules_ = {}; }
+
+void FaultyFileSystem::resetCounts() {
+    calls_ = {};
+    failures_ = {};
+}
+
+unsigned FaultyFileSystem::calls(Step step) const { return calls_[index(step)]; }
+
+unsigned FaultyFileSystem::failures(Step step) const { return failures_[index(step)]; }
+
+unsigned FaultyFileSystem::totalFailures() const {
+    return std::accumulate(failures_.begin(), failures_.end(), 0u);
+}
+
+bool FaultyFileSystem::nextCallFails(Step step) {
+    const unsigned call = ++calls_[index(step)];
+    const Rule& rule = rules_[index(step)];
+    const bool fails = call == rule.onlyCall || (rule.fromCall != 0 && call >= rule.fromCall);
+    if (fails) ++failures_[index(step)];
+    return fails;
+}
+
+std::unique_ptr<fileio::ReadFile> FaultyFileSystem::openRead(const std::string& path) {
+    if (nextCallFails(Step::openRead)) return nullptr;
+    auto file = inner_.openRead(path);
+    if (!file) return nullptr;
+    return std::make_unique<FaultyReadFile>(*this, std::move(file));
+}
+
+std::unique_ptr<fileio::WriteFile> FaultyFileSystem::createTemporaryBeside(
+    const std::string& targetPath, std::string& tempPath) {
+    if (nextCallFails(Step::createTemporary)) return nullptr;
+    auto file = inner_.createTemporaryBeside(targetPath, tempPath);
+    if (!file) return nullptr;
+    return std::make_unique<FaultyWriteFile>(*this, std::move(file));
+}
+
+bool FaultyFileSystem::rename(const std::string& from, const std::string& to) {
+    return !nextCallFails(Step::rename) && inner_.rename(from, to);
+}
+
+bool FaultyFileSystem::remove(const std::string& path) {
+    return !nextCallFails(Step::remove) && inner_.remove(path);
+}
+
+bool FaultyFileSystem::copy(const std::string& from, const std::string& to) {
+    return !nextCallFails(Step::copy) && inner_.copy(from, to);
+}
+
+std::optional<fileio::FileStamp> FaultyFileSystem::stamp(const std::string& path) {
+    if (nextCallFails(Step::stamp)) return std::nullopt;
+    return inner_.stamp(path);
+}
+
+}  // namespace velcor::testing
