@@ -7,11 +7,12 @@
 #include "window/DialogHost.h"
 
 #include <string>
+#include <vector>
 
 namespace velcor::window {
 
 class BulkPaymentDialog : public processing::WorkingState, private processing::ScanHost {
-public:
+  public:
     // `settingsPath` is omp.ini (in the current folder for the window; the CLI may name another).
     BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
                       std::string settingsPath = "omp.ini");
@@ -37,13 +38,24 @@ public:
     // Routes a command or selection change from the host: 1003, 16, 1013, 2; 1004.
     void onCommand(int id);
 
-private:
+  private:
     void showMessage(std::string_view text) override;
     int selectedPaymentType() override;
+
+    // The scan of the browse and payment-type flows, with what follows it in both.
+    bool scanChosenFile();
+    // Whether the file under inputPath is still the one the last successful scan read.
+    bool scannedFileUnchanged();
+    // Writes one value into an edit unless the operator has typed into it since it was last
+    // filled or taken over; that text wins and reaches the state at the next readControls().
+    void showInEdit(int id, const std::string& value);
+    // Takes one edit into `member`; false (after the limit message) when it is too long.
+    bool takeEdit(int id, std::string& member);
 
     DialogHost& host_;
     fileio::FileSystem& fs_;
     std::string settingsPath_;
+    std::vector<std::string> paymentTypeEntries_;  // the entry texts of the payment-type list
 };
 
 }  // namespace velcor::window
