@@ -1,0 +1,46 @@
+#pragma once
+
+// Reading one row of a payment list by its format and checking it as it is read.
+
+#include "processing/PaymentRecord.h"
+#include "processing/WorkingState.h"
+#include "settings/Settings.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velcor::processing {
+
+// Prepares a format once for many rows: the scan calls check() for every row of a list, so the
+// upper-cased field names and their kinds are worked out once and the record's storage is reused.
+// The format must outlive the checker.
+class RowChecker {
+  public:
+    // nullptr: no payment type selected; rows are then read with no fields and nothing is checked.
+    explicit RowChecker(const settings::FormatDefinition* format);
+
+    // Reads `line` (with its LF, if it had one) and runs the field and row checks. A NUL byte is
+    // an ordinary byte of the row: it stays in the values, and the identifier checks, which take
+    // zero-terminated text, see it as a blank, so nothing behind it escapes them.
+    void check(std::string_view line, WorkingState& state);
+
+  private:
+    enum class FieldKind { other, sum, iban, bic, egn, bulstat };
+    struct Field {
+        std::string name;  // upper case
+        FieldKind kind = FieldKind::other;
+        long long start = 0;
+        long long end = 0;
+    };
+
+    void checkField(const Field& field, std::string_view value, WorkingState& state);
+    void checkRecord(WorkingState& state);
+
+    const settings::FormatDefinition* format_;
+    std::vector<Field> fields_;
+    bool sebra_ = false;  // the payment type is exactly "SB"
+    PaymentRecord record_;
+};
+
+}  // namespace velcor::processing
