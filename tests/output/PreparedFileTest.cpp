@@ -1,0 +1,195 @@
+#include "output/PreparedFile.h"
+
+#include "support/FaultyFileSystem.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace velcor::output {
+namespace {
+
+using testing::FaultyFileSystem;
+
+settings::FormatDefinition fixedFormat(std::string name) {
+    settings::FormatDefinition format;
+    format.name = std::move(name);
+    return format;
+}
+
+settings::FormatDefinition delimitedFormat(std::string name, char delimiter) {
+    settings::FormatDefinition format;
+    format.name = std::move(name);
+    format.delimited = true;
+    format.delimiter = delimiter;
+    return format;
+}
+
+processing::WorkingState sampleState() {
+    processing::WorkingState state;
+    state.paymentDate = {2006, 12, 8, 10, 30, 0, true};
+    state.payerIban = "BG12ABCD12348XYZ000001";  // the 13th character is the digit 8
+    state.payerBic = "ABCDBGSF";
+    state.payerName = "Firma OOD";
+    state.paymentKindCode = "12345";
+    state.budgetUnitCode = "1234567";
+    state.totalSum = 1234.5;
+    state.recordCount = 7;
+    state.controlCodeText = "C2412435";
+    return state;
+}
+
+struct Column {
+    std::size_t first;  // 1-based, as the bank describes the columns
+    std::string text;
+};
+
+void expectColumns(const std::string& line, const std::vector<Column>& columns) {
+    for (const Column& column : columns) {
+        SCOPED_TRACE("column " + std::to_string(column.first));
+        ASSERT_GE(line.size(), column.first - 1 + column.text.size());
+        EXPECT_EQ(line.substr(column.first - 1, column.text.size()), column.text);
+    }
+}
+
+TEST(PreparedHeader, StandardLayoutColumnByColumn) {
+    const auto format = fixedFormat("DP");
+    const std::string line = buildHeaderLine(sampleState(), &format);
+    expectColumns(line, {
+                            {1, "OMPDP;08122006;"},
+                            {16, "BG12ABCD12348XYZ000001;"},
+                            {39, " 12345;"},
+                            {46, "Firma OOD" + std::string(26, ' ') + ";"},
+                            {82, std::string(13, ' ') + "1234.50;"},
+                            {103, "     7; "},
+                            {111, "C2412435; "},
+                        });
+    EXPECT_EQ(line.substr(120), "\r\n");
+}
+
+TEST(PreparedHeader, SebraLayoutColumnByColumn) {
+    auto state = sampleState();
+    state.payerBic = " ABCDBGSF ";
+    const auto format = delimitedFormat("SB", ';');
+    const std::string line = buildHeaderLine(state, &format);
+    expectColumns(line, {
+                            {1, "OMPSB;08122006;"},
+                            {16, "ABCDBGSF;"},
+                            {25, "1234567   ;"},
+                            {36, "Firma OOD" + std::string(26, ' ') + ";"},
+                            {72, std::string(13, ' ') + "1234.50;"},
+                            {93, "     7; "},
+                            {101, "C2412435; "},
+                            {111, "DELIMITED(;)\r\n"},
+                        });
+    EXPECT_EQ(line.size(), 110u + 14u);
+}
+
+TEST(PreparedHeader, FormatCodeAndLayoutFollowTheName) {
+    struct Case {
+        const char* name;  // nullptr: no payment type selected
+        const char* start;
+    } cases[] = {
+        {"DP", "OMPDP;"},    {"dp2", "OMPDP;"}, {"X", "OMP X;"},  {"", "OMP  ;"},
+        {nullptr, "OMP  ;"}, {"sb", "OMPSB;"},  {"Sb", "OMPSB;"}, {"SBX", "OMPSB;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name ? c.name : "(none)");
+        const auto format = fixedFormat(c.name ? c.name : "");
+        const std::string line = buildHeaderLine(sampleState(), c.name ? &format : nullptr);
+        EXPECT_EQ(line.substr(0, 6), c.start);
+    }
+    // "SBX" only shares its first letters with SB: the standard layout, with the IBAN.
+    const auto sbx = fixedFormat("SBX");
+    EXPECT_NE(buildHeaderLine(sampleState(), &sbx).find("BG12ABCD12348XYZ000001"),
+              std::string::npos);
+}
+
+TEST(PreparedHeader, KindCodeOnlyForIbansWithEightAsThirteenthCharacter) {
+    const auto format = fixedFormat("DP");
+    struct Case {
+        const char* iban;
+        const char* column;
+    } cases[] = {
+        {"BG12ABCD12348XYZ000001", " 12345"},
+        {"BG12ABCD12347XYZ000001", "      "},
+        {"BG12ABCD1234", "      "},  // twelve characters: no 13th
+        {"BG12", "      "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.iban);
+        auto state = sampleState();
+        state.payerIban = c.iban;
+        const std::string line = buildHeaderLine(state, &format);
+        EXPECT_EQ(line.substr(38, 7), std::string(c.column) + ";");
+    }
+}
+
+TEST(PreparedHeader, NumbersAndLongValuesWidenTheirColumns) {
+    const auto format = fixedFormat("DP");
+    auto state = sampleState();
+    state.recordCount = 123456;
+    state.totalSum = 0.005;  // rounds like printf
+    state.payerName = "  Name with blanks\t ";
+    const std::string line = buildHeaderLine(state, &format);
+    EXPECT_EQ(line.substr(45, 36), "Name with blanks" + std::string(19, ' ') + ";");
+    const std::string tail = ";" + std::string(16, ' ') + "0.01; 123456; C2412435; \r\n";
+    EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+}
+
+TEST(PreparedHeader, DescriptionOfTheFormat) {
+    const auto semicolon = delimitedFormat("DP", ';');
+    const auto blank = delimitedFormat("DP", ' ');
+    const auto fixed = fixedFormat("DP");
+    EXPECT_EQ(headerFormatDescription(&semicolon), "DELIMITED(;)");
+    EXPECT_EQ(headerFormatDescription(&blank), "DELIMITED( )");
+    EXPECT_EQ(headerFormatDescription(&fixed), "");
+    EXPECT_EQ(headerFormatDescription(nullptr), "");
+    const std::string line = buildHeaderLine(sampleState(), &fixed);
+    EXPECT_EQ(line.substr(line.size() - 4), "; \r\n");
+}
+
+class PreparedFileWrite : public ::testing::Test {
+  protected:
+    testing::TempDir dir;
+    std::string list = dir.file("O081206P.1DP");
+    const std::string original = "row one\r\nrow two\r\n";
+    void SetUp() override { testing::writeFileBytes(list, original); }
+};
+
+TEST_F(PreparedFileWrite, HeaderWithCrLfThenRowsAsRead) {
+    const std::string header = "OMPDP;08122006; ...; \r\n";
+    ASSERT_EQ(writePreparedFile(fileio::standardFileSystem(), list, header, "a\nb\nc"),
+              PrepareWriteResult::ok);
+    EXPECT_EQ(testing::readFileBytes(list), header + "a\nb\nc");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "no temporary file is left beside the list";
+}
+
+TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
+    struct Case {
+        FaultyFileSystem::Step step;
+        unsigned nth;
+        PrepareWriteResult result;
+    } cases[] = {
+        {FaultyFileSystem::Step::createTemporary, 1, PrepareWriteResult::openFailed},
+        {FaultyFileSystem::Step::write, 1, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::write, 2, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::flush, 1, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::sync, 1, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::close, 1, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::rename, 1, PrepareWriteResult::writeFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.nth));
+        FaultyFileSystem fs;
+        fs.failCall(c.step, c.nth);
+        EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", "new rows\n"), c.result);
+        EXPECT_EQ(testing::readFileBytes(list), original);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
+}
+
+}  // namespace
+}  // namespace velcor::output
