@@ -1,0 +1,225 @@
+#include "settings/Settings.h"
+
+#include "text/Cp1251.h"
+#include "text/Text.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace velcor::settings {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+// Lines are taken at most this many bytes at a time; a longer physical line is several lines.
+constexpr std::size_t kLinePieceLimit = 4094;
+
+constexpr std::string_view kCommentMark = "//";
+
+bool isCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// A decimal number as strtol reads it: leading white space, an optional sign, the digits up to
+// the first other character; no digits give 0. Values beyond 32 bits are held at the nearest end
+// of the range rather than wrapped into a different column.
+std::int32_t readNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > -kMin) value = -kMin;  // stays clamped however many digits follow
+    }
+    if (negative) value = -value;
+    if (value > kMax) value = kMax;
+    if (value < kMin) value = kMin;
+    return static_cast<std::int32_t>(value);
+}
+
+// Splits the file into the lines the rules work on: each ends after its LF, or after
+// kLinePieceLimit bytes, or at the end of the file.
+class LinePieces {
+  public:
+    explicit LinePieces(std::string_view bytes) : rest_(bytes) {}
+
+    std::optional<std::string_view> next() {
+        if (rest_.empty()) return std::nullopt;
+        std::size_t length = rest_.find('\n');
+        length = length == std::string_view::npos ? rest_.size() : length + 1;
+        if (length > kLinePieceLimit) length = kLinePieceLimit;
+        const std::string_view piece = rest_.substr(0, length);
+        rest_.remove_prefix(length);
+        return piece;
+    }
+
+  private:
+    std::string_view rest_;
+};
+
+enum class Section { none, client, format };
+
+struct KeyLine {
+    std::string_view key;    // trimmed
+    std::string_view value;  // cut at the first "//", not trimmed
+};
+
+std::optional<KeyLine> splitKeyLine(std::string_view trimmed) {
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    KeyLine line{text::trimBlanks(trimmed.substr(0, equals)), trimmed.substr(equals + 1)};
+    const std::size_t comment = line.value.find(kCommentMark);
+    if (comment != std::string_view::npos) line.value = line.value.substr(0, comment);
+    return line;
+}
+
+void applyClientKey(const KeyLine& line, ClientData& client) {
+    const auto set = [&](std::string& value, bool& wasEmpty) {
+        value = std::string(text::trimWhitespace(line.value));
+        if (value.empty()) wasEmpty = true;
+    };
+    if (text::equalsIgnoreAsciiCase(line.key, "BIC"))
+        set(client.bic, client.bicWasEmpty);
+    else if (text::equalsIgnoreAsciiCase(line.key, "IBAN"))
+        set(client.iban, client.ibanWasEmpty);
+    else if (text::equalsIgnoreAsciiCase(line.key, "NAME"))
+        set(client.name, client.nameWasEmpty);
+    else if (text::equalsIgnoreAsciiCase(line.key, "CODE"))
+        set(client.code, client.codeWasEmpty);
+}
+
+// "DELIMITED" (exact case) makes the section delimited; the first character inside the
+// brackets that follow, if any, is the delimiter. A later key may change the delimiter, but a
+// section once delimited stays so.
+void applyFormatKey(std::string_view value, FormatDefinition& format) {
+    const std::string_view trimmed = text::trimBlanks(value);
+    if (!trimmed.starts_with("DELIMITED")) return;
+    format.delimited = true;
+    format.delimiter = ' ';
+    const std::size_t open = trimmed.find('(');
+    if (open == std::string_view::npos) return;
+    const std::size_t close = trimmed.find(')', open + 1);
+    if (close == std::string_view::npos) return;
+    const std::string_view inside = text::trimBlanks(trimmed.substr(open + 1, close - open - 1));
+    if (!inside.empty()) format.delimiter = inside.front();
+}
+
+FieldDefinition readField(const KeyLine& line) {
+    FieldDefinition field;
+    field.name = std::string(line.key);
+    const std::string_view value = line.value;
+    const std::size_t first = value.find(',');
+    if (first == std::string_view::npos) {
+        field.number = readNumber(value);
+        return field;
+    }
+    field.number = readNumber(value.substr(0, first));
+    const std::size_t second = value.find(',', first + 1);
+    if (second == std::string_view::npos) return field;  // the text after a lone comma is unused
+    field.start = readNumber(value.substr(first + 1, second - first - 1));
+    field.end = readNumber(value.substr(second + 1));
+    return field;
+}
+
+struct PendingFormat {
+    FormatDefinition definition;
+    std::string entryText;
+};
+
+void finishPending(std::optional<PendingFormat>& pending, LoadedSettings& out) {
+    if (pending && !pending->definition.fields.empty() && !pending->definition.name.empty()) {
+        out.formats.push_back(std::move(pending->definition));
+        out.entryTexts.push_back(std::move(pending->entryText));
+    }
+    pending.reset();
+}
+
+bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string& bytes) {
+    auto file = fs.openRead(path);
+    if (!file) return false;
+    char buffer[16384];
+    for (;;) {
+        const std::ptrdiff_t got = file->read(buffer, sizeof buffer);
+        if (got == 0) return true;
+        // A read error must not pass for the end of the file: a save would then drop the unread
+        // rest of the formats.
+        if (got < 0) return false;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+}  // namespace
+
+bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out,
+                  const ShowMessage& showMessage) {
+    std::string bytes;
+    if (!readWholeFile(fs, path, bytes)) return false;
+
+    LoadedSettings loaded;
+    Section section = Section::none;
+    std::optional<PendingFormat> pending;
+
+    LinePieces pieces(bytes);
+    while (const auto piece = pieces.next()) {
+        const std::string_view line = *piece;
+        // The rules see a line only up to a NUL byte; the remainder keeps all of its bytes so
+        // that a save loses nothing.
+        const std::string_view seen = line.substr(0, line.find('\0'));
+        const std::string_view trimmed = text::trimBlanks(seen);
+
+        if (trimmed.starts_with('[')) {
+            const std::size_t close = trimmed.find(']');
+            if (close == std::string_view::npos) continue;
+            const std::string_view name = trimmed.substr(1, close - 1);
+            if (text::equalsIgnoreAsciiCase(name, "CLIENT")) {
+                section = Section::client;
+                continue;
+            }
+            loaded.iniRemainder.append(line);
+            finishPending(pending, loaded);
+            pending.emplace();
+            pending->definition.name = std::string(text::trimBlanks(name));
+            pending->entryText = std::string(trimmed);
+            section = Section::format;
+            continue;
+        }
+
+        if (section == Section::client) {
+            if (const auto key = splitKeyLine(trimmed)) applyClientKey(*key, loaded.client);
+            continue;
+        }
+
+        loaded.iniRemainder.append(line);
+        if (section != Section::format) continue;
+
+        const auto key = splitKeyLine(trimmed);
+        if (!key || key->key.empty() || key->key.starts_with(kCommentMark)) continue;
+        FormatDefinition& format = pending->definition;
+        if (format.fields.empty() && text::equalsIgnoreAsciiCase(key->key, "FORMAT")) {
+            applyFormatKey(key->value, format);
+            continue;
+        }
+        FieldDefinition field = readField(*key);
+        if (!format.delimited && (field.end == 0 || field.start > field.end)) {
+            showMessage(text::format("Некоректна дефиниция за поле: %s от секция: %s"_cp.c_str(),
+                                     field.name.c_str(), format.name.c_str()));
+            return false;
+        }
+        format.fields.push_back(std::move(field));
+    }
+
+    finishPending(pending, loaded);
+    out = std::move(loaded);
+    return true;
+}
+
+}  // namespace velcor::settings
