@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "settings/SettingsLines.h"
+
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -12,9 +14,6 @@ namespace velcor::settings {
 using namespace velcor::text::literals;
 
 namespace {
-
-// Lines are taken at most this many bytes at a time; a longer physical line is several lines.
-constexpr std::size_t kLinePieceLimit = 4094;
 
 constexpr std::string_view kCommentMark = "//";
 
@@ -45,26 +44,6 @@ std::int32_t readNumber(std::string_view text) {
     if (value < kMin) value = kMin;
     return static_cast<std::int32_t>(value);
 }
-
-// Splits the file into the lines the rules work on: each ends after its LF, or after
-// kLinePieceLimit bytes, or at the end of the file.
-class LinePieces {
-  public:
-    explicit LinePieces(std::string_view bytes) : rest_(bytes) {}
-
-    std::optional<std::string_view> next() {
-        if (rest_.empty()) return std::nullopt;
-        std::size_t length = rest_.find('\n');
-        length = length == std::string_view::npos ? rest_.size() : length + 1;
-        if (length > kLinePieceLimit) length = kLinePieceLimit;
-        const std::string_view piece = rest_.substr(0, length);
-        rest_.remove_prefix(length);
-        return piece;
-    }
-
-  private:
-    std::string_view rest_;
-};
 
 enum class Section { none, client, format };
 
@@ -168,13 +147,12 @@ bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSetting
     Section section = Section::none;
     std::optional<PendingFormat> pending;
 
-    LinePieces pieces(bytes);
+    detail::LinePieces pieces(bytes);
     while (const auto piece = pieces.next()) {
         const std::string_view line = *piece;
         // The rules see a line only up to a NUL byte; the remainder keeps all of its bytes so
         // that a save loses nothing.
-        const std::string_view seen = line.substr(0, line.find('\0'));
-        const std::string_view trimmed = text::trimBlanks(seen);
+        const std::string_view trimmed = detail::seenText(line);
 
         if (trimmed.starts_with('[')) {
             const std::size_t close = trimmed.find(']');

@@ -1,5 +1,7 @@
 #include "settings/Settings.h"
 
+#include "settings/SettingsLines.h"
+
 #include "text/Cp1251.h"
 
 namespace velcor::settings {
@@ -29,6 +31,20 @@ std::string clientBlock(const PayerValues& payer) {
     return block;
 }
 
+// The length of the lines at the start of the remainder that stood before any section header.
+// They must stay in front of [CLIENT]: behind it they would be read as part of [CLIENT] on the
+// next load, dropped by the next save, and a stray "NAME = ..." among them would even replace
+// the payer's name.
+std::size_t leadingLinesLength(std::string_view remainder) {
+    detail::LinePieces pieces(remainder);
+    std::size_t length = 0;
+    while (const auto line = pieces.next()) {
+        if (detail::isSectionHeader(detail::seenText(*line))) break;
+        length += line->size();
+    }
+    return length;
+}
+
 }  // namespace
 
 bool writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
@@ -40,7 +56,12 @@ bool writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerV
 
     // Even with nothing outside [CLIENT] the payer's data is written: the operator asked for it.
     const std::string block = clientBlock(payer);
-    switch (fileio::replaceFile(fs, path, {block, iniRemainder})) {
+    const std::string_view leading = iniRemainder.substr(0, leadingLinesLength(iniRemainder));
+    const std::string_view rest = iniRemainder.substr(leading.size());
+    // A last leading line without its line end would swallow the [CLIENT] header.
+    const std::string_view separator =
+        leading.empty() || leading.ends_with('\n') ? std::string_view() : "\r\n";
+    switch (fileio::replaceFile(fs, path, {leading, separator, block, rest})) {
         case fileio::ReplaceResult::ok:
             return true;
         case fileio::ReplaceResult::openFailed:
