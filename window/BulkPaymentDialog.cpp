@@ -152,13 +152,9 @@ bool BulkPaymentDialog::scanChosenFile() {
     const bool scanned = processing::scanPaymentFile(*this, *this, fs_);
     if (scanned) {
         fileInvalid = false;
-        scannedPath = inputPath;
-        scannedStamp = fs_.stamp(inputPath);
         return true;
     }
     fileInvalid = true;
-    scannedPath.clear();
-    scannedStamp.reset();
     processing::resetControlData(*this);
     if (!rowMessages.empty()) host_.showReport(rowMessages);
     return false;

@@ -61,6 +61,7 @@ class HeadlessHost : public DialogHost {
     std::optional<std::string> selectedEntryText(int id) const;
     const std::vector<Event>& events() const { return events_; }
     std::vector<std::string> texts(EventKind kind) const;
+    void clearEvents() { events_.clear(); }
     const std::vector<std::string>& suggestedNames() const { return suggestedNames_; }
     int focusedControl() const { return focused_; }
     std::optional<int> endResult() const { return endResult_; }

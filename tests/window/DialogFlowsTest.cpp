@@ -1,0 +1,253 @@
+#include "window/FakeHost.h"
+
+#include "text/Cp1251.h"
+#include "window/ControlTable.h"
+
+#include <gtest/gtest.h>
+
+namespace velcor::window::test {
+namespace {
+
+using namespace velcor::text::literals;
+
+constexpr std::string_view kCleanRows =
+    "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n"
+    "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25\r\n";
+constexpr std::string_view kRowsWithMessages =
+    "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n"
+    "BG95UNCR70001523456789;UNCRBGSF;Maria;0\r\n";
+
+const std::string kBadDate(std::string_view("Невалидна дата в името на файла!"_cp));
+const std::string kNotO(std::string_view("Файлът не започва с 'О'!"_cp));
+
+TEST(DialogInitialisation, SelectsTheFirstDpWithItsKindAndDelimiter) {
+    struct Case {
+        std::string settings;
+        int selection;
+        std::string delimiter;
+        int kind;
+    } cases[] = {
+        {standardSettings(), 1, ";", 0},
+        {"[DP]\r\nIBAN = 1,1,22\r\n[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\n", 0, " ", 1},
+        {"[AA]\r\nIBAN = 1,1,22\r\n[dp]\r\nIBAN = 1,1,22\r\n", -1, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        WindowSetup w(c.settings);
+        ASSERT_TRUE(w.initialised);
+        EXPECT_EQ(w.host.listSelection(idPaymentType), c.selection);
+        EXPECT_EQ(w.host.listSelection(idFormatKind), c.kind);
+        EXPECT_EQ(w.host.controlText(idDelimiter), c.delimiter);
+        EXPECT_EQ(w.dialog->delimiterText, c.delimiter);
+        EXPECT_EQ(w.host.listEntries(idFormatKind),
+                  (std::vector<std::string>{std::string(formatKindDelimited()),
+                                            std::string(formatKindFixed())}));
+        EXPECT_TRUE(w.host.messages().empty());
+    }
+}
+
+TEST(DialogInitialisation, ShowsPayerDataTodayAndTheLimits) {
+    WindowSetup w(standardSettings());
+    EXPECT_EQ(w.host.listEntries(idPaymentType),
+              (std::vector<std::string>{"[SB]", "[DP] // main", "[FX]"}));
+    EXPECT_EQ(w.host.controlText(idPayerIban), kBudgetIban);
+    EXPECT_EQ(w.host.controlText(idPayerBic), "BNBGBGSD");
+    EXPECT_EQ(w.host.controlText(idPayerName), "Firma OOD");
+    EXPECT_EQ(w.host.controlText(idBudgetUnitCode), "1234563");
+    EXPECT_EQ(w.host.dateValue(idPaymentDate), kToday);
+    const std::pair<int, int> limits[] = {{idPayerIban, 22},      {idPayerBic, 8},
+                                          {idPayerName, 35},      {idPaymentKindCode, 6},
+                                          {idBudgetUnitCode, 10}, {idDelimiter, 1}};
+    for (const auto& [id, limit] : limits) EXPECT_EQ(w.host.editLimit(id), limit) << id;
+}
+
+TEST(DialogInitialisation, MissingOrBadSettingsEndTheDialog) {
+    {
+        testing::TempDir dir;
+        FakeHost host;
+        BulkPaymentDialog dialog(host, fileio::standardFileSystem(), dir.file("omp.ini"));
+        EXPECT_FALSE(dialog.initialise());
+        EXPECT_EQ(host.endResult(), 2);
+        EXPECT_TRUE(host.messages().empty());
+        EXPECT_TRUE(host.listEntries(idPaymentType).empty());
+    }
+    WindowSetup bad("[FX]\r\nIBAN = 1,5,2\r\n");
+    EXPECT_FALSE(bad.initialised);
+    EXPECT_EQ(bad.host.endResult(), 2);
+    EXPECT_EQ(bad.host.messages().size(), 1u) << "only the field-definition message";
+}
+
+TEST(DialogDataExchange, OverLongValueStopsTheExchangeAtIt) {
+    const std::string longName(40, 'N');
+    WindowSetup w(standardSettings(
+        "[CLIENT]\r\nIBAN = BG80BNBG96611020345678\r\nNAME = " + longName + "\r\n"));
+    EXPECT_EQ(w.host.controlText(idPayerName), longName) << "a longer stored value is shown whole";
+    w.host.type(idPaymentKindCode, "12345");
+    w.host.type(idBudgetUnitCode, "1234563");
+    const std::string list = w.writeList("O081206P.1DP", kCleanRows);
+    w.browse(list);
+    ASSERT_FALSE(w.host.messages().empty());
+    EXPECT_EQ(w.host.messages().front(), "Please enter no more than 35 characters.");
+    EXPECT_EQ(w.host.focusedControl(), idPayerName);
+    EXPECT_EQ(w.dialog->payerName, longName) << "the value is taken over, then refused";
+    EXPECT_EQ(w.dialog->paymentKindCode, "") << "fields after it are not taken over";
+    EXPECT_EQ(w.dialog->budgetUnitCode, "");
+    EXPECT_EQ(w.host.controlText(idPaymentKindCode), "12345") << "and the typed text stays";
+}
+
+TEST(DialogDataExchange, TypedTextSurvivesRefreshesUntilTakenOver) {
+    WindowSetup w(standardSettings());
+    w.host.type(idPaymentKindCode, "12345");
+    w.host.type(idPayerIban, std::string(kPlainIban));
+    w.selectType(2);  // a payment-type change refreshes every edit from the state
+    EXPECT_EQ(w.host.controlText(idPaymentKindCode), "12345");
+    EXPECT_EQ(w.host.controlText(idPayerIban), kPlainIban);
+    EXPECT_EQ(w.dialog->payerIban, kBudgetIban) << "not in the state before a take-over";
+
+    w.selectType(1);
+    w.browse(w.writeList("O081206P.1DP", kCleanRows));
+    EXPECT_EQ(w.dialog->paymentKindCode, "12345");
+    EXPECT_EQ(w.dialog->payerIban, kPlainIban);
+    EXPECT_FALSE(w.host.isModified(idPaymentKindCode)) << "taken over: the flag is cleared";
+    w.dialog->paymentKindCode = "999";
+    w.dialog->updateControls();
+    EXPECT_EQ(w.host.controlText(idPaymentKindCode), "999");
+}
+
+TEST(DialogBrowse, SuggestsTodaysNamesForTheSelectedType) {
+    WindowSetup w(standardSettings());
+    w.host.openFileAnswer.reset();
+    const std::pair<int, std::string> cases[] = {
+        {1, "O081206P.*DP*"}, {0, "O081206P.*SB*"}, {2, "O081206P.*FX*"}, {-1, "O081206P.*DP*"}};
+    for (const auto& [position, suggestion] : cases) {
+        w.host.setListSelection(idPaymentType, position);
+        w.dialog->onCommand(idBrowse);
+        EXPECT_EQ(w.host.suggestedNames().back(), suggestion);
+    }
+    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_TRUE(w.host.messages().empty()) << "a cancelled dialog does nothing";
+}
+
+TEST(DialogBrowse, NameRules) {
+    struct Case {
+        const char* name;     // created in the folder unless it holds a backslash
+        std::string message;  // expected message box, empty for none
+        bool scanned;
+        processing::LocalDateTime date;
+    } cases[] = {
+        {"O081206P.1DP", "", true, {2006, 12, 8, 10, 30, 0, true}},
+        {"o150107P.1DP", "", true, {2007, 1, 15, 10, 30, 0, true}},
+        {"Q081206P.1DP", kNotO, false, kToday},
+        {"O310206P.1DP", kBadDate, false, kToday},
+        {"O401206P.1DP", kBadDate, false, kToday},
+        {"O082006P.1DP", kBadDate, false, kToday},
+        {"O0812x6P.1DP", kBadDate, false, kToday},
+        {"pay.txt", "", true, kToday},
+        {"O401206PDP", "", true, kToday},
+        {"C:\\lists\\Q081206P.1DP", kNotO, false, kToday},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowSetup w(standardSettings());
+        const std::string path = std::string_view(c.name).find('\\') != std::string_view::npos
+                                     ? std::string(c.name)
+                                     : w.writeList(c.name, kCleanRows);
+        w.host.setControlText(idInputPath, "typed.path");
+        w.host.setControlText(idTotal, "shown before");
+        w.browse(path);
+        const auto messages = w.host.messages();
+        if (c.message.empty()) {
+            EXPECT_TRUE(messages.empty());
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_EQ(messages[0], c.message);
+        }
+        EXPECT_EQ(w.dialog->paymentDate, c.date);
+        EXPECT_EQ(w.dialog->fileInvalid, !c.scanned);
+        if (c.scanned) {
+            EXPECT_EQ(w.dialog->inputPath, path);
+            EXPECT_EQ(w.host.controlText(idCount), "2");
+        } else {
+            EXPECT_EQ(w.dialog->inputPath, "typed.path");
+            EXPECT_EQ(w.host.controlText(idTotal), "shown before");
+        }
+    }
+}
+
+TEST(DialogBrowse, FullStopInAFolderNameMeansNoNameRules) {
+    WindowSetup w(standardSettings());
+    std::filesystem::create_directory(w.dir.path() / "lists.2006");
+    const std::string path = w.writeList("lists.2006/Q401206P", kCleanRows);
+    w.browse(path);
+    EXPECT_TRUE(w.host.messages().empty());
+    EXPECT_FALSE(w.dialog->fileInvalid);
+    // The same with Windows separators: the rules are skipped and the scan reports the path.
+    w.browse("C:\\lists.2006\\Q401206P");
+    ASSERT_EQ(w.host.messages().size(), 1u);
+    EXPECT_NE(w.host.messages()[0].find("C:\\lists.2006\\Q401206P"), std::string::npos);
+    EXPECT_TRUE(w.dialog->fileInvalid);
+}
+
+TEST(DialogBrowse, CleanScanShowsTheControlDataAndClearsPrepared) {
+    WindowSetup w(standardSettings());
+    const std::string list = w.writeList("O081206P.1DP", kCleanRows);
+    w.host.setChecked(idPrepared, true);
+    w.dialog->filePrepared = true;
+    w.browse(list);
+    EXPECT_FALSE(w.dialog->fileInvalid);
+    EXPECT_FALSE(w.dialog->filePrepared);
+    EXPECT_FALSE(w.host.isChecked(idPrepared));
+    EXPECT_EQ(w.host.controlText(idInputPath), list);
+    EXPECT_EQ(w.host.controlText(idTotal), "       30.75");
+    EXPECT_EQ(w.host.controlText(idCount), "2");
+    EXPECT_EQ(w.host.controlText(idControlCode).size(), 8u);
+    EXPECT_EQ(w.host.dateValue(idPaymentDate), kToday);
+    EXPECT_TRUE(w.host.reports().empty());
+}
+
+TEST(DialogBrowse, RowMessagesAfterBrowseAndAfterTypeChangeDifferInWhatStays) {
+    WindowSetup w(standardSettings());
+    const std::string list = w.writeList("O081206P.1DP", kRowsWithMessages);
+    w.browse(list);
+    ASSERT_EQ(w.host.reports().size(), 1u);
+    EXPECT_EQ(w.host.reports()[0], w.dialog->rowMessages);
+    EXPECT_NE(w.dialog->rowMessages.find("<BR>"), std::string::npos);
+    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_EQ(w.host.controlText(idTotal), "       10.50") << "the scan's figures stay";
+    EXPECT_EQ(w.host.controlText(idCount), "2");
+    const std::string code = w.host.controlText(idControlCode);
+    EXPECT_EQ(code.size(), 8u);
+    EXPECT_TRUE(w.dialog->totalText.empty()) << "while the state is reset";
+
+    w.selectType(1);
+    EXPECT_EQ(w.host.reports().size(), 2u);
+    EXPECT_EQ(w.host.controlText(idTotal), "");
+    EXPECT_EQ(w.host.controlText(idCount), "");
+    EXPECT_EQ(w.host.controlText(idControlCode), code);
+    EXPECT_TRUE(w.dialog->fileInvalid);
+}
+
+TEST(DialogPaymentType, ChangeShowsKindAndDelimiterAndRescans) {
+    WindowSetup w(standardSettings());
+    w.selectType(2);
+    EXPECT_EQ(w.host.controlText(idDelimiter), " ");
+    EXPECT_EQ(w.host.listSelection(idFormatKind), 1);
+    EXPECT_EQ(w.host.listSelection(idPaymentType), 2);
+    EXPECT_TRUE(w.host.reports().empty()) << "no file chosen: no scan";
+    w.selectType(-1);
+    EXPECT_EQ(w.host.controlText(idDelimiter), " ") << "no format: the delimiter stays";
+    EXPECT_EQ(w.host.listSelection(idFormatKind), 0);
+
+    w.selectType(1);
+    w.browse(w.writeList("O081206P.1DP", kCleanRows));
+    EXPECT_FALSE(w.dialog->fileInvalid);
+    w.selectType(2);  // the fixed-length layout finds no valid IBAN in these rows
+    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_EQ(w.host.reports().size(), 1u);
+    w.selectType(1);
+    EXPECT_FALSE(w.dialog->fileInvalid);
+    EXPECT_EQ(w.host.controlText(idCount), "2");
+}
+
+}  // namespace
+}  // namespace velcor::window::test
