@@ -1,0 +1,34 @@
+#pragma once
+
+// What an edit of the main window accepts from the operator: only characters that Windows-1251
+// can hold (every text inside Velcor is Windows-1251, so anything else would be lost on the way
+// in), and, for a limited edit, no growth past the limit. A text that is already longer (set by
+// the program from the settings file or a prepared file's header) stays as it is and may still
+// be shortened.
+
+#include <QPointer>
+#include <QValidator>
+
+class QLineEdit;
+
+namespace velcor::app {
+
+class LimitedTextValidator : public QValidator {
+  public:
+    // `limit` 0 means no length limit.
+    LimitedTextValidator(QLineEdit* edit, int limit);
+
+    void setLimit(int limit) { limit_ = limit; }
+    int limit() const { return limit_; }
+
+    State validate(QString& input, int& pos) const override;
+
+  private:
+    QPointer<QLineEdit> edit_;
+    int limit_;
+};
+
+// Whether every character of `text` has a Windows-1251 byte.
+bool fitsCp1251(const QString& text);
+
+}  // namespace velcor::app

@@ -1,0 +1,209 @@
+#include "app/gui/MainWindow.h"
+
+#include "app/gui/AboutBox.h"
+#include "app/gui/AppIdentity.h"
+#include "app/gui/LimitedTextValidator.h"
+#include "ui_MainWindow.h"
+#include "window/ControlTable.h"
+
+#include <QContextMenuEvent>
+#include <QLocale>
+#include <QMenu>
+#include <QShortcut>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace velcor::app {
+
+namespace {
+
+// The short date of the operator's locale, always with a four-digit year: a two-digit year would
+// leave the century of the value date to guesswork.
+QString shortDateFormat() {
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy"))) format.replace(QLatin1String("yy"), "yyyy");
+    return format;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::MainWindow>()) {
+    ui_->setupUi(this);
+    // A modal frame with caption and close box, no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(applicationIcon());
+
+    const window::ControlId ids[] = {
+        window::idInputPath,       window::idBrowse,         window::idFormatKind,
+        window::idDelimiter,       window::idPaymentType,    window::idPaymentDate,
+        window::idPayerIban,       window::idPayerBic,       window::idPayerName,
+        window::idPaymentKindCode, window::idBudgetUnitCode, window::idTotal,
+        window::idCount,           window::idControlCode,    window::idPrepared,
+        window::idPrepare,         window::idPrint,          window::idCancel,
+    };
+    QWidget* const widgets[] = {
+        ui_->inputPath,   ui_->browseButton,    ui_->formatKind,     ui_->delimiter,
+        ui_->paymentType, ui_->paymentDate,     ui_->payerIban,      ui_->payerBic,
+        ui_->payerName,   ui_->paymentKindCode, ui_->budgetUnitCode, ui_->total,
+        ui_->count,       ui_->controlCode,     ui_->prepared,       ui_->prepareButton,
+        ui_->printButton, ui_->exitButton,
+    };
+    QLabel* const labels[] = {
+        ui_->inputPathLabel,
+        nullptr,
+        ui_->formatKindLabel,
+        ui_->delimiterLabel,
+        ui_->paymentTypeLabel,
+        ui_->paymentDateLabel,
+        ui_->payerIbanLabel,
+        ui_->payerBicLabel,
+        ui_->payerNameLabel,
+        ui_->paymentKindCodeLabel,
+        ui_->budgetUnitCodeLabel,
+        ui_->totalLabel,
+        ui_->countLabel,
+        ui_->controlCodeLabel,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+    };
+    static_assert(std::size(ids) == std::size(widgets) && std::size(ids) == std::size(labels));
+    for (std::size_t i = 0; i < std::size(ids); ++i) {
+        controls_[ids[i]] = widgets[i];
+        if (labels[i]) labels_[ids[i]] = labels[i];
+    }
+    applyControlTable();
+
+    connect(ui_->browseButton, &QPushButton::clicked, this, [this] { command(window::idBrowse); });
+    connect(ui_->prepareButton, &QPushButton::clicked, this,
+            [this] { command(window::idPrepare); });
+    connect(ui_->printButton, &QPushButton::clicked, this, [this] { command(window::idPrint); });
+    connect(ui_->exitButton, &QPushButton::clicked, this, [this] { command(window::idCancel); });
+    // Only the operator's choice is a selection change; the program's own selections are not.
+    connect(ui_->paymentType, &QComboBox::activated, this,
+            [this] { command(window::idPaymentType); });
+
+    // Where the window manager's menu cannot be reached, the About entry lives in the window's
+    // context menu and on F1.
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, &MainWindow::showAbout);
+    addToSystemMenu();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::applyControlTable() {
+    setWindowTitle(fromCp1251(window::windowCaption()));
+    ui_->controlGroup->setTitle(fromCp1251(window::controlGroupCaption()));
+
+    for (const window::ControlInfo& info : window::controlsInTabOrder()) {
+        QWidget* widget = control(info.id);
+        if (!widget) continue;
+        if (QLabel* l = label(info.id)) l->setText(fromCp1251(info.label));
+        widget->setEnabled(info.enabled);
+        switch (info.kind) {
+            case window::ControlKind::edit:
+            case window::ControlKind::readOnlyEdit: {
+                auto* lineEdit = static_cast<QLineEdit*>(widget);
+                lineEdit->setReadOnly(info.kind == window::ControlKind::readOnlyEdit);
+                auto* validator = new LimitedTextValidator(lineEdit, info.limit);
+                lineEdit->setValidator(validator);
+                validators_[info.id] = validator;
+                break;
+            }
+            case window::ControlKind::button:
+            case window::ControlKind::defaultButton: {
+                auto* button = static_cast<QPushButton*>(widget);
+                button->setText(fromCp1251(info.text));
+                button->setDefault(info.kind == window::ControlKind::defaultButton);
+                break;
+            }
+            case window::ControlKind::checkBox:
+                static_cast<QAbstractButton*>(widget)->setText(fromCp1251(info.text));
+                break;
+            case window::ControlKind::datePicker: {
+                auto* date = static_cast<QDateEdit*>(widget);
+                date->setDisplayFormat(shortDateFormat());
+                date->setCalendarPopup(true);
+                // The earliest date the Windows date functions accept.
+                date->setMinimumDate(QDate(1601, 1, 1));
+                break;
+            }
+            case window::ControlKind::dropDownList:
+                break;
+        }
+    }
+}
+
+QWidget* MainWindow::control(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+QLabel* MainWindow::label(int id) const {
+    const auto it = labels_.find(id);
+    return it == labels_.end() ? nullptr : it->second;
+}
+
+QLineEdit* MainWindow::edit(int id) const { return qobject_cast<QLineEdit*>(control(id)); }
+
+LimitedTextValidator* MainWindow::validator(int id) const {
+    const auto it = validators_.find(id);
+    return it == validators_.end() ? nullptr : it->second;
+}
+
+void MainWindow::setCommandHandler(std::function<void(int)> handler) {
+    handler_ = std::move(handler);
+}
+
+void MainWindow::command(int id) {
+    if (handler_)
+        handler_(id);
+    else if (id == window::idCancel)
+        done(window::idCancel);
+}
+
+// Escape and the close box end the window exactly as "Изход" does.
+void MainWindow::reject() { command(window::idCancel); }
+
+void MainWindow::showAbout() {
+    AboutBox about(this);
+    about.exec();
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    connect(menu.addAction(fromCp1251(window::aboutMenuText())), &QAction::triggered, this,
+            &MainWindow::showAbout);
+    menu.exec(event->globalPos());
+}
+
+#ifdef Q_OS_WIN
+void MainWindow::addToSystemMenu() {
+    HMENU systemMenu = GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (!systemMenu) return;
+    const std::wstring text = fromCp1251(window::aboutMenuText()).toStdWString();
+    if (text.empty()) return;
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, window::kAboutCommand, text.c_str());
+}
+
+bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const MSG* msg = static_cast<const MSG*>(message);
+    // The low four bits of a system command are the system's own; only the rest names it.
+    if (msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == window::kAboutCommand) {
+        showAbout();
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#else
+void MainWindow::addToSystemMenu() {}
+#endif
+
+}  // namespace velcor::app

@@ -1,0 +1,66 @@
+#pragma once
+
+// The main window's widgets: the form of resources/forms/MainWindow.ui given the texts, kinds and
+// limits of the window's control table, with one map from control id to widget. What the
+// controls do is decided by the window logic; this class only passes the operator's commands on.
+
+#include <QDialog>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace velcor::app {
+
+class LimitedTextValidator;
+
+class MainWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The widget of a control id, and the label in front of it; nullptr for none.
+    QWidget* control(int id) const;
+    QLabel* label(int id) const;
+    // The edit of an id and its validator; nullptr when the id is no edit.
+    QLineEdit* edit(int id) const;
+    LimitedTextValidator* validator(int id) const;
+
+    // Receives the button clicks, the payment-type choices and the cancel command (button
+    // "Изход", Escape, the close box). Without a handler the cancel command ends the window.
+    void setCommandHandler(std::function<void(int)> handler);
+
+    // The About box, modal over this window.
+    void showAbout();
+
+  public slots:
+    void reject() override;
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+  private:
+    void applyControlTable();
+    void addToSystemMenu();
+    void command(int id);
+
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::map<int, QWidget*> controls_;
+    std::map<int, QLabel*> labels_;
+    std::map<int, LimitedTextValidator*> validators_;
+    std::function<void(int)> handler_;
+};
+
+}  // namespace velcor::app

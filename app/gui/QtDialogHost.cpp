@@ -1,0 +1,190 @@
+#include "app/gui/QtDialogHost.h"
+
+#include "app/gui/AppIdentity.h"
+#include "app/gui/FixedCheckBox.h"
+#include "app/gui/LimitedTextValidator.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/ReportWindow.h"
+#include "text/Cp1251.h"
+#include "text/Text.h"
+#include "window/ControlIds.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+namespace velcor::app {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+// A chosen path that Windows-1251 cannot spell would reach the files under another name.
+constexpr auto kPathNotUsable =
+    "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
+
+}  // namespace
+
+QtDialogHost::QtDialogHost(MainWindow& window) : window_(window) {}
+
+QWidget* QtDialogHost::dialogParent() const {
+    return window_.isVisible() ? static_cast<QWidget*>(&window_) : nullptr;
+}
+
+std::string QtDialogHost::controlText(int id) {
+    const QLineEdit* edit = window_.edit(id);
+    if (!edit) return {};
+    // The edits accept only what Windows-1251 can hold, so the conversion is whole.
+    std::string converted;
+    text::fromUtf8(edit->text().toStdString(), converted);
+    return converted;
+}
+
+void QtDialogHost::setControlText(int id, std::string_view text) {
+    if (QLineEdit* edit = window_.edit(id)) {
+        // setText shows a longer text whole (it is not validated) and clears the modified flag.
+        edit->setText(fromCp1251(text));
+        edit->setCursorPosition(0);
+    }
+}
+
+void QtDialogHost::setEditLimit(int id, int limit) {
+    if (LimitedTextValidator* validator = window_.validator(id)) validator->setLimit(limit);
+}
+
+bool QtDialogHost::isModified(int id) {
+    const QLineEdit* edit = window_.edit(id);
+    return edit && edit->isModified();
+}
+
+void QtDialogHost::clearModified(int id) {
+    if (QLineEdit* edit = window_.edit(id)) edit->setModified(false);
+}
+
+void QtDialogHost::focusAndSelectAll(int id) {
+    QWidget* widget = window_.control(id);
+    if (!widget) return;
+    widget->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+}
+
+void QtDialogHost::addListEntry(int id, std::string_view text) {
+    auto* list = qobject_cast<QComboBox*>(window_.control(id));
+    if (!list) return;
+    const QString entry = fromCp1251(text);
+    const int selected = list->currentIndex();
+    int position = list->count();
+    if (id == window::idFormatKind) {
+        // The format-kind list is a sorted list: an entry goes before the first greater one.
+        position = 0;
+        while (position < list->count() && list->itemText(position) <= entry) ++position;
+    }
+    list->insertItem(position, entry);
+    // Adding never selects: the first entry of an empty combo box would otherwise be chosen.
+    list->setCurrentIndex(selected < 0 ? -1 : (position <= selected ? selected + 1 : selected));
+}
+
+int QtDialogHost::listSelection(int id) {
+    const auto* list = qobject_cast<QComboBox*>(window_.control(id));
+    return list ? list->currentIndex() : -1;
+}
+
+void QtDialogHost::setListSelection(int id, int position) {
+    auto* list = qobject_cast<QComboBox*>(window_.control(id));
+    if (!list) return;
+    list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
+}
+
+processing::LocalDateTime QtDialogHost::dateValue(int id) {
+    processing::LocalDateTime value;
+    const auto* picker = qobject_cast<QDateEdit*>(window_.control(id));
+    if (!picker) {
+        value.valid = false;
+        return value;
+    }
+    const QDate date = picker->date();
+    value.year = date.year();
+    value.month = date.month();
+    value.day = date.day();
+    value.hour = hour_;
+    value.minute = minute_;
+    value.second = second_;
+    return value;
+}
+
+void QtDialogHost::setDateValue(int id, const processing::LocalDateTime& value) {
+    auto* picker = qobject_cast<QDateEdit*>(window_.control(id));
+    if (!picker || !value.valid) return;
+    const QDate date(value.year, value.month, value.day);
+    // A date the picker cannot show leaves it as it was, as the Windows picker refuses it.
+    if (!date.isValid() || date < picker->minimumDate() || date > picker->maximumDate()) return;
+    picker->setDate(date);
+    hour_ = value.hour;
+    minute_ = value.minute;
+    second_ = value.second;
+}
+
+void QtDialogHost::setChecked(int id, bool checked) {
+    if (auto* box = qobject_cast<QAbstractButton*>(window_.control(id))) box->setChecked(checked);
+}
+
+void QtDialogHost::showMessage(std::string_view text) {
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
+                    dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+bool QtDialogHost::askYesNo(std::string_view text) {
+    QMessageBox box(QMessageBox::Critical, applicationTitle(), fromCp1251(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedName) {
+    QFileDialog dialog(dialogParent());
+    dialog.setWindowTitle(QString());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Starts in the current folder and leaves the process's current folder where it was.
+    dialog.setDirectory(QDir::currentPath());
+    // The suggestion is a pattern of the day's files; it both fills the name box and narrows
+    // the list, and "*" gives every file back.
+    dialog.setNameFilters({suggestedName, QStringLiteral("*")});
+    dialog.selectFile(suggestedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggestedName) {
+    const QString suggestion = fromCp1251(suggestedName);
+    const std::optional<QString> chosen =
+        chooser_ ? chooser_(suggestion) : runOpenFileDialog(suggestion);
+    if (!chosen) return std::nullopt;
+    std::string path;
+    if (!text::fromUtf8(QDir::toNativeSeparators(*chosen).toStdString(), path)) {
+        showMessage(kPathNotUsable);
+        return std::nullopt;
+    }
+    return path;
+}
+
+void QtDialogHost::showReport(std::string_view html) {
+    ReportWindow report(dialogParent());
+    report.setReportHtml(html);
+    if (reportObserver_) reportObserver_(report);
+    report.exec();
+}
+
+void QtDialogHost::endDialog(int result) {
+    ended_ = true;
+    window_.done(result);
+}
+
+}  // namespace velcor::app

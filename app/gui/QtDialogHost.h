@@ -1,0 +1,73 @@
+#pragma once
+
+// The window logic's host realised with Qt widgets: control ids become the widgets of
+// MainWindow, Windows-1251 texts become Unicode at this edge and back, and message boxes, the
+// open-file dialog and the report window are Qt dialogs.
+
+#include "window/DialogHost.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace velcor::app {
+
+class MainWindow;
+
+class QtDialogHost : public window::DialogHost {
+  public:
+    // Picks a file to open; receives the suggested name, returns the chosen path or nothing.
+    using OpenFileChooser = std::function<std::optional<QString>(const QString& suggestedName)>;
+    // Shown before a modal report window runs; lets a caller (a test) act on it.
+    using ReportObserver = std::function<void(class ReportWindow&)>;
+
+    explicit QtDialogHost(MainWindow& window);
+
+    std::string controlText(int id) override;
+    void setControlText(int id, std::string_view text) override;
+    void setEditLimit(int id, int limit) override;
+    bool isModified(int id) override;
+    void clearModified(int id) override;
+    void focusAndSelectAll(int id) override;
+
+    void addListEntry(int id, std::string_view text) override;
+    int listSelection(int id) override;
+    void setListSelection(int id, int position) override;
+
+    processing::LocalDateTime dateValue(int id) override;
+    void setDateValue(int id, const processing::LocalDateTime& value) override;
+
+    void setChecked(int id, bool checked) override;
+
+    void showMessage(std::string_view text) override;
+    bool askYesNo(std::string_view text) override;
+    std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
+    void showReport(std::string_view html) override;
+    void endDialog(int result) override;
+
+    // Replaces the platform's open-file dialog (tests choose their file here).
+    void setOpenFileChooser(OpenFileChooser chooser) { chooser_ = std::move(chooser); }
+    void setReportObserver(ReportObserver observer) { reportObserver_ = std::move(observer); }
+
+    // Whether endDialog has been called.
+    bool ended() const { return ended_; }
+
+  private:
+    QWidget* dialogParent() const;
+    std::optional<QString> runOpenFileDialog(const QString& suggestedName);
+
+    MainWindow& window_;
+    OpenFileChooser chooser_;
+    ReportObserver reportObserver_;
+    // The date picker shows a date only; the time of day it holds is kept here, as the Windows
+    // picker keeps it.
+    int hour_ = 0;
+    int minute_ = 0;
+    int second_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace velcor::app

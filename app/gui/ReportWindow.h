@@ -1,0 +1,52 @@
+#pragma once
+
+// The report window: the report page with a given text in it, printable from the view's context
+// menu ("Печат...", "Преглед преди печат", "Запис като PDF...") and with Ctrl+P.
+
+#include <QDialog>
+
+#include <memory>
+#include <string_view>
+
+class QTextBrowser;
+class QPagedPaintDevice;
+
+namespace Ui {
+class ReportWindow;
+}
+
+namespace velcor::app {
+
+class ReportWindow : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit ReportWindow(QWidget* parent = nullptr);
+    ~ReportWindow() override;
+
+    // Loads the report page and puts `html` (Windows-1251 markup) into its element
+    // "file_name_load".
+    void setReportHtml(std::string_view html);
+
+    QTextBrowser* view() const;
+
+    // Writes what the window shows to a PDF file; false (after a message) when it failed.
+    bool saveAsPdf(const QString& path);
+    // Lays the report out on any paged device (a printer, a PDF writer).
+    void printTo(QPagedPaintDevice& device) const;
+
+  public slots:
+    void print();
+    void printPreview();
+    void saveAsPdfChosen();
+
+  private:
+    void showContextMenu(const QPoint& pos);
+
+    std::unique_ptr<Ui::ReportWindow> ui_;
+};
+
+// The report page of the resources, as text.
+QString reportPageText();
+
+}  // namespace velcor::app
