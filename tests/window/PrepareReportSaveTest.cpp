@@ -1,0 +1,264 @@
+#include "window/FakeHost.h"
+
+#include "text/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace velcor::window::test {
+namespace {
+
+using namespace velcor::text::literals;
+using testing::FaultyFileSystem;
+
+constexpr std::string_view kRows =
+    "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n"
+    "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25\r\n";
+constexpr std::string_view kSebraRows = "BG80BNBG96611020345678;BNBGBGSD;10.50;123456\r\n";
+
+const std::string kNotValid(std::string_view("Файлът не е коректен!"_cp));
+const std::string kAlready(std::string_view("Файлът вече е обработен!"_cp));
+
+// A window with the delimited DP list scanned cleanly and the events so far forgotten.
+struct ScannedList {
+    explicit ScannedList(std::string_view rows = kRows, int type = 1,
+                         const std::string& settings = standardSettings())
+        : w(settings) {
+        w.selectType(type);
+        w.host.type(idPaymentKindCode, "12345");
+        list = w.writeList("O081206P.1DP", rows);
+        w.browse(list);
+        w.host.clearEvents();
+    }
+    WindowSetup w;
+    std::string list;
+};
+
+TEST(DialogPrepare, WritesHeaderAndRowsAndMarksTheFile) {
+    ScannedList s;
+    ASSERT_FALSE(s.w.dialog->fileInvalid);
+    s.w.dialog->onCommand(idPrepare);
+    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_TRUE(s.w.dialog->filePrepared);
+    EXPECT_TRUE(s.w.host.isChecked(idPrepared));
+    const std::string written = testing::readFileBytes(s.list);
+    const std::string header = "OMPDP;08122006;BG48BNBG96618000123456; 12345;Firma OOD" +
+                               std::string(26, ' ') + ";" + std::string(15, ' ') +
+                               "30.75;     2; " + s.w.dialog->controlCodeText +
+                               "; DELIMITED(;)\r\n";
+    EXPECT_EQ(written, header +
+                           "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\n"
+                           "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25\n");
+
+    s.w.dialog->onCommand(idPrepare);
+    EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{kAlready});
+    EXPECT_EQ(testing::readFileBytes(s.list), written);
+}
+
+TEST(DialogPrepare, RefusalsComeInTheirOrder) {
+    struct Case {
+        const char* what;
+        int type;
+        std::function<void(ScannedList&)> arrange;
+        std::string message;
+    } cases[] = {
+        {"nothing scanned", 1, [](ScannedList& s) { s.w.dialog->fileInvalid = true; }, kNotValid},
+        {"bad IBAN before an empty name", 1,
+         [](ScannedList& s) {
+             s.w.host.type(idPayerIban, "BG00BNBG96618000123456");
+             s.w.host.type(idPayerName, "  ");
+         },
+         std::string("Грешен IBAN на платеца!"_cp)},
+        {"bad budget-unit code before a bad BIC", 0,
+         [](ScannedList& s) {
+             s.w.host.type(idBudgetUnitCode, "1234567");
+             s.w.host.type(idPayerBic, "BNBG");
+         },
+         std::string("Грешен код на бюджетен разпоредител!"_cp)},
+        {"BIC not eight characters after trimming", 0,
+         [](ScannedList& s) { s.w.host.type(idPayerBic, " BNBGBG "); },
+         std::string("Грешен BIC!"_cp)},
+        {"empty name", 1, [](ScannedList& s) { s.w.host.type(idPayerName, " \t "); },
+         std::string("Не е въведено наименование на наредителя!"_cp)},
+        {"path field names another file", 1,
+         [](ScannedList& s) { s.w.host.type(idInputPath, s.w.writeList("O081206P.2DP", kRows)); },
+         kNotValid},
+        {"list changed on disk since the scan", 1,
+         [](ScannedList& s) {
+             testing::writeFileBytes(s.list,
+                                     std::string(kRows) + "BG80BNBG96611020345678;X;Y;1\r\n");
+         },
+         kNotValid},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScannedList s(c.type == 0 ? kSebraRows : kRows, c.type);
+        ASSERT_FALSE(s.w.dialog->fileInvalid);
+        const std::string before = testing::readFileBytes(s.list);
+        c.arrange(s);
+        s.w.dialog->prepareFile();
+        EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
+        EXPECT_FALSE(s.w.dialog->filePrepared);
+        EXPECT_FALSE(s.w.host.isChecked(idPrepared));
+        if (std::string_view(c.what) != "list changed on disk since the scan")
+            EXPECT_EQ(testing::readFileBytes(s.list), before);
+    }
+}
+
+TEST(DialogPrepare, SebraLayoutTrimsBicAndName) {
+    ScannedList s(kSebraRows, 0);
+    // Blanks around an eight-letter BIC would break the edit's limit; a shorter BIC with blanks
+    // is trimmed and then refused, and the trimmed value stays.
+    s.w.host.type(idPayerBic, " BNBGBG ");
+    s.w.dialog->prepareFile();
+    EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{std::string("Грешен BIC!"_cp)});
+    EXPECT_EQ(s.w.dialog->payerBic, "BNBGBG");
+
+    s.w.host.clearEvents();
+    s.w.host.type(idPayerBic, "BNBGBGSD");
+    s.w.host.type(idPayerName, "  Firma  ");
+    s.w.dialog->prepareFile();
+    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_EQ(s.w.dialog->payerName, "Firma");
+    const std::string written = testing::readFileBytes(s.list);
+    EXPECT_EQ(written.substr(0, 41), "OMPSB;08122006;BNBGBGSD;1234563   ;Firma ");
+    EXPECT_EQ(written.substr(written.find("\r\n") + 2),
+              "BG80BNBG96611020345678;BNBGBGSD;10.50;123456\n");
+}
+
+TEST(DialogPrepare, LowerCaseSbChecksTheIbanButWritesTheSebraLayout) {
+    std::string settings = standardSettings();
+    settings.replace(settings.find("[SB]"), 4, "[sb]");
+    ScannedList s(kSebraRows, 0, settings);
+    s.w.host.type(idBudgetUnitCode, "bad");  // not checked for "sb"
+    s.w.dialog->prepareFile();
+    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 35), "OMPSB;08122006;BNBGBGSD;bad       ;");
+}
+
+TEST(DialogPrepare, OverLongValueStopsBeforeAnyCheckOrWrite) {
+    ScannedList s;
+    const std::string before = testing::readFileBytes(s.list);
+    s.w.host.type(idPayerName, std::string(36, 'N'));
+    s.w.dialog->prepareFile();
+    EXPECT_EQ(s.w.host.messages(),
+              std::vector<std::string>{"Please enter no more than 35 characters."});
+    EXPECT_FALSE(s.w.dialog->filePrepared);
+    EXPECT_EQ(testing::readFileBytes(s.list), before);
+}
+
+TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
+    struct Case {
+        FaultyFileSystem::Step step;
+        std::string message;
+    } cases[] = {
+        {FaultyFileSystem::Step::createTemporary,
+         std::string("Грешка при отваряне на файла за запис"_cp)},
+        {FaultyFileSystem::Step::write, std::string("Грешка при запис във файлa!"_cp)},
+        {FaultyFileSystem::Step::rename, std::string("Грешка при запис във файлa!"_cp)},
+    };
+    for (const Case& c : cases) {
+        ScannedList s;
+        const std::string before = testing::readFileBytes(s.list);
+        s.w.fs.failFromCall(c.step);
+        s.w.dialog->prepareFile();
+        EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
+        EXPECT_FALSE(s.w.dialog->filePrepared);
+        EXPECT_EQ(testing::readFileBytes(s.list), before);
+        s.w.fs.clearFailures();
+        s.w.dialog->prepareFile();
+        EXPECT_TRUE(s.w.dialog->filePrepared);
+        EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 6), "OMPDP;");
+    }
+}
+
+TEST(DialogPrepare, ListOfBlankLinesIsLeftAsItWas) {
+    ScannedList s(" \r\n\r\n");
+    ASSERT_FALSE(s.w.dialog->fileInvalid);
+    s.w.dialog->prepareFile();
+    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_FALSE(s.w.dialog->filePrepared);
+    EXPECT_EQ(testing::readFileBytes(s.list), " \r\n\r\n");
+}
+
+TEST(DialogReport, OnlyForAPreparedListAndBuiltAfresh) {
+    ScannedList s;
+    s.w.dialog->onCommand(idPrint);
+    EXPECT_TRUE(s.w.host.reports().empty());
+    s.w.dialog->prepareFile();
+    s.w.dialog->onCommand(idPrint);
+    ASSERT_EQ(s.w.host.reports().size(), 1u);
+    const std::string report = s.w.host.reports()[0];
+    EXPECT_NE(report.find("O081206P.1DP</p>"), std::string::npos);
+    EXPECT_NE(report.find(std::string("Петък, 08.12.2006"_cp)), std::string::npos);
+    EXPECT_NE(report.find(">[DP] // main</TD>"), std::string::npos);
+    EXPECT_NE(report.find(std::string("С разделител(;)"_cp)), std::string::npos);
+    EXPECT_NE(report.find(">       30.75</TD>"), std::string::npos);
+    s.w.host.setListSelection(idPaymentType, -1);
+    s.w.dialog->showReport();
+    EXPECT_NE(s.w.host.reports()[1].find(std::string("превода:</TD><TD width=50></TD>"_cp)),
+              std::string::npos);
+}
+
+TEST(DialogReport, PreparedListOpenedAgainIsRecognised) {
+    ScannedList s;
+    s.w.dialog->prepareFile();
+    s.w.browse(s.list);
+    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_TRUE(s.w.dialog->filePrepared);
+    EXPECT_TRUE(s.w.host.isChecked(idPrepared));
+    EXPECT_FALSE(s.w.dialog->fileInvalid);
+    EXPECT_EQ(s.w.host.controlText(idCount), "2");
+    s.w.dialog->showReport();
+    EXPECT_EQ(s.w.host.reports().size(), 1u);
+}
+
+TEST(DialogSave, AsksOnlyAfterPreparingWithAFilledEmptyKey) {
+    const std::string settings = standardSettings(
+        "[CLIENT]\r\nBIC = BNBGBGSD\r\nIBAN = BG48BNBG96618000123456\r\nNAME = Firma OOD\r\n"
+        "CODE =\r\n");
+    const std::string question(
+        std::string_view("Да се запишат ли данните за фирмата в INI файла?"_cp));
+    {
+        WindowSetup w(settings);
+        w.host.type(idBudgetUnitCode, "1234563");
+        w.dialog->saveSettings();
+        EXPECT_TRUE(w.host.questions().empty()) << "nothing prepared";
+    }
+    for (const bool yes : {false, true}) {
+        ScannedList s(kRows, 1, settings);
+        s.w.host.type(idBudgetUnitCode, "1234563");
+        s.w.dialog->prepareFile();
+        ASSERT_TRUE(s.w.dialog->filePrepared);
+        s.w.host.yesAnswer = yes;
+        s.w.dialog->saveSettings();
+        EXPECT_EQ(s.w.host.questions(), std::vector<std::string>{question});
+        const std::string saved = testing::readFileBytes(s.w.settingsPath);
+        if (!yes) {
+            EXPECT_EQ(saved, settings);
+            continue;
+        }
+        EXPECT_EQ(saved.substr(0, saved.find("[SB]")),
+                  "[CLIENT]\r\nBIC = BNBGBGSD\r\nIBAN = BG48BNBG96618000123456\r\n"
+                  "NAME= Firma OOD\r\nCODE= 1234563\r\n\r\n");
+        EXPECT_EQ(testing::readFileBytes(s.w.settingsPath + ".bak"), settings);
+    }
+}
+
+TEST(DialogSave, FailedWriteKeepsTheSettingsFile) {
+    const std::string settings =
+        standardSettings("[CLIENT]\r\nIBAN = BG48BNBG96618000123456\r\nNAME = Firma\r\nCODE =\r\n");
+    ScannedList s(kRows, 1, settings);
+    s.w.host.type(idBudgetUnitCode, "1234563");
+    s.w.dialog->prepareFile();
+    s.w.host.yesAnswer = true;
+    s.w.host.clearEvents();
+    s.w.fs.failFromCall(FaultyFileSystem::Step::write);
+    s.w.dialog->saveSettings();
+    EXPECT_EQ(s.w.host.messages().size(), 1u);
+    EXPECT_EQ(testing::readFileBytes(s.w.settingsPath), settings);
+}
+
+}  // namespace
+}  // namespace velcor::window::test
