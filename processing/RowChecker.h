@@ -25,6 +25,9 @@ class RowChecker {
     // zero-terminated text, see it as a blank, so nothing behind it escapes them.
     void check(std::string_view line, WorkingState& state);
 
+    // The record of the last row checked; its values view that row's text.
+    const PaymentRecord& record() const { return record_; }
+
   private:
     enum class FieldKind { other, sum, iban, bic, egn, bulstat };
     struct Field {

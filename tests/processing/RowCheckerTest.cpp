@@ -1,0 +1,200 @@
+#include "processing/RowChecker.h"
+
+#include "processing/ProcessingTestSupport.h"
+#include "processing/Scan.h"
+#include "text/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace velcor::processing {
+namespace {
+
+using testing::delimitedFormat;
+using testing::fixedFormat;
+
+// "NAME=value" for every field the format defines (first definition of a name), "NAME-" when the
+// row did not reach it.
+std::string describe(const PaymentRecord& record, const settings::FormatDefinition& format) {
+    std::string out;
+    std::vector<std::string> seen;
+    for (const settings::FieldDefinition& field : format.fields) {
+        const std::string name = text::upperLatin(field.name);
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;
+        seen.push_back(name);
+        if (!out.empty()) out += '|';
+        const std::string_view* value = record.values.find(name);
+        out += value != nullptr ? name + "=" + std::string(*value) : name + "-";
+    }
+    return out;
+}
+
+struct ReadCase {
+    settings::FormatDefinition format;
+    std::string line;
+    std::string expected;
+    std::string messages = {};  // UTF-8
+};
+
+TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
+    const auto abc = fixedFormat("F", {{"F1", 1, 3}, {"F2", 4, 4}, {"F3", 4, 5}, {"F4", 1, 1}});
+    const auto three = delimitedFormat("D", ';', {"F1", "F2", "F3"});
+    const ReadCase cases[] = {
+        {abc, "ABC\n", "F1=ABC|F2=|F3-|F4-"},
+        {abc, "ABC", "F1=ABC|F2-|F3-|F4-"},  // last line without LF: column 4 is past the end
+        {fixedFormat("F", {{"F1", 1, 5}}), "  42 \n", "F1=42"},
+        {fixedFormat("F", {{"F1", 1, 4}}), "\t\v4\f\n", "F1=4"},
+        {fixedFormat("F", {{"F1", 3, 10}, {"F2", 1, 1}}), "ABC\n", "F1-|F2-"},
+        {fixedFormat("F", {{"F1", 3, 2}, {"F2", 1, 1}}), "ABC\n", "F1-|F2-"},
+        // A start below column 1 reads from column 1; the end still decides whether it is there.
+        {fixedFormat("F", {{"F1", -2, 2}, {"F2", 0, 3}, {"F3", 4, 4}}), "ABCD\n",
+         "F1=AB|F2=ABC|F3=D"},
+        {fixedFormat("F", {{"F1", -5, -1}, {"F2", 2, 3}}), "ABCD\n", "F1=|F2=BC"},
+        {fixedFormat("F", {{"F1", -5, 9}, {"F2", 2, 3}}), "ABCD\n", "F1-|F2-"},
+        {three, "x;y;z\n", "F1=x|F2=y|F3=z"},
+        {three, "x;y;\n", "F1=x|F2=y|F3="},
+        {three, "x;y\n", "F1=x|F2=y|F3-"},
+        {three, " x ; y ;z \r\n", "F1=x|F2=y|F3=z"},
+        {three, ";;\n", "F1=|F2=|F3="},
+        {three, "xyz\n", "F1=xyz|F2-|F3-", "Няма разделител (;)  на ред: 7<BR>"},
+        {delimitedFormat("D", ';', {"F1"}), "x;y\n", "F1=x"},
+        {delimitedFormat("D", ';', {"F1", "F2"}), "\"a;b\";z\n", "F1=\"a|F2=b\""},
+        // Names are upper-cased; a repeated name keeps the later value.
+        {delimitedFormat("D", ';', {"name", "Name", "x"}), "a;b;c\n", "NAME=b|X=c"},
+        // The value keeps a NUL byte and what follows it.
+        {three, std::string("a\0b;c\n", 6), std::string("F1=a\0b|F2=c|F3-", 15)},
+    };
+    for (const ReadCase& c : cases) {
+        WorkingState state;
+        state.delimiterText = std::string(1, c.format.delimiter);
+        state.recordCount = 7;
+        RowChecker checker(&c.format);
+        checker.check(c.line, state);
+        EXPECT_EQ(describe(checker.record(), c.format), c.expected) << c.line;
+        EXPECT_EQ(text::toUtf8(state.rowMessages), c.messages) << c.line;
+        EXPECT_EQ(checker.record().rowNumber, 7);
+    }
+}
+
+TEST(RowReader, SplitsAtTheWindowsDelimiterText) {
+    const auto format = delimitedFormat("D", ';', {"F1", "F2"});
+    WorkingState state;
+    state.delimiterText = ",";
+    RowChecker checker(&format);
+    checker.check("a;b,c\n", state);
+    EXPECT_EQ(describe(checker.record(), format), "F1=a;b|F2=c");
+}
+
+TEST(RowReader, WithoutAFormatReadsNoFieldsAndChecksNothing) {
+    WorkingState state;
+    state.recordCount = 3;
+    checkRow("BG00XXXX;0;;\n", nullptr, state);
+    EXPECT_TRUE(state.rowMessages.empty());
+    EXPECT_EQ(state.totalSum, 0.0);
+}
+
+constexpr const char* kIban = "BG80BNBG96611020345678";
+constexpr const char* kBudgetIban = "BG56BNBG96618020345678";  // 13th character 8
+
+struct CheckCase {
+    settings::FormatDefinition format;
+    std::string line;
+    std::string messages;  // UTF-8, row number 5
+    double total = 0.0;
+};
+
+std::string row(std::initializer_list<std::string> values) {
+    std::string out;
+    bool first = true;
+    for (const std::string& value : values) {
+        out += (first ? "" : ";") + value;
+        first = false;
+    }
+    return out + "\n";
+}
+
+TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
+    const auto dp = delimitedFormat("DP", ';', {"IBAN", "BIC", "NAME", "EGN", "BULSTAT", "SUM"});
+    const auto bicFirst = delimitedFormat("DP", ';', {"BIC", "IBAN", "Sum"});
+    const auto sb = delimitedFormat("SB", ';', {"IBAN", "PAYMENT", "PAYMENT_SEBRA", "SUM"});
+    const auto sbLower = delimitedFormat("sb", ';', {"IBAN", "PAYMENT", "PAYMENT_SEBRA", "SUM"});
+    const auto sbLonger = delimitedFormat("SBX", ';', {"IBAN", "PAYMENT", "PAYMENT_SEBRA", "SUM"});
+    const auto twoSums = delimitedFormat("DP", ';', {"SUM", "sum"});
+    const std::string wrongIban = "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>";
+    const std::string bicMismatch = "BIC за банка, различна от банката на IBAN  на ред: 5<BR>";
+    const std::string zero = "Нулева сума на ред: 5<BR>";
+    const std::string noBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: 5<BR>";
+    const std::string noSebraCode = "Липсва код за плащане СЕБРА на ред: 5<BR>";
+    const CheckCase cases[] = {
+        {dp, row({kIban, "BNBG9661", "Ivan", "7523169263", "831642181", "12.50"}), "", 12.5},
+        {dp, row({"BG81BNBG96611020345678", "BNBG", "", "", "", "1"}), wrongIban, 1},
+        {dp, row({kIban, "UNCR7000", "", "", "", "1"}), bicMismatch, 1},
+        {dp, row({kIban, "", "", "", "", "1"}), bicMismatch, 1},
+        {dp, row({kIban, "BNB", "", "", "", "1"}), bicMismatch, 1},
+        {dp, row({kIban, "bnbg9661", "", "", "", "1"}), bicMismatch, 1},
+        // An IBAN too short to hold a bank code never matches a BIC.
+        {dp, row({"BG80BNB", "BNBG", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>" + bicMismatch, 1},
+        {dp, row({"", "", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" + bicMismatch, 1},
+        {dp, row({kIban, "BNBG", "", "7523169264", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 1},
+        {dp, row({kIban, "BNBG", "", "", "831642182", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>", 1},
+        {dp, row({kIban, "BNBG", "", "", "", "0"}), zero},
+        {dp, row({kIban, "BNBG", "", "", "", ""}), zero},
+        {dp, row({kIban, "BNBG", "", "", "", "abc"}), zero},
+        {dp, row({kIban, "BNBG", "", "", "", "0.0000009"}), zero},
+        {dp, row({kIban, "BNBG", "", "", "", "0.000001"}), "", 0.000001},
+        {dp, row({kIban, "BNBG", "", "", "", "-5"}), "", -5},
+        {dp, row({kIban, "BNBG", "", "", "", "12,50"}), "", 12},
+        // With the BIC first the match runs at the IBAN, after the IBAN check's own message.
+        {bicFirst, row({"UNCR", "BG81BNBG96611020345678", "3"}), wrongIban + bicMismatch, 3},
+        {bicFirst, row({"BNBG", kIban, "3"}), "", 3},
+        {twoSums, row({"2", "3"}), "", 5},
+        {twoSums, row({"0", "3"}), zero, 3},
+        // Budget accounts need every PAYMENT code; the SEBRA code is needed by "SB" alone.
+        {sb, row({kBudgetIban, "", "", "1"}), noBudgetCode + noSebraCode + noBudgetCode, 1},
+        {sb, row({kBudgetIban, "1", "", "1"}), noBudgetCode + noSebraCode, 1},
+        {sb, row({kIban, "", "", "1"}), noSebraCode, 1},
+        {sb, row({kIban, "1", "2", "1"}), "", 1},
+        {sbLower, row({kIban, "", "", "1"}), "", 1},
+        {sbLonger, row({kBudgetIban, "", "1", "1"}), noBudgetCode, 1},
+        {delimitedFormat("DP", ';', {"IBAN", "payment_x"}), row({kBudgetIban, ""}), noBudgetCode},
+        // Thirteen characters are not enough for a budget account.
+        {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), row({"BG56BNBG96618", ""}),
+         "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>"},
+        // A payment code past the end of a short row is absent and raises nothing.
+        {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), std::string(kBudgetIban) + "\n",
+         "Няма разделител (;)  на ред: 5<BR>"},
+        // A NUL inside the IBAN does not hide the bytes behind it from the check.
+        {delimitedFormat("DP", ';', {"IBAN", "F2"}), std::string(kIban) + std::string("\0X;\n", 4),
+         wrongIban},
+    };
+    for (const CheckCase& c : cases) {
+        WorkingState state;
+        state.delimiterText = ";";
+        state.recordCount = 5;
+        checkRow(c.line, &c.format, state);
+        EXPECT_EQ(text::toUtf8(state.rowMessages), c.messages) << c.format.name << " " << c.line;
+        EXPECT_DOUBLE_EQ(state.totalSum, c.total) << c.line;
+    }
+}
+
+TEST(RowChecks, MessagesOfSeveralRowsFollowEachOther) {
+    const auto format = fixedFormat("F", {{"EGN", 1, 10}, {"SUM", 11, 14}});
+    WorkingState state;
+    state.recordCount = 1;
+    checkRow("7523169264   0\n", &format, state);
+    state.recordCount = 2;
+    checkRow("          2.0\n", &format, state);
+    state.recordCount = 3;
+    checkRow("7523169263 1.5\n", &format, state);
+    EXPECT_EQ(text::toUtf8(state.rowMessages),
+              "Грешен ЕГН  на ред: 1<BR>Нулева сума на ред: 1<BR>");
+    EXPECT_DOUBLE_EQ(state.totalSum, 3.5);
+}
+
+}  // namespace
+}  // namespace velcor::processing
