@@ -1,0 +1,79 @@
+#include "checks/PersonalIds.h"
+
+#include "checks/WeightTable.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace velcor::checks {
+
+namespace {
+
+// February always has 29 days: the personal number's date is not tested for leap years.
+constexpr int kMonthLengths[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+// A two-character field read as the C library reads an integer: leading white space, an
+// optional sign, then digits up to the first non-digit; no digits read as 0.
+int readField(const char* field) {
+    const char* p = field;
+    const char* end = field + 2;
+    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    int value = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) value = value * 10 + (*p - '0');
+    return negative ? -value : value;
+}
+
+// Months 21-32 and 41-52 stand for 1-12 (births in other centuries); 0 for anything else.
+int monthOf(int field) {
+    if (field >= 1 && field <= 12) return field;
+    if (field >= 21 && field <= 32) return field - 20;
+    if (field >= 41 && field <= 52) return field - 40;
+    return 0;
+}
+
+// The remainder by 11 of a weighted digit sum, 10 counting as 0.
+int bulstatRemainder(const int* digits, const int* first, const int* second, int count) {
+    int sum = 0;
+    for (int i = 0; i < count; ++i) sum += digits[i] * first[i];
+    if (sum % 11 != 10) return sum % 11;
+    sum = 0;
+    for (int i = 0; i < count; ++i) sum += digits[i] * second[i];
+    return sum % 11 == 10 ? 0 : sum % 11;
+}
+
+}  // namespace
+
+bool CheckEgn(const char* text) {
+    const std::string_view egn(text);
+    if (weightRowFor(egn.size()) == nullptr) return false;
+    const int month = monthOf(readField(text + 2));
+    if (month == 0) return false;
+    if (readField(text + 4) > kMonthLengths[month - 1]) return false;
+    return hasWeightedCheckDigit(egn);
+}
+
+bool CheckBulstat(const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (length == 0 || length >= 30) return false;
+    int digits[30];
+    int count = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        if (text[i] >= '0' && text[i] <= '9') digits[count++] = text[i] - '0';
+
+    if (count == 9) {
+        static constexpr int first[] = {1, 2, 3, 4, 5, 6, 7, 8};
+        static constexpr int second[] = {3, 4, 5, 6, 7, 8, 9, 10};
+        return digits[8] == bulstatRemainder(digits, first, second, 8);
+    }
+    if (count == 13) {
+        // Only the thirteenth digit is tested; the ninth is not checked against the first eight.
+        static constexpr int first[] = {2, 7, 3, 5};
+        static constexpr int second[] = {4, 9, 5, 7};
+        return digits[12] == bulstatRemainder(digits + 8, first, second, 4);
+    }
+    return false;
+}
+
+}  // namespace velcor::checks
