@@ -1,0 +1,120 @@
+#include "app/cli/CliOptions.h"
+
+#include "processing/DateTime.h"
+
+#include <string_view>
+
+namespace velcor::app::cli {
+
+const char* cliUsage() {
+    return "Usage: velcor-cli [--ini FILE] [--type NAME] [--date DDMMYYYY] [--iban X] [--bic X]\n"
+           "                  [--name X] [--kind X] [--code X] [--json] (check|prepare|report) "
+           "LIST\n"
+           "\n"
+           "Opens LIST as the window's \"...\" does, with the settings of FILE (default omp.ini)\n"
+           "and the payment type NAME (default DP), then:\n"
+           "  check    exits 0 when the list is valid\n"
+           "  prepare  writes the prepared file over LIST; exits 0 when this run wrote it\n"
+           "  report   prints the processing report of a prepared LIST; exits 0 when built\n"
+           "Payer options are typed into the window's edits before the list is opened.\n"
+           "--json prints one JSON object. Exit status 1 otherwise, 2 for usage, settings or\n"
+           "encoding errors.\n";
+}
+
+bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error) {
+    struct Valued {
+        std::string_view name;
+        std::optional<std::string>* target;
+    };
+    std::optional<std::string> ini;
+    const Valued valued[] = {{"--ini", &ini},       {"--type", &out.type}, {"--date", &out.date},
+                             {"--iban", &out.iban}, {"--bic", &out.bic},   {"--name", &out.name},
+                             {"--kind", &out.kind}, {"--code", &out.code}};
+    std::optional<std::string> command;
+    std::optional<std::string> list;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            if (arg == "--help" || arg == "-h") {
+                out.help = true;
+                continue;
+            }
+            if (arg == "--version") {
+                out.version = true;
+                continue;
+            }
+            if (arg == "--json") {
+                out.json = true;
+                continue;
+            }
+            bool known = false;
+            for (const Valued& option : valued) {
+                const std::string prefix = std::string(option.name) + "=";
+                if (arg == option.name) {
+                    if (i + 1 >= argc) {
+                        error = "option " + std::string(arg) + " needs a value";
+                        return false;
+                    }
+                    *option.target = argv[++i];
+                    known = true;
+                } else if (arg.substr(0, prefix.size()) == prefix) {
+                    *option.target = std::string(arg.substr(prefix.size()));
+                    known = true;
+                }
+                if (known) break;
+            }
+            if (!known) {
+                error = "unknown option " + std::string(arg);
+                return false;
+            }
+            continue;
+        }
+        if (!command) {
+            command = std::string(arg);
+        } else if (!list) {
+            list = std::string(arg);
+        } else {
+            error = "unexpected argument " + std::string(arg);
+            return false;
+        }
+    }
+    if (ini) out.ini = *ini;
+    if (out.help || out.version) return true;
+    if (!command || !list) {
+        error = "a command and a list are needed";
+        return false;
+    }
+    if (*command == "check") {
+        out.command = Command::check;
+    } else if (*command == "prepare") {
+        out.command = Command::prepare;
+    } else if (*command == "report") {
+        out.command = Command::report;
+    } else {
+        error = "unknown command " + *command;
+        return false;
+    }
+    out.list = *list;
+    if (out.date && !parseCliDate(*out.date)) {
+        error = "--date needs a real date written DDMMYYYY";
+        return false;
+    }
+    return true;
+}
+
+std::optional<CliDate> parseCliDate(const std::string& text) {
+    if (text.size() != 8) return std::nullopt;
+    for (const char c : text)
+        if (c < '0' || c > '9') return std::nullopt;
+    const CliDate date{std::stoi(text.substr(0, 2)), std::stoi(text.substr(2, 2)),
+                       std::stoi(text.substr(4, 4))};
+    if (!processing::isValidDate(date.day, date.month, date.year)) return std::nullopt;
+    return date;
+}
+
+}  // namespace velcor::app::cli

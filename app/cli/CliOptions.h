@@ -1,0 +1,41 @@
+#pragma once
+
+// The command line of velcor-cli. Values stay as given (UTF-8); main converts them.
+
+#include <optional>
+#include <string>
+
+namespace velcor::app::cli {
+
+enum class Command { check, prepare, report };
+
+struct CliOptions {
+    std::string ini = "omp.ini";
+    std::optional<std::string> type;
+    std::optional<std::string> date;  // DDMMYYYY
+    std::optional<std::string> iban;
+    std::optional<std::string> bic;
+    std::optional<std::string> name;
+    std::optional<std::string> kind;
+    std::optional<std::string> code;
+    bool json = false;
+    bool help = false;
+    bool version = false;
+    Command command = Command::check;
+    std::string list;
+};
+
+// Fills `out` from the arguments; false with a reason in `error` for a usage error.
+bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error);
+
+// Day, month and year of a DDMMYYYY text that names a real date.
+struct CliDate {
+    int day;
+    int month;
+    int year;
+};
+std::optional<CliDate> parseCliDate(const std::string& text);
+
+const char* cliUsage();
+
+}  // namespace velcor::app::cli
