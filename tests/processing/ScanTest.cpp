@@ -271,5 +271,22 @@ TEST_F(PreparedScan, ARejectedHeaderValueEndsTheScan) {
     EXPECT_EQ(state.budgetUnitCode, "12345");
 }
 
+TEST(PreparedHeader, ReadsTheSebraLayoutWithItsPaddedBudgetUnitCode) {
+    WorkingState state;
+    RecordingScanHost host;
+    EXPECT_TRUE(readPreparedHeader(
+        "OMPSB;15032024;BNBG9661;1234563   ;ACME     ;     12.00;     1; C2412435; \n", state,
+        host));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(state.payerBic, "BNBG9661");
+    EXPECT_EQ(state.budgetUnitCode, "1234563");
+    EXPECT_EQ(state.payerIban, "");
+    EXPECT_EQ(state.payerName, "ACME");
+    EXPECT_EQ(state.totalText, "12.00");
+    EXPECT_EQ(state.countText, "1");
+    EXPECT_EQ(state.controlCodeText, "C2412435");
+    EXPECT_TRUE(state.filePrepared);
+}
+
 }  // namespace
 }  // namespace velcor::processing
