@@ -1,0 +1,54 @@
+#pragma once
+
+// Helpers of the window tests: driving modal windows, and saving screenshots.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <deque>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace velcor::app::test {
+
+// A Windows-1251 constant as the widgets show it.
+QString shown(std::string_view cp1251);
+
+// Acts on modal windows as they open, one step per window, in order. A modal window that no
+// step is left for is recorded and closed, so a test never hangs on an unexpected box.
+class ModalScript : public QObject {
+public:
+    using Step = std::function<void(QWidget*)>;
+
+    // Widgets that are already modal when the script starts (the main window) are not steps.
+    explicit ModalScript(std::vector<QWidget*> ignored = {});
+
+    ModalScript& then(Step step);
+    // A message box: record its text and press `button` (the default button when 0).
+    ModalScript& answerMessage(int button = 0);
+
+    bool done() const { return steps_.empty(); }
+    // The texts of the message boxes answered by answerMessage, in order.
+    const std::vector<QString>& messages() const { return messages_; }
+    // Titles or texts of modal windows that came when no step was left.
+    const std::vector<QString>& unexpected() const { return unexpected_; }
+
+private:
+    void poll();
+
+    std::vector<QPointer<QWidget>> ignored_;
+    std::vector<QPointer<QWidget>> handled_;
+    std::deque<Step> steps_;
+    std::vector<QString> messages_;
+    std::vector<QString> unexpected_;
+};
+
+// Where the test run saves its screenshots: $VELCOR_SCREENSHOT_DIR, else build/<preset>/screenshots.
+QString screenshotDir();
+// Saves a picture of `widget` as <name>.png in screenshotDir(); true when written.
+bool saveScreenshot(QWidget& widget, const QString& name);
+
+}  // namespace velcor::app::test

@@ -1,0 +1,223 @@
+#include "GuiTestSupport.h"
+
+#include "app/gui/LimitedTextValidator.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/QtDialogHost.h"
+#include "text/Cp1251.h"
+#include "window/ControlTable.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace velcor::app::test {
+namespace {
+
+using window::ControlKind;
+
+// A main window whose commands are recorded instead of handled.
+struct RecordingWindow {
+    MainWindow window;
+    QtDialogHost host{window};
+    std::vector<int> commands;
+    RecordingWindow() {
+        window.setCommandHandler([this](int id) { commands.push_back(id); });
+    }
+};
+
+TEST(MainWindowForm, ControlsHaveTheTablesLabelsTextsKindsAndLimits) {
+    MainWindow w;
+    EXPECT_EQ(w.windowTitle(), shown(window::windowCaption()));
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMinMaxButtonsHint);
+    for (const window::ControlInfo& info : window::controlsInTabOrder()) {
+        SCOPED_TRACE(info.id);
+        QWidget* widget = w.control(info.id);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->isEnabled(), info.enabled);
+        if (info.label.empty()) {
+            EXPECT_EQ(w.label(info.id), nullptr);
+        } else {
+            ASSERT_NE(w.label(info.id), nullptr);
+            EXPECT_EQ(w.label(info.id)->text(), shown(info.label));
+            EXPECT_EQ(w.label(info.id)->buddy(), widget);
+        }
+        switch (info.kind) {
+            case ControlKind::edit:
+            case ControlKind::readOnlyEdit: {
+                auto* edit = qobject_cast<QLineEdit*>(widget);
+                ASSERT_NE(edit, nullptr);
+                EXPECT_EQ(edit->isReadOnly(), info.kind == ControlKind::readOnlyEdit);
+                ASSERT_NE(w.validator(info.id), nullptr);
+                EXPECT_EQ(w.validator(info.id)->limit(), info.limit);
+                break;
+            }
+            case ControlKind::button:
+            case ControlKind::defaultButton: {
+                auto* button = qobject_cast<QPushButton*>(widget);
+                ASSERT_NE(button, nullptr);
+                EXPECT_EQ(button->text(), shown(info.text));
+                EXPECT_EQ(button->isDefault(), info.kind == ControlKind::defaultButton);
+                break;
+            }
+            case ControlKind::checkBox: {
+                auto* box = qobject_cast<QCheckBox*>(widget);
+                ASSERT_NE(box, nullptr);
+                EXPECT_EQ(box->text(), shown(info.text));
+                break;
+            }
+            case ControlKind::dropDownList:
+                ASSERT_NE(qobject_cast<QComboBox*>(widget), nullptr);
+                EXPECT_FALSE(static_cast<QComboBox*>(widget)->isEditable());
+                break;
+            case ControlKind::datePicker: {
+                auto* date = qobject_cast<QDateEdit*>(widget);
+                ASSERT_NE(date, nullptr);
+                EXPECT_TRUE(date->calendarPopup());
+                EXPECT_TRUE(date->displayFormat().contains(QLatin1String("yyyy")));
+                break;
+            }
+        }
+    }
+    // The group box "Данни за контрол:" holds the control data and the check box.
+    auto* group = w.findChild<QGroupBox*>();
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), shown(window::controlGroupCaption()));
+    for (int id : {window::idTotal, window::idCount, window::idControlCode, window::idPrepared})
+        EXPECT_TRUE(group->isAncestorOf(w.control(id))) << id;
+    EXPECT_FALSE(group->isAncestorOf(w.control(window::idPayerIban)));
+}
+
+TEST(MainWindowForm, TabOrderIsTheTablesOrder) {
+    MainWindow w;
+    std::vector<int> expected;
+    for (const window::ControlInfo& info : window::controlsInTabOrder()) expected.push_back(info.id);
+
+    std::vector<int> seen;
+    QWidget* start = w.control(expected.front());
+    QWidget* widget = start;
+    do {
+        for (int id : expected)
+            if (w.control(id) == widget) seen.push_back(id);
+        widget = widget->nextInFocusChain();
+    } while (widget != start && seen.size() <= expected.size());
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(MainWindowEdits, TypingPastALimitIsRefused) {
+    RecordingWindow r;
+    for (const window::ControlInfo& info : window::controlsInTabOrder()) {
+        if (info.kind != ControlKind::edit || info.limit == 0) continue;
+        SCOPED_TRACE(info.id);
+        QLineEdit* edit = r.window.edit(info.id);
+        edit->clear();
+        QTest::keyClicks(edit, QString(info.limit + 3, QLatin1Char('7')));
+        EXPECT_EQ(edit->text(), QString(info.limit, QLatin1Char('7')));
+        // Pasting is held to the same limit.
+        edit->clear();
+        edit->insert(QString(info.limit + 1, QLatin1Char('8')));
+        EXPECT_EQ(edit->text(), QString());
+    }
+}
+
+TEST(MainWindowEdits, ALongerValueFromTheProgramIsShownWholeAndCanOnlyShrink) {
+    RecordingWindow r;
+    const std::string name(40, 'N');
+    r.host.setControlText(window::idPayerName, name);
+    r.host.setEditLimit(window::idPayerName, 35);
+    QLineEdit* edit = r.window.edit(window::idPayerName);
+    EXPECT_EQ(r.host.controlText(window::idPayerName), name);
+    edit->end(false);
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    EXPECT_EQ(edit->text().size(), 40);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text().size(), 39);
+    EXPECT_TRUE(r.host.isModified(window::idPayerName));
+}
+
+TEST(MainWindowEdits, OnlyCharactersWindows1251CanHoldAreAccepted) {
+    using namespace velcor::text::literals;
+    RecordingWindow r;
+    QLineEdit* edit = r.window.edit(window::idPayerName);
+    QTest::keyClicks(edit, QString::fromUtf8("Фирма €1 ü中"));
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Фирма €1 "));
+    EXPECT_EQ(r.host.controlText(window::idPayerName), std::string("Фирма €1 "_cp));
+    edit->insert(QString::fromUtf8("Zürich"));
+    EXPECT_EQ(edit->text(), QString::fromUtf8("Фирма €1 "));
+}
+
+TEST(MainWindowKeys, EnterInAnyEditPressesPrepareAndEscapeCancels) {
+    RecordingWindow r;
+    r.window.show();
+    for (const window::ControlInfo& info : window::controlsInTabOrder()) {
+        if (info.kind != ControlKind::edit) continue;
+        SCOPED_TRACE(info.id);
+        r.commands.clear();
+        QTest::keyClick(r.window.edit(info.id), Qt::Key_Return);
+        EXPECT_EQ(r.commands, std::vector<int>{window::idPrepare});
+    }
+    r.commands.clear();
+    QTest::keyClick(r.window.edit(window::idPayerIban), Qt::Key_Escape);
+    r.window.close();
+    QTest::mouseClick(static_cast<QPushButton*>(r.window.control(window::idCancel)),
+                      Qt::LeftButton);
+    // Escape, the close box and "Изход" are one command; the window stays until it is handled.
+    EXPECT_EQ(r.commands, (std::vector<int>{window::idCancel, window::idCancel, window::idCancel}));
+    EXPECT_TRUE(r.window.isVisible());
+}
+
+TEST(MainWindowKeys, WithoutLogicTheCancelCommandEndsTheWindowWithTheCancelResult) {
+    MainWindow w;
+    w.show();
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), window::idCancel);
+}
+
+TEST(MainWindowCheckBox, AClickOrTheSpaceBarDoesNotChangeIt) {
+    RecordingWindow r;
+    r.window.show();
+    auto* box = static_cast<QCheckBox*>(r.window.control(window::idPrepared));
+    for (bool state : {false, true}) {
+        r.host.setChecked(window::idPrepared, state);
+        QTest::mouseClick(box, Qt::LeftButton);
+        EXPECT_EQ(box->isChecked(), state);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        EXPECT_EQ(box->isChecked(), state);
+    }
+}
+
+TEST(MainWindowLists, OnlyTheOperatorsChoiceOfPaymentTypeIsACommand) {
+    RecordingWindow r;
+    r.window.show();
+    for (const char* entry : {"[SB]", "[DP]", "[FX]"})
+        r.host.addListEntry(window::idPaymentType, entry);
+    EXPECT_EQ(r.host.listSelection(window::idPaymentType), -1);
+    r.host.setListSelection(window::idPaymentType, 1);
+    EXPECT_TRUE(r.commands.empty());
+    QTest::keyClick(r.window.control(window::idPaymentType), Qt::Key_Down);
+    EXPECT_EQ(r.host.listSelection(window::idPaymentType), 2);
+    EXPECT_EQ(r.commands, std::vector<int>{window::idPaymentType});
+}
+
+TEST(MainWindowButtons, EachButtonSendsItsId) {
+    RecordingWindow r;
+    r.window.show();
+    for (int id : {window::idBrowse, window::idPrepare, window::idPrint, window::idCancel}) {
+        r.commands.clear();
+        QTest::mouseClick(static_cast<QPushButton*>(r.window.control(id)), Qt::LeftButton);
+        EXPECT_EQ(r.commands, std::vector<int>{id});
+    }
+}
+
+}  // namespace
+}  // namespace velcor::app::test

@@ -1,0 +1,193 @@
+#include "GuiTestSupport.h"
+
+#include "app/gui/AppIdentity.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/QtDialogHost.h"
+#include "text/Cp1251.h"
+#include "window/ControlTable.h"
+
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace velcor::app::test {
+namespace {
+
+using namespace velcor::text::literals;
+
+struct HostFixture : ::testing::Test {
+    MainWindow window;
+    QtDialogHost host{window};
+};
+
+TEST_F(HostFixture, EveryWindows1251ByteSurvivesAnEdit) {
+    std::string all;
+    for (int byte = 1; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
+    for (int id : {window::idInputPath, window::idPayerName, window::idTotal}) {
+        host.setControlText(id, all);
+        EXPECT_EQ(host.controlText(id), all) << id;
+    }
+    EXPECT_EQ(window.edit(window::idPayerName)->text().left(3), QString::fromUtf8("\x01\x02\x03"));
+    host.setControlText(window::idPayerName, "Фирма ООД"_cp);
+    EXPECT_EQ(window.edit(window::idPayerName)->text(), QString::fromUtf8("Фирма ООД"));
+}
+
+TEST_F(HostFixture, TheModifiedFlagIsTheOperatorsTyping) {
+    QLineEdit* edit = window.edit(window::idPayerIban);
+    host.setControlText(window::idPayerIban, "BG80");
+    EXPECT_FALSE(host.isModified(window::idPayerIban));
+    QTest::keyClicks(edit, QStringLiteral("BNBG"));
+    EXPECT_TRUE(host.isModified(window::idPayerIban));
+    host.clearModified(window::idPayerIban);
+    EXPECT_FALSE(host.isModified(window::idPayerIban));
+    QTest::keyClicks(edit, QStringLiteral("9"));
+    host.setControlText(window::idPayerIban, "X");
+    EXPECT_FALSE(host.isModified(window::idPayerIban));
+}
+
+TEST_F(HostFixture, ListsAddWithoutSelectingAndAPositionPastTheEndSelectsNothing) {
+    host.addListEntry(window::idPaymentType, "[DP] // main");
+    EXPECT_EQ(host.listSelection(window::idPaymentType), -1);
+    host.addListEntry(window::idPaymentType, "[SB]");
+    host.setListSelection(window::idPaymentType, 1);
+    EXPECT_EQ(host.listSelection(window::idPaymentType), 1);
+    host.addListEntry(window::idPaymentType, "[FX]");
+    EXPECT_EQ(host.listSelection(window::idPaymentType), 1);
+    host.setListSelection(window::idPaymentType, 3);
+    EXPECT_EQ(host.listSelection(window::idPaymentType), -1);
+
+    // The format-kind list sorts its entries, whatever the order they come in.
+    host.addListEntry(window::idFormatKind, window::formatKindFixed());
+    host.setListSelection(window::idFormatKind, 0);
+    host.addListEntry(window::idFormatKind, window::formatKindDelimited());
+    auto* kinds = static_cast<QComboBox*>(window.control(window::idFormatKind));
+    EXPECT_EQ(kinds->itemText(0), shown(window::formatKindDelimited()));
+    EXPECT_EQ(kinds->itemText(1), shown(window::formatKindFixed()));
+    EXPECT_EQ(host.listSelection(window::idFormatKind), 1);  // still the fixed-length entry
+}
+
+TEST_F(HostFixture, TheDatePickerKeepsTheTimeAndRefusesWhatIsNoDate) {
+    const processing::LocalDateTime value{2006, 12, 8, 13, 45, 10, true};
+    host.setDateValue(window::idPaymentDate, value);
+    EXPECT_EQ(host.dateValue(window::idPaymentDate), value);
+    auto* picker = static_cast<QDateEdit*>(window.control(window::idPaymentDate));
+    EXPECT_TRUE(picker->text().contains(QLatin1String("2006"))) << picker->text().toStdString();
+
+    for (processing::LocalDateTime bad : {processing::LocalDateTime{2007, 2, 31, 0, 0, 0, true},
+                                          processing::LocalDateTime{1500, 1, 1, 0, 0, 0, true},
+                                          processing::LocalDateTime{2007, 1, 1, 0, 0, 0, false}})
+        host.setDateValue(window::idPaymentDate, bad);
+    EXPECT_EQ(host.dateValue(window::idPaymentDate), value);
+}
+
+TEST_F(HostFixture, MessageBoxesShowTheirIconButtonsAndTheProgramsName) {
+    struct Seen {
+        QMessageBox::Icon icon;
+        QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
+        QString title;
+    };
+    std::vector<Seen> seen;
+    const auto look = [&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        seen.push_back({box->icon(), box->standardButtons(),
+                        box->standardButton(box->defaultButton()), box->windowTitle()});
+    };
+    ModalScript script;
+    script.then([&](QWidget* w) {
+        look(w);
+        static_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click();
+    });
+    script.then([&](QWidget* w) {
+        look(w);
+        static_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
+    });
+    script.then([&](QWidget* w) {
+        look(w);
+        QTest::keyClick(w, Qt::Key_Return);  // the default answer
+    });
+    script.then([&](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+
+    host.showMessage("Грешнa сума!"_cp);
+    EXPECT_TRUE(host.askYesNo("Да се запишат ли данните за фирмата в INI файла?"_cp));
+    EXPECT_FALSE(host.askYesNo("?"));
+    EXPECT_FALSE(host.askYesNo("?"));
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(script.unexpected().empty());
+
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(seen[0].buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen[0].title, QStringLiteral("velcor_tests_gui"));
+    EXPECT_EQ(seen[1].icon, QMessageBox::Critical);
+    EXPECT_EQ(seen[1].buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen[1].defaultButton, QMessageBox::No);
+    EXPECT_EQ(seen[1].title, applicationTitle());
+}
+
+TEST_F(HostFixture, AChosenPathIsHandedOnInWindows1251OrRefused) {
+    QString suggested;
+    QString answer;
+    host.setOpenFileChooser([&](const QString& name) -> std::optional<QString> {
+        suggested = name;
+        if (answer.isEmpty()) return std::nullopt;
+        return answer;
+    });
+    EXPECT_EQ(host.chooseOpenFile("O081206P.*DP*"), std::nullopt);
+    EXPECT_EQ(suggested, QStringLiteral("O081206P.*DP*"));
+
+    answer = QString::fromUtf8("/tmp/Плащания/O081206P.1DP");
+    EXPECT_EQ(host.chooseOpenFile("x"), std::optional<std::string>("/tmp/Плащания/O081206P.1DP"_cp));
+
+    // A folder name the list's encoding cannot spell: refused with a message, not mangled.
+    ModalScript script;
+    script.answerMessage();
+    answer = QString::fromUtf8("/tmp/支付/O081206P.1DP");
+    EXPECT_EQ(host.chooseOpenFile("x"), std::nullopt);
+    ASSERT_EQ(script.messages().size(), 1u);
+    EXPECT_FALSE(script.messages()[0].isEmpty());
+}
+
+TEST_F(HostFixture, EndingTheDialogClosesTheWindowWithTheResult) {
+    window.show();
+    EXPECT_FALSE(host.ended());
+    host.endDialog(window::idCancel);
+    EXPECT_TRUE(host.ended());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.result(), window::idCancel);
+}
+
+TEST_F(HostFixture, TheAboutBoxShowsTheIconTheVersionAndOk) {
+    ModalScript script({&window});
+    QString title;
+    QStringList texts;
+    bool hasIcon = false;
+    script.then([&](QWidget* about) {
+        title = about->windowTitle();
+        for (auto* label : about->findChildren<QLabel*>()) {
+            if (!label->pixmap().isNull()) hasIcon = true;
+            if (!label->text().isEmpty()) texts << label->text();
+        }
+        saveScreenshot(*about, QStringLiteral("about-box"));
+        auto* ok = about->findChild<QPushButton*>();
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+        EXPECT_TRUE(ok->isDefault());
+        QTest::keyClick(about, Qt::Key_Return);
+    });
+    window.show();
+    // F1 stands for the system-menu entry where the window manager's menu cannot be reached.
+    QTest::keyClick(&window, Qt::Key_F1);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(title, shown(window::aboutCaption()));
+    EXPECT_EQ(texts, QStringList{shown(window::aboutText())});
+    EXPECT_TRUE(hasIcon);
+    EXPECT_TRUE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace velcor::app::test
