@@ -52,9 +52,15 @@ Loaded loadText(std::string_view content) {
     return loadFile(dir.file("omp.ini"));
 }
 
+// Constants at namespace scope: clang 14 crashes on some long literals inside function bodies.
+constexpr auto kBadFieldStart = "Некоректна дефиниция за поле: "_cp;
+constexpr auto kBadFieldMiddle = " от секция: "_cp;
+constexpr auto kFieldName = "Сума"_cp;
+constexpr auto kSectionName = "Заплати"_cp;
+
 std::string badField(std::string_view field, std::string_view section) {
-    std::string message("Некоректна дефиниция за поле: "_cp);
-    message.append(field).append(" от секция: "_cp.view()).append(section);
+    std::string message(kBadFieldStart.view());
+    message.append(field).append(kBadFieldMiddle.view()).append(section);
     return message;
 }
 
@@ -216,8 +222,8 @@ TEST(LoadSettings, FormatKeyAfterAFieldIsAField) {
 }
 
 TEST(LoadSettings, FieldMessageKeepsWindows1251Names) {
-    const std::string name("Сума"_cp);
-    const std::string section("Заплати"_cp);
+    const std::string name(kFieldName.view());
+    const std::string section(kSectionName.view());
     const Loaded loaded = loadText("[" + section + "]\n" + name + " = 1,%s,0\n");
     EXPECT_FALSE(loaded.ok);
     EXPECT_EQ(loaded.messages, std::vector<std::string>{badField(name, section)});
