@@ -48,7 +48,10 @@ int run(const CliOptions& options) {
     // Every text goes in as Windows-1251 before anything runs, so that a bad argument changes
     // nothing.
     std::error_code ec;
-    const std::filesystem::path absoluteList = std::filesystem::absolute(options.list, ec);
+    // Normalised, so that "./" or "../" in the argument puts no full stop in front of the file
+    // name, where it would turn the name rules off.
+    const std::filesystem::path absoluteList =
+        std::filesystem::absolute(options.list, ec).lexically_normal();
     const std::optional<std::string> list = toCp1251(ec ? options.list : absoluteList.string());
     const std::optional<std::string> ini = toCp1251(options.ini);
     if (!list) return fail("the list's path cannot be written in Windows-1251: " + options.list);

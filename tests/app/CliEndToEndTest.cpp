@@ -81,6 +81,7 @@ TEST_F(CliEndToEnd, ExitStatusOfEachCommand) {
          1,
          {"Please enter no more than 22 characters.", "\"prepared\": false"}},
         {"--json --date 15012007 check O081206P.1DP", 0, {"\"paymentDate\": \"15.01.2007\""}},
+        {"--json check ./O081206P.1DP", 0, {"\"paymentDate\": \"08.12.2006\""}},
         {"--json check O081206P.9DP", 1, {"Не може да се прочете файл: "}},
     };
     for (const Case& c : cases) {
