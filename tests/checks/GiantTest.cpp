@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace velcor::checks {
@@ -156,6 +161,279 @@ TEST(GiantNew, ZeroCapacityMeansTheLargestSize) {
     EXPECT_EQ(g->capacity, kGiantMaxDigits);
     EXPECT_EQ(g->count, 0);
     EXPECT_EQ(giant_size_limit, kGiantMaxDigits);
+}
+
+TEST(GiantNew, ACapacityAboveTheLargestSizeWarnsAndIsHonoured) {
+    ::testing::internal::CaptureStderr();
+    Owned g(kGiantMaxDigits + 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Requested giant too big.\n");
+    EXPECT_EQ(g->capacity, kGiantMaxDigits + 1);
+    EXPECT_EQ(giant_size_limit, kGiantMaxDigits);
+}
+
+TEST(GiantBookkeeping, CreationsRaiseTheLimitAndReductionsActAsTwoMore) {
+    Owned first;  // the scratch capacity is fixed by now, whatever ran before
+    const int scratch = giant_scratch_capacity;
+    EXPECT_GT(scratch, 0);
+    const int before = giant_size_limit;
+    Owned small(3);
+    EXPECT_EQ(giant_size_limit, before);  // only ever grows
+    {
+        Owned n;
+        Owned d;
+        giant_from_int(1000, n.get());
+        giant_from_int(97, d.get());
+        const int limit = giant_size_limit;
+        giant_mod(d.get(), n.get());
+        EXPECT_EQ(giant_size_limit, std::min(kGiantMaxDigits, 4 * limit));
+        EXPECT_EQ(gtoi(n.get()), 30);
+    }
+    for (int i = 0; i < 12; ++i) {
+        Owned n;
+        Owned d;
+        giant_from_int(12345, n.get());
+        giant_from_int(65536 + 3, d.get());
+        giant_mod(d.get(), n.get());
+        EXPECT_EQ(gtoi(n.get()), 12345);
+    }
+    EXPECT_EQ(giant_size_limit, kGiantMaxDigits);
+    EXPECT_EQ(giant_scratch_capacity, scratch);
+}
+
+// Signed 128-bit values are the reference for the inner operations on up to seven digits.
+__extension__ using Wide = __int128;
+__extension__ using UnsignedWide = unsigned __int128;
+
+void setWide(giant g, Wide value) {
+    const bool negative = value < 0;
+    auto magnitude = static_cast<UnsignedWide>(negative ? -value : value);
+    int count = 0;
+    while (magnitude != 0) {
+        g->digits()[count++] = static_cast<std::uint16_t>(magnitude);
+        magnitude >>= 16;
+    }
+    g->count = negative ? -count : count;
+}
+
+Wide wideOf(giant g) {
+    const int length = g->count < 0 ? -g->count : g->count;
+    Wide value = 0;
+    for (int i = length - 1; i >= 0; --i) value = value * 65536 + g->digits()[i];
+    return g->count < 0 ? -value : value;
+}
+
+int bitLength(Wide value) {
+    auto magnitude = static_cast<UnsignedWide>(value < 0 ? -value : value);
+    int bits = 0;
+    for (; magnitude != 0; magnitude >>= 1) ++bits;
+    return bits;
+}
+
+Wide randomWide(std::mt19937_64& random, int bits) {
+    Wide value = static_cast<Wide>(random() >> 1);
+    value = (value << 62) | static_cast<Wide>(random() >> 2);
+    value >>= 124 - std::max(1, std::min(bits, 124));
+    return random() % 2 == 0 ? value : -value;
+}
+
+TEST(GiantInnerOperations, AgreeWithMachineArithmetic) {
+    std::mt19937_64 random(11);
+    Owned a;
+    Owned b;
+    for (int round = 0; round < 3000; ++round) {
+        const Wide x = randomWide(random, 1 + static_cast<int>(random() % 100));
+        const Wide y = randomWide(random, 1 + static_cast<int>(random() % 100));
+        setWide(a.get(), x);
+        setWide(b.get(), y);
+        EXPECT_EQ(giant_compare(a.get(), b.get()), x < y ? -1 : (x > y ? 1 : 0));
+        giant_add(a.get(), b.get());
+        EXPECT_TRUE(wideOf(b.get()) == x + y);
+        setWide(b.get(), y);
+        giant_subtract(a.get(), b.get());
+        EXPECT_TRUE(wideOf(b.get()) == y - x);
+        setWide(b.get(), y >> 40);
+        giant_multiply(a.get(), b.get());
+        EXPECT_TRUE(wideOf(b.get()) == x * (y >> 40));
+
+        const int shift = static_cast<int>(random() % 20);
+        setWide(b.get(), x);
+        giant_shift_left(b.get(), shift);
+        EXPECT_TRUE(wideOf(b.get()) == (x < 0 ? -((-x) << shift) : x << shift));
+        giant_shift_right(b.get(), shift + 3);
+        EXPECT_TRUE(wideOf(b.get()) == (x < 0 ? -((-x) >> 3) : x >> 3));
+        EXPECT_EQ(giant_bit_length(a.get()), bitLength(x));
+    }
+}
+
+TEST(GiantInnerOperations, AddingANumberToItselfDoublesIt) {
+    Owned g;
+    giant_from_decimal(g.get(), "123456789012345678901234567890");
+    giant_add(g.get(), g.get());
+    Owned expected;
+    giant_from_decimal(expected.get(), "246913578024691357802469135780");
+    EXPECT_EQ(giant_compare(g.get(), expected.get()), 0);
+    giant_subtract(g.get(), g.get());
+    EXPECT_TRUE(giant_is_zero(g.get()));
+}
+
+// n = q d + r with random q, d and r < d: the reduction must give back r (d - r for -n), for
+// one-digit divisors (the folding path) and longer ones (the reciprocal path).
+TEST(GiantMod, RecoversTheRemainderOfAConstructedNumber) {
+    std::mt19937 random(12);
+    Owned q;
+    Owned d;
+    Owned r;
+    Owned n;
+    for (int round = 0; round < 400; ++round) {
+        const int dDigits = 1 + static_cast<int>(random() % 20);
+        const int qDigits = 1 + static_cast<int>(random() % 30);
+        for (int i = 0; i < dDigits; ++i) d->digits()[i] = static_cast<std::uint16_t>(random());
+        d->digits()[dDigits - 1] |= 1;
+        d->count = dDigits;
+        for (int i = 0; i < qDigits; ++i) q->digits()[i] = static_cast<std::uint16_t>(random());
+        q->count = qDigits;
+        for (int i = 0; i < dDigits; ++i) r->digits()[i] = static_cast<std::uint16_t>(random());
+        r->count = dDigits;
+        while (giant_compare(r.get(), d.get()) >= 0) giant_shift_right(r.get(), 1);
+        ASSERT_LT(giant_compare(r.get(), d.get()), 0);
+
+        giant_copy(q.get(), n.get());
+        giant_multiply(d.get(), n.get());
+        giant_add(r.get(), n.get());
+        const bool negative = round % 3 == 0;
+        if (negative) n->count = -n->count;
+        giant_mod(d.get(), n.get());
+
+        Owned expected;
+        giant_copy(r.get(), expected.get());
+        if (negative && !giant_is_zero(r.get())) {
+            giant_copy(d.get(), expected.get());
+            giant_subtract(r.get(), expected.get());
+        }
+        EXPECT_EQ(giant_compare(n.get(), expected.get()), 0) << dDigits << " / " << qDigits;
+        EXPECT_GE(n->count, 0);
+    }
+}
+
+TEST(GiantMod, AcceptsZeroInEitherForm) {
+    Owned n;
+    Owned d;
+    giant_from_int(97, d.get());
+    giant_from_decimal(n.get(), "0");  // count 1, digit 0
+    giant_mod(d.get(), n.get());
+    EXPECT_EQ(gtoi(n.get()), 0);
+    giant_from_int(0, n.get());  // count 0
+    giant_mod(d.get(), n.get());
+    EXPECT_EQ(gtoi(n.get()), 0);
+}
+
+// A child that checks in a fresh process and tells by its exit status; it names what failed.
+[[noreturn]] void finish(const std::string& failures) {
+    if (!failures.empty()) std::fputs(failures.c_str(), stderr);
+    std::exit(failures.empty() ? 0 : 1);
+}
+
+TEST(GiantFreshProcess, TheFirstCreationFixesTheScratchCapacity) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string failures;
+            giant a = giant_new(10);
+            if (giant_size_limit != 20 || giant_scratch_capacity != 20) failures += "first; ";
+            giant b = giant_new(300);
+            if (giant_size_limit != 600 || giant_scratch_capacity != 20) failures += "second; ";
+            giant_free(giant_new(0));
+            if (giant_size_limit != kGiantMaxDigits || giant_scratch_capacity != 20)
+                failures += "largest; ";
+            giant_free(a);
+            giant_free(b);
+            finish(failures);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(GiantFreshProcess, ReadsAtMostTenThousandDigits) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string failures;
+            giant g = giant_new(4096);
+            giant d = giant_new(64);
+            giant_from_decimal(g, ("1" + std::string(10005, '0')).c_str());
+            giant_from_int(97, d);
+            giant_mod(d, g);
+            if (gtoi(g) != 45) failures += "10^9999 mod 97; ";  // only 10000 digits were read
+            finish(failures);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(GiantDeathTest, ADecimalTextBeyondTheTargetsCapacityEndsWithStatusTwo) {
+    EXPECT_EXIT(
+        {
+            giant g = giant_new(64);
+            giant small = giant_new(2);
+            giant_free(g);
+            giant_from_decimal(small, "4294967296");  // three digits into a two-digit giant
+        },
+        ::testing::ExitedWithCode(2), "");
+    EXPECT_EXIT(
+        {
+            giant g = giant_new(64);
+            giant_from_decimal(g, std::string(400, '9').c_str());  // 400 digits need 84
+        },
+        ::testing::ExitedWithCode(2), "");
+}
+
+TEST(GiantDeathTest, ADecimalResultReachingTheSizeLimitEndsWithStatusTwo) {
+    EXPECT_EXIT(
+        {
+            giant g = giant_new(64);
+            giant_size_limit = 3;  // as if no larger giant had been created yet
+            giant_from_decimal(g, "4294967296");
+        },
+        ::testing::ExitedWithCode(2), "");
+}
+
+TEST(GiantDeathTest, ALeftShiftBeyondTheSizeLimitEndsWithStatusTwo) {
+    EXPECT_EXIT(
+        {
+            giant g = giant_new(64);
+            giant_from_int(1, g);
+            giant_shift_left(g, 16 * kGiantMaxDigits);
+        },
+        ::testing::ExitedWithCode(2), "");
+    EXPECT_EXIT(
+        {
+            giant g = giant_new(64);
+            giant_from_int(1, g);
+            giant_shift_left(g, 16 * 64);  // within the limit, beyond this giant
+        },
+        ::testing::ExitedWithCode(2), "");
+}
+
+TEST(GiantDeathTest, AReductionByZeroOrANegativeDivisorEndsWithStatusThree) {
+    for (const char* divisor : {"0", "-97", "-1"}) {
+        EXPECT_EXIT(
+            {
+                giant n = giant_new(64);
+                giant d = giant_new(64);
+                giant_from_int(100, n);
+                giant_from_decimal(d, divisor);
+                giant_mod(d, n);
+            },
+            ::testing::ExitedWithCode(3), "")
+            << divisor;
+    }
+    EXPECT_EXIT(
+        {
+            giant n = giant_new(64);
+            giant d = giant_new(64);
+            giant_from_int(100, n);
+            giant_from_int(0, d);  // count 0
+            giant_mod(d, n);
+        },
+        ::testing::ExitedWithCode(3), "");
 }
 
 }  // namespace
