@@ -1,7 +1,12 @@
 #include "checks/Iban.h"
 
+#include "checks/giant/Giant.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -205,6 +210,53 @@ TEST(CheckIbanVectors, AgreeWithAnIndependentRemainderOverTheNormalisedText) {
         ++rows;
     }
     EXPECT_GT(rows, 1000);
+}
+
+[[noreturn]] void finish(const std::string& failures) {
+    if (!failures.empty()) std::fputs(failures.c_str(), stderr);
+    std::exit(failures.empty() ? 0 : 1);
+}
+
+// In a process that only checks IBANs, each check's reduction raises the size limit as if it
+// had created two giants at the current limit: four times per check, up to 524288 digits, while
+// the scratch giants keep the capacity of the first check's creations.
+TEST(CheckIbanFreshProcess, RaisesTheSizeLimitFourfoldPerCheck) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string failures;
+            char message[256];
+            long long expected = 128;
+            for (int call = 1; call <= 10; ++call) {
+                if (CheckIban(kValidBg, message, sizeof message) != 1) failures += "verdict; ";
+                expected = std::min<long long>(expected * 4, kGiantMaxDigits);
+                if (giant_size_limit != expected)
+                    failures += "limit " + std::to_string(giant_size_limit) + "; ";
+                if (giant_scratch_capacity != 128) failures += "scratch; ";
+            }
+            finish(failures);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+// Even when an earlier user of the library fixed the scratch giants at two digits, the check
+// still reduces every text exactly and never ends the process.
+TEST(CheckIbanFreshProcess, StaysExactAfterATinyFirstGiant) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            std::string failures;
+            giant_free(giant_new(1));
+            std::mt19937 random(3);
+            for (int length : {22, 34, 200, 4095}) {
+                std::string text;
+                for (int i = 0; i < length; ++i) text += static_cast<char>('A' + random() % 26);
+                if (IbanCheckValue(text.c_str()) != 98 - referenceRemainder(text))
+                    failures += "length " + std::to_string(length) + "; ";
+            }
+            finish(failures);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
