@@ -17,8 +17,7 @@ const std::string_view* FieldValues::find(std::string_view name) const {
     return nullptr;
 }
 
-void FieldValues::set(std::string_view name, std::string_view value) {
-    const std::size_t chain = chainOf(name);
+void FieldValues::set(std::string_view name, std::size_t chain, std::string_view value) {
     for (int at = heads_[chain]; at >= 0; at = entries_[static_cast<std::size_t>(at)].next) {
         Entry& entry = entries_[static_cast<std::size_t>(at)];
         if (entry.name == name) {

@@ -24,7 +24,9 @@ class FieldValues {
     static std::size_t chainOf(std::string_view name);
 
     // Stores `value` under `name` (upper case already), replacing an earlier value in place.
-    void set(std::string_view name, std::string_view value);
+    void set(std::string_view name, std::string_view value) { set(name, chainOf(name), value); }
+    // The same with the name's chain worked out before (chainOf), for names used row after row.
+    void set(std::string_view name, std::size_t chain, std::string_view value);
     // The value stored under `name`, or nullptr.
     const std::string_view* find(std::string_view name) const;
     bool empty() const { return used_ == 0; }

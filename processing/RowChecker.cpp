@@ -60,6 +60,7 @@ RowChecker::RowChecker(const settings::FormatDefinition* format) : format_(forma
     for (const settings::FieldDefinition& definition : format_->fields) {
         Field field;
         field.name = text::upperLatin(definition.name);
+        field.chain = FieldValues::chainOf(field.name);
         if (field.name == "SUM")
             field.kind = FieldKind::sum;
         else if (field.name == "IBAN")
@@ -104,7 +105,7 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
             }
             columnTaken = true;
             value = text::trimWhitespace(value);
-            record_.values.set(field.name, value);
+            record_.values.set(field.name, field.chain, value);
             checkField(field, value, state);
         }
     } else if (format_ != nullptr) {
@@ -116,7 +117,7 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
             const long long size = std::max(field.end - first + 1, 0LL);
             const std::string_view value = text::trimWhitespace(
                 line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(size)));
-            record_.values.set(field.name, value);
+            record_.values.set(field.name, field.chain, value);
             checkField(field, value, state);
         }
     }

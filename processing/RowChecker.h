@@ -31,7 +31,8 @@ class RowChecker {
   private:
     enum class FieldKind { other, sum, iban, bic, egn, bulstat };
     struct Field {
-        std::string name;  // upper case
+        std::string name;       // upper case
+        std::size_t chain = 0;  // of the name in the record's table
         FieldKind kind = FieldKind::other;
         long long start = 0;
         long long end = 0;

@@ -64,21 +64,27 @@ bool TextModeReader::refill() {
         end_ = static_cast<std::size_t>(out - buffer_.data());
         return true;
     }
-    while (in < last) {
-        // Copy the plain stretch up to the next CR or 0x1A in one go.
-        const char* special = in;
-        while (special < last && *special != '\r' && *special != kEndOfFile) ++special;
+    // Text mode stops at the first 0x1A; nothing behind it is ever read.
+    const char* stop = last;
+    if (const void* mark = std::memchr(in, kEndOfFile, static_cast<std::size_t>(last - in))) {
+        stop = static_cast<const char*>(mark);
+        atEnd_ = true;
+    }
+    while (in < stop) {
+        // Copy the plain stretch up to the next CR in one go.
+        const void* cr = std::memchr(in, '\r', static_cast<std::size_t>(stop - in));
+        const char* special = cr != nullptr ? static_cast<const char*>(cr) : stop;
         const auto plain = static_cast<std::size_t>(special - in);
         if (out != in) std::memmove(out, in, plain);
         out += plain;
         in = special;
-        if (in == last) break;
-        if (*in == kEndOfFile) {
-            atEnd_ = true;
-            break;
-        }
-        if (in + 1 == last) {
-            pendingCr_ = true;
+        if (in == stop) break;
+        if (in + 1 == stop) {
+            // A CR at the end of the block waits for the next one; before 0x1A it simply stays.
+            if (atEnd_)
+                *out++ = '\r';
+            else
+                pendingCr_ = true;
             ++in;
         } else if (in[1] == '\n') {
             *out++ = '\n';
