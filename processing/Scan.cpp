@@ -51,8 +51,12 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
     }
     // acceptedLines ends up as large as the list (less its CRs); one reservation up front avoids
     // the doubling of a growing buffer, which would cost up to twice the list's size.
-    if (stampBefore && stampBefore->size < std::numeric_limits<std::size_t>::max() / 2)
-        state.acceptedLines.reserve(static_cast<std::size_t>(stampBefore->size));
+    if (stampBefore && stampBefore->size < std::numeric_limits<std::size_t>::max() / 2) {
+        const auto size = static_cast<std::size_t>(stampBefore->size);
+        // A much larger list scanned before would otherwise keep its memory.
+        if (state.acceptedLines.capacity() / 2 > size) std::string().swap(state.acceptedLines);
+        state.acceptedLines.reserve(size);
+    }
 
     RowChecker checker(formatAt(state, host.selectedPaymentType()));
     TextModeReader reader(*file);

@@ -174,6 +174,13 @@ TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
     EXPECT_EQ(state.scannedPath, dir.file("list.txt"));
     ASSERT_TRUE(state.scannedStamp.has_value());
     EXPECT_EQ(state.scannedStamp, fs.stamp(dir.file("list.txt")));
+
+    // Without a stamp after the reading there is no proof the list stayed as it was read.
+    testing::FaultyFileSystem faulty;
+    faulty.failCall(testing::FaultyFileSystem::Step::stamp, 2);
+    EXPECT_TRUE(scanPaymentFile(state, host, faulty));
+    EXPECT_EQ(state.scannedPath, dir.file("list.txt"));
+    EXPECT_FALSE(state.scannedStamp.has_value());
 }
 
 // A header line as the prepared-file writer makes it.
