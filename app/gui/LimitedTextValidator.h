@@ -3,8 +3,8 @@
 // What an edit of the main window accepts from the operator: only characters that Windows-1251
 // can hold (every text inside Velcor is Windows-1251, so anything else would be lost on the way
 // in), and, for a limited edit, no growth past the limit. A text that is already longer (set by
-// the program from the settings file or a prepared file's header) stays as it is and may still
-// be shortened.
+// the program from the settings file or a prepared file's header) is shown whole and may be
+// shortened, but not lengthened again, as with a Windows edit limit.
 
 #include <QPointer>
 #include <QValidator>
@@ -18,14 +18,18 @@ class LimitedTextValidator : public QValidator {
     // `limit` 0 means no length limit.
     LimitedTextValidator(QLineEdit* edit, int limit);
 
-    void setLimit(int limit) { limit_ = limit; }
+    void setLimit(int limit);
     int limit() const { return limit_; }
+    // Lets the program put a text of `length` characters into the edit whole.
+    void admitLength(qsizetype length);
 
     State validate(QString& input, int& pos) const override;
 
   private:
+    void applyLimit();
+
     QPointer<QLineEdit> edit_;
-    int limit_;
+    int limit_ = 0;
 };
 
 // Whether every character of `text` has a Windows-1251 byte.

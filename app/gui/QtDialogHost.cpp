@@ -45,8 +45,11 @@ std::string QtDialogHost::controlText(int id) {
 
 void QtDialogHost::setControlText(int id, std::string_view text) {
     if (QLineEdit* edit = window_.edit(id)) {
-        // setText shows a longer text whole (it is not validated) and clears the modified flag.
-        edit->setText(fromCp1251(text));
+        const QString shown = fromCp1251(text);
+        // A text longer than the edit's limit is shown whole.
+        if (LimitedTextValidator* validator = window_.validator(id))
+            validator->admitLength(shown.size());
+        edit->setText(shown);  // also clears the modified flag
         edit->setCursorPosition(0);
     }
 }

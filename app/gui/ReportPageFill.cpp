@@ -68,12 +68,23 @@ std::optional<StartTag> readStartTag(const QString& s, qsizetype at, QString& id
     }
 }
 
+// Past the comment that starts at `at`, or `at` itself when none starts there.
+qsizetype skipComment(const QString& s, qsizetype at) {
+    if (!QStringView(s).mid(at).startsWith(u"<!--")) return at;
+    const qsizetype close = s.indexOf(QStringLiteral("-->"), at + 4);
+    return close < 0 ? s.size() : close + 3;
+}
+
 // The '<' of the end tag that closes an element named `name` whose content starts at `from`,
 // counting nested elements of the same name; -1 when it is never closed.
 qsizetype findEndTag(const QString& s, const QString& name, qsizetype from) {
     int depth = 1;
     QString ignored;
     for (qsizetype i = s.indexOf(u'<', from); i >= 0; i = s.indexOf(u'<', i + 1)) {
+        if (const qsizetype after = skipComment(s, i); after != i) {
+            i = after - 1;
+            continue;
+        }
         if (i + 1 >= s.size()) break;
         if (s[i + 1] == u'/') {
             qsizetype j = i + 2;
@@ -93,6 +104,10 @@ qsizetype findEndTag(const QString& s, const QString& name, qsizetype from) {
 QString fillElement(const QString& page, QStringView elementId, const QString& innerHtml) {
     QString id;
     for (qsizetype i = page.indexOf(u'<'); i >= 0; i = page.indexOf(u'<', i + 1)) {
+        if (const qsizetype after = skipComment(page, i); after != i) {
+            i = after - 1;
+            continue;
+        }
         if (i + 1 >= page.size() || !page[i + 1].isLetter()) continue;
         const auto tag = readStartTag(page, i, id);
         if (!tag) break;

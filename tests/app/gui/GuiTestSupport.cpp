@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -39,9 +41,9 @@ ModalScript& ModalScript::answerMessage(int button) {
             return;
         }
         messages_.push_back(box->text());
-        QAbstractButton* press =
-            button ? box->button(static_cast<QMessageBox::StandardButton>(button))
-                   : static_cast<QAbstractButton*>(box->defaultButton());
+        QAbstractButton* press = button
+                                     ? box->button(static_cast<QMessageBox::StandardButton>(button))
+                                     : static_cast<QAbstractButton*>(box->defaultButton());
         if (press)
             press->click();
         else
@@ -66,6 +68,15 @@ void ModalScript::poll() {
     Step step = std::move(steps_.front());
     steps_.pop_front();
     step(modal);
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &release);
+    }
 }
 
 QString screenshotDir() {

@@ -20,7 +20,7 @@ QString shown(std::string_view cp1251);
 // Acts on modal windows as they open, one step per window, in order. A modal window that no
 // step is left for is recorded and closed, so a test never hangs on an unexpected box.
 class ModalScript : public QObject {
-public:
+  public:
     using Step = std::function<void(QWidget*)>;
 
     // Widgets that are already modal when the script starts (the main window) are not steps.
@@ -36,7 +36,7 @@ public:
     // Titles or texts of modal windows that came when no step was left.
     const std::vector<QString>& unexpected() const { return unexpected_; }
 
-private:
+  private:
     void poll();
 
     std::vector<QPointer<QWidget>> ignored_;
@@ -46,7 +46,11 @@ private:
     std::vector<QString> unexpected_;
 };
 
-// Where the test run saves its screenshots: $VELCOR_SCREENSHOT_DIR, else build/<preset>/screenshots.
+// Types `text` into `widget` as key presses, any characters (QTest::keyClicks takes ASCII only).
+void typeText(QWidget* widget, const QString& text);
+
+// Where the test run saves its screenshots: $VELCOR_SCREENSHOT_DIR, else
+// build/<preset>/screenshots.
 QString screenshotDir();
 // Saves a picture of `widget` as <name>.png in screenshotDir(); true when written.
 bool saveScreenshot(QWidget& widget, const QString& name);

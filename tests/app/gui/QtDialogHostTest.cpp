@@ -6,9 +6,12 @@
 #include "text/Cp1251.h"
 #include "window/ControlTable.h"
 
+#include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -141,7 +144,8 @@ TEST_F(HostFixture, AChosenPathIsHandedOnInWindows1251OrRefused) {
     EXPECT_EQ(suggested, QStringLiteral("O081206P.*DP*"));
 
     answer = QString::fromUtf8("/tmp/Плащания/O081206P.1DP");
-    EXPECT_EQ(host.chooseOpenFile("x"), std::optional<std::string>("/tmp/Плащания/O081206P.1DP"_cp));
+    EXPECT_EQ(host.chooseOpenFile("x"),
+              std::optional<std::string>("/tmp/Плащания/O081206P.1DP"_cp));
 
     // A folder name the list's encoding cannot spell: refused with a message, not mangled.
     ModalScript script;
@@ -180,6 +184,8 @@ TEST_F(HostFixture, TheAboutBoxShowsTheIconTheVersionAndOk) {
         QTest::keyClick(about, Qt::Key_Return);
     });
     window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     // F1 stands for the system-menu entry where the window manager's menu cannot be reached.
     QTest::keyClick(&window, Qt::Key_F1);
     EXPECT_TRUE(script.done());

@@ -29,8 +29,10 @@ TEST(ReportPageFill, PutsTheTextIntoTheElementWithTheId) {
         const char* page;
         const char* expected;
     } cases[] = {
-        {"<BODY><DIV id=file_name_load>\r\n</DIV></BODY>", "<BODY><DIV id=file_name_load>T</DIV></BODY>"},
-        {"<div class=a ID=\"file_name_load\">old</div>", "<div class=a ID=\"file_name_load\">T</div>"},
+        {"<BODY><DIV id=file_name_load>\r\n</DIV></BODY>",
+         "<BODY><DIV id=file_name_load>T</DIV></BODY>"},
+        {"<div class=a ID=\"file_name_load\">old</div>",
+         "<div class=a ID=\"file_name_load\">T</div>"},
         {"<p id='file_name_load'/>x", "<p id='file_name_load'/>x"},
         // A nested element of the same name stays inside; the content ends at its own end tag.
         {"<div id=file_name_load><div>a</div>b</div><div>c</div>",
@@ -79,8 +81,9 @@ TEST(ReportWindow, ShowsTheTextAsMarkupInAResizableWindow) {
 
 TEST(ReportWindow, LooksLikeThePageAsks) {
     ReportWindow report;
-    report.setReportHtml("<TABLE width=60% rows=1 cols=2><TR><TD width=50>Пореден файл за деня:"
-                         "</TD><TD width=50>Петък, 08.12.2006</TD></TR></TABLE>"_cp);
+    report.setReportHtml(
+        "<TABLE width=60% rows=1 cols=2><TR><TD width=50>Пореден файл за деня:"
+        "</TD><TD width=50>Петък, 08.12.2006</TD></TR></TABLE>"_cp);
     report.show();
     report.resize(260, 200);
     QTextDocument* document = report.view()->document();
@@ -126,9 +129,9 @@ TEST(ReportWindow, ItsContextMenuOffersPrintingAndThePdfCarriesTheReport) {
     });
     emit report.view()->customContextMenuRequested(QPoint(10, 10));
     ASSERT_GE(entries.size(), 3);
-    EXPECT_EQ(entries.mid(0, 3), (QStringList{QString::fromUtf8("Печат..."),
-                                              QString::fromUtf8("Преглед преди печат"),
-                                              QString::fromUtf8("Запис като PDF...")}));
+    EXPECT_EQ(entries.mid(0, 3),
+              (QStringList{QString::fromUtf8("Печат..."), QString::fromUtf8("Преглед преди печат"),
+                           QString::fromUtf8("Запис като PDF...")}));
 
     const QString pdf = QString::fromStdString(dir.file("report.pdf"));
     ASSERT_TRUE(report.saveAsPdf(pdf));
