@@ -61,8 +61,9 @@ int compareMagnitudes(const Digit* a, int la, const Digit* b, int lb) {
 }
 
 // The scratch pool: a stack of giants of giant_scratch_capacity digits, allocated on first use
-// and kept for the life of the process.
-std::vector<giant> scratchTable;
+// and kept for the life of the process. The table itself is never destroyed either, so the
+// giants stay reachable until the very end (an exit from inside the library included).
+std::vector<giant>& scratchTable = *new std::vector<giant>;
 int scratchTop = 0;
 
 giant takeScratch() {
