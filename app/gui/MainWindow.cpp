@@ -7,9 +7,12 @@
 #include "window/ControlTable.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QMenu>
 #include <QShortcut>
+
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -78,6 +81,11 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     }
     applyControlTable();
 
+    // A modal frame of fixed size, as wide as the Windows dialog (434 dialog units: a unit is a
+    // quarter of the font's average character width) and as tall as its rows need.
+    const int width = 434 * QFontMetrics(font()).averageCharWidth() / 4;
+    setFixedSize(std::max(width, sizeHint().width()), sizeHint().height());
+
     connect(ui_->browseButton, &QPushButton::clicked, this, [this] { command(window::idBrowse); });
     connect(ui_->prepareButton, &QPushButton::clicked, this,
             [this] { command(window::idPrepare); });
@@ -110,6 +118,14 @@ void MainWindow::applyControlTable() {
             case window::ControlKind::readOnlyEdit: {
                 auto* lineEdit = static_cast<QLineEdit*>(widget);
                 lineEdit->setReadOnly(info.kind == window::ControlKind::readOnlyEdit);
+                if (info.limit > 0) {
+                    // Wide enough to show a value of the limit's length whole.
+                    const QFontMetrics metrics(lineEdit->font());
+                    lineEdit->setMinimumWidth(
+                        metrics.horizontalAdvance(QString(info.limit + 1, QLatin1Char('W'))) * 3 /
+                            4 +
+                        12);
+                }
                 auto* validator = new LimitedTextValidator(lineEdit, info.limit);
                 lineEdit->setValidator(validator);
                 validators_[info.id] = validator;

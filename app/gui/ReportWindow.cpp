@@ -18,6 +18,8 @@
 #include <QPrinter>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
 
 namespace velcor::app {
 
@@ -33,10 +35,18 @@ constexpr auto kDefaultPdfName = "spravka.pdf"_cp;
 // The system's own message for a file it could not write (its Latin "a" included).
 constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
 
-// The page's body colour names the system's 3-D face, which the view does not know; it gets the
-// face colour of the platform's palette instead. Table cells keep each line whole, so a label,
-// an amount or a date never breaks inside its cell however narrow the cell was asked to be.
+// Table cells keep each line whole, so a label, an amount or a date never breaks inside its
+// cell however narrow the cell was asked to be.
 constexpr const char* kDocumentStyle = "td { white-space: nowrap; }";
+
+// The page's body colour names the system's 3-D face, which the view does not know (it would
+// paint black); it becomes the face colour of the platform's palette.
+QString withSystemColours(QString page, const QPalette& palette) {
+    const QString face = palette.color(QPalette::Button).name();
+    page.replace(QStringLiteral("THREEDFACE"), face, Qt::CaseInsensitive);
+    page.replace(QStringLiteral("BUTTONFACE"), face, Qt::CaseInsensitive);
+    return page;
+}
 
 }  // namespace
 
@@ -68,7 +78,7 @@ ReportWindow::ReportWindow(QWidget* parent)
     auto* printKey = new QShortcut(QKeySequence::Print, this);
     connect(printKey, &QShortcut::activated, this, &ReportWindow::print);
 
-    browser->setHtml(reportPageText());
+    browser->setHtml(withSystemColours(reportPageText(), palette));
 }
 
 ReportWindow::~ReportWindow() = default;
@@ -76,7 +86,7 @@ ReportWindow::~ReportWindow() = default;
 QTextBrowser* ReportWindow::view() const { return ui_->view; }
 
 void ReportWindow::setReportHtml(std::string_view html) {
-    const QString page = reportPageText();
+    const QString page = withSystemColours(reportPageText(), ui_->view->palette());
     ui_->view->setHtml(fillElement(
         page, QString::fromLatin1(output::kReportElementId.data(), output::kReportElementId.size()),
         fromCp1251(html)));

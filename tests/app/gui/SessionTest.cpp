@@ -131,7 +131,8 @@ TEST(Session, OpenPreparePrintAndClose) {
     EXPECT_EQ(initial.delimiter, QStringLiteral(";"));
     EXPECT_EQ(initial.formatKind, shown(window::formatKindDelimited()));
     EXPECT_TRUE(initial.total.isEmpty());
-    EXPECT_TRUE(suggested.startsWith(QLatin1Char('O')) && suggested.endsWith(QLatin1String("P.*DP*")))
+    EXPECT_TRUE(suggested.startsWith(QLatin1Char('O')) &&
+                suggested.endsWith(QLatin1String("P.*DP*")))
         << suggested.toStdString();
 
     EXPECT_EQ(opened.total, QStringLiteral("6276.15"));
