@@ -26,11 +26,14 @@ constexpr int kScratchTableStep = 16;
     std::exit(2);
 }
 
-int magnitudeLength(const GiantBlock* g) {
-    int length = g->count < 0 ? -g->count : g->count;
-    const Digit* d = g->digits();
-    while (length > 0 && d[length - 1] == 0) --length;
+// The number of digits up to the highest non-zero one.
+int trimmedLength(const Digit* digits, int length) {
+    while (length > 0 && digits[length - 1] == 0) --length;
     return length;
+}
+
+int magnitudeLength(const GiantBlock* g) {
+    return trimmedLength(g->digits(), g->count < 0 ? -g->count : g->count);
 }
 
 int signOf(const GiantBlock* g) {
@@ -140,8 +143,7 @@ void subtractMagnitudes(const GiantBlock* a, giant target, int resultSign) {
         borrow = big < small ? 1 : 0;
         t[i] = static_cast<Digit>(big + (borrow << 16) - small);
     }
-    setMagnitude(target, longer, resultSign);
-    setMagnitude(target, magnitudeLength(target), resultSign);
+    setMagnitude(target, trimmedLength(t, longer), resultSign);
 }
 
 void addSigned(const GiantBlock* a, int aSign, giant target) {
@@ -294,8 +296,7 @@ void giant_from_decimal(giant target, const char* text) {
         limb[i] = static_cast<Digit>(value);
     }
 
-    int top = limbCount;
-    while (top > 0 && limb[top - 1] == 0) --top;
+    int top = trimmedLength(limb, limbCount);
     target->count = 0;
     Digit* out = target->digits();
     int count = 0;
@@ -324,6 +325,10 @@ void giant_mod(giant divisor, giant n) {
     noteCreation(giant_size_limit);
     noteCreation(giant_size_limit);
 
+    if (n == divisor) {
+        n->count = 0;
+        return;
+    }
     const bool negative = signOf(n) < 0;
     setMagnitude(n, magnitudeLength(n), 1);
     const int dLength = magnitudeLength(divisor);
@@ -433,8 +438,7 @@ void giant_shift_right(giant g, int bits) {
         const unsigned high = i + whole + 1 < length ? d[i + whole + 1] : 0u;
         d[i] = static_cast<Digit>(part == 0 ? low : (low >> part) | (high << (16 - part)));
     }
-    setMagnitude(g, newLength, sign);
-    setMagnitude(g, magnitudeLength(g), sign);
+    setMagnitude(g, trimmedLength(d, newLength), sign);
 }
 
 void giant_multiply(giant a, giant target) {
@@ -452,8 +456,7 @@ void giant_multiply(giant a, giant target) {
     static std::vector<Digit> product;
     if (product.size() < static_cast<std::size_t>(p + q)) product.resize(p + q);
     detail::multiplyDigits(a->digits(), p, target->digits(), q, product.data());
-    int length = p + q;
-    while (length > 0 && product[length - 1] == 0) --length;
+    const int length = trimmedLength(product.data(), p + q);
     requireCapacity(target, length);
     std::copy(product.begin(), product.begin() + length, target->digits());
     setMagnitude(target, length, sign);

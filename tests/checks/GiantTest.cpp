@@ -327,6 +327,15 @@ TEST(GiantMod, AcceptsZeroInEitherForm) {
     EXPECT_EQ(gtoi(n.get()), 0);
 }
 
+TEST(GiantMod, AGiantReducedByItselfIsZero) {
+    for (const char* value : {"97", "123456789012345678901234567890"}) {
+        Owned g;
+        giant_from_decimal(g.get(), value);
+        giant_mod(g.get(), g.get());
+        EXPECT_TRUE(giant_is_zero(g.get())) << value;
+    }
+}
+
 // A child that checks in a fresh process and tells by its exit status; it names what failed.
 [[noreturn]] void finish(const std::string& failures) {
     if (!failures.empty()) std::fputs(failures.c_str(), stderr);
