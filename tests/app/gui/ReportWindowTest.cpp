@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -134,6 +135,21 @@ TEST(ReportWindow, ItsContextMenuOffersPrintingAndThePdfCarriesTheReport) {
     EXPECT_EQ(entries.mid(0, 3),
               (QStringList{QString::fromUtf8("Печат..."), QString::fromUtf8("Преглед преди печат"),
                            QString::fromUtf8("Запис като PDF...")}));
+
+    // Ctrl+P opens the print dialog.
+    {
+        ModalScript printing({&report});
+        bool printDialog = false;
+        printing.then([&](QWidget* w) {
+            printDialog = qobject_cast<QPrintDialog*>(w) != nullptr;
+            static_cast<QDialog*>(w)->reject();
+        });
+        report.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&report));
+        QTest::keyClick(report.view(), Qt::Key_P, Qt::ControlModifier);
+        EXPECT_TRUE(printDialog);
+        EXPECT_TRUE(printing.unexpected().empty());
+    }
 
     const QString pdf = QString::fromStdString(dir.file("report.pdf"));
     ASSERT_TRUE(report.saveAsPdf(pdf));
