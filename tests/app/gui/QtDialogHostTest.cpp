@@ -3,16 +3,23 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtDialogHost.h"
+#include "support/TestSupport.h"
 #include "text/Cp1251.h"
 #include "window/ControlTable.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -156,6 +163,35 @@ TEST_F(HostFixture, AChosenPathIsHandedOnInWindows1251OrRefused) {
     EXPECT_FALSE(script.messages()[0].isEmpty());
 }
 
+TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndWantsAnExistingFile) {
+    velcor::testing::TempDir dir;
+    const std::string list = dir.file("O081206P.1DP");
+    velcor::testing::writeFileBytes(list, "x\r\n");
+    const QString folderBefore = QDir::currentPath();
+
+    ModalScript script;
+    QString nameBox;
+    QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    QString folder;
+    script.then([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        mode = dialog->fileMode();
+        folder = dialog->directory().absolutePath();
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            nameBox = edit->text();
+        dialog->setDirectory(QString::fromStdString(dir.path().string()));
+        dialog->selectFile(QString::fromStdString(list));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    EXPECT_EQ(host.chooseOpenFile("O081206P.*DP*"), std::optional<std::string>(list));
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(nameBox, QStringLiteral("O081206P.*DP*"));
+    EXPECT_EQ(mode, QFileDialog::ExistingFile);
+    EXPECT_EQ(folder, folderBefore);
+    EXPECT_EQ(QDir::currentPath(), folderBefore);
+}
+
 TEST_F(HostFixture, EndingTheDialogClosesTheWindowWithTheResult) {
     window.show();
     EXPECT_FALSE(host.ended());
@@ -186,9 +222,22 @@ TEST_F(HostFixture, TheAboutBoxShowsTheIconTheVersionAndOk) {
     window.show();
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    // F1 stands for the system-menu entry where the window manager's menu cannot be reached.
+    // F1 and the window's context menu stand for the system-menu entry where the window
+    // manager's menu cannot be reached.
     QTest::keyClick(&window, Qt::Key_F1);
     EXPECT_TRUE(script.done());
+
+    QStringList menu;
+    QTimer::singleShot(50, [&] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : popup->actions()) menu << action->text();
+            popup->close();
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            window.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&window, &event);
+    EXPECT_EQ(menu, QStringList{shown(window::aboutMenuText())});
     EXPECT_EQ(title, shown(window::aboutCaption()));
     EXPECT_EQ(texts, QStringList{shown(window::aboutText())});
     EXPECT_TRUE(hasIcon);
