@@ -1,0 +1,138 @@
+// Feeds any bytes to the IBAN check and to the big-integer reading and reduction it rests on.
+// What must hold:
+//  - NormalizeIban keeps exactly the Latin letters (upper-cased) and digits of the text;
+//  - CheckIban's verdict equals a mod-97 worked out digit by digit, apart from the library;
+//  - giant_from_decimal followed by giant_mod gives the remainder that long division gives.
+// The input is one text for the IBAN check; for the giants, the part before the first "/" is the
+// number and up to eight bytes after it make the divisor.
+
+#include "checks/Iban.h"
+#include "checks/giant/Giant.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+using namespace velcor::checks;
+
+void require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "property broken: %s\n", what);
+        std::abort();
+    }
+}
+
+giant number = nullptr;
+giant divisor = nullptr;
+
+std::string normalizedModel(const std::string& text) {
+    std::string kept;
+    for (char c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) kept += c;
+    }
+    return kept;
+}
+
+int mod97Model(const std::string& normalized) {
+    const std::string rearranged = normalized.substr(4) + normalized.substr(0, 4);
+    int remainder = 0;
+    for (char c : rearranged) {
+        if (c >= 'A' && c <= 'Z')
+            remainder = (remainder * 100 + (c - 'A' + 10)) % 97;
+        else
+            remainder = (remainder * 10 + (c - '0')) % 97;
+    }
+    return remainder;
+}
+
+void checkIban(const std::string& text) {
+    char message[64] = {};
+    char normalized[4096] = {};
+    const int normalizedOk =
+        NormalizeIban(text.c_str(), normalized, sizeof normalized, message, sizeof message);
+    const int verdict = CheckIban(text.c_str(), message, sizeof message);
+    if (text.size() >= 4096) {
+        require(normalizedOk == 0 && verdict == 0, "an over-long text is refused");
+        require(std::strcmp(message, "IBAN String is too long!") == 0, "too-long message");
+        return;
+    }
+    const std::string model = normalizedModel(text);
+    require(normalizedOk == 1 && model == normalized, "normalised text differs");
+    if (model.size() < 4) {
+        require(verdict == 0 && std::strcmp(message, "Wrong IBAN!") == 0, "short text refused");
+        return;
+    }
+    require(verdict == (mod97Model(model) == 1 ? 1 : 0), "verdict differs from mod 97");
+}
+
+// The number the decimal reader sees in `text`, reduced by `d`, by long division.
+std::uint64_t decimalModModel(const char* text, std::uint64_t d) {
+    bool negative = false;
+    const char* p = text;
+    if (*p == '-' || *p == '+') negative = *p++ == '-';
+    unsigned __int128 remainder = 0;
+    int digits = 0;
+    bool continued = false;
+    for (; *p != '\0' && digits < 10000; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            remainder = (remainder * 10 + static_cast<unsigned>(*p - '0')) % d;
+            ++digits;
+            continued = false;
+        } else if (*p == '\\') {
+            continued = true;
+        } else if ((*p == ' ' || *p == '\n' || *p == '\t') && !continued) {
+            break;
+        }
+    }
+    const auto r = static_cast<std::uint64_t>(remainder);
+    return negative && r != 0 ? d - r : r;
+}
+
+void checkGiants(const std::string& input) {
+    const std::size_t slash = input.find('/');
+    const std::string numberText = input.substr(0, slash);
+    std::uint64_t d = 0;
+    if (slash != std::string::npos) {
+        const std::string tail = input.substr(slash + 1, 8);
+        std::memcpy(&d, tail.data(), tail.size());
+    }
+    d %= 1000000000000000000ull;
+    if (d == 0) d = 97;
+    char divisorText[32];
+    std::snprintf(divisorText, sizeof divisorText, "%llu", static_cast<unsigned long long>(d));
+
+    giant_from_int(0, number);
+    giant_from_decimal(number, numberText.c_str());
+    giant_from_decimal(divisor, divisorText);
+    giant_mod(divisor, number);
+
+    require(number->count >= 0 && number->count <= 4, "remainder is below the divisor");
+    std::uint64_t r = 0;
+    for (int i = number->count - 1; i >= 0; --i) r = (r << 16) | number->digits()[i];
+    require(r == decimalModModel(numberText.c_str(), d), "remainder differs from long division");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Created first, these fix the library's scratch size for the whole run: large enough for
+    // the 10000 decimal digits giant_from_decimal reads.
+    number = giant_new(3000);
+    divisor = giant_new(3000);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    // The checks take zero-terminated texts.
+    const std::string text = input.substr(0, input.find('\0'));
+    checkIban(text);
+    checkGiants(text);
+    return 0;
+}

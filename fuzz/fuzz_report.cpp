@@ -1,0 +1,72 @@
+// Feeds any texts to the processing report: the list's path, the control data texts, the
+// payment-type entry, the delimiter and the value date. What must hold: no text from a file or
+// from the settings opens or closes a tag, and each appears in the page, escaped.
+
+#include "output/ProcessingReport.h"
+#include "support/ListModel.h"
+#include "text/Text.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace velcor;
+
+void require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "property broken: %s\n", what);
+        std::abort();
+    }
+}
+
+std::size_t tagMarks(const std::string& html) {
+    return static_cast<std::size_t>(std::count(html.begin(), html.end(), '<') +
+                                    std::count(html.begin(), html.end(), '>'));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 4) return 0;
+    processing::WorkingState state;
+    state.formats = fuzz::listFormats();
+    state.formats[0].delimiter = static_cast<char>(data[0]);
+    const int position = data[1] % 4 - 1;  // -1: nothing selected
+    state.paymentDate = processing::LocalDateTime{
+        1990 + data[2] % 40, 1 + data[3] % 13, 1 + (data[3] >> 4) * 2, 0, 0, 0, true};
+
+    // The rest holds five texts separated by 0x01; NUL bytes are left out.
+    std::vector<std::string> texts(5);
+    std::size_t which = 0;
+    for (std::size_t i = 4; i < size; ++i) {
+        if (data[i] == 0x01 && which + 1 < texts.size())
+            ++which;
+        else if (data[i] != 0)  // texts end at a NUL in the C-style formatting of the page
+
+            texts[which] += static_cast<char>(data[i]);
+    }
+    const settings::FormatDefinition* format = processing::formatAt(state, position);
+
+    processing::WorkingState plain = state;
+    const std::string baseline = output::buildProcessingReport(plain, format, std::string_view());
+
+    state.inputPath = texts[0];
+    state.totalText = texts[1];
+    state.countText = texts[2];
+    state.controlCodeText = texts[3];
+    const std::string report = output::buildProcessingReport(state, format, texts[4]);
+
+    require(tagMarks(report) == tagMarks(baseline), "a text opened or closed a tag");
+    for (std::size_t i = 1; i < texts.size(); ++i)
+        require(report.find(text::escapeHtml(texts[i])) != std::string::npos,
+                "a text is missing from the report");
+    require(report.find(text::escapeHtml(output::fileNameOf(texts[0]))) != std::string::npos,
+            "the file name is missing from the report");
+    return 0;
+}

@@ -1,0 +1,89 @@
+#include "support/MemoryFileSystem.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velcor::fuzz {
+
+namespace {
+
+class MemoryReadFile final : public fileio::ReadFile {
+  public:
+    explicit MemoryReadFile(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, bytes_.size() - position_);
+        std::memcpy(buffer, bytes_.data() + position_, count);
+        position_ += count;
+        return static_cast<std::ptrdiff_t>(count);
+    }
+
+  private:
+    std::string bytes_;  // a copy: a file opened for reading does not see later writes
+    std::size_t position_ = 0;
+};
+
+class MemoryWriteFile final : public fileio::WriteFile {
+  public:
+    explicit MemoryWriteFile(std::string& target) : target_(target) {}
+
+    bool write(const char* data, std::size_t size) override {
+        target_.append(data, size);
+        return true;
+    }
+    bool flush() override { return true; }
+    bool sync() override { return true; }
+    bool close() override { return true; }
+
+  private:
+    std::string& target_;  // std::map keeps references to its values stable
+};
+
+}  // namespace
+
+std::unique_ptr<fileio::ReadFile> MemoryFileSystem::openRead(const std::string& path) {
+    const auto found = files.find(path);
+    if (found == files.end()) return nullptr;
+    return std::make_unique<MemoryReadFile>(found->second);
+}
+
+std::unique_ptr<fileio::WriteFile> MemoryFileSystem::createTemporaryBeside(
+    const std::string& targetPath, std::string& tempPath) {
+    tempPath = targetPath + ".tmp" + std::to_string(++temporaries_);
+    touch(tempPath);
+    return std::make_unique<MemoryWriteFile>(files[tempPath]);
+}
+
+bool MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+    const auto found = files.find(from);
+    if (found == files.end()) return false;
+    std::string bytes = std::move(found->second);
+    files.erase(found);
+    files[to] = std::move(bytes);
+    touch(to);
+    return true;
+}
+
+bool MemoryFileSystem::remove(const std::string& path) {
+    versions_.erase(path);
+    return files.erase(path) > 0;
+}
+
+bool MemoryFileSystem::copy(const std::string& from, const std::string& to) {
+    const auto found = files.find(from);
+    if (found == files.end()) return false;
+    files[to] = found->second;
+    touch(to);
+    return true;
+}
+
+std::optional<fileio::FileStamp> MemoryFileSystem::stamp(const std::string& path) {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    fileio::FileStamp stamp;
+    stamp.size = found->second.size();
+    stamp.modifiedNanoseconds = versions_[path];
+    return stamp;
+}
+
+}  // namespace velcor::fuzz

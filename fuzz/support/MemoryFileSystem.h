@@ -1,0 +1,35 @@
+#pragma once
+
+// A FileSystem held in memory, so that a fuzz target can run a whole load, scan or save per
+// input without touching the disk. Stamps change with every write, as on a real disk.
+
+#include "fileio/FileSystem.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace velcor::fuzz {
+
+class MemoryFileSystem final : public fileio::FileSystem {
+  public:
+    std::map<std::string, std::string> files;
+
+    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path) override;
+    std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
+                                                             std::string& tempPath) override;
+    bool rename(const std::string& from, const std::string& to) override;
+    bool remove(const std::string& path) override;
+    bool copy(const std::string& from, const std::string& to) override;
+    std::optional<fileio::FileStamp> stamp(const std::string& path) override;
+
+  private:
+    void touch(const std::string& path) { versions_[path] = ++clock_; }
+
+    std::map<std::string, std::int64_t> versions_;
+    std::int64_t clock_ = 0;
+    unsigned temporaries_ = 0;
+};
+
+}  // namespace velcor::fuzz
