@@ -1,0 +1,231 @@
+// Every step of writing a prepared list and of saving omp.ini made to fail in turn: the file
+// stays byte for byte as it was, the operator is told, and a retry once the fault is gone works.
+// Also the cases a user meets on a real disk.
+
+#include "HardeningSupport.h"
+
+#include "fuzz/support/ListModel.h"
+#include "settings/Settings.h"
+#include "text/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+
+namespace velcor::hardening {
+namespace {
+
+using namespace velcor::text::literals;
+using Step = testing::FaultyFileSystem::Step;
+
+const std::string kOpenForWrite(std::string_view("Грешка при отваряне на файла за запис"_cp));
+const std::string kWriteFailed(std::string_view("Грешка при запис във файлa!"_cp));
+const std::string kNotValid(std::string_view("Файлът не е коректен!"_cp));
+const std::string kIniOpen(std::string_view("Грешка при отваряне на INI файла за запис"_cp));
+const std::string kIniWrite(std::string_view("Грешка при запис в INI файлa!"_cp));
+const std::string kCannotRead(std::string_view("Не може да се прочете файл: "_cp));
+const std::string kReadError(std::string_view("Грешка при четене на файла!"_cp));
+
+struct FaultCase {
+    Step step;
+    unsigned nth;
+    const std::string* message;  // nullptr: the step's failure does not stop the work
+};
+
+// Writing the prepared list: the header and the rows are two writes.
+const FaultCase kPrepareFaults[] = {
+    {Step::createTemporary, 1, &kOpenForWrite},
+    {Step::write, 1, &kWriteFailed},
+    {Step::write, 2, &kWriteFailed},
+    {Step::flush, 1, &kWriteFailed},
+    {Step::sync, 1, &kWriteFailed},
+    {Step::close, 1, &kWriteFailed},
+    {Step::rename, 1, &kWriteFailed},
+};
+
+TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
+    for (const FaultCase& c : kPrepareFaults) {
+        SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.nth));
+        Session s;
+        ASSERT_TRUE(s.initialised);
+        s.browse();
+        ASSERT_FALSE(s.dialog->fileInvalid);
+        const std::string before = s.listBytes();
+        s.host.clearEvents();
+        s.fs.resetCounts();
+
+        s.fs.failCall(c.step, c.nth);
+        s.dialog->prepareFile();
+        EXPECT_EQ(s.fs.totalFailures(), 1u);
+        EXPECT_EQ(s.messages(), std::vector<std::string>{*c.message});
+        EXPECT_FALSE(s.dialog->filePrepared);
+        EXPECT_EQ(s.listBytes(), before);
+        // No temporary file is left behind in the user's folder.
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(s.dir.path()),
+                                std::filesystem::directory_iterator()),
+                  2);
+
+        s.fs.clearFailures();
+        s.host.clearEvents();
+        s.dialog->prepareFile();
+        EXPECT_TRUE(s.messages().empty());
+        EXPECT_TRUE(s.dialog->filePrepared);
+        const std::string after = s.listBytes();
+        EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
+        // The rows as read: text mode turns their CR LF into LF.
+        EXPECT_EQ(after.substr(after.find('\n') + 1), fuzz::expectedRows(before));
+    }
+}
+
+// The list's folder refuses new files: as root a real read-only folder cannot show it, so the
+// seam refuses the temporary file; the real folder is tried too when the tests do not run as root.
+TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
+    Session s;
+    s.browse();
+    const std::string before = s.listBytes();
+    s.host.clearEvents();
+    s.fs.failFromCall(Step::createTemporary);
+    s.dialog->prepareFile();
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
+    EXPECT_EQ(s.listBytes(), before);
+
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    s.fs.clearFailures();
+    s.host.clearEvents();
+    namespace fs = std::filesystem;
+    fs::permissions(s.dir.path(), fs::perms::owner_write, fs::perm_options::remove);
+    s.dialog->prepareFile();
+    fs::permissions(s.dir.path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
+    EXPECT_EQ(s.listBytes(), before);
+}
+
+TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
+    {
+        Session s;
+        s.browse();
+        std::filesystem::remove(s.listPath);
+        s.host.clearEvents();
+        s.dialog->prepareFile();
+        EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
+        EXPECT_FALSE(std::filesystem::exists(s.listPath));
+    }
+    {
+        Session s;
+        s.browse();
+        // Another list put in its place under the same name, as a copy from a stick would.
+        const std::string other = exampleBytes("O081206P.2DP");
+        const std::string replacement = s.dir.file("incoming");
+        testing::writeFileBytes(replacement, other);
+        std::filesystem::rename(replacement, s.listPath);
+        s.host.clearEvents();
+        s.dialog->prepareFile();
+        EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
+        EXPECT_EQ(s.listBytes(), other);
+    }
+}
+
+TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {
+    Session s;
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {s.dir.path().string(), kCannotRead + s.dir.path().string()},
+        {"/dev/zero", kCannotRead + "/dev/zero"},
+        {"/dev/null", kCannotRead + "/dev/null"},
+    };
+    for (const auto& c : cases) {
+        s.host.clearEvents();
+        s.host.openFileAnswer = c.path;
+        s.dialog->onCommand(window::idBrowse);
+        EXPECT_EQ(s.messages(), std::vector<std::string>{c.message}) << c.path;
+        EXPECT_TRUE(s.dialog->fileInvalid);
+    }
+
+    s.host.clearEvents();
+    s.fs.failCall(Step::read, s.fs.calls(Step::read) + 1);
+    s.browse();
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kReadError});
+    EXPECT_TRUE(s.dialog->acceptedLines.empty() || s.dialog->fileInvalid);
+    s.fs.clearFailures();
+    s.host.clearEvents();
+    s.browse();
+    EXPECT_TRUE(s.messages().empty());
+    EXPECT_FALSE(s.dialog->fileInvalid);
+}
+
+// Saving omp.ini: the backup copy, then the rewrite through a temporary file.
+const FaultCase kSaveFaults[] = {
+    {Step::createTemporary, 1, &kIniOpen},
+    {Step::write, 1, &kIniWrite},
+    {Step::write, 2, &kIniWrite},
+    {Step::flush, 1, &kIniWrite},
+    {Step::sync, 1, &kIniWrite},
+    {Step::close, 1, &kIniWrite},
+    {Step::rename, 1, &kIniWrite},
+    {Step::copy, 1, nullptr},
+    {Step::remove, 1, nullptr},
+};
+
+TEST(SaveFaults, EachStepLeavesOmpIniWholeAndARetryWorks) {
+    testing::TempDir dir;
+    const std::string path = dir.file("omp.ini");
+    const std::string original = exampleBytes("omp.ini");
+    settings::LoadedSettings loaded;
+    testing::writeFileBytes(path, original);
+    ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, loaded,
+                                       [](std::string_view) {}));
+    const settings::PayerValues payer{"UNCRBGSF", "BG95UNCR70001523456789", "New Name", ""};
+
+    for (const FaultCase& c : kSaveFaults) {
+        SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.nth));
+        testing::writeFileBytes(path, original);
+        std::filesystem::remove(path + ".bak");
+        testing::FaultyFileSystem fs;
+        fs.failCall(c.step, c.nth);
+        std::vector<std::string> messages;
+        const auto record = [&](std::string_view text) { messages.emplace_back(text); };
+        const bool saved = settings::writeSettings(fs, path, payer, loaded.iniRemainder, record);
+        EXPECT_EQ(fs.totalFailures(), 1u);
+        if (c.message != nullptr) {
+            EXPECT_FALSE(saved);
+            EXPECT_EQ(messages, std::vector<std::string>{*c.message});
+            EXPECT_EQ(testing::readFileBytes(path), original);
+            EXPECT_EQ(testing::readFileBytes(path + ".bak"), original);
+            messages.clear();
+            fs.clearFailures();
+            ASSERT_TRUE(settings::writeSettings(fs, path, payer, loaded.iniRemainder, record));
+        } else {
+            // The backup is best effort: the save itself goes through.
+            EXPECT_TRUE(saved);
+        }
+        EXPECT_TRUE(messages.empty());
+        const std::string rewritten = testing::readFileBytes(path);
+        EXPECT_NE(rewritten.find("\n[CLIENT]\r\nBIC = UNCRBGSF\r\n"), std::string::npos);
+        EXPECT_NE(rewritten.find(loaded.iniRemainder.substr(loaded.iniRemainder.find('['))),
+                  std::string::npos);
+    }
+}
+
+TEST(SaveFaults, UnreadableOmpIniEndsTheWindowWithoutTouchingIt) {
+    for (const Step step : {Step::openRead, Step::read}) {
+        testing::TempDir dir;
+        const std::string path = dir.file("omp.ini");
+        const std::string original = exampleBytes("omp.ini");
+        testing::writeFileBytes(path, original);
+        testing::FaultyFileSystem fs;
+        fs.failFromCall(step);
+        window::HeadlessHost host;
+        window::BulkPaymentDialog dialog(host, fs, path);
+        EXPECT_FALSE(dialog.initialise());
+        EXPECT_TRUE(host.endResult().has_value());
+        dialog.saveSettings();
+        EXPECT_EQ(testing::readFileBytes(path), original);
+        EXPECT_FALSE(std::filesystem::exists(path + ".bak"));
+    }
+}
+
+}  // namespace
+}  // namespace velcor::hardening
