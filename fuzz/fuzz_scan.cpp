@@ -4,10 +4,13 @@
 //  - a list the scan accepts, prepared and scanned again, is recognised as prepared with the same
 //    control data and the same rows.
 
+#include "checks/Iban.h"
 #include "output/PreparedFile.h"
+#include "processing/BudgetUnitCode.h"
 #include "processing/Scan.h"
 #include "support/ListModel.h"
 #include "support/MemoryFileSystem.h"
+#include "text/Text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,7 +59,18 @@ void scanUnder(int position, const std::string& bytes) {
     if (state.filePrepared || !accepted) return;
     require(!state.scannedPath.empty(), "an accepted scan names the file it read");
 
+    // What "Подготовка" asks before it writes: rows to write and payer data that passes its checks
+    // (a partial "OMP" first line may have replaced the payer data).
     const settings::FormatDefinition* format = processing::formatAt(state, position);
+    if (state.acceptedLines.empty()) return;
+    char reason[64];
+    if (format->name == "SB") {
+        if (!processing::CheckBudgetUnitCode(state.budgetUnitCode.c_str())) return;
+        if (text::trimWhitespace(state.payerBic).size() != 8) return;
+    } else if (checks::CheckIban(state.payerIban.c_str(), reason, sizeof reason) == 0) {
+        return;
+    }
+    if (text::trimWhitespace(state.payerName).empty()) return;
     const std::string header = output::buildHeaderLine(state, format);
     require(output::writePreparedFile(fs, kListPath, header, state.acceptedLines) ==
                 output::PrepareWriteResult::ok,
