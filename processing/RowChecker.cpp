@@ -153,7 +153,10 @@ void RowChecker::checkField(const Field& field, std::string_view value, WorkingS
             break;
         case FieldKind::sum: {
             const double amount = readAmount(value);
-            if (std::fabs(amount) < 0.000001)
+            // "nan", "inf" or an amount that makes the total overflow is no amount: like a text
+            // without a number it is refused, so that no header ever carries "inf" or "nan".
+            if (!std::isfinite(amount) || !std::isfinite(state.totalSum + amount) ||
+                std::fabs(amount) < 0.000001)
                 state.rowMessages += text::format(kZeroSum.c_str(), row);
             else
                 state.totalSum += amount;
