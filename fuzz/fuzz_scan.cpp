@@ -85,7 +85,9 @@ void scanUnder(int position, const std::string& bytes) {
     require(again.totalText == state.totalText, "total changed");
     require(again.countText == state.countText, "count changed");
     require(again.recordCount == state.recordCount, "number of rows changed");
-    require(again.acceptedLines == state.acceptedLines, "rows changed");
+    // The rows are written as bytes and read in text mode: a CR kept in front of a row's LF
+    // (from CR CR LF) reads back as part of a CR LF pair. Nothing else may change.
+    require(again.acceptedLines == fuzz::textModeView(state.acceptedLines), "rows changed");
 }
 
 }  // namespace
