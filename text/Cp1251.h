@@ -125,11 +125,18 @@ constexpr auto toCp1251Literal() {
     return out;
 }
 
+namespace detail {
+// One static copy per literal, so that a view taken of "..."_cp never dangles.
+template <Utf8Literal S>
+inline constexpr auto kCp1251Storage = toCp1251Literal<S>();
+}  // namespace detail
+
 namespace literals {
-// "Текст"_cp: the Windows-1251 bytes of a UTF-8 literal, computed at compile time.
+// "Текст"_cp: the Windows-1251 bytes of a UTF-8 literal, computed at compile time and stored
+// once for the whole program.
 template <detail::Utf8Literal S>
-constexpr auto operator""_cp() {
-    return toCp1251Literal<S>();
+constexpr const auto& operator""_cp() {
+    return detail::kCp1251Storage<S>;
 }
 }  // namespace literals
 
