@@ -74,24 +74,25 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
     state.totalSum = 0.0;
     state.recordCount = 0;
     state.rowMessages.clear();
-    // Whether acceptedLines ends in a piece of an over-long line whose LF has not come yet.
+    // Whether acceptedLines ends in a piece of an over-long line whose end has not come yet.
     bool rowOpen = false;
     for (; result == TextModeReader::Result::piece; result = reader.next(piece)) {
         const bool endsLine = piece.back() == '\n';
-        if (text::trimBlanks(piece).empty()) {
+        const bool blank = text::trimBlanks(piece).empty();
+        if (blank && !rowOpen) {
             // Blank lines are left out of the prepared file, so they stay out of its control
-            // code too. The line end of a blank last piece still separates its row from the next.
-            if (rowOpen && endsLine) {
-                state.acceptedLines += '\n';
-                rowOpen = false;
-            }
+            // code too.
             continue;
         }
+        // A blank piece of an over-long line is no row of its own, but its bytes belong to the
+        // line: they are kept (and covered by the control code) so the row reaches the prepared
+        // file whole, and a later scan of that file reads the same pieces.
         state.controlCrc = addToCrc(state.controlCrc, piece);
-        ++state.recordCount;
-        checker.check(piece, state);
         state.acceptedLines += piece;
         rowOpen = !endsLine;
+        if (blank) continue;
+        ++state.recordCount;
+        checker.check(piece, state);
     }
     if (result == TextModeReader::Result::error) {
         file.reset();

@@ -76,7 +76,7 @@ inline std::vector<std::string_view> linePieces(std::string_view text) {
 }
 
 // The rows a scan must keep: every non-blank piece after a prepared list's "OMP" header, as read.
-// A row cut into pieces whose last piece is blank still ends with its LF.
+// A blank piece of a row cut into pieces is kept whole: it belongs to that row.
 inline std::string expectedRows(std::string_view bytes) {
     const std::string text = textModeView(bytes);
     const std::vector<std::string_view> pieces = linePieces(text);
@@ -86,11 +86,7 @@ inline std::string expectedRows(std::string_view bytes) {
         const std::string_view piece = pieces[i];
         if (i == 0 && piece.starts_with("OMP")) continue;
         const bool endsLine = piece.ends_with('\n');
-        if (text::trimBlanks(piece).empty()) {
-            if (rowOpen && endsLine) rows += '\n';
-            if (endsLine) rowOpen = false;
-            continue;
-        }
+        if (text::trimBlanks(piece).empty() && !rowOpen) continue;
         rows += piece;
         rowOpen = !endsLine;
     }

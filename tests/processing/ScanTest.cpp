@@ -105,6 +105,18 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     EXPECT_TRUE(scan(state.acceptedLines));
     EXPECT_EQ(state.controlCodeText, code);
 
+    // Blank pieces of an over-long line are part of its row: none of its bytes is dropped, and
+    // the prepared rows read back with the same control code.
+    const std::string blanks(4094, ' ');
+    const std::string longRow = "x" + std::string(4093, 'y') + blanks + "z" + blanks + "  \n";
+    EXPECT_TRUE(scan(longRow + "abc\n"));
+    EXPECT_EQ(state.recordCount, 3);  // the first piece, the one holding "z", abc
+    EXPECT_EQ(state.acceptedLines, longRow + "abc\n");
+    const std::string longCode = state.controlCodeText;
+    EXPECT_TRUE(scan(state.acceptedLines));
+    EXPECT_EQ(state.controlCodeText, longCode);
+    EXPECT_EQ(state.recordCount, 3);
+
     EXPECT_TRUE(scan(std::string("a\0b\nc\n", 6)));
     EXPECT_EQ(state.acceptedLines, std::string("a\0b\nc\n", 6));
 }
