@@ -28,8 +28,8 @@ LocalDateTime currentLocalDateTime() {
 #else
     localtime_r(&now, &local);
 #endif
-    return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                         local.tm_hour,        local.tm_min,     local.tm_sec, true};
+    return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                         local.tm_min,         local.tm_sec,     true};
 }
 
 }  // namespace velcor::processing

@@ -45,7 +45,7 @@ const settings::FormatDefinition* formatAt(const WorkingState& state, int positi
 
 // What the scan needs from the window, without knowing about widgets.
 class ScanHost {
-public:
+  public:
     virtual ~ScanHost() = default;
     // Takes the controls into the state; false after a length-limit message.
     virtual bool readControls() = 0;

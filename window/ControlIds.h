@@ -5,24 +5,24 @@
 namespace velcor::window {
 
 enum ControlId : int {
-    idCancel = 2,             // "Изход"
-    idPrepare = 16,           // "Подготовка", the default button
-    idInputPath = 1002,       // edit, "Избор на файл:"
-    idBrowse = 1003,          // "..."
-    idPaymentType = 1004,     // drop-down list, "Вид плащане:"
-    idFormatKind = 1005,      // drop-down list, disabled, "Формат на файла:"
-    idPaymentDate = 1006,     // date picker, "Дата на МП:"
-    idPayerIban = 1007,       // edit, limit 22
-    idPayerName = 1008,       // edit, limit 35
-    idPayerBic = 1009,        // edit, limit 8
-    idTotal = 1010,           // read-only edit, "Обща сума:"
-    idCount = 1011,           // read-only edit, "Брой:"
-    idControlCode = 1012,     // read-only edit, "Контролен код:"
-    idPrint = 1013,           // "Печат"
-    idPaymentKindCode = 1014, // edit, limit 6
-    idBudgetUnitCode = 1015,  // edit, limit 10
-    idDelimiter = 1016,       // read-only edit, limit 1
-    idPrepared = 1017,        // check box "Файлът е подготвен"
+    idCancel = 2,              // "Изход"
+    idPrepare = 16,            // "Подготовка", the default button
+    idInputPath = 1002,        // edit, "Избор на файл:"
+    idBrowse = 1003,           // "..."
+    idPaymentType = 1004,      // drop-down list, "Вид плащане:"
+    idFormatKind = 1005,       // drop-down list, disabled, "Формат на файла:"
+    idPaymentDate = 1006,      // date picker, "Дата на МП:"
+    idPayerIban = 1007,        // edit, limit 22
+    idPayerName = 1008,        // edit, limit 35
+    idPayerBic = 1009,         // edit, limit 8
+    idTotal = 1010,            // read-only edit, "Обща сума:"
+    idCount = 1011,            // read-only edit, "Брой:"
+    idControlCode = 1012,      // read-only edit, "Контролен код:"
+    idPrint = 1013,            // "Печат"
+    idPaymentKindCode = 1014,  // edit, limit 6
+    idBudgetUnitCode = 1015,   // edit, limit 10
+    idDelimiter = 1016,        // read-only edit, limit 1
+    idPrepared = 1017,         // check box "Файлът е подготвен"
 };
 
 // The system-menu command that opens the About box.

@@ -57,16 +57,14 @@ const std::array<ControlInfo, 18> kControls = {{
 }};
 
 constexpr std::array<int, 14> kExchangeOrder = {
-    idPaymentType, idPaymentDate,     idFormatKind,     idInputPath, idPayerIban,
-    idPayerBic,    idPayerName,       idPaymentKindCode, idBudgetUnitCode, idDelimiter,
-    idTotal,       idControlCode,     idCount,          idPrepared,
+    idPaymentType, idPaymentDate, idFormatKind,      idInputPath,      idPayerIban,
+    idPayerBic,    idPayerName,   idPaymentKindCode, idBudgetUnitCode, idDelimiter,
+    idTotal,       idControlCode, idCount,           idPrepared,
 };
 
 }  // namespace
 
-std::span<const ControlInfo> controlsInTabOrder() {
-    return kControls;
-}
+std::span<const ControlInfo> controlsInTabOrder() { return kControls; }
 
 const ControlInfo* controlInfo(int id) {
     for (const ControlInfo& info : controlsInTabOrder())

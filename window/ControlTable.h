@@ -25,7 +25,7 @@ struct ControlInfo {
     std::string_view label;  // static text in front of the control (Windows-1251), may be empty
     std::string_view text;   // a button's or check box's own text (Windows-1251)
     ControlKind kind;
-    int limit;               // edit length limit, 0 for none
+    int limit;  // edit length limit, 0 for none
     bool enabled = true;
 };
 
@@ -39,14 +39,14 @@ const ControlInfo* controlInfo(int id);
 std::span<const int> exchangeOrder();
 
 // Texts of the window that are not tied to one control (Windows-1251).
-std::string_view windowCaption();      // "Подготовка на файл за масово плащане"
+std::string_view windowCaption();  // "Подготовка на файл за масово плащане"
 std::string_view controlGroupCaption();  // "Данни за контрол:"
 std::string_view formatKindDelimited();  // "с разделител", position 0 of the format-kind list
-std::string_view formatKindFixed();      // "с фиксирана дължина", position 1
-std::string_view limitMessageTemplate(); // "Please enter no more than %1 characters."
-std::string_view aboutMenuText();        // "&About Velcor..."
-std::string_view aboutCaption();         // "About Velcor"
-std::string_view aboutText();            // "Velcor Version 1.0"
-std::string_view reportCaption();        // "Справка за масови плащания"
+std::string_view formatKindFixed();       // "с фиксирана дължина", position 1
+std::string_view limitMessageTemplate();  // "Please enter no more than %1 characters."
+std::string_view aboutMenuText();         // "&About Velcor..."
+std::string_view aboutCaption();          // "About Velcor"
+std::string_view aboutText();             // "Velcor Version 1.0"
+std::string_view reportCaption();         // "Справка за масови плащания"
 
 }  // namespace velcor::window

@@ -12,7 +12,7 @@
 namespace velcor::window {
 
 class DialogHost {
-public:
+  public:
     virtual ~DialogHost() = default;
 
     // Edits (and the read-only edits): text, length limit, and the operator's modified flag.

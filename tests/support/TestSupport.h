@@ -10,7 +10,7 @@ namespace velcor::testing {
 
 // A fresh, empty folder under the system's temporary folder, removed when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ public:
     // The path of `name` inside the folder, as a string.
     std::string file(std::string_view name) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

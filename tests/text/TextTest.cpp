@@ -13,7 +13,8 @@ using namespace literals;
 TEST(Cp1251Literal, SpellsBulgarianInWindows1251AtCompileTime) {
     constexpr auto word = "Грешнa сума!"_cp;  // the "a" before the blank is Latin
     static_assert(word.size() == 12);
-    EXPECT_EQ(word.view(), std::string("\xC3\xF0\xE5\xF8\xED" "a \xF1\xF3\xEC\xE0!"));
+    EXPECT_EQ(word.view(), std::string("\xC3\xF0\xE5\xF8\xED"
+                                       "a \xF1\xF3\xEC\xE0!"));
     static_assert("№"_cp.view()[0] == '\xB9');
     static_assert("abc"_cp.view() == "abc");
     EXPECT_EQ(word.c_str()[word.size()], '\0');
