@@ -1,6 +1,7 @@
 #include "checks/PersonalIds.h"
 
 #include "checks/WeightTable.h"
+#include "text/Text.h"
 
 #include <cstring>
 #include <string_view>
@@ -11,19 +12,6 @@ namespace {
 
 // February always has 29 days: the personal number's date is not tested for leap years.
 constexpr int kMonthLengths[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-// A two-character field read as the C library reads an integer: leading white space, an
-// optional sign, then digits up to the first non-digit; no digits read as 0.
-int readField(const char* field) {
-    const char* p = field;
-    const char* end = field + 2;
-    while (p < end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    int value = 0;
-    for (; p < end && *p >= '0' && *p <= '9'; ++p) value = value * 10 + (*p - '0');
-    return negative ? -value : value;
-}
 
 // Months 21-32 and 41-52 stand for 1-12 (births in other centuries); 0 for anything else.
 int monthOf(int field) {
@@ -48,9 +36,10 @@ int bulstatRemainder(const int* digits, const int* first, const int* second, int
 bool CheckEgn(const char* text) {
     const std::string_view egn(text);
     if (weightRowFor(egn.size()) == nullptr) return false;
-    const int month = monthOf(readField(text + 2));
+    const int month = monthOf(text::leadingInteger(std::string_view(text + 2, 2)));
     if (month == 0) return false;
-    if (readField(text + 4) > kMonthLengths[month - 1]) return false;
+    if (text::leadingInteger(std::string_view(text + 4, 2)) > kMonthLengths[month - 1])
+        return false;
     return hasWeightedCheckDigit(egn);
 }
 

@@ -17,24 +17,12 @@ namespace {
 
 constexpr auto kWrongBudgetUnitCode = "Грешен код на бюджетен разпоредител!"_cp;
 
-// atoi of a short text: leading white space, an optional sign, the digits in front.
-int leadingInteger(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    int value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = value * 10 + (text[i] - '0');
-    return negative ? -value : value;
-}
-
 void readDate(std::string_view value, LocalDateTime& date) {
     const std::string_view text = text::trimBlanks(value);
     if (text.size() != 8) return;
-    const int day = leadingInteger(text.substr(0, 2));
-    const int month = leadingInteger(text.substr(2, 2));
-    const int year = leadingInteger(text.substr(4, 4));
+    const int day = text::leadingInteger(text.substr(0, 2));
+    const int month = text::leadingInteger(text.substr(2, 2));
+    const int year = text::leadingInteger(text.substr(4, 4));
     if (!isValidDate(day, month, year)) {
         date.valid = false;
         return;

@@ -17,34 +17,6 @@ namespace {
 
 constexpr std::string_view kCommentMark = "//";
 
-bool isCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// A decimal number as strtol reads it: leading white space, an optional sign, the digits up to
-// the first other character; no digits give 0. Values beyond 32 bits are held at the nearest end
-// of the range rather than wrapped into a different column.
-std::int32_t readNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isCSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-    std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > -kMin) value = -kMin;  // stays clamped however many digits follow
-    }
-    if (negative) value = -value;
-    if (value > kMax) value = kMax;
-    if (value < kMin) value = kMin;
-    return static_cast<std::int32_t>(value);
-}
-
 enum class Section { none, client, format };
 
 struct KeyLine {
@@ -98,14 +70,14 @@ FieldDefinition readField(const KeyLine& line) {
     const std::string_view value = line.value;
     const std::size_t first = value.find(',');
     if (first == std::string_view::npos) {
-        field.number = readNumber(value);
+        field.number = text::leadingInteger(value);
         return field;
     }
-    field.number = readNumber(value.substr(0, first));
+    field.number = text::leadingInteger(value.substr(0, first));
     const std::size_t second = value.find(',', first + 1);
     if (second == std::string_view::npos) return field;  // the text after a lone comma is unused
-    field.start = readNumber(value.substr(first + 1, second - first - 1));
-    field.end = readNumber(value.substr(second + 1));
+    field.start = text::leadingInteger(value.substr(first + 1, second - first - 1));
+    field.end = text::leadingInteger(value.substr(second + 1));
     return field;
 }
 

@@ -2,8 +2,10 @@
 
 #include "text/Cp1251.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
 
 namespace velcor::text {
 
@@ -57,6 +59,22 @@ char* UpperCp1251(char* text) {
             *p = static_cast<char>(b - 0x20);
     }
     return text;
+}
+
+std::int32_t leadingInteger(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isCSpace(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > -kMin) value = -kMin;  // stays held however many digits follow
+    }
+    if (negative) value = -value;
+    return static_cast<std::int32_t>(std::clamp(value, kMin, kMax));
 }
 
 bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b) {

@@ -4,6 +4,7 @@
 // happens only at the edges (the window, the terminal, file names on the host system).
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ std::string upperLatin(std::string_view text);
 // Upper-cases a zero-terminated buffer in place: a-z become A-Z, the bytes 0xE0-0xFF (Cyrillic
 // small letters) lose 0x20, every other byte is left alone. Returns the buffer.
 char* UpperCp1251(char* text);
+
+// A decimal integer as the C library's strtol reads it: leading C-locale white space, an
+// optional sign, then the digits up to the first other character; no digits give 0. Values
+// beyond 32 bits are held at the nearest end of the range.
+std::int32_t leadingInteger(std::string_view text);
 
 // ASCII case-insensitive equality (section and key names of omp.ini).
 bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);

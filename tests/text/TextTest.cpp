@@ -55,6 +55,16 @@ TEST(UpperCasing, LatinOnlyVersusCyrillicAware) {
     EXPECT_FALSE(equalsIgnoreAsciiCase("\xE0", "\xC0"));
 }
 
+TEST(LeadingInteger, ReadsLikeStrtolAndHoldsTheRange) {
+    EXPECT_EQ(leadingInteger(" \t\v+42x"), 42);
+    EXPECT_EQ(leadingInteger("-1"), -1);
+    EXPECT_EQ(leadingInteger("-"), 0);
+    EXPECT_EQ(leadingInteger("x12"), 0);
+    EXPECT_EQ(leadingInteger("0 7"), 0);
+    EXPECT_EQ(leadingInteger("99999999999999999999"), 2147483647);
+    EXPECT_EQ(leadingInteger("-99999999999999999999"), -2147483647 - 1);
+}
+
 TEST(Html, EscapesTheFourMarkupCharacters) {
     EXPECT_EQ(escapeHtml("a&b<c>\"d'"), "a&amp;b&lt;c&gt;&quot;d'");
 }
