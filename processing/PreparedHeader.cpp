@@ -1,5 +1,6 @@
 #include "checks/Iban.h"
 #include "processing/BudgetUnitCode.h"
+#include "processing/CheckText.h"
 #include "processing/DateTime.h"
 #include "processing/Scan.h"
 #include "text/Cp1251.h"
@@ -44,14 +45,6 @@ std::string raiseMikLetters(std::string_view value) {
     return name;
 }
 
-// Zero-terminated copy for the checks; a NUL inside the value is seen as a blank so that the
-// bytes behind it are still checked.
-std::string checkText(std::string_view value) {
-    std::string copy(value);
-    std::replace(copy.begin(), copy.end(), '\0', ' ');
-    return copy;
-}
-
 }  // namespace
 
 bool readPreparedHeader(std::string_view line, WorkingState& state, ScanHost& host) {
@@ -75,7 +68,7 @@ bool readPreparedHeader(std::string_view line, WorkingState& state, ScanHost& ho
                 } else {
                     state.payerIban.assign(value);
                     char reason[256] = {};
-                    if (!checks::CheckIban(checkText(value).c_str(), reason, sizeof reason)) {
+                    if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason)) {
                         host.showMessage(reason);
                         return false;
                     }
@@ -84,7 +77,7 @@ bool readPreparedHeader(std::string_view line, WorkingState& state, ScanHost& ho
             case 3:
                 if (sebra) {
                     state.budgetUnitCode.assign(value);
-                    if (!CheckBudgetUnitCode(checkText(value).c_str())) {
+                    if (!CheckBudgetUnitCode(CheckText(value).c_str())) {
                         host.showMessage(kWrongBudgetUnitCode);
                         return false;
                     }

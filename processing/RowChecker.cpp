@@ -3,6 +3,7 @@
 #include "checks/Iban.h"
 #include "checks/PersonalIds.h"
 #include "processing/Amount.h"
+#include "processing/CheckText.h"
 #include "processing/Scan.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
@@ -28,22 +29,6 @@ constexpr auto kNoSebraCode = "Липсва код за плащане СЕБР�
 
 constexpr std::string_view kPaymentPrefix = "PAYMENT";
 constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
-
-// A value as zero-terminated text for the identifier checks. Values come from one line of at
-// most 4094 bytes, so the buffer always holds them; a NUL inside becomes a blank.
-class CheckText {
-  public:
-    explicit CheckText(std::string_view value) {
-        const std::size_t n = std::min(value.size(), sizeof text_ - 1);
-        std::memcpy(text_, value.data(), n);
-        std::replace(text_, text_ + n, '\0', ' ');
-        text_[n] = '\0';
-    }
-    const char* c_str() const { return text_; }
-
-  private:
-    char text_[4096];
-};
 
 // The bank code of an IBAN (its 5th to 8th bytes) against the first four bytes of a BIC. Values
 // too short to hold them do not match.

@@ -1,0 +1,27 @@
+#pragma once
+
+// A field value as the zero-terminated text the identifier checks take.
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace velcor::processing {
+
+// A value as zero-terminated text for the identifier checks. Values come from one line of at
+// most 4094 bytes, so the buffer always holds them; a NUL inside becomes a blank.
+class CheckText {
+  public:
+    explicit CheckText(std::string_view value) {
+        const std::size_t n = std::min(value.size(), sizeof text_ - 1);
+        std::memcpy(text_, value.data(), n);
+        std::replace(text_, text_ + n, '\0', ' ');
+        text_[n] = '\0';
+    }
+    const char* c_str() const { return text_; }
+
+  private:
+    char text_[4096];
+};
+
+}  // namespace velcor::processing
