@@ -25,10 +25,10 @@ namespace velcor::app {
 
 namespace {
 
-// The short date of the operator's locale, always with a four-digit year: a two-digit year would
-// leave the century of the value date to guesswork.
-QString shortDateFormat() {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+// The short date of a locale, always with a four-digit year: a two-digit year would leave the
+// century of the value date to guesswork.
+QString shortDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
     if (!format.contains(QLatin1String("yyyy"))) format.replace(QLatin1String("yy"), "yyyy");
     return format;
 }
@@ -146,7 +146,11 @@ void MainWindow::applyControlTable() {
                 break;
             case window::ControlKind::datePicker: {
                 auto* date = static_cast<QDateEdit*>(widget);
-                date->setDisplayFormat(shortDateFormat());
+                // Everything the operator reads is Bulgarian, the date and its calendar too,
+                // whatever language the desktop speaks.
+                const QLocale bulgarian(QLocale::Bulgarian, QLocale::Bulgaria);
+                date->setLocale(bulgarian);
+                date->setDisplayFormat(shortDateFormat(bulgarian));
                 date->setCalendarPopup(true);
                 // The earliest date the Windows date functions accept.
                 date->setMinimumDate(QDate(1601, 1, 1));

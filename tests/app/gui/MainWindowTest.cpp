@@ -83,6 +83,9 @@ TEST(MainWindowForm, ControlsHaveTheTablesLabelsTextsKindsAndLimits) {
                 ASSERT_NE(date, nullptr);
                 EXPECT_TRUE(date->calendarPopup());
                 EXPECT_TRUE(date->displayFormat().contains(QLatin1String("yyyy")));
+                EXPECT_EQ(date->locale().language(), QLocale::Bulgarian);
+                EXPECT_EQ(date->locale().toString(QDate(2006, 12, 8), date->displayFormat()),
+                          QString::fromUtf8("8.12.2006 г."));
                 break;
             }
         }
