@@ -4,6 +4,8 @@
 #include "window/ControlIds.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <clocale>
 
@@ -27,6 +29,16 @@ bool MainWindowSession::run() {
     return loaded;
 }
 
+bool installQtTranslation(QTranslator& translator) {
+    const QString name = QStringLiteral("qtbase_bg");
+    // Where Qt keeps its translations, or beside the program where a Windows installation puts
+    // them.
+    const bool loaded = translator.load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+                        translator.load(name, QCoreApplication::applicationDirPath() +
+                                                  QStringLiteral("/translations"));
+    return loaded && QCoreApplication::installTranslator(&translator);
+}
+
 int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
     // Qt has set the C library's locale from the environment. Amounts are written with printf
@@ -34,6 +46,9 @@ int runApplication(int argc, char** argv) {
     // separator whatever the operator's locale, so numbers stay in the "C" locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setWindowIcon(applicationIcon());
+    // Everything the operator reads is Bulgarian, Qt's own buttons and dialogs too.
+    QTranslator qtTexts;
+    installQtTranslation(qtTexts);
 
     MainWindowSession session(fileio::standardFileSystem(), "omp.ini");
     session.run();

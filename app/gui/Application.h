@@ -10,6 +10,8 @@
 
 #include <string>
 
+class QTranslator;
+
 namespace velcor::app {
 
 // One run of the main window: its widgets, their host and the window logic, wired together.
@@ -30,6 +32,11 @@ class MainWindowSession {
     QtDialogHost host_;
     window::BulkPaymentDialog dialog_;
 };
+
+// Loads Qt's own texts in Bulgarian (the buttons of message boxes, the file and print dialogs)
+// into `translator` and installs it; false when the translation is not to be found, and Qt's
+// English texts stay.
+bool installQtTranslation(QTranslator& translator);
 
 // The program: the application object, then one session on "omp.ini" in the current folder.
 int runApplication(int argc, char** argv);

@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/Application.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtDialogHost.h"
 #include "support/TestSupport.h"
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +139,18 @@ TEST_F(HostFixture, MessageBoxesShowTheirIconButtonsAndTheProgramsName) {
     EXPECT_EQ(seen[1].buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(seen[1].defaultButton, QMessageBox::No);
     EXPECT_EQ(seen[1].title, applicationTitle());
+}
+
+TEST(QtTexts, QtsOwnButtonsSpeakBulgarian) {
+    QTranslator translator;
+    ASSERT_TRUE(installQtTranslation(translator));
+    QMessageBox box(QMessageBox::Critical, QString(), QString(),
+                    QMessageBox::Yes | QMessageBox::No);
+    const QString yes = box.button(QMessageBox::Yes)->text();
+    const QString no = box.button(QMessageBox::No)->text();
+    QCoreApplication::removeTranslator(&translator);
+    EXPECT_EQ(QString(yes).remove(QLatin1Char('&')), QString::fromUtf8("Да"));
+    EXPECT_EQ(QString(no).remove(QLatin1Char('&')), QString::fromUtf8("Не"));
 }
 
 TEST_F(HostFixture, AChosenPathIsHandedOnInWindows1251OrRefused) {
