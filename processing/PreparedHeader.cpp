@@ -16,8 +16,6 @@ using namespace text::literals;
 
 namespace {
 
-constexpr auto kWrongBudgetUnitCode = "Грешен код на бюджетен разпоредител!"_cp;
-
 void readDate(std::string_view value, LocalDateTime& date) {
     const std::string_view text = text::trimBlanks(value);
     if (text.size() != 8) return;
@@ -78,7 +76,7 @@ bool readPreparedHeader(std::string_view line, WorkingState& state, ScanHost& ho
                 if (sebra) {
                     state.budgetUnitCode.assign(value);
                     if (!CheckBudgetUnitCode(CheckText(value).c_str())) {
-                        host.showMessage(kWrongBudgetUnitCode);
+                        host.showMessage(kWrongBudgetUnitCodeMessage);
                         return false;
                     }
                 } else {

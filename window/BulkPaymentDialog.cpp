@@ -23,7 +23,6 @@ constexpr auto kBadDateInName = "Невалидна дата в името на 
 constexpr auto kAlreadyPrepared = "Файлът вече е обработен!"_cp;
 constexpr auto kNotValid = "Файлът не е коректен!"_cp;
 constexpr auto kBadPayerIban = "Грешен IBAN на платеца!"_cp;
-constexpr auto kBadBudgetUnitCode = "Грешен код на бюджетен разпоредител!"_cp;
 constexpr auto kBadBic = "Грешен BIC!"_cp;
 constexpr auto kNoPayerName = "Не е въведено наименование на наредителя!"_cp;
 // Both texts keep a Latin "a" before the "!" where a Cyrillic one would stand.
@@ -270,7 +269,7 @@ void BulkPaymentDialog::prepareFile() {
         }
     } else {
         if (!processing::CheckBudgetUnitCode(budgetUnitCode.c_str())) {
-            host_.showMessage(kBadBudgetUnitCode);
+            host_.showMessage(processing::kWrongBudgetUnitCodeMessage);
             return;
         }
         payerBic = std::string(text::trimWhitespace(payerBic));

@@ -1,12 +1,10 @@
 #include "app/cli/CliOutput.h"
 
-#include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
+#include "window/ControlTable.h"
 
 namespace velcor::app::cli {
-
-using namespace velcor::text::literals;
 
 namespace {
 
@@ -117,14 +115,16 @@ void writeHuman(std::ostream& out, const RunResult& run) {
                 out << text::toUtf8(line) << '\n';
         }
     }
-    const auto line = [&](std::string_view label, std::string_view value) {
-        out << text::toUtf8(label) << ' ' << text::toUtf8(value) << '\n';
+    // The same labels as the window's, so that the two read alike.
+    const auto line = [&](int id, std::string_view value) {
+        out << text::toUtf8(window::controlInfo(id)->label) << ' ' << text::toUtf8(value) << '\n';
     };
-    line("Вид плащане:"_cp, host.selectedEntryText(window::idPaymentType).value_or(""));
-    line("Обща сума:"_cp, text::trimBlanks(host.controlText(window::idTotal)));
-    line("Брой:"_cp, host.controlText(window::idCount));
-    line("Контролен код:"_cp, host.controlText(window::idControlCode));
-    if (run.dialog.filePrepared) out << text::toUtf8("Файлът е подготвен"_cp) << '\n';
+    line(window::idPaymentType, host.selectedEntryText(window::idPaymentType).value_or(""));
+    line(window::idTotal, text::trimBlanks(host.controlText(window::idTotal)));
+    line(window::idCount, host.controlText(window::idCount));
+    line(window::idControlCode, host.controlText(window::idControlCode));
+    if (run.dialog.filePrepared)
+        out << text::toUtf8(window::controlInfo(window::idPrepared)->text) << '\n';
     if (run.report) out << text::toUtf8(*run.report) << '\n';
 }
 
