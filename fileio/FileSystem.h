@@ -45,16 +45,23 @@ class FileSystem {
     virtual ~FileSystem() = default;
     // Opens an existing regular file for reading; nullptr when it cannot be opened.
     virtual std::unique_ptr<ReadFile> openRead(const std::string& path) = 0;
-    // Creates a new, empty file beside `targetPath` (same folder) with a unique name; stores the
-    // name in `tempPath`. It takes the permission bits of an existing target, so that the file
-    // renamed over the target looks like it. nullptr when it cannot be created.
+    // Creates a new, empty file in the folder of the file that `targetPath` names (symbolic links
+    // followed, so that the final rename stays on one file system and is atomic) and stores its
+    // path in `tempPath`. Its name is short, hidden and has nothing of the target's, so that a
+    // file left by a killed run is never taken for a list. It is private from its creation and
+    // takes the mode, owner and group of an existing target before anything is written to it.
+    // nullptr when it cannot be created, or when the existing target is not a regular file that
+    // the process may write.
     virtual std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
                                                              std::string& tempPath) = 0;
-    // Replaces `to` by `from` in one step (the old `to`, if any, is gone afterwards).
+    // Replaces `to` by `from` in one step (the old `to`, if any, is gone afterwards). Where `to`
+    // is a symbolic link, the file it points to is replaced and the link stays. The folder is
+    // synced afterwards where the system allows it, so that a power cut cannot undo the rename.
     virtual bool rename(const std::string& from, const std::string& to) = 0;
     virtual bool remove(const std::string& path) = 0;
     // Copies `from` to `to`, overwriting `to`.
     virtual bool copy(const std::string& from, const std::string& to) = 0;
+    // The stamp of the file that `path` names (symbolic links followed); none when it is missing.
     virtual std::optional<FileStamp> stamp(const std::string& path) = 0;
 };
 
@@ -64,14 +71,19 @@ FileSystem& standardFileSystem();
 // How an atomic replacement ended.
 enum class ReplaceResult {
     ok,
-    openFailed,   // the temporary file could not be created: nothing was written
-    writeFailed,  // a write, flush, sync, close or the rename failed: the target is unchanged
+    openFailed,   // the target may not be written or no temporary file could be created: nothing
+                  // was written
+    writeFailed,  // a write, flush, sync, close, the stamp check or the rename failed: the target
+                  // is unchanged
 };
 
 // Writes `pieces` one after another to a temporary file beside `path`, flushes and syncs it, and
 // renames it over `path`. On any failure the temporary file is removed and `path` is untouched.
-// An existing target keeps its permission bits.
+// An existing target keeps its mode, owner and group; one the process may not write is refused
+// (openFailed). With `expectedStamp`, `path` must still show that stamp right before the rename,
+// or nothing is replaced (writeFailed): what someone added to it meanwhile is not lost.
 ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
-                          std::initializer_list<std::string_view> pieces);
+                          std::initializer_list<std::string_view> pieces,
+                          const std::optional<FileStamp>& expectedStamp = std::nullopt);
 
 }  // namespace velcor::fileio

@@ -3,7 +3,8 @@
 namespace velcor::fileio {
 
 ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
-                          std::initializer_list<std::string_view> pieces) {
+                          std::initializer_list<std::string_view> pieces,
+                          const std::optional<FileStamp>& expectedStamp) {
     std::string tempPath;
     auto file = fs.createTemporaryBeside(path, tempPath);
     if (!file) return ReplaceResult::openFailed;
@@ -21,6 +22,13 @@ ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
     const bool closed = file->close();
     file.reset();
     ok = ok && closed;
+
+    // Checked as late as possible: a row appended to the list while the temporary file was being
+    // written would otherwise vanish with the rename.
+    if (ok && expectedStamp) {
+        const std::optional<FileStamp> now = fs.stamp(path);
+        ok = now && *now == *expectedStamp;
+    }
 
     if (ok && fs.rename(tempPath, path)) return ReplaceResult::ok;
     fs.remove(tempPath);

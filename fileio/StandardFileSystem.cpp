@@ -1,5 +1,6 @@
 #include "fileio/FileSystem.h"
 
+#include "fileio/WriteAccess.h"
 #include "text/Text.h"
 
 #include <cerrno>
@@ -8,12 +9,20 @@
 #include <filesystem>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +39,53 @@ std::filesystem::path hostPath(const std::string& cp1251) {
     const std::string utf8 = text::toUtf8(cp1251);
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
+
+// The way back, for a path the host made up; false when Windows-1251 cannot spell it.
+bool cp1251Path(const std::filesystem::path& host, std::string& out) {
+    const std::u8string utf8 = host.u8string();
+    return text::fromUtf8(std::string(utf8.begin(), utf8.end()), out);
+}
+
+// The file a path names, symbolic links followed one by one: a link to a list stays a link while
+// the list it points to is replaced. Only the last part of the path is followed; the folders on
+// the way are left to the system, which resolves a relative link target the same way. A chain
+// longer than the system's own limit is returned unfinished, and the system then refuses it.
+std::filesystem::path followLinks(std::filesystem::path path) {
+    std::error_code error;
+    for (int hop = 0; hop < 40 && std::filesystem::is_symlink(path, error); ++hop) {
+        const std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
+// Makes a rename in `folder` survive a power cut. Best effort: the rename has happened already,
+// and some systems cannot sync a folder.
+void syncFolder([[maybe_unused]] const std::filesystem::path& folder) {
+#if !defined(_WIN32)
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#endif
+}
+
+#if !defined(_WIN32)
+detail::Writer currentWriter() {
+    detail::Writer writer;
+    writer.user = ::geteuid();
+    writer.group = ::getegid();
+    const int count = ::getgroups(0, nullptr);
+    if (count > 0) {
+        std::vector<gid_t> groups(static_cast<std::size_t>(count));
+        const int got = ::getgroups(count, groups.data());
+        if (got > 0) writer.groups.assign(groups.begin(), groups.begin() + got);
+    }
+    return writer;
+}
+#endif
 
 class StandardReadFile final : public ReadFile {
   public:
@@ -82,13 +138,14 @@ class StandardWriteFile final : public WriteFile {
     std::FILE* file_;
 };
 
-// A name for a temporary file beside the target: same folder, so that the final rename stays on
-// one file system and is atomic.
-std::string temporaryName(const std::string& targetPath) {
+// A name for a temporary file: hidden on POSIX by its leading full stop, short whatever the
+// target's name (a list named near the system's length limit still gets one), and unlike any
+// list name, so that a file left behind by a killed run is neither suggested nor accepted as one.
+std::string temporaryName() {
     static std::mt19937_64 generator{
         std::random_device{}() ^
         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
-    return targetPath + text::format(".%016llx.tmp", static_cast<unsigned long long>(generator()));
+    return text::format(".velcor-%016llx.tmp", static_cast<unsigned long long>(generator()));
 }
 
 class StandardFileSystem final : public FileSystem {
@@ -123,29 +180,56 @@ class StandardFileSystem final : public FileSystem {
 
     std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
                                                      std::string& tempPath) override {
+        const std::filesystem::path target = followLinks(hostPath(targetPath));
+#if defined(_WIN32)
+        struct _stat64 info {};
+        const bool exists = _wstat64(target.c_str(), &info) == 0;
+        if (!exists && errno != ENOENT) return nullptr;
+        // A read-only attribute shows as a missing write bit.
+        if (exists && ((info.st_mode & _S_IFMT) != _S_IFREG || (info.st_mode & _S_IWRITE) == 0))
+            return nullptr;
+#else
+        struct stat info {};
+        const bool exists = ::stat(target.c_str(), &info) == 0;
+        if (!exists && errno != ENOENT) return nullptr;
+        // The folder's write permission alone would let the rename replace a list its owner made
+        // read-only.
+        if (exists &&
+            (!S_ISREG(info.st_mode) ||
+             !detail::permitsWriting(info.st_mode, info.st_uid, info.st_gid, currentWriter())))
+            return nullptr;
+#endif
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string candidate = temporaryName(targetPath);
-            const auto host = hostPath(candidate);
+            const std::filesystem::path host = target.parent_path() / temporaryName();
+            std::string candidate;
+            if (!cp1251Path(host, candidate)) return nullptr;
 #if defined(_WIN32)
             std::FILE* file = _wfopen(host.c_str(), L"wbx");
             if (file == nullptr) {
                 if (errno == EEXIST) continue;
                 return nullptr;
             }
-            struct _stat64 info {};
-            if (_wstat64(hostPath(targetPath).c_str(), &info) == 0)
-                _wchmod(host.c_str(), info.st_mode & (_S_IREAD | _S_IWRITE));
+            // Windows does not hide a name for its leading full stop.
+            SetFileAttributesW(host.c_str(), FILE_ATTRIBUTE_HIDDEN);
 #else
-            const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            // Private from the first moment, so a private list never shows to other users; it
+            // gets the list's owner, group and mode before any byte is written. Without a target
+            // the umask's defaults stand.
+            const int fd =
+                ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
             if (fd < 0) {
                 if (errno == EEXIST) continue;
                 return nullptr;
             }
-            // The replacement must look like the file it replaces (a read-only or private list
-            // stays so); without a target the umask's defaults stand.
-            struct stat info {};
-            if (::stat(hostPath(targetPath).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            if (exists) {
+                // Only a privileged process may give a file away; an ordinary one may still keep
+                // the list's group if it belongs to it. Ownership first: its change clears the
+                // set-ID bits that the mode then brings back.
+                [[maybe_unused]] const bool owned =
+                    ::fchown(fd, info.st_uid, info.st_gid) == 0 ||
+                    ::fchown(fd, static_cast<uid_t>(-1), info.st_gid) == 0;
                 ::fchmod(fd, info.st_mode & 07777);
+            }
             std::FILE* file = ::fdopen(fd, "wb");
             if (file == nullptr) {
                 ::close(fd);
@@ -160,9 +244,19 @@ class StandardFileSystem final : public FileSystem {
     }
 
     bool rename(const std::string& from, const std::string& to) override {
+        const std::filesystem::path source = hostPath(from);
+        const std::filesystem::path target = followLinks(hostPath(to));
+#if defined(_WIN32)
+        // The replacement must not keep the hidden mark of the temporary file it was.
+        const DWORD attributes = GetFileAttributesW(source.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0)
+            SetFileAttributesW(source.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
+#endif
         std::error_code error;
-        std::filesystem::rename(hostPath(from), hostPath(to), error);
-        return !error;
+        std::filesystem::rename(source, target, error);
+        if (error) return false;
+        syncFolder(target.parent_path());
+        return true;
     }
 
     bool remove(const std::string& path) override {

@@ -49,7 +49,11 @@ std::unique_ptr<fileio::ReadFile> MemoryFileSystem::openRead(const std::string& 
 
 std::unique_ptr<fileio::WriteFile> MemoryFileSystem::createTemporaryBeside(
     const std::string& targetPath, std::string& tempPath) {
-    tempPath = targetPath + ".tmp" + std::to_string(++temporaries_);
+    // Named as the standard file system names its temporaries: in the target's folder, hidden,
+    // with nothing of the target's name.
+    const std::size_t slash = targetPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : targetPath.substr(0, slash + 1);
+    tempPath = folder + ".velcor-" + std::to_string(++temporaries_) + ".tmp";
     touch(tempPath);
     return std::make_unique<MemoryWriteFile>(files[tempPath]);
 }

@@ -1,4 +1,5 @@
 #include "fileio/FileSystem.h"
+#include "fileio/WriteAccess.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"
@@ -7,11 +8,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace velcor::fileio {
@@ -82,17 +85,23 @@ TEST(StandardFileSystem, PathsAreWindows1251) {
     EXPECT_EQ(stamp->size, 3u);
 }
 
-TEST(StandardFileSystem, TemporaryFilesAreNewUniqueAndBesideTheTarget) {
+TEST(StandardFileSystem, TemporaryFilesAreHiddenUniqueAndBesideTheTarget) {
     TempDir dir;
-    const std::string target = dir.file("omp.ini");
+    const std::string target = dir.file("O081206P.1DP");
     std::string first, second;
     auto a = standardFileSystem().createTemporaryBeside(target, first);
     auto b = standardFileSystem().createTemporaryBeside(target, second);
     ASSERT_TRUE(a);
     ASSERT_TRUE(b);
     EXPECT_NE(first, second);
-    EXPECT_EQ(std::filesystem::path(first).parent_path(), dir.path());
-    EXPECT_EQ(std::filesystem::path(second).parent_path(), dir.path());
+    for (const std::string& temp : {first, second}) {
+        const std::filesystem::path path(temp);
+        EXPECT_EQ(path.parent_path(), dir.path());
+        // A file left by a killed run must never pass for a list of that day.
+        const std::string name = path.filename().string();
+        EXPECT_TRUE(name.starts_with('.')) << name;
+        EXPECT_EQ(name.find("O081206P"), std::string::npos) << name;
+    }
     EXPECT_TRUE(a->write("x", 1) && a->flush() && a->sync() && a->close());
     EXPECT_TRUE(b->close());
     EXPECT_EQ(readFileBytes(first), "x");
@@ -140,20 +149,183 @@ TEST(ReplaceFile, WritesThePiecesInOrderAndCreatesAMissingTarget) {
     EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"list.txt"});
 }
 
+TEST(ReplaceFile, ANameAtTheSystemsLengthLimitIsReplaced) {
+    TempDir dir;
+    const std::string name = "O081206P.1DP" + std::string(255 - 12, 'x');
+    writeFileBytes(dir.path() / name, "old");
+    EXPECT_EQ(replaceFile(standardFileSystem(), dir.file(name), {"new"}), ReplaceResult::ok);
+    EXPECT_EQ(readFileBytes(dir.path() / name), "new");
+    EXPECT_EQ(folderEntries(dir), std::vector<std::string>{name});
+}
+
+// The stamp the list had when it was read is compared right before the rename, after the
+// temporary file was written: whatever happens to the list until then is kept.
+TEST(ReplaceFile, AListChangedBeforeTheRenameIsKept) {
+    const struct {
+        const char* label;
+        FaultyFileSystem::Step step;  // while this step runs, `change` edits the list
+        std::function<void(const std::string& list)> change;
+        std::optional<std::string> listAfter;  // nullopt: no file under the list's name
+    } cases[] = {
+        {"row appended", Step::write,
+         [](const std::string& list) { writeFileBytes(list, "row 1\nrow 2\n"); }, "row 1\nrow 2\n"},
+        {"replaced", Step::close,
+         [](const std::string& list) {
+             writeFileBytes(list + ".new", "row 9\n");
+             std::filesystem::rename(list + ".new", list);
+         },
+         "row 9\n"},
+        {"deleted", Step::sync, [](const std::string& list) { std::filesystem::remove(list); },
+         std::nullopt},
+        {"stamp unreadable", Step::stamp, nullptr, "row 1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        const std::string list = dir.file("list.txt");
+        writeFileBytes(list, "row 1\n");
+        const std::optional<FileStamp> scanned = standardFileSystem().stamp(list);
+        ASSERT_TRUE(scanned);
+        FaultyFileSystem fs;
+        if (c.change) {
+            fs.runAtCall(c.step, 1, [&] { c.change(list); });
+        } else {
+            fs.failCall(c.step);
+        }
+        EXPECT_EQ(replaceFile(fs, list, {"OMP\r\n", "row 1\n"}, scanned),
+                  ReplaceResult::writeFailed);
+        EXPECT_EQ(std::filesystem::exists(list), c.listAfter.has_value());
+        EXPECT_EQ(readFileBytes(list), c.listAfter.value_or(""));
+        EXPECT_EQ(folderEntries(dir).size(), c.listAfter ? 1u : 0u) << "no temporary file is left";
+    }
+
+    TempDir dir;
+    const std::string list = dir.file("list.txt");
+    writeFileBytes(list, "row 1\n");
+    EXPECT_EQ(replaceFile(standardFileSystem(), list, {"OMP\r\n", "row 1\n"},
+                          standardFileSystem().stamp(list)),
+              ReplaceResult::ok);
+    EXPECT_EQ(readFileBytes(list), "OMP\r\nrow 1\n");
+}
+
+TEST(WriteAccess, TheWriteBitOfTheWritersClassDecides) {
+    const detail::Writer root{0, 0, {}};
+    const detail::Writer owner{1000, 100, {}};
+    const detail::Writer groupMember{1001, 100, {}};
+    const detail::Writer supplementaryMember{1002, 200, {5, 100}};
+    const detail::Writer other{1003, 300, {5}};
+    const struct {
+        std::uint32_t mode;
+        const detail::Writer& writer;
+        bool writable;
+    } cases[] = {
+        {0644, root, true},         {0020, root, true},
+        {0444, root, false},        {0000, root, false},
+        {0644, owner, true},        {0444, owner, false},
+        {0066, owner, false},       {0664, groupMember, true},
+        {0646, groupMember, false}, {0464, supplementaryMember, true},
+        {0646, other, true},        {0664, other, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(detail::permitsWriting(c.mode, 1000, 100, c.writer), c.writable)
+            << std::oct << c.mode << " for user " << std::dec << c.writer.user;
+    }
+}
+
 #if !defined(_WIN32)
-TEST(ReplaceFile, KeepsThePermissionBitsOfTheTarget) {
+// The temporary file has the list's mode (and, for a process allowed to give files away, its
+// owner and group) before anything is written to it, and so has the replaced list.
+TEST(ReplaceFile, KeepsTheModeOwnerAndGroupOfTheTarget) {
+    const bool root = ::geteuid() == 0;
     TempDir dir;
     const std::string target = dir.file("list.txt");
-    for (const auto mode : {0600, 0640, 0444}) {
+    for (const mode_t mode : {0600, 0640, 0604, 0660}) {
+        SCOPED_TRACE(mode);
         writeFileBytes(target, "old");
-        ASSERT_EQ(::chmod(target.c_str(), static_cast<mode_t>(mode)), 0);
+        ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+        if (root) {
+            ASSERT_EQ(::chown(target.c_str(), 4321, 4322), 0);
+        }
+        struct stat listInfo {};
+        ASSERT_EQ(::stat(target.c_str(), &listInfo), 0);
+
+        std::string temp;
+        auto file = standardFileSystem().createTemporaryBeside(target, temp);
+        ASSERT_TRUE(file);
+        struct stat info {};
+        ASSERT_EQ(::stat(temp.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+        EXPECT_EQ(info.st_uid, listInfo.st_uid);
+        EXPECT_EQ(info.st_gid, listInfo.st_gid);
+        file->close();
+        ::unlink(temp.c_str());
+
         ASSERT_EQ(replaceFile(standardFileSystem(), target, {"new"}), ReplaceResult::ok);
+        ASSERT_EQ(::stat(target.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+        EXPECT_EQ(info.st_uid, listInfo.st_uid);
+        EXPECT_EQ(info.st_gid, listInfo.st_gid);
+        EXPECT_EQ(readFileBytes(target), "new");
+    }
+}
+
+// A list made read-only is refused even though its folder would let it be replaced; the same
+// holds for root, so the test means the same whoever runs it. Nor is anything but a regular
+// file replaced.
+TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
+    TempDir dir;
+    const std::string target = dir.file("list.txt");
+    for (const mode_t mode : {0444, 0400, 0000}) {
+        SCOPED_TRACE(mode);
+        writeFileBytes(target, "old");
+        ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+        EXPECT_EQ(replaceFile(standardFileSystem(), target, {"new"}), ReplaceResult::openFailed);
         struct stat info {};
         ASSERT_EQ(::stat(target.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, static_cast<mode_t>(mode));
-        EXPECT_EQ(readFileBytes(target), "new");
-        ::chmod(target.c_str(), 0600);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+        ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+        EXPECT_EQ(readFileBytes(target), "old");
+        EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"list.txt"});
     }
+    std::filesystem::remove(target);
+    std::filesystem::create_directory(dir.path() / "folder");
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    for (const char* name : {"folder", "pipe"})
+        EXPECT_EQ(replaceFile(standardFileSystem(), dir.file(name), {"new"}),
+                  ReplaceResult::openFailed)
+            << name;
+    EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"folder", "pipe"}));
+}
+
+// A link to a list: the list it points to is replaced (the temporary file goes beside it, so the
+// rename stays in one folder) and the link stays a link. A loop of links is refused.
+TEST(ReplaceFile, ReplacesTheFileALinkPointsToAndKeepsTheLink) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    fs::create_directory(dir.path() / "lists");
+    fs::create_directory(dir.path() / "links");
+    const fs::path list = dir.path() / "lists" / "O081206P.1DP";
+    writeFileBytes(list, "old");
+    ASSERT_EQ(::chmod(list.c_str(), 0640), 0);
+    fs::create_symlink("../lists/O081206P.1DP", dir.path() / "links" / "relative");
+    fs::create_symlink(list, dir.path() / "links" / "absolute");
+    fs::create_symlink("relative", dir.path() / "links" / "chain");
+    fs::create_symlink("loop", dir.path() / "links" / "loop");
+
+    for (const char* link : {"relative", "absolute", "chain"}) {
+        SCOPED_TRACE(link);
+        const fs::path path = dir.path() / "links" / link;
+        ASSERT_EQ(replaceFile(standardFileSystem(), path.string(), {"new ", link}),
+                  ReplaceResult::ok);
+        EXPECT_TRUE(fs::is_symlink(path));
+        EXPECT_EQ(readFileBytes(list), std::string("new ") + link);
+        EXPECT_EQ(fs::status(list).permissions(), fs::perms(0640));
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "lists"), {}), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "links"), {}), 4);
+    }
+    const fs::path loop = dir.path() / "links" / "loop";
+    EXPECT_EQ(replaceFile(standardFileSystem(), loop.string(), {"new"}), ReplaceResult::openFailed);
+    EXPECT_TRUE(fs::is_symlink(loop));
 }
 #endif
 

@@ -1,6 +1,7 @@
 #include "support/FaultyFileSystem.h"
 
 #include <numeric>
+#include <utility>
 
 namespace velcor::testing {
 
@@ -56,7 +57,14 @@ void FaultyFileSystem::failCall(Step step, unsigned nth) { rules_[index(step)].o
 
 void FaultyFileSystem::failFromCall(Step step, unsigned nth) { rules_[index(step)].fromCall = nth; }
 
-void FaultyFileSystem::clearFailures() { rules_ = {}; }
+void FaultyFileSystem::runAtCall(Step step, unsigned nth, std::function<void()> action) {
+    actions_[index(step)] = {nth, std::move(action)};
+}
+
+void FaultyFileSystem::clearFailures() {
+    rules_ = {};
+    actions_ = {};
+}
 
 void FaultyFileSystem::resetCounts() {
     calls_ = {};
@@ -73,6 +81,8 @@ unsigned FaultyFileSystem::totalFailures() const {
 
 bool FaultyFileSystem::nextCallFails(Step step) {
     const unsigned call = ++calls_[index(step)];
+    Action& action = actions_[index(step)];
+    if (action.run && call == action.call) std::exchange(action.run, nullptr)();
     const Rule& rule = rules_[index(step)];
     const bool fails = call == rule.onlyCall || (rule.fromCall != 0 && call >= rule.fromCall);
     if (fails) ++failures_[index(step)];

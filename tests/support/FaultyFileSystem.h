@@ -8,6 +8,7 @@
 //     fs.failCall(FaultyFileSystem::Step::rename);      // the first rename fails
 //     fs.failCall(FaultyFileSystem::Step::write, 2);    // and the second write
 //     fs.failFromCall(FaultyFileSystem::Step::copy);    // every copy fails
+//     fs.runAtCall(FaultyFileSystem::Step::close, 1, [] { /* another program edits the list */ });
 //     ... run the code with `fs` ...
 //     EXPECT_EQ(fs.calls(FaultyFileSystem::Step::sync), 1u);
 //     fs.clearFailures();                               // the same object now behaves normally
@@ -27,6 +28,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,7 +57,10 @@ class FaultyFileSystem final : public fileio::FileSystem {
     void failCall(Step step, unsigned nth = 1);
     // Makes the `nth` call of `step` and every one after it fail.
     void failFromCall(Step step, unsigned nth = 1);
-    // Every call passes again; the counters keep running.
+    // Runs `action` when the `nth` call of `step` is made, before that call goes on: what another
+    // program does to a file meanwhile. One action per step.
+    void runAtCall(Step step, unsigned nth, std::function<void()> action);
+    // Every call passes again and no action is left; the counters keep running.
     void clearFailures();
     void resetCounts();
 
@@ -80,10 +85,15 @@ class FaultyFileSystem final : public fileio::FileSystem {
         unsigned onlyCall = 0;  // 0: none
         unsigned fromCall = 0;  // 0: none
     };
+    struct Action {
+        unsigned call = 0;
+        std::function<void()> run;
+    };
     static std::size_t index(Step step) { return static_cast<std::size_t>(step); }
 
     fileio::FileSystem& inner_;
     std::array<Rule, kStepCount> rules_{};
+    std::array<Action, kStepCount> actions_{};
     std::array<unsigned, kStepCount> calls_{};
     std::array<unsigned, kStepCount> failures_{};
 };
