@@ -50,8 +50,9 @@ std::string buildHeaderLine(const processing::WorkingState& state,
 }
 
 PrepareWriteResult writePreparedFile(fileio::FileSystem& fs, const std::string& path,
-                                     std::string_view header, std::string_view rows) {
-    switch (fileio::replaceFile(fs, path, {header, rows})) {
+                                     std::string_view header, std::string_view rows,
+                                     const std::optional<fileio::FileStamp>& scannedStamp) {
+    switch (fileio::replaceFile(fs, path, {header, rows}, scannedStamp)) {
         case fileio::ReplaceResult::ok:
             return PrepareWriteResult::ok;
         case fileio::ReplaceResult::openFailed:

@@ -6,6 +6,7 @@
 #include "processing/WorkingState.h"
 #include "settings/Settings.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,8 +32,11 @@ enum class PrepareWriteResult {
 };
 
 // Replaces the file at `path` by `header` followed by `rows`, through a temporary file in the same
-// folder that is renamed over the list only once it is complete.
-PrepareWriteResult writePreparedFile(fileio::FileSystem& fs, const std::string& path,
-                                     std::string_view header, std::string_view rows);
+// folder that is renamed over the list only once it is complete. With `scannedStamp` (the list as
+// it was read), a list that changed meanwhile is left as it is (writeFailed), so that no row
+// added to it is lost.
+PrepareWriteResult writePreparedFile(
+    fileio::FileSystem& fs, const std::string& path, std::string_view header, std::string_view rows,
+    const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
 
 }  // namespace velcor::output

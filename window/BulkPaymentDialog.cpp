@@ -286,7 +286,7 @@ void BulkPaymentDialog::prepareFile() {
 
     const std::string header = output::buildHeaderLine(*this, format);
     if (acceptedLines.empty()) return;
-    switch (output::writePreparedFile(fs_, inputPath, header, acceptedLines)) {
+    switch (output::writePreparedFile(fs_, inputPath, header, acceptedLines, scannedStamp)) {
         case output::PrepareWriteResult::openFailed:
             host_.showMessage(kOpenForWriteFailed);
             return;

@@ -33,7 +33,8 @@ struct FaultCase {
     const std::string* message;  // nullptr: the step's failure does not stop the work
 };
 
-// Writing the prepared list: the header and the rows are two writes.
+// Writing the prepared list: the header and the rows are two writes; the list's stamp is read
+// once before anything is written and once right before the rename.
 const FaultCase kPrepareFaults[] = {
     {Step::createTemporary, 1, &kOpenForWrite},
     {Step::write, 1, &kWriteFailed},
@@ -41,6 +42,7 @@ const FaultCase kPrepareFaults[] = {
     {Step::flush, 1, &kWriteFailed},
     {Step::sync, 1, &kWriteFailed},
     {Step::close, 1, &kWriteFailed},
+    {Step::stamp, 2, &kWriteFailed},
     {Step::rename, 1, &kWriteFailed},
 };
 
@@ -124,6 +126,87 @@ TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
         EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
         EXPECT_EQ(s.listBytes(), other);
     }
+}
+
+// Someone adds a row while the prepared list is being written: the rename would drop it, so the
+// list stays as it is now, and it has to be read again before it can be prepared.
+TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
+    Session s;
+    s.browse();
+    ASSERT_FALSE(s.dialog->fileInvalid);
+    const std::string grown =
+        s.listBytes() + "BG80BNBG96611020345678;BNBGBGSD;LATE;7501020018;;10.00;\r\n";
+    s.host.clearEvents();
+    s.fs.runAtCall(Step::sync, s.fs.calls(Step::sync) + 1,
+                   [&] { testing::writeFileBytes(s.listPath, grown); });
+    s.dialog->prepareFile();
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kWriteFailed});
+    EXPECT_FALSE(s.dialog->filePrepared);
+    EXPECT_EQ(s.listBytes(), grown);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(s.dir.path()),
+                            std::filesystem::directory_iterator()),
+              2);
+
+    s.host.clearEvents();
+    s.dialog->prepareFile();
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
+    EXPECT_EQ(s.listBytes(), grown);
+}
+
+// A list or an omp.ini its owner made read-only is not rewritten, though the folder would allow
+// the rename; as root too, since a file without any write bit counts as read-only for everyone.
+TEST(PrepareFaults, ReadOnlyListAndOmpIniAreRefusedUntouched) {
+    Session s;
+    s.browse();
+    ASSERT_FALSE(s.dialog->fileInvalid);
+    const std::string before = s.listBytes();
+    namespace fs = std::filesystem;
+    const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(s.listPath, readOnly);
+    s.host.clearEvents();
+    s.dialog->prepareFile();
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
+    EXPECT_FALSE(s.dialog->filePrepared);
+    EXPECT_EQ(s.listBytes(), before);
+    EXPECT_EQ(fs::status(s.listPath).permissions(), readOnly);
+
+    const std::string settingsBefore = testing::readFileBytes(s.settingsPath);
+    fs::permissions(s.settingsPath, readOnly);
+    std::vector<std::string> messages;
+    EXPECT_FALSE(settings::writeSettings(
+        s.fs, s.settingsPath, {"UNCRBGSF", "BG95UNCR70001523456789", "New Name", ""}, "[DP]\r\n",
+        [&](std::string_view text) { messages.emplace_back(text); }));
+    EXPECT_EQ(messages, std::vector<std::string>{kIniOpen});
+    EXPECT_EQ(testing::readFileBytes(s.settingsPath), settingsBefore);
+}
+
+// A link to a list prepares the list it points to and stays a link; a list named near the
+// system's limit of 255 bytes prepares too, as the temporary file's name does not grow with it.
+TEST(PrepareFaults, ListsBehindALinkOrWithALongNamePrepare) {
+    namespace fs = std::filesystem;
+    Session s;
+    const std::string before = s.listBytes();
+    const std::string link = s.dir.file("O081206P.5DP");
+    fs::create_symlink(s.listPath, link);
+    const std::string longName = s.dir.file("O081206P.6DP" + std::string(255 - 12, 'x'));
+    testing::writeFileBytes(longName, before);
+
+    for (const std::string& chosen : {link, longName}) {
+        SCOPED_TRACE(chosen.size());
+        s.host.clearEvents();
+        s.host.openFileAnswer = chosen;
+        s.dialog->onCommand(window::idBrowse);
+        ASSERT_FALSE(s.dialog->fileInvalid);
+        s.dialog->prepareFile();
+        EXPECT_TRUE(s.messages().empty());
+        EXPECT_TRUE(s.dialog->filePrepared);
+        const std::string after = testing::readFileBytes(chosen);
+        EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
+        EXPECT_EQ(after.substr(after.find('\n') + 1), fuzz::expectedRows(before));
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(testing::readFileBytes(s.listPath), testing::readFileBytes(link));
+    EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path()), fs::directory_iterator()), 4);
 }
 
 TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {

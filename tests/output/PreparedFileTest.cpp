@@ -167,6 +167,8 @@ TEST_F(PreparedFileWrite, HeaderWithCrLfThenRowsAsRead) {
         << "no temporary file is left beside the list";
 }
 
+// With the stamp of the list as it was read, a list that cannot be shown unchanged right before
+// the rename is not replaced either.
 TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
     struct Case {
         FaultyFileSystem::Step step;
@@ -179,13 +181,15 @@ TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
         {FaultyFileSystem::Step::flush, 1, PrepareWriteResult::writeFailed},
         {FaultyFileSystem::Step::sync, 1, PrepareWriteResult::writeFailed},
         {FaultyFileSystem::Step::close, 1, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::stamp, 1, PrepareWriteResult::writeFailed},
         {FaultyFileSystem::Step::rename, 1, PrepareWriteResult::writeFailed},
     };
+    const auto scanned = fileio::standardFileSystem().stamp(list);
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.nth));
         FaultyFileSystem fs;
         fs.failCall(c.step, c.nth);
-        EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", "new rows\n"), c.result);
+        EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", "new rows\n", scanned), c.result);
         EXPECT_EQ(testing::readFileBytes(list), original);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     }
