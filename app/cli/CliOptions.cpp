@@ -3,6 +3,7 @@
 #include "processing/DateTime.h"
 
 #include <string_view>
+#include <utility>
 
 namespace velcor::app::cli {
 
@@ -17,8 +18,9 @@ const char* cliUsage() {
            "  prepare  writes the prepared file over LIST; exits 0 when this run wrote it\n"
            "  report   prints the processing report of a prepared LIST; exits 0 when built\n"
            "Payer options are typed into the window's edits before the list is opened.\n"
-           "--json prints one JSON object. Exit status 1 otherwise, 2 for usage, settings or\n"
-           "encoding errors.\n";
+           "--json prints one JSON object, for errors too. Exit status 1 otherwise (and when\n"
+           "memory runs out), 2 for usage, settings or encoding errors, 3 when the output could\n"
+           "not be written.\n";
 }
 
 bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error) {
@@ -32,6 +34,12 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
                              {"--kind", &out.kind}, {"--code", &out.code}};
     std::optional<std::string> command;
     std::optional<std::string> list;
+    // The first error is the one told; the arguments after it are still read, so that a --json
+    // anywhere on the line shapes the report of that error too.
+    error.clear();
+    const auto refuse = [&error](std::string reason) {
+        if (error.empty()) error = std::move(reason);
+    };
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -57,7 +65,7 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
                 const std::string prefix = std::string(option.name) + "=";
                 if (arg == option.name) {
                     if (i + 1 >= argc) {
-                        error = "option " + std::string(arg) + " needs a value";
+                        refuse("option " + std::string(arg) + " needs a value");
                         return false;
                     }
                     *option.target = argv[++i];
@@ -68,10 +76,7 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
                 }
                 if (known) break;
             }
-            if (!known) {
-                error = "unknown option " + std::string(arg);
-                return false;
-            }
+            if (!known) refuse("unknown option " + std::string(arg));
             continue;
         }
         if (!command) {
@@ -79,10 +84,10 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
         } else if (!list) {
             list = std::string(arg);
         } else {
-            error = "unexpected argument " + std::string(arg);
-            return false;
+            refuse("unexpected argument " + std::string(arg));
         }
     }
+    if (!error.empty()) return false;
     if (ini) out.ini = *ini;
     if (out.help || out.version) return true;
     if (!command || !list) {

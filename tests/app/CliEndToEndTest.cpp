@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -13,8 +15,20 @@
 namespace velcor::cli::test {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 struct CliRun {
-    int status = -1;
+    int status = -1;  // -1: ended by a signal
     std::string out;
     std::string err;
 };
@@ -33,10 +47,11 @@ class CliEndToEnd : public ::testing::Test {
             std::filesystem::copy_file(entry.path(), dir.path() / entry.path().filename());
     }
 
-    CliRun run(const std::string& arguments) {
+    // Runs a shell command line in the folder of the copies.
+    CliRun runShell(const std::string& commandLine) {
         const std::string errFile = (dir.path() / "stderr.txt").string();
-        const std::string command = "cd " + quoted(dir.path().string()) + " && " +
-                                    quoted(VELCOR_CLI) + " " + arguments + " 2>" + quoted(errFile);
+        const std::string command =
+            "cd " + quoted(dir.path().string()) + " && " + commandLine + " 2>" + quoted(errFile);
         CliRun result;
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr) return result;
@@ -51,7 +66,16 @@ class CliEndToEnd : public ::testing::Test {
         return result;
     }
 
+    CliRun run(const std::string& arguments) {
+        return runShell(quoted(VELCOR_CLI) + " " + arguments);
+    }
+
     std::string file(const char* name) { return testing::readFileBytes(dir.path() / name); }
+
+    // A file or folder only root can read past.
+    void lock(const char* name) {
+        std::filesystem::permissions(dir.path() / name, std::filesystem::perms::none);
+    }
 
     testing::TempDir dir;
 };
@@ -66,11 +90,13 @@ TEST_F(CliEndToEnd, ExitStatusOfEachCommand) {
         int status;
         std::vector<std::string> output;  // parts the JSON must hold
     } cases[] = {
-        {"--json check O081206P.1DP", 0, {"\"valid\": true", "\"count\": \"4\""}},
+        {"--json check O081206P.1DP",
+         0,
+         {"\"valid\": true", "\"count\": \"4\"", "\"error\": null, \"exitCode\": 0}"}},
         {"--json check O081206P.2DP",
          1,
          {"\"valid\": false", "\"count\": \"8\"", "Нулева сума на ред: 7\"",
-          "Няма разделител (;)  на ред: 2\""}},
+          "Няма разделител (;)  на ред: 2\"", "\"error\": null, \"exitCode\": 1}"}},
         {"--json --type SB check O081206P.1SB", 0, {"\"paymentType\": \"[SB]\""}},
         {"--json --type FX check O081206P.1FX", 0, {"\"total\": \"     2080.45\""}},
         {"--json report O081206P.3DP", 0, {"\"prepared\": true", "Петък, 08.12.2006"}},
@@ -99,7 +125,7 @@ TEST_F(CliEndToEnd, JsonHasEveryKeyOnce) {
     ASSERT_EQ(r.out.back(), '\n');
     for (const char* key : {"file", "paymentType", "valid", "prepared", "total", "count",
                             "controlCode", "paymentDate", "payer", "iban", "bic", "name", "kind",
-                            "code", "rowMessages", "messages", "report"}) {
+                            "code", "rowMessages", "messages", "report", "error", "exitCode"}) {
         const std::string quotedKey = "\"" + std::string(key) + "\": ";
         const std::size_t at = r.out.find(quotedKey);
         EXPECT_NE(at, std::string::npos) << key;
@@ -125,30 +151,172 @@ TEST_F(CliEndToEnd, PrepareWritesOnceAndTheResultIsRecognised) {
         << "the CLI never writes the settings";
 }
 
+// Plain: a line on the standard error stream. --json (last, so that the arguments before it are
+// read past the error): one object on the standard output and nothing on the error stream.
 TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
+    std::filesystem::create_directory(dir.path() / "settings");
+    std::filesystem::copy_file(dir.path() / "omp.ini", dir.path() / "locked.ini");
+    lock("locked.ini");
     struct Case {
         std::string arguments;
         std::string error;
+        bool asRoot = true;  // root reads a file without permissions
     } cases[] = {
         {"", "a command and a list are needed"},
-        {"list O081206P.1DP", "unknown command"},
-        {"--bogus check O081206P.1DP", "unknown option"},
+        {"list O081206P.1DP", "unknown command list"},
+        {"--bogus check O081206P.1DP", "unknown option --bogus"},
         {"--date 31022007 check O081206P.1DP", "--date"},
         {"--type XX check O081206P.1DP", "DP, FX, SB"},
-        {"--ini nowhere.ini check O081206P.1DP", "nowhere.ini"},
+        {"--ini nowhere.ini check O081206P.1DP",
+         "cannot load the settings from nowhere.ini: няма такъв файл"},
+        {"--ini settings check O081206P.1DP", "settings: това е папка"},
+        {"--ini omp.ini/omp.ini check O081206P.1DP", "omp.ini: част от пътя не е папка"},
+        {"--ini locked.ini check O081206P.1DP", "locked.ini: няма права за достъп", false},
         {"--name 名 check O081206P.1DP", "Windows-1251"},
     };
     for (const Case& c : cases) {
+        if (!c.asRoot && ::geteuid() == 0) continue;
         SCOPED_TRACE(c.arguments);
-        const CliRun r = run(c.arguments);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_TRUE(contains(r.err, c.error)) << r.err;
-        EXPECT_TRUE(r.out.empty());
+        const CliRun plain = run(c.arguments);
+        EXPECT_EQ(plain.status, 2);
+        EXPECT_EQ(plain.err.rfind("velcor-cli: ", 0), 0u) << plain.err;
+        EXPECT_TRUE(contains(plain.err, c.error)) << plain.err;
+        EXPECT_TRUE(plain.out.empty());
+
+        const CliRun json = run(c.arguments + " --json");
+        EXPECT_EQ(json.status, 2);
+        EXPECT_EQ(json.out.rfind("{\"error\": \"", 0), 0u) << json.out;
+        EXPECT_TRUE(contains(json.out, c.error)) << json.out;
+        EXPECT_TRUE(contains(json.out, "\"exitCode\": 2, \"messages\": [")) << json.out;
+        EXPECT_EQ(json.out.find('\n'), json.out.size() - 1) << json.out;
+        EXPECT_TRUE(json.err.empty()) << json.err;
     }
     EXPECT_EQ(run("--help").status, 0);
     const CliRun version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(contains(version.out, "velcor-cli 1.0")) << version.out;
+}
+
+// Where the window only says that it could not read the list, or shows nothing, velcor-cli says
+// why: on the standard error stream, or under --json as the object's error.
+TEST_F(CliEndToEnd, FailedRunSaysWhy) {
+    std::filesystem::create_directory(dir.path() / "O081206P.7DP");
+    std::filesystem::copy_file(dir.path() / "O081206P.1DP", dir.path() / "O081206P.8DP");
+    lock("O081206P.8DP");
+    struct Case {
+        std::string arguments;
+        std::string error;
+        bool asRoot = true;
+    } cases[] = {
+        {"check O081206P.9DP", "O081206P.9DP: няма такъв файл"},
+        {"report O081206P.7DP", "O081206P.7DP: това е папка"},
+        {"check O081206P.8DP", "O081206P.8DP: няма права за достъп", false},
+        {"report O081206P.1DP", "Няма отчет: файлът не е подготвен"},
+    };
+    for (const Case& c : cases) {
+        if (!c.asRoot && ::geteuid() == 0) continue;
+        SCOPED_TRACE(c.arguments);
+        const CliRun plain = run(c.arguments);
+        EXPECT_EQ(plain.status, 1);
+        EXPECT_EQ(plain.err, "velcor-cli: " + c.error + "\n");
+        const CliRun json = run("--json " + c.arguments);
+        EXPECT_EQ(json.status, 1);
+        EXPECT_TRUE(contains(json.out, "\"error\": \"" + c.error + "\", \"exitCode\": 1}"))
+            << json.out;
+        EXPECT_TRUE(json.err.empty()) << json.err;
+    }
+}
+
+// Bytes of a path or of omp.ini reach the terminal as text: \xNN in plain output (C0, DEL, C1),
+// \u00NN in JSON.
+TEST_F(CliEndToEnd, ControlCharactersAreNotPassedToTheTerminal) {
+    testing::writeFileBytes(dir.path() / "bad.ini",
+                            "[DP]\nIBAN = 1,1,22\nN\x1b"
+                            "AME = 2,5,0\n");
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string shown;
+    } cases[] = {
+        {"check 'O081206P.\x1b[2J\x07\x7f\xc2\x98'", 1, "O081206P.\\x1b[2J\\x07\\x7f\\xc2\\x98"},
+        {"--ini bad.ini check O081206P.1DP", 2, "поле: N\\x1bAME от секция: DP"},
+        {"--json check 'O081206P.\x1b[2J\x07\x7f\xc2\x98'", 1,
+         "O081206P.\\u001b[2J\\u0007\\u007f\\u0098"},
+        {"--json --ini bad.ini check O081206P.1DP", 2, "поле: N\\u001bAME от секция: DP"},
+    };
+    const auto terminalSafe = [](const std::string& text) {
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(text[i]);
+            const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                            static_cast<unsigned char>(text[i + 1]) < 0xA0;
+            if ((byte < 0x20 && byte != '\n') || byte == 0x7F || c1) return false;
+        }
+        return true;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const CliRun r = run(c.arguments);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(contains(r.out + r.err, c.shown)) << r.out << r.err;
+        EXPECT_TRUE(terminalSafe(r.out)) << r.out;
+        EXPECT_TRUE(terminalSafe(r.err)) << r.err;
+    }
+}
+
+// Output that never reached its reader fails the run (exit 3), even when the command itself
+// succeeded; a closed pipe is no reason to die of SIGPIPE.
+TEST_F(CliEndToEnd, FailedOutputExitsThree) {
+    int closedPipe[2];
+    ASSERT_EQ(::pipe(closedPipe), 0);
+    ::close(closedPipe[0]);
+    const std::string toClosedPipe = ">&" + std::to_string(closedPipe[1]);
+    struct Case {
+        std::string redirection;
+        std::string reason;
+    } cases[] = {
+        {">/dev/full", "няма място на устройството"},
+        {toClosedPipe, "изходът е затворен"},
+        {">&-", "изходът е затворен"},
+    };
+    for (const Case& c : cases) {
+        for (const char* arguments : {"check O081206P.1DP", "--json report O081206P.3DP"}) {
+            SCOPED_TRACE(std::string(arguments) + " " + c.redirection);
+            const CliRun r = run(arguments + (" " + c.redirection));
+            EXPECT_EQ(r.status, 3);
+            EXPECT_EQ(r.err, "velcor-cli: cannot write to the standard output: " + c.reason + "\n");
+        }
+    }
+    ::close(closedPipe[1]);
+}
+
+// Settings larger than the memory allowed: both programs end with a message and exit 1, never an
+// abort.
+TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {
+    if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer cannot start under a memory limit";
+    std::filesystem::resize_file(dir.path() / "omp.ini", std::uintmax_t{1} << 30);
+    const std::string limit = "ulimit -v 300000 && ";
+    struct Case {
+        std::string commandLine;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {limit + quoted(VELCOR_CLI) + " check O081206P.1DP", "",
+         "velcor-cli: Няма достатъчно памет!\n"},
+        {limit + quoted(VELCOR_CLI) + " --json check O081206P.1DP",
+         "{\"error\": \"Няма достатъчно памет!\", \"exitCode\": 1, \"messages\": []}\n", ""},
+#if defined(VELCOR_GUI)
+        // The window would wait for its operator: a run past the time limit fails as well.
+        {limit + "QT_QPA_PLATFORM=offscreen timeout 60 " + quoted(VELCOR_GUI), "",
+         "velcor: Няма достатъчно памет!\n"},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        const CliRun r = runShell(c.commandLine);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_TRUE(contains(r.err, c.err)) << r.err;
+    }
 }
 
 }  // namespace
