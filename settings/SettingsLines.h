@@ -21,9 +21,11 @@ class LinePieces {
 
     std::optional<std::string_view> next() {
         if (rest_.empty()) return std::nullopt;
-        std::size_t length = rest_.find('\n');
-        length = length == std::string_view::npos ? rest_.size() : length + 1;
-        if (length > kLinePieceLimit) length = kLinePieceLimit;
+        // Only the next piece's bytes are searched: looking for the LF through the whole rest
+        // would read a long line again for every piece of it.
+        const std::string_view ahead = rest_.substr(0, kLinePieceLimit);
+        const std::size_t lineFeed = ahead.find('\n');
+        const std::size_t length = lineFeed == std::string_view::npos ? ahead.size() : lineFeed + 1;
         const std::string_view piece = rest_.substr(0, length);
         rest_.remove_prefix(length);
         return piece;
