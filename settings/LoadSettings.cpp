@@ -16,6 +16,10 @@ using namespace velcor::text::literals;
 namespace {
 
 constexpr std::string_view kCommentMark = "//";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr auto kSavedAsUtf8 =
+    "Файлът %s е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте "
+    "отново."_cp;
 
 enum class Section { none, client, format };
 
@@ -114,6 +118,12 @@ bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSetting
                   const ShowMessage& showMessage) {
     std::string bytes;
     if (!readWholeFile(fs, path, bytes)) return false;
+    // Read as Windows-1251, a file saved in UTF-8 would give the payer's name and the sections'
+    // Cyrillic texts as garbage, and the mark itself would hide the first section's header.
+    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+        showMessage(text::format(kSavedAsUtf8.c_str(), path.c_str()));
+        return false;
+    }
 
     LoadedSettings loaded;
     Section section = Section::none;

@@ -138,6 +138,26 @@ TEST(LoadSettings, MissingOrUnreadableFileFailsWithoutMessage) {
     EXPECT_EQ(out.iniRemainder, "untouched");
 }
 
+constexpr auto kSavedAsUtf8 =
+    " е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте отново."_cp;
+constexpr auto kFile = "Файлът "_cp;
+
+// Saved in UTF-8 by an editor, the file would load with a garbled payer name and without its
+// first section; it is refused, and the message tells how to save it again.
+TEST(LoadSettings, FileSavedAsUtf8WithItsByteOrderMarkIsRefused) {
+    TempDir dir;
+    const std::string path = dir.file("omp.ini");
+    writeFileBytes(path, "\xEF\xBB\xBF[CLIENT]\r\nNAME = \xD0\xA4\xD0\xB8\r\n[DP]\r\nA = 1\r\n");
+    LoadedSettings out;
+    out.iniRemainder = "untouched";
+    std::vector<std::string> messages;
+    EXPECT_FALSE(loadSettings(fileio::standardFileSystem(), path, out,
+                              [&](std::string_view m) { messages.emplace_back(m); }));
+    EXPECT_EQ(messages,
+              std::vector<std::string>{std::string(kFile.view()) + path + kSavedAsUtf8.c_str()});
+    EXPECT_EQ(out.iniRemainder, "untouched");
+}
+
 TEST(LoadSettings, FileWithoutClientSectionLoadsWithEmptyPayer) {
     const Loaded loaded = loadText("[DP]\nFORMAT=DELIMITED(,)\nA=1\n");
     ASSERT_TRUE(loaded.ok);
