@@ -40,15 +40,16 @@ int limitOf(int id) {
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The file name as the name rules read it: from after the last separator of the path up to and
-// including the first full stop of the whole path. Empty when that full stop is missing or lies
-// in a folder name. Both "\" and "/" count as separators so the rules hold on every system.
+// including the file name's first full stop; empty when the file name has none. Only the file
+// name counts, so that a full stop in a folder name (/home/j.smith/...) does not switch the rules
+// off. Both "\" and "/" count as separators so the rules hold on every system.
 std::string_view ruledBaseName(std::string_view path) {
-    const std::size_t dot = path.find('.');
-    if (dot == std::string_view::npos) return {};
     const std::size_t separator = path.find_last_of("\\/");
-    const std::size_t start = separator == std::string_view::npos ? 0 : separator + 1;
-    if (dot < start) return {};
-    return path.substr(start, dot - start + 1);
+    const std::string_view fileName =
+        separator == std::string_view::npos ? path : path.substr(separator + 1);
+    const std::size_t dot = fileName.find('.');
+    if (dot == std::string_view::npos) return {};
+    return fileName.substr(0, dot + 1);
 }
 
 }  // namespace
@@ -183,6 +184,12 @@ void BulkPaymentDialog::browseInputFile() {
 
     fileInvalid = true;
     const std::string_view name = ruledBaseName(*chosen);
+    // A name that begins with a full stop is a hidden file, such as a temporary file that another
+    // run left behind; it is no payment list of the day.
+    if (name == ".") {
+        host_.showMessage(kNotStartingWithO);
+        return;
+    }
     if (name.size() >= 7) {
         if (name[0] != 'O' && name[0] != 'o') {
             host_.showMessage(kNotStartingWithO);

@@ -145,6 +145,9 @@ TEST(DialogBrowse, NameRules) {
         {"pay.txt", "", true, kToday},
         {"O401206PDP", "", true, kToday},
         {"C:\\lists\\Q081206P.1DP", kNotO, false, kToday},
+        // Hidden files, such as a temporary file another run left behind.
+        {".O081206P.1DP", kNotO, false, kToday},
+        {".velcor-x", kNotO, false, kToday},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -174,18 +177,29 @@ TEST(DialogBrowse, NameRules) {
     }
 }
 
-TEST(DialogBrowse, FullStopInAFolderNameMeansNoNameRules) {
+// The rules read the file name only: a full stop in a folder name (/home/j.smith/...) neither
+// switches them off nor stands in for the file name's own.
+TEST(DialogBrowse, FullStopInAFolderNameLeavesTheNameRulesOn) {
     WindowSetup w(standardSettings());
-    std::filesystem::create_directory(w.dir.path() / "lists.2006");
-    const std::string path = w.writeList("lists.2006/Q401206P", kCleanRows);
-    w.browse(path);
+    std::filesystem::create_directory(w.dir.path() / "j.smith");
+    w.browse(w.writeList("j.smith/o150107P.1DP", kCleanRows));
     EXPECT_TRUE(w.host.messages().empty());
     EXPECT_FALSE(w.dialog->fileInvalid);
-    // The same with Windows separators: the rules are skipped and the scan reports the path.
-    w.browse("C:\\lists.2006\\Q401206P");
-    ASSERT_EQ(w.host.messages().size(), 1u);
-    EXPECT_NE(w.host.messages()[0].find("C:\\lists.2006\\Q401206P"), std::string::npos);
+    EXPECT_EQ(w.dialog->paymentDate, (processing::LocalDateTime{2007, 1, 15, 10, 30, 0, true}));
+
+    w.browse(w.writeList("j.smith/Q081206P.1DP", kCleanRows));
+    EXPECT_EQ(w.host.messages(), std::vector<std::string>{kNotO});
+    w.host.clearEvents();
+    w.browse("C:\\lists.2006\\Q081206P.1DP");
+    EXPECT_EQ(w.host.messages(), std::vector<std::string>{kNotO});
     EXPECT_TRUE(w.dialog->fileInvalid);
+
+    // A file name without a full stop of its own still has no name rules.
+    w.host.clearEvents();
+    w.browse(w.writeList("j.smith/Q401206P", kCleanRows));
+    EXPECT_TRUE(w.host.messages().empty());
+    EXPECT_FALSE(w.dialog->fileInvalid);
+    EXPECT_EQ(w.dialog->paymentDate, kToday);
 }
 
 TEST(DialogBrowse, CleanScanShowsTheControlDataAndClearsPrepared) {
