@@ -1,5 +1,6 @@
 #include "output/PreparedFile.h"
 
+#include "processing/Amount.h"
 #include "text/Text.h"
 
 namespace velcor::output {
@@ -30,22 +31,23 @@ std::string buildHeaderLine(const processing::WorkingState& state,
     const std::string description = headerFormatDescription(format);
     const std::string name(text::trimWhitespace(state.payerName));
     const processing::LocalDateTime& date = state.paymentDate;
+    const std::string total = processing::formatCents(state.totalSum, 20);
 
     // The blank flag of "% 22s" and the like has no effect on strings, so the widths alone give
-    // the columns; "% 6d" keeps its blank in place of a plus sign.
+    // the columns; "% 6lld" keeps its blank in place of a plus sign.
     if (upperName == "SB") {
         const std::string bic(text::trimWhitespace(state.payerBic));
         return text::format("OMPSB;%02d%02d%04d;", date.day, date.month, date.year) +
-               text::format("%-8s;%-10s;%-35s;%20.2f;% 6d; %8s; %s\r\n", bic.c_str(),
-                            state.budgetUnitCode.c_str(), name.c_str(), state.totalSum,
-                            static_cast<int>(state.recordCount), state.controlCodeText.c_str(),
-                            description.c_str());
+               text::format("%-8s;%-10s;%-35s;%s;% 6lld; %8s; %s\r\n", bic.c_str(),
+                            state.budgetUnitCode.c_str(), name.c_str(), total.c_str(),
+                            static_cast<long long>(state.recordCount),
+                            state.controlCodeText.c_str(), description.c_str());
     }
     const std::string code = upperName.substr(0, 2);
     return text::format("OMP%2.2s;%02d%02d%04d;", code.c_str(), date.day, date.month, date.year) +
-           text::format("%22s;%6s;%-35s;%20.2f;% 6d; %8s; %s\r\n", state.payerIban.c_str(),
-                        kindCodeColumn(state).c_str(), name.c_str(), state.totalSum,
-                        static_cast<int>(state.recordCount), state.controlCodeText.c_str(),
+           text::format("%22s;%6s;%-35s;%s;% 6lld; %8s; %s\r\n", state.payerIban.c_str(),
+                        kindCodeColumn(state).c_str(), name.c_str(), total.c_str(),
+                        static_cast<long long>(state.recordCount), state.controlCodeText.c_str(),
                         description.c_str());
 }
 

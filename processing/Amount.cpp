@@ -1,89 +1,63 @@
 #include "processing/Amount.h"
 
-#include <charconv>
-#include <cmath>
+#include "text/Text.h"
+
 #include <cstddef>
 
 namespace velcor::processing {
 
 namespace {
 
-bool isCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+constexpr int kMaxIntegerDigits = 13;
+constexpr int kMaxDecimals = 2;
 
-bool isHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool isDigitOf(char c, bool hex) { return hex ? isHexDigit(c) : (c >= '0' && c <= '9'); }
-
-// from_chars leaves the value alone when the number does not fit; strtod answers HUGE_VAL for
-// too large and 0 for too small. Which of the two it is follows from the position of the first
-// significant digit and the exponent of the text that from_chars matched.
-double outOfRangeValue(std::string_view number, bool hex) {
-    const char exponentMark = hex ? 'p' : 'e';
-    long long magnitude = 0;
-    bool seenPoint = false;
-    bool seenSignificant = false;
-    std::size_t i = 0;
-    for (; i < number.size(); ++i) {
-        const char c = number[i];
-        if (c == '.') {
-            seenPoint = true;
-        } else if (isDigitOf(c, hex)) {
-            if (c != '0') seenSignificant = true;
-            if (!seenSignificant && seenPoint) --magnitude;
-            if (seenSignificant && !seenPoint) ++magnitude;
-        } else {
-            break;
-        }
-    }
-    if (hex) magnitude *= 4;
-    if (i < number.size() && (number[i] | 0x20) == exponentMark) {
-        ++i;
-        bool negative = false;
-        if (i < number.size() && (number[i] == '+' || number[i] == '-'))
-            negative = number[i++] == '-';
-        long long exponent = 0;
-        for (; i < number.size() && number[i] >= '0' && number[i] <= '9'; ++i)
-            if (exponent < 1'000'000'000) exponent = exponent * 10 + (number[i] - '0');
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude > 0 ? HUGE_VAL : 0.0;
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-double readAmount(std::string_view text) {
+AmountReading readAmount(std::string_view text) {
+    const std::string_view value = text::trimWhitespace(text);
     std::size_t i = 0;
-    while (i < text.size() && isCSpace(text[i])) ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    // from_chars takes a minus sign of its own; strtod allows only one sign.
-    if (i < text.size() && text[i] == '-') return 0.0;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+    // Whether anything in front reads as a number at all: a digit, or a point with a digit.
+    const bool numberInFront =
+        i < value.size() &&
+        (isDigit(value[i]) || (value[i] == '.' && i + 1 < value.size() && isDigit(value[i + 1])));
+    if (!numberInFront) return {};
 
-    const char* first = text.data() + i;
-    const char* last = text.data() + text.size();
-    bool hex = false;
-    // "0x" counts as a hexadecimal prefix only when a hexadecimal digit follows (possibly after
-    // the point); otherwise strtod reads the 0 and stops at the x.
-    if (last - first >= 3 && first[0] == '0' && (first[1] | 0x20) == 'x') {
-        const char* digits = first + 2;
-        if (isHexDigit(*digits) ||
-            (*digits == '.' && last - digits >= 2 && isHexDigit(digits[1]))) {
-            hex = true;
-            first = digits;
+    const AmountReading invalid{AmountReading::Kind::invalid, 0};
+    Cents units = 0;
+    int significant = 0;
+    for (; i < value.size() && isDigit(value[i]); ++i) {
+        if (significant == 0 && value[i] == '0') continue;
+        if (++significant > kMaxIntegerDigits) return invalid;
+        units = units * 10 + (value[i] - '0');
+    }
+    Cents fraction = 0;
+    int decimals = 0;
+    if (i < value.size() && value[i] == '.') {
+        for (++i; i < value.size() && isDigit(value[i]); ++i) {
+            if (++decimals > kMaxDecimals) return invalid;
+            fraction = fraction * 10 + (value[i] - '0');
         }
     }
-    double value = 0.0;
-    const auto result = std::from_chars(first, last, value,
-                                        hex ? std::chars_format::hex : std::chars_format::general);
-    if (result.ec == std::errc::invalid_argument) return 0.0;
-    if (result.ec == std::errc::result_out_of_range)
-        value = outOfRangeValue(
-            std::string_view(first, static_cast<std::size_t>(result.ptr - first)), hex);
-    return negative ? -value : value;
+    if (i != value.size()) return invalid;
+    if (decimals == 1) fraction *= 10;
+    const Cents cents = units * 100 + fraction;
+    return {AmountReading::Kind::amount, negative ? -cents : cents};
+}
+
+std::string formatCents(Cents cents, int width) {
+    // The magnitude in unsigned arithmetic, so that the most negative value has one too.
+    const std::uint64_t magnitude =
+        cents < 0 ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
+    std::string number = text::format("%s%llu.%02llu", cents < 0 ? "-" : "",
+                                      static_cast<unsigned long long>(magnitude / 100),
+                                      static_cast<unsigned long long>(magnitude % 100));
+    if (width > 0 && number.size() < static_cast<std::size_t>(width))
+        number.insert(0, static_cast<std::size_t>(width) - number.size(), ' ');
+    return number;
 }
 
 }  // namespace velcor::processing

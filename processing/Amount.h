@@ -1,16 +1,33 @@
 #pragma once
 
-// The amount of a row, read as the C library's strtod reads it in the "C" locale, whatever the
-// user's locale says: a payment list written with "12,50" must mean 12 on every machine.
+// Amounts of a payment list, kept exactly in cents (stotinki): a bank refuses a file whose total
+// is a cent off, and a binary double drifts over hundreds of thousands of rows.
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace velcor::processing {
 
-// Skips leading white space, takes an optional sign and the longest decimal (or 0x hexadecimal)
-// number in front, with "." as the decimal point and an optional exponent; INF, INFINITY and NAN
-// are read as strtod reads them. Text with no number in front reads as 0; a value too large for a
-// double reads as plus or minus HUGE_VAL, one too small as 0.
-double readAmount(std::string_view text);
+using Cents = std::int64_t;
+
+struct AmountReading {
+    enum class Kind {
+        amount,    // a plain decimal; `cents` holds it
+        noNumber,  // nothing in front reads as a number (empty, "abc"): an amount of zero
+        invalid,   // a number in another shape: "1250,50", "1 250.00", "0x10", "1e3", 14 digits
+    };
+    Kind kind = Kind::noNumber;
+    Cents cents = 0;
+};
+
+// Reads a SUM value. An amount is, blanks around it trimmed, an optional sign, at most 13 integer
+// digits (leading zeros of a zero-padded column do not count), optionally a full stop and at most
+// two decimals: "3.", ".5", "+7.25", "-5", "0001250.50".
+AmountReading readAmount(std::string_view text);
+
+// `cents` as a decimal with two places, right-aligned in `width` characters, as printf's "%*.2f"
+// writes the same value: 123450 in 12 gives "     1234.50", -5 gives "-0.05".
+std::string formatCents(Cents cents, int width);
 
 }  // namespace velcor::processing

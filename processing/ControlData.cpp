@@ -38,7 +38,7 @@ void resetControlData(ControlData& data) {
     data.controlCrc = 0xFFFFFFFFu;
     data.countText.clear();
     data.totalText.clear();
-    data.totalSum = 0.0;
+    data.totalSum = 0;
     data.recordCount = 0;
 }
 

@@ -2,6 +2,8 @@
 
 // The control data the bank asks for: total, number of payments and the CRC-32 control code.
 
+#include "processing/Amount.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -10,11 +12,11 @@
 namespace velcor::processing {
 
 struct ControlData {
-    double totalSum = 0.0;
-    std::int32_t recordCount = 0;
+    Cents totalSum = 0;            // exact, in cents
+    std::int64_t recordCount = 0;  // a list may hold more rows than an int counts
     std::uint32_t controlCrc = 0xFFFFFFFFu;
-    std::string totalText;        // "%12.2lf" of totalSum
-    std::string countText;        // "%d" of recordCount
+    std::string totalText;        // totalSum with two decimals, right-aligned in 12 (formatCents)
+    std::string countText;        // recordCount in decimal
     std::string controlCodeText;  // eight upper-case hexadecimal digits
 };
 

@@ -63,7 +63,7 @@ class FieldValues {
 struct PaymentRecord {
     FieldValues values;
     bool budgetAccount = false;  // the row pays into a budget account (set by the IBAN check)
-    int rowNumber = 0;           // the row's number among the list's non-blank lines, from 1
+    std::int64_t rowNumber = 0;  // the row's number among the list's non-blank lines, from 1
 };
 
 }  // namespace velcor::processing

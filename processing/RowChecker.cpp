@@ -9,8 +9,8 @@
 #include "text/Text.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace velcor::processing {
 
@@ -18,14 +18,16 @@ using namespace text::literals;
 
 namespace {
 
-constexpr auto kNoDelimiter = "Няма разделител (%c)  на ред: %d<BR>"_cp;
-constexpr auto kBicMismatch = "BIC за банка, различна от банката на IBAN  на ред: %d<BR>"_cp;
-constexpr auto kWrongIban = "Грешен IBAN( %s ) на ред: %d<BR>"_cp;
-constexpr auto kWrongEgn = "Грешен ЕГН  на ред: %d<BR>"_cp;
-constexpr auto kWrongBulstat = "Грешен БУЛСТАТ  на ред: %d<BR>"_cp;
-constexpr auto kZeroSum = "Нулева сума на ред: %d<BR>"_cp;
-constexpr auto kNoBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: %d<BR>"_cp;
-constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %d<BR>"_cp;
+constexpr auto kNoDelimiter = "Няма разделител (%c)  на ред: %lld<BR>"_cp;
+constexpr auto kBicMismatch = "BIC за банка, различна от банката на IBAN  на ред: %lld<BR>"_cp;
+constexpr auto kWrongIban = "Грешен IBAN( %s ) на ред: %lld<BR>"_cp;
+constexpr auto kWrongEgn = "Грешен ЕГН  на ред: %lld<BR>"_cp;
+constexpr auto kWrongBulstat = "Грешен БУЛСТАТ  на ред: %lld<BR>"_cp;
+constexpr auto kZeroSum = "Нулева сума на ред: %lld<BR>"_cp;
+constexpr auto kNoBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: %lld<BR>"_cp;
+constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %lld<BR>"_cp;
+
+constexpr auto kInvalidSum = "Невалидна сума на ред: %lld<BR>"_cp;
 
 constexpr std::string_view kPaymentPrefix = "PAYMENT";
 constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
@@ -67,15 +69,15 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
     record_.budgetAccount = false;
     record_.rowNumber = state.recordCount;
 
+    // How many definitions, from the first, the row reached.
+    std::size_t reached = 0;
     if (format_ != nullptr && format_->delimited) {
         // A window that lost its delimiter text still splits at the format's own delimiter.
         const char delimiter =
             state.delimiterText.empty() ? format_->delimiter : state.delimiterText.front();
         const std::string_view row = text::trimWhitespace(line);
         std::size_t p = 0;
-        bool columnTaken = false;
-        for (const Field& field : fields_) {
-            if (p > row.size()) break;
+        for (; reached < fields_.size() && p <= row.size(); ++reached) {
             std::string_view value;
             const std::size_t k = row.find(delimiter, p);
             if (k != std::string_view::npos) {
@@ -84,18 +86,19 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
             } else {
                 value = row.substr(p);
                 p = row.size() + 1;
-                if (!columnTaken)
-                    state.rowMessages +=
-                        text::format(kNoDelimiter.c_str(), delimiter, record_.rowNumber);
+                if (reached == 0)
+                    addRowMessage(state, text::format(kNoDelimiter.c_str(), delimiter,
+                                                      static_cast<long long>(record_.rowNumber)));
             }
-            columnTaken = true;
             value = text::trimWhitespace(value);
+            const Field& field = fields_[reached];
             record_.values.set(field.name, field.chain, value);
             checkField(field, value, state);
         }
     } else if (format_ != nullptr) {
         const auto length = static_cast<long long>(line.size());
-        for (const Field& field : fields_) {
+        for (; reached < fields_.size(); ++reached) {
+            const Field& field = fields_[reached];
             if (field.end - field.start + 1 <= 0 || field.end > length) break;
             // A start below column 1 reads from column 1: nothing in front of the row is read.
             const long long first = std::max(field.start, 1LL);
@@ -106,45 +109,57 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
             checkField(field, value, state);
         }
     }
+    // A row that ends before its account or its amount is no payment: those fields are checked
+    // as present and empty, so the row cannot pass without them. Other fields stay absent.
+    for (; reached < fields_.size(); ++reached) {
+        const Field& field = fields_[reached];
+        if (field.kind != FieldKind::iban && field.kind != FieldKind::sum) continue;
+        record_.values.set(field.name, field.chain, {});
+        checkField(field, {}, state);
+    }
     checkRecord(state);
 }
 
 void RowChecker::checkField(const Field& field, std::string_view value, WorkingState& state) {
-    const int row = record_.rowNumber;
+    const auto row = static_cast<long long>(record_.rowNumber);
     switch (field.kind) {
         case FieldKind::bic: {
             const std::string_view* iban = record_.values.find("IBAN");
             if (iban != nullptr && !bicMatchesIban(value, *iban))
-                state.rowMessages += text::format(kBicMismatch.c_str(), row);
+                addRowMessage(state, text::format(kBicMismatch.c_str(), row));
             break;
         }
         case FieldKind::iban: {
             char reason[256] = {};
             if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason))
-                state.rowMessages += text::format(kWrongIban.c_str(), reason, row);
+                addRowMessage(state, text::format(kWrongIban.c_str(), reason, row));
             const std::string_view* bic = record_.values.find("BIC");
             if (bic != nullptr && !bicMatchesIban(*bic, value))
-                state.rowMessages += text::format(kBicMismatch.c_str(), row);
+                addRowMessage(state, text::format(kBicMismatch.c_str(), row));
             if (value.size() > 13 && value[12] == '8') record_.budgetAccount = true;
             break;
         }
         case FieldKind::egn:
             if (!value.empty() && !checks::CheckEgn(CheckText(value).c_str()))
-                state.rowMessages += text::format(kWrongEgn.c_str(), row);
+                addRowMessage(state, text::format(kWrongEgn.c_str(), row));
             break;
         case FieldKind::bulstat:
             if (!value.empty() && !checks::CheckBulstat(CheckText(value).c_str()))
-                state.rowMessages += text::format(kWrongBulstat.c_str(), row);
+                addRowMessage(state, text::format(kWrongBulstat.c_str(), row));
             break;
         case FieldKind::sum: {
-            const double amount = readAmount(value);
-            // "nan", "inf" or an amount that makes the total overflow is no amount: like a text
-            // without a number it is refused, so that no header ever carries "inf" or "nan".
-            if (!std::isfinite(amount) || !std::isfinite(state.totalSum + amount) ||
-                std::fabs(amount) < 0.000001)
-                state.rowMessages += text::format(kZeroSum.c_str(), row);
+            const AmountReading amount = readAmount(value);
+            // An amount the total cannot take any more is refused like a malformed one.
+            constexpr Cents kMax = std::numeric_limits<Cents>::max();
+            constexpr Cents kMin = std::numeric_limits<Cents>::min();
+            const bool overflows = amount.cents > 0 ? state.totalSum > kMax - amount.cents
+                                                    : state.totalSum < kMin - amount.cents;
+            if (amount.kind == AmountReading::Kind::invalid || overflows)
+                addRowMessage(state, text::format(kInvalidSum.c_str(), row));
+            else if (amount.cents == 0)
+                addRowMessage(state, text::format(kZeroSum.c_str(), row));
             else
-                state.totalSum += amount;
+                state.totalSum += amount.cents;
             break;
         }
         case FieldKind::other:
@@ -153,13 +168,13 @@ void RowChecker::checkField(const Field& field, std::string_view value, WorkingS
 }
 
 void RowChecker::checkRecord(WorkingState& state) {
-    const int row = record_.rowNumber;
+    const auto row = static_cast<long long>(record_.rowNumber);
     record_.values.forEach([&](std::string_view name, std::string_view value) {
         if (!value.empty()) return;
         if (record_.budgetAccount && name.substr(0, kPaymentPrefix.size()) == kPaymentPrefix)
-            state.rowMessages += text::format(kNoBudgetCode.c_str(), row);
+            addRowMessage(state, text::format(kNoBudgetCode.c_str(), row));
         if (sebra_ && name == kPaymentSebra)
-            state.rowMessages += text::format(kNoSebraCode.c_str(), row);
+            addRowMessage(state, text::format(kNoSebraCode.c_str(), row));
     });
 }
 

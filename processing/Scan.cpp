@@ -4,8 +4,10 @@
 #include "processing/TextModeReader.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
+#include "text/Utf8Sniffer.h"
 
 #include <limits>
+#include <new>
 #include <string>
 
 namespace velcor::processing {
@@ -19,6 +21,12 @@ constexpr auto kReadError = "Грешка при четене на файла!"_
 constexpr auto kWrongControlCode = "Грешен контролен код!"_cp;
 constexpr auto kWrongTotal = "Грешнa сума!"_cp;  // the "a" is Latin, as the message always had it
 constexpr auto kWrongCount = "Грешен брой записи!"_cp;
+constexpr auto kSavedAsUtf8 =
+    "Файлът %s е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте "
+    "отново."_cp;
+constexpr auto kOutOfMemory = "Няма достатъчно памет за обработка на файла!"_cp;
+constexpr auto kLoneCr = "Непознат край на ред (CR без LF) на ред: %lld<BR>"_cp;
+constexpr auto kDataAfterEndMark = "Данни след знака за край на файла (Ctrl-Z) на ред: %lld<BR>"_cp;
 
 // The control code leaves out every CR and LF: a list gives the same code whatever its line ends.
 std::uint32_t addToCrc(std::uint32_t crc, std::string_view bytes) {
@@ -30,9 +38,47 @@ std::uint32_t addToCrc(std::uint32_t crc, std::string_view bytes) {
     return crc32Update(crc, bytes.data(), bytes.size());
 }
 
+// Whether `piece` holds a CR that no LF follows. A CR at its very end is decided by the next
+// piece (an over-long line may be cut between a CR and its LF): `crAtEnd` says so.
+bool holdsLoneCr(std::string_view piece, bool& crAtEnd) {
+    crAtEnd = false;
+    for (std::size_t cr = piece.find('\r'); cr != std::string_view::npos;
+         cr = piece.find('\r', cr + 1)) {
+        if (cr + 1 == piece.size()) {
+            crAtEnd = true;
+            return false;
+        }
+        if (piece[cr + 1] != '\n') return true;
+    }
+    return false;
+}
+
+// Forgets everything a failed scan read, so that nothing of it can be written or shown.
+void dropScan(WorkingState& state) {
+    std::string().swap(state.acceptedLines);
+    clearRowMessages(state);
+    resetControlData(state);
+}
+
+bool scanFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs);
+
 }  // namespace
 
 bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs) {
+    try {
+        return scanFile(state, host, fs);
+    } catch (const std::bad_alloc&) {
+        dropScan(state);
+        state.scannedPath.clear();
+        state.scannedStamp.reset();
+        host.showMessage(kOutOfMemory);
+        return false;
+    }
+}
+
+namespace {
+
+bool scanFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs) {
     // A refused length limit has shown its message already; the scan goes on with what was taken.
     host.readControls();
     state.acceptedLines.clear();
@@ -43,7 +89,7 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
     const std::string path = state.inputPath;
     const std::optional<fileio::FileStamp> stampBefore = fs.stamp(path);
     std::unique_ptr<fileio::ReadFile> file = fs.openRead(path);
-    state.totalSum = 0.0;
+    state.totalSum = 0;
     state.controlCrc = 0xFFFFFFFFu;
     if (file == nullptr) {
         host.showMessage(std::string(kCannotRead.view()) + path);
@@ -60,9 +106,11 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
 
     RowChecker checker(formatAt(state, host.selectedPaymentType()));
     TextModeReader reader(*file);
+    text::Utf8Sniffer utf8;
     std::string_view piece;
     TextModeReader::Result result = reader.next(piece);
     if (result == TextModeReader::Result::piece && piece.substr(0, 3) == "OMP") {
+        utf8.feed(piece);
         if (!readPreparedHeader(piece, state, host)) {
             file.reset();
             resetControlData(state);
@@ -71,12 +119,19 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
         result = reader.next(piece);
     }
 
-    state.totalSum = 0.0;
+    state.totalSum = 0;
     state.recordCount = 0;
-    state.rowMessages.clear();
+    clearRowMessages(state);
     // Whether acceptedLines ends in a piece of an over-long line whose end has not come yet.
     bool rowOpen = false;
+    // Whether the last piece kept ended in a CR whose LF, if any, begins the next piece.
+    bool crAtEnd = false;
+    const auto loneCr = [&state] {
+        addRowMessage(state,
+                      text::format(kLoneCr.c_str(), static_cast<long long>(state.recordCount)));
+    };
     for (; result == TextModeReader::Result::piece; result = reader.next(piece)) {
+        utf8.feed(piece);
         const bool endsLine = piece.back() == '\n';
         const bool blank = text::trimBlanks(piece).empty();
         if (blank && !rowOpen) {
@@ -84,15 +139,20 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
             // code too.
             continue;
         }
+        if (crAtEnd && piece.front() != '\n') loneCr();
         // A blank piece of an over-long line is no row of its own, but its bytes belong to the
         // line: they are kept (and covered by the control code) so the row reaches the prepared
         // file whole, and a later scan of that file reads the same pieces.
         state.controlCrc = addToCrc(state.controlCrc, piece);
         state.acceptedLines += piece;
         rowOpen = !endsLine;
-        if (blank) continue;
-        ++state.recordCount;
-        checker.check(piece, state);
+        if (!blank) {
+            ++state.recordCount;
+            checker.check(piece, state);
+        }
+        // A CR with no LF behind it ends a line on some systems and nowhere in this list's
+        // reading: such a list would reach the bank as one long row.
+        if (holdsLoneCr(piece, crAtEnd)) loneCr();
     }
     if (result == TextModeReader::Result::error) {
         file.reset();
@@ -100,6 +160,19 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
         resetControlData(state);
         return false;
     }
+    if (crAtEnd) loneCr();
+    if (reader.dataAfterEndMark()) {
+        // The mark stands in the last row kept unless that row had ended before it.
+        const std::int64_t row = rowOpen ? state.recordCount : state.recordCount + 1;
+        addRowMessage(state, text::format(kDataAfterEndMark.c_str(), static_cast<long long>(row)));
+    }
+    if (utf8.isUtf8()) {
+        file.reset();
+        dropScan(state);
+        host.showMessage(text::format(kSavedAsUtf8.c_str(), path.c_str()));
+        return false;
+    }
+    closeRowMessages(state);
     file.reset();
     state.controlCrc = ~state.controlCrc;
 
@@ -115,8 +188,8 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
     }
     state.controlCodeText = controlCode;
 
-    std::string totalText = text::format("%12.2lf", state.totalSum);
-    std::string countText = text::format("%d", state.recordCount);
+    std::string totalText = formatCents(state.totalSum, 12);
+    std::string countText = std::to_string(state.recordCount);
     if (state.filePrepared) {
         if (text::trimBlanks(totalText) != text::trimBlanks(state.totalText)) {
             host.showMessage(kWrongTotal);
@@ -132,5 +205,7 @@ bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs
     host.updateControls();
     return state.rowMessages.empty();
 }
+
+}  // namespace
 
 }  // namespace velcor::processing

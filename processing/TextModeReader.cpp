@@ -8,6 +8,15 @@ namespace {
 
 constexpr char kEndOfFile = '\x1A';
 
+// Whether [first, last) holds anything but what may pad a file behind its end mark.
+bool holdsData(const char* first, const char* last) {
+    for (; first < last; ++first)
+        if (*first != '\r' && *first != '\n' && *first != ' ' && *first != '\t' &&
+            *first != kEndOfFile)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 TextModeReader::TextModeReader(fileio::ReadFile& file)
@@ -29,7 +38,7 @@ TextModeReader::Result TextModeReader::next(std::string_view& piece) {
             begin_ += window;
             return Result::piece;
         }
-        if (atEnd_) return Result::end;
+        if (atEnd_) return tailUnread_ && !readTail() ? Result::error : Result::end;
         if (!refill()) return Result::error;
     }
 }
@@ -69,6 +78,8 @@ bool TextModeReader::refill() {
     if (const void* mark = std::memchr(in, kEndOfFile, static_cast<std::size_t>(last - in))) {
         stop = static_cast<const char*>(mark);
         atEnd_ = true;
+        dataAfterMark_ = holdsData(stop + 1, last);
+        tailUnread_ = !dataAfterMark_;
     }
     while (in < stop) {
         // Copy the plain stretch up to the next CR in one go.
@@ -95,6 +106,18 @@ bool TextModeReader::refill() {
         }
     }
     end_ = static_cast<std::size_t>(out - buffer_.data());
+    return true;
+}
+
+bool TextModeReader::readTail() {
+    // All text is handed out by now, so the whole buffer is free for the look.
+    while (!dataAfterMark_) {
+        const std::ptrdiff_t got = file_.read(buffer_.data(), buffer_.size());
+        if (got < 0) return false;
+        if (got == 0) break;
+        dataAfterMark_ = holdsData(buffer_.data(), buffer_.data() + got);
+    }
+    tailUnread_ = false;
     return true;
 }
 

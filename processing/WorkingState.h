@@ -8,6 +8,7 @@
 #include "processing/DateTime.h"
 #include "settings/Settings.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +30,8 @@ struct WorkingState : ControlData {
     std::string budgetUnitCode;
     std::string delimiterText;
 
-    std::string rowMessages;
+    std::string rowMessages;           // at most kMaxRowMessages of them (addRowMessage)
+    std::int64_t rowMessageCount = 0;  // every row message raised, those left out included
     std::string acceptedLines;
     bool filePrepared = false;
     bool fileInvalid = true;
@@ -38,6 +40,17 @@ struct WorkingState : ControlData {
     std::string scannedPath;
     std::optional<fileio::FileStamp> scannedStamp;
 };
+
+// A list of garbage raises a message on every row; past this many the rest are only counted, so
+// the report stays readable and memory stays bounded.
+inline constexpr std::int64_t kMaxRowMessages = 1000;
+
+// Appends one row message (its text ends in "<BR>") while fewer than kMaxRowMessages are kept.
+void addRowMessage(WorkingState& state, std::string_view message);
+// Empties the row messages for a new scan.
+void clearRowMessages(WorkingState& state);
+// After a scan: a closing line saying how many messages were left out, if any were.
+void closeRowMessages(WorkingState& state);
 
 // The format at a position of the payment-type list; nullptr for no selection (-1) or a
 // position past the end.

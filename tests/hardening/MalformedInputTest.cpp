@@ -64,24 +64,28 @@ std::vector<ListCase> listCases() {
     const std::string rowTwo(std::string_view(" на ред: 2<BR>"_cp));
     const std::string wrongIbanRow2(std::string_view(") на ред: 2<BR>"_cp));
     const std::string cyrillicSum(std::string_view("сто"_cp));
+    const std::string invalidSum(std::string_view("Невалидна сума на ред: 1<BR>"_cp));
+    const std::string loneCr(std::string_view("Непознат край на ред (CR без LF) на ред: 1<BR>"_cp));
+    const std::string afterEndMark(
+        std::string_view("Данни след знака за край на файла (Ctrl-Z) на ред: 1<BR>"_cp));
     return {
         {"empty file", kDp, "", true, "", "", 0},
         {"only blank lines", kFx, " \r\n\t\r\n\r\n", true, "", "", 0},
-        {"0x1A first", kDp, "\x1A" + kGoodRow, true, "", "", 0},
+        {"0x1A first", kDp, "\x1A" + kGoodRow, false, "", afterEndMark, 0},
         {"0x1A inside a row cuts it", kDp, kGoodRow.substr(0, 40) + "\x1A" + kGoodRow, false, "",
          wrongEgn, 1},
-        {"CR before 0x1A", kDp, kGoodRow + "\r\x1A", true, "", "", 1},
+        {"CR before 0x1A", kDp, kGoodRow + "\r\x1A", false, "", loneCr, 1},
         {"lone CRs inside a row", kDp, "BG80BNBG96611020345678;BNBGBGSD;Iv\ran;;;12.00;\r\r\n",
-         true, "", "", 1},
+         false, "", loneCr, 1},
         {"NUL byte in the IBAN", kDp, std::string("BG80BNBG9661\0", 13) + "1020345678;;;;;1.00;\n",
          false, "", "IBAN", 1},
         {"Cyrillic letters as EGN", kDp, replaced(kGoodRow, "7501020018", cyrillicSum), false, "",
          wrongEgn, 1},
         {"Cyrillic letters as amount", kDp, replaced(kGoodRow, "1250.00", cyrillicSum), false, "",
          zeroSum, 1},
-        {"huge amount", kDp, replaced(kGoodRow, "1250.00", "1e308"), true, "", "", 1},
-        {"amount beyond a double", kDp, replaced(kGoodRow, "1250.00", "1e309"), false, "", zeroSum,
-         1},
+        {"huge amount", kDp, replaced(kGoodRow, "1250.00", "1e308"), false, "", invalidSum, 1},
+        {"amount beyond a double", kDp, replaced(kGoodRow, "1250.00", "1e309"), false, "",
+         invalidSum, 1},
         {"amount nan", kDp, replaced(kGoodRow, "1250.00", "nan"), false, "", zeroSum, 1},
         {"amount inf", kDp, replaced(kGoodRow, "1250.00", "-INFINITY"), false, "", zeroSum, 1},
         {"4094-byte row", kDp, rowOfLength(4094) + "\r\n", true, "", "", 1},
@@ -102,8 +106,8 @@ std::vector<ListCase> listCases() {
         {"header with an absurd count", kDp,
          replaced(kPrepared, ";     4;", ";99999999999999999999;"), false, wrongCount, "", 4},
         {"budget list under SB", kSb, exampleBytes("O081206P.1SB"), true, "", "", 2},
-        // A fixed-length row ends where its bytes end: the fields behind are not read or checked.
-        {"fixed row shorter than its fields", kFx, "BG80BNBG966110\r\n", true, "", "", 1},
+        // A fixed-length row that ends before its amount is checked as if the amount were empty.
+        {"fixed row shorter than its fields", kFx, "BG80BNBG966110\r\n", false, "", zeroSum, 1},
     };
 }
 

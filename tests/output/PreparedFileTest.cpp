@@ -34,7 +34,7 @@ processing::WorkingState sampleState() {
     state.payerName = "Firma OOD";
     state.paymentKindCode = "12345";
     state.budgetUnitCode = "1234567";
-    state.totalSum = 1234.5;
+    state.totalSum = 123450;
     state.recordCount = 7;
     state.controlCodeText = "C2412435";
     return state;
@@ -130,11 +130,11 @@ TEST(PreparedHeader, NumbersAndLongValuesWidenTheirColumns) {
     const auto format = fixedFormat("DP");
     auto state = sampleState();
     state.recordCount = 123456;
-    state.totalSum = 0.005;  // rounds like printf
+    state.totalSum = -9223372036854775807;
     state.payerName = "  Name with blanks\t ";
     const std::string line = buildHeaderLine(state, &format);
     EXPECT_EQ(line.substr(45, 36), "Name with blanks" + std::string(19, ' ') + ";");
-    const std::string tail = ";" + std::string(16, ' ') + "0.01; 123456; C2412435; \r\n";
+    const std::string tail = ";-92233720368547758.07; 123456; C2412435; \r\n";
     EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
 }
 

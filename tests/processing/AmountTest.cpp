@@ -2,59 +2,76 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <string>
 
 namespace velcor::processing {
 namespace {
 
+using Kind = AmountReading::Kind;
+
 struct AmountCase {
     std::string text;
-    double expected;
+    Kind kind;
+    Cents cents = 0;
 };
 
-TEST(Amount, ReadsTheLeadingNumberLikeStrtodInTheCLocale) {
+TEST(Amount, OnlyPlainDecimalsWithAtMostTwoPlacesAreAmounts) {
     const AmountCase cases[] = {
-        {"12.50", 12.5},
-        {"12,50", 12.0},  // a comma is not a decimal point
-        {"1 250.00", 1.0},
-        {"  \t42", 42.0},
-        {"+7", 7.0},
-        {"-5", -5.0},
-        {"--5", 0.0},
-        {"+-5", 0.0},
-        {".5", 0.5},
-        {"5.", 5.0},
-        {".", 0.0},
-        {"", 0.0},
-        {"abc", 0.0},
-        {"1e2", 100.0},
-        {"1E+2x", 100.0},
-        {"1e", 1.0},
-        {"1e+", 1.0},
-        {"2.5e-1", 0.25},
-        {"0x10", 16.0},
-        {"0x", 0.0},
-        {"0xg", 0.0},
-        {"-0x1p4", -16.0},
-        {"0x.8", 0.5},
-        {"1e-400", 0.0},
+        {"12.50", Kind::amount, 1250},
+        {"  \t+7.25 ", Kind::amount, 725},
+        {"-5", Kind::amount, -500},
+        {"3.", Kind::amount, 300},
+        {".5", Kind::amount, 50},
+        {"-.05", Kind::amount, -5},
+        {"0", Kind::amount, 0},
+        {"9999999999999.99", Kind::amount, 999999999999999},
+        {"000000000000001250.50", Kind::amount, 125050},  // a zero-padded column
+        // Nothing in front reads as a number: an amount of zero, as it always was.
+        {"", Kind::noNumber},
+        {"abc", Kind::noNumber},
+        {"-", Kind::noNumber},
+        {".", Kind::noNumber},
+        {"+.x", Kind::noNumber},
+        {"--5", Kind::noNumber},
+        {"inf", Kind::noNumber},
+        // A number is there, but not as an amount: never a silent part of it.
+        {"1250,50", Kind::invalid},
+        {"1 250.00", Kind::invalid},
+        {"0x10", Kind::invalid},
+        {"1e3", Kind::invalid},
+        {"1e308", Kind::invalid},
+        {"12.345", Kind::invalid},
+        {"10000000000000", Kind::invalid},  // fourteen integer digits
+        {"12abc", Kind::invalid},
+        {"1.2.3", Kind::invalid},
         {std::string("12\0"
                      "3",
                      4),
-         12.0},
+         Kind::invalid},
     };
-    for (const AmountCase& c : cases) EXPECT_EQ(readAmount(c.text), c.expected) << c.text;
+    for (const AmountCase& c : cases) {
+        const AmountReading reading = readAmount(c.text);
+        EXPECT_EQ(reading.kind, c.kind) << c.text;
+        if (c.kind == Kind::amount) EXPECT_EQ(reading.cents, c.cents) << c.text;
+    }
 }
 
-TEST(Amount, ReadsInfinityNanAndOverflowAsStrtodDoes) {
-    EXPECT_EQ(readAmount("inf"), HUGE_VAL);
-    EXPECT_EQ(readAmount("-Infinity"), -HUGE_VAL);
-    EXPECT_TRUE(std::isnan(readAmount("nan")));
-    EXPECT_EQ(readAmount("1e999"), HUGE_VAL);
-    EXPECT_EQ(readAmount("-1e999"), -HUGE_VAL);
-    EXPECT_EQ(readAmount(std::string(400, '9')), HUGE_VAL);
-    EXPECT_EQ(readAmount("0." + std::string(400, '0') + "1"), 0.0);
+TEST(Amount, FormatsCentsAsPrintfFormatsTheSameValue) {
+    const struct {
+        Cents cents;
+        int width;
+        const char* expected;
+    } cases[] = {
+        {123450, 12, "     1234.50"},
+        {0, 12, "        0.00"},
+        {-5, 12, "       -0.05"},
+        {-123456789, 0, "-1234567.89"},
+        {999999999999999, 12, "9999999999999.99"},  // wider than the column: never cut
+        {std::numeric_limits<Cents>::min(), 20, "-92233720368547758.08"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(formatCents(c.cents, c.width), c.expected) << c.cents;
 }
 
 }  // namespace

@@ -39,9 +39,9 @@ TEST(ControlData, CrcMatchesTheStandardCheckValuesAtEveryLength) {
 TEST(ControlData, ControlCodeReversesTheBytesAndResetKeepsIt) {
     EXPECT_EQ(controlCodeOf(0x352441C2u), "C2412435");
     EXPECT_EQ(controlCodeOf(0x0000000Au), "0A000000");
-    ControlData data{12.5, 3, 0x1234u, "       12.50", "3", "C2412435"};
+    ControlData data{1250, 3, 0x1234u, "       12.50", "3", "C2412435"};
     resetControlData(data);
-    EXPECT_EQ(data.totalSum, 0.0);
+    EXPECT_EQ(data.totalSum, 0);
     EXPECT_EQ(data.recordCount, 0);
     EXPECT_EQ(data.controlCrc, 0xFFFFFFFFu);
     EXPECT_EQ(data.totalText, "");

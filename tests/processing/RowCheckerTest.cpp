@@ -93,7 +93,7 @@ TEST(RowReader, WithoutAFormatReadsNoFieldsAndChecksNothing) {
     state.recordCount = 3;
     checkRow("BG00XXXX;0;;\n", nullptr, state);
     EXPECT_TRUE(state.rowMessages.empty());
-    EXPECT_EQ(state.totalSum, 0.0);
+    EXPECT_EQ(state.totalSum, 0);
 }
 
 constexpr const char* kIban = "BG80BNBG96611020345678";
@@ -103,7 +103,7 @@ struct CheckCase {
     settings::FormatDefinition format;
     std::string line;
     std::string messages;  // UTF-8, row number 5
-    double total = 0.0;
+    Cents total = 0;
 };
 
 std::string row(std::initializer_list<std::string> values) {
@@ -126,45 +126,52 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
     const std::string wrongIban = "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>";
     const std::string bicMismatch = "BIC за банка, различна от банката на IBAN  на ред: 5<BR>";
     const std::string zero = "Нулева сума на ред: 5<BR>";
+    const std::string invalidSum = "Невалидна сума на ред: 5<BR>";
     const std::string noBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: 5<BR>";
     const std::string noSebraCode = "Липсва код за плащане СЕБРА на ред: 5<BR>";
     const CheckCase cases[] = {
-        {dp, row({kIban, "BNBG9661", "Ivan", "7523169263", "831642181", "12.50"}), "", 12.5},
-        {dp, row({"BG81BNBG96611020345678", "BNBG", "", "", "", "1"}), wrongIban, 1},
-        {dp, row({kIban, "UNCR7000", "", "", "", "1"}), bicMismatch, 1},
-        {dp, row({kIban, "", "", "", "", "1"}), bicMismatch, 1},
-        {dp, row({kIban, "BNB", "", "", "", "1"}), bicMismatch, 1},
-        {dp, row({kIban, "bnbg9661", "", "", "", "1"}), bicMismatch, 1},
+        {dp, row({kIban, "BNBG9661", "Ivan", "7523169263", "831642181", "12.50"}), "", 1250},
+        {dp, row({"BG81BNBG96611020345678", "BNBG", "", "", "", "1"}), wrongIban, 100},
+        {dp, row({kIban, "UNCR7000", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({kIban, "", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({kIban, "BNB", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({kIban, "bnbg9661", "", "", "", "1"}), bicMismatch, 100},
         // An IBAN too short to hold a bank code never matches a BIC.
         {dp, row({"BG80BNB", "BNBG", "", "", "", "1"}),
-         "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>" + bicMismatch, 1},
+         "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>" + bicMismatch, 100},
         {dp, row({"", "", "", "", "", "1"}),
-         "Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" + bicMismatch, 1},
-        {dp, row({kIban, "BNBG", "", "7523169264", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 1},
-        {dp, row({kIban, "BNBG", "", "", "831642182", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>", 1},
+         "Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" + bicMismatch, 100},
+        {dp, row({kIban, "BNBG", "", "7523169264", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
+        {dp, row({kIban, "BNBG", "", "", "831642182", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>", 100},
         {dp, row({kIban, "BNBG", "", "", "", "0"}), zero},
         {dp, row({kIban, "BNBG", "", "", "", ""}), zero},
         {dp, row({kIban, "BNBG", "", "", "", "abc"}), zero},
-        {dp, row({kIban, "BNBG", "", "", "", "0.0000009"}), zero},
-        {dp, row({kIban, "BNBG", "", "", "", "0.000001"}), "", 0.000001},
-        {dp, row({kIban, "BNBG", "", "", "", "-5"}), "", -5},
-        {dp, row({kIban, "BNBG", "", "", "", "12,50"}), "", 12},
+        {dp, row({kIban, "BNBG", "", "", "", "-5"}), "", -500},
+        // A number in any other shape than a plain amount is refused, never read in part.
+        {dp, row({kIban, "BNBG", "", "", "", "12,50"}), invalidSum},
+        {dp, row({kIban, "BNBG", "", "", "", "0.000001"}), invalidSum},
+        {dp, row({kIban, "BNBG", "", "", "", "1e3"}), invalidSum},
         // With the BIC first the match runs at the IBAN, after the IBAN check's own message.
-        {bicFirst, row({"UNCR", "BG81BNBG96611020345678", "3"}), wrongIban + bicMismatch, 3},
-        {bicFirst, row({"BNBG", kIban, "3"}), "", 3},
-        {twoSums, row({"2", "3"}), "", 5},
-        {twoSums, row({"0", "3"}), zero, 3},
+        {bicFirst, row({"UNCR", "BG81BNBG96611020345678", "3"}), wrongIban + bicMismatch, 300},
+        {bicFirst, row({"BNBG", kIban, "3"}), "", 300},
+        {twoSums, row({"2", "3"}), "", 500},
+        {twoSums, row({"0", "3"}), zero, 300},
         // Budget accounts need every PAYMENT code; the SEBRA code is needed by "SB" alone.
-        {sb, row({kBudgetIban, "", "", "1"}), noBudgetCode + noSebraCode + noBudgetCode, 1},
-        {sb, row({kBudgetIban, "1", "", "1"}), noBudgetCode + noSebraCode, 1},
-        {sb, row({kIban, "", "", "1"}), noSebraCode, 1},
-        {sb, row({kIban, "1", "2", "1"}), "", 1},
-        {sbLower, row({kIban, "", "", "1"}), "", 1},
-        {sbLonger, row({kBudgetIban, "", "1", "1"}), noBudgetCode, 1},
+        {sb, row({kBudgetIban, "", "", "1"}), noBudgetCode + noSebraCode + noBudgetCode, 100},
+        {sb, row({kBudgetIban, "1", "", "1"}), noBudgetCode + noSebraCode, 100},
+        {sb, row({kIban, "", "", "1"}), noSebraCode, 100},
+        {sb, row({kIban, "1", "2", "1"}), "", 100},
+        {sbLower, row({kIban, "", "", "1"}), "", 100},
+        {sbLonger, row({kBudgetIban, "", "1", "1"}), noBudgetCode, 100},
         {delimitedFormat("DP", ';', {"IBAN", "payment_x"}), row({kBudgetIban, ""}), noBudgetCode},
         // Thirteen characters are not enough for a budget account.
         {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), row({"BG56BNBG96618", ""}),
          "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>"},
+        // A row that ends before its IBAN or SUM is checked as if both were there and empty.
+        {delimitedFormat("DP", ';', {"BIC", "NAME", "IBAN", "SUM"}), "BNBG\n",
+         "Няма разделител (;)  на ред: 5<BR>Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" +
+             bicMismatch + zero},
+        {fixedFormat("F", {{"IBAN", 1, 22}, {"SUM", 23, 30}}), std::string(kIban) + "\n", zero},
         // A payment code past the end of a short row is absent and raises nothing.
         {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), std::string(kBudgetIban) + "\n",
          "Няма разделител (;)  на ред: 5<BR>"},
@@ -178,7 +185,7 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         state.recordCount = 5;
         checkRow(c.line, &c.format, state);
         EXPECT_EQ(text::toUtf8(state.rowMessages), c.messages) << c.format.name << " " << c.line;
-        EXPECT_DOUBLE_EQ(state.totalSum, c.total) << c.line;
+        EXPECT_EQ(state.totalSum, c.total) << c.line;
     }
 }
 
@@ -193,7 +200,7 @@ TEST(RowChecks, MessagesOfSeveralRowsFollowEachOther) {
     checkRow("7523169263 1.5\n", &format, state);
     EXPECT_EQ(text::toUtf8(state.rowMessages),
               "Грешен ЕГН  на ред: 1<BR>Нулева сума на ред: 1<BR>");
-    EXPECT_DOUBLE_EQ(state.totalSum, 3.5);
+    EXPECT_EQ(state.totalSum, 350);
 }
 
 }  // namespace

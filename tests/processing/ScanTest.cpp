@@ -63,10 +63,8 @@ TEST_F(Scan, ComputesTheControlDataOfTheLinesThatAreKept) {
         {"abc\n", 1, "        0.00", "C2412435"},
         {"abc\r\n", 1, "        0.00", "C2412435"},
         {"abc", 1, "        0.00", "C2412435"},
-        {"abc\x1A"
-         "def\n",
-         1, "        0.00", "C2412435"},
-        {"abc\r", 1, "        0.00", "C2412435"},
+        // The old end-of-file mark with only padding behind it is harmless.
+        {"abc\x1A\r\n \x1A\t\n", 1, "        0.00", "C2412435"},
         // Blank lines are left out of the prepared file, so they stay out of the code as well.
         {"\n   \nabc\n\t\r\n \nabc\n\n", 2, "        0.00", "4C996E72"},
         {"abc   \n", 1, "        0.00", "1643AC2E"},
@@ -83,13 +81,14 @@ TEST_F(Scan, ComputesTheControlDataOfTheLinesThatAreKept) {
         EXPECT_EQ(state.controlCodeText, c.code) << c.bytes;
         EXPECT_TRUE(host.messages.empty());
     }
-    EXPECT_EQ(host.readCount, 10);
-    EXPECT_EQ(host.updateCount, 10);
+    EXPECT_EQ(host.readCount, 9);
+    EXPECT_EQ(host.updateCount, 9);
 }
 
 TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
-    EXPECT_TRUE(scan("a\r\n\r\n  \r\nb\rc\r\nd"));
-    EXPECT_EQ(state.acceptedLines, "a\nb\rc\nd");
+    // CR CR LF (a list converted twice) keeps one CR, which its LF follows.
+    EXPECT_TRUE(scan("a\r\n\r\n  \r\nb\r\r\nc\r\nd"));
+    EXPECT_EQ(state.acceptedLines, "a\nb\r\nc\nd");
 
     const std::string x5000(5000, 'x');
     EXPECT_TRUE(scan(x5000 + "\nabc\n"));
@@ -121,6 +120,79 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     EXPECT_EQ(state.acceptedLines, std::string("a\0b\nc\n", 6));
 }
 
+struct RefusedCase {
+    std::string bytes;
+    std::string rowMessages;  // UTF-8
+};
+
+// What would reach the bank other than it stands in the list makes the list invalid, naming
+// the row; the rows are still counted and kept so the report shows them.
+TEST_F(Scan, RefusesLineEndsAndEndMarksThatWouldLoseOrJoinRows) {
+    const RefusedCase cases[] = {
+        {"a\rb\rc\r", "Непознат край на ред (CR без LF) на ред: 1<BR>"},
+        {"a\nb\rc\nd\n", "Непознат край на ред (CR без LF) на ред: 2<BR>"},
+        {"a\nb\r", "Непознат край на ред (CR без LF) на ред: 2<BR>"},
+        // A CR cut off its LF at the 4094-byte limit is a CR LF all the same.
+        {std::string(4093, 'x') + "\r\r\nb\n", ""},
+        {std::string(4093, 'x') + "\r" + "y\n", "Непознат край на ред (CR без LF) на ред: 1<BR>"},
+        {"a\nb\x1A\nc\n", "Данни след знака за край на файла (Ctrl-Z) на ред: 2<BR>"},
+        {"a\n\x1A c", "Данни след знака за край на файла (Ctrl-Z) на ред: 2<BR>"},
+        {"a\n\x1A" + std::string(200000, ' ') + "c",
+         "Данни след знака за край на файла (Ctrl-Z) на ред: 2<BR>"},
+    };
+    for (const RefusedCase& c : cases) {
+        EXPECT_EQ(scan(c.bytes), c.rowMessages.empty()) << c.bytes.substr(0, 20);
+        EXPECT_EQ(text::toUtf8(state.rowMessages), c.rowMessages) << c.bytes.substr(0, 20);
+        EXPECT_TRUE(host.messages.empty());
+    }
+}
+
+TEST_F(Scan, RefusesAListSavedAsUtf8) {
+    const std::string refusal = "Файлът " + dir.file("list.txt") +
+                                " е записан в UTF-8. Запишете го с кодировка Windows-1251 "
+                                "(Кирилица) и опитайте отново.";
+    const struct {
+        std::string bytes;
+        bool refused;
+    } cases[] = {
+        {"\xEF\xBB\xBF"
+         "abc\n",
+         true},
+        {"abc;Иван Петров\n", true},                             // UTF-8 source: valid UTF-8
+        {"abc;" + std::string("Иван Петров"_cp) + "\n", false},  // Windows-1251
+        {"abc;\xD0\n", false},                                   // cut short: not UTF-8
+        {"abc;caf\xC3\xA9\n", false},  // valid UTF-8, but no Cyrillic in it
+    };
+    for (const auto& c : cases) {
+        host.messages.clear();
+        EXPECT_EQ(scan(c.bytes), !c.refused) << c.bytes;
+        EXPECT_EQ(messagesUtf8(),
+                  c.refused ? std::vector<std::string>{refusal} : std::vector<std::string>{})
+            << c.bytes;
+        if (c.refused) EXPECT_TRUE(state.acceptedLines.empty() && state.countText.empty());
+    }
+}
+
+TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
+    std::string garbage;
+    for (int i = 0; i < 1500; ++i) garbage += "x\n";
+    EXPECT_FALSE(scan(garbage, 1));
+    // Every row raises three messages: no delimiter, an empty IBAN, no amount.
+    const std::string messages = text::toUtf8(state.rowMessages);
+    EXPECT_EQ(state.rowMessageCount, 4500);
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '<'), 1001);
+    EXPECT_TRUE(
+        messages.ends_with("Показани са първите 1000 съобщения; още 3500 не са показани.<BR>"));
+    EXPECT_EQ(state.countText, "1500");
+}
+
+TEST_F(Scan, SumsTheTotalExactly) {
+    // Summed as doubles, these three print 27825941722361.70.
+    state.formats.push_back(testing::delimitedFormat("AM", ';', {"SUM", "NAME"}));
+    EXPECT_TRUE(scan("9755353848824.96;a\n9345674173488.74;b\n8724913700047.99;c\n", 2));
+    EXPECT_EQ(state.totalText, "27825941722361.69");
+}
+
 TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
     EXPECT_TRUE(scanFile(kDataDir + "clean.txt", 1));
     EXPECT_EQ(state.countText, "3");
@@ -134,7 +206,8 @@ TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
               "Грешен ЕГН  на ред: 2<BR>"
               "Нулева сума на ред: 2<BR>"
               "Няма разделител (;)  на ред: 3<BR>"
-              "Грешен IBAN( Wrong IBAN! ) на ред: 3<BR>");
+              "Грешен IBAN( Wrong IBAN! ) на ред: 3<BR>"
+              "Нулева сума на ред: 3<BR>");
     // The control data are complete and shown although the rows have messages.
     EXPECT_EQ(state.countText, "3");
     EXPECT_EQ(state.totalText, "      100.50");
@@ -199,8 +272,9 @@ TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
 std::string standardHeader(const WorkingState& s, const std::string& iban,
                            const std::string& name) {
     return text::format("OMP%2.2s;%02d%02d%04d;", "DP", 15, 3, 2024) +
-           text::format("%22s;%6s;%-35s;%20.2lf;% 6d; %8s; %s\r\n", iban.c_str(), " ", name.c_str(),
-                        s.totalSum, s.recordCount, s.controlCodeText.c_str(), "DELIMITED(;)");
+           text::format("%22s;%6s;%-35s;%20s;% 6lld; %8s; %s\r\n", iban.c_str(), " ", name.c_str(),
+                        s.totalText.c_str(), static_cast<long long>(s.recordCount),
+                        s.controlCodeText.c_str(), "DELIMITED(;)");
 }
 
 class PreparedScan : public Scan {
