@@ -11,6 +11,8 @@
 #include "window/ControlTable.h"
 
 #include <cstddef>
+#include <utility>
+#include <vector>
 
 namespace velcor::window {
 
@@ -29,6 +31,7 @@ constexpr auto kNoPayerName = "Не е въведено наименование
 constexpr auto kOpenForWriteFailed = "Грешка при отваряне на файла за запис"_cp;
 constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
 constexpr auto kSaveQuestion = "Да се запишат ли данните за фирмата в INI файла?"_cp;
+constexpr auto kHeaderBreakingCharacter = "Недопустим знак (; или нов ред) в полето „%s“!"_cp;
 
 constexpr int kCancelResult = 2;
 
@@ -291,6 +294,8 @@ void BulkPaymentDialog::prepareFile() {
         return;
     }
 
+    if (!payerValuesFitTheHeader(format)) return;
+
     const std::string header = output::buildHeaderLine(*this, format);
     if (acceptedLines.empty()) return;
     switch (output::writePreparedFile(fs_, inputPath, header, acceptedLines, scannedStamp)) {
@@ -305,6 +310,27 @@ void BulkPaymentDialog::prepareFile() {
     }
     filePrepared = true;
     host_.setChecked(idPrepared, true);
+}
+
+bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition* format) {
+    // The values that the header's layout carries, as it writes them, in the order of the edits.
+    std::vector<std::pair<int, std::string_view>> values;
+    if (output::usesSebraLayout(format)) {
+        values = {{idPayerBic, text::trimWhitespace(payerBic)},
+                  {idPayerName, payerName},
+                  {idBudgetUnitCode, budgetUnitCode}};
+    } else {
+        values = {{idPayerIban, payerIban},
+                  {idPayerName, payerName},
+                  {idPaymentKindCode, paymentKindCode}};
+    }
+    for (const auto& [id, value] : values) {
+        if (value.find_first_of(headerBreakingCharacters()) == std::string_view::npos) continue;
+        host_.showMessage(text::format(kHeaderBreakingCharacter.c_str(), fieldName(id).c_str()));
+        host_.focusAndSelectAll(id);
+        return false;
+    }
+    return true;
 }
 
 void BulkPaymentDialog::showReport() {

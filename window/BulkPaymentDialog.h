@@ -51,6 +51,9 @@ class BulkPaymentDialog : public processing::WorkingState, private processing::S
     void showInEdit(int id, const std::string& value);
     // Takes one edit into `member`; false (after the limit message) when it is too long.
     bool takeEdit(int id, std::string& member);
+    // Whether the payer values that the header of `format`'s layout carries are free of ";" and
+    // line breaks; otherwise shows the message naming the first such edit and focuses it.
+    bool payerValuesFitTheHeader(const settings::FormatDefinition* format);
 
     DialogHost& host_;
     fileio::FileSystem& fs_;

@@ -2,6 +2,7 @@
 
 #include "text/Cp1251.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velcor::window {
@@ -73,6 +74,22 @@ const ControlInfo* controlInfo(int id) {
 }
 
 std::span<const int> exchangeOrder() { return kExchangeOrder; }
+
+bool holdsPayerValue(int id) {
+    return id == idPayerIban || id == idPayerBic || id == idPayerName || id == idPaymentKindCode ||
+           id == idBudgetUnitCode;
+}
+
+std::string_view headerBreakingCharacters() { return ";\r\n"; }
+
+std::string fieldName(int id) {
+    const ControlInfo* info = controlInfo(id);
+    if (info == nullptr) return {};
+    std::string name(info->label);
+    if (name.ends_with(':')) name.pop_back();
+    std::replace(name.begin(), name.end(), '\n', ' ');
+    return name;
+}
 
 std::string_view windowCaption() { return kCaption; }
 std::string_view controlGroupCaption() { return kGroup; }

@@ -6,6 +6,7 @@
 #include "window/ControlIds.h"
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace velcor::window {
@@ -37,6 +38,18 @@ const ControlInfo* controlInfo(int id);
 
 // The order in which the state is exchanged with the controls (both directions).
 std::span<const int> exchangeOrder();
+
+// Whether an edit holds one of the payer's values that the prepared file's header carries
+// (payer IBAN, BIC, name, payment kind code, budget-unit code).
+bool holdsPayerValue(int id);
+
+// What a payer value may not hold: the header separates its values with ";" and ends at its line
+// break, so either inside a value would shift the columns behind it.
+std::string_view headerBreakingCharacters();  // ";", CR, LF
+
+// A control's label as the name of its field in a message: without the closing ":" and with its
+// line break as a blank ("Код на бюджетен разпоредител").
+std::string fieldName(int id);
 
 // Texts of the window that are not tied to one control (Windows-1251).
 std::string_view windowCaption();  // "Подготовка на файл за масово плащане"

@@ -45,6 +45,8 @@ void LimitedTextValidator::applyLimit() {
 }
 
 QValidator::State LimitedTextValidator::validate(QString& input, int& /*pos*/) const {
+    for (const QChar c : refused_)
+        if (input.contains(c)) return Invalid;
     return fitsCp1251(input) ? Acceptable : Invalid;
 }
 

@@ -2,11 +2,13 @@
 
 // What an edit of the main window accepts from the operator: only characters that Windows-1251
 // can hold (every text inside Velcor is Windows-1251, so anything else would be lost on the way
-// in), and, for a limited edit, no growth past the limit. A text that is already longer (set by
-// the program from the settings file or a prepared file's header) is shown whole and may be
-// shortened, but not lengthened again, as with a Windows edit limit.
+// in), none of the characters refused for that edit, and, for a limited edit, no growth past the
+// limit. A text that is already longer (set by the program from the settings file or a prepared
+// file's header) is shown whole and may be shortened, but not lengthened again, as with a Windows
+// edit limit.
 
 #include <QPointer>
+#include <QString>
 #include <QValidator>
 
 class QLineEdit;
@@ -22,6 +24,8 @@ class LimitedTextValidator : public QValidator {
     int limit() const { return limit_; }
     // Lets the program put a text of `length` characters into the edit whole.
     void admitLength(qsizetype length);
+    // Characters that the operator may not type or paste into the edit (none at first).
+    void setRefusedCharacters(const QString& characters) { refused_ = characters; }
 
     State validate(QString& input, int& pos) const override;
 
@@ -30,6 +34,7 @@ class LimitedTextValidator : public QValidator {
 
     QPointer<QLineEdit> edit_;
     int limit_ = 0;
+    QString refused_;
 };
 
 // Whether every character of `text` has a Windows-1251 byte.

@@ -130,6 +130,11 @@ void MainWindow::applyControlTable() {
                         12);
                 }
                 auto* validator = new LimitedTextValidator(lineEdit, info.limit);
+                if (window::holdsPayerValue(info.id)) {
+                    const std::string_view refused = window::headerBreakingCharacters();
+                    validator->setRefusedCharacters(QString::fromLatin1(
+                        refused.data(), static_cast<qsizetype>(refused.size())));
+                }
                 lineEdit->setValidator(validator);
                 validators_[info.id] = validator;
                 break;

@@ -136,6 +136,55 @@ TEST(DialogPrepare, LowerCaseSbChecksTheIbanButWritesTheSebraLayout) {
     EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 35), "OMPSB;08122006;BNBGBGSD;bad       ;");
 }
 
+constexpr auto kBadCharacterStart = "Недопустим знак (; или нов ред) в полето „"_cp;
+constexpr auto kBadCharacterEnd = "“!"_cp;
+constexpr auto kNameField = "Име на фирмата"_cp;
+constexpr auto kKindCodeField = "Вид плащане"_cp;
+constexpr auto kBudgetField = "Код на бюджетен разпоредител"_cp;
+
+// A ";" or a line break inside a value that the header carries would shift its columns: the
+// written list would fail its own check. Values the layout does not carry, and line breaks that
+// trimming removes, do no harm.
+TEST(DialogPrepare, HeaderValueWithASemicolonOrALineBreakIsRefused) {
+    struct Case {
+        int type;  // 1 DP (standard layout), 0 SB, 3 the same SEBRA format named "sb"
+        int id;
+        std::string value;
+        std::string field;  // named in the message; empty: the list is prepared
+    } cases[] = {
+        {1, idPayerName, "Firma;OOD", std::string(kNameField)},
+        {1, idPayerName, "Fir\nma", std::string(kNameField)},
+        {1, idPaymentKindCode, "12\r45", std::string(kKindCodeField)},
+        {0, idPayerBic, "BNBG;GSD", "BIC"},
+        {0, idPayerName, "Firma\rOOD", std::string(kNameField)},
+        {3, idBudgetUnitCode, "123;456", std::string(kBudgetField)},
+        {1, idPayerName, "Firma OOD\n", ""},
+        {1, idPayerBic, "BNBG;GSD", ""},
+        {0, idPaymentKindCode, "1;2", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        std::string settings = standardSettings();
+        if (c.type == 3) settings.replace(settings.find("[SB]"), 4, "[sb]");
+        ScannedList s(c.type == 1 ? kRows : kSebraRows, c.type == 1 ? 1 : 0, settings);
+        ASSERT_FALSE(s.w.dialog->fileInvalid);
+        const std::string before = testing::readFileBytes(s.list);
+        s.w.host.type(c.id, c.value);
+        s.w.dialog->prepareFile();
+        if (c.field.empty()) {
+            EXPECT_TRUE(s.w.host.messages().empty());
+            EXPECT_TRUE(s.w.dialog->filePrepared);
+            continue;
+        }
+        EXPECT_EQ(s.w.host.messages(),
+                  std::vector<std::string>{std::string(kBadCharacterStart) + c.field +
+                                           std::string(kBadCharacterEnd)});
+        EXPECT_EQ(s.w.host.focusedControl(), c.id);
+        EXPECT_FALSE(s.w.dialog->filePrepared);
+        EXPECT_EQ(testing::readFileBytes(s.list), before);
+    }
+}
+
 TEST(DialogPrepare, OverLongValueStopsBeforeAnyCheckOrWrite) {
     ScannedList s;
     const std::string before = testing::readFileBytes(s.list);

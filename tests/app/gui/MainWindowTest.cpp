@@ -161,6 +161,30 @@ TEST(MainWindowEdits, OnlyCharactersWindows1251CanHoldAreAccepted) {
     EXPECT_EQ(edit->text(), QString::fromUtf8("Фирма €1 "));
 }
 
+// The header of the prepared file separates its values with ";" and ends at a line break, so the
+// edits of the payer values it carries take neither; the path edit does.
+TEST(MainWindowEdits, PayerEditsRefuseSemicolonsAndLineBreaks) {
+    RecordingWindow r;
+    const std::pair<int, bool> edits[] = {
+        {window::idPayerIban, true},      {window::idPayerBic, true},
+        {window::idPayerName, true},      {window::idPaymentKindCode, true},
+        {window::idBudgetUnitCode, true}, {window::idInputPath, false},
+    };
+    for (const auto& [id, refuses] : edits) {
+        SCOPED_TRACE(id);
+        QLineEdit* edit = r.window.edit(id);
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("A;B"));
+        EXPECT_EQ(edit->text(), refuses ? QStringLiteral("AB") : QStringLiteral("A;B"));
+        if (!refuses) continue;
+        for (const QString& pasted : {QStringLiteral("C\nD"), QStringLiteral("C\rD")}) {
+            edit->setText(QStringLiteral("AB"));
+            edit->insert(pasted);
+            EXPECT_EQ(edit->text(), QStringLiteral("AB"));
+        }
+    }
+}
+
 TEST(MainWindowKeys, EnterInAnyEditPressesPrepareAndEscapeCancels) {
     RecordingWindow r;
     r.window.show();
