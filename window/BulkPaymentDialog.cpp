@@ -9,6 +9,7 @@
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlTable.h"
+#include "window/HeaderReadBack.h"
 
 #include <cstddef>
 #include <utility>
@@ -298,6 +299,12 @@ void BulkPaymentDialog::prepareFile() {
 
     const std::string header = output::buildHeaderLine(*this, format);
     if (acceptedLines.empty()) return;
+    // Whatever slipped past the checks above, a header that a later scan would not read as this
+    // list's control data is never written: the list stays as it is.
+    if (!headerReadsBack(header, *this)) {
+        host_.showMessage(kWriteFailed);
+        return;
+    }
     switch (output::writePreparedFile(fs_, inputPath, header, acceptedLines, scannedStamp)) {
         case output::PrepareWriteResult::openFailed:
             host_.showMessage(kOpenForWriteFailed);

@@ -130,10 +130,27 @@ TEST(DialogPrepare, LowerCaseSbChecksTheIbanButWritesTheSebraLayout) {
     std::string settings = standardSettings();
     settings.replace(settings.find("[SB]"), 4, "[sb]");
     ScannedList s(kSebraRows, 0, settings);
-    s.w.host.type(idBudgetUnitCode, "bad");  // not checked for "sb"
+    s.w.host.type(idPayerIban, "BG00BNBG96618000123456");
+    s.w.dialog->prepareFile();
+    EXPECT_EQ(s.w.host.messages(),
+              std::vector<std::string>{std::string("Грешен IBAN на платеца!"_cp)});
+
+    // The budget-unit code is not checked for "sb", but a header whose code the reader of
+    // prepared lists refuses would make the list unreadable: it is not written.
+    s.w.host.clearEvents();
+    s.w.host.type(idPayerIban, std::string(kBudgetIban));
+    s.w.host.type(idBudgetUnitCode, "bad");
+    const std::string before = testing::readFileBytes(s.list);
+    s.w.dialog->prepareFile();
+    EXPECT_EQ(s.w.host.messages(),
+              std::vector<std::string>{std::string("Грешка при запис във файлa!"_cp)});
+    EXPECT_EQ(testing::readFileBytes(s.list), before);
+
+    s.w.host.clearEvents();
+    s.w.host.type(idBudgetUnitCode, "1234563");
     s.w.dialog->prepareFile();
     EXPECT_TRUE(s.w.host.messages().empty());
-    EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 35), "OMPSB;08122006;BNBGBGSD;bad       ;");
+    EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 35), "OMPSB;08122006;BNBGBGSD;1234563   ;");
 }
 
 constexpr auto kBadCharacterStart = "Недопустим знак (; или нов ред) в полето „"_cp;
