@@ -4,6 +4,7 @@
 
 #include "text/Cp1251.h"
 #include "text/Text.h"
+#include "text/Utf8Sniffer.h"
 
 #include <cstdint>
 #include <limits>
@@ -16,7 +17,6 @@ using namespace velcor::text::literals;
 namespace {
 
 constexpr std::string_view kCommentMark = "//";
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr auto kSavedAsUtf8 =
     "Файлът %s е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте "
     "отново."_cp;
@@ -120,7 +120,7 @@ bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSetting
     if (!readWholeFile(fs, path, bytes)) return false;
     // Read as Windows-1251, a file saved in UTF-8 would give the payer's name and the sections'
     // Cyrillic texts as garbage, and the mark itself would hide the first section's header.
-    if (bytes.starts_with(kUtf8ByteOrderMark)) {
+    if (bytes.starts_with(text::kUtf8Bom)) {
         showMessage(text::format(kSavedAsUtf8.c_str(), path.c_str()));
         return false;
     }
