@@ -14,7 +14,8 @@ class CheckText {
   public:
     explicit CheckText(std::string_view value) {
         const std::size_t n = std::min(value.size(), sizeof text_ - 1);
-        std::memcpy(text_, value.data(), n);
+        // An empty view may carry no buffer at all, and memcpy must not be handed a null one.
+        if (n > 0) std::memcpy(text_, value.data(), n);
         std::replace(text_, text_ + n, '\0', ' ');
         text_[n] = '\0';
     }
