@@ -78,7 +78,8 @@ giant takeScratch() {
     if (entry == nullptr) {
         entry = static_cast<giant>(
             std::malloc(sizeof(GiantBlock) + sizeof(Digit) * std::size_t(giant_scratch_capacity)));
-        if (entry == nullptr) std::abort();
+        // Out of memory is the caller's to report (the scan ends with a message), never an abort.
+        if (entry == nullptr) throw std::bad_alloc();
         entry->capacity = giant_scratch_capacity;
     }
     entry->count = 0;
@@ -232,7 +233,7 @@ giant giant_new(int capacity) {
     if (capacity <= 0) capacity = kGiantMaxDigits;
     auto* g = static_cast<giant>(
         std::malloc(sizeof(GiantBlock) + sizeof(Digit) * static_cast<std::size_t>(capacity)));
-    if (g == nullptr) std::abort();
+    if (g == nullptr) throw std::bad_alloc();
     g->capacity = capacity;
     g->count = 0;
     noteCreation(capacity);

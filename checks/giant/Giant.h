@@ -8,7 +8,7 @@
 // Where the library cannot go on (a result that would reach the size limit or not fit its
 // target, a reduction by zero or a negative divisor) it ends the process: giant_error is set to 2
 // and the exit status is 2, or the exit status is 3 for the divisor. Running out of memory
-// aborts.
+// throws std::bad_alloc, for the caller to report.
 
 #include <cstdint>
 
