@@ -1,6 +1,8 @@
 #include "app/gui/Application.h"
 
 #include "app/gui/AppIdentity.h"
+#include "text/Cp1251.h"
+#include "text/Text.h"
 #include "window/ControlIds.h"
 
 #include <QApplication>
@@ -8,8 +10,20 @@
 #include <QTranslator>
 
 #include <clocale>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace velcor::app {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+constexpr auto kNoSettingsFile = "няма файл %s в папка %s"_cp;
+constexpr auto kSettingsUnreadable = "не може да се прочете файл %s в папка %s"_cp;
+
+}  // namespace
 
 MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string settingsPath)
     : host_(window_), dialog_(host_, fs, std::move(settingsPath)) {
@@ -39,7 +53,40 @@ bool installQtTranslation(QTranslator& translator) {
     return loaded && QCoreApplication::installTranslator(&translator);
 }
 
+std::string programName(int argc, char** argv) {
+    return argc > 0 && argv[0] != nullptr ? std::filesystem::path(argv[0]).stem().string()
+                                          : std::string("velcor");
+}
+
+std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
+                                                const std::string& settingsPath,
+                                                const std::string& folder) {
+    if (fs.openRead(settingsPath)) return std::nullopt;
+    // A file that is there (a folder, no permission) is told apart from one that is missing.
+    const std::string form =
+        text::toUtf8(fs.stamp(settingsPath) ? kSettingsUnreadable.view() : kNoSettingsFile.view());
+    return text::format(form.c_str(), text::toUtf8(settingsPath).c_str(), folder.c_str());
+}
+
+int runSession(fileio::FileSystem& fs, const std::string& settingsPath) {
+    MainWindowSession session(fs, settingsPath);
+    return session.run() ? 0 : 1;
+}
+
 int runApplication(int argc, char** argv) {
+    fileio::FileSystem& fs = fileio::standardFileSystem();
+    const std::string settingsPath = "omp.ini";
+    // Started in a folder without settings (a terminal elsewhere), the program has nothing to
+    // show and must not pass for a success. The line comes before the application object, so that
+    // a terminal without a display gets it too.
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    if (const auto problem =
+            settingsStartProblem(fs, settingsPath, error ? std::string(".") : folder.string())) {
+        std::fprintf(stderr, "%s: %s\n", programName(argc, argv).c_str(), problem->c_str());
+        return 1;
+    }
+
     QApplication application(argc, argv);
     // Qt has set the C library's locale from the environment. Amounts are written with printf
     // formats and read back with strtod, and the bank file must carry a full stop as the decimal
@@ -50,9 +97,7 @@ int runApplication(int argc, char** argv) {
     QTranslator qtTexts;
     installQtTranslation(qtTexts);
 
-    MainWindowSession session(fileio::standardFileSystem(), "omp.ini");
-    session.run();
-    return 0;
+    return runSession(fs, settingsPath);
 }
 
 }  // namespace velcor::app

@@ -8,6 +8,7 @@
 #include "fileio/FileSystem.h"
 #include "window/BulkPaymentDialog.h"
 
+#include <optional>
 #include <string>
 
 class QTranslator;
@@ -38,7 +39,23 @@ class MainWindowSession {
 // English texts stay.
 bool installQtTranslation(QTranslator& translator);
 
-// The program: the application object, then one session on "omp.ini" in the current folder.
+// The program's name, the executable's file name without extension, as its lines on the standard
+// error stream begin.
+std::string programName(int argc, char** argv);
+
+// Why the program cannot start on `settingsPath` (Windows-1251) in the current folder, shown as
+// `folder` (as the system spells it): the line for the standard error stream, after the program's
+// name, in UTF-8. Nothing when the file can be opened for reading.
+std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
+                                                const std::string& settingsPath,
+                                                const std::string& folder);
+
+// One session on `settingsPath` once the application object exists: the program's exit status,
+// 0 when the window ran, 1 when the settings did not load (their message box, if any, was shown).
+int runSession(fileio::FileSystem& fs, const std::string& settingsPath);
+
+// The program on "omp.ini" in the current folder: a line on the standard error stream and exit
+// status 1 when it is missing or unreadable, else the application object and one session.
 int runApplication(int argc, char** argv);
 
 }  // namespace velcor::app

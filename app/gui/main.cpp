@@ -3,7 +3,6 @@
 #include "text/Text.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <string>
 
@@ -11,9 +10,8 @@ int main(int argc, char** argv) {
     using namespace velcor::text::literals;
     // Made before anything runs: once memory has run out, making it might fail too. The name is
     // the program's own, as the caption of its message boxes is.
-    const std::string outOfMemory =
-        (argc > 0 ? std::filesystem::path(argv[0]).stem().string() : std::string("velcor")) + ": " +
-        velcor::text::toUtf8("Няма достатъчно памет!"_cp) + "\n";
+    const std::string outOfMemory = velcor::app::programName(argc, argv) + ": " +
+                                    velcor::text::toUtf8("Няма достатъчно памет!"_cp) + "\n";
     try {
         return velcor::app::runApplication(argc, argv);
     } catch (const std::bad_alloc&) {
