@@ -25,6 +25,7 @@ constexpr auto kNotStartingWithO = "Файлът не започва с 'О'!"_c
 constexpr auto kBadDateInName = "Невалидна дата в името на файла!"_cp;
 constexpr auto kAlreadyPrepared = "Файлът вече е обработен!"_cp;
 constexpr auto kNotValid = "Файлът не е коректен!"_cp;
+constexpr auto kNoPaymentType = "Не е избран вид плащане!"_cp;
 constexpr auto kBadPayerIban = "Грешен IBAN на платеца!"_cp;
 constexpr auto kBadBic = "Грешен BIC!"_cp;
 constexpr auto kNoPayerName = "Не е въведено наименование на наредителя!"_cp;
@@ -259,6 +260,12 @@ void BulkPaymentDialog::prepareFile() {
     }
     if (fileInvalid) {
         host_.showMessage(kNotValid);
+        return;
+    }
+    // A list scanned without a payment type had its rows counted but none checked, and the header
+    // would name no layout: it is no bank file.
+    if (formatAt(*this, selectedPaymentType()) == nullptr) {
+        host_.showMessage(kNoPaymentType);
         return;
     }
     // Values cut short by a length limit must not end up in a header.

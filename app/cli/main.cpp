@@ -113,14 +113,19 @@ int run(const CliOptions& options) {
             break;
         }
     }
-    if (position < 0 && options.type) {
+    // Without a payment type no row would be checked and no header could name a layout: nothing
+    // runs, whatever the command.
+    if (position < 0) {
         std::string names;
         for (const settings::FormatDefinition& format : dialog.formats)
             names += (names.empty() ? "" : ", ") + text::toUtf8(format.name);
-        return fail(
-            json, "no payment type named " + *options.type + " (the settings have: " + names + ")");
+        const std::string wanted = options.type ? "named " + *options.type
+                                                : "to select: no DP, the default, and no --type";
+        return fail(json, "no payment type " + wanted +
+                              (names.empty() ? " (the settings have none)"
+                                             : " (the settings have: " + names + ")"));
     }
-    if (position >= 0 && position != host.listSelection(window::idPaymentType)) {
+    if (position != host.listSelection(window::idPaymentType)) {
         host.setListSelection(window::idPaymentType, position);
         dialog.changePaymentType();
     }

@@ -160,6 +160,10 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
     std::filesystem::create_directory(dir.path() / "settings");
     std::filesystem::copy_file(dir.path() / "omp.ini", dir.path() / "locked.ini");
     lock("locked.ini");
+    std::string noDp = file("omp.ini");
+    noDp.replace(noDp.find("[DP]"), 4, "[DQ]");
+    testing::writeFileBytes(dir.path() / "nodp.ini", noDp);
+    testing::writeFileBytes(dir.path() / "notypes.ini", "[CLIENT]\r\nNAME = Firma\r\n");
     struct Case {
         std::string arguments;
         std::string error;
@@ -170,6 +174,12 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
         {"--bogus check O081206P.1DP", "unknown option --bogus"},
         {"--date 31022007 check O081206P.1DP", "--date"},
         {"--type XX check O081206P.1DP", "DP, FX, SB"},
+        // No payment type to select: no list is opened, so none is rewritten either.
+        {"--type XX prepare O081206P.1DP", "no payment type named XX"},
+        {"--ini nodp.ini prepare O081206P.1DP", "no payment type to select: no DP, the default"},
+        {"--ini nodp.ini check O081206P.1DP", "(the settings have: DQ, FX, SB)"},
+        {"--ini nodp.ini report O081206P.3DP", "no payment type to select"},
+        {"--ini notypes.ini --type DP prepare O081206P.1DP", "(the settings have none)"},
         {"--ini nowhere.ini check O081206P.1DP",
          "cannot load the settings from nowhere.ini: няма такъв файл"},
         {"--ini settings check O081206P.1DP", "settings: това е папка"},
@@ -194,6 +204,9 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
         EXPECT_EQ(json.out.find('\n'), json.out.size() - 1) << json.out;
         EXPECT_TRUE(json.err.empty()) << json.err;
     }
+    for (const char* list : {"O081206P.1DP", "O081206P.3DP"})
+        EXPECT_EQ(file(list),
+                  testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/" + list));
     EXPECT_EQ(run("--help").status, 0);
     const CliRun version = run("--version");
     EXPECT_EQ(version.status, 0);

@@ -59,11 +59,15 @@ TEST(DialogPrepare, WritesHeaderAndRowsAndMarksTheFile) {
 TEST(DialogPrepare, RefusalsComeInTheirOrder) {
     struct Case {
         const char* what;
-        int type;
+        int type;  // 1 DP, 0 SB, -1 none selected
         std::function<void(ScannedList&)> arrange;
         std::string message;
     } cases[] = {
         {"nothing scanned", 1, [](ScannedList& s) { s.w.dialog->fileInvalid = true; }, kNotValid},
+        // The scan counts the rows without a type but checks none: no bank file comes of them.
+        {"no payment type before an over-long name", -1,
+         [](ScannedList& s) { s.w.host.type(idPayerName, std::string(36, 'N')); },
+         std::string("Не е избран вид плащане!"_cp)},
         {"bad IBAN before an empty name", 1,
          [](ScannedList& s) {
              s.w.host.type(idPayerIban, "BG00BNBG96618000123456");
