@@ -11,16 +11,18 @@ const char* cliUsage() {
     return "Usage: velcor-cli [--ini FILE] [--type NAME] [--date DDMMYYYY] [--iban X] [--bic X]\n"
            "                  [--name X] [--kind X] [--code X] [--json] (check|prepare|report) "
            "LIST\n"
+           "       velcor-cli [options] report --pdf FILE LIST\n"
            "\n"
            "Opens LIST as the window's \"...\" does, with the settings of FILE (default omp.ini)\n"
            "and the payment type NAME (default DP), then:\n"
            "  check    exits 0 when the list is valid\n"
            "  prepare  writes the prepared file over LIST; exits 0 when this run wrote it\n"
-           "  report   prints the processing report of a prepared LIST; exits 0 when built\n"
+           "  report   prints the processing report of a prepared LIST; exits 0 when built;\n"
+           "           with --pdf also writes it to FILE as the report window's PDF\n"
            "Payer options are typed into the window's edits before the list is opened.\n"
            "--json prints one JSON object, for errors too. Exit status 1 otherwise (and when\n"
-           "memory runs out), 2 for usage, settings or encoding errors, 3 when the output could\n"
-           "not be written.\n";
+           "memory runs out), 2 for usage, settings or encoding errors, 3 when the output (or\n"
+           "the PDF) could not be written.\n";
 }
 
 bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error) {
@@ -31,7 +33,7 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
     std::optional<std::string> ini;
     const Valued valued[] = {{"--ini", &ini},       {"--type", &out.type}, {"--date", &out.date},
                              {"--iban", &out.iban}, {"--bic", &out.bic},   {"--name", &out.name},
-                             {"--kind", &out.kind}, {"--code", &out.code}};
+                             {"--kind", &out.kind}, {"--code", &out.code}, {"--pdf", &out.pdf}};
     std::optional<std::string> command;
     std::optional<std::string> list;
     // The first error is the one told; the arguments after it are still read, so that a --json
@@ -105,6 +107,14 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
         return false;
     }
     out.list = *list;
+    if (out.pdf && out.command != Command::report) {
+        error = "--pdf goes with the report command";
+        return false;
+    }
+    if (out.pdf && out.pdf->empty()) {
+        error = "--pdf needs a file name";
+        return false;
+    }
     if (out.date && !parseCliDate(*out.date)) {
         error = "--date needs a real date written DDMMYYYY";
         return false;

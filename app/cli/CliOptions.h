@@ -18,6 +18,7 @@ struct CliOptions {
     std::optional<std::string> name;
     std::optional<std::string> kind;
     std::optional<std::string> code;
+    std::optional<std::string> pdf;  // report: where the report's PDF goes
     bool json = false;
     bool help = false;
     bool version = false;

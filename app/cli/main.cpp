@@ -4,6 +4,9 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/FileReason.h"
+#if defined(VELCOR_CLI_PDF)
+#include "app/cli/ReportPdf.h"
+#endif
 #include "fileio/FileSystem.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
@@ -86,6 +89,12 @@ int run(const CliOptions& options) {
         return fail(json, "the list's path cannot be written in Windows-1251: " + options.list);
     if (!ini)
         return fail(json, "the settings path cannot be written in Windows-1251: " + options.ini);
+    const std::optional<std::string> pdf = options.pdf ? toCp1251(*options.pdf) : std::nullopt;
+    if (options.pdf && !pdf)
+        return fail(json, "the PDF's path cannot be written in Windows-1251: " + *options.pdf);
+#if !defined(VELCOR_CLI_PDF)
+    if (pdf) return fail(json, "--pdf needs a velcor-cli built with the window");
+#endif
     const std::optional<std::string> type = options.type ? toCp1251(*options.type) : "DP";
     if (!type) return fail(json, "--type cannot be written in Windows-1251: " + *options.type);
     std::optional<std::string> typedTexts[std::size(typed)];
@@ -177,6 +186,15 @@ int run(const CliOptions& options) {
         else if (options.command == Command::report && !dialog.filePrepared)
             result.error = text::toUtf8(kNoReport);
     }
+#if defined(VELCOR_CLI_PDF)
+    // The report's PDF is output too: not written, the run fails as for the standard output.
+    if (status == 0 && pdf && result.report) {
+        if (const auto reason = app::cli::writeReportPdf(*result.report, *pdf, *options.pdf)) {
+            result.error = "cannot write the PDF to " + *options.pdf + ": " + text::toUtf8(*reason);
+            result.exitCode = status = kOutputError;
+        }
+    }
+#endif
     // Built whole before any of it is written, so that running out of memory on the way leaves
     // no half an object on the standard output.
     std::ostringstream out;

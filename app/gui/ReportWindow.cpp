@@ -1,14 +1,11 @@
 #include "app/gui/ReportWindow.h"
 
 #include "app/gui/AppIdentity.h"
-#include "app/gui/ReportPageFill.h"
-#include "output/ReportPage.h"
 #include "text/Cp1251.h"
 #include "ui_ReportWindow.h"
 #include "window/ControlTable.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -16,10 +13,9 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSaveFile>
 #include <QShortcut>
 #include <QTextBrowser>
-#include <QTextDocument>
-#include <QTextFrame>
 
 namespace velcor::app {
 
@@ -35,26 +31,7 @@ constexpr auto kDefaultPdfName = "spravka.pdf"_cp;
 // The system's own message for a file it could not write (its Latin "a" included).
 constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
 
-// Table cells keep each line whole, so a label, an amount or a date never breaks inside its
-// cell however narrow the cell was asked to be.
-constexpr const char* kDocumentStyle = "td { white-space: nowrap; }";
-
-// The page's body colour names the system's 3-D face, which the view does not know (it would
-// paint black); it becomes the face colour of the platform's palette.
-QString withSystemColours(QString page, const QPalette& palette) {
-    const QString face = palette.color(QPalette::Button).name();
-    page.replace(QStringLiteral("THREEDFACE"), face, Qt::CaseInsensitive);
-    page.replace(QStringLiteral("BUTTONFACE"), face, Qt::CaseInsensitive);
-    return page;
-}
-
 }  // namespace
-
-QString reportPageText() {
-    QFile page(QStringLiteral(":/velcor/report.html"));
-    if (!page.open(QIODevice::ReadOnly)) return QString::fromLatin1(output::reportPage());
-    return QString::fromLatin1(page.readAll());
-}
 
 ReportWindow::ReportWindow(QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::ReportWindow>()) {
@@ -66,7 +43,6 @@ ReportWindow::ReportWindow(QWidget* parent)
     setWindowIcon(applicationIcon());
 
     QTextBrowser* browser = ui_->view;
-    browser->document()->setDefaultStyleSheet(QString::fromLatin1(kDocumentStyle));
     // Words are wrapped whole; a word is never split to fit.
     browser->setWordWrapMode(QTextOption::WordWrap);
     QPalette palette = browser->palette();
@@ -78,18 +54,18 @@ ReportWindow::ReportWindow(QWidget* parent)
     auto* printKey = new QShortcut(QKeySequence::Print, this);
     connect(printKey, &QShortcut::activated, this, &ReportWindow::print);
 
-    browser->setHtml(withSystemColours(reportPageText(), palette));
+    loadReportPage(*browser->document(), reportHtml_, face());
 }
 
 ReportWindow::~ReportWindow() = default;
 
 QTextBrowser* ReportWindow::view() const { return ui_->view; }
 
+QColor ReportWindow::face() const { return ui_->view->palette().color(QPalette::Button); }
+
 void ReportWindow::setReportHtml(std::string_view html) {
-    const QString page = withSystemColours(reportPageText(), ui_->view->palette());
-    ui_->view->setHtml(fillElement(
-        page, QString::fromLatin1(output::kReportElementId.data(), output::kReportElementId.size()),
-        fromCp1251(html)));
+    reportHtml_ = fromCp1251(html);
+    loadReportPage(*ui_->view->document(), reportHtml_, face());
 }
 
 void ReportWindow::showContextMenu(const QPoint& pos) {
@@ -108,7 +84,7 @@ void ReportWindow::showContextMenu(const QPoint& pos) {
 }
 
 void ReportWindow::printTo(QPagedPaintDevice& device) const {
-    ui_->view->document()->print(&device);
+    printReportPage(reportHtml_, device);
 }
 
 void ReportWindow::print() {
@@ -135,20 +111,12 @@ void ReportWindow::saveAsPdfChosen() {
 }
 
 bool ReportWindow::saveAsPdf(const QString& path) {
-    // The PDF writer fails silently when it cannot create its file; find out first, so that a
-    // report the operator believes saved is really there.
-    bool written = false;
-    {
-        QFile probe(path);
-        written = probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    }
-    if (written) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(path);
-        printTo(printer);
-        written = QFileInfo(path).size() > 0;
-    }
+    // Written beside the file and renamed over it at the end, so that a report saved before is
+    // never left half overwritten.
+    const QByteArray pdf = reportPagePdf(reportHtml_);
+    QSaveFile file(path);
+    const bool written =
+        file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit();
     if (!written) {
         QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(kWriteFailed),
                         QMessageBox::Ok, this);

@@ -3,6 +3,8 @@
 // The report window: the report page with a given text in it, printable from the view's context
 // menu ("Печат...", "Преглед преди печат", "Запис като PDF...") and with Ctrl+P.
 
+#include "app/gui/ReportDocument.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -30,9 +32,10 @@ class ReportWindow : public QDialog {
 
     QTextBrowser* view() const;
 
-    // Writes what the window shows to a PDF file; false (after a message) when it failed.
+    // Writes what the window shows to a PDF file (as velcor-cli's report --pdf does), replacing
+    // the file in one step; false (after a message) when it failed.
     bool saveAsPdf(const QString& path);
-    // Lays the report out on any paged device (a printer, a PDF writer).
+    // Lays the report out on any paged device (a printer, a PDF writer), on white paper.
     void printTo(QPagedPaintDevice& device) const;
 
   public slots:
@@ -42,11 +45,11 @@ class ReportWindow : public QDialog {
 
   private:
     void showContextMenu(const QPoint& pos);
+    // The colour behind the page on screen.
+    QColor face() const;
 
     std::unique_ptr<Ui::ReportWindow> ui_;
+    QString reportHtml_;  // what the page's element holds
 };
-
-// The report page of the resources, as text.
-QString reportPageText();
 
 }  // namespace velcor::app

@@ -305,6 +305,51 @@ TEST_F(CliEndToEnd, FailedOutputExitsThree) {
     ::close(closedPipe[1]);
 }
 
+// report --pdf writes the report window's PDF with no display, replacing the file in one step: a
+// PDF that cannot be written fails the run (exit 3, as for the standard output) and leaves what
+// was there; no report, no PDF.
+TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
+    testing::writeFileBytes(dir.path() / "old.pdf", "old");
+    std::filesystem::create_directory(dir.path() / "folder.pdf");
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string error;  // part of the standard error stream; none when empty
+    } cases[] = {
+        {"report --pdf old.pdf O081206P.3DP", 0, ""},
+        {"report --pdf missing/report.pdf O081206P.3DP", 3,
+         "velcor-cli: cannot write the PDF to missing/report.pdf: няма такъв файл\n"},
+        {"report --pdf folder.pdf O081206P.3DP", 3,
+         "velcor-cli: cannot write the PDF to folder.pdf: това е папка\n"},
+        {"report --pdf none.pdf O081206P.1DP", 1, "Няма отчет: файлът не е подготвен"},
+        {"check --pdf none.pdf O081206P.1DP", 2, "--pdf goes with the report command"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const CliRun r = runShell("env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY " +
+                                  quoted(VELCOR_CLI) + " " + c.arguments);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(c.error.empty() ? r.err.empty() : contains(r.err, c.error)) << r.err;
+        // The report is printed as ever, whether its PDF could be written or not.
+        if (c.status != 2) {
+            EXPECT_EQ(contains(r.out, "Проверил:"), c.status != 1) << r.out;
+        }
+    }
+    EXPECT_EQ(file("old.pdf").substr(0, 5), "%PDF-");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "none.pdf"));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder.pdf"));
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file was left";
+
+    const CliRun json = run("--json report --pdf missing/report.pdf O081206P.3DP");
+    EXPECT_EQ(json.status, 3);
+    EXPECT_TRUE(contains(json.out,
+                         "\"error\": \"cannot write the PDF to missing/report.pdf: няма такъв "
+                         "файл\", \"exitCode\": 3}"))
+        << json.out;
+    EXPECT_EQ(json.err, "");
+}
+
 // Settings larger than the memory allowed: both programs end with a message and exit 1, never an
 // abort.
 TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {

@@ -5,13 +5,19 @@
 #include "output/ReportPage.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"
+#include "text/Text.h"
 #include "window/ControlTable.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFontInfo>
+#include <QImage>
 #include <QMenu>
 #include <QPrintDialog>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -21,10 +27,80 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
 namespace velcor::app::test {
 namespace {
 
 using namespace velcor::text::literals;
+
+// A payment type as long as a settings file may name one.
+constexpr auto kLongType =
+    "Плащания към доставчици по договори за периодични доставки на електрическа енергия и вода "
+    "за месец декември 2006 година"_cp;
+
+// Runs a tool of poppler-utils (scripts/install-deps installs them); its standard output.
+QByteArray runTool(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    const bool ran = process.waitForFinished(60000) &&
+                     process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    EXPECT_TRUE(ran) << program.toStdString() << " failed (poppler-utils installed?): "
+                     << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
+
+struct PdfWord {
+    QString text;
+    double xMin, yMin, xMax, yMax;
+    friend bool operator==(const PdfWord&, const PdfWord&) = default;
+};
+struct PdfPage {
+    double width = 0;
+    std::vector<PdfWord> words;
+    // The first word with this text; the test fails when there is none.
+    PdfWord word(const QString& text) const {
+        for (const PdfWord& w : words)
+            if (w.text == text) return w;
+        ADD_FAILURE() << "no word " << text.toStdString();
+        return {};
+    }
+};
+
+// The words of a PDF's first page with their boxes in points, as pdftotext -bbox finds them.
+PdfPage pdfPage(const QString& pdf) {
+    const QString xml = QString::fromUtf8(
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-l"),
+                                              QStringLiteral("1"), pdf, QStringLiteral("-")}));
+    PdfPage page;
+    static const QRegularExpression pageTag(QStringLiteral("<page width=\"([0-9.]+)\""));
+    page.width = pageTag.match(xml).captured(1).toDouble();
+    static const QRegularExpression wordTag(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    for (auto it = wordTag.globalMatch(xml); it.hasNext();) {
+        const auto m = it.next();
+        QString text = m.captured(5);
+        text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        page.words.push_back({text, m.captured(1).toDouble(), m.captured(2).toDouble(),
+                              m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return page;
+}
+
+// The PDF's first page as a picture, saved as `png`.
+QImage pdfPicture(const QString& pdf, const QString& png) {
+    QString base = png;
+    base.chop(4);
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), pdf, base});
+    return QImage(png);
+}
 
 TEST(ReportPageFill, PutsTheTextIntoTheElementWithTheId) {
     struct Case {
@@ -85,9 +161,11 @@ TEST(ReportWindow, LooksLikeThePageAsks) {
     ReportWindow report;
     report.setReportHtml(
         "<TABLE width=60% rows=1 cols=2><TR><TD width=50>Пореден файл за деня:"
-        "</TD><TD width=50>Петък, 08.12.2006</TD></TR></TABLE>"_cp);
+        "</TD><TD width=50>Петък, 08.12.2006</TD></TR></TABLE>"
+        "<TABLE width=100% rows=1 cols=2><TR><TD width=50>Съставил:</TD><TD "
+        "width=50>Проверил:</TD></TR></TABLE>"_cp);
     report.show();
-    report.resize(260, 200);
+    report.resize(800, 300);
     QTextDocument* document = report.view()->document();
     document->documentLayout()->documentSize();
 
@@ -101,19 +179,34 @@ TEST(ReportWindow, LooksLikeThePageAsks) {
     EXPECT_TRUE(family == QLatin1String("Arial") || family == QLatin1String("Liberation Sans"))
         << family.toStdString();
 
-    // The 3-D face colour behind the page.
+    // The 3-D face colour behind the page on screen.
     const QColor face = report.view()->palette().color(QPalette::Button);
     EXPECT_EQ(document->rootFrame()->frameFormat().background().color(), face);
     EXPECT_EQ(report.view()->palette().color(QPalette::Base), face);
 
-    // However narrow the window, no cell breaks its line.
-    int cells = 0;
+    // The full-width table is shared as a browser shares it: "Проверил:" starts in the middle.
+    const auto left = [&](const QString& text) {
+        return report.view()->cursorRect(document->find(text)).left();
+    };
+    const double middle =
+        (left(QString::fromUtf8("Проверил")) - left(QString::fromUtf8("Съставил"))) /
+        double(document->textWidth() - 2 * document->documentMargin());
+    EXPECT_NEAR(middle, 0.5, 0.03);
+
+    // However narrow the window, a cell breaks its lines between words only.
+    report.resize(150, 300);
+    document->documentLayout()->documentSize();
+    int cellLines = 0;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (!QTextCursor(block).currentTable() || block.text().isEmpty()) continue;
-        ++cells;
-        EXPECT_EQ(block.layout()->lineCount(), 1) << block.text().toStdString();
+        if (!QTextCursor(block).currentTable()) continue;
+        for (int i = 0; i < block.layout()->lineCount(); ++i) {
+            const int start = block.layout()->lineAt(i).textStart();
+            ++cellLines;
+            EXPECT_TRUE(start == 0 || block.text()[start - 1] == u' ')
+                << block.text().toStdString() << " breaks at " << start;
+        }
     }
-    EXPECT_EQ(cells, 2);
+    EXPECT_GT(cellLines, 4) << "the narrow cells wrap";
 }
 
 TEST(ReportWindow, ItsContextMenuOffersPrintingAndThePdfCarriesTheReport) {
@@ -163,6 +256,85 @@ TEST(ReportWindow, ItsContextMenuOffersPrintingAndThePdfCarriesTheReport) {
     EXPECT_FALSE(report.saveAsPdf(QString::fromStdString(dir.file("missing/report.pdf"))));
     ASSERT_EQ(script.messages().size(), 1u);
     EXPECT_EQ(script.messages()[0], QString::fromUtf8("Грешка при запис във файлa!"));
+}
+
+// On paper the page lays out as a browser lays it out: the tables as wide as they ask, their
+// cells sharing that width, long texts wrapped between words inside the margins, on white. The
+// window's PDF and velcor-cli's report --pdf are one rendering.
+TEST(ReportWindow, ItsPdfLaysOutAsABrowserDoesAndIsTheCliPdf) {
+    velcor::testing::TempDir dir;
+    const std::filesystem::path examples(VELCOR_EXAMPLES_DIR);
+    std::filesystem::copy_file(examples / "O081206P.3DP", dir.path() / "O081206P.3DP");
+    std::string settings = velcor::testing::readFileBytes(examples / "omp.ini");
+    settings.replace(settings.find("[DP]"), 4, "[" + std::string(kLongType.view()) + "]");
+    velcor::testing::writeFileBytes(dir.path() / "omp.ini", settings);
+
+    QProcess cli;
+    cli.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    cli.start(QStringLiteral(VELCOR_CLI),
+              {QStringLiteral("--type"), shown(kLongType), QStringLiteral("report"),
+               QStringLiteral("--pdf"), QStringLiteral("cli.pdf"), QStringLiteral("O081206P.3DP")});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    // The report is the last line velcor-cli prints.
+    const QStringList lines =
+        QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    std::string html;
+    ASSERT_TRUE(!lines.isEmpty() && text::fromUtf8(lines.last().toStdString(), html));
+
+    ReportWindow report;
+    report.setReportHtml(html);
+    report.show();
+    report.resize(700, 500);
+    saveScreenshot(report, QStringLiteral("report-window-long-type"));
+    const QDir screenshots(screenshotDir());
+    const QString pdf = screenshots.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(report.saveAsPdf(pdf));
+    const QString cliPdf = QString::fromStdString(dir.file("cli.pdf"));
+
+    const PdfPage page = pdfPage(pdf);
+    EXPECT_EQ(page.words, pdfPage(cliPdf).words);
+    const QImage picture = pdfPicture(pdf, screenshots.filePath(QStringLiteral("report-page.png")));
+    EXPECT_EQ(picture, pdfPicture(cliPdf, QString::fromStdString(dir.file("cli.png"))));
+
+    // The text's margins are the page's: the first label's left edge, and as much on the right.
+    const double left = page.word(QString::fromUtf8("Съставил:")).xMin;
+    const double right = page.width - left;
+    const auto share = [&](double x) { return (x - left) / (right - left); };
+    EXPECT_NEAR(share(page.word(QString::fromUtf8("Проверил:")).xMin), 0.5, 0.03);
+
+    // Every value starts right of every label, well inside its 60% table.
+    double labelsEnd = 0;
+    for (const char* label :
+         {"Дата:", "деня:", "превода:", "файла:", "сума:", "съобщения:", "Контрола:"})
+        labelsEnd = std::max(labelsEnd, page.word(QString::fromUtf8(label)).xMax);
+    for (const char* value : {"Петък,", "0", "[Плащания", "С", "6276.15", "4", "42C4757F"}) {
+        const PdfWord word = page.word(QString::fromUtf8(value));
+        EXPECT_GT(word.xMin, labelsEnd + 5) << value;
+        EXPECT_LT(share(word.xMin), 0.45) << value;
+    }
+
+    // The long type wraps over lines that stay inside the table, every word of it whole.
+    std::map<double, int> typeLines;
+    for (const QString& expected :
+         (u'[' + shown(kLongType) + u']').split(u' ', Qt::SkipEmptyParts)) {
+        const PdfWord word = page.word(expected);
+        ++typeLines[word.yMin];
+        EXPECT_LT(share(word.xMax), 0.61) << expected.toStdString();
+    }
+    EXPECT_GE(typeLines.size(), 3u);
+    for (const PdfWord& word : page.words)
+        EXPECT_LT(word.xMax, right + 1) << word.text.toStdString();
+
+    // White paper: the page's corners, its margins and the space between the lines.
+    ASSERT_FALSE(picture.isNull());
+    std::map<QRgb, int> colours;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) ++colours[picture.pixel(x, y)];
+    EXPECT_GT(colours[qRgb(255, 255, 255)], picture.width() * picture.height() * 9 / 10);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(picture.width() - 1, picture.height() - 1),
+                                QPoint(picture.width() / 2, picture.height() / 2)})
+        EXPECT_EQ(picture.pixel(corner), qRgb(255, 255, 255));
 }
 
 }  // namespace

@@ -1,0 +1,232 @@
+#include "app/gui/ReportDocument.h"
+
+#include "app/gui/ReportPageFill.h"
+#include "output/ReportPage.h"
+#include "text/Text.h"
+#include "window/ControlTable.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QFile>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextTable>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace velcor::app {
+
+namespace {
+
+// A browser's body keeps this far from the edges of its view or its page.
+constexpr qreal kBodyMargin = 8;
+
+// A browser's sizes of <font size=1> to <font size=7> in pixels (size 3 is "medium").
+constexpr std::array<qreal, 7> kFontSizePixels = {10, 13, 16, 18, 24, 32, 48};
+
+constexpr int kPdfResolution = 1200;
+constexpr qreal kPdfMarginMillimetres = 10;
+
+QString fromCp1251(std::string_view text) {
+    const std::string utf8 = text::toUtf8(text);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Every table of the document, nested ones too.
+void collectTables(QTextFrame* frame, std::vector<QTextTable*>& tables) {
+    for (QTextFrame* child : frame->childFrames()) {
+        if (auto* table = qobject_cast<QTextTable*>(child)) tables.push_back(table);
+        collectTables(child, tables);
+    }
+}
+
+std::vector<QTextTable*> tablesOf(QTextDocument& document) {
+    std::vector<QTextTable*> tables;
+    collectTables(document.rootFrame(), tables);
+    return tables;
+}
+
+// The widest piece of a block that cannot be broken between words: the narrowest the block can
+// be laid out without splitting a word, a date or an amount.
+qreal longestWordWidth(const QTextBlock& block, const QFont& defaultFont) {
+    QList<QTextLayout::FormatRange> formats = block.textFormats();
+    for (QTextLayout::FormatRange& range : formats)
+        range.format.setFont(range.format.font().resolve(defaultFont));
+    QTextLayout layout(block.text(), block.charFormat().font().resolve(defaultFont));
+    layout.setFormats(formats);
+    QTextOption option;
+    option.setWrapMode(block.blockFormat().nonBreakableLines() ? QTextOption::NoWrap
+                                                               : QTextOption::WordWrap);
+    layout.setTextOption(option);
+    qreal widest = 0;
+    layout.beginLayout();
+    // With no width at all each line takes one piece that must stay whole.
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(0);
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return widest;
+}
+
+qreal longestWordWidth(const QTextTableCell& cell, const QFont& defaultFont) {
+    qreal widest = 0;
+    for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it)
+        if (it.currentBlock().isValid())
+            widest = std::max(widest, longestWordWidth(it.currentBlock(), defaultFont));
+    return widest;
+}
+
+void shareTableWidth(QTextTable& table, const QFont& defaultFont) {
+    QTextTableFormat format = table.format();
+    if (format.width().type() == QTextLength::VariableLength) return;
+    QList<QTextLength> constraints = format.columnWidthConstraints();
+    if (constraints.size() != table.columns()) return;
+    std::vector<qreal> widths;
+    qreal total = 0;
+    for (int column = 0; column < table.columns(); ++column) {
+        if (constraints[column].type() != QTextLength::FixedLength) return;
+        qreal width = constraints[column].rawValue();
+        for (int row = 0; row < table.rows(); ++row) {
+            const QTextTableCell cell = table.cellAt(row, column);
+            // A cell over several columns asks for a share of each: left to Qt.
+            if (cell.columnSpan() != 1) return;
+            width = std::max(width, longestWordWidth(cell, defaultFont));
+        }
+        width += 2 * format.cellPadding();
+        widths.push_back(width);
+        total += width;
+    }
+    if (total <= 0) return;
+    for (int column = 0; column < table.columns(); ++column)
+        constraints[column] = QTextLength(QTextLength::PercentageLength,
+                                          100 * widths[static_cast<std::size_t>(column)] / total);
+    format.setColumnWidthConstraints(constraints);
+    table.setFormat(format);
+}
+
+// A cell's content stands in the middle of its row, as in a browser; Qt would put it at the top.
+void centreCellsVertically(QTextTable& table) {
+    for (int row = 0; row < table.rows(); ++row) {
+        for (int column = 0; column < table.columns(); ++column) {
+            QTextTableCell cell = table.cellAt(row, column);
+            if (cell.row() != row || cell.column() != column) continue;
+            QTextCharFormat format = cell.format();
+            if (format.verticalAlignment() != QTextCharFormat::AlignNormal) continue;
+            format.setVerticalAlignment(QTextCharFormat::AlignMiddle);
+            cell.setFormat(format);
+        }
+    }
+}
+
+// <font size=N> gets a browser's size for N; Qt would take it relative to its default font,
+// which is not the page's.
+void sizeFontsAsBrowser(QTextDocument& document) {
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextCharFormat format = fragment.charFormat();
+            if (!format.hasProperty(QTextFormat::FontSizeAdjustment)) continue;
+            const int index =
+                std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6);
+            format.clearProperty(QTextFormat::FontSizeAdjustment);
+            format.setFontPointSize(kFontSizePixels[static_cast<std::size_t>(index)] * 72 / 96);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+}
+
+}  // namespace
+
+QString reportPageText() {
+    QFile page(QStringLiteral(":/velcor/report.html"));
+    if (!page.open(QIODevice::ReadOnly)) return QString::fromLatin1(output::reportPage());
+    return QString::fromLatin1(page.readAll());
+}
+
+void shareTableWidths(QTextDocument& document) {
+    for (QTextTable* table : tablesOf(document)) shareTableWidth(*table, document.defaultFont());
+}
+
+void loadReportPage(QTextDocument& document, const QString& innerHtml, std::optional<QColor> face) {
+    QString page = reportPageText();
+    // The body colour names the system's 3-D face, which Qt does not know (it would paint black).
+    const QString faceName = face ? face->name() : QStringLiteral("white");
+    page.replace(QStringLiteral("THREEDFACE"), faceName, Qt::CaseInsensitive);
+    page.replace(QStringLiteral("BUTTONFACE"), faceName, Qt::CaseInsensitive);
+    page = fillElement(
+        page, QString::fromLatin1(output::kReportElementId.data(), output::kReportElementId.size()),
+        innerHtml);
+
+    // Words are wrapped whole; a word is never split to fit, not even in a table too narrow.
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WordWrap);
+    document.setDefaultTextOption(option);
+    document.setDocumentMargin(kBodyMargin);
+    document.setHtml(page);
+    if (!face) {
+        // Paper stays white: the window's face colour is for the screen.
+        QTextFrameFormat root = document.rootFrame()->frameFormat();
+        root.clearBackground();
+        document.rootFrame()->setFrameFormat(root);
+    }
+    sizeFontsAsBrowser(document);
+    for (QTextTable* table : tablesOf(document)) centreCellsVertically(*table);
+    shareTableWidths(document);
+}
+
+void printReportPage(const QString& innerHtml, QPagedPaintDevice& device) {
+    QTextDocument document;
+    loadReportPage(document, innerHtml, std::nullopt);
+    // Measured at the device's resolution, so that no line breaks differently on paper than it
+    // was laid out.
+    document.documentLayout()->setPaintDevice(&device);
+    const QSizeF page(device.width(), device.height());
+    document.setPageSize(page);
+
+    QPainter painter(&device);
+    const int pages = document.pageCount();
+    for (int index = 0; index < pages; ++index) {
+        if (index > 0) device.newPage();
+        const QRectF view(0, index * page.height(), page.width(), page.height());
+        painter.save();
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = view;
+        // Black on white whatever the desktop's colours.
+        context.palette.setColor(QPalette::Text, Qt::black);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+    }
+}
+
+QByteArray reportPagePdf(const QString& innerHtml) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kPdfResolution);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                         QMarginsF(kPdfMarginMillimetres, kPdfMarginMillimetres,
+                                                   kPdfMarginMillimetres, kPdfMarginMillimetres),
+                                         QPageLayout::Millimeter));
+        writer.setTitle(fromCp1251(window::reportCaption()));
+        printReportPage(innerHtml, writer);
+    }
+    return bytes;
+}
+
+}  // namespace velcor::app
