@@ -1,6 +1,7 @@
 #include "app/gui/AboutBox.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/ScreenFit.h"
 #include "ui_AboutBox.h"
 #include "window/ControlTable.h"
 
@@ -14,6 +15,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::
     ui_->iconLabel->setPixmap(applicationIcon().pixmap(32, 32));
     ui_->versionLabel->setText(fromCp1251(window::aboutText()));
     setFixedSize(sizeHint());
+    keepOnScreen(*this);
 }
 
 AboutBox::~AboutBox() = default;

@@ -3,6 +3,7 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/AppIdentity.h"
 #include "app/gui/LimitedTextValidator.h"
+#include "app/gui/ScreenFit.h"
 #include "ui_MainWindow.h"
 #include "window/ControlTable.h"
 
@@ -88,6 +89,7 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     // quarter of the font's average character width) and as tall as its rows need.
     const int width = 434 * QFontMetrics(font()).averageCharWidth() / 4;
     setFixedSize(std::max(width, sizeHint().width()), sizeHint().height());
+    keepOnScreen(*this);
 
     connect(ui_->browseButton, &QPushButton::clicked, this, [this] { command(window::idBrowse); });
     connect(ui_->prepareButton, &QPushButton::clicked, this,

@@ -1,6 +1,7 @@
 #include "app/gui/ReportWindow.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/ScreenFit.h"
 #include "text/Cp1251.h"
 #include "ui_ReportWindow.h"
 #include "window/ControlTable.h"
@@ -41,6 +42,7 @@ ReportWindow::ReportWindow(QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(fromCp1251(window::reportCaption()));
     setWindowIcon(applicationIcon());
+    keepOnScreen(*this);
 
     QTextBrowser* browser = ui_->view;
     // Words are wrapped whole; a word is never split to fit.
