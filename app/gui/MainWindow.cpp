@@ -2,6 +2,7 @@
 
 #include "app/gui/AboutBox.h"
 #include "app/gui/AppIdentity.h"
+#include "app/gui/DatePickerBehaviour.h"
 #include "app/gui/LimitedTextValidator.h"
 #include "app/gui/ScreenFit.h"
 #include "ui_MainWindow.h"
@@ -161,6 +162,7 @@ void MainWindow::applyControlTable() {
                 date->setCalendarPopup(true);
                 // The earliest date the Windows date functions accept.
                 date->setMinimumDate(QDate(1601, 1, 1));
+                new DatePickerBehaviour(*date);
                 break;
             }
             case window::ControlKind::dropDownList:

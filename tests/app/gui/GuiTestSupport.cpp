@@ -86,9 +86,13 @@ QString screenshotDir() {
 }
 
 bool saveScreenshot(QWidget& widget, const QString& name) {
+    return saveScreenshot(widget.grab(), name);
+}
+
+bool saveScreenshot(const QPixmap& picture, const QString& name) {
     const QDir dir(screenshotDir());
     if (!dir.mkpath(QStringLiteral("."))) return false;
-    return widget.grab().save(dir.filePath(name + QStringLiteral(".png")));
+    return picture.save(dir.filePath(name + QStringLiteral(".png")));
 }
 
 }  // namespace velcor::app::test

@@ -3,6 +3,7 @@
 // Helpers of the window tests: driving modal windows, and saving screenshots.
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -54,5 +55,7 @@ void typeText(QWidget* widget, const QString& text);
 QString screenshotDir();
 // Saves a picture of `widget` as <name>.png in screenshotDir(); true when written.
 bool saveScreenshot(QWidget& widget, const QString& name);
+// Saves `picture` (a composed screenshot) as <name>.png in screenshotDir(); true when written.
+bool saveScreenshot(const QPixmap& picture, const QString& name);
 
 }  // namespace velcor::app::test

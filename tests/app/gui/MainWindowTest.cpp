@@ -6,12 +6,14 @@
 #include "text/Cp1251.h"
 #include "window/ControlTable.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -211,6 +213,90 @@ TEST(MainWindowKeys, WithoutLogicTheCancelCommandEndsTheWindowWithTheCancelResul
     QTest::keyClick(&w, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), window::idCancel);
+}
+
+// The x of the cursor position `position` in `edit`, where a click puts the cursor there.
+int xOfPosition(QLineEdit& edit, int position) {
+    for (int x = 0; x < edit.width(); ++x)
+        if (edit.cursorPositionAt(QPoint(x, edit.height() / 2)) == position) return x;
+    return -1;
+}
+
+// A click selects the section under it; the first digit typed replaces the section, the second
+// completes it and the typing moves on to the next section, as in the platform's date picker.
+TEST(MainWindowDate, TypingIntoAClickedSectionReplacesIt) {
+    RecordingWindow r;
+    r.window.show();
+    r.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
+    auto* picker = static_cast<QDateEdit*>(r.window.control(window::idPaymentDate));
+    auto* text = picker->findChild<QLineEdit*>();
+    ASSERT_NE(text, nullptr);
+
+    // "18.12.2006 г.": the day is before position 2, the month between 3 and 5, the year
+    // between 6 and 10.
+    struct Case {
+        const char* what;
+        int clickAt;
+        const char* typed;
+        QDate date;
+        const char* selectedAfter;
+    } cases[] = {
+        {"day, clicked at its start", 0, "15", {2006, 12, 15}, "12"},
+        {"day, clicked in its middle", 1, "15", {2006, 12, 15}, "12"},
+        {"day, then the month", 1, "1503", {2006, 3, 15}, "2006"},
+        {"day, a digit no second digit can follow", 1, "4", {2006, 12, 4}, "12"},
+        {"day, more than its month has", 1, "31", {2006, 12, 31}, "12"},
+        {"month, clicked in its middle", 4, "3", {2006, 3, 18}, "2006"},
+        {"month, two digits", 5, "05", {2006, 5, 18}, "2006"},
+        {"year, clicked in its middle", 8, "2015", {2015, 12, 18}, ""},
+        {"year, typed again once complete", 8, "20152016", {2016, 12, 18}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        r.window.edit(window::idPayerIban)->setFocus();
+        picker->setDate(QDate(2006, 12, 18));
+        ASSERT_EQ(text->text(), QString::fromUtf8("18.12.2006 г."));
+        const int x = xOfPosition(*text, c.clickAt);
+        ASSERT_GE(x, 0);
+        QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(x, text->height() / 2));
+        EXPECT_TRUE(picker->hasFocus());
+        EXPECT_FALSE(text->selectedText().isEmpty());
+        QTest::keyClicks(picker, QString::fromLatin1(c.typed));
+        EXPECT_EQ(picker->date(), c.date) << picker->date().toString().toStdString();
+        EXPECT_EQ(text->selectedText(), QString::fromLatin1(c.selectedAfter));
+    }
+    // The keyboard reaches a section too: a digit after moving into the year replaces it.
+    picker->setDate(QDate(2006, 12, 18));
+    picker->setSelectedSection(QDateTimeEdit::MonthSection);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(picker, Qt::Key_Right);
+    QTest::keyClicks(picker, QStringLiteral("1999"));
+    EXPECT_EQ(picker->date(), QDate(1999, 12, 18));
+}
+
+TEST(MainWindowDate, TheCalendarOpensAlignedToThePickersRightEdge) {
+    RecordingWindow r;
+    r.window.show();
+    r.window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&r.window));
+    auto* picker = static_cast<QDateEdit*>(r.window.control(window::idPaymentDate));
+    picker->setDate(QDate(2006, 12, 8));
+    // The arrow at the picker's right end.
+    QTest::mouseClick(picker, Qt::LeftButton, {},
+                      QPoint(picker->width() - 6, picker->height() / 2));
+    QWidget* calendar = picker->calendarWidget()->window();
+    ASSERT_TRUE(calendar->isVisible());
+    const QRect pickerOnScreen(picker->mapToGlobal(QPoint(0, 0)), picker->size());
+    EXPECT_EQ(calendar->geometry().right(), pickerOnScreen.right());
+    EXPECT_GT(calendar->geometry().top(), pickerOnScreen.top());
+
+    QPixmap shot = r.window.grab();
+    {
+        QPainter painter(&shot);
+        painter.drawPixmap(r.window.mapFromGlobal(calendar->pos()), calendar->grab());
+    }
+    saveScreenshot(shot, QStringLiteral("main-window-calendar"));
+    calendar->close();
 }
 
 TEST(MainWindowCheckBox, AClickOrTheSpaceBarDoesNotChangeIt) {
