@@ -193,10 +193,12 @@ void MainWindow::setCommandHandler(std::function<void(int)> handler) {
 }
 
 void MainWindow::command(int id) {
-    if (handler_)
+    if (handler_) {
         handler_(id);
-    else if (id == window::idCancel)
+        emit commandFinished();
+    } else if (id == window::idCancel) {
         done(window::idCancel);
+    }
 }
 
 // Escape and the close box end the window exactly as "Изход" does.

@@ -45,6 +45,10 @@ class MainWindow : public QDialog {
   public slots:
     void reject() override;
 
+  signals:
+    // A command has been handled to its end, with every message and window it opened.
+    void commandFinished();
+
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 #ifdef Q_OS_WIN

@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include <utility>
+
 namespace velcor::app {
 
 using namespace velcor::text::literals;
@@ -28,7 +30,12 @@ constexpr auto kPathNotUsable =
 
 }  // namespace
 
-QtDialogHost::QtDialogHost(MainWindow& window) : window_(window) {}
+QtDialogHost::QtDialogHost(MainWindow& window) : window_(window) {
+    commandFinished_ = QObject::connect(&window_, &MainWindow::commandFinished, &window_,
+                                        [this] { restoreFocus(); });
+}
+
+QtDialogHost::~QtDialogHost() { QObject::disconnect(commandFinished_); }
 
 QWidget* QtDialogHost::dialogParent() const {
     return window_.isVisible() ? static_cast<QWidget*>(&window_) : nullptr;
@@ -68,10 +75,20 @@ void QtDialogHost::clearModified(int id) {
 }
 
 void QtDialogHost::focusAndSelectAll(int id) {
+    focusEdit(id);
+    focusAfterCommand_ = id;
+}
+
+void QtDialogHost::focusEdit(int id) {
     QWidget* widget = window_.control(id);
     if (!widget) return;
     widget->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) edit->selectAll();
+}
+
+void QtDialogHost::restoreFocus() {
+    const std::optional<int> id = std::exchange(focusAfterCommand_, std::nullopt);
+    if (id && !ended_) focusEdit(*id);
 }
 
 void QtDialogHost::addListEntry(int id, std::string_view text) {

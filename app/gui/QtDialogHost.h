@@ -6,6 +6,7 @@
 
 #include "window/DialogHost.h"
 
+#include <QMetaObject>
 #include <QString>
 
 #include <functional>
@@ -25,6 +26,9 @@ class QtDialogHost : public window::DialogHost {
     using ReportObserver = std::function<void(class ReportWindow&)>;
 
     explicit QtDialogHost(MainWindow& window);
+    ~QtDialogHost() override;
+    QtDialogHost(const QtDialogHost&) = delete;
+    QtDialogHost& operator=(const QtDialogHost&) = delete;
 
     std::string controlText(int id) override;
     void setControlText(int id, std::string_view text) override;
@@ -57,6 +61,8 @@ class QtDialogHost : public window::DialogHost {
 
   private:
     QWidget* dialogParent() const;
+    void focusEdit(int id);
+    void restoreFocus();
     std::optional<QString> runOpenFileDialog(const QString& suggestedName);
 
     MainWindow& window_;
@@ -68,6 +74,11 @@ class QtDialogHost : public window::DialogHost {
     int minute_ = 0;
     int second_ = 0;
     bool ended_ = false;
+    // The control that a message sent the operator to during the running command: it gets the
+    // focus and the selection back once the command has finished, whatever the command did after
+    // the message (a scan, a report window, new texts in the edits).
+    std::optional<int> focusAfterCommand_;
+    QMetaObject::Connection commandFinished_;
 };
 
 }  // namespace velcor::app

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -24,6 +25,8 @@
 #include <QTranslator>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace velcor::app::test {
 namespace {
@@ -213,6 +216,79 @@ TEST_F(HostFixture, EndingTheDialogClosesTheWindowWithTheResult) {
     EXPECT_TRUE(host.ended());
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(window.result(), window::idCancel);
+}
+
+// After the message about a value longer than its edit's limit, the operator finds that edit with
+// the focus and all its text selected, whatever the command did after the message.
+TEST(HostFocus, TheEditOfALimitMessageHasTheFocusAndItsTextSelectedAfterTheCommand) {
+    const std::filesystem::path examples = VELCOR_EXAMPLES_DIR;
+    velcor::testing::TempDir dir;
+    // A company name of 40 characters, 5 more than its edit takes.
+    std::string settings = velcor::testing::readFileBytes(examples / "omp.ini");
+    const std::string name = "NAME = Примерна фирма ООД"_cp;
+    const std::string longName = "NAME = " + std::string(40, 'N');
+    settings.replace(settings.find(name), name.size(), longName);
+    velcor::testing::writeFileBytes(dir.file("omp.ini"), settings);
+    for (const char* list : {"O081206P.1DP", "O081206P.2DP"})
+        std::filesystem::copy_file(examples / list, dir.file(list));
+
+    MainWindowSession session(fileio::standardFileSystem(), dir.file("omp.ini"));
+    MainWindow& w = session.window();
+    QLineEdit* nameEdit = w.edit(window::idPayerName);
+    std::string chosen;
+    session.host().setOpenFileChooser(
+        [&](const QString&) -> std::optional<QString> { return QString::fromStdString(chosen); });
+
+    ModalScript script({&w});
+    const auto closeReport = [](QWidget* report) { static_cast<QDialog*>(report)->reject(); };
+    struct Case {
+        const char* what;
+        const char* list;  // chosen with "..."; none: Enter in the IBAN edit ("Подготовка")
+        bool reportFollows;
+    } cases[] = {
+        {"a scan with row messages follows", "O081206P.2DP", true},
+        {"a clean scan follows", "O081206P.1DP", false},
+        {"Подготовка", nullptr, false},
+    };
+    struct Seen {
+        bool focus = false;
+        QString selected;
+    };
+    std::vector<Seen> seen;
+    QTimer::singleShot(0, &w, [&] {
+        for (const Case& c : cases) {
+            QLineEdit* iban = w.edit(window::idPayerIban);
+            iban->setFocus();
+            script.answerMessage();
+            if (c.reportFollows) script.then(closeReport);
+            if (c.list) {
+                chosen = dir.file(c.list);
+                QTest::mouseClick(static_cast<QPushButton*>(w.control(window::idBrowse)),
+                                  Qt::LeftButton);
+            } else {
+                QTest::keyClick(iban, Qt::Key_Return);
+            }
+            // The platform gives the main window back its activation when the last box closes.
+            w.activateWindow();
+            const bool active = QTest::qWaitForWindowActive(&w);
+            seen.push_back({active && nameEdit->hasFocus(), nameEdit->selectedText()});
+        }
+        script.answerMessage(QMessageBox::No);  // the save question, if asked
+        w.reject();
+    });
+    EXPECT_TRUE(session.run());
+
+    ASSERT_EQ(seen.size(), std::size(cases));
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_TRUE(seen[i].focus);
+        EXPECT_EQ(seen[i].selected, QString(40, QLatin1Char('N')));
+    }
+    const QString limitMessage = QStringLiteral("Please enter no more than 35 characters.");
+    ASSERT_GE(script.messages().size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(script.messages()[i], limitMessage);
+    EXPECT_TRUE(script.unexpected().empty()) << script.unexpected().front().toStdString();
 }
 
 TEST_F(HostFixture, TheAboutBoxShowsTheIconTheVersionAndOk) {
