@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -189,27 +188,12 @@ void loadReportPage(QTextDocument& document, const QString& innerHtml, std::opti
 void printReportPage(const QString& innerHtml, QPagedPaintDevice& device) {
     QTextDocument document;
     loadReportPage(document, innerHtml, std::nullopt);
-    // Measured at the device's resolution, so that no line breaks differently on paper than it
-    // was laid out.
+    // Laid out at the device's resolution in pages of its printable area: Qt then prints it as
+    // it stands (no margins or page numbers of its own), with the page range and copies that the
+    // print dialog asked for.
     document.documentLayout()->setPaintDevice(&device);
-    const QSizeF page(device.width(), device.height());
-    document.setPageSize(page);
-
-    QPainter painter(&device);
-    const int pages = document.pageCount();
-    for (int index = 0; index < pages; ++index) {
-        if (index > 0) device.newPage();
-        const QRectF view(0, index * page.height(), page.width(), page.height());
-        painter.save();
-        painter.translate(0, -view.top());
-        painter.setClipRect(view);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = view;
-        // Black on white whatever the desktop's colours.
-        context.palette.setColor(QPalette::Text, Qt::black);
-        document.documentLayout()->draw(&painter, context);
-        painter.restore();
-    }
+    document.setPageSize(QSizeF(device.width(), device.height()));
+    document.print(&device);
 }
 
 QByteArray reportPagePdf(const QString& innerHtml) {
