@@ -28,6 +28,8 @@ namespace {
 // A browser's body keeps this far from the edges of its view or its page.
 constexpr qreal kBodyMargin = 8;
 
+constexpr qreal kCellPadding = 1;
+
 // A browser's sizes of <font size=1> to <font size=7> in pixels (size 3 is "medium").
 constexpr std::array<qreal, 7> kFontSizePixels = {10, 13, 16, 18, 24, 32, 48};
 
@@ -112,6 +114,15 @@ void shareTableWidth(QTextTable& table, const QFont& defaultFont) {
     table.setFormat(format);
 }
 
+// A browser pads every cell by a pixel where the page names no padding; Qt's reader writes none
+// then (and no page of the report asks for none).
+void padCellsAsBrowser(QTextTable& table) {
+    QTextTableFormat format = table.format();
+    if (format.cellPadding() != 0) return;
+    format.setCellPadding(kCellPadding);
+    table.setFormat(format);
+}
+
 // A cell's content stands in the middle of its row, as in a browser; Qt would put it at the top.
 void centreCellsVertically(QTextTable& table) {
     for (int row = 0; row < table.rows(); ++row) {
@@ -181,7 +192,10 @@ void loadReportPage(QTextDocument& document, const QString& innerHtml, std::opti
         document.rootFrame()->setFrameFormat(root);
     }
     sizeFontsAsBrowser(document);
-    for (QTextTable* table : tablesOf(document)) centreCellsVertically(*table);
+    for (QTextTable* table : tablesOf(document)) {
+        padCellsAsBrowser(*table);
+        centreCellsVertically(*table);
+    }
     shareTableWidths(document);
 }
 
