@@ -25,9 +25,9 @@ namespace velcor::app {
 
 namespace {
 
-// A browser's body keeps this far from the edges of its view or its page.
+// A browser's body keeps this far from the edges of its view or its page, and pads a table
+// cell this much where the page names no padding (pixels).
 constexpr qreal kBodyMargin = 8;
-
 constexpr qreal kCellPadding = 1;
 
 // A browser's sizes of <font size=1> to <font size=7> in pixels (size 3 is "medium").
@@ -137,10 +137,16 @@ void centreCellsVertically(QTextTable& table) {
     }
 }
 
-// <font size=N> gets a browser's size for N; Qt would take it relative to its default font,
-// which is not the page's.
+// <font size=N> (and what Qt sizes the same way) gets a browser's size for N; Qt would take it
+// relative to its default font, which is not the page's.
 void sizeFontsAsBrowser(QTextDocument& document) {
-    QTextCursor cursor(&document);
+    struct Sized {
+        int position;
+        int length;
+        QTextCharFormat format;
+    };
+    // Collected first: formatting a fragment may merge it with its neighbours.
+    std::vector<Sized> sized;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -150,10 +156,14 @@ void sizeFontsAsBrowser(QTextDocument& document) {
                 std::clamp(format.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6);
             format.clearProperty(QTextFormat::FontSizeAdjustment);
             format.setFontPointSize(kFontSizePixels[static_cast<std::size_t>(index)] * 72 / 96);
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(format);
+            sized.push_back({fragment.position(), fragment.length(), format});
         }
+    }
+    QTextCursor cursor(&document);
+    for (const Sized& s : sized) {
+        cursor.setPosition(s.position);
+        cursor.setPosition(s.position + s.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(s.format);
     }
 }
 
