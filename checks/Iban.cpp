@@ -54,6 +54,20 @@ std::size_t buildNumericText(const char* normalized, std::size_t length, char* n
     return out;
 }
 
+// A working giant, freed however the block is left (giant_new throws std::bad_alloc when memory
+// runs out, and so may a scratch giant's first use).
+class WorkingGiant {
+  public:
+    WorkingGiant() : g_(giant_new(kWorkingCapacity)) {}
+    ~WorkingGiant() { giant_free(g_); }
+    WorkingGiant(const WorkingGiant&) = delete;
+    WorkingGiant& operator=(const WorkingGiant&) = delete;
+    giant get() const { return g_; }
+
+  private:
+    giant g_;
+};
+
 }  // namespace
 
 int NormalizeIban(const char* text, char* out, std::size_t outSize, char* message,
@@ -86,9 +100,9 @@ int IbanCheckValue(const char* normalized) {
     const std::size_t digits =
         buildNumericText(normalized, boundedLength(normalized, kWorkAreaSize), numeric);
 
-    giant number = giant_new(kWorkingCapacity);
-    giant divisor = giant_new(kWorkingCapacity);
-    giant_from_int(kDivisor, divisor);
+    const WorkingGiant number;
+    const WorkingGiant divisor;
+    giant_from_int(kDivisor, divisor.get());
 
     // A scratch giant holds four decimal digits per 16-bit digit.
     const std::size_t pieceSize =
@@ -106,13 +120,10 @@ int IbanCheckValue(const char* normalized) {
         piece[used + take] = '\0';
         position += take;
 
-        giant_from_decimal(number, piece);
-        giant_mod(divisor, number);
-        remainder = gtoi(number);
+        giant_from_decimal(number.get(), piece);
+        giant_mod(divisor.get(), number.get());
+        remainder = gtoi(number.get());
     }
-
-    giant_free(number);
-    giant_free(divisor);
     return 98 - remainder;
 }
 

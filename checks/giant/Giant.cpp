@@ -1,6 +1,7 @@
 #include "checks/giant/Giant.h"
 
 #include "checks/giant/GiantMultiply.h"
+#include "checks/giant/GiantState.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,21 +11,80 @@
 
 namespace velcor::checks {
 
-int giant_size_limit = 0;
-int giant_scratch_capacity = 0;
-int giant_error = 0;
+namespace detail {
+
+namespace {
+
+constexpr int kScratchTableStep = 16;
+
+// Holds the state without ever destroying it; constant-initialised, so it is ready before any
+// other static initialisation could call the library.
+union StateStorage {
+    constexpr StateStorage() : state() {}
+    ~StateStorage() {}
+    GiantState state;
+};
+
+constinit StateStorage storage;
+
+}  // namespace
+
+GiantState& giantState() { return storage.state; }
+
+void GiantState::recordCreation(int capacity) {
+    if (capacity <= 0) capacity = kGiantMaxDigits;
+    const int doubled = capacity >= kGiantMaxDigits / 2 ? kGiantMaxDigits : 2 * capacity;
+    if (doubled > sizeLimit) sizeLimit = doubled;
+    if (scratchCapacity == 0) scratchCapacity = sizeLimit;
+}
+
+void GiantState::recordReduction() {
+    recordCreation(sizeLimit);
+    recordCreation(sizeLimit);
+}
+
+giant GiantState::takeScratch() {
+    if (sizeLimit == 0) sizeLimit = kGiantMaxDigits;
+    if (scratchCapacity == 0) scratchCapacity = sizeLimit;
+    if (scratchTop == static_cast<int>(scratchTable.size()))
+        scratchTable.resize(scratchTable.size() + kScratchTableStep, nullptr);
+    giant& entry = scratchTable[static_cast<std::size_t>(scratchTop)];
+    if (entry == nullptr) {
+        entry = static_cast<giant>(
+            std::malloc(sizeof(GiantBlock) + sizeof(std::uint16_t) * std::size_t(scratchCapacity)));
+        // Out of memory is the caller's to report (the scan ends with a message), never an abort.
+        if (entry == nullptr) throw std::bad_alloc();
+        entry->capacity = scratchCapacity;
+    }
+    entry->count = 0;
+    ++scratchTop;
+    return entry;
+}
+
+void GiantState::giveBackScratch() {
+    if (scratchTop > 0) --scratchTop;
+}
+
+void GiantState::failTooLarge() {
+    error = 2;
+    std::exit(2);
+}
+
+}  // namespace detail
+
+constinit int& giant_size_limit = detail::storage.state.sizeLimit;
+constinit int& giant_scratch_capacity = detail::storage.state.scratchCapacity;
+constinit int& giant_error = detail::storage.state.error;
 
 namespace {
 
 using Digit = std::uint16_t;
 
 constexpr int kMaxDecimalDigits = 10000;
-constexpr int kScratchTableStep = 16;
 
-[[noreturn]] void failTooLarge() {
-    giant_error = 2;
-    std::exit(2);
-}
+constinit detail::GiantState& state = detail::storage.state;
+
+[[noreturn]] void failTooLarge() { state.failTooLarge(); }
 
 // The number of digits up to the highest non-zero one.
 int trimmedLength(const Digit* digits, int length) {
@@ -48,14 +108,6 @@ void requireCapacity(const GiantBlock* g, int length) {
 
 void setMagnitude(giant g, int length, int sign) { g->count = sign < 0 ? -length : length; }
 
-// What a creation of capacity k does to the library-wide bookkeeping.
-void noteCreation(int capacity) {
-    if (capacity <= 0) capacity = kGiantMaxDigits;
-    const int doubled = capacity >= kGiantMaxDigits / 2 ? kGiantMaxDigits : 2 * capacity;
-    if (doubled > giant_size_limit) giant_size_limit = doubled;
-    if (giant_scratch_capacity == 0) giant_scratch_capacity = giant_size_limit;
-}
-
 int compareMagnitudes(const Digit* a, int la, const Digit* b, int lb) {
     if (la != lb) return la < lb ? -1 : 1;
     for (int i = la - 1; i >= 0; --i)
@@ -63,39 +115,11 @@ int compareMagnitudes(const Digit* a, int la, const Digit* b, int lb) {
     return 0;
 }
 
-// The scratch pool: a stack of giants of giant_scratch_capacity digits, allocated on first use
-// and kept for the life of the process. The table itself is never destroyed either, so the
-// giants stay reachable until the very end (an exit from inside the library included).
-std::vector<giant>& scratchTable = *new std::vector<giant>;
-int scratchTop = 0;
-
-giant takeScratch() {
-    if (giant_size_limit == 0) giant_size_limit = kGiantMaxDigits;
-    if (giant_scratch_capacity == 0) giant_scratch_capacity = giant_size_limit;
-    if (scratchTop == static_cast<int>(scratchTable.size()))
-        scratchTable.resize(scratchTable.size() + kScratchTableStep, nullptr);
-    giant& entry = scratchTable[scratchTop];
-    if (entry == nullptr) {
-        entry = static_cast<giant>(
-            std::malloc(sizeof(GiantBlock) + sizeof(Digit) * std::size_t(giant_scratch_capacity)));
-        // Out of memory is the caller's to report (the scan ends with a message), never an abort.
-        if (entry == nullptr) throw std::bad_alloc();
-        entry->capacity = giant_scratch_capacity;
-    }
-    entry->count = 0;
-    ++scratchTop;
-    return entry;
-}
-
-void giveBackScratch() {
-    if (scratchTop > 0) --scratchTop;
-}
-
 // Takes one scratch giant for the life of a block and gives it back when the block ends.
 class Scratch {
   public:
-    Scratch() : g_(takeScratch()) {}
-    ~Scratch() { giveBackScratch(); }
+    Scratch() : g_(state.takeScratch()) {}
+    ~Scratch() { state.giveBackScratch(); }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
     giant get() const { return g_; }
@@ -236,7 +260,7 @@ giant giant_new(int capacity) {
     if (g == nullptr) throw std::bad_alloc();
     g->capacity = capacity;
     g->count = 0;
-    noteCreation(capacity);
+    state.recordCreation(capacity);
     return g;
 }
 
@@ -312,7 +336,7 @@ void giant_from_decimal(giant target, const char* text) {
         requireCapacity(target, count + 1);
         out[count++] = static_cast<Digit>(remainder);
         target->count = count;
-        if (count >= giant_size_limit) failTooLarge();
+        if (count >= state.sizeLimit) failTooLarge();
     } while (top > 0);
     if (negative) target->count = -count;
 }
@@ -320,11 +344,7 @@ void giant_from_decimal(giant target, const char* text) {
 void giant_mod(giant divisor, giant n) {
     if (signOf(divisor) <= 0) std::exit(3);
 
-    // The reduction used to create two working giants (the reciprocal and a copy of the divisor)
-    // at the current size limit on every call. They are not needed, and at up to 524288 digits
-    // they would cost megabytes per call, so only their effect on the bookkeeping is kept.
-    noteCreation(giant_size_limit);
-    noteCreation(giant_size_limit);
+    state.recordReduction();
 
     if (n == divisor) {
         n->count = 0;
@@ -402,7 +422,7 @@ void giant_shift_left(giant g, int bits) {
     const int part = bits % 16;
     // The result could need length + whole + 1 digits.
     const long long possible = static_cast<long long>(length) + whole + (part != 0 ? 1 : 0);
-    if (possible > giant_size_limit) failTooLarge();
+    if (possible > state.sizeLimit) failTooLarge();
     const int sign = signOf(g);
     Digit* d = g->digits();
     int newLength = length + whole;
@@ -454,7 +474,7 @@ void giant_multiply(giant a, giant target) {
     // the size for which it is proven exact.
     if (p + q - 1 > target->capacity || p + q > detail::kFftMaxDigits) failTooLarge();
     // The product is built aside (the factors may be one giant) in a buffer kept between calls.
-    static std::vector<Digit> product;
+    std::vector<Digit>& product = state.product;
     if (product.size() < static_cast<std::size_t>(p + q)) product.resize(p + q);
     detail::multiplyDigits(a->digits(), p, target->digits(), q, product.data());
     const int length = trimmedLength(product.data(), p + q);

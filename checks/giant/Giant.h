@@ -31,9 +31,10 @@ inline constexpr int kGiantMaxDigits = 0x80000;
 // Library-wide state, starting at 0. The size limit bounds decimal conversions and left shifts
 // and only grows; the scratch capacity is fixed by the first creation (or the first use of the
 // scratch pool); the error code is 2 before the process ends for a result that is too large.
-extern int giant_size_limit;
-extern int giant_scratch_capacity;
-extern int giant_error;
+// They are views of the library's state object (GiantState.h), read and written as before.
+extern int& giant_size_limit;
+extern int& giant_scratch_capacity;
+extern int& giant_error;
 
 // A new giant of value zero that holds `capacity` digits (0 or less: kGiantMaxDigits; more
 // than that is honoured after a warning on stderr).

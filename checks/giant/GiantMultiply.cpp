@@ -1,5 +1,7 @@
 #include "checks/giant/GiantMultiply.h"
 
+#include "checks/giant/GiantState.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -101,32 +103,29 @@ void multiplyInto(const Digit* a, int p, const Digit* b, int q, Digit* out, Digi
         multiplyFft(a, p, b, q, out);
 }
 
+using Complex = FftComplex;
+
 // Reused between products so that the inner operations stop allocating once warmed up.
 std::vector<Digit>& karatsubaArena(std::size_t size) {
-    static std::vector<Digit> arena;
+    std::vector<Digit>& arena = giantState().karatsubaArena;
     if (arena.size() < size) arena.resize(size);
     return arena;
 }
-
-struct Complex {
-    double re;
-    double im;
-};
 
 // exp(-2 pi i k / n) for k < n / 2 of the largest n used so far; a smaller transform reads
 // every (largest / n)-th entry. Each entry comes straight from cos and sin (error about one
 // unit in the last place), never from a recurrence whose errors would add up.
 const std::vector<Complex>& twiddles(std::size_t n) {
-    static std::vector<Complex> table;
-    static std::size_t tableSize = 0;
-    if (tableSize < n) {
+    GiantState& state = giantState();
+    std::vector<Complex>& table = state.twiddles;
+    if (state.twiddleLength < n) {
         table.resize(n / 2);
         for (std::size_t k = 0; k < n / 2; ++k) {
             const double angle =
                 -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(n);
             table[k] = {std::cos(angle), std::sin(angle)};
         }
-        tableSize = n;
+        state.twiddleLength = n;
     }
     return table;
 }
@@ -162,8 +161,6 @@ void fft(std::vector<Complex>& x, bool inverse) {
         }
     }
 }
-
-double lastRoundingError = 0.0;
 
 }  // namespace
 
@@ -245,9 +242,9 @@ void multiplyFft(const Digit* a, int p, const Digit* b, int q, Digit* out) {
         out[i] = static_cast<Digit>((low & 0xFF) | ((high & 0xFF) << 8));
         carry = high >> 8;
     }
-    lastRoundingError = worst;
+    giantState().lastFftRoundingError = worst;
 }
 
-double lastFftRoundingError() { return lastRoundingError; }
+double lastFftRoundingError() { return giantState().lastFftRoundingError; }
 
 }  // namespace velcor::checks::detail
