@@ -1,33 +1,13 @@
 #include "fileio/FileSystem.h"
 
-#include "fileio/WriteAccess.h"
+#include "fileio/PlatformFiles.h"
 #include "text/Text.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <system_error>
-#include <vector>
-
-#if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace velcor::fileio {
 
@@ -59,33 +39,6 @@ std::filesystem::path followLinks(std::filesystem::path path) {
     }
     return path;
 }
-
-// Makes a rename in `folder` survive a power cut. Best effort: the rename has happened already,
-// and some systems cannot sync a folder.
-void syncFolder([[maybe_unused]] const std::filesystem::path& folder) {
-#if !defined(_WIN32)
-    const int fd =
-        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-#endif
-}
-
-#if !defined(_WIN32)
-detail::Writer currentWriter() {
-    detail::Writer writer;
-    writer.user = ::geteuid();
-    writer.group = ::getegid();
-    const int count = ::getgroups(0, nullptr);
-    if (count > 0) {
-        std::vector<gid_t> groups(static_cast<std::size_t>(count));
-        const int got = ::getgroups(count, groups.data());
-        if (got > 0) writer.groups.assign(groups.begin(), groups.begin() + got);
-    }
-    return writer;
-}
-#endif
 
 class StandardReadFile final : public ReadFile {
   public:
@@ -119,14 +72,7 @@ class StandardWriteFile final : public WriteFile {
         return std::fwrite(data, 1, size, file_) == size;
     }
     bool flush() override { return file_ != nullptr && std::fflush(file_) == 0; }
-    bool sync() override {
-        if (file_ == nullptr) return false;
-#if defined(_WIN32)
-        return _commit(_fileno(file_)) == 0;
-#else
-        return ::fsync(fileno(file_)) == 0;
-#endif
-    }
+    bool sync() override { return file_ != nullptr && detail::syncFile(file_); }
     bool close() override {
         if (file_ == nullptr) return false;
         const bool ok = std::fclose(file_) == 0;
@@ -151,92 +97,26 @@ std::string temporaryName() {
 class StandardFileSystem final : public FileSystem {
   public:
     std::unique_ptr<ReadFile> openRead(const std::string& path) override {
-        const auto host = hostPath(path);
-#if defined(_WIN32)
-        struct _stat64 info {};
-        if (_wstat64(host.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
-            return nullptr;
-        std::FILE* file = _wfopen(host.c_str(), L"rb");
+        std::FILE* file = detail::openRegularFile(hostPath(path));
         if (file == nullptr) return nullptr;
-#else
-        // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
-        const int fd = ::open(host.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return nullptr;
-        struct stat info {};
-        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(fd);
-            return nullptr;
-        }
-        const int flags = ::fcntl(fd, F_GETFL);
-        if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-        std::FILE* file = ::fdopen(fd, "rb");
-        if (file == nullptr) {
-            ::close(fd);
-            return nullptr;
-        }
-#endif
         return std::make_unique<StandardReadFile>(file);
     }
 
     std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
                                                      std::string& tempPath) override {
         const std::filesystem::path target = followLinks(hostPath(targetPath));
-#if defined(_WIN32)
-        struct _stat64 info {};
-        const bool exists = _wstat64(target.c_str(), &info) == 0;
-        if (!exists && errno != ENOENT) return nullptr;
-        // A read-only attribute shows as a missing write bit.
-        if (exists && ((info.st_mode & _S_IFMT) != _S_IFREG || (info.st_mode & _S_IWRITE) == 0))
-            return nullptr;
-#else
-        struct stat info {};
-        const bool exists = ::stat(target.c_str(), &info) == 0;
-        if (!exists && errno != ENOENT) return nullptr;
-        // The folder's write permission alone would let the rename replace a list its owner made
-        // read-only.
-        if (exists &&
-            (!S_ISREG(info.st_mode) ||
-             !detail::permitsWriting(info.st_mode, info.st_uid, info.st_gid, currentWriter())))
-            return nullptr;
-#endif
+        detail::ReplacedFile replaced;
+        if (!detail::inspectReplaced(target, replaced)) return nullptr;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::filesystem::path host = target.parent_path() / temporaryName();
             std::string candidate;
             if (!cp1251Path(host, candidate)) return nullptr;
-#if defined(_WIN32)
-            std::FILE* file = _wfopen(host.c_str(), L"wbx");
+            bool nameTaken = false;
+            std::FILE* file = detail::createTemporary(host, replaced, nameTaken);
             if (file == nullptr) {
-                if (errno == EEXIST) continue;
+                if (nameTaken) continue;
                 return nullptr;
             }
-            // Windows does not hide a name for its leading full stop.
-            SetFileAttributesW(host.c_str(), FILE_ATTRIBUTE_HIDDEN);
-#else
-            // Private from the first moment, so a private list never shows to other users; it
-            // gets the list's owner, group and mode before any byte is written. Without a target
-            // the umask's defaults stand.
-            const int fd =
-                ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
-            if (fd < 0) {
-                if (errno == EEXIST) continue;
-                return nullptr;
-            }
-            if (exists) {
-                // Only a privileged process may give a file away; an ordinary one may still keep
-                // the list's group if it belongs to it. Ownership first: its change clears the
-                // set-ID bits that the mode then brings back.
-                [[maybe_unused]] const bool owned =
-                    ::fchown(fd, info.st_uid, info.st_gid) == 0 ||
-                    ::fchown(fd, static_cast<uid_t>(-1), info.st_gid) == 0;
-                ::fchmod(fd, info.st_mode & 07777);
-            }
-            std::FILE* file = ::fdopen(fd, "wb");
-            if (file == nullptr) {
-                ::close(fd);
-                ::unlink(host.c_str());
-                return nullptr;
-            }
-#endif
             tempPath = candidate;
             return std::make_unique<StandardWriteFile>(file);
         }
@@ -244,19 +124,7 @@ class StandardFileSystem final : public FileSystem {
     }
 
     bool rename(const std::string& from, const std::string& to) override {
-        const std::filesystem::path source = hostPath(from);
-        const std::filesystem::path target = followLinks(hostPath(to));
-#if defined(_WIN32)
-        // The replacement must not keep the hidden mark of the temporary file it was.
-        const DWORD attributes = GetFileAttributesW(source.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0)
-            SetFileAttributesW(source.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
-#endif
-        std::error_code error;
-        std::filesystem::rename(source, target, error);
-        if (error) return false;
-        syncFolder(target.parent_path());
-        return true;
+        return detail::renameReplacing(hostPath(from), followLinks(hostPath(to)));
     }
 
     bool remove(const std::string& path) override {
@@ -273,29 +141,7 @@ class StandardFileSystem final : public FileSystem {
     }
 
     std::optional<FileStamp> stamp(const std::string& path) override {
-        const auto host = hostPath(path);
-#if defined(_WIN32)
-        std::error_code error;
-        const auto size = std::filesystem::file_size(host, error);
-        if (error) return std::nullopt;
-        const auto modified = std::filesystem::last_write_time(host, error);
-        if (error) return std::nullopt;
-        FileStamp result;
-        result.size = size;
-        result.modifiedNanoseconds =
-            std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch())
-                .count();
-        return result;
-#else
-        struct stat info {};
-        if (::stat(host.c_str(), &info) != 0) return std::nullopt;
-        FileStamp result;
-        result.size = static_cast<std::uint64_t>(info.st_size);
-        result.modifiedNanoseconds =
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
-        result.fileId = static_cast<std::uint64_t>(info.st_ino);
-        return result;
-#endif
+        return detail::stampOf(hostPath(path));
     }
 };
 

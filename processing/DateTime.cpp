@@ -1,5 +1,7 @@
 #include "processing/DateTime.h"
 
+#include "fileio/LocalTime.h"
+
 #include <chrono>
 #include <ctime>
 
@@ -21,13 +23,7 @@ int dayOfWeek(int day, int month, int year) {
 }
 
 LocalDateTime currentLocalDateTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = fileio::localTime(std::time(nullptr));
     return LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                          local.tm_min,         local.tm_sec,     true};
 }

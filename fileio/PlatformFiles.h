@@ -1,0 +1,46 @@
+#pragma once
+
+// The file operations that differ between POSIX systems and Windows, under the standard file
+// system. Each system has them in one file of its own (PosixPlatform.cpp, WindowsPlatform.cpp), of
+// which the build takes the one for the system it builds on.
+
+#include "fileio/FileSystem.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+
+namespace velcor::fileio::detail {
+
+// What the file a replacement takes the place of hands on to its temporary file.
+struct ReplacedFile {
+    bool exists = false;
+    std::uint32_t mode = 0;  // type and permission bits
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+};
+
+// Opens an existing regular file for reading bytes; nullptr for anything else.
+std::FILE* openRegularFile(const std::filesystem::path& path);
+
+// Looks at the file that `target` names before it is replaced; false when it cannot be looked at,
+// or when it exists and is not a regular file the process may write.
+bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced);
+
+// Creates `path` as a new file for writing bytes that is hidden and takes over what the replaced
+// file hands on. nullptr when it cannot be created; `nameTaken` tells that the name exists already.
+std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile& replaced,
+                           bool& nameTaken);
+
+// Writes what the system holds of `file` to stable storage.
+bool syncFile(std::FILE* file);
+
+// Replaces `to` by `from` in one step; the replacement shows as an ordinary file, and the folder
+// is synced afterwards where the system allows it.
+bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// The stamp of the file that `path` names; none when it is missing.
+std::optional<FileStamp> stampOf(const std::filesystem::path& path);
+
+}  // namespace velcor::fileio::detail

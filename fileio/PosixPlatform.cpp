@@ -1,0 +1,136 @@
+// The file operations and the clock on POSIX systems.
+
+#include "fileio/LocalTime.h"
+#include "fileio/PlatformFiles.h"
+#include "fileio/WriteAccess.h"
+
+#include <cerrno>
+#include <system_error>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velcor::fileio {
+
+namespace {
+
+detail::Writer currentWriter() {
+    detail::Writer writer;
+    writer.user = ::geteuid();
+    writer.group = ::getegid();
+    const int count = ::getgroups(0, nullptr);
+    if (count > 0) {
+        std::vector<gid_t> groups(static_cast<std::size_t>(count));
+        const int got = ::getgroups(count, groups.data());
+        if (got > 0) writer.groups.assign(groups.begin(), groups.begin() + got);
+    }
+    return writer;
+}
+
+// Makes a rename in `folder` survive a power cut. Best effort: the rename has happened already,
+// and some systems cannot sync a folder.
+void syncFolder(const std::filesystem::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+namespace detail {
+
+std::FILE* openRegularFile(const std::filesystem::path& path) {
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+
+bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced) {
+    struct stat info {};
+    replaced.exists = ::stat(target.c_str(), &info) == 0;
+    if (!replaced.exists) return errno == ENOENT;
+    // The folder's write permission alone would let the rename replace a list its owner made
+    // read-only.
+    if (!S_ISREG(info.st_mode) ||
+        !permitsWriting(info.st_mode, info.st_uid, info.st_gid, currentWriter()))
+        return false;
+    replaced.mode = info.st_mode;
+    replaced.owner = info.st_uid;
+    replaced.group = info.st_gid;
+    return true;
+}
+
+std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile& replaced,
+                           bool& nameTaken) {
+    nameTaken = false;
+    // Private from the first moment, so a private list never shows to other users; it gets the
+    // list's owner, group and mode before any byte is written. Without a target the umask's
+    // defaults stand. The leading full stop of the name hides it.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          replaced.exists ? 0600 : 0666);
+    if (fd < 0) {
+        nameTaken = errno == EEXIST;
+        return nullptr;
+    }
+    if (replaced.exists) {
+        // Only a privileged process may give a file away; an ordinary one may still keep the
+        // list's group if it belongs to it. Ownership first: its change clears the set-ID bits
+        // that the mode then brings back.
+        const auto owner = static_cast<uid_t>(replaced.owner);
+        const auto group = static_cast<gid_t>(replaced.group);
+        [[maybe_unused]] const bool owned =
+            ::fchown(fd, owner, group) == 0 || ::fchown(fd, static_cast<uid_t>(-1), group) == 0;
+        ::fchmod(fd, static_cast<mode_t>(replaced.mode & 07777));
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(path.c_str());
+    }
+    return file;
+}
+
+bool syncFile(std::FILE* file) { return ::fsync(fileno(file)) == 0; }
+
+bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    if (error) return false;
+    syncFolder(to.parent_path());
+    return true;
+}
+
+std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    FileStamp result;
+    result.size = static_cast<std::uint64_t>(info.st_size);
+    result.modifiedNanoseconds =
+        static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    result.fileId = static_cast<std::uint64_t>(info.st_ino);
+    return result;
+}
+
+}  // namespace detail
+
+std::tm localTime(std::time_t moment) {
+    std::tm local{};
+    if (::localtime_r(&moment, &local) == nullptr) return std::tm{};
+    return local;
+}
+
+}  // namespace velcor::fileio
