@@ -199,7 +199,18 @@ TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndWantsAnExistingFile) {
             nameBox = edit->text();
         dialog->setDirectory(QString::fromStdString(dir.path().string()));
         dialog->selectFile(QString::fromStdString(list));
-        QMetaObject::invokeMethod(dialog, "accept");
+        // The dialog reads its folder on a thread of its own and may turn down an accept that
+        // comes before the folder is read: press again until it closes, for at most ten seconds.
+        auto* retry = new QTimer(dialog);
+        QObject::connect(retry, &QTimer::timeout, dialog, [dialog, retry, tries = 0]() mutable {
+            if (++tries > 1000) {
+                dialog->reject();
+                return;
+            }
+            QMetaObject::invokeMethod(dialog, "accept");
+            if (!dialog->isVisible()) retry->stop();
+        });
+        retry->start(10);
     });
     EXPECT_EQ(host.chooseOpenFile("O081206P.*DP*"), std::optional<std::string>(list));
     EXPECT_TRUE(script.done());
