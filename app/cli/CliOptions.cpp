@@ -7,91 +7,75 @@
 
 namespace velcor::app::cli {
 
-const char* cliUsage() {
-    return "Usage: velcor-cli [--ini FILE] [--type NAME] [--date DDMMYYYY] [--iban X] [--bic X]\n"
-           "                  [--name X] [--kind X] [--code X] [--json] (check|prepare|report) "
-           "LIST\n"
-           "       velcor-cli [options] report --pdf FILE LIST\n"
-           "\n"
-           "Opens LIST as the window's \"...\" does, with the settings of FILE (default omp.ini)\n"
-           "and the payment type NAME (default DP), then:\n"
-           "  check    exits 0 when the list is valid\n"
-           "  prepare  writes the prepared file over LIST; exits 0 when this run wrote it\n"
-           "  report   prints the processing report of a prepared LIST; exits 0 when built;\n"
-           "           with --pdf also writes it to FILE as the report window's PDF\n"
-           "Payer options are typed into the window's edits before the list is opened.\n"
-           "--json prints one JSON object, for errors too. Exit status 1 otherwise (and when\n"
-           "memory runs out), 2 for usage, settings or encoding errors, 3 when the output (or\n"
-           "the PDF) could not be written.\n";
+namespace {
+
+// One option of the command line: what it is called, what it takes and where that goes.
+struct Option {
+    std::string_view name;
+    std::string_view valueName;  // empty for an option without a value
+    void (*take)(CliOptions& options, std::string value);
+    bool inSynopsis = true;  // shown in the first line of the usage
+};
+
+const Option kOptions[] = {
+    {"--ini", "FILE", [](CliOptions& o, std::string v) { o.ini = std::move(v); }},
+    {"--type", "NAME", [](CliOptions& o, std::string v) { o.type = std::move(v); }},
+    {"--date", "DDMMYYYY", [](CliOptions& o, std::string v) { o.date = std::move(v); }},
+    {"--iban", "X", [](CliOptions& o, std::string v) { o.iban = std::move(v); }},
+    {"--bic", "X", [](CliOptions& o, std::string v) { o.bic = std::move(v); }},
+    {"--name", "X", [](CliOptions& o, std::string v) { o.name = std::move(v); }},
+    {"--kind", "X", [](CliOptions& o, std::string v) { o.kind = std::move(v); }},
+    {"--code", "X", [](CliOptions& o, std::string v) { o.code = std::move(v); }},
+    {"--json", "", [](CliOptions& o, std::string) { o.json = true; }},
+    // Goes with report alone: the usage gives it a line of its own.
+    {"--pdf", "FILE", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false},
+    {"--help", "", [](CliOptions& o, std::string) { o.help = true; }, false},
+    {"-h", "", [](CliOptions& o, std::string) { o.help = true; }, false},
+    {"--version", "", [](CliOptions& o, std::string) { o.version = true; }, false},
+};
+
+const Option* optionOf(std::string_view arg, std::optional<std::string>& inlineValue);
+
+const Option& pdfOption() {
+    std::optional<std::string> none;
+    return *optionOf("--pdf", none);
 }
 
-bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error) {
-    struct Valued {
-        std::string_view name;
-        std::optional<std::string>* target;
-    };
-    std::optional<std::string> ini;
-    const Valued valued[] = {{"--ini", &ini},       {"--type", &out.type}, {"--date", &out.date},
-                             {"--iban", &out.iban}, {"--bic", &out.bic},   {"--name", &out.name},
-                             {"--kind", &out.kind}, {"--code", &out.code}, {"--pdf", &out.pdf}};
-    std::optional<std::string> command;
-    std::optional<std::string> list;
-    // The first error is the one told; the arguments after it are still read, so that a --json
-    // anywhere on the line shapes the report of that error too.
-    error.clear();
-    const auto refuse = [&error](std::string reason) {
-        if (error.empty()) error = std::move(reason);
-    };
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            if (arg == "--help" || arg == "-h") {
-                out.help = true;
-                continue;
-            }
-            if (arg == "--version") {
-                out.version = true;
-                continue;
-            }
-            if (arg == "--json") {
-                out.json = true;
-                continue;
-            }
-            bool known = false;
-            for (const Valued& option : valued) {
-                const std::string prefix = std::string(option.name) + "=";
-                if (arg == option.name) {
-                    if (i + 1 >= argc) {
-                        refuse("option " + std::string(arg) + " needs a value");
-                        return false;
-                    }
-                    *option.target = argv[++i];
-                    known = true;
-                } else if (arg.substr(0, prefix.size()) == prefix) {
-                    *option.target = std::string(arg.substr(prefix.size()));
-                    known = true;
-                }
-                if (known) break;
-            }
-            if (!known) refuse("unknown option " + std::string(arg));
-            continue;
-        }
-        if (!command) {
-            command = std::string(arg);
-        } else if (!list) {
-            list = std::string(arg);
-        } else {
-            refuse("unexpected argument " + std::string(arg));
+// The synopsis is wrapped so that no line is longer than this.
+constexpr std::size_t kUsageWidth = 89;
+constexpr std::string_view kUsageStart = "Usage: velcor-cli";
+constexpr std::string_view kContinuation = "                  ";
+
+constexpr std::string_view kDescription =
+    "Opens LIST as the window's \"...\" does, with the settings of FILE (default omp.ini)\n"
+    "and the payment type NAME (default DP), then:\n"
+    "  check    exits 0 when the list is valid\n"
+    "  prepare  writes the prepared file over LIST; exits 0 when this run wrote it\n"
+    "  report   prints the processing report of a prepared LIST; exits 0 when built;\n"
+    "           with --pdf also writes it to FILE as the report window's PDF\n"
+    "Payer options are typed into the window's edits before the list is opened.\n"
+    "--json prints one JSON object, for errors too. Exit status 1 otherwise (and when\n"
+    "memory runs out), 2 for usage, settings or encoding errors, 3 when the output (or\n"
+    "the PDF) could not be written.\n";
+
+// The option an argument names: "--name", or "--name=value" for an option with a value (then
+// `inlineValue` is that value). nullptr for none.
+const Option* optionOf(std::string_view arg, std::optional<std::string>& inlineValue) {
+    for (const Option& option : kOptions) {
+        if (arg == option.name) return &option;
+        if (option.valueName.empty()) continue;
+        if (arg.size() > option.name.size() && arg.starts_with(option.name) &&
+            arg[option.name.size()] == '=') {
+            inlineValue = std::string(arg.substr(option.name.size() + 1));
+            return &option;
         }
     }
-    if (!error.empty()) return false;
-    if (ini) out.ini = *ini;
-    if (out.help || out.version) return true;
+    return nullptr;
+}
+
+// What the arguments after the options name, and the checks that need them all.
+bool takeCommand(const std::optional<std::string>& command, const std::optional<std::string>& list,
+                 CliOptions& out, std::string& error) {
     if (!command || !list) {
         error = "a command and a list are needed";
         return false;
@@ -120,6 +104,79 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+std::string cliUsage() {
+    std::string usage(kUsageStart);
+    std::size_t lineStart = 0;
+    const auto add = [&](std::string_view piece) {
+        if (usage.size() - lineStart + 1 + piece.size() > kUsageWidth) {
+            usage += '\n';
+            lineStart = usage.size();
+            usage += kContinuation;
+        } else {
+            usage += ' ';
+        }
+        usage += piece;
+    };
+    for (const Option& option : kOptions) {
+        if (!option.inSynopsis) continue;
+        std::string piece = "[" + std::string(option.name);
+        if (!option.valueName.empty()) piece += " " + std::string(option.valueName);
+        add(piece + "]");
+    }
+    add("(check|prepare|report)");
+    add("LIST");
+    usage += "\n       velcor-cli [options] report " + std::string(pdfOption().name) + " " +
+             std::string(pdfOption().valueName) + " LIST\n\n";
+    return usage + std::string(kDescription);
+}
+
+bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error) {
+    std::optional<std::string> command;
+    std::optional<std::string> list;
+    // The first error is the one told; the arguments after it are still read, so that a --json
+    // anywhere on the line shapes the report of that error too.
+    error.clear();
+    const auto refuse = [&error](std::string reason) {
+        if (error.empty()) error = std::move(reason);
+    };
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || arg.size() <= 1 || arg[0] != '-') {
+            if (!command)
+                command = std::string(arg);
+            else if (!list)
+                list = std::string(arg);
+            else
+                refuse("unexpected argument " + std::string(arg));
+            continue;
+        }
+        std::optional<std::string> value;
+        const Option* option = optionOf(arg, value);
+        if (option == nullptr) {
+            refuse("unknown option " + std::string(arg));
+            continue;
+        }
+        if (!option->valueName.empty() && !value) {
+            if (i + 1 >= argc) {
+                refuse("option " + std::string(arg) + " needs a value");
+                return false;
+            }
+            value = argv[++i];
+        }
+        option->take(out, value.value_or(std::string()));
+    }
+    if (!error.empty()) return false;
+    if (out.help || out.version) return true;
+    return takeCommand(command, list, out, error);
 }
 
 std::optional<CliDate> parseCliDate(const std::string& text) {

@@ -37,6 +37,7 @@ struct CliDate {
 };
 std::optional<CliDate> parseCliDate(const std::string& text);
 
-const char* cliUsage();
+// The help text, its synopsis made from the same table of options that the parsing reads.
+std::string cliUsage();
 
 }  // namespace velcor::app::cli
