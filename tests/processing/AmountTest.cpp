@@ -54,7 +54,9 @@ TEST(Amount, OnlyPlainDecimalsWithAtMostTwoPlacesAreAmounts) {
     for (const AmountCase& c : cases) {
         const AmountReading reading = readAmount(c.text);
         EXPECT_EQ(reading.kind, c.kind) << c.text;
-        if (c.kind == Kind::amount) EXPECT_EQ(reading.cents, c.cents) << c.text;
+        if (c.kind == Kind::amount) {
+            EXPECT_EQ(reading.cents, c.cents) << c.text;
+        }
     }
 }
 
