@@ -4,6 +4,7 @@
 // BIC, a Cyrillic name, an EGN or a BULSTAT, an amount and a reason, about 120 bytes a row.
 
 #include "settings/Settings.h"
+#include "tests/support/ListFormats.h"
 #include "text/Cp1251.h"
 
 #include <cstdint>
@@ -15,11 +16,8 @@ namespace velcor::bench {
 
 // The format the generated rows follow.
 inline settings::FormatDefinition generatedListFormat() {
-    settings::FormatDefinition format{"DP", true, ';', {}};
-    int number = 0;
-    for (const char* name : {"IBAN", "BIC", "NAME", "EGN", "BULSTAT", "SUM", "REASON"})
-        format.fields.push_back({name, ++number, 0, 0});
-    return format;
+    return testing::delimitedFormat("DP", ';',
+                                    {"IBAN", "BIC", "NAME", "EGN", "BULSTAT", "SUM", "REASON"});
 }
 
 namespace detail {

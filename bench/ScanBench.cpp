@@ -49,32 +49,19 @@ const GeneratedList& list() {
     return generated;
 }
 
-class BenchHost : public processing::ScanHost {
-  public:
-    bool readControls() override { return true; }
-    void updateControls() override {}
-    void showMessage(std::string_view) override { ++messages; }
-    int selectedPaymentType() override { return selection; }
-    int messages = 0;
-    int selection = 0;
-};
-
 // Scans the generated list; with `checked` false no payment type is selected, so the same scan
 // reads, splits and keeps the rows and computes the control data, but checks no field: the
 // difference between the two is what the row checks cost.
 void scanList(benchmark::State& bench, bool checked) {
     const GeneratedList& file = list();
+    const settings::FormatDefinition format = generatedListFormat();
     bool ok = true;
     for (auto _ : bench) {
-        processing::WorkingState state;
-        state.formats.push_back(generatedListFormat());
-        state.delimiterText.assign(1, ';');
-        state.inputPath = file.path;
-        BenchHost host;
-        host.selection = checked ? 0 : -1;
-        ok = processing::scanPaymentFile(state, host, fileio::standardFileSystem()) && ok;
-        if (state.recordCount != kRows) bench.SkipWithError("rows lost");
-        benchmark::DoNotOptimize(state.controlCrc);
+        const processing::ScanResult result = processing::scanPaymentFile(
+            fileio::standardFileSystem(), file.path, checked ? &format : nullptr, ';');
+        ok = result.error == processing::ScanError::none && result.rowMessages.count == 0 && ok;
+        if (result.controlData.recordCount != kRows) bench.SkipWithError("rows lost");
+        benchmark::DoNotOptimize(result.controlData.controlCrc);
     }
     if (!ok) bench.SkipWithError("the generated list did not pass its checks");
     bench.SetItemsProcessed(bench.iterations() * kRows);

@@ -1,35 +1,27 @@
+#include "processing/PreparedHeader.h"
+
 #include "checks/Iban.h"
 #include "processing/BudgetUnitCode.h"
 #include "processing/CheckText.h"
 #include "processing/DateTime.h"
-#include "processing/Scan.h"
-#include "text/Cp1251.h"
 #include "text/Text.h"
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace velcor::processing {
 
-using namespace text::literals;
-
 namespace {
 
-void readDate(std::string_view value, LocalDateTime& date) {
+// Nothing when the value does not have exactly eight characters once trimmed.
+std::optional<HeaderDate> readDate(std::string_view value) {
     const std::string_view text = text::trimBlanks(value);
-    if (text.size() != 8) return;
-    const int day = text::leadingInteger(text.substr(0, 2));
-    const int month = text::leadingInteger(text.substr(2, 2));
-    const int year = text::leadingInteger(text.substr(4, 4));
-    if (!isValidDate(day, month, year)) {
-        date.valid = false;
-        return;
-    }
-    date.day = day;
-    date.month = month;
-    date.year = year;
-    date.valid = true;
+    if (text.size() != 8) return std::nullopt;
+    HeaderDate date;
+    date.day = text::leadingInteger(text.substr(0, 2));
+    date.month = text::leadingInteger(text.substr(2, 2));
+    date.year = text::leadingInteger(text.substr(4, 4));
+    date.valid = isValidDate(date.day, date.month, date.year);
+    return date;
 }
 
 // Names written by programs that still use the DOS code page MIK have their Cyrillic letters at
@@ -43,62 +35,90 @@ std::string raiseMikLetters(std::string_view value) {
     return name;
 }
 
+// Stores value `index` (2 to 7) of the header; false when its check refuses it.
+bool takeValue(int index, std::string_view raw, PreparedHeader& header) {
+    const std::string_view value = text::trimBlanks(raw);
+    switch (index) {
+        case 2: {
+            if (header.sebra) {
+                header.payerBic.emplace(value);
+                return true;
+            }
+            header.payerIban.emplace(value);
+            char reason[256] = {};
+            if (checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason)) return true;
+            header.refusal = HeaderRefusal::payerIban;
+            header.ibanReason = reason;
+            return false;
+        }
+        case 3:
+            if (!header.sebra) {
+                header.paymentKindCode.emplace(value);
+                return true;
+            }
+            header.budgetUnitCode.emplace(value);
+            if (CheckBudgetUnitCode(CheckText(value).c_str())) return true;
+            header.refusal = HeaderRefusal::budgetUnitCode;
+            return false;
+        case 4:
+            header.payerName.emplace(text::trimBlanks(raiseMikLetters(raw)));
+            return true;
+        case 5:
+            header.totalText.emplace(value);
+            return true;
+        case 6:
+            header.countText.emplace(value);
+            return true;
+        default:
+            header.controlCodeText.emplace(value);
+            return true;
+    }
+}
+
 }  // namespace
 
-bool readPreparedHeader(std::string_view line, WorkingState& state, ScanHost& host) {
+PreparedHeader readPreparedHeader(std::string_view line) {
+    PreparedHeader header;
+    header.sebra = line.size() >= 5 && line.substr(3, 2) == "SB";
     std::size_t semicolon = line.find(';');
-    if (semicolon == std::string_view::npos) return true;
+    if (semicolon == std::string_view::npos) return header;
     std::size_t next = line.find(';', semicolon + 1);
-    if (next == std::string_view::npos) return true;
-    readDate(line.substr(semicolon + 1, next - semicolon - 1), state.paymentDate);
+    if (next == std::string_view::npos) return header;
+    header.date = readDate(line.substr(semicolon + 1, next - semicolon - 1));
 
-    const bool sebra = line.size() >= 5 && line.substr(3, 2) == "SB";
     for (int index = 2; index <= 7; ++index) {
         semicolon = next;
         next = line.find(';', semicolon + 1);
-        if (next == std::string_view::npos) return true;
-        const std::string_view raw = line.substr(semicolon + 1, next - semicolon - 1);
-        const std::string_view value = text::trimBlanks(raw);
-        switch (index) {
-            case 2:
-                if (sebra) {
-                    state.payerBic.assign(value);
-                } else {
-                    state.payerIban.assign(value);
-                    char reason[256] = {};
-                    if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason)) {
-                        host.showMessage(reason);
-                        return false;
-                    }
-                }
-                break;
-            case 3:
-                if (sebra) {
-                    state.budgetUnitCode.assign(value);
-                    if (!CheckBudgetUnitCode(CheckText(value).c_str())) {
-                        host.showMessage(kWrongBudgetUnitCodeMessage);
-                        return false;
-                    }
-                } else {
-                    state.paymentKindCode.assign(value);
-                }
-                break;
-            case 4:
-                state.payerName.assign(text::trimBlanks(raiseMikLetters(raw)));
-                break;
-            case 5:
-                state.totalText.assign(value);
-                break;
-            case 6:
-                state.countText.assign(value);
-                break;
-            case 7:
-                state.controlCodeText.assign(value);
-                break;
-        }
+        if (next == std::string_view::npos) return header;
+        if (!takeValue(index, line.substr(semicolon + 1, next - semicolon - 1), header))
+            return header;
     }
-    state.filePrepared = true;
-    return true;
+    header.complete = true;
+    return header;
+}
+
+void takeHeaderInto(const PreparedHeader& header, WorkingState& state) {
+    if (header.date) {
+        // The time of day stays; a header date that is no date only marks the value date invalid.
+        if (header.date->valid) {
+            state.paymentDate.day = header.date->day;
+            state.paymentDate.month = header.date->month;
+            state.paymentDate.year = header.date->year;
+        }
+        state.paymentDate.valid = header.date->valid;
+    }
+    const auto take = [](const std::optional<std::string>& value, std::string& member) {
+        if (value) member = *value;
+    };
+    take(header.payerIban, state.payerIban);
+    take(header.payerBic, state.payerBic);
+    take(header.paymentKindCode, state.paymentKindCode);
+    take(header.budgetUnitCode, state.budgetUnitCode);
+    take(header.payerName, state.payerName);
+    take(header.totalText, state.totalText);
+    take(header.countText, state.countText);
+    take(header.controlCodeText, state.controlCodeText);
+    if (header.complete) state.filePrepared = true;
 }
 
 }  // namespace velcor::processing

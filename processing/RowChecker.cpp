@@ -4,7 +4,6 @@
 #include "checks/PersonalIds.h"
 #include "processing/Amount.h"
 #include "processing/CheckText.h"
-#include "processing/Scan.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -40,7 +39,8 @@ bool bicMatchesIban(std::string_view bic, std::string_view iban) {
 
 }  // namespace
 
-RowChecker::RowChecker(const settings::FormatDefinition* format) : format_(format) {
+RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
+    : format_(format), delimiter_(delimiter) {
     if (format_ == nullptr) return;
     sebra_ = format_->name == "SB";
     fields_.reserve(format_->fields.size());
@@ -64,22 +64,20 @@ RowChecker::RowChecker(const settings::FormatDefinition* format) : format_(forma
     }
 }
 
-void RowChecker::check(std::string_view line, WorkingState& state) {
+void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
+                       RowMessages& messages) {
     record_.values.clear();
     record_.budgetAccount = false;
-    record_.rowNumber = state.recordCount;
+    record_.rowNumber = rowNumber;
 
     // How many definitions, from the first, the row reached.
     std::size_t reached = 0;
     if (format_ != nullptr && format_->delimited) {
-        // A window that lost its delimiter text still splits at the format's own delimiter.
-        const char delimiter =
-            state.delimiterText.empty() ? format_->delimiter : state.delimiterText.front();
         const std::string_view row = text::trimWhitespace(line);
         std::size_t p = 0;
         for (; reached < fields_.size() && p <= row.size(); ++reached) {
             std::string_view value;
-            const std::size_t k = row.find(delimiter, p);
+            const std::size_t k = row.find(delimiter_, p);
             if (k != std::string_view::npos) {
                 value = row.substr(p, k - p);
                 p = k + 1;
@@ -87,13 +85,13 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
                 value = row.substr(p);
                 p = row.size() + 1;
                 if (reached == 0)
-                    addRowMessage(state, text::format(kNoDelimiter.c_str(), delimiter,
-                                                      static_cast<long long>(record_.rowNumber)));
+                    messages.add(text::format(kNoDelimiter.c_str(), delimiter_,
+                                              static_cast<long long>(record_.rowNumber)));
             }
             value = text::trimWhitespace(value);
             const Field& field = fields_[reached];
             record_.values.set(field.name, field.chain, value);
-            checkField(field, value, state);
+            checkField(field, value, totalSum, messages);
         }
     } else if (format_ != nullptr) {
         const auto length = static_cast<long long>(line.size());
@@ -106,7 +104,7 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
             const std::string_view value = text::trimWhitespace(
                 line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(size)));
             record_.values.set(field.name, field.chain, value);
-            checkField(field, value, state);
+            checkField(field, value, totalSum, messages);
         }
     }
     // A row that ends before its account or its amount is no payment: those fields are checked
@@ -115,51 +113,52 @@ void RowChecker::check(std::string_view line, WorkingState& state) {
         const Field& field = fields_[reached];
         if (field.kind != FieldKind::iban && field.kind != FieldKind::sum) continue;
         record_.values.set(field.name, field.chain, {});
-        checkField(field, {}, state);
+        checkField(field, {}, totalSum, messages);
     }
-    checkRecord(state);
+    checkRecord(messages);
 }
 
-void RowChecker::checkField(const Field& field, std::string_view value, WorkingState& state) {
+void RowChecker::checkField(const Field& field, std::string_view value, Cents& totalSum,
+                            RowMessages& messages) {
     const auto row = static_cast<long long>(record_.rowNumber);
     switch (field.kind) {
         case FieldKind::bic: {
             const std::string_view* iban = record_.values.find("IBAN");
             if (iban != nullptr && !bicMatchesIban(value, *iban))
-                addRowMessage(state, text::format(kBicMismatch.c_str(), row));
+                messages.add(text::format(kBicMismatch.c_str(), row));
             break;
         }
         case FieldKind::iban: {
             char reason[256] = {};
             if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason))
-                addRowMessage(state, text::format(kWrongIban.c_str(), reason, row));
+                messages.add(text::format(kWrongIban.c_str(), reason, row));
             const std::string_view* bic = record_.values.find("BIC");
             if (bic != nullptr && !bicMatchesIban(*bic, value))
-                addRowMessage(state, text::format(kBicMismatch.c_str(), row));
+                messages.add(text::format(kBicMismatch.c_str(), row));
             if (value.size() > 13 && value[12] == '8') record_.budgetAccount = true;
             break;
         }
         case FieldKind::egn:
             if (!value.empty() && !checks::CheckEgn(CheckText(value).c_str()))
-                addRowMessage(state, text::format(kWrongEgn.c_str(), row));
+                messages.add(text::format(kWrongEgn.c_str(), row));
             break;
         case FieldKind::bulstat:
             if (!value.empty() && !checks::CheckBulstat(CheckText(value).c_str()))
-                addRowMessage(state, text::format(kWrongBulstat.c_str(), row));
+                messages.add(text::format(kWrongBulstat.c_str(), row));
             break;
         case FieldKind::sum: {
             const AmountReading amount = readAmount(value);
             // An amount the total cannot take any more is refused like a malformed one.
             constexpr Cents kMax = std::numeric_limits<Cents>::max();
             constexpr Cents kMin = std::numeric_limits<Cents>::min();
-            const bool overflows = amount.cents > 0 ? state.totalSum > kMax - amount.cents
-                                                    : state.totalSum < kMin - amount.cents;
+            const bool overflows =
+                amount.cents > 0 ? totalSum > kMax - amount.cents : totalSum < kMin - amount.cents;
             if (amount.kind == AmountReading::Kind::invalid || overflows)
-                addRowMessage(state, text::format(kInvalidSum.c_str(), row));
+                messages.add(text::format(kInvalidSum.c_str(), row));
             else if (amount.cents == 0)
-                addRowMessage(state, text::format(kZeroSum.c_str(), row));
+                messages.add(text::format(kZeroSum.c_str(), row));
             else
-                state.totalSum += amount.cents;
+                totalSum += amount.cents;
             break;
         }
         case FieldKind::other:
@@ -167,20 +166,14 @@ void RowChecker::checkField(const Field& field, std::string_view value, WorkingS
     }
 }
 
-void RowChecker::checkRecord(WorkingState& state) {
+void RowChecker::checkRecord(RowMessages& messages) {
     const auto row = static_cast<long long>(record_.rowNumber);
     record_.values.forEach([&](std::string_view name, std::string_view value) {
         if (!value.empty()) return;
         if (record_.budgetAccount && name.substr(0, kPaymentPrefix.size()) == kPaymentPrefix)
-            addRowMessage(state, text::format(kNoBudgetCode.c_str(), row));
-        if (sebra_ && name == kPaymentSebra)
-            addRowMessage(state, text::format(kNoSebraCode.c_str(), row));
+            messages.add(text::format(kNoBudgetCode.c_str(), row));
+        if (sebra_ && name == kPaymentSebra) messages.add(text::format(kNoSebraCode.c_str(), row));
     });
-}
-
-void checkRow(std::string_view line, const settings::FormatDefinition* format,
-              WorkingState& state) {
-    RowChecker(format).check(line, state);
 }
 
 }  // namespace velcor::processing

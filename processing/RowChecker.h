@@ -2,10 +2,12 @@
 
 // Reading one row of a payment list by its format and checking it as it is read.
 
+#include "processing/Amount.h"
 #include "processing/PaymentRecord.h"
-#include "processing/WorkingState.h"
+#include "processing/RowMessages.h"
 #include "settings/Settings.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +20,15 @@ namespace velcor::processing {
 class RowChecker {
   public:
     // nullptr: no payment type selected; rows are then read with no fields and nothing is checked.
-    explicit RowChecker(const settings::FormatDefinition* format);
+    // A delimited format's rows are split at `delimiter`.
+    RowChecker(const settings::FormatDefinition* format, char delimiter);
 
-    // Reads `line` (with its LF, if it had one) and runs the field and row checks. A NUL byte is
-    // an ordinary byte of the row: it stays in the values, and the identifier checks, which take
+    // Reads `line` (with its LF, if it had one) as row `rowNumber` and runs the field and row
+    // checks: accepted amounts are added to `totalSum`, findings to `messages`. A NUL byte is an
+    // ordinary byte of the row: it stays in the values, and the identifier checks, which take
     // zero-terminated text, see it as a blank, so nothing behind it escapes them.
-    void check(std::string_view line, WorkingState& state);
+    void check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
+               RowMessages& messages);
 
     // The record of the last row checked; its values view that row's text.
     const PaymentRecord& record() const { return record_; }
@@ -38,10 +43,12 @@ class RowChecker {
         long long end = 0;
     };
 
-    void checkField(const Field& field, std::string_view value, WorkingState& state);
-    void checkRecord(WorkingState& state);
+    void checkField(const Field& field, std::string_view value, Cents& totalSum,
+                    RowMessages& messages);
+    void checkRecord(RowMessages& messages);
 
     const settings::FormatDefinition* format_;
+    char delimiter_;
     std::vector<Field> fields_;
     bool sebra_ = false;  // the payment type is exactly "SB"
     PaymentRecord record_;

@@ -1,27 +1,47 @@
 #pragma once
 
-// Reading a payment list: the scan with its control data, the row reader and checks, and the
-// header of a prepared list.
+// Reading a payment list: the scan with its control data, the rows kept for the prepared file,
+// their checks, and the header of a prepared list.
 
 #include "fileio/FileSystem.h"
-#include "processing/WorkingState.h"
+#include "processing/ControlData.h"
+#include "processing/PreparedHeader.h"
+#include "processing/RowMessages.h"
+#include "settings/Settings.h"
 
-#include <string_view>
+#include <optional>
+#include <string>
 
 namespace velcor::processing {
 
-// Reads the list at state.inputPath with the selected format: checks every non-blank line,
-// computes the control data, keeps the lines in acceptedLines, recognises a prepared list by its
-// "OMP" header. True when the list was read to its end, a prepared header agrees, and no row
-// message was raised. Shows its failures through `host`.
-bool scanPaymentFile(WorkingState& state, ScanHost& host, fileio::FileSystem& fs);
+// Why a scan ended before it had read the whole list, or did not vouch for what it read.
+enum class ScanError {
+    none,
+    cannotOpen,     // the list could not be opened
+    headerRefused,  // a prepared list's header holds a value its check refuses (header->refusal)
+    readError,      // reading failed part way; the rows read so far are in the result
+    savedAsUtf8,    // the list is UTF-8 text with Cyrillic letters, not Windows-1251
+    outOfMemory,
+};
 
-// Reads and checks one data line (with its LF, if it had one) by `format` (nullptr: no payment
-// type selected); row messages go to state.rowMessages, accepted amounts to state.totalSum.
-void checkRow(std::string_view line, const settings::FormatDefinition* format, WorkingState& state);
+struct ScanResult {
+    ScanError error = ScanError::none;
+    // The list's first line began with "OMP": what its reader took from it.
+    std::optional<PreparedHeader> header;
+    // The rows' control data; the CRC finished and the three texts made once the list was read
+    // to its end.
+    ControlData controlData;
+    RowMessages rowMessages;
+    // Every non-blank line after a header, as read (with its LF): what the prepared file holds.
+    std::string acceptedLines;
+    // Read to its end: the list's stamp, when the list stayed the same while it was read.
+    std::optional<fileio::FileStamp> stamp;
+};
 
-// Takes the header line of a prepared list into the state. False when a header check rejects a
-// value (after its message).
-bool readPreparedHeader(std::string_view line, WorkingState& state, ScanHost& host);
+// Reads the list at `path` once, with `format` (nullptr: no payment type selected, so the rows
+// are counted and kept but none is checked), splitting a delimited format's rows at `delimiter`.
+// Changes nothing but what it returns.
+ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
+                           const settings::FormatDefinition* format, char delimiter);
 
 }  // namespace velcor::processing

@@ -2,24 +2,16 @@
 
 #include "settings/SettingsLines.h"
 
-#include "text/Cp1251.h"
 #include "text/Text.h"
 #include "text/Utf8Sniffer.h"
 
-#include <cstdint>
-#include <limits>
 #include <optional>
 
 namespace velcor::settings {
 
-using namespace velcor::text::literals;
-
 namespace {
 
 constexpr std::string_view kCommentMark = "//";
-constexpr auto kSavedAsUtf8 =
-    "Файлът %s е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте "
-    "отново."_cp;
 
 enum class Section { none, client, format };
 
@@ -114,15 +106,18 @@ bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string&
 
 }  // namespace
 
-bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out,
-                  const ShowMessage& showMessage) {
+LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out) {
+    LoadResult result;
     std::string bytes;
-    if (!readWholeFile(fs, path, bytes)) return false;
+    if (!readWholeFile(fs, path, bytes)) {
+        result.error = LoadError::cannotRead;
+        return result;
+    }
     // Read as Windows-1251, a file saved in UTF-8 would give the payer's name and the sections'
     // Cyrillic texts as garbage, and the mark itself would hide the first section's header.
     if (bytes.starts_with(text::kUtf8Bom)) {
-        showMessage(text::format(kSavedAsUtf8.c_str(), path.c_str()));
-        return false;
+        result.error = LoadError::savedAsUtf8;
+        return result;
     }
 
     LoadedSettings loaded;
@@ -170,16 +165,17 @@ bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSetting
         }
         FieldDefinition field = readField(*key);
         if (!format.delimited && (field.end == 0 || field.start > field.end)) {
-            showMessage(text::format("Некоректна дефиниция за поле: %s от секция: %s"_cp.c_str(),
-                                     field.name.c_str(), format.name.c_str()));
-            return false;
+            result.error = LoadError::badFieldDefinition;
+            result.fieldName = std::move(field.name);
+            result.sectionName = format.name;
+            return result;
         }
         format.fields.push_back(std::move(field));
     }
 
     finishPending(pending, loaded);
     out = std::move(loaded);
-    return true;
+    return result;
 }
 
 }  // namespace velcor::settings

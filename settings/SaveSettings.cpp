@@ -2,11 +2,7 @@
 
 #include "settings/SettingsLines.h"
 
-#include "text/Cp1251.h"
-
 namespace velcor::settings {
-
-using namespace velcor::text::literals;
 
 bool saveWanted(bool filePrepared, const ClientData& flags, const PayerValues& payer) {
     if (!filePrepared) return false;
@@ -47,8 +43,8 @@ std::size_t leadingLinesLength(std::string_view remainder) {
 
 }  // namespace
 
-bool writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
-                   std::string_view iniRemainder, const ShowMessage& showMessage) {
+SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
+                         std::string_view iniRemainder) {
     // The backup is best effort: a missing old backup or a failed copy does not stop the save.
     const std::string backup = path + ".bak";
     fs.remove(backup);
@@ -63,15 +59,13 @@ bool writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerV
         leading.empty() || leading.ends_with('\n') ? std::string_view() : "\r\n";
     switch (fileio::replaceFile(fs, path, {leading, separator, block, rest})) {
         case fileio::ReplaceResult::ok:
-            return true;
+            return SaveResult::ok;
         case fileio::ReplaceResult::openFailed:
-            showMessage("Грешка при отваряне на INI файла за запис"_cp.view());
-            return false;
+            return SaveResult::openFailed;
         case fileio::ReplaceResult::writeFailed:
             break;
     }
-    showMessage("Грешка при запис в INI файлa!"_cp.view());
-    return false;
+    return SaveResult::writeFailed;
 }
 
 }  // namespace velcor::settings

@@ -6,7 +6,6 @@
 #include "fileio/FileSystem.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,13 +50,25 @@ struct LoadedSettings {
     std::string iniRemainder;
 };
 
-// Shows a message to the operator (exclamation icon, OK).
-using ShowMessage = std::function<void(std::string_view)>;
+// Why a load failed.
+enum class LoadError {
+    none,
+    cannotRead,          // the file cannot be opened or read
+    savedAsUtf8,         // the file begins with UTF-8's byte order mark
+    badFieldDefinition,  // a field line of a fixed-length section has no end or starts after it
+};
 
-// Reads the settings file at `path`. False when it cannot be opened (no message) or a field line
-// of a fixed-length section is wrong (after the message "Некоректна дефиниция за поле: ...").
-bool loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out,
-                  const ShowMessage& showMessage);
+struct LoadResult {
+    LoadError error = LoadError::none;
+    // badFieldDefinition: the field's name and its section's name.
+    std::string fieldName;
+    std::string sectionName;
+
+    bool ok() const { return error == LoadError::none; }
+};
+
+// Reads the settings file at `path` into `out`; `out` is left as it was when the load fails.
+LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out);
 
 // What a save writes into [CLIENT].
 struct PayerValues {
@@ -71,10 +82,16 @@ struct PayerValues {
 // stood empty in the file now has a value (the name counts whatever it holds now).
 bool saveWanted(bool filePrepared, const ClientData& flags, const PayerValues& payer);
 
+enum class SaveResult {
+    ok,
+    openFailed,   // the temporary file could not be made; the file is as it was
+    writeFailed,  // the file is as it was
+};
+
 // Writes the settings file anew after the operator agreed: backup `path` + ".bak" first, then the
-// [CLIENT] block and `iniRemainder` through a temporary file renamed over `path`. Failures show
-// their message; `path` is unchanged after any failure. Returns true when the file was written.
-bool writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
-                   std::string_view iniRemainder, const ShowMessage& showMessage);
+// [CLIENT] block and `iniRemainder` through a temporary file renamed over `path`. `path` is
+// unchanged after any failure.
+SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
+                         std::string_view iniRemainder);
 
 }  // namespace velcor::settings

@@ -5,39 +5,21 @@
 #include "output/ProcessingReport.h"
 #include "processing/BudgetUnitCode.h"
 #include "processing/ControlData.h"
-#include "processing/Scan.h"
-#include "text/Cp1251.h"
+#include "processing/PreparedHeader.h"
 #include "text/Text.h"
 #include "window/ControlTable.h"
 #include "window/HeaderReadBack.h"
 
 #include <cstddef>
 #include <utility>
-#include <vector>
 
 namespace velcor::window {
 
-using namespace velcor::text::literals;
-
 namespace {
-
-constexpr auto kNotStartingWithO = "Файлът не започва с 'О'!"_cp;
-constexpr auto kBadDateInName = "Невалидна дата в името на файла!"_cp;
-constexpr auto kAlreadyPrepared = "Файлът вече е обработен!"_cp;
-constexpr auto kNotValid = "Файлът не е коректен!"_cp;
-constexpr auto kNoPaymentType = "Не е избран вид плащане!"_cp;
-constexpr auto kBadPayerIban = "Грешен IBAN на платеца!"_cp;
-constexpr auto kBadBic = "Грешен BIC!"_cp;
-constexpr auto kNoPayerName = "Не е въведено наименование на наредителя!"_cp;
-// Both texts keep a Latin "a" before the "!" where a Cyrillic one would stand.
-constexpr auto kOpenForWriteFailed = "Грешка при отваряне на файла за запис"_cp;
-constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
-constexpr auto kSaveQuestion = "Да се запишат ли данните за фирмата в INI файла?"_cp;
-constexpr auto kHeaderBreakingCharacter = "Недопустим знак (; или нов ред) в полето „%s“!"_cp;
 
 constexpr int kCancelResult = 2;
 
-int limitOf(int id) {
+int limitOf(ControlId id) {
     const ControlInfo* info = controlInfo(id);
     return info != nullptr ? info->limit : 0;
 }
@@ -62,7 +44,7 @@ std::string_view ruledBaseName(std::string_view path) {
 BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
                                      std::string settingsPath)
     : host_(host), fs_(fs), settingsPath_(std::move(settingsPath)) {
-    paymentDate = host_.now();
+    state_.paymentDate = host_.now();
 }
 
 bool BulkPaymentDialog::initialise() {
@@ -73,69 +55,105 @@ bool BulkPaymentDialog::initialise() {
     host_.addListEntry(idFormatKind, formatKindFixed());
 
     settings::LoadedSettings loaded;
-    if (!settings::loadSettings(fs_, settingsPath_, loaded,
-                                [this](std::string_view text) { host_.showMessage(text); })) {
+    const settings::LoadResult load = settings::loadSettings(fs_, settingsPath_, loaded);
+    if (!load.ok()) {
+        if (const auto message = loadErrorMessage(load, settingsPath_)) host_.showMessage(*message);
         host_.endDialog(kCancelResult);
         return false;
     }
-    formats = std::move(loaded.formats);
+    state_.formats = std::move(loaded.formats);
     paymentTypeEntries_ = std::move(loaded.entryTexts);
-    clientData = loaded.client;
-    iniRemainder = std::move(loaded.iniRemainder);
-    payerIban = clientData.iban;
-    payerBic = clientData.bic;
-    payerName = clientData.name;
-    budgetUnitCode = clientData.code;
+    state_.clientData = loaded.client;
+    state_.iniRemainder = std::move(loaded.iniRemainder);
+    state_.payerIban = state_.clientData.iban;
+    state_.payerBic = state_.clientData.bic;
+    state_.payerName = state_.clientData.name;
+    state_.budgetUnitCode = state_.clientData.code;
     for (const std::string& entry : paymentTypeEntries_) host_.addListEntry(idPaymentType, entry);
 
-    int position = static_cast<int>(formats.size());
-    int kind = 0;
-    for (std::size_t i = 0; i < formats.size(); ++i) {
-        if (formats[i].name == "DP") {
-            position = static_cast<int>(i);
-            delimiterText = formats[i].delimited ? std::string(1, formats[i].delimiter) : " ";
-            kind = formats[i].delimited ? 0 : 1;
-            break;
-        }
-    }
-    host_.setListSelection(idPaymentType, position);
+    // The first "DP", in exact case; without one no entry is selected.
+    std::size_t position = 0;
+    while (position < state_.formats.size() && state_.formats[position].name != "DP") ++position;
+    const int kind = takeFormatKind(processing::formatAt(state_, static_cast<int>(position)));
+    host_.setListSelection(idPaymentType, static_cast<int>(position));
     updateControls();
     host_.setListSelection(idFormatKind, kind);
     return true;
 }
 
-void BulkPaymentDialog::showInEdit(int id, const std::string& value) {
+int BulkPaymentDialog::selectedPaymentType() const { return host_.listSelection(idPaymentType); }
+
+const settings::FormatDefinition* BulkPaymentDialog::selectedFormat() const {
+    return processing::formatAt(state_, selectedPaymentType());
+}
+
+int BulkPaymentDialog::takeFormatKind(const settings::FormatDefinition* format) {
+    // With no format the delimiter stays as it is.
+    if (format == nullptr) return 0;
+    state_.delimiterText = format->delimited ? std::string(1, format->delimiter) : " ";
+    return format->delimited ? 0 : 1;
+}
+
+char BulkPaymentDialog::rowDelimiter(const settings::FormatDefinition* format) const {
+    if (!state_.delimiterText.empty()) return state_.delimiterText.front();
+    // A window that lost its delimiter text still splits at the format's own delimiter.
+    return format != nullptr ? format->delimiter : ' ';
+}
+
+std::string* BulkPaymentDialog::editMember(ControlId id) {
+    switch (id) {
+        case idInputPath:
+            return &state_.inputPath;
+        case idPayerIban:
+            return &state_.payerIban;
+        case idPayerBic:
+            return &state_.payerBic;
+        case idPayerName:
+            return &state_.payerName;
+        case idPaymentKindCode:
+            return &state_.paymentKindCode;
+        case idBudgetUnitCode:
+            return &state_.budgetUnitCode;
+        case idDelimiter:
+            return &state_.delimiterText;
+        case idTotal:
+            return &state_.totalText;
+        case idControlCode:
+            return &state_.controlCodeText;
+        case idCount:
+            return &state_.countText;
+        default:
+            return nullptr;
+    }
+}
+
+void BulkPaymentDialog::showInEdit(ControlId id, const std::string& value) {
     if (const int limit = limitOf(id); limit > 0) host_.setEditLimit(id, limit);
-    if (host_.isModified(id)) return;
+    // Only an editable edit holds what the operator typed.
+    if (controlInfo(id)->kind == ControlKind::edit && host_.isModified(id)) return;
     host_.setControlText(id, value);
 }
 
 void BulkPaymentDialog::updateControls() {
-    // A value date that is no date (a bad prepared header) leaves the picker on its last date.
-    if (paymentDate.valid &&
-        processing::isValidDate(paymentDate.day, paymentDate.month, paymentDate.year))
-        host_.setDateValue(idPaymentDate, paymentDate);
-    showInEdit(idInputPath, inputPath);
-    showInEdit(idPayerIban, payerIban);
-    showInEdit(idPayerBic, payerBic);
-    showInEdit(idPayerName, payerName);
-    showInEdit(idPaymentKindCode, paymentKindCode);
-    showInEdit(idBudgetUnitCode, budgetUnitCode);
-    host_.setEditLimit(idDelimiter, limitOf(idDelimiter));
-    host_.setControlText(idDelimiter, delimiterText);
-    host_.setControlText(idTotal, totalText);
-    host_.setControlText(idControlCode, controlCodeText);
-    host_.setControlText(idCount, countText);
+    for (const ControlId id : exchangeOrder()) {
+        if (id == idPaymentDate) {
+            // A value date that is no date (a bad prepared header) leaves the picker on its last
+            // date.
+            const processing::LocalDateTime& date = state_.paymentDate;
+            if (date.valid && processing::isValidDate(date.day, date.month, date.year))
+                host_.setDateValue(id, date);
+        } else if (const std::string* member = editMember(id)) {
+            showInEdit(id, *member);
+        }
+    }
 }
 
-bool BulkPaymentDialog::takeEdit(int id, std::string& member) {
+bool BulkPaymentDialog::takeEdit(ControlId id, std::string& member) {
     member = host_.controlText(id);
     host_.clearModified(id);
     const int limit = limitOf(id);
     if (limit > 0 && member.size() > static_cast<std::size_t>(limit)) {
-        std::string message(limitMessageTemplate());
-        message.replace(message.find("%1"), 2, std::to_string(limit));
-        host_.showMessage(message);
+        host_.showMessage(limitMessage(limit));
         host_.focusAndSelectAll(id);
         return false;
     }
@@ -143,229 +161,306 @@ bool BulkPaymentDialog::takeEdit(int id, std::string& member) {
 }
 
 bool BulkPaymentDialog::readControls() {
-    paymentDate = host_.dateValue(idPaymentDate);
-    return takeEdit(idInputPath, inputPath) && takeEdit(idPayerIban, payerIban) &&
-           takeEdit(idPayerBic, payerBic) && takeEdit(idPayerName, payerName) &&
-           takeEdit(idPaymentKindCode, paymentKindCode) &&
-           takeEdit(idBudgetUnitCode, budgetUnitCode) && takeEdit(idDelimiter, delimiterText) &&
-           takeEdit(idTotal, totalText) && takeEdit(idControlCode, controlCodeText) &&
-           takeEdit(idCount, countText);
+    // A value over its limit stops the exchange: the controls after it are not taken.
+    for (const ControlId id : exchangeOrder()) {
+        if (id == idPaymentDate) {
+            state_.paymentDate = host_.dateValue(id);
+        } else if (std::string* member = editMember(id)) {
+            if (!takeEdit(id, *member)) return false;
+        }
+    }
+    return true;
 }
 
-bool BulkPaymentDialog::scanChosenFile() {
-    rowMessages.clear();
-    const bool scanned = processing::scanPaymentFile(*this, *this, fs_);
-    if (scanned) {
-        fileInvalid = false;
-        return true;
+bool BulkPaymentDialog::scanList() {
+    // A refused length limit has shown its message already; the scan goes on with what was taken.
+    readControls();
+    // Only a scan that reads the list to its end vouches for it. The lines of the last list go
+    // before the next list's are read, so that two lists never take memory at once.
+    std::string().swap(state_.acceptedLines);
+    state_.scannedPath.clear();
+    state_.scannedStamp.reset();
+    const settings::FormatDefinition* format = selectedFormat();
+    processing::ScanResult result =
+        processing::scanPaymentFile(fs_, state_.inputPath, format, rowDelimiter(format));
+    return takeScan(result);
+}
+
+bool BulkPaymentDialog::takeScan(processing::ScanResult& result) {
+    // What a prepared list's header holds reaches the window even when the list fails.
+    if (result.header) processing::takeHeaderInto(*result.header, state_);
+    state_.acceptedLines = std::move(result.acceptedLines);
+    state_.rowMessages = std::move(result.rowMessages.text);
+    if (const auto message = scanErrorMessage(result, state_.inputPath)) {
+        host_.showMessage(*message);
+        return false;
     }
-    fileInvalid = true;
-    processing::resetControlData(*this);
-    if (!rowMessages.empty()) host_.showReport(rowMessages);
-    return false;
+    state_.scannedPath = state_.inputPath;
+    state_.scannedStamp = result.stamp;
+    return takeControlData(result.controlData);
+}
+
+bool BulkPaymentDialog::takeControlData(const processing::ControlData& scanned) {
+    state_.totalSum = scanned.totalSum;
+    state_.recordCount = scanned.recordCount;
+    state_.controlCrc = scanned.controlCrc;
+    // A prepared list is held to its header (or, after a change of the payment type, to what it
+    // was recognised with), in this order: the first difference is told.
+    if (state_.filePrepared && scanned.controlCodeText != state_.controlCodeText) {
+        showMessage(Message::wrongControlCode);
+        return false;
+    }
+    state_.controlCodeText = scanned.controlCodeText;
+    if (state_.filePrepared) {
+        if (text::trimBlanks(scanned.totalText) != text::trimBlanks(state_.totalText)) {
+            showMessage(Message::wrongTotal);
+            return false;
+        }
+        if (scanned.countText != text::trimBlanks(state_.countText)) {
+            showMessage(Message::wrongCount);
+            return false;
+        }
+    }
+    state_.totalText = scanned.totalText;
+    state_.countText = scanned.countText;
+    updateControls();
+    return state_.rowMessages.empty();
+}
+
+void BulkPaymentDialog::scanChosenFile() {
+    const bool correct = scanList();
+    state_.fileInvalid = !correct;
+    if (correct) return;
+    processing::resetControlData(state_);
+    if (!state_.rowMessages.empty()) host_.showReport(state_.rowMessages);
 }
 
 bool BulkPaymentDialog::scannedFileUnchanged() {
-    if (scannedPath.empty() || inputPath != scannedPath || !scannedStamp) return false;
-    const std::optional<fileio::FileStamp> now = fs_.stamp(inputPath);
-    return now && *now == *scannedStamp;
+    if (state_.scannedPath.empty() || state_.inputPath != state_.scannedPath ||
+        !state_.scannedStamp)
+        return false;
+    const std::optional<fileio::FileStamp> now = fs_.stamp(state_.inputPath);
+    return now && *now == *state_.scannedStamp;
 }
 
-void BulkPaymentDialog::browseInputFile() {
-    inputPath = host_.controlText(idInputPath);
-    host_.clearModified(idInputPath);
-    paymentDate = host_.now();
-
-    const settings::FormatDefinition* format = formatAt(*this, selectedPaymentType());
-    const int year = paymentDate.year > 2000 && paymentDate.year < 3000 ? paymentDate.year - 2000
-                                                                        : paymentDate.year;
+std::string BulkPaymentDialog::suggestedFileName() const {
+    const processing::LocalDateTime& date = state_.paymentDate;
+    const int year = date.year > 2000 && date.year < 3000 ? date.year - 2000 : date.year;
+    const settings::FormatDefinition* format = selectedFormat();
     const std::string typeLetters =
         format != nullptr ? text::upperLatin(std::string_view(format->name).substr(0, 2)) : "DP";
-    const std::string suggestion =
-        text::format("O%02d%02d%02dP.*", paymentDate.day, paymentDate.month, year) + typeLetters +
-        "*";
-    const std::optional<std::string> chosen = host_.chooseOpenFile(suggestion);
-    if (!chosen) return;
+    return text::format("O%02d%02d%02dP.*", date.day, date.month, year) + typeLetters + "*";
+}
 
-    fileInvalid = true;
-    const std::string_view name = ruledBaseName(*chosen);
+bool BulkPaymentDialog::nameRulesPass(std::string_view path) {
+    const std::string_view name = ruledBaseName(path);
     // A name that begins with a full stop is a hidden file, such as a temporary file that another
     // run left behind; it is no payment list of the day.
     if (name == ".") {
-        host_.showMessage(kNotStartingWithO);
-        return;
+        showMessage(Message::notStartingWithO);
+        return false;
     }
-    if (name.size() >= 7) {
-        if (name[0] != 'O' && name[0] != 'o') {
-            host_.showMessage(kNotStartingWithO);
-            return;
-        }
-        const bool digitsInRange = name[1] >= '0' && name[1] <= '3' && isDigit(name[2]) &&
-                                   name[3] >= '0' && name[3] <= '1' && isDigit(name[4]);
-        if (!digitsInRange) {
-            host_.showMessage(kBadDateInName);
-            return;
-        }
-        const int day = (name[1] - '0') * 10 + (name[2] - '0');
-        const int month = (name[3] - '0') * 10 + (name[4] - '0');
-        const int year = paymentDate.year / 100 * 100 + (name[5] - '0') * 10 + (name[6] - '0');
-        if (!isDigit(name[5]) || !isDigit(name[6]) || !processing::isValidDate(day, month, year)) {
-            host_.showMessage(kBadDateInName);
-            return;
-        }
-        paymentDate.day = day;
-        paymentDate.month = month;
-        paymentDate.year = year;
-        paymentDate.valid = true;
+    if (name.size() < 7) return true;
+    if (name[0] != 'O' && name[0] != 'o') {
+        showMessage(Message::notStartingWithO);
+        return false;
     }
+    const bool digitsInRange = name[1] >= '0' && name[1] <= '3' && isDigit(name[2]) &&
+                               name[3] >= '0' && name[3] <= '1' && isDigit(name[4]);
+    if (!digitsInRange) {
+        showMessage(Message::badDateInName);
+        return false;
+    }
+    processing::LocalDateTime& date = state_.paymentDate;
+    const int day = (name[1] - '0') * 10 + (name[2] - '0');
+    const int month = (name[3] - '0') * 10 + (name[4] - '0');
+    const int year = date.year / 100 * 100 + (name[5] - '0') * 10 + (name[6] - '0');
+    if (!isDigit(name[5]) || !isDigit(name[6]) || !processing::isValidDate(day, month, year)) {
+        showMessage(Message::badDateInName);
+        return false;
+    }
+    date.day = day;
+    date.month = month;
+    date.year = year;
+    date.valid = true;
+    return true;
+}
 
-    inputPath = *chosen;
-    host_.setControlText(idInputPath, inputPath);
-    filePrepared = false;
-    processing::resetControlData(*this);
+void BulkPaymentDialog::browseInputFile() {
+    state_.inputPath = host_.controlText(idInputPath);
+    host_.clearModified(idInputPath);
+    state_.paymentDate = host_.now();
+    const std::optional<std::string> chosen = host_.chooseOpenFile(suggestedFileName());
+    if (!chosen) return;
+
+    state_.fileInvalid = true;
+    if (!nameRulesPass(*chosen)) return;
+    state_.inputPath = *chosen;
+    host_.setControlText(idInputPath, state_.inputPath);
+    state_.filePrepared = false;
+    processing::resetControlData(state_);
     updateControls();
     host_.setControlText(idTotal, "");
     host_.setControlText(idCount, "");
     host_.setControlText(idControlCode, "");
     // After a scan that failed on row messages alone, the figures it showed stay on screen.
     scanChosenFile();
-    host_.setChecked(idPrepared, filePrepared);
+    host_.setChecked(idPrepared, state_.filePrepared);
 }
 
 void BulkPaymentDialog::changePaymentType() {
     const int position = selectedPaymentType();
-    int kind = 0;
-    if (const settings::FormatDefinition* format = formatAt(*this, position)) {
-        delimiterText = format->delimited ? std::string(1, format->delimiter) : " ";
-        kind = format->delimited ? 0 : 1;
-    }
+    const int kind = takeFormatKind(processing::formatAt(state_, position));
     updateControls();
     host_.setListSelection(idFormatKind, kind);
     host_.setListSelection(idPaymentType, position);
-    if (inputPath.empty()) return;
+    if (state_.inputPath.empty()) return;
 
     host_.setControlText(idTotal, "");
     host_.setControlText(idCount, "");
     host_.setControlText(idControlCode, "");
     scanChosenFile();
-    host_.setChecked(idPrepared, filePrepared);
+    host_.setChecked(idPrepared, state_.filePrepared);
     updateControls();
 }
 
-void BulkPaymentDialog::prepareFile() {
-    if (filePrepared) {
-        host_.showMessage(kAlreadyPrepared);
-        host_.setChecked(idPrepared, filePrepared);
-        return;
+void BulkPaymentDialog::selectPaymentType(int position) {
+    host_.setListSelection(idPaymentType, position);
+    changePaymentType();
+}
+
+void BulkPaymentDialog::setPaymentDate(int day, int month, int year) {
+    processing::LocalDateTime& date = state_.paymentDate;
+    date.day = day;
+    date.month = month;
+    date.year = year;
+    date.valid = true;
+    host_.setDateValue(idPaymentDate, date);
+}
+
+bool BulkPaymentDialog::prepareFile() {
+    if (state_.filePrepared) {
+        showMessage(Message::alreadyPrepared);
+        host_.setChecked(idPrepared, state_.filePrepared);
+        return false;
     }
-    if (fileInvalid) {
-        host_.showMessage(kNotValid);
-        return;
+    if (state_.fileInvalid) {
+        showMessage(Message::notValid);
+        return false;
     }
     // A list scanned without a payment type had its rows counted but none checked, and the header
     // would name no layout: it is no bank file.
-    if (formatAt(*this, selectedPaymentType()) == nullptr) {
-        host_.showMessage(kNoPaymentType);
-        return;
+    if (selectedFormat() == nullptr) {
+        showMessage(Message::noPaymentType);
+        return false;
     }
     // Values cut short by a length limit must not end up in a header.
-    if (!readControls()) return;
+    if (!readControls()) return false;
     // Only the list that was scanned may be rewritten with its rows: another path in the field,
     // or a list changed on disk since, would get rows that are not its own.
     if (!scannedFileUnchanged()) {
-        host_.showMessage(kNotValid);
-        return;
+        showMessage(Message::notValid);
+        return false;
     }
+    const settings::FormatDefinition* format = selectedFormat();
+    if (!payerValuesPass(format) || !payerValuesFitTheHeader(format)) return false;
+    if (!writePreparedList(format)) return false;
+    state_.filePrepared = true;
+    host_.setChecked(idPrepared, true);
+    return true;
+}
 
-    const settings::FormatDefinition* format = formatAt(*this, selectedPaymentType());
-    const bool budgetChecks = format != nullptr && format->name == "SB";
-    if (!budgetChecks) {
+bool BulkPaymentDialog::payerValuesPass(const settings::FormatDefinition* format) {
+    if (format == nullptr || format->name != "SB") {
         char reason[256] = {};
-        if (checks::CheckIban(payerIban.c_str(), reason, sizeof reason) == 0) {
-            host_.showMessage(kBadPayerIban);
-            return;
+        if (checks::CheckIban(state_.payerIban.c_str(), reason, sizeof reason) == 0) {
+            showMessage(Message::badPayerIban);
+            return false;
         }
     } else {
-        if (!processing::CheckBudgetUnitCode(budgetUnitCode.c_str())) {
-            host_.showMessage(processing::kWrongBudgetUnitCodeMessage);
-            return;
+        if (!processing::CheckBudgetUnitCode(state_.budgetUnitCode.c_str())) {
+            showMessage(Message::wrongBudgetUnitCode);
+            return false;
         }
-        payerBic = std::string(text::trimWhitespace(payerBic));
-        if (payerBic.size() != 8) {
-            host_.showMessage(kBadBic);
-            return;
+        state_.payerBic = std::string(text::trimWhitespace(state_.payerBic));
+        if (state_.payerBic.size() != 8) {
+            showMessage(Message::badBic);
+            return false;
         }
     }
-    payerName = std::string(text::trimWhitespace(payerName));
-    if (payerName.empty()) {
-        host_.showMessage(kNoPayerName);
-        return;
+    state_.payerName = std::string(text::trimWhitespace(state_.payerName));
+    if (state_.payerName.empty()) {
+        showMessage(Message::noPayerName);
+        return false;
     }
-
-    if (!payerValuesFitTheHeader(format)) return;
-
-    const std::string header = output::buildHeaderLine(*this, format);
-    if (acceptedLines.empty()) return;
-    // Whatever slipped past the checks above, a header that a later scan would not read as this
-    // list's control data is never written: the list stays as it is.
-    if (!headerReadsBack(header, *this)) {
-        host_.showMessage(kWriteFailed);
-        return;
-    }
-    switch (output::writePreparedFile(fs_, inputPath, header, acceptedLines, scannedStamp)) {
-        case output::PrepareWriteResult::openFailed:
-            host_.showMessage(kOpenForWriteFailed);
-            return;
-        case output::PrepareWriteResult::writeFailed:
-            host_.showMessage(kWriteFailed);
-            return;
-        case output::PrepareWriteResult::ok:
-            break;
-    }
-    filePrepared = true;
-    host_.setChecked(idPrepared, true);
+    return true;
 }
 
 bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition* format) {
     // The values that the header's layout carries, as it writes them, in the order of the edits.
-    std::vector<std::pair<int, std::string_view>> values;
+    std::vector<std::pair<ControlId, std::string_view>> values;
     if (output::usesSebraLayout(format)) {
-        values = {{idPayerBic, text::trimWhitespace(payerBic)},
-                  {idPayerName, payerName},
-                  {idBudgetUnitCode, budgetUnitCode}};
+        values = {{idPayerBic, text::trimWhitespace(state_.payerBic)},
+                  {idPayerName, state_.payerName},
+                  {idBudgetUnitCode, state_.budgetUnitCode}};
     } else {
-        values = {{idPayerIban, payerIban},
-                  {idPayerName, payerName},
-                  {idPaymentKindCode, paymentKindCode}};
+        values = {{idPayerIban, state_.payerIban},
+                  {idPayerName, state_.payerName},
+                  {idPaymentKindCode, state_.paymentKindCode}};
     }
     for (const auto& [id, value] : values) {
         if (value.find_first_of(headerBreakingCharacters()) == std::string_view::npos) continue;
-        host_.showMessage(text::format(kHeaderBreakingCharacter.c_str(), fieldName(id).c_str()));
+        host_.showMessage(headerBreakingCharacterMessage(fieldName(id)));
         host_.focusAndSelectAll(id);
         return false;
     }
     return true;
 }
 
-void BulkPaymentDialog::showReport() {
-    if (!filePrepared) return;
+bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* format) {
+    const std::string header = output::buildHeaderLine(state_, format);
+    if (state_.acceptedLines.empty()) return false;
+    // Whatever slipped past the checks before, a header that a later scan would not read as this
+    // list's control data is never written: the list stays as it is.
+    if (!headerReadsBack(header, state_)) {
+        showMessage(Message::writeFailed);
+        return false;
+    }
+    switch (output::writePreparedFile(fs_, state_.inputPath, header, state_.acceptedLines,
+                                      state_.scannedStamp)) {
+        case output::PrepareWriteResult::openFailed:
+            showMessage(Message::openForWriteFailed);
+            return false;
+        case output::PrepareWriteResult::writeFailed:
+            showMessage(Message::writeFailed);
+            return false;
+        case output::PrepareWriteResult::ok:
+            break;
+    }
+    return true;
+}
+
+bool BulkPaymentDialog::showReport() {
+    if (!state_.filePrepared) return false;
     const int position = selectedPaymentType();
-    const settings::FormatDefinition* format = formatAt(*this, position);
     std::optional<std::string_view> typeText;
     if (position >= 0 && static_cast<std::size_t>(position) < paymentTypeEntries_.size())
         typeText = paymentTypeEntries_[static_cast<std::size_t>(position)];
-    host_.showReport(output::buildProcessingReport(*this, format, typeText));
+    host_.showReport(output::buildProcessingReport(state_, selectedFormat(), typeText));
+    return true;
 }
 
 void BulkPaymentDialog::saveSettings() {
-    const settings::PayerValues payer{payerBic, payerIban, payerName, budgetUnitCode};
-    if (!settings::saveWanted(filePrepared, clientData, payer)) return;
-    if (!host_.askYesNo(kSaveQuestion)) return;
-    settings::writeSettings(fs_, settingsPath_, payer, iniRemainder,
-                            [this](std::string_view text) { host_.showMessage(text); });
+    const settings::PayerValues payer{state_.payerBic, state_.payerIban, state_.payerName,
+                                      state_.budgetUnitCode};
+    if (!settings::saveWanted(state_.filePrepared, state_.clientData, payer)) return;
+    if (!host_.askYesNo(messageText(Message::saveQuestion))) return;
+    const settings::SaveResult saved =
+        settings::writeSettings(fs_, settingsPath_, payer, state_.iniRemainder);
+    if (const auto message = saveErrorMessage(saved)) host_.showMessage(*message);
 }
 
-void BulkPaymentDialog::onCommand(int id) {
+void BulkPaymentDialog::onCommand(ControlId id) {
     switch (id) {
         case idBrowse:
             browseInputFile();
@@ -386,9 +481,5 @@ void BulkPaymentDialog::onCommand(int id) {
             break;
     }
 }
-
-void BulkPaymentDialog::showMessage(std::string_view text) { host_.showMessage(text); }
-
-int BulkPaymentDialog::selectedPaymentType() { return host_.listSelection(idPaymentType); }
 
 }  // namespace velcor::window

@@ -39,7 +39,7 @@ constexpr auto kReportCaption = "Справка за масови плащани
 const std::array<ControlInfo, 18> kControls = {{
     {idInputPath, kPathLabel, {}, ControlKind::edit, 0},
     {idBrowse, {}, kBrowseText, ControlKind::button, 0},
-    {idFormatKind, kFormatKindLabel, {}, ControlKind::dropDownList, 0, false},
+    {idFormatKind, kFormatKindLabel, {}, ControlKind::dropDownList, 0, false, true},
     {idDelimiter, kDelimiterLabel, {}, ControlKind::readOnlyEdit, 1},
     {idPaymentType, kPaymentTypeLabel, {}, ControlKind::dropDownList, 0},
     {idPaymentDate, kDateLabel, {}, ControlKind::datePicker, 0},
@@ -57,7 +57,7 @@ const std::array<ControlInfo, 18> kControls = {{
     {idCancel, {}, kExitText, ControlKind::button, 0},
 }};
 
-constexpr std::array<int, 14> kExchangeOrder = {
+constexpr std::array<ControlId, 14> kExchangeOrder = {
     idPaymentType, idPaymentDate, idFormatKind,      idInputPath,      idPayerIban,
     idPayerBic,    idPayerName,   idPaymentKindCode, idBudgetUnitCode, idDelimiter,
     idTotal,       idControlCode, idCount,           idPrepared,
@@ -67,22 +67,31 @@ constexpr std::array<int, 14> kExchangeOrder = {
 
 std::span<const ControlInfo> controlsInTabOrder() { return kControls; }
 
-const ControlInfo* controlInfo(int id) {
+const ControlInfo* controlInfo(ControlId id) {
     for (const ControlInfo& info : controlsInTabOrder())
         if (info.id == id) return &info;
     return nullptr;
 }
 
-std::span<const int> exchangeOrder() { return kExchangeOrder; }
+std::span<const ControlId> exchangeOrder() { return kExchangeOrder; }
 
-bool holdsPayerValue(int id) {
+std::size_t entryPosition(ControlId id, std::span<const std::string> entries,
+                          std::string_view entry) {
+    const ControlInfo* info = controlInfo(id);
+    if (info == nullptr || !info->sorted) return entries.size();
+    std::size_t position = 0;
+    while (position < entries.size() && std::string_view(entries[position]) <= entry) ++position;
+    return position;
+}
+
+bool holdsPayerValue(ControlId id) {
     return id == idPayerIban || id == idPayerBic || id == idPayerName || id == idPaymentKindCode ||
            id == idBudgetUnitCode;
 }
 
 std::string_view headerBreakingCharacters() { return ";\r\n"; }
 
-std::string fieldName(int id) {
+std::string fieldName(ControlId id) {
     const ControlInfo* info = controlInfo(id);
     if (info == nullptr) return {};
     std::string name(info->label);

@@ -5,6 +5,7 @@
 
 #include "window/ControlIds.h"
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,26 +23,33 @@ enum class ControlKind {
 };
 
 struct ControlInfo {
-    int id;
+    ControlId id;
     std::string_view label;  // static text in front of the control (Windows-1251), may be empty
     std::string_view text;   // a button's or check box's own text (Windows-1251)
     ControlKind kind;
     int limit;  // edit length limit, 0 for none
     bool enabled = true;
+    bool sorted = false;  // a drop-down list that keeps its entries in order
 };
 
 // All controls with an id, in tab order.
 std::span<const ControlInfo> controlsInTabOrder();
 
 // The entry of one id; nullptr for an unknown id.
-const ControlInfo* controlInfo(int id);
+const ControlInfo* controlInfo(ControlId id);
 
 // The order in which the state is exchanged with the controls (both directions).
-std::span<const int> exchangeOrder();
+std::span<const ControlId> exchangeOrder();
+
+// Where a drop-down list puts a new entry among those it holds: at the end, or in a sorted list
+// after the entries that sort before it or equal it (by their Windows-1251 bytes). Every host
+// places entries so.
+std::size_t entryPosition(ControlId id, std::span<const std::string> entries,
+                          std::string_view entry);
 
 // Whether an edit holds one of the payer's values that the prepared file's header carries
 // (payer IBAN, BIC, name, payment kind code, budget-unit code).
-bool holdsPayerValue(int id);
+bool holdsPayerValue(ControlId id);
 
 // What a payer value may not hold: the header separates its values with ";" and ends at its line
 // break, so either inside a value would shift the columns behind it.
@@ -49,7 +57,7 @@ std::string_view headerBreakingCharacters();  // ";", CR, LF
 
 // A control's label as the name of its field in a message: without the closing ":" and with its
 // line break as a blank ("Код на бюджетен разпоредител").
-std::string fieldName(int id);
+std::string fieldName(ControlId id);
 
 // Texts of the window that are not tied to one control (Windows-1251).
 std::string_view windowCaption();  // "Подготовка на файл за масово плащане"

@@ -1,9 +1,16 @@
 #pragma once
 
-// The only door from BulkPaymentDialog to a screen. The Qt window, velcor-cli and the tests'
-// scripted fake each realise it. Every text is Windows-1251; a host converts at its own edge.
+// The only door from BulkPaymentDialog to a screen. Three hosts realise it, side by side:
+//  - QtDialogHost (app/gui): the Qt widgets of the main window;
+//  - HeadlessDialogHost (window/): controls held in memory and a record of what was shown, on
+//    which velcor-cli runs the window's logic;
+//  - ScriptedDialogHost (tests/support): the headless host with a pinned clock, which the tests
+//    script and inspect.
+// Every text is Windows-1251; a host converts at its own edge. What both screens must do alike
+// (the limits, the sorted format-kind list) is read from the control table.
 
 #include "processing/DateTime.h"
+#include "window/ControlIds.h"
 
 #include <optional>
 #include <string>
@@ -16,26 +23,27 @@ class DialogHost {
     virtual ~DialogHost() = default;
 
     // Edits (and the read-only edits): text, length limit, and the operator's modified flag.
-    virtual std::string controlText(int id) = 0;
-    virtual void setControlText(int id, std::string_view text) = 0;  // clears the modified flag
-    virtual void setEditLimit(int id, int limit) = 0;
+    virtual std::string controlText(ControlId id) = 0;
+    virtual void setControlText(ControlId id, std::string_view text) = 0;  // clears the flag
+    virtual void setEditLimit(ControlId id, int limit) = 0;
     // True when the operator changed the edit's text since it was last set or the flag cleared.
-    virtual bool isModified(int id) = 0;
-    virtual void clearModified(int id) = 0;
-    virtual void focusAndSelectAll(int id) = 0;
+    virtual bool isModified(ControlId id) = 0;
+    virtual void clearModified(ControlId id) = 0;
+    virtual void focusAndSelectAll(ControlId id) = 0;
 
-    // Drop-down lists: entries appended at the next position; selection -1 means none, and
-    // selecting a position past the end leaves the list without a selection.
-    virtual void addListEntry(int id, std::string_view text) = 0;
-    virtual int listSelection(int id) = 0;
-    virtual void setListSelection(int id, int position) = 0;
+    // Drop-down lists: an entry goes where entryPosition (ControlTable.h) puts it, and adding
+    // never changes which entry is selected; selection -1 means none, and selecting a position
+    // past the end leaves the list without a selection.
+    virtual void addListEntry(ControlId id, std::string_view text) = 0;
+    virtual int listSelection(ControlId id) = 0;
+    virtual void setListSelection(ControlId id, int position) = 0;
 
     // The date picker.
-    virtual processing::LocalDateTime dateValue(int id) = 0;
-    virtual void setDateValue(int id, const processing::LocalDateTime& value) = 0;
+    virtual processing::LocalDateTime dateValue(ControlId id) = 0;
+    virtual void setDateValue(ControlId id, const processing::LocalDateTime& value) = 0;
 
     // The check box (the operator cannot change it).
-    virtual void setChecked(int id, bool checked) = 0;
+    virtual void setChecked(ControlId id, bool checked) = 0;
 
     // Modal message box: exclamation icon, OK, the application's name as caption.
     virtual void showMessage(std::string_view text) = 0;

@@ -1,12 +1,11 @@
 #include "window/HeaderReadBack.h"
 
-#include "processing/Scan.h"
+#include "processing/PreparedHeader.h"
 #include "processing/TextModeReader.h"
 #include "text/Text.h"
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 
 namespace velcor::window {
 
@@ -27,16 +26,6 @@ class HeaderFile : public fileio::ReadFile {
     std::string_view rest_;
 };
 
-// The reader's own messages (a payer IBAN it rejects, say) are not for the operator here: a
-// header that does not read back is refused as a whole.
-class SilentHost : public processing::ScanHost {
-  public:
-    bool readControls() override { return true; }
-    void updateControls() override {}
-    void showMessage(std::string_view) override {}
-    int selectedPaymentType() override { return -1; }
-};
-
 }  // namespace
 
 bool headerReadsBack(std::string_view header, const processing::WorkingState& state) {
@@ -53,18 +42,17 @@ bool headerReadsBack(std::string_view header, const processing::WorkingState& st
     // The scan takes only such a first line for a header.
     if (!line.starts_with("OMP")) return false;
 
-    processing::WorkingState scratch;
-    scratch.paymentDate = {};
-    scratch.paymentDate.valid = false;
-    SilentHost host;
-    if (!processing::readPreparedHeader(line, scratch, host) || !scratch.filePrepared) return false;
+    // A value the reader refuses (a payer IBAN, say) is not told here: a header that does not
+    // read back is refused as a whole.
+    const processing::PreparedHeader read = processing::readPreparedHeader(line);
+    if (read.refusal != processing::HeaderRefusal::none || !read.complete) return false;
 
     const processing::LocalDateTime& date = state.paymentDate;
-    const processing::LocalDateTime& read = scratch.paymentDate;
-    return read.valid && read.day == date.day && read.month == date.month &&
-           read.year == date.year && scratch.totalText == text::trimBlanks(state.totalText) &&
-           scratch.countText == text::trimBlanks(state.countText) &&
-           scratch.controlCodeText == text::trimBlanks(state.controlCodeText);
+    return read.date && read.date->valid && read.date->day == date.day &&
+           read.date->month == date.month && read.date->year == date.year &&
+           read.totalText == text::trimBlanks(state.totalText) &&
+           read.countText == text::trimBlanks(state.countText) &&
+           read.controlCodeText == text::trimBlanks(state.controlCodeText);
 }
 
 }  // namespace velcor::window

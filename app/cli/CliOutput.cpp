@@ -133,50 +133,51 @@ std::string terminalText(std::string_view utf8) {
 }
 
 void writeJson(std::ostream& out, const RunResult& run) {
-    const window::BulkPaymentDialog& d = run.dialog;
-    window::HeadlessHost& host = run.host;
+    const processing::WorkingState& d = run.state;
+    const window::HeadlessDialogHost& host = run.host;
     out << "{\"file\": " << jsonString(d.inputPath)
         << ", \"paymentType\": " << jsonStringOrNull(host.selectedEntryText(window::idPaymentType))
         << ", \"valid\": " << (d.fileInvalid ? "false" : "true")
         << ", \"prepared\": " << (d.filePrepared ? "true" : "false")
-        << ", \"total\": " << jsonString(host.controlText(window::idTotal))
-        << ", \"count\": " << jsonString(host.controlText(window::idCount))
-        << ", \"controlCode\": " << jsonString(host.controlText(window::idControlCode))
+        << ", \"total\": " << jsonString(host.shownText(window::idTotal))
+        << ", \"count\": " << jsonString(host.shownText(window::idCount))
+        << ", \"controlCode\": " << jsonString(host.shownText(window::idControlCode))
         << ", \"paymentDate\": " << jsonStringOrNull(dateText(d.paymentDate))
         << ", \"payer\": {\"iban\": " << jsonString(d.payerIban)
         << ", \"bic\": " << jsonString(d.payerBic) << ", \"name\": " << jsonString(d.payerName)
         << ", \"kind\": " << jsonString(d.paymentKindCode)
         << ", \"code\": " << jsonString(d.budgetUnitCode) << "}"
         << ", \"rowMessages\": " << jsonList(splitRowMessages(d.rowMessages))
-        << ", \"messages\": " << jsonList(host.texts(window::HeadlessHost::EventKind::message))
+        << ", \"messages\": " << jsonList(host.messages())
         << ", \"report\": " << jsonStringOrNull(run.report)
         << ", \"error\": " << (run.error ? jsonUtf8String(*run.error) : "null")
         << ", \"exitCode\": " << run.exitCode << "}\n";
 }
 
 void writeHuman(std::ostream& out, const RunResult& run) {
-    window::HeadlessHost& host = run.host;
+    const window::HeadlessDialogHost& host = run.host;
     // Every text may carry bytes of a list, a path or omp.ini.
     const auto show = [](std::string_view cp1251) { return terminalText(text::toUtf8(cp1251)); };
     // Message boxes and the report window's row messages, in the order they appeared.
     const auto& events = host.events();
     for (std::size_t i = 0; i < events.size(); ++i) {
-        const window::HeadlessHost::Event& event = events[i];
-        if (event.kind == window::HeadlessHost::EventKind::message) {
+        const window::HeadlessDialogHost::Event& event = events[i];
+        if (event.kind == window::HeadlessDialogHost::EventKind::message) {
             out << show(event.text) << '\n';
-        } else if (event.kind == window::HeadlessHost::EventKind::report && run.reportEvent != i) {
+        } else if (event.kind == window::HeadlessDialogHost::EventKind::report &&
+                   run.reportEvent != i) {
             for (const std::string& line : splitRowMessages(event.text)) out << show(line) << '\n';
         }
     }
     // The same labels as the window's, so that the two read alike.
-    const auto line = [&](int id, std::string_view value) {
+    const auto line = [&](window::ControlId id, std::string_view value) {
         out << show(window::controlInfo(id)->label) << ' ' << show(value) << '\n';
     };
     line(window::idPaymentType, host.selectedEntryText(window::idPaymentType).value_or(""));
-    line(window::idTotal, text::trimBlanks(host.controlText(window::idTotal)));
-    line(window::idCount, host.controlText(window::idCount));
-    line(window::idControlCode, host.controlText(window::idControlCode));
-    if (run.dialog.filePrepared) out << show(window::controlInfo(window::idPrepared)->text) << '\n';
+    line(window::idTotal, text::trimBlanks(host.shownText(window::idTotal)));
+    line(window::idCount, host.shownText(window::idCount));
+    line(window::idControlCode, host.shownText(window::idControlCode));
+    if (run.state.filePrepared) out << show(window::controlInfo(window::idPrepared)->text) << '\n';
     if (run.report) out << show(*run.report) << '\n';
 }
 

@@ -2,8 +2,8 @@
 
 // What velcor-cli prints: a JSON object or lines for a person, UTF-8.
 
-#include "window/BulkPaymentDialog.h"
-#include "window/HeadlessHost.h"
+#include "processing/WorkingState.h"
+#include "window/HeadlessDialogHost.h"
 
 #include <cstddef>
 #include <optional>
@@ -29,9 +29,9 @@ std::string jsonUtf8String(std::string_view utf8);
 std::string terminalText(std::string_view utf8);
 
 struct RunResult {
-    const window::BulkPaymentDialog& dialog;
-    window::HeadlessHost& host;
-    std::optional<std::string> report;  // the report text built by this run
+    const processing::WorkingState& state;   // the window's state as the logic shows it
+    const window::HeadlessDialogHost& host;  // the record of what was shown
+    std::optional<std::string> report;       // the report text built by this run
     // The position of that report among the host's events (it is no list of row messages).
     std::optional<std::size_t> reportEvent;
     int exitCode = 1;

@@ -12,7 +12,7 @@
 #include "text/Text.h"
 #include "window/BulkPaymentDialog.h"
 #include "window/ControlIds.h"
-#include "window/HeadlessHost.h"
+#include "window/HeadlessDialogHost.h"
 
 #include <cerrno>
 #include <csignal>
@@ -24,6 +24,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #if !defined(_WIN32)
@@ -64,134 +65,150 @@ std::optional<std::string> toCp1251(const std::string& utf8) {
     return out;
 }
 
-int run(const CliOptions& options) {
-    struct Typed {
-        const std::optional<std::string>& value;
-        int id;
-    };
-    const Typed typed[] = {{options.iban, window::idPayerIban},
-                           {options.bic, window::idPayerBic},
-                           {options.name, window::idPayerName},
-                           {options.kind, window::idPaymentKindCode},
-                           {options.code, window::idBudgetUnitCode}};
+// The arguments as the window's logic takes them: Windows-1251.
+struct Arguments {
+    std::string listHostPath;  // the list's absolute path as the system spells it
+    std::string list;
+    std::string ini;
+    std::optional<std::string> pdf;
+    std::string type;
+    std::vector<std::pair<window::ControlId, std::string>> typed;  // the payer options given
+};
 
-    // Every text goes in as Windows-1251 before anything runs, so that a bad argument changes
-    // nothing.
-    std::error_code ec;
+// Every text goes in as Windows-1251 before anything runs, so that a bad argument changes
+// nothing. Why not, when one cannot.
+std::optional<std::string> convertArguments(const CliOptions& options, Arguments& out) {
     // Normalised, so that "./" or "../" in the argument puts no full stop in front of the file
     // name, where it would turn the name rules off.
+    std::error_code ec;
     const std::filesystem::path absoluteList =
         std::filesystem::absolute(options.list, ec).lexically_normal();
-    const std::optional<std::string> list = toCp1251(ec ? options.list : absoluteList.string());
+    out.listHostPath = ec ? options.list : absoluteList.string();
+    const std::optional<std::string> list = toCp1251(out.listHostPath);
     const std::optional<std::string> ini = toCp1251(options.ini);
-    const bool json = options.json;
-    if (!list)
-        return fail(json, "the list's path cannot be written in Windows-1251: " + options.list);
-    if (!ini)
-        return fail(json, "the settings path cannot be written in Windows-1251: " + options.ini);
-    const std::optional<std::string> pdf = options.pdf ? toCp1251(*options.pdf) : std::nullopt;
-    if (options.pdf && !pdf)
-        return fail(json, "the PDF's path cannot be written in Windows-1251: " + *options.pdf);
+    if (!list) return "the list's path cannot be written in Windows-1251: " + options.list;
+    if (!ini) return "the settings path cannot be written in Windows-1251: " + options.ini;
+    out.list = *list;
+    out.ini = *ini;
+    if (options.pdf) {
+        out.pdf = toCp1251(*options.pdf);
+        if (!out.pdf) return "the PDF's path cannot be written in Windows-1251: " + *options.pdf;
 #if !defined(VELCOR_CLI_PDF)
-    if (pdf) return fail(json, "--pdf needs a velcor-cli built with the window");
+        return std::string("--pdf needs a velcor-cli built with the window");
 #endif
-    const std::optional<std::string> type = options.type ? toCp1251(*options.type) : "DP";
-    if (!type) return fail(json, "--type cannot be written in Windows-1251: " + *options.type);
-    std::optional<std::string> typedTexts[std::size(typed)];
-    for (std::size_t i = 0; i < std::size(typed); ++i) {
-        if (!typed[i].value) continue;
-        typedTexts[i] = toCp1251(*typed[i].value);
-        if (!typedTexts[i])
-            return fail(json,
-                        "a payer value cannot be written in Windows-1251: " + *typed[i].value);
     }
+    const std::optional<std::string> type = options.type ? toCp1251(*options.type) : "DP";
+    if (!type) return "--type cannot be written in Windows-1251: " + *options.type;
+    out.type = *type;
+    const std::pair<const std::optional<std::string>&, window::ControlId> payer[] = {
+        {options.iban, window::idPayerIban},
+        {options.bic, window::idPayerBic},
+        {options.name, window::idPayerName},
+        {options.kind, window::idPaymentKindCode},
+        {options.code, window::idBudgetUnitCode}};
+    for (const auto& [value, id] : payer) {
+        if (!value) continue;
+        const std::optional<std::string> typed = toCp1251(*value);
+        if (!typed) return "a payer value cannot be written in Windows-1251: " + *value;
+        out.typed.emplace_back(id, *typed);
+    }
+    return std::nullopt;
+}
 
-    window::HeadlessHost host;
-    window::BulkPaymentDialog dialog(host, fileio::standardFileSystem(), *ini);
+// Why nothing can run: the error and the window's messages shown before it.
+struct Refusal {
+    std::string error;
+    std::vector<std::string> messages;
+};
+
+// The position of the first payment type named `type`; -1 for none.
+int positionOf(const window::BulkPaymentDialog& dialog, const std::string& type) {
+    const std::vector<settings::FormatDefinition>& formats = dialog.state().formats;
+    for (std::size_t i = 0; i < formats.size(); ++i)
+        if (formats[i].name == type) return static_cast<int>(i);
+    return -1;
+}
+
+// Why there is no payment type to select, with the names there are.
+std::string noPaymentTypeError(const window::BulkPaymentDialog& dialog, const CliOptions& options) {
+    std::string names;
+    for (const settings::FormatDefinition& format : dialog.state().formats)
+        names += (names.empty() ? "" : ", ") + text::toUtf8(format.name);
+    const std::string wanted =
+        options.type ? "named " + *options.type : "to select: no DP, the default, and no --type";
+    return "no payment type " + wanted +
+           (names.empty() ? " (the settings have none)" : " (the settings have: " + names + ")");
+}
+
+// Opens the list as the window's "..." does, after the settings, the payment type and the payer
+// options, each as the operator would give them. Why not, when nothing can run.
+std::optional<Refusal> openList(window::BulkPaymentDialog& dialog, window::HeadlessDialogHost& host,
+                                const CliOptions& options, const Arguments& args) {
     if (!dialog.initialise()) {
         std::string error = "cannot load the settings from " + options.ini;
         if (const auto reason = app::cli::unreadableFileReason(options.ini))
             error += ": " + text::toUtf8(*reason);
-        return fail(json, error, host.texts(window::HeadlessHost::EventKind::message));
-    }
-
-    int position = -1;
-    for (std::size_t i = 0; i < dialog.formats.size(); ++i) {
-        if (dialog.formats[i].name == *type) {
-            position = static_cast<int>(i);
-            break;
-        }
+        return Refusal{error, host.messages()};
     }
     // Without a payment type no row would be checked and no header could name a layout: nothing
     // runs, whatever the command.
-    if (position < 0) {
-        std::string names;
-        for (const settings::FormatDefinition& format : dialog.formats)
-            names += (names.empty() ? "" : ", ") + text::toUtf8(format.name);
-        const std::string wanted = options.type ? "named " + *options.type
-                                                : "to select: no DP, the default, and no --type";
-        return fail(json, "no payment type " + wanted +
-                              (names.empty() ? " (the settings have none)"
-                                             : " (the settings have: " + names + ")"));
-    }
-    if (position != host.listSelection(window::idPaymentType)) {
-        host.setListSelection(window::idPaymentType, position);
-        dialog.changePaymentType();
-    }
-    for (std::size_t i = 0; i < std::size(typed); ++i)
-        if (typedTexts[i]) host.type(typed[i].id, *typedTexts[i]);
+    const int position = positionOf(dialog, args.type);
+    if (position < 0) return Refusal{noPaymentTypeError(dialog, options), {}};
+    if (position != dialog.selectedPaymentType()) dialog.selectPaymentType(position);
+    for (const auto& [id, value] : args.typed) host.type(id, value);
 
-    host.openFileAnswer = *list;
+    host.openFileAnswer = args.list;
     dialog.browseInputFile();
-
     if (options.date) {
         const auto date = app::cli::parseCliDate(*options.date);
-        dialog.paymentDate.day = date->day;
-        dialog.paymentDate.month = date->month;
-        dialog.paymentDate.year = date->year;
-        dialog.paymentDate.valid = true;
-        host.setDateValue(window::idPaymentDate, dialog.paymentDate);
+        dialog.setPaymentDate(date->day, date->month, date->year);
     }
+    return std::nullopt;
+}
 
-    app::cli::RunResult result{dialog, host, std::nullopt, std::nullopt, kFailure, std::nullopt};
-    int status = kFailure;
-    switch (options.command) {
+// Checks, prepares or reports the opened list: the exit status, and the report it built.
+int runCommand(Command command, window::BulkPaymentDialog& dialog,
+               const window::HeadlessDialogHost& host, app::cli::RunResult& result) {
+    switch (command) {
         case Command::check:
-            status = dialog.fileInvalid ? 1 : 0;
-            break;
-        case Command::prepare: {
-            const bool preparedBefore = dialog.filePrepared;
-            dialog.prepareFile();
-            status = !preparedBefore && dialog.filePrepared ? 0 : 1;
-            break;
-        }
-        case Command::report: {
-            const std::size_t before = host.events().size();
-            dialog.showReport();
-            if (host.events().size() > before &&
-                host.events().back().kind == window::HeadlessHost::EventKind::report) {
-                result.report = host.events().back().text;
-                result.reportEvent = host.events().size() - 1;
-                status = 0;
-            }
-            break;
-        }
+            return dialog.state().fileInvalid ? kFailure : 0;
+        case Command::prepare:
+            return dialog.prepareFile() ? 0 : kFailure;
+        case Command::report:
+            if (!dialog.showReport()) return kFailure;
+            result.report = host.events().back().text;
+            result.reportEvent = host.events().size() - 1;
+            return 0;
     }
-    result.exitCode = status;
-    if (status != 0) {
+    return kFailure;
+}
+
+int run(const CliOptions& options) {
+    const bool json = options.json;
+    Arguments args;
+    if (const auto error = convertArguments(options, args)) return fail(json, *error);
+
+    window::HeadlessDialogHost host;
+    window::BulkPaymentDialog dialog(host, fileio::standardFileSystem(), args.ini);
+    if (const auto refusal = openList(dialog, host, options, args))
+        return fail(json, refusal->error, refusal->messages);
+
+    app::cli::RunResult result{dialog.state(), host,     std::nullopt,
+                               std::nullopt,   kFailure, std::nullopt};
+    result.exitCode = runCommand(options.command, dialog, host, result);
+    if (result.exitCode != 0) {
         // The window only says that it could not read the list; the system can say why.
-        if (const auto reason =
-                app::cli::unreadableFileReason(ec ? options.list : absoluteList.string()))
+        if (const auto reason = app::cli::unreadableFileReason(args.listHostPath))
             result.error = options.list + ": " + text::toUtf8(*reason);
-        else if (options.command == Command::report && !dialog.filePrepared)
+        else if (options.command == Command::report && !dialog.state().filePrepared)
             result.error = text::toUtf8(kNoReport);
     }
 #if defined(VELCOR_CLI_PDF)
     // The report's PDF is output too: not written, the run fails as for the standard output.
-    if (status == 0 && pdf && result.report) {
-        if (const auto reason = app::cli::writeReportPdf(*result.report, *pdf, *options.pdf)) {
+    if (result.exitCode == 0 && args.pdf && result.report) {
+        if (const auto reason = app::cli::writeReportPdf(*result.report, *args.pdf, *options.pdf)) {
             result.error = "cannot write the PDF to " + *options.pdf + ": " + text::toUtf8(*reason);
-            result.exitCode = status = kOutputError;
+            result.exitCode = kOutputError;
         }
     }
 #endif
@@ -205,7 +222,7 @@ int run(const CliOptions& options) {
     std::cout << out.str();
     if (!json && result.error)
         std::cerr << "velcor-cli: " << app::cli::terminalText(*result.error) << '\n';
-    return status;
+    return result.exitCode;
 }
 
 // `json` is set as soon as the arguments are read, for a failure after that point.

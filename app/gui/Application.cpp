@@ -27,7 +27,7 @@ constexpr auto kSettingsUnreadable = "не може да се прочете ф�
 
 MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string settingsPath)
     : host_(window_), dialog_(host_, fs, std::move(settingsPath)) {
-    window_.setCommandHandler([this](int id) { dialog_.onCommand(id); });
+    window_.setCommandHandler([this](window::ControlId id) { dialog_.onCommand(id); });
 }
 
 bool MainWindowSession::run() {

@@ -188,11 +188,11 @@ LimitedTextValidator* MainWindow::validator(int id) const {
     return it == validators_.end() ? nullptr : it->second;
 }
 
-void MainWindow::setCommandHandler(std::function<void(int)> handler) {
+void MainWindow::setCommandHandler(std::function<void(window::ControlId)> handler) {
     handler_ = std::move(handler);
 }
 
-void MainWindow::command(int id) {
+void MainWindow::command(window::ControlId id) {
     if (handler_) {
         handler_(id);
         emit commandFinished();

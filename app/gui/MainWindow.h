@@ -4,6 +4,8 @@
 // limits of the window's control table, with one map from control id to widget. What the
 // controls do is decided by the window logic; this class only passes the operator's commands on.
 
+#include "window/ControlIds.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -37,7 +39,7 @@ class MainWindow : public QDialog {
 
     // Receives the button clicks, the payment-type choices and the cancel command (button
     // "Изход", Escape, the close box). Without a handler the cancel command ends the window.
-    void setCommandHandler(std::function<void(int)> handler);
+    void setCommandHandler(std::function<void(window::ControlId)> handler);
 
     // The About box, modal over this window.
     void showAbout();
@@ -58,13 +60,13 @@ class MainWindow : public QDialog {
   private:
     void applyControlTable();
     void addToSystemMenu();
-    void command(int id);
+    void command(window::ControlId id);
 
     std::unique_ptr<Ui::MainWindow> ui_;
     std::map<int, QWidget*> controls_;
     std::map<int, QLabel*> labels_;
     std::map<int, LimitedTextValidator*> validators_;
-    std::function<void(int)> handler_;
+    std::function<void(window::ControlId)> handler_;
 };
 
 }  // namespace velcor::app

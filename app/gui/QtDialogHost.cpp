@@ -5,9 +5,10 @@
 #include "app/gui/LimitedTextValidator.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
-#include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
+#include "window/ControlTable.h"
+#include "window/Messages.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,19 +17,11 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace velcor::app {
-
-using namespace velcor::text::literals;
-
-namespace {
-
-// A chosen path that Windows-1251 cannot spell would reach the files under another name.
-constexpr auto kPathNotUsable =
-    "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
-
-}  // namespace
 
 QtDialogHost::QtDialogHost(MainWindow& window) : window_(window) {
     commandFinished_ = QObject::connect(&window_, &MainWindow::commandFinished, &window_,
@@ -41,7 +34,7 @@ QWidget* QtDialogHost::dialogParent() const {
     return window_.isVisible() ? static_cast<QWidget*>(&window_) : nullptr;
 }
 
-std::string QtDialogHost::controlText(int id) {
+std::string QtDialogHost::controlText(window::ControlId id) {
     const QLineEdit* edit = window_.edit(id);
     if (!edit) return {};
     // The edits accept only what Windows-1251 can hold, so the conversion is whole.
@@ -50,7 +43,7 @@ std::string QtDialogHost::controlText(int id) {
     return converted;
 }
 
-void QtDialogHost::setControlText(int id, std::string_view text) {
+void QtDialogHost::setControlText(window::ControlId id, std::string_view text) {
     if (QLineEdit* edit = window_.edit(id)) {
         const QString shown = fromCp1251(text);
         // A text longer than the edit's limit is shown whole.
@@ -61,25 +54,25 @@ void QtDialogHost::setControlText(int id, std::string_view text) {
     }
 }
 
-void QtDialogHost::setEditLimit(int id, int limit) {
+void QtDialogHost::setEditLimit(window::ControlId id, int limit) {
     if (LimitedTextValidator* validator = window_.validator(id)) validator->setLimit(limit);
 }
 
-bool QtDialogHost::isModified(int id) {
+bool QtDialogHost::isModified(window::ControlId id) {
     const QLineEdit* edit = window_.edit(id);
     return edit && edit->isModified();
 }
 
-void QtDialogHost::clearModified(int id) {
+void QtDialogHost::clearModified(window::ControlId id) {
     if (QLineEdit* edit = window_.edit(id)) edit->setModified(false);
 }
 
-void QtDialogHost::focusAndSelectAll(int id) {
+void QtDialogHost::focusAndSelectAll(window::ControlId id) {
     focusEdit(id);
     focusAfterCommand_ = id;
 }
 
-void QtDialogHost::focusEdit(int id) {
+void QtDialogHost::focusEdit(window::ControlId id) {
     QWidget* widget = window_.control(id);
     if (!widget) return;
     widget->setFocus(Qt::OtherFocusReason);
@@ -87,38 +80,37 @@ void QtDialogHost::focusEdit(int id) {
 }
 
 void QtDialogHost::restoreFocus() {
-    const std::optional<int> id = std::exchange(focusAfterCommand_, std::nullopt);
+    const std::optional<window::ControlId> id = std::exchange(focusAfterCommand_, std::nullopt);
     if (id && !ended_) focusEdit(*id);
 }
 
-void QtDialogHost::addListEntry(int id, std::string_view text) {
+void QtDialogHost::addListEntry(window::ControlId id, std::string_view text) {
     auto* list = qobject_cast<QComboBox*>(window_.control(id));
     if (!list) return;
-    const QString entry = fromCp1251(text);
-    const int selected = list->currentIndex();
-    int position = list->count();
-    if (id == window::idFormatKind) {
-        // The format-kind list is a sorted list: an entry goes before the first greater one.
-        position = 0;
-        while (position < list->count() && list->itemText(position) <= entry) ++position;
+    std::vector<std::string> entries;
+    for (int i = 0; i < list->count(); ++i) {
+        entries.emplace_back();
+        text::fromUtf8(list->itemText(i).toStdString(), entries.back());
     }
-    list->insertItem(position, entry);
+    const int selected = list->currentIndex();
+    const auto position = static_cast<int>(window::entryPosition(id, entries, text));
+    list->insertItem(position, fromCp1251(text));
     // Adding never selects: the first entry of an empty combo box would otherwise be chosen.
     list->setCurrentIndex(selected < 0 ? -1 : (position <= selected ? selected + 1 : selected));
 }
 
-int QtDialogHost::listSelection(int id) {
+int QtDialogHost::listSelection(window::ControlId id) {
     const auto* list = qobject_cast<QComboBox*>(window_.control(id));
     return list ? list->currentIndex() : -1;
 }
 
-void QtDialogHost::setListSelection(int id, int position) {
+void QtDialogHost::setListSelection(window::ControlId id, int position) {
     auto* list = qobject_cast<QComboBox*>(window_.control(id));
     if (!list) return;
     list->setCurrentIndex(position >= 0 && position < list->count() ? position : -1);
 }
 
-processing::LocalDateTime QtDialogHost::dateValue(int id) {
+processing::LocalDateTime QtDialogHost::dateValue(window::ControlId id) {
     processing::LocalDateTime value;
     const auto* picker = qobject_cast<QDateEdit*>(window_.control(id));
     if (!picker) {
@@ -135,7 +127,7 @@ processing::LocalDateTime QtDialogHost::dateValue(int id) {
     return value;
 }
 
-void QtDialogHost::setDateValue(int id, const processing::LocalDateTime& value) {
+void QtDialogHost::setDateValue(window::ControlId id, const processing::LocalDateTime& value) {
     auto* picker = qobject_cast<QDateEdit*>(window_.control(id));
     if (!picker || !value.valid) return;
     const QDate date(value.year, value.month, value.day);
@@ -147,7 +139,7 @@ void QtDialogHost::setDateValue(int id, const processing::LocalDateTime& value) 
     second_ = value.second;
 }
 
-void QtDialogHost::setChecked(int id, bool checked) {
+void QtDialogHost::setChecked(window::ControlId id, bool checked) {
     if (auto* box = qobject_cast<QAbstractButton*>(window_.control(id))) box->setChecked(checked);
 }
 
@@ -189,7 +181,7 @@ std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggest
     if (!chosen) return std::nullopt;
     std::string path;
     if (!text::fromUtf8(QDir::toNativeSeparators(*chosen).toStdString(), path)) {
-        showMessage(kPathNotUsable);
+        showMessage(window::messageText(window::Message::pathNotUsable));
         return std::nullopt;
     }
     return path;

@@ -1,8 +1,9 @@
 #pragma once
 
-// The window logic's host realised with Qt widgets: control ids become the widgets of
-// MainWindow, Windows-1251 texts become Unicode at this edge and back, and message boxes, the
-// open-file dialog and the report window are Qt dialogs.
+// The window logic's host realised with Qt widgets, beside the headless host of velcor-cli and the
+// tests' scripted host: control ids become the widgets of MainWindow, Windows-1251 texts become
+// Unicode at this edge and back, and message boxes, the open-file dialog and the report window
+// are Qt dialogs.
 
 #include "window/DialogHost.h"
 
@@ -30,21 +31,21 @@ class QtDialogHost : public window::DialogHost {
     QtDialogHost(const QtDialogHost&) = delete;
     QtDialogHost& operator=(const QtDialogHost&) = delete;
 
-    std::string controlText(int id) override;
-    void setControlText(int id, std::string_view text) override;
-    void setEditLimit(int id, int limit) override;
-    bool isModified(int id) override;
-    void clearModified(int id) override;
-    void focusAndSelectAll(int id) override;
+    std::string controlText(window::ControlId id) override;
+    void setControlText(window::ControlId id, std::string_view text) override;
+    void setEditLimit(window::ControlId id, int limit) override;
+    bool isModified(window::ControlId id) override;
+    void clearModified(window::ControlId id) override;
+    void focusAndSelectAll(window::ControlId id) override;
 
-    void addListEntry(int id, std::string_view text) override;
-    int listSelection(int id) override;
-    void setListSelection(int id, int position) override;
+    void addListEntry(window::ControlId id, std::string_view text) override;
+    int listSelection(window::ControlId id) override;
+    void setListSelection(window::ControlId id, int position) override;
 
-    processing::LocalDateTime dateValue(int id) override;
-    void setDateValue(int id, const processing::LocalDateTime& value) override;
+    processing::LocalDateTime dateValue(window::ControlId id) override;
+    void setDateValue(window::ControlId id, const processing::LocalDateTime& value) override;
 
-    void setChecked(int id, bool checked) override;
+    void setChecked(window::ControlId id, bool checked) override;
 
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
@@ -61,7 +62,7 @@ class QtDialogHost : public window::DialogHost {
 
   private:
     QWidget* dialogParent() const;
-    void focusEdit(int id);
+    void focusEdit(window::ControlId id);
     void restoreFocus();
     std::optional<QString> runOpenFileDialog(const QString& suggestedName);
 
@@ -77,7 +78,7 @@ class QtDialogHost : public window::DialogHost {
     // The control that a message sent the operator to during the running command: it gets the
     // focus and the selection back once the command has finished, whatever the command did after
     // the message (a scan, a report window, new texts in the edits).
-    std::optional<int> focusAfterCommand_;
+    std::optional<window::ControlId> focusAfterCommand_;
     QMetaObject::Connection commandFinished_;
 };
 

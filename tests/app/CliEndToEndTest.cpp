@@ -452,8 +452,8 @@ TEST_F(ProgramStart, LauncherStartsTheWindowInTheUsersSettingsFolder) {
     // The starter settings load with every payer value empty, so that the first close after
     // "Подготовка" offers to keep what was typed, and read each example list.
     settings::LoadedSettings loaded;
-    ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), starter.string(), loaded,
-                                       [](std::string_view) {}));
+    ASSERT_TRUE(
+        settings::loadSettings(fileio::standardFileSystem(), starter.string(), loaded).ok());
     EXPECT_TRUE(loaded.client.bicWasEmpty && loaded.client.ibanWasEmpty &&
                 loaded.client.nameWasEmpty && loaded.client.codeWasEmpty);
     for (const char* type : {"DP", "FX", "SB"}) {

@@ -4,8 +4,8 @@
 
 #include "HardeningSupport.h"
 
-#include "fuzz/support/ListModel.h"
 #include "settings/Settings.h"
+#include "support/ListModel.h"
 #include "text/Cp1251.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +22,13 @@ using Step = testing::FaultyFileSystem::Step;
 const std::string kOpenForWrite(std::string_view("Грешка при отваряне на файла за запис"_cp));
 const std::string kWriteFailed(std::string_view("Грешка при запис във файлa!"_cp));
 const std::string kNotValid(std::string_view("Файлът не е коректен!"_cp));
-const std::string kIniOpen(std::string_view("Грешка при отваряне на INI файла за запис"_cp));
-const std::string kIniWrite(std::string_view("Грешка при запис в INI файлa!"_cp));
 const std::string kCannotRead(std::string_view("Не може да се прочете файл: "_cp));
 const std::string kReadError(std::string_view("Грешка при четене на файла!"_cp));
 
 struct FaultCase {
     Step step;
     unsigned nth;
-    const std::string* message;  // nullptr: the step's failure does not stop the work
+    const std::string* message;  // what the operator is told
 };
 
 // Writing the prepared list: the header and the rows are two writes; the list's stamp is read
@@ -52,7 +50,7 @@ TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
         Session s;
         ASSERT_TRUE(s.initialised);
         s.browse();
-        ASSERT_FALSE(s.dialog->fileInvalid);
+        ASSERT_FALSE(s.state().fileInvalid);
         const std::string before = s.listBytes();
         s.host.clearEvents();
         s.fs.resetCounts();
@@ -61,7 +59,7 @@ TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
         s.dialog->prepareFile();
         EXPECT_EQ(s.fs.totalFailures(), 1u);
         EXPECT_EQ(s.messages(), std::vector<std::string>{*c.message});
-        EXPECT_FALSE(s.dialog->filePrepared);
+        EXPECT_FALSE(s.state().filePrepared);
         EXPECT_EQ(s.listBytes(), before);
         // No temporary file is left behind in the user's folder.
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(s.dir.path()),
@@ -72,11 +70,11 @@ TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
         s.host.clearEvents();
         s.dialog->prepareFile();
         EXPECT_TRUE(s.messages().empty());
-        EXPECT_TRUE(s.dialog->filePrepared);
+        EXPECT_TRUE(s.state().filePrepared);
         const std::string after = s.listBytes();
         EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
         // The rows as read: text mode turns their CR LF into LF.
-        EXPECT_EQ(after.substr(after.find('\n') + 1), fuzz::expectedRows(before));
+        EXPECT_EQ(after.substr(after.find('\n') + 1), testing::expectedRows(before));
     }
 }
 
@@ -133,7 +131,7 @@ TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
 TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
     Session s;
     s.browse();
-    ASSERT_FALSE(s.dialog->fileInvalid);
+    ASSERT_FALSE(s.state().fileInvalid);
     const std::string grown =
         s.listBytes() + "BG80BNBG96611020345678;BNBGBGSD;LATE;7501020018;;10.00;\r\n";
     s.host.clearEvents();
@@ -141,7 +139,7 @@ TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
                    [&] { testing::writeFileBytes(s.listPath, grown); });
     s.dialog->prepareFile();
     EXPECT_EQ(s.messages(), std::vector<std::string>{kWriteFailed});
-    EXPECT_FALSE(s.dialog->filePrepared);
+    EXPECT_FALSE(s.state().filePrepared);
     EXPECT_EQ(s.listBytes(), grown);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(s.dir.path()),
                             std::filesystem::directory_iterator()),
@@ -158,7 +156,7 @@ TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
 TEST(PrepareFaults, ReadOnlyListAndOmpIniAreRefusedUntouched) {
     Session s;
     s.browse();
-    ASSERT_FALSE(s.dialog->fileInvalid);
+    ASSERT_FALSE(s.state().fileInvalid);
     const std::string before = s.listBytes();
     namespace fs = std::filesystem;
     const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
@@ -166,17 +164,16 @@ TEST(PrepareFaults, ReadOnlyListAndOmpIniAreRefusedUntouched) {
     s.host.clearEvents();
     s.dialog->prepareFile();
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
-    EXPECT_FALSE(s.dialog->filePrepared);
+    EXPECT_FALSE(s.state().filePrepared);
     EXPECT_EQ(s.listBytes(), before);
     EXPECT_EQ(fs::status(s.listPath).permissions(), readOnly);
 
     const std::string settingsBefore = testing::readFileBytes(s.settingsPath);
     fs::permissions(s.settingsPath, readOnly);
-    std::vector<std::string> messages;
-    EXPECT_FALSE(settings::writeSettings(
-        s.fs, s.settingsPath, {"UNCRBGSF", "BG95UNCR70001523456789", "New Name", ""}, "[DP]\r\n",
-        [&](std::string_view text) { messages.emplace_back(text); }));
-    EXPECT_EQ(messages, std::vector<std::string>{kIniOpen});
+    EXPECT_EQ(
+        settings::writeSettings(s.fs, s.settingsPath,
+                                {"UNCRBGSF", "BG95UNCR70001523456789", "New Name", ""}, "[DP]\r\n"),
+        settings::SaveResult::openFailed);
     EXPECT_EQ(testing::readFileBytes(s.settingsPath), settingsBefore);
 }
 
@@ -196,13 +193,13 @@ TEST(PrepareFaults, ListsBehindALinkOrWithALongNamePrepare) {
         s.host.clearEvents();
         s.host.openFileAnswer = chosen;
         s.dialog->onCommand(window::idBrowse);
-        ASSERT_FALSE(s.dialog->fileInvalid);
+        ASSERT_FALSE(s.state().fileInvalid);
         s.dialog->prepareFile();
         EXPECT_TRUE(s.messages().empty());
-        EXPECT_TRUE(s.dialog->filePrepared);
+        EXPECT_TRUE(s.state().filePrepared);
         const std::string after = testing::readFileBytes(chosen);
         EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
-        EXPECT_EQ(after.substr(after.find('\n') + 1), fuzz::expectedRows(before));
+        EXPECT_EQ(after.substr(after.find('\n') + 1), testing::expectedRows(before));
     }
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(testing::readFileBytes(s.listPath), testing::readFileBytes(link));
@@ -224,32 +221,38 @@ TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {
         s.host.openFileAnswer = c.path;
         s.dialog->onCommand(window::idBrowse);
         EXPECT_EQ(s.messages(), std::vector<std::string>{c.message}) << c.path;
-        EXPECT_TRUE(s.dialog->fileInvalid);
+        EXPECT_TRUE(s.state().fileInvalid);
     }
 
     s.host.clearEvents();
     s.fs.failCall(Step::read, s.fs.calls(Step::read) + 1);
     s.browse();
     EXPECT_EQ(s.messages(), std::vector<std::string>{kReadError});
-    EXPECT_TRUE(s.dialog->acceptedLines.empty() || s.dialog->fileInvalid);
+    EXPECT_TRUE(s.state().acceptedLines.empty() || s.state().fileInvalid);
     s.fs.clearFailures();
     s.host.clearEvents();
     s.browse();
     EXPECT_TRUE(s.messages().empty());
-    EXPECT_FALSE(s.dialog->fileInvalid);
+    EXPECT_FALSE(s.state().fileInvalid);
 }
 
 // Saving omp.ini: the backup copy, then the rewrite through a temporary file.
-const FaultCase kSaveFaults[] = {
-    {Step::createTemporary, 1, &kIniOpen},
-    {Step::write, 1, &kIniWrite},
-    {Step::write, 2, &kIniWrite},
-    {Step::flush, 1, &kIniWrite},
-    {Step::sync, 1, &kIniWrite},
-    {Step::close, 1, &kIniWrite},
-    {Step::rename, 1, &kIniWrite},
-    {Step::copy, 1, nullptr},
-    {Step::remove, 1, nullptr},
+struct SaveFaultCase {
+    Step step;
+    unsigned nth;
+    settings::SaveResult result;  // ok: the step's failure does not stop the save
+};
+
+const SaveFaultCase kSaveFaults[] = {
+    {Step::createTemporary, 1, settings::SaveResult::openFailed},
+    {Step::write, 1, settings::SaveResult::writeFailed},
+    {Step::write, 2, settings::SaveResult::writeFailed},
+    {Step::flush, 1, settings::SaveResult::writeFailed},
+    {Step::sync, 1, settings::SaveResult::writeFailed},
+    {Step::close, 1, settings::SaveResult::writeFailed},
+    {Step::rename, 1, settings::SaveResult::writeFailed},
+    {Step::copy, 1, settings::SaveResult::ok},
+    {Step::remove, 1, settings::SaveResult::ok},
 };
 
 TEST(SaveFaults, EachStepLeavesOmpIniWholeAndARetryWorks) {
@@ -258,33 +261,24 @@ TEST(SaveFaults, EachStepLeavesOmpIniWholeAndARetryWorks) {
     const std::string original = exampleBytes("omp.ini");
     settings::LoadedSettings loaded;
     testing::writeFileBytes(path, original);
-    ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, loaded,
-                                       [](std::string_view) {}));
+    ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, loaded).ok());
     const settings::PayerValues payer{"UNCRBGSF", "BG95UNCR70001523456789", "New Name", ""};
 
-    for (const FaultCase& c : kSaveFaults) {
+    for (const SaveFaultCase& c : kSaveFaults) {
         SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.nth));
         testing::writeFileBytes(path, original);
         std::filesystem::remove(path + ".bak");
         testing::FaultyFileSystem fs;
         fs.failCall(c.step, c.nth);
-        std::vector<std::string> messages;
-        const auto record = [&](std::string_view text) { messages.emplace_back(text); };
-        const bool saved = settings::writeSettings(fs, path, payer, loaded.iniRemainder, record);
+        EXPECT_EQ(settings::writeSettings(fs, path, payer, loaded.iniRemainder), c.result);
         EXPECT_EQ(fs.totalFailures(), 1u);
-        if (c.message != nullptr) {
-            EXPECT_FALSE(saved);
-            EXPECT_EQ(messages, std::vector<std::string>{*c.message});
+        if (c.result != settings::SaveResult::ok) {
             EXPECT_EQ(testing::readFileBytes(path), original);
             EXPECT_EQ(testing::readFileBytes(path + ".bak"), original);
-            messages.clear();
             fs.clearFailures();
-            ASSERT_TRUE(settings::writeSettings(fs, path, payer, loaded.iniRemainder, record));
-        } else {
-            // The backup is best effort: the save itself goes through.
-            EXPECT_TRUE(saved);
+            ASSERT_EQ(settings::writeSettings(fs, path, payer, loaded.iniRemainder),
+                      settings::SaveResult::ok);
         }
-        EXPECT_TRUE(messages.empty());
         const std::string rewritten = testing::readFileBytes(path);
         EXPECT_NE(rewritten.find("\n[CLIENT]\r\nBIC = UNCRBGSF\r\n"), std::string::npos);
         EXPECT_NE(rewritten.find(loaded.iniRemainder.substr(loaded.iniRemainder.find('['))),
@@ -300,7 +294,7 @@ TEST(SaveFaults, UnreadableOmpIniEndsTheWindowWithoutTouchingIt) {
         testing::writeFileBytes(path, original);
         testing::FaultyFileSystem fs;
         fs.failFromCall(step);
-        window::HeadlessHost host;
+        window::HeadlessDialogHost host;
         window::BulkPaymentDialog dialog(host, fs, path);
         EXPECT_FALSE(dialog.initialise());
         EXPECT_TRUE(host.endResult().has_value());

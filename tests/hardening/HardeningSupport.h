@@ -4,10 +4,10 @@
 // make fail step by step, and the rows the property tests build their lists from.
 
 #include "support/FaultyFileSystem.h"
+#include "support/ScriptedDialogHost.h"
 #include "support/TestSupport.h"
 #include "window/BulkPaymentDialog.h"
 #include "window/ControlIds.h"
-#include "window/HeadlessHost.h"
 
 #include <memory>
 #include <string>
@@ -29,24 +29,27 @@ struct Session {
         : settingsPath(dir.file("omp.ini")), listPath(dir.file(listName)) {
         testing::writeFileBytes(settingsPath, exampleBytes("omp.ini"));
         testing::writeFileBytes(listPath, exampleBytes(listName));
-        host.pinnedNow = kListDay;
         dialog = std::make_unique<window::BulkPaymentDialog>(host, fs, settingsPath);
         initialised = dialog->initialise();
     }
-    // "..." with the list chosen; the events so far are forgotten.
+    // "..." with the list chosen.
     void browse() {
         host.openFileAnswer = listPath;
         dialog->onCommand(window::idBrowse);
     }
-    std::vector<std::string> messages() const {
-        return host.texts(window::HeadlessHost::EventKind::message);
+    // The operator picks the payment type at `position` (0 DP, 1 FX, 2 SB).
+    void selectType(int position) {
+        host.setListSelection(window::idPaymentType, position);
+        dialog->onCommand(window::idPaymentType);
     }
+    std::vector<std::string> messages() const { return host.messages(); }
+    const processing::WorkingState& state() const { return dialog->state(); }
     std::string listBytes() const { return testing::readFileBytes(listPath); }
 
     testing::TempDir dir;
     std::string settingsPath;
     std::string listPath;
-    window::HeadlessHost host;
+    testing::ScriptedDialogHost host{kListDay};
     testing::FaultyFileSystem fs;
     std::unique_ptr<window::BulkPaymentDialog> dialog;
     bool initialised = false;

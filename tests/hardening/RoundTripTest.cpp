@@ -3,9 +3,7 @@
 
 #include "HardeningSupport.h"
 
-#include "fuzz/support/ListModel.h"
-#include "output/PreparedFile.h"
-#include "processing/Scan.h"
+#include "support/ListModel.h"
 
 #include <gtest/gtest.h>
 
@@ -44,57 +42,36 @@ std::string randomList(std::mt19937& random, bool fixed) {
     return list;
 }
 
-struct Scanned {
-    processing::WorkingState state;
-    bool accepted = false;
-    std::vector<std::string> messages;
-};
-
-Scanned scan(const std::string& path, int position) {
-    Scanned result;
-    result.state.formats = fuzz::listFormats();
-    result.state.inputPath = path;
-    result.state.paymentDate = kListDay;
-    result.state.payerIban = "BG48BNBG96618000123456";
-    result.state.payerName = "Payer";
-    result.state.paymentKindCode = "101";
-    fuzz::RecordingScanHost host(position);
-    result.accepted = processing::scanPaymentFile(result.state, host, fileio::standardFileSystem());
-    result.messages = host.messages;
-    return result;
-}
-
+// Each list is chosen, prepared and chosen again in the window, as the operator would.
 TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows) {
     std::mt19937 random(20061208);
-    testing::TempDir dir;
-    const std::string path = dir.file("O081206P.1DP");
     for (int round = 0; round < 300; ++round) {
         const bool fixed = round % 3 == 2;
-        const int position = fixed ? 1 : 0;
         const std::string list = randomList(random, fixed);
         SCOPED_TRACE(::testing::PrintToString(list));
-        testing::writeFileBytes(path, list);
+        Session s;
+        s.selectType(fixed ? 1 : 0);
+        testing::writeFileBytes(s.listPath, list);
 
-        const Scanned first = scan(path, position);
-        ASSERT_TRUE(first.accepted) << first.state.rowMessages;
-        ASSERT_EQ(first.state.acceptedLines, fuzz::expectedRows(list));
-        if (first.state.acceptedLines.empty()) continue;
+        s.browse();
+        const processing::WorkingState first = s.state();
+        ASSERT_FALSE(first.fileInvalid) << first.rowMessages;
+        ASSERT_EQ(first.acceptedLines, testing::expectedRows(list));
+        if (first.acceptedLines.empty()) continue;
 
-        const settings::FormatDefinition* format = &first.state.formats[position];
-        ASSERT_EQ(output::writePreparedFile(fileio::standardFileSystem(), path,
-                                            output::buildHeaderLine(first.state, format),
-                                            first.state.acceptedLines),
-                  output::PrepareWriteResult::ok);
-        const std::string prepared = testing::readFileBytes(path);
-        EXPECT_EQ(prepared.substr(prepared.find('\n') + 1), first.state.acceptedLines);
+        ASSERT_TRUE(s.dialog->prepareFile()) << ::testing::PrintToString(s.messages());
+        const std::string prepared = s.listBytes();
+        EXPECT_EQ(prepared.substr(prepared.find('\n') + 1), first.acceptedLines);
 
-        const Scanned again = scan(path, position);
-        EXPECT_TRUE(again.accepted) << ::testing::PrintToString(again.messages);
-        EXPECT_TRUE(again.state.filePrepared);
-        EXPECT_EQ(again.state.controlCodeText, first.state.controlCodeText);
-        EXPECT_EQ(again.state.totalText, first.state.totalText);
-        EXPECT_EQ(again.state.countText, first.state.countText);
-        EXPECT_EQ(again.state.acceptedLines, first.state.acceptedLines);
+        s.browse();
+        const processing::WorkingState& again = s.state();
+        EXPECT_TRUE(s.messages().empty()) << ::testing::PrintToString(s.messages());
+        EXPECT_FALSE(again.fileInvalid);
+        EXPECT_TRUE(again.filePrepared);
+        EXPECT_EQ(again.controlCodeText, first.controlCodeText);
+        EXPECT_EQ(again.totalText, first.totalText);
+        EXPECT_EQ(again.countText, first.countText);
+        EXPECT_EQ(again.acceptedLines, first.acceptedLines);
     }
 }
 
@@ -123,13 +100,13 @@ TEST(RoundTrip, SavedSettingsLoadToTheSameFormatsAndKeepEveryOtherLine) {
         SCOPED_TRACE(::testing::PrintToString(ini));
         testing::writeFileBytes(path, ini);
         settings::LoadedSettings loaded;
-        const auto ignore = [](std::string_view) {};
-        ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, loaded, ignore));
+        ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, loaded).ok());
         const settings::PayerValues payer{"UNCRBGSF", loaded.client.iban, "Name", "1234563"};
-        ASSERT_TRUE(settings::writeSettings(fileio::standardFileSystem(), path, payer,
-                                            loaded.iniRemainder, ignore));
+        ASSERT_EQ(
+            settings::writeSettings(fileio::standardFileSystem(), path, payer, loaded.iniRemainder),
+            settings::SaveResult::ok);
         settings::LoadedSettings reloaded;
-        ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, reloaded, ignore));
+        ASSERT_TRUE(settings::loadSettings(fileio::standardFileSystem(), path, reloaded).ok());
         EXPECT_EQ(reloaded.iniRemainder, loaded.iniRemainder);
         EXPECT_EQ(reloaded.entryTexts, loaded.entryTexts);
         ASSERT_EQ(reloaded.formats.size(), loaded.formats.size());

@@ -1,7 +1,6 @@
 #include "processing/RowChecker.h"
 
-#include "processing/ProcessingTestSupport.h"
-#include "processing/Scan.h"
+#include "support/ListFormats.h"
 #include "text/Text.h"
 
 #include <gtest/gtest.h>
@@ -68,32 +67,33 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
         {three, std::string("a\0b;c\n", 6), std::string("F1=a\0b|F2=c|F3-", 15)},
     };
     for (const ReadCase& c : cases) {
-        WorkingState state;
-        state.delimiterText = std::string(1, c.format.delimiter);
-        state.recordCount = 7;
-        RowChecker checker(&c.format);
-        checker.check(c.line, state);
+        Cents total = 0;
+        RowMessages messages;
+        RowChecker checker(&c.format, c.format.delimiter);
+        checker.check(c.line, 7, total, messages);
         EXPECT_EQ(describe(checker.record(), c.format), c.expected) << c.line;
-        EXPECT_EQ(text::toUtf8(state.rowMessages), c.messages) << c.line;
+        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.line;
         EXPECT_EQ(checker.record().rowNumber, 7);
     }
 }
 
-TEST(RowReader, SplitsAtTheWindowsDelimiterText) {
+TEST(RowReader, SplitsAtTheDelimiterItIsGiven) {
     const auto format = delimitedFormat("D", ';', {"F1", "F2"});
-    WorkingState state;
-    state.delimiterText = ",";
-    RowChecker checker(&format);
-    checker.check("a;b,c\n", state);
+    Cents total = 0;
+    RowMessages messages;
+    RowChecker checker(&format, ',');
+    checker.check("a;b,c\n", 1, total, messages);
     EXPECT_EQ(describe(checker.record(), format), "F1=a;b|F2=c");
 }
 
 TEST(RowReader, WithoutAFormatReadsNoFieldsAndChecksNothing) {
-    WorkingState state;
-    state.recordCount = 3;
-    checkRow("BG00XXXX;0;;\n", nullptr, state);
-    EXPECT_TRUE(state.rowMessages.empty());
-    EXPECT_EQ(state.totalSum, 0);
+    Cents total = 0;
+    RowMessages messages;
+    RowChecker checker(nullptr, ';');
+    checker.check("BG00XXXX;0;;\n", 3, total, messages);
+    EXPECT_TRUE(checker.record().values.empty());
+    EXPECT_EQ(messages.count, 0);
+    EXPECT_EQ(total, 0);
 }
 
 constexpr const char* kIban = "BG80BNBG96611020345678";
@@ -180,27 +180,24 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
          wrongIban},
     };
     for (const CheckCase& c : cases) {
-        WorkingState state;
-        state.delimiterText = ";";
-        state.recordCount = 5;
-        checkRow(c.line, &c.format, state);
-        EXPECT_EQ(text::toUtf8(state.rowMessages), c.messages) << c.format.name << " " << c.line;
-        EXPECT_EQ(state.totalSum, c.total) << c.line;
+        Cents total = 0;
+        RowMessages messages;
+        RowChecker(&c.format, ';').check(c.line, 5, total, messages);
+        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.format.name << " " << c.line;
+        EXPECT_EQ(total, c.total) << c.line;
     }
 }
 
 TEST(RowChecks, MessagesOfSeveralRowsFollowEachOther) {
     const auto format = fixedFormat("F", {{"EGN", 1, 10}, {"SUM", 11, 14}});
-    WorkingState state;
-    state.recordCount = 1;
-    checkRow("7523169264   0\n", &format, state);
-    state.recordCount = 2;
-    checkRow("          2.0\n", &format, state);
-    state.recordCount = 3;
-    checkRow("7523169263 1.5\n", &format, state);
-    EXPECT_EQ(text::toUtf8(state.rowMessages),
-              "Грешен ЕГН  на ред: 1<BR>Нулева сума на ред: 1<BR>");
-    EXPECT_EQ(state.totalSum, 350);
+    Cents total = 0;
+    RowMessages messages;
+    RowChecker checker(&format, ' ');
+    checker.check("7523169264   0\n", 1, total, messages);
+    checker.check("          2.0\n", 2, total, messages);
+    checker.check("7523169263 1.5\n", 3, total, messages);
+    EXPECT_EQ(text::toUtf8(messages.text), "Грешен ЕГН  на ред: 1<BR>Нулева сума на ред: 1<BR>");
+    EXPECT_EQ(total, 350);
 }
 
 }  // namespace

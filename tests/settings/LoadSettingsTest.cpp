@@ -32,18 +32,18 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 const std::string kDataDir = std::string(VELCOR_TEST_DATA_DIR) + "/settings/";
 
-// Loads `content` as a settings file; collects the messages shown.
+// Loads `content` as a settings file.
 struct Loaded {
     bool ok = false;
+    LoadResult result;
     LoadedSettings settings;
-    std::vector<std::string> messages;
 };
 
 Loaded loadFile(const std::string& path, fileio::FileSystem& fs = fileio::standardFileSystem()) {
-    Loaded result;
-    result.ok = loadSettings(fs, path, result.settings,
-                             [&](std::string_view m) { result.messages.emplace_back(m); });
-    return result;
+    Loaded loaded;
+    loaded.result = loadSettings(fs, path, loaded.settings);
+    loaded.ok = loaded.result.ok();
+    return loaded;
 }
 
 Loaded loadText(std::string_view content) {
@@ -53,21 +53,32 @@ Loaded loadText(std::string_view content) {
 }
 
 // Constants at namespace scope: clang 14 crashes on some long literals inside function bodies.
-constexpr auto kBadFieldStart = "Некоректна дефиниция за поле: "_cp;
-constexpr auto kBadFieldMiddle = " от секция: "_cp;
 constexpr auto kFieldName = "Сума"_cp;
 constexpr auto kSectionName = "Заплати"_cp;
 
+// What a load found wrong: the kind, and the field and section a refused field line names.
+std::string finding(const Loaded& loaded) {
+    switch (loaded.result.error) {
+        case LoadError::none:
+            return "none";
+        case LoadError::cannotRead:
+            return "cannot read";
+        case LoadError::savedAsUtf8:
+            return "UTF-8";
+        case LoadError::badFieldDefinition:
+            return "field " + loaded.result.fieldName + " of " + loaded.result.sectionName;
+    }
+    return {};
+}
+
 std::string badField(std::string_view field, std::string_view section) {
-    std::string message(kBadFieldStart.view());
-    message.append(field).append(kBadFieldMiddle.view()).append(section);
-    return message;
+    return "field " + std::string(field) + " of " + std::string(section);
 }
 
 TEST(LoadSettings, EveryRuleOfTheFile) {
     const Loaded loaded = loadFile(kDataDir + "every_rule.ini");
     ASSERT_TRUE(loaded.ok);
-    EXPECT_TRUE(loaded.messages.empty());
+    EXPECT_EQ(finding(loaded), "none");
     const LoadedSettings& s = loaded.settings;
 
     struct Expected {
@@ -119,11 +130,10 @@ TEST(LoadSettings, EveryRuleOfTheFile) {
     EXPECT_EQ(s.iniRemainder, testing::readFileBytes(kDataDir + "every_rule.remainder"));
 }
 
-TEST(LoadSettings, MissingOrUnreadableFileFailsWithoutMessage) {
+TEST(LoadSettings, MissingOrUnreadableFileCannotBeRead) {
     TempDir dir;
-    EXPECT_FALSE(loadFile(dir.file("omp.ini")).ok);
-    EXPECT_TRUE(loadFile(dir.file("omp.ini")).messages.empty());
-    EXPECT_FALSE(loadFile(dir.path().string()).ok);  // a folder
+    EXPECT_EQ(finding(loadFile(dir.file("omp.ini"))), "cannot read");
+    EXPECT_EQ(finding(loadFile(dir.path().string())), "cannot read");  // a folder
 
     // A read error halfway must not pass for a short file: a save would then lose its rest.
     writeFileBytes(dir.path() / "omp.ini", "[DP]\r\nA = 1,1,2\r\n");
@@ -131,30 +141,19 @@ TEST(LoadSettings, MissingOrUnreadableFileFailsWithoutMessage) {
     fs.failCall(FaultyFileSystem::Step::read);
     LoadedSettings out;
     out.iniRemainder = "untouched";
-    bool shown = false;
-    EXPECT_FALSE(
-        loadSettings(fs, dir.file("omp.ini"), out, [&](std::string_view) { shown = true; }));
-    EXPECT_FALSE(shown);
+    EXPECT_EQ(loadSettings(fs, dir.file("omp.ini"), out).error, LoadError::cannotRead);
     EXPECT_EQ(out.iniRemainder, "untouched");
 }
 
-constexpr auto kSavedAsUtf8 =
-    " е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте отново."_cp;
-constexpr auto kFile = "Файлът "_cp;
-
 // Saved in UTF-8 by an editor, the file would load with a garbled payer name and without its
-// first section; it is refused, and the message tells how to save it again.
+// first section; it is refused, so that the window can tell how to save it again.
 TEST(LoadSettings, FileSavedAsUtf8WithItsByteOrderMarkIsRefused) {
     TempDir dir;
     const std::string path = dir.file("omp.ini");
     writeFileBytes(path, "\xEF\xBB\xBF[CLIENT]\r\nNAME = \xD0\xA4\xD0\xB8\r\n[DP]\r\nA = 1\r\n");
     LoadedSettings out;
     out.iniRemainder = "untouched";
-    std::vector<std::string> messages;
-    EXPECT_FALSE(loadSettings(fileio::standardFileSystem(), path, out,
-                              [&](std::string_view m) { messages.emplace_back(m); }));
-    EXPECT_EQ(messages,
-              std::vector<std::string>{std::string(kFile.view()) + path + kSavedAsUtf8.c_str()});
+    EXPECT_EQ(loadSettings(fileio::standardFileSystem(), path, out).error, LoadError::savedAsUtf8);
     EXPECT_EQ(out.iniRemainder, "untouched");
 }
 
@@ -223,30 +222,25 @@ TEST(LoadSettings, FixedLengthFieldCheck) {
         SCOPED_TRACE(c.value);
         const Loaded fixed = loadText("[ SB ] x\r\nOK = 1,1,2\r\nBAD = " + c.value + "\r\n");
         EXPECT_EQ(fixed.ok, c.fixedAccepts);
-        if (c.fixedAccepts) {
-            EXPECT_TRUE(fixed.messages.empty());
-        } else {
-            EXPECT_EQ(fixed.messages, std::vector<std::string>{badField("BAD", "SB")});
-        }
+        EXPECT_EQ(finding(fixed), c.fixedAccepts ? "none" : badField("BAD", "SB"));
         const Loaded delimited =
             loadText("[ SB ] x\r\nFORMAT=DELIMITED\r\nOK = 1,1,2\r\nBAD = " + c.value + "\r\n");
-        EXPECT_TRUE(delimited.ok);
-        EXPECT_TRUE(delimited.messages.empty());
+        EXPECT_EQ(finding(delimited), "none");
     }
 }
 
 TEST(LoadSettings, FormatKeyAfterAFieldIsAField) {
     const Loaded loaded = loadText("[DP]\nA = 1,1,5\nFORMAT = DELIMITED(;)\nB = 2,6,9\n");
     EXPECT_FALSE(loaded.ok);
-    EXPECT_EQ(loaded.messages, std::vector<std::string>{badField("FORMAT", "DP")});
+    EXPECT_EQ(finding(loaded), badField("FORMAT", "DP"));
 }
 
-TEST(LoadSettings, FieldMessageKeepsWindows1251Names) {
+TEST(LoadSettings, RefusedFieldKeepsItsWindows1251Names) {
     const std::string name(kFieldName.view());
     const std::string section(kSectionName.view());
     const Loaded loaded = loadText("[" + section + "]\n" + name + " = 1,%s,0\n");
     EXPECT_FALSE(loaded.ok);
-    EXPECT_EQ(loaded.messages, std::vector<std::string>{badField(name, section)});
+    EXPECT_EQ(finding(loaded), badField(name, section));
 }
 
 TEST(LoadSettings, SectionHeaders) {
@@ -351,7 +345,7 @@ TEST(LoadSettings, NulByteHidesTheRestOfTheLineButIsKept) {
                                 std::string("NAME = X\0Y\r\n", 12);
     const Loaded loaded = loadText(content);
     ASSERT_FALSE(loaded.ok);  // C sees only "3,": no end column
-    EXPECT_EQ(loaded.messages, std::vector<std::string>{badField("C", "DP")});
+    EXPECT_EQ(finding(loaded), badField("C", "DP"));
 
     const std::string good = std::string("[DP]\r\nA = 1,1,5\0B = 2,6,9\r\n", 27) + "[CLIENT]\r\n" +
                              std::string("NAME = X\0Y\r\n", 12) + std::string("[\0]\r\n", 5);
@@ -368,8 +362,7 @@ TEST(LoadSettings, FailedLoadLeavesTheOutputAlone) {
     out.formats.push_back({"OLD", false, ' ', {}});
     TempDir dir;
     writeFileBytes(dir.path() / "omp.ini", "[A]\nX=1,1,1\n[B]\nY=1,2,1\n");
-    EXPECT_FALSE(loadSettings(fileio::standardFileSystem(), dir.file("omp.ini"), out,
-                              [](std::string_view) {}));
+    EXPECT_FALSE(loadSettings(fileio::standardFileSystem(), dir.file("omp.ini"), out).ok());
     ASSERT_EQ(out.formats.size(), 1u);
     EXPECT_EQ(out.formats[0].name, "OLD");
 }

@@ -1,4 +1,4 @@
-#include "window/FakeHost.h"
+#include "window/WindowSetup.h"
 
 #include "text/Cp1251.h"
 #include "window/ControlTable.h"
@@ -38,7 +38,7 @@ TEST(DialogInitialisation, SelectsTheFirstDpWithItsKindAndDelimiter) {
         EXPECT_EQ(w.host.listSelection(idPaymentType), c.selection);
         EXPECT_EQ(w.host.listSelection(idFormatKind), c.kind);
         EXPECT_EQ(w.host.controlText(idDelimiter), c.delimiter);
-        EXPECT_EQ(w.dialog->delimiterText, c.delimiter);
+        EXPECT_EQ(w.state().delimiterText, c.delimiter);
         EXPECT_EQ(w.host.listEntries(idFormatKind),
                   (std::vector<std::string>{std::string(formatKindDelimited()),
                                             std::string(formatKindFixed())}));
@@ -55,26 +55,42 @@ TEST(DialogInitialisation, ShowsPayerDataTodayAndTheLimits) {
     EXPECT_EQ(w.host.controlText(idPayerName), "Firma OOD");
     EXPECT_EQ(w.host.controlText(idBudgetUnitCode), "1234563");
     EXPECT_EQ(w.host.dateValue(idPaymentDate), kToday);
-    const std::pair<int, int> limits[] = {{idPayerIban, 22},      {idPayerBic, 8},
-                                          {idPayerName, 35},      {idPaymentKindCode, 6},
-                                          {idBudgetUnitCode, 10}, {idDelimiter, 1}};
+    const std::pair<ControlId, int> limits[] = {{idPayerIban, 22},      {idPayerBic, 8},
+                                                {idPayerName, 35},      {idPaymentKindCode, 6},
+                                                {idBudgetUnitCode, 10}, {idDelimiter, 1}};
     for (const auto& [id, limit] : limits) EXPECT_EQ(w.host.editLimit(id), limit) << id;
 }
 
 TEST(DialogInitialisation, MissingOrBadSettingsEndTheDialog) {
     {
         testing::TempDir dir;
-        FakeHost host;
+        testing::ScriptedDialogHost host(kToday);
         BulkPaymentDialog dialog(host, fileio::standardFileSystem(), dir.file("omp.ini"));
         EXPECT_FALSE(dialog.initialise());
         EXPECT_EQ(host.endResult(), 2);
-        EXPECT_TRUE(host.messages().empty());
+        EXPECT_TRUE(host.messages().empty()) << "a missing file shows nothing";
         EXPECT_TRUE(host.listEntries(idPaymentType).empty());
     }
-    WindowSetup bad("[FX]\r\nIBAN = 1,5,2\r\n");
-    EXPECT_FALSE(bad.initialised);
-    EXPECT_EQ(bad.host.endResult(), 2);
-    EXPECT_EQ(bad.host.messages().size(), 1u) << "only the field-definition message";
+    const std::string utf8Tail(std::string_view(
+        " е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте "
+        "отново."_cp));
+    const struct {
+        std::string settings;
+        std::string message;  // "%s": the settings path
+    } cases[] = {
+        {"[FX]\r\nIBAN = 1,5,2\r\n",
+         std::string("Некоректна дефиниция за поле: IBAN от секция: FX"_cp)},
+        {"\xEF\xBB\xBF" + standardSettings(), std::string("Файлът "_cp) + "%s" + utf8Tail},
+    };
+    for (const auto& c : cases) {
+        WindowSetup bad(c.settings);
+        EXPECT_FALSE(bad.initialised);
+        EXPECT_EQ(bad.host.endResult(), 2);
+        std::string message = c.message;
+        if (const std::size_t at = message.find("%s"); at != std::string::npos)
+            message.replace(at, 2, bad.settingsPath);
+        EXPECT_EQ(bad.host.messages(), std::vector<std::string>{message});
+    }
 }
 
 TEST(DialogDataExchange, OverLongValueStopsTheExchangeAtIt) {
@@ -89,10 +105,11 @@ TEST(DialogDataExchange, OverLongValueStopsTheExchangeAtIt) {
     ASSERT_FALSE(w.host.messages().empty());
     EXPECT_EQ(w.host.messages().front(), "Please enter no more than 35 characters.");
     EXPECT_EQ(w.host.focusedControl(), idPayerName);
-    EXPECT_EQ(w.dialog->payerName, longName) << "the value is taken over, then refused";
-    EXPECT_EQ(w.dialog->paymentKindCode, "") << "fields after it are not taken over";
-    EXPECT_EQ(w.dialog->budgetUnitCode, "");
+    EXPECT_EQ(w.state().payerName, longName) << "the value is taken over, then refused";
+    EXPECT_EQ(w.state().paymentKindCode, "") << "fields after it are not taken over";
+    EXPECT_EQ(w.state().budgetUnitCode, "");
     EXPECT_EQ(w.host.controlText(idPaymentKindCode), "12345") << "and the typed text stays";
+    EXPECT_EQ(w.host.controlText(idCount), "2") << "the scan goes on with what was taken";
 }
 
 TEST(DialogDataExchange, TypedTextSurvivesRefreshesUntilTakenOver) {
@@ -102,15 +119,19 @@ TEST(DialogDataExchange, TypedTextSurvivesRefreshesUntilTakenOver) {
     w.selectType(2);  // a payment-type change refreshes every edit from the state
     EXPECT_EQ(w.host.controlText(idPaymentKindCode), "12345");
     EXPECT_EQ(w.host.controlText(idPayerIban), kPlainIban);
-    EXPECT_EQ(w.dialog->payerIban, kBudgetIban) << "not in the state before a take-over";
+    EXPECT_EQ(w.state().payerIban, kBudgetIban) << "not in the state before a take-over";
 
     w.selectType(1);
     w.browse(w.writeList("O081206P.1DP", kCleanRows));
-    EXPECT_EQ(w.dialog->paymentKindCode, "12345");
-    EXPECT_EQ(w.dialog->payerIban, kPlainIban);
+    EXPECT_EQ(w.state().paymentKindCode, "12345");
+    EXPECT_EQ(w.state().payerIban, kPlainIban);
     EXPECT_FALSE(w.host.isModified(idPaymentKindCode)) << "taken over: the flag is cleared";
-    w.dialog->paymentKindCode = "999";
-    w.dialog->updateControls();
+    // Once taken over, the edit shows the state again: here the values of a header that stops
+    // before the control data, taken into the state by the next scan.
+    w.browse(w.writeList("O081206P.2DP", "OMPDP;08122006;" + std::string(kPlainIban) +
+                                             ";999;Firma OOD;1.00;2;\r\n" +
+                                             std::string(kCleanRows)));
+    EXPECT_FALSE(w.state().filePrepared);
     EXPECT_EQ(w.host.controlText(idPaymentKindCode), "999");
 }
 
@@ -124,7 +145,7 @@ TEST(DialogBrowse, SuggestsTodaysNamesForTheSelectedType) {
         w.dialog->onCommand(idBrowse);
         EXPECT_EQ(w.host.suggestedNames().back(), suggestion);
     }
-    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_TRUE(w.state().fileInvalid);
     EXPECT_TRUE(w.host.messages().empty()) << "a cancelled dialog does nothing";
 }
 
@@ -165,13 +186,13 @@ TEST(DialogBrowse, NameRules) {
             ASSERT_EQ(messages.size(), 1u);
             EXPECT_EQ(messages[0], c.message);
         }
-        EXPECT_EQ(w.dialog->paymentDate, c.date);
-        EXPECT_EQ(w.dialog->fileInvalid, !c.scanned);
+        EXPECT_EQ(w.state().paymentDate, c.date);
+        EXPECT_EQ(w.state().fileInvalid, !c.scanned);
         if (c.scanned) {
-            EXPECT_EQ(w.dialog->inputPath, path);
+            EXPECT_EQ(w.state().inputPath, path);
             EXPECT_EQ(w.host.controlText(idCount), "2");
         } else {
-            EXPECT_EQ(w.dialog->inputPath, "typed.path");
+            EXPECT_EQ(w.state().inputPath, "typed.path");
             EXPECT_EQ(w.host.controlText(idTotal), "shown before");
         }
     }
@@ -184,32 +205,34 @@ TEST(DialogBrowse, FullStopInAFolderNameLeavesTheNameRulesOn) {
     std::filesystem::create_directory(w.dir.path() / "j.smith");
     w.browse(w.writeList("j.smith/o150107P.1DP", kCleanRows));
     EXPECT_TRUE(w.host.messages().empty());
-    EXPECT_FALSE(w.dialog->fileInvalid);
-    EXPECT_EQ(w.dialog->paymentDate, (processing::LocalDateTime{2007, 1, 15, 10, 30, 0, true}));
+    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_EQ(w.state().paymentDate, (processing::LocalDateTime{2007, 1, 15, 10, 30, 0, true}));
 
     w.browse(w.writeList("j.smith/Q081206P.1DP", kCleanRows));
     EXPECT_EQ(w.host.messages(), std::vector<std::string>{kNotO});
     w.host.clearEvents();
     w.browse("C:\\lists.2006\\Q081206P.1DP");
     EXPECT_EQ(w.host.messages(), std::vector<std::string>{kNotO});
-    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_TRUE(w.state().fileInvalid);
 
     // A file name without a full stop of its own still has no name rules.
     w.host.clearEvents();
     w.browse(w.writeList("j.smith/Q401206P", kCleanRows));
     EXPECT_TRUE(w.host.messages().empty());
-    EXPECT_FALSE(w.dialog->fileInvalid);
-    EXPECT_EQ(w.dialog->paymentDate, kToday);
+    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_EQ(w.state().paymentDate, kToday);
 }
 
 TEST(DialogBrowse, CleanScanShowsTheControlDataAndClearsPrepared) {
     WindowSetup w(standardSettings());
+    // A list prepared here first, so that the next choice has a prepared list to forget.
+    w.browse(w.writeList("O081206P.3DP", kCleanRows));
+    ASSERT_TRUE(w.dialog->prepareFile());
+    ASSERT_TRUE(w.host.isChecked(idPrepared));
     const std::string list = w.writeList("O081206P.1DP", kCleanRows);
-    w.host.setChecked(idPrepared, true);
-    w.dialog->filePrepared = true;
     w.browse(list);
-    EXPECT_FALSE(w.dialog->fileInvalid);
-    EXPECT_FALSE(w.dialog->filePrepared);
+    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_FALSE(w.state().filePrepared);
     EXPECT_FALSE(w.host.isChecked(idPrepared));
     EXPECT_EQ(w.host.controlText(idInputPath), list);
     EXPECT_EQ(w.host.controlText(idTotal), "       30.75");
@@ -224,21 +247,21 @@ TEST(DialogBrowse, RowMessagesAfterBrowseAndAfterTypeChangeDifferInWhatStays) {
     const std::string list = w.writeList("O081206P.1DP", kRowsWithMessages);
     w.browse(list);
     ASSERT_EQ(w.host.reports().size(), 1u);
-    EXPECT_EQ(w.host.reports()[0], w.dialog->rowMessages);
-    EXPECT_NE(w.dialog->rowMessages.find("<BR>"), std::string::npos);
-    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_EQ(w.host.reports()[0], w.state().rowMessages);
+    EXPECT_NE(w.state().rowMessages.find("<BR>"), std::string::npos);
+    EXPECT_TRUE(w.state().fileInvalid);
     EXPECT_EQ(w.host.controlText(idTotal), "       10.50") << "the scan's figures stay";
     EXPECT_EQ(w.host.controlText(idCount), "2");
     const std::string code = w.host.controlText(idControlCode);
     EXPECT_EQ(code.size(), 8u);
-    EXPECT_TRUE(w.dialog->totalText.empty()) << "while the state is reset";
+    EXPECT_TRUE(w.state().totalText.empty()) << "while the state is reset";
 
     w.selectType(1);
     EXPECT_EQ(w.host.reports().size(), 2u);
     EXPECT_EQ(w.host.controlText(idTotal), "");
     EXPECT_EQ(w.host.controlText(idCount), "");
     EXPECT_EQ(w.host.controlText(idControlCode), code);
-    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_TRUE(w.state().fileInvalid);
 }
 
 TEST(DialogPaymentType, ChangeShowsKindAndDelimiterAndRescans) {
@@ -254,12 +277,12 @@ TEST(DialogPaymentType, ChangeShowsKindAndDelimiterAndRescans) {
 
     w.selectType(1);
     w.browse(w.writeList("O081206P.1DP", kCleanRows));
-    EXPECT_FALSE(w.dialog->fileInvalid);
+    EXPECT_FALSE(w.state().fileInvalid);
     w.selectType(2);  // the fixed-length layout finds no valid IBAN in these rows
-    EXPECT_TRUE(w.dialog->fileInvalid);
+    EXPECT_TRUE(w.state().fileInvalid);
     EXPECT_EQ(w.host.reports().size(), 1u);
     w.selectType(1);
-    EXPECT_FALSE(w.dialog->fileInvalid);
+    EXPECT_FALSE(w.state().fileInvalid);
     EXPECT_EQ(w.host.controlText(idCount), "2");
 }
 

@@ -1,4 +1,4 @@
-#include "window/FakeHost.h"
+#include "window/WindowSetup.h"
 
 #include "text/Cp1251.h"
 
@@ -37,15 +37,15 @@ struct ScannedList {
 
 TEST(DialogPrepare, WritesHeaderAndRowsAndMarksTheFile) {
     ScannedList s;
-    ASSERT_FALSE(s.w.dialog->fileInvalid);
+    ASSERT_FALSE(s.w.state().fileInvalid);
     s.w.dialog->onCommand(idPrepare);
     EXPECT_TRUE(s.w.host.messages().empty());
-    EXPECT_TRUE(s.w.dialog->filePrepared);
+    EXPECT_TRUE(s.w.state().filePrepared);
     EXPECT_TRUE(s.w.host.isChecked(idPrepared));
     const std::string written = testing::readFileBytes(s.list);
     const std::string header = "OMPDP;08122006;BG48BNBG96618000123456; 12345;Firma OOD" +
                                std::string(26, ' ') + ";" + std::string(15, ' ') +
-                               "30.75;     2; " + s.w.dialog->controlCodeText +
+                               "30.75;     2; " + s.w.state().controlCodeText +
                                "; DELIMITED(;)\r\n";
     EXPECT_EQ(written, header +
                            "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\n"
@@ -63,7 +63,12 @@ TEST(DialogPrepare, RefusalsComeInTheirOrder) {
         std::function<void(ScannedList&)> arrange;
         std::string message;
     } cases[] = {
-        {"nothing scanned", 1, [](ScannedList& s) { s.w.dialog->fileInvalid = true; }, kNotValid},
+        {"the list chosen last could not be read", 1,
+         [](ScannedList& s) {
+             s.w.browse(s.w.dir.file("missing"));
+             s.w.host.clearEvents();
+         },
+         kNotValid},
         // The scan counts the rows without a type but checks none: no bank file comes of them.
         {"no payment type before an over-long name", -1,
          [](ScannedList& s) { s.w.host.type(idPayerName, std::string(36, 'N')); },
@@ -98,12 +103,12 @@ TEST(DialogPrepare, RefusalsComeInTheirOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScannedList s(c.type == 0 ? kSebraRows : kRows, c.type);
-        ASSERT_FALSE(s.w.dialog->fileInvalid);
+        ASSERT_FALSE(s.w.state().fileInvalid);
         c.arrange(s);
         const std::string before = testing::readFileBytes(s.list);
         s.w.dialog->prepareFile();
         EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
-        EXPECT_FALSE(s.w.dialog->filePrepared);
+        EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_FALSE(s.w.host.isChecked(idPrepared));
         EXPECT_EQ(testing::readFileBytes(s.list), before);
     }
@@ -116,14 +121,14 @@ TEST(DialogPrepare, SebraLayoutTrimsBicAndName) {
     s.w.host.type(idPayerBic, " BNBGBG ");
     s.w.dialog->prepareFile();
     EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{std::string("Грешен BIC!"_cp)});
-    EXPECT_EQ(s.w.dialog->payerBic, "BNBGBG");
+    EXPECT_EQ(s.w.state().payerBic, "BNBGBG");
 
     s.w.host.clearEvents();
     s.w.host.type(idPayerBic, "BNBGBGSD");
     s.w.host.type(idPayerName, "  Firma  ");
     s.w.dialog->prepareFile();
     EXPECT_TRUE(s.w.host.messages().empty());
-    EXPECT_EQ(s.w.dialog->payerName, "Firma");
+    EXPECT_EQ(s.w.state().payerName, "Firma");
     const std::string written = testing::readFileBytes(s.list);
     EXPECT_EQ(written.substr(0, 41), "OMPSB;08122006;BNBGBGSD;1234563   ;Firma ");
     EXPECT_EQ(written.substr(written.find("\r\n") + 2),
@@ -169,7 +174,7 @@ constexpr auto kBudgetField = "Код на бюджетен разпоредит
 TEST(DialogPrepare, HeaderValueWithASemicolonOrALineBreakIsRefused) {
     struct Case {
         int type;  // 1 DP (standard layout), 0 SB, 3 the same SEBRA format named "sb"
-        int id;
+        ControlId id;
         std::string value;
         std::string field;  // named in the message; empty: the list is prepared
     } cases[] = {
@@ -188,20 +193,20 @@ TEST(DialogPrepare, HeaderValueWithASemicolonOrALineBreakIsRefused) {
         std::string settings = standardSettings();
         if (c.type == 3) settings.replace(settings.find("[SB]"), 4, "[sb]");
         ScannedList s(c.type == 1 ? kRows : kSebraRows, c.type == 1 ? 1 : 0, settings);
-        ASSERT_FALSE(s.w.dialog->fileInvalid);
+        ASSERT_FALSE(s.w.state().fileInvalid);
         const std::string before = testing::readFileBytes(s.list);
         s.w.host.type(c.id, c.value);
         s.w.dialog->prepareFile();
         if (c.field.empty()) {
             EXPECT_TRUE(s.w.host.messages().empty());
-            EXPECT_TRUE(s.w.dialog->filePrepared);
+            EXPECT_TRUE(s.w.state().filePrepared);
             continue;
         }
         EXPECT_EQ(s.w.host.messages(),
                   std::vector<std::string>{std::string(kBadCharacterStart) + c.field +
                                            std::string(kBadCharacterEnd)});
         EXPECT_EQ(s.w.host.focusedControl(), c.id);
-        EXPECT_FALSE(s.w.dialog->filePrepared);
+        EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list), before);
     }
 }
@@ -213,7 +218,7 @@ TEST(DialogPrepare, OverLongValueStopsBeforeAnyCheckOrWrite) {
     s.w.dialog->prepareFile();
     EXPECT_EQ(s.w.host.messages(),
               std::vector<std::string>{"Please enter no more than 35 characters."});
-    EXPECT_FALSE(s.w.dialog->filePrepared);
+    EXPECT_FALSE(s.w.state().filePrepared);
     EXPECT_EQ(testing::readFileBytes(s.list), before);
 }
 
@@ -233,21 +238,21 @@ TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
         s.w.fs.failFromCall(c.step);
         s.w.dialog->prepareFile();
         EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
-        EXPECT_FALSE(s.w.dialog->filePrepared);
+        EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list), before);
         s.w.fs.clearFailures();
         s.w.dialog->prepareFile();
-        EXPECT_TRUE(s.w.dialog->filePrepared);
+        EXPECT_TRUE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 6), "OMPDP;");
     }
 }
 
 TEST(DialogPrepare, ListOfBlankLinesIsLeftAsItWas) {
     ScannedList s(" \r\n\r\n");
-    ASSERT_FALSE(s.w.dialog->fileInvalid);
+    ASSERT_FALSE(s.w.state().fileInvalid);
     s.w.dialog->prepareFile();
     EXPECT_TRUE(s.w.host.messages().empty());
-    EXPECT_FALSE(s.w.dialog->filePrepared);
+    EXPECT_FALSE(s.w.state().filePrepared);
     EXPECT_EQ(testing::readFileBytes(s.list), " \r\n\r\n");
 }
 
@@ -275,9 +280,9 @@ TEST(DialogReport, PreparedListOpenedAgainIsRecognised) {
     s.w.dialog->prepareFile();
     s.w.browse(s.list);
     EXPECT_TRUE(s.w.host.messages().empty());
-    EXPECT_TRUE(s.w.dialog->filePrepared);
+    EXPECT_TRUE(s.w.state().filePrepared);
     EXPECT_TRUE(s.w.host.isChecked(idPrepared));
-    EXPECT_FALSE(s.w.dialog->fileInvalid);
+    EXPECT_FALSE(s.w.state().fileInvalid);
     EXPECT_EQ(s.w.host.controlText(idCount), "2");
     s.w.dialog->showReport();
     EXPECT_EQ(s.w.host.reports().size(), 1u);
@@ -299,7 +304,7 @@ TEST(DialogSave, AsksOnlyAfterPreparingWithAFilledEmptyKey) {
         ScannedList s(kRows, 1, settings);
         s.w.host.type(idBudgetUnitCode, "1234563");
         s.w.dialog->prepareFile();
-        ASSERT_TRUE(s.w.dialog->filePrepared);
+        ASSERT_TRUE(s.w.state().filePrepared);
         s.w.host.yesAnswer = yes;
         s.w.dialog->saveSettings();
         EXPECT_EQ(s.w.host.questions(), std::vector<std::string>{question});
@@ -315,18 +320,28 @@ TEST(DialogSave, AsksOnlyAfterPreparingWithAFilledEmptyKey) {
     }
 }
 
-TEST(DialogSave, FailedWriteKeepsTheSettingsFile) {
+TEST(DialogSave, FailedWriteKeepsTheSettingsFileAndSaysWhy) {
     const std::string settings =
         standardSettings("[CLIENT]\r\nIBAN = BG48BNBG96618000123456\r\nNAME = Firma\r\nCODE =\r\n");
-    ScannedList s(kRows, 1, settings);
-    s.w.host.type(idBudgetUnitCode, "1234563");
-    s.w.dialog->prepareFile();
-    s.w.host.yesAnswer = true;
-    s.w.host.clearEvents();
-    s.w.fs.failFromCall(FaultyFileSystem::Step::write);
-    s.w.dialog->saveSettings();
-    EXPECT_EQ(s.w.host.messages().size(), 1u);
-    EXPECT_EQ(testing::readFileBytes(s.w.settingsPath), settings);
+    const struct {
+        FaultyFileSystem::Step step;
+        std::string message;
+    } cases[] = {
+        {FaultyFileSystem::Step::createTemporary,
+         std::string("Грешка при отваряне на INI файла за запис"_cp)},
+        {FaultyFileSystem::Step::write, std::string("Грешка при запис в INI файлa!"_cp)},
+    };
+    for (const auto& c : cases) {
+        ScannedList s(kRows, 1, settings);
+        s.w.host.type(idBudgetUnitCode, "1234563");
+        s.w.dialog->prepareFile();
+        s.w.host.yesAnswer = true;
+        s.w.host.clearEvents();
+        s.w.fs.failFromCall(c.step);
+        s.w.dialog->saveSettings();
+        EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(testing::readFileBytes(s.w.settingsPath), settings);
+    }
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ struct HostFixture : ::testing::Test {
 TEST_F(HostFixture, EveryWindows1251ByteSurvivesAnEdit) {
     std::string all;
     for (int byte = 1; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
-    for (int id : {window::idInputPath, window::idPayerName, window::idTotal}) {
+    for (window::ControlId id : {window::idInputPath, window::idPayerName, window::idTotal}) {
         host.setControlText(id, all);
         EXPECT_EQ(host.controlText(id), all) << id;
     }

@@ -1,4 +1,4 @@
-#include "window/FakeHost.h"
+#include "window/WindowSetup.h"
 
 namespace velcor::window::test {
 

@@ -1,18 +1,17 @@
 #pragma once
 
-// Shared pieces of the processing tests: formats built in code and a scan host that records.
+// Formats of payment lists built in code, for the tests, the fuzz targets and the benchmarks.
 
-#include "processing/WorkingState.h"
 #include "settings/Settings.h"
 
 #include <initializer_list>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace velcor::testing {
 
+// A delimited format whose fields are numbered in the order given.
 inline settings::FormatDefinition delimitedFormat(std::string name, char delimiter,
                                                   std::initializer_list<const char*> fields) {
     settings::FormatDefinition format{std::move(name), true, delimiter, {}};
@@ -27,6 +26,7 @@ struct Column {
     int end;
 };
 
+// A fixed-length format whose fields are numbered in the order given.
 inline settings::FormatDefinition fixedFormat(std::string name,
                                               std::initializer_list<Column> columns) {
     settings::FormatDefinition format{std::move(name), false, ' ', {}};
@@ -36,22 +36,13 @@ inline settings::FormatDefinition fixedFormat(std::string name,
     return format;
 }
 
-// Records what the scan shows and counts the exchanges with the controls.
-class RecordingScanHost : public processing::ScanHost {
-  public:
-    bool readControls() override {
-        ++readCount;
-        return readResult;
-    }
-    void updateControls() override { ++updateCount; }
-    void showMessage(std::string_view text) override { messages.emplace_back(text); }
-    int selectedPaymentType() override { return selection; }
-
-    int selection = 0;
-    bool readResult = true;
-    int readCount = 0;
-    int updateCount = 0;
-    std::vector<std::string> messages;
-};
+// The payment kinds of the example settings: a delimited list, a fixed-length list and a budget
+// ("SB") list, in this order.
+inline std::vector<settings::FormatDefinition> listFormats() {
+    return {
+        delimitedFormat("DP", ';', {"IBAN", "BIC", "NAME", "EGN", "BULSTAT", "SUM", "PAYMENT"}),
+        fixedFormat("FX", {{"IBAN", 1, 22}, {"BIC", 23, 30}, {"NAME", 31, 50}, {"SUM", 51, 62}}),
+        delimitedFormat("SB", ';', {"IBAN", "BIC", "NAME", "SUM", "PAYMENT", "PAYMENT_SEBRA"})};
+}
 
 }  // namespace velcor::testing

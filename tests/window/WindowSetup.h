@@ -1,18 +1,17 @@
 #pragma once
 
-// The scripted host of the window tests: the in-memory controls of HeadlessHost, a pinned "now",
-// and a folder with a settings file and payment lists to run the dialog on.
+// What the window tests run the dialog on: the scripted host, a pinned "now", and a folder with a
+// settings file and payment lists.
 
 #include "support/FaultyFileSystem.h"
+#include "support/ScriptedDialogHost.h"
 #include "support/TestSupport.h"
 #include "window/BulkPaymentDialog.h"
 #include "window/ControlIds.h"
-#include "window/HeadlessHost.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velcor::window::test {
 
@@ -22,14 +21,6 @@ inline constexpr processing::LocalDateTime kToday{2006, 12, 8, 10, 30, 0, true};
 // Payer IBANs with real check digits: the first has 8 as its 13th character (a budget account).
 inline constexpr std::string_view kBudgetIban = "BG48BNBG96618000123456";
 inline constexpr std::string_view kPlainIban = "BG80BNBG96611020345678";
-
-class FakeHost : public HeadlessHost {
-  public:
-    FakeHost() { pinnedNow = kToday; }
-    std::vector<std::string> messages() const { return texts(EventKind::message); }
-    std::vector<std::string> reports() const { return texts(EventKind::report); }
-    std::vector<std::string> questions() const { return texts(EventKind::question); }
-};
 
 // The settings the tests usually load: SB first, then a delimited DP, then a fixed-length FX.
 std::string standardSettings(std::string_view clientBlock = {});
@@ -44,10 +35,11 @@ class WindowSetup {
     void browse(const std::string& path);
     // Selects a payment type as the operator does.
     void selectType(int position);
+    const processing::WorkingState& state() const { return dialog->state(); }
 
     testing::TempDir dir;
     std::string settingsPath;
-    FakeHost host;
+    testing::ScriptedDialogHost host{kToday};
     testing::FaultyFileSystem fs;
     std::unique_ptr<BulkPaymentDialog> dialog;
     bool initialised = false;

@@ -2,7 +2,8 @@
 
 // A DialogHost without a screen: the controls are values in memory, message boxes and report
 // windows are recorded in the order they appear, and the answers of the dialogs are set before
-// the logic runs. velcor-cli drives the window's logic through it; tests build on it.
+// the logic runs. velcor-cli drives the window's logic through it; the tests' scripted host
+// builds on it.
 
 #include "window/DialogHost.h"
 
@@ -14,7 +15,7 @@
 
 namespace velcor::window {
 
-class HeadlessHost : public DialogHost {
+class HeadlessDialogHost : public DialogHost {
   public:
     // What appeared in front of the operator, in order.
     enum class EventKind { message, question, report };
@@ -23,44 +24,44 @@ class HeadlessHost : public DialogHost {
         std::string text;
     };
 
-    std::string controlText(int id) override;
-    void setControlText(int id, std::string_view text) override;
-    void setEditLimit(int id, int limit) override;
-    bool isModified(int id) override;
-    void clearModified(int id) override;
-    void focusAndSelectAll(int id) override;
-    void addListEntry(int id, std::string_view text) override;
-    int listSelection(int id) override;
-    void setListSelection(int id, int position) override;
-    processing::LocalDateTime dateValue(int id) override;
-    void setDateValue(int id, const processing::LocalDateTime& value) override;
-    void setChecked(int id, bool checked) override;
+    std::string controlText(ControlId id) override;
+    void setControlText(ControlId id, std::string_view text) override;
+    void setEditLimit(ControlId id, int limit) override;
+    bool isModified(ControlId id) override;
+    void clearModified(ControlId id) override;
+    void focusAndSelectAll(ControlId id) override;
+    void addListEntry(ControlId id, std::string_view text) override;
+    int listSelection(ControlId id) override;
+    void setListSelection(ControlId id, int position) override;
+    processing::LocalDateTime dateValue(ControlId id) override;
+    void setDateValue(ControlId id, const processing::LocalDateTime& value) override;
+    void setChecked(ControlId id, bool checked) override;
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     void endDialog(int result) override;
-    processing::LocalDateTime now() override;
 
     // The operator types `text` into an edit (replacing its text): the edit is marked modified.
     // The length limit is not applied, so a pasted or scripted value can exceed it.
-    void type(int id, std::string_view text);
-    // The operator picks a date in the date picker.
-    void pickDate(int id, const processing::LocalDateTime& value);
+    void type(ControlId id, std::string_view text);
 
     // Answers given to the logic.
     std::optional<std::string> openFileAnswer;  // the chosen file; nothing: cancelled
     bool yesAnswer = false;                     // the answer to the save question
-    std::optional<processing::LocalDateTime> pinnedNow;
 
-    // What the logic left behind.
-    int editLimit(int id) const;
-    bool isChecked(int id) const;
-    const std::vector<std::string>& listEntries(int id) const;
+    // The record of what was shown.
+    std::string shownText(ControlId id) const;
+    int editLimit(ControlId id) const;
+    bool isChecked(ControlId id) const;
+    const std::vector<std::string>& listEntries(ControlId id) const;
     // The selected entry's text, or nothing when the list has no selection.
-    std::optional<std::string> selectedEntryText(int id) const;
+    std::optional<std::string> selectedEntryText(ControlId id) const;
     const std::vector<Event>& events() const { return events_; }
     std::vector<std::string> texts(EventKind kind) const;
+    std::vector<std::string> messages() const { return texts(EventKind::message); }
+    std::vector<std::string> reports() const { return texts(EventKind::report); }
+    std::vector<std::string> questions() const { return texts(EventKind::question); }
     void clearEvents() { events_.clear(); }
     const std::vector<std::string>& suggestedNames() const { return suggestedNames_; }
     int focusedControl() const { return focused_; }
@@ -77,10 +78,10 @@ class HeadlessHost : public DialogHost {
         int selection = -1;
     };
 
-    std::map<int, Edit> edits_;
-    std::map<int, List> lists_;
-    std::map<int, processing::LocalDateTime> dates_;
-    std::map<int, bool> checks_;
+    std::map<ControlId, Edit> edits_;
+    std::map<ControlId, List> lists_;
+    std::map<ControlId, processing::LocalDateTime> dates_;
+    std::map<ControlId, bool> checks_;
     std::vector<Event> events_;
     std::vector<std::string> suggestedNames_;
     int focused_ = 0;
