@@ -1,12 +1,13 @@
-// Feeds any first line to the reader of a prepared list's header. What must hold: a header it
-// takes has payer data that passes the checks it stands for, and the header written back from
-// what was taken reads back to the same values.
+// Feeds any first line to the reader of a prepared list's header. What must hold: a refusal
+// names the value its layout checks (a refused IBAN with the check's reason); a header it takes
+// has payer data that passes the checks it stands for, and the header written back from what was
+// taken reads back to the same values.
 
 #include "checks/Iban.h"
 #include "output/PreparedFile.h"
 #include "processing/BudgetUnitCode.h"
-#include "processing/Scan.h"
-#include "support/ListModel.h"
+#include "processing/PreparedHeader.h"
+#include "support/ListFormats.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ void require(bool condition, const char* what) {
 
 processing::WorkingState freshState() {
     processing::WorkingState state;
-    state.formats = fuzz::listFormats();
+    state.formats = testing::listFormats();
     state.paymentDate = processing::LocalDateTime{2006, 12, 8, 0, 0, 0, true};
     return state;
 }
@@ -47,13 +48,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     line = line.substr(0, std::min(line.find('\n') + 1, std::size_t{4094}));
     if (!line.starts_with("OMP")) return 0;
 
-    processing::WorkingState state = freshState();
-    fuzz::RecordingScanHost host(0);
-    const bool taken = processing::readPreparedHeader(line, state, host);
-    require(taken == host.messages.empty(), "a refusal shows one message, a take none");
-    if (!taken || !state.filePrepared) return 0;
-
     const bool sebra = line.substr(3, 2) == "SB";
+    const processing::PreparedHeader header = processing::readPreparedHeader(line);
+    require(header.sebra == sebra, "the layout is read from bytes 4 and 5");
+    switch (header.refusal) {
+        case processing::HeaderRefusal::none:
+            break;
+        case processing::HeaderRefusal::payerIban:
+            require(!sebra && !header.ibanReason.empty(), "a refused IBAN has its reason");
+            return 0;
+        case processing::HeaderRefusal::budgetUnitCode:
+            require(sebra, "only the budget layout checks a budget-unit code");
+            return 0;
+    }
+    if (!header.complete) return 0;
+    processing::WorkingState state = freshState();
+    processing::takeHeaderInto(header, state);
+    require(state.filePrepared, "a complete header marks the list as prepared");
+
     char reason[64];
     if (sebra)
         require(processing::CheckBudgetUnitCode(zeroFree(state.budgetUnitCode).c_str()),
@@ -70,9 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (value->find('\0') != std::string::npos) return 0;
     const settings::FormatDefinition* format = &state.formats[sebra ? 2 : 0];
     const std::string written = output::buildHeaderLine(state, format);
+    const processing::PreparedHeader writtenHeader = processing::readPreparedHeader(written);
+    require(writtenHeader.refusal == processing::HeaderRefusal::none, "written header reads");
     processing::WorkingState again = freshState();
-    fuzz::RecordingScanHost againHost(0);
-    require(processing::readPreparedHeader(written, again, againHost), "written header reads");
+    processing::takeHeaderInto(writtenHeader, again);
     require(again.filePrepared, "written header is a prepared header");
     // A header date that is no date leaves the picker invalid; its old fields are not written.
     if (state.paymentDate.valid) require(again.paymentDate == state.paymentDate, "date changed");

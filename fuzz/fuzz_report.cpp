@@ -3,7 +3,7 @@
 // from the settings opens or closes a tag, and each appears in the page, escaped.
 
 #include "output/ProcessingReport.h"
-#include "support/ListModel.h"
+#include "support/ListFormats.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -35,7 +35,7 @@ std::size_t tagMarks(const std::string& html) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
     processing::WorkingState state;
-    state.formats = fuzz::listFormats();
+    state.formats = testing::listFormats();
     state.formats[0].delimiter = static_cast<char>(data[0]);
     const int position = data[1] % 4 - 1;  // -1: nothing selected
     state.paymentDate = processing::LocalDateTime{

@@ -1,13 +1,14 @@
 // Feeds any bytes to the scan as a payment list, under a delimited, a fixed-length and a budget
 // format in turn. What must hold beside "no crash":
-//  - the kept rows are exactly the non-blank rows as read, and the count is their number;
-//  - a list the scan accepts, prepared and scanned again, is recognised as prepared with the same
-//    control data and the same rows.
+//  - the kept rows are exactly the non-blank rows as read;
+//  - a list the scan accepts, prepared and scanned again, is recognised as prepared: its header
+//    states the control data its rows give again, the same as before, and the rows are the same.
 
 #include "checks/Iban.h"
 #include "output/PreparedFile.h"
 #include "processing/BudgetUnitCode.h"
 #include "processing/Scan.h"
+#include "support/ListFormats.h"
 #include "support/ListModel.h"
 #include "support/MemoryFileSystem.h"
 #include "text/Text.h"
@@ -33,7 +34,7 @@ void require(bool condition, const char* what) {
 
 processing::WorkingState freshState() {
     processing::WorkingState state;
-    state.formats = fuzz::listFormats();
+    state.formats = testing::listFormats();
     state.inputPath = kListPath;
     state.paymentDate = processing::LocalDateTime{2006, 12, 8, 0, 0, 0, true};
     state.payerIban = "BG48BNBG96618000123456";
@@ -44,24 +45,36 @@ processing::WorkingState freshState() {
     return state;
 }
 
+// Whether a scan read its list to its end without a finding.
+bool accepted(const processing::ScanResult& result) {
+    return result.error == processing::ScanError::none && result.rowMessages.count == 0;
+}
+
 void scanUnder(int position, const std::string& bytes) {
-    fuzz::MemoryFileSystem fs;
+    testing::MemoryFileSystem fs;
     fs.files[kListPath] = bytes;
     processing::WorkingState state = freshState();
-    fuzz::RecordingScanHost host(position);
-    const bool accepted = processing::scanPaymentFile(state, host, fs);
-
-    // A prepared header that was refused stops the scan before the rows.
-    const bool headerRefused = !accepted && state.acceptedLines.empty() && !host.messages.empty();
-    if (headerRefused) return;
-    const std::string expected = fuzz::expectedRows(bytes);
-    require(state.acceptedLines == expected, "kept rows differ from the non-blank rows");
-    if (state.filePrepared || !accepted) return;
-    require(!state.scannedPath.empty(), "an accepted scan names the file it read");
-
-    // What "Подготовка" asks before it writes: rows to write and payer data that passes its checks
-    // (a partial "OMP" first line may have replaced the payer data).
     const settings::FormatDefinition* format = processing::formatAt(state, position);
+    const processing::ScanResult first =
+        processing::scanPaymentFile(fs, kListPath, format, format->delimiter);
+
+    // A list refused as a whole (a refused header, UTF-8 text) keeps no rows.
+    if (first.error != processing::ScanError::none) {
+        require(first.acceptedLines.empty(), "a refused list kept rows");
+        return;
+    }
+    require(first.acceptedLines == testing::expectedRows(bytes),
+            "kept rows differ from the non-blank rows");
+    require(first.stamp.has_value(), "an accepted scan vouches for the list it read");
+    if (!accepted(first) || (first.header && first.header->complete)) return;
+
+    // What the window holds: the payer data, as far as a partial "OMP" first line replaced them,
+    // and the control data of the rows.
+    if (first.header) processing::takeHeaderInto(*first.header, state);
+    static_cast<processing::ControlData&>(state) = first.controlData;
+    state.acceptedLines = first.acceptedLines;
+
+    // What "Подготовка" asks before it writes: rows to write and payer data that passes its checks.
     if (state.acceptedLines.empty()) return;
     char reason[64];
     if (format->name == "SB") {
@@ -76,18 +89,22 @@ void scanUnder(int position, const std::string& bytes) {
                 output::PrepareWriteResult::ok,
             "writing the prepared list to memory");
 
-    processing::WorkingState again = freshState();
-    fuzz::RecordingScanHost againHost(position);
-    const bool acceptedAgain = processing::scanPaymentFile(again, againHost, fs);
-    require(acceptedAgain, "a prepared list fails its own check");
-    require(again.filePrepared, "a prepared list is not recognised");
-    require(again.controlCodeText == state.controlCodeText, "control code changed");
-    require(again.totalText == state.totalText, "total changed");
-    require(again.countText == state.countText, "count changed");
-    require(again.recordCount == state.recordCount, "number of rows changed");
+    const processing::ScanResult again =
+        processing::scanPaymentFile(fs, kListPath, format, format->delimiter);
+    require(accepted(again), "a prepared list fails its own check");
+    require(again.header && again.header->complete, "a prepared list is not recognised");
+    // The window holds a prepared list to its header: control code, total and count.
+    const processing::ControlData& data = again.controlData;
+    require(again.header->controlCodeText == data.controlCodeText, "header's control code");
+    require(again.header->totalText == text::trimBlanks(data.totalText), "header's total");
+    require(again.header->countText == data.countText, "header's count");
+    require(data.controlCodeText == state.controlCodeText, "control code changed");
+    require(data.totalText == state.totalText, "total changed");
+    require(data.countText == state.countText, "count changed");
+    require(data.recordCount == state.recordCount, "number of rows changed");
     // The rows are written as bytes and read in text mode: a CR kept in front of a row's LF
     // (from CR CR LF) reads back as part of a CR LF pair. Nothing else may change.
-    require(again.acceptedLines == fuzz::textModeView(state.acceptedLines), "rows changed");
+    require(again.acceptedLines == testing::textModeView(state.acceptedLines), "rows changed");
 }
 
 }  // namespace

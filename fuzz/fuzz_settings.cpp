@@ -1,13 +1,14 @@
 // Feeds any bytes to the settings loader as omp.ini, then saves what it loaded. What must hold:
 //  - the kept remainder is every line outside [CLIENT] (only header lines without "]" are left
 //    out, as the file's rules say), byte for byte;
-//  - a failed load has told the operator why;
+//  - a failed load has a reason the window tells the operator;
 //  - the saved file is the remainder with the [CLIENT] block put in, and loading it again gives
 //    the same formats and the same payer values.
 
 #include "settings/Settings.h"
 #include "support/MemoryFileSystem.h"
 #include "text/Text.h"
+#include "window/Messages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -70,23 +71,23 @@ bool sameFormats(const std::vector<settings::FormatDefinition>& a,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    fuzz::MemoryFileSystem fs;
+    testing::MemoryFileSystem fs;
     fs.files["omp.ini"] = bytes;
 
     settings::LoadedSettings loaded;
-    std::vector<std::string> messages;
-    const auto record = [&](std::string_view text) { messages.emplace_back(text); };
-    if (!settings::loadSettings(fs, "omp.ini", loaded, record)) {
-        require(messages.size() == 1, "a refused file shows exactly one message");
+    const settings::LoadResult load = settings::loadSettings(fs, "omp.ini", loaded);
+    if (!load.ok()) {
+        require(window::loadErrorMessage(load, "omp.ini").has_value(),
+                "a refused file that could be read is refused with a message");
         return 0;
     }
-    require(messages.empty(), "a loaded file shows no message");
     require(loaded.formats.size() == loaded.entryTexts.size(), "one entry per format");
     require(loaded.iniRemainder == linesOutsideClient(bytes), "remainder lost or gained bytes");
 
     const settings::PayerValues payer{loaded.client.bic, loaded.client.iban, loaded.client.name,
                                       loaded.client.code};
-    require(settings::writeSettings(fs, "omp.ini", payer, loaded.iniRemainder, record),
+    require(settings::writeSettings(fs, "omp.ini", payer, loaded.iniRemainder) ==
+                settings::SaveResult::ok,
             "saving to memory");
     require(fs.files["omp.ini.bak"] == bytes, "the backup holds the file as it was");
 
@@ -112,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(keptWhole, "the save lost or changed bytes outside [CLIENT]");
 
     settings::LoadedSettings reloaded;
-    require(settings::loadSettings(fs, "omp.ini", reloaded, record), "the saved file loads");
+    require(settings::loadSettings(fs, "omp.ini", reloaded).ok(), "the saved file loads");
     require(sameFormats(reloaded.formats, loaded.formats), "formats changed by a save");
     require(reloaded.entryTexts == loaded.entryTexts, "payment types changed by a save");
     require(reloaded.client.bic == payer.payerBic && reloaded.client.iban == payer.payerIban &&

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace velcor::fuzz {
+namespace velcor::testing {
 
 namespace {
 
@@ -90,4 +90,4 @@ std::optional<fileio::FileStamp> MemoryFileSystem::stamp(const std::string& path
     return stamp;
 }
 
-}  // namespace velcor::fuzz
+}  // namespace velcor::testing

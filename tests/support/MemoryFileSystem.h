@@ -1,7 +1,7 @@
 #pragma once
 
-// A FileSystem held in memory, so that a fuzz target can run a whole load, scan or save per
-// input without touching the disk. Stamps change with every write, as on a real disk.
+// A FileSystem held in memory, so that a fuzz target or a test can run a whole load, scan or
+// save without touching the disk. Stamps change with every write, as on a real disk.
 
 #include "fileio/FileSystem.h"
 
@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-namespace velcor::fuzz {
+namespace velcor::testing {
 
 class MemoryFileSystem final : public fileio::FileSystem {
   public:
@@ -32,4 +32,4 @@ class MemoryFileSystem final : public fileio::FileSystem {
     unsigned temporaries_ = 0;
 };
 
-}  // namespace velcor::fuzz
+}  // namespace velcor::testing
