@@ -20,4 +20,13 @@ int NormalizeIban(const char* text, char* out, std::size_t outSize, char* messag
 // valid. With "00" as check digits the value, written with two digits, is the right pair.
 int IbanCheckValue(const char* normalized);
 
+namespace detail {
+
+// IbanCheckValue worked out through two giants of capacity 64, reducing the numeric text piece
+// by piece with giant_from_decimal and giant_mod. IbanCheckValue computes the remainder directly
+// and must agree with this in the value and in what it leaves in the giant library's state.
+int IbanCheckValueThroughGiants(const char* normalized);
+
+}  // namespace detail
+
 }  // namespace velcor::checks

@@ -46,6 +46,15 @@ struct GiantState {
     // are only accounted for, never allocated (at up to 524288 digits they would cost megabytes).
     void recordReduction();
 
+    // Whether recording creations and reductions, and taking and giving back one scratch giant,
+    // can change nothing any more: the size limit is at the largest size, the scratch capacity
+    // is fixed and the scratch giant at the top of the stack is in place.
+    bool settled() const {
+        return sizeLimit == kGiantMaxDigits && scratchCapacity != 0 && scratchTop >= 0 &&
+               static_cast<std::size_t>(scratchTop) < scratchTable.size() &&
+               scratchTable[static_cast<std::size_t>(scratchTop)] != nullptr;
+    }
+
     // Takes a scratch giant of value zero, allocating the entry on its first use (std::bad_alloc
     // when memory runs out); giveBackScratch never goes below the bottom of the stack.
     giant takeScratch();
