@@ -2,19 +2,24 @@
 // What must hold:
 //  - NormalizeIban keeps exactly the Latin letters (upper-cased) and digits of the text;
 //  - CheckIban's verdict equals a mod-97 worked out digit by digit, apart from the library;
+//  - CheckIban and IbanCheckValue, which work the remainder out directly, answer as the reduction
+//    through giants does, and leave the giant library's state as it leaves it;
 //  - giant_from_decimal followed by giant_mod gives the remainder that long division gives.
 // The input is one text for the IBAN check; for the giants, the part before the first "/" is the
 // number and up to eight bytes after it make the divisor.
 
 #include "checks/Iban.h"
 #include "checks/giant/Giant.h"
+#include "checks/giant/GiantState.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -94,6 +99,47 @@ std::uint64_t decimalModModel(const char* text, std::uint64_t d) {
     return negative && r != 0 ? d - r : r;
 }
 
+// What a check can change in the giant library.
+auto libraryState() {
+    const detail::GiantState& s = detail::giantState();
+    std::size_t allocated = 0;
+    for (giant g : s.scratchTable) allocated += g != nullptr ? 1 : 0;
+    return std::tuple(giant_size_limit, giant_scratch_capacity, giant_error, s.scratchTop,
+                      s.scratchTable.size(), allocated);
+}
+
+// Both routes start from the same size limit, one that the first byte picks between the scratch
+// capacity and the largest size, so that the bookkeeping has room to rise.
+void compareWithGiantRoute(const std::string& text) {
+    const int limits[] = {giant_scratch_capacity, 4 * giant_scratch_capacity, 131071, 262144,
+                          kGiantMaxDigits};
+    const int start = text.empty()
+                          ? kGiantMaxDigits
+                          : limits[static_cast<unsigned char>(text[0]) % std::size(limits)];
+
+    char message[64] = "untouched";
+    giant_size_limit = start;
+    const int verdict = CheckIban(text.c_str(), message, sizeof message);
+    const auto direct = libraryState();
+
+    giant_size_limit = start;
+    const std::string normalized = text.size() >= 4096 ? "" : normalizedModel(text);
+    if (text.size() >= 4096 || normalized.size() < 4) {
+        require(libraryState() == direct, "a refused text leaves the library as it was");
+        return;
+    }
+    const int value = detail::IbanCheckValueThroughGiants(normalized.c_str());
+    require(verdict == (value == 97 ? 1 : 0), "verdict differs from the giant route");
+    require(std::strcmp(message, value == 97 ? "untouched" : "Wrong IBAN !") == 0,
+            "message differs from the giant route");
+    require(libraryState() == direct, "library state differs from the giant route");
+
+    giant_size_limit = start;
+    require(IbanCheckValue(normalized.c_str()) == value,
+            "check value differs from the giant route");
+    require(libraryState() == direct, "check value leaves another library state");
+}
+
 void checkGiants(const std::string& input) {
     const std::size_t slash = input.find('/');
     const std::string numberText = input.substr(0, slash);
@@ -133,6 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The checks take zero-terminated texts.
     const std::string text = input.substr(0, input.find('\0'));
     checkIban(text);
+    compareWithGiantRoute(text);
     checkGiants(text);
     return 0;
 }
