@@ -1,6 +1,7 @@
 #include "output/PreparedFile.h"
 
 #include "processing/Amount.h"
+#include "processing/BudgetUnitCode.h"
 #include "text/Text.h"
 
 namespace velcor::output {
@@ -10,7 +11,7 @@ namespace {
 // The kind code goes into the header only for payers whose IBAN has the digit 8 as its 13th
 // character; a shorter IBAN has no such character and gets the one-blank column.
 std::string kindCodeColumn(const processing::WorkingState& state) {
-    if (state.payerIban.size() > 12 && state.payerIban[12] == '8') return state.paymentKindCode;
+    if (processing::hasBudgetAccountDigit(state.payerIban)) return state.paymentKindCode;
     return " ";
 }
 
@@ -22,7 +23,9 @@ std::string headerFormatDescription(const settings::FormatDefinition* format) {
 }
 
 bool usesSebraLayout(const settings::FormatDefinition* format) {
-    return format != nullptr && text::upperLatin(format->name) == "SB";
+    // Upper-cased on purpose: a type named "sb" still gets the budget header, although only
+    // exactly "SB" gets the budget checks (settings::isSebraType).
+    return format != nullptr && text::upperLatin(format->name) == settings::kSebraTypeName;
 }
 
 std::string buildHeaderLine(const processing::WorkingState& state,
@@ -35,7 +38,7 @@ std::string buildHeaderLine(const processing::WorkingState& state,
 
     // The blank flag of "% 22s" and the like has no effect on strings, so the widths alone give
     // the columns; "% 6lld" keeps its blank in place of a plus sign.
-    if (upperName == "SB") {
+    if (usesSebraLayout(format)) {
         const std::string bic(text::trimWhitespace(state.payerBic));
         return text::format("OMPSB;%02d%02d%04d;", date.day, date.month, date.year) +
                text::format("%-8s;%-10s;%-35s;%s;% 6lld; %8s; %s\r\n", bic.c_str(),

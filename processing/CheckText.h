@@ -2,11 +2,16 @@
 
 // A field value as the zero-terminated text the identifier checks take.
 
+#include "text/LineLimits.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
 
 namespace velcor::processing {
+
+// The buffer every caller of CheckIban hands it for its reason text.
+inline constexpr std::size_t kReasonBufferSize = 256;
 
 // A value as zero-terminated text for the identifier checks. Values come from one line of at
 // most 4094 bytes, so the buffer always holds them; a NUL inside becomes a blank.
@@ -22,7 +27,7 @@ class CheckText {
     const char* c_str() const { return text_; }
 
   private:
-    char text_[4096];
+    char text_[text::kLineBufferSize];
 };
 
 }  // namespace velcor::processing

@@ -35,7 +35,7 @@ constexpr SlicedTables kSliced = makeSlicedTables();
 }  // namespace
 
 void resetControlData(ControlData& data) {
-    data.controlCrc = 0xFFFFFFFFu;
+    data.controlCrc = kCrcStart;
     data.countText.clear();
     data.totalText.clear();
     data.totalSum = 0;

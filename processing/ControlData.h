@@ -11,10 +11,13 @@
 
 namespace velcor::processing {
 
+// The CRC-32 register before the first byte.
+inline constexpr std::uint32_t kCrcStart = 0xFFFFFFFFu;
+
 struct ControlData {
     Cents totalSum = 0;            // exact, in cents
     std::int64_t recordCount = 0;  // a list may hold more rows than an int counts
-    std::uint32_t controlCrc = 0xFFFFFFFFu;
+    std::uint32_t controlCrc = kCrcStart;
     std::string totalText;        // totalSum with two decimals, right-aligned in 12 (formatCents)
     std::string countText;        // recordCount in decimal
     std::string controlCodeText;  // eight upper-case hexadecimal digits

@@ -45,7 +45,7 @@ bool takeValue(int index, std::string_view raw, PreparedHeader& header) {
                 return true;
             }
             header.payerIban.emplace(value);
-            char reason[256] = {};
+            char reason[kReasonBufferSize] = {};
             if (checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason)) return true;
             header.refusal = HeaderRefusal::payerIban;
             header.ibanReason = reason;
@@ -79,7 +79,7 @@ bool takeValue(int index, std::string_view raw, PreparedHeader& header) {
 
 PreparedHeader readPreparedHeader(std::string_view line) {
     PreparedHeader header;
-    header.sebra = line.size() >= 5 && line.substr(3, 2) == "SB";
+    header.sebra = line.size() >= 5 && line.substr(3, 2) == settings::kSebraTypeName;
     std::size_t semicolon = line.find(';');
     if (semicolon == std::string_view::npos) return header;
     std::size_t next = line.find(';', semicolon + 1);

@@ -3,6 +3,7 @@
 #include "checks/Iban.h"
 #include "checks/PersonalIds.h"
 #include "processing/Amount.h"
+#include "processing/BudgetUnitCode.h"
 #include "processing/CheckText.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
@@ -42,7 +43,7 @@ bool bicMatchesIban(std::string_view bic, std::string_view iban) {
 RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     : format_(format), delimiter_(delimiter) {
     if (format_ == nullptr) return;
-    sebra_ = format_->name == "SB";
+    sebra_ = settings::isSebraType(format_);
     fields_.reserve(format_->fields.size());
     for (const settings::FieldDefinition& definition : format_->fields) {
         Field field;
@@ -129,13 +130,14 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             break;
         }
         case FieldKind::iban: {
-            char reason[256] = {};
+            char reason[kReasonBufferSize] = {};
             if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason))
                 messages.add(text::format(kWrongIban.c_str(), reason, row));
             const std::string_view* bic = record_.values.find("BIC");
             if (bic != nullptr && !bicMatchesIban(*bic, value))
                 messages.add(text::format(kBicMismatch.c_str(), row));
-            if (value.size() > 13 && value[12] == '8') record_.budgetAccount = true;
+            // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
+            if (value.size() > 13 && hasBudgetAccountDigit(value)) record_.budgetAccount = true;
             break;
         }
         case FieldKind::egn:

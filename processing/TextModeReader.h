@@ -7,6 +7,7 @@
 // on any system thus give the same rows and the same control code everywhere.
 
 #include "fileio/FileSystem.h"
+#include "text/LineLimits.h"
 
 #include <cstddef>
 #include <memory>
@@ -17,7 +18,7 @@ namespace velcor::processing {
 
 class TextModeReader {
   public:
-    static constexpr std::size_t kMaxPiece = 4094;
+    static constexpr std::size_t kMaxPiece = text::kLinePieceLimit;
     static constexpr std::size_t kBlockSize = 64 * 1024;
 
     explicit TextModeReader(fileio::ReadFile& file);

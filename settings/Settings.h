@@ -20,6 +20,11 @@ struct FieldDefinition {
     std::int32_t end = 0;    // fixed-length: 1-based last column, inclusive
 };
 
+// The payment type of budget (SEBRA) payments, and the one the window selects at start-up; both
+// are matched in exact case.
+inline constexpr std::string_view kSebraTypeName = "SB";
+inline constexpr std::string_view kDefaultTypeName = "DP";
+
 // One format section; at the same time one kind of payment in the window.
 struct FormatDefinition {
     std::string name;  // section name, trimmed
@@ -93,5 +98,12 @@ enum class SaveResult {
 // unchanged after any failure.
 SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
                          std::string_view iniRemainder);
+
+// Whether `format` is the budget type, its name exactly "SB": the budget and SEBRA checks of the
+// rows and the payer run for it alone. (The header layout reads the name upper-cased instead:
+// output::usesSebraLayout.)
+inline bool isSebraType(const FormatDefinition* format) {
+    return format != nullptr && format->name == kSebraTypeName;
+}
 
 }  // namespace velcor::settings

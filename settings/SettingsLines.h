@@ -9,10 +9,11 @@
 #include <optional>
 #include <string_view>
 
+#include "text/LineLimits.h"
+
 namespace velcor::settings::detail {
 
-// Lines are taken at most this many bytes at a time; a longer physical line is several lines.
-inline constexpr std::size_t kLinePieceLimit = 4094;
+using text::kLinePieceLimit;
 
 // Splits bytes into lines: each ends after its LF, or after kLinePieceLimit bytes, or at the end.
 class LinePieces {

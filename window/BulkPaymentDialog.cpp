@@ -4,6 +4,7 @@
 #include "output/PreparedFile.h"
 #include "output/ProcessingReport.h"
 #include "processing/BudgetUnitCode.h"
+#include "processing/CheckText.h"
 #include "processing/ControlData.h"
 #include "processing/PreparedHeader.h"
 #include "text/Text.h"
@@ -73,7 +74,9 @@ bool BulkPaymentDialog::initialise() {
 
     // The first "DP", in exact case; without one no entry is selected.
     std::size_t position = 0;
-    while (position < state_.formats.size() && state_.formats[position].name != "DP") ++position;
+    while (position < state_.formats.size() &&
+           state_.formats[position].name != settings::kDefaultTypeName)
+        ++position;
     const int kind = takeFormatKind(processing::formatAt(state_, static_cast<int>(position)));
     host_.setListSelection(idPaymentType, static_cast<int>(position));
     updateControls();
@@ -248,7 +251,8 @@ std::string BulkPaymentDialog::suggestedFileName() const {
     const int year = date.year > 2000 && date.year < 3000 ? date.year - 2000 : date.year;
     const settings::FormatDefinition* format = selectedFormat();
     const std::string typeLetters =
-        format != nullptr ? text::upperLatin(std::string_view(format->name).substr(0, 2)) : "DP";
+        format != nullptr ? text::upperLatin(std::string_view(format->name).substr(0, 2))
+                          : std::string(settings::kDefaultTypeName);
     return text::format("O%02d%02d%02dP.*", date.day, date.month, year) + typeLetters + "*";
 }
 
@@ -371,8 +375,8 @@ bool BulkPaymentDialog::prepareFile() {
 }
 
 bool BulkPaymentDialog::payerValuesPass(const settings::FormatDefinition* format) {
-    if (format == nullptr || format->name != "SB") {
-        char reason[256] = {};
+    if (!settings::isSebraType(format)) {
+        char reason[processing::kReasonBufferSize] = {};
         if (checks::CheckIban(state_.payerIban.c_str(), reason, sizeof reason) == 0) {
             showMessage(Message::badPayerIban);
             return false;

@@ -5,6 +5,7 @@
 #include "fileio/FileSystem.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
+#include "window/Messages.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -23,7 +24,6 @@ namespace {
 using namespace text::literals;
 
 // The system's own message for a file it could not write (its Latin "a" included).
-constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
 
 // Qt's notes to a developer (a missing runtime folder, a font substituted) are no output of
 // velcor-cli's: under --json nothing but a failed output goes to the standard error stream.
@@ -41,7 +41,7 @@ std::string unwritableReason(const std::string& hostPath, fileio::ReplaceResult 
     // The file layer refuses to replace a file that may not be written, without a system error.
     if (result == fileio::ReplaceResult::openFailed && !statusError)
         return std::string("няма права за достъп"_cp);
-    return std::string(kWriteFailed.view());
+    return std::string(window::messageText(window::Message::writeFailed));
 }
 
 }  // namespace

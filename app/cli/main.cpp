@@ -97,7 +97,8 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
         return std::string("--pdf needs a velcor-cli built with the window");
 #endif
     }
-    const std::optional<std::string> type = options.type ? toCp1251(*options.type) : "DP";
+    const std::optional<std::string> type =
+        options.type ? toCp1251(*options.type) : std::string(settings::kDefaultTypeName);
     if (!type) return "--type cannot be written in Windows-1251: " + *options.type;
     out.type = *type;
     const std::pair<const std::optional<std::string>&, window::ControlId> payer[] = {

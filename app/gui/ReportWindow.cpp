@@ -5,6 +5,7 @@
 #include "text/Cp1251.h"
 #include "ui_ReportWindow.h"
 #include "window/ControlTable.h"
+#include "window/Messages.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -30,7 +31,6 @@ constexpr auto kSavePdf = "Запис като PDF..."_cp;
 constexpr auto kPdfFiles = "PDF файлове (*.pdf)"_cp;
 constexpr auto kDefaultPdfName = "spravka.pdf"_cp;
 // The system's own message for a file it could not write (its Latin "a" included).
-constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
 
 }  // namespace
 
@@ -120,7 +120,8 @@ bool ReportWindow::saveAsPdf(const QString& path) {
     const bool written =
         file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit();
     if (!written) {
-        QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(kWriteFailed),
+        QMessageBox box(QMessageBox::Warning, applicationTitle(),
+                        fromCp1251(window::messageText(window::Message::writeFailed)),
                         QMessageBox::Ok, this);
         box.setTextFormat(Qt::PlainText);
         box.exec();

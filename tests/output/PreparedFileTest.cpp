@@ -114,7 +114,8 @@ TEST(PreparedHeader, KindCodeOnlyForIbansWithEightAsThirteenthCharacter) {
     } cases[] = {
         {"BG12ABCD12348XYZ000001", " 12345"},
         {"BG12ABCD12347XYZ000001", "      "},
-        {"BG12ABCD1234", "      "},  // twelve characters: no 13th
+        {"BG12ABCD12348", " 12345"},  // thirteen characters reach the 13th
+        {"BG12ABCD1234", "      "},   // twelve characters: no 13th
         {"BG12", "      "},
     };
     for (const Case& c : cases) {
