@@ -1,6 +1,7 @@
 #include "output/ProcessingReport.h"
 
 #include "processing/DateTime.h"
+#include "processing/ListName.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -83,11 +84,6 @@ std::string_view weekdayName(int dayOfWeek) {
     return kNames[static_cast<std::size_t>(dayOfWeek)];
 }
 
-std::string_view fileNameOf(std::string_view path) {
-    const std::size_t last = path.find_last_of("\\/");
-    return last == std::string_view::npos ? path : path.substr(last + 1);
-}
-
 char sequenceDigit(std::string_view path) {
     if (!path.empty() && path.back() >= '0' && path.back() <= '9') return path.back();
     return '0';
@@ -102,7 +98,7 @@ std::string reportFormatDescription(const settings::FormatDefinition* format) {
 std::string buildProcessingReport(const processing::WorkingState& state,
                                   const settings::FormatDefinition* format,
                                   std::optional<std::string_view> paymentTypeText) {
-    const std::string fileName = text::escapeHtml(fileNameOf(state.inputPath));
+    const std::string fileName = text::escapeHtml(processing::listFileName(state.inputPath));
     const std::string typeText = paymentTypeText ? text::escapeHtml(*paymentTypeText) : "";
     const std::string description = text::escapeHtml(reportFormatDescription(format));
     const processing::LocalDateTime& date = state.paymentDate;

@@ -14,9 +14,6 @@ namespace velcor::output {
 // The Bulgarian weekday name, 0 = Sunday ... 6 = Saturday; empty outside that range.
 std::string_view weekdayName(int dayOfWeek);
 
-// The part of a path after its last separator ("\" or "/"); the whole path when it has none.
-std::string_view fileNameOf(std::string_view path);
-
 // The last character of the path when it is a decimal digit, otherwise '0'.
 char sequenceDigit(std::string_view path);
 

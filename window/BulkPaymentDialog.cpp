@@ -6,6 +6,7 @@
 #include "processing/BudgetUnitCode.h"
 #include "processing/CheckText.h"
 #include "processing/ControlData.h"
+#include "processing/ListName.h"
 #include "processing/PreparedHeader.h"
 #include "text/Text.h"
 #include "window/ControlTable.h"
@@ -25,21 +26,6 @@ int limitOf(ControlId id) {
     return info != nullptr ? info->limit : 0;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The file name as the name rules read it: from after the last separator of the path up to and
-// including the file name's first full stop; empty when the file name has none. Only the file
-// name counts, so that a full stop in a folder name (/home/j.smith/...) does not switch the rules
-// off. Both "\" and "/" count as separators so the rules hold on every system.
-std::string_view ruledBaseName(std::string_view path) {
-    const std::size_t separator = path.find_last_of("\\/");
-    const std::string_view fileName =
-        separator == std::string_view::npos ? path : path.substr(separator + 1);
-    const std::size_t dot = fileName.find('.');
-    if (dot == std::string_view::npos) return {};
-    return fileName.substr(0, dot + 1);
-}
-
 }  // namespace
 
 BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
@@ -50,8 +36,6 @@ BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
 
 bool BulkPaymentDialog::initialise() {
     updateControls();
-    // The table is built once here, before any scan needs it.
-    (void)processing::crc32Table();
     host_.addListEntry(idFormatKind, formatKindDelimited());
     host_.addListEntry(idFormatKind, formatKindFixed());
 
@@ -247,45 +231,31 @@ bool BulkPaymentDialog::scannedFileUnchanged() {
 }
 
 std::string BulkPaymentDialog::suggestedFileName() const {
-    const processing::LocalDateTime& date = state_.paymentDate;
-    const int year = date.year > 2000 && date.year < 3000 ? date.year - 2000 : date.year;
     const settings::FormatDefinition* format = selectedFormat();
-    const std::string typeLetters =
-        format != nullptr ? text::upperLatin(std::string_view(format->name).substr(0, 2))
-                          : std::string(settings::kDefaultTypeName);
-    return text::format("O%02d%02d%02dP.*", date.day, date.month, year) + typeLetters + "*";
+    return processing::suggestedListPattern(
+        state_.paymentDate, format != nullptr ? std::string_view(format->name)
+                                              : std::string_view(settings::kDefaultTypeName));
 }
 
 bool BulkPaymentDialog::nameRulesPass(std::string_view path) {
-    const std::string_view name = ruledBaseName(path);
-    // A name that begins with a full stop is a hidden file, such as a temporary file that another
-    // run left behind; it is no payment list of the day.
-    if (name == ".") {
-        showMessage(Message::notStartingWithO);
-        return false;
-    }
-    if (name.size() < 7) return true;
-    if (name[0] != 'O' && name[0] != 'o') {
-        showMessage(Message::notStartingWithO);
-        return false;
-    }
-    const bool digitsInRange = name[1] >= '0' && name[1] <= '3' && isDigit(name[2]) &&
-                               name[3] >= '0' && name[3] <= '1' && isDigit(name[4]);
-    if (!digitsInRange) {
-        showMessage(Message::badDateInName);
-        return false;
+    using Kind = processing::ListNameReading::Kind;
+    const processing::ListNameReading name = processing::readListName(path, state_.paymentDate);
+    switch (name.kind) {
+        case Kind::noRules:
+            return true;
+        case Kind::notStartingWithO:
+            showMessage(Message::notStartingWithO);
+            return false;
+        case Kind::badDate:
+            showMessage(Message::badDateInName);
+            return false;
+        case Kind::dated:
+            break;
     }
     processing::LocalDateTime& date = state_.paymentDate;
-    const int day = (name[1] - '0') * 10 + (name[2] - '0');
-    const int month = (name[3] - '0') * 10 + (name[4] - '0');
-    const int year = date.year / 100 * 100 + (name[5] - '0') * 10 + (name[6] - '0');
-    if (!isDigit(name[5]) || !isDigit(name[6]) || !processing::isValidDate(day, month, year)) {
-        showMessage(Message::badDateInName);
-        return false;
-    }
-    date.day = day;
-    date.month = month;
-    date.year = year;
+    date.day = name.day;
+    date.month = name.month;
+    date.year = name.year;
     date.valid = true;
     return true;
 }

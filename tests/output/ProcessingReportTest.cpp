@@ -1,5 +1,7 @@
 #include "output/ProcessingReport.h"
 
+#include "processing/ListName.h"
+
 #include "text/Cp1251.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +88,7 @@ TEST(ProcessingReport, FileNameAndSequenceDigitFromThePath) {
         {"", "", '0'},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+        EXPECT_EQ(processing::listFileName(c.path), c.name) << c.path;
         EXPECT_EQ(sequenceDigit(c.path), c.digit) << c.path;
     }
 }
