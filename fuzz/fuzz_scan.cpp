@@ -86,7 +86,7 @@ void scanUnder(int position, const std::string& bytes) {
     if (text::trimWhitespace(state.payerName).empty()) return;
     const std::string header = output::buildHeaderLine(state, format);
     require(output::writePreparedFile(fs, kListPath, header, state.acceptedLines) ==
-                output::PrepareWriteResult::ok,
+                fileio::ReplaceResult::ok,
             "writing the prepared list to memory");
 
     const processing::ScanResult again =

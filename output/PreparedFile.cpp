@@ -54,18 +54,10 @@ std::string buildHeaderLine(const processing::WorkingState& state,
                         description.c_str());
 }
 
-PrepareWriteResult writePreparedFile(fileio::FileSystem& fs, const std::string& path,
-                                     std::string_view header, std::string_view rows,
-                                     const std::optional<fileio::FileStamp>& scannedStamp) {
-    switch (fileio::replaceFile(fs, path, {header, rows}, scannedStamp)) {
-        case fileio::ReplaceResult::ok:
-            return PrepareWriteResult::ok;
-        case fileio::ReplaceResult::openFailed:
-            return PrepareWriteResult::openFailed;
-        case fileio::ReplaceResult::writeFailed:
-            break;
-    }
-    return PrepareWriteResult::writeFailed;
+fileio::ReplaceResult writePreparedFile(fileio::FileSystem& fs, const std::string& path,
+                                        std::string_view header, std::string_view rows,
+                                        const std::optional<fileio::FileStamp>& scannedStamp) {
+    return fileio::replaceFile(fs, path, {header, rows}, scannedStamp);
 }
 
 }  // namespace velcor::output

@@ -25,17 +25,11 @@ bool usesSebraLayout(const settings::FormatDefinition* format);
 std::string buildHeaderLine(const processing::WorkingState& state,
                             const settings::FormatDefinition* format);
 
-enum class PrepareWriteResult {
-    ok,
-    openFailed,   // nothing was written, the list is as it was
-    writeFailed,  // the list is as it was
-};
-
 // Replaces the file at `path` by `header` followed by `rows`, through a temporary file in the same
 // folder that is renamed over the list only once it is complete. With `scannedStamp` (the list as
 // it was read), a list that changed meanwhile is left as it is (writeFailed), so that no row
-// added to it is lost.
-PrepareWriteResult writePreparedFile(
+// added to it is lost. On any failure the list is as it was.
+fileio::ReplaceResult writePreparedFile(
     fileio::FileSystem& fs, const std::string& path, std::string_view header, std::string_view rows,
     const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
 

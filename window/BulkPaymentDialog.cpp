@@ -402,13 +402,13 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
     }
     switch (output::writePreparedFile(fs_, state_.inputPath, header, state_.acceptedLines,
                                       state_.scannedStamp)) {
-        case output::PrepareWriteResult::openFailed:
+        case fileio::ReplaceResult::openFailed:
             showMessage(Message::openForWriteFailed);
             return false;
-        case output::PrepareWriteResult::writeFailed:
+        case fileio::ReplaceResult::writeFailed:
             showMessage(Message::writeFailed);
             return false;
-        case output::PrepareWriteResult::ok:
+        case fileio::ReplaceResult::ok:
             break;
     }
     return true;

@@ -162,7 +162,7 @@ class PreparedFileWrite : public ::testing::Test {
 TEST_F(PreparedFileWrite, HeaderWithCrLfThenRowsAsRead) {
     const std::string header = "OMPDP;08122006; ...; \r\n";
     ASSERT_EQ(writePreparedFile(fileio::standardFileSystem(), list, header, "a\nb\nc"),
-              PrepareWriteResult::ok);
+              fileio::ReplaceResult::ok);
     EXPECT_EQ(testing::readFileBytes(list), header + "a\nb\nc");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "no temporary file is left beside the list";
@@ -174,16 +174,16 @@ TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
     struct Case {
         FaultyFileSystem::Step step;
         unsigned nth;
-        PrepareWriteResult result;
+        fileio::ReplaceResult result;
     } cases[] = {
-        {FaultyFileSystem::Step::createTemporary, 1, PrepareWriteResult::openFailed},
-        {FaultyFileSystem::Step::write, 1, PrepareWriteResult::writeFailed},
-        {FaultyFileSystem::Step::write, 2, PrepareWriteResult::writeFailed},
-        {FaultyFileSystem::Step::flush, 1, PrepareWriteResult::writeFailed},
-        {FaultyFileSystem::Step::sync, 1, PrepareWriteResult::writeFailed},
-        {FaultyFileSystem::Step::close, 1, PrepareWriteResult::writeFailed},
-        {FaultyFileSystem::Step::stamp, 1, PrepareWriteResult::writeFailed},
-        {FaultyFileSystem::Step::rename, 1, PrepareWriteResult::writeFailed},
+        {FaultyFileSystem::Step::createTemporary, 1, fileio::ReplaceResult::openFailed},
+        {FaultyFileSystem::Step::write, 1, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::write, 2, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::flush, 1, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::sync, 1, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::close, 1, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::stamp, 1, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::rename, 1, fileio::ReplaceResult::writeFailed},
     };
     const auto scanned = fileio::standardFileSystem().stamp(list);
     for (const Case& c : cases) {
