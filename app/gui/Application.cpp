@@ -4,6 +4,7 @@
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
+#include "window/Messages.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -12,6 +13,7 @@
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace velcor::app {
@@ -27,7 +29,15 @@ constexpr auto kSettingsUnreadable = "не може да се прочете ф�
 
 MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string settingsPath)
     : host_(window_), dialog_(host_, fs, std::move(settingsPath)) {
-    window_.setCommandHandler([this](window::ControlId id) { dialog_.onCommand(id); });
+    // Qt does not let an exception pass through its event loop: running out of memory in a
+    // command ends that command with a message, never the program with an abort.
+    window_.setCommandHandler([this](window::ControlId id) {
+        try {
+            dialog_.onCommand(id);
+        } catch (const std::bad_alloc&) {
+            host_.showMessage(window::messageText(window::Message::outOfMemory));
+        }
+    });
 }
 
 bool MainWindowSession::run() {
