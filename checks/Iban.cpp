@@ -107,8 +107,7 @@ std::size_t normalizeInto(const char* text, char* out) {
 }
 
 // Where the rearranged text starts: the fifth character, then the text wraps round to the first.
-// (A division costs more than the rest of a short check; only texts below five characters need
-// one.)
+// Only a text below five characters needs the division.
 std::size_t rearrangedStart(std::size_t length) {
     return length > 4 ? 4 : (length == 0 ? 0 : 4 % length);
 }
