@@ -43,12 +43,11 @@ bool bicMatchesIban(std::string_view bic, std::string_view iban) {
 RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     : format_(format), delimiter_(delimiter) {
     if (format_ == nullptr) return;
-    sebra_ = settings::isSebraType(format_);
+    const bool sebraType = settings::isSebraType(format_);
     fields_.reserve(format_->fields.size());
     for (const settings::FieldDefinition& definition : format_->fields) {
         Field field;
         field.name = text::upperLatin(definition.name);
-        field.chain = FieldValues::chainOf(field.name);
         if (field.name == "SUM")
             field.kind = FieldKind::sum;
         else if (field.name == "IBAN")
@@ -61,15 +60,41 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
             field.kind = FieldKind::bulstat;
         field.start = definition.start;
         field.end = definition.end;
+
+        const bool budget = field.name.starts_with(kPaymentPrefix);
+        const bool sebra = sebraType && field.name == kPaymentSebra;
+        if (budget || sebra) {
+            // A repeated name shares the slot of its first definition, as it shares its entry.
+            const auto same = std::find_if(fields_.begin(), fields_.end(),
+                                           [&](const Field& f) { return f.name == field.name; });
+            if (same != fields_.end()) {
+                field.codeSlot = same->codeSlot;
+            } else {
+                field.codeSlot = paymentCodes_.size();
+                paymentCodes_.push_back({fields_.size(), field.codeSlot, budget, sebra});
+            }
+        }
         fields_.push_back(std::move(field));
     }
+    // The record's table visits its chains upwards and, within a chain, the name added last
+    // first; a row adds its payment codes in the order of their first definitions.
+    std::stable_sort(
+        paymentCodes_.begin(), paymentCodes_.end(),
+        [&](const PaymentCode& a, const PaymentCode& b) {
+            const std::size_t chainA = FieldValues::chainOf(fields_[a.firstField].name);
+            const std::size_t chainB = FieldValues::chainOf(fields_[b.firstField].name);
+            return chainA != chainB ? chainA < chainB : a.firstField > b.firstField;
+        });
+    fieldValues_.resize(fields_.size());
+    codeValues_.resize(paymentCodes_.size());
 }
 
 void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
                        RowMessages& messages) {
-    record_.values.clear();
-    record_.budgetAccount = false;
-    record_.rowNumber = rowNumber;
+    rowNumber_ = rowNumber;
+    budgetAccount_ = false;
+    iban_.reset();
+    bic_.reset();
 
     // How many definitions, from the first, the row reached.
     std::size_t reached = 0;
@@ -87,12 +112,9 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                 p = row.size() + 1;
                 if (reached == 0)
                     messages.add(text::format(kNoDelimiter.c_str(), delimiter_,
-                                              static_cast<long long>(record_.rowNumber)));
+                                              static_cast<long long>(rowNumber_)));
             }
-            value = text::trimWhitespace(value);
-            const Field& field = fields_[reached];
-            record_.values.set(field.name, field.chain, value);
-            checkField(field, value, totalSum, messages);
+            store(reached, text::trimWhitespace(value), totalSum, messages);
         }
     } else if (format_ != nullptr) {
         const auto length = static_cast<long long>(line.size());
@@ -102,42 +124,61 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
             // A start below column 1 reads from column 1: nothing in front of the row is read.
             const long long first = std::max(field.start, 1LL);
             const long long size = std::max(field.end - first + 1, 0LL);
-            const std::string_view value = text::trimWhitespace(
-                line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(size)));
-            record_.values.set(field.name, field.chain, value);
-            checkField(field, value, totalSum, messages);
+            store(reached,
+                  text::trimWhitespace(line.substr(static_cast<std::size_t>(first - 1),
+                                                   static_cast<std::size_t>(size))),
+                  totalSum, messages);
         }
     }
+    reached_ = reached;
     // A row that ends before its account or its amount is no payment: those fields are checked
     // as present and empty, so the row cannot pass without them. Other fields stay absent.
-    for (; reached < fields_.size(); ++reached) {
-        const Field& field = fields_[reached];
-        if (field.kind != FieldKind::iban && field.kind != FieldKind::sum) continue;
-        record_.values.set(field.name, field.chain, {});
-        checkField(field, {}, totalSum, messages);
+    for (std::size_t i = reached; i < fields_.size(); ++i) {
+        const FieldKind kind = fields_[i].kind;
+        if (kind == FieldKind::iban || kind == FieldKind::sum) store(i, {}, totalSum, messages);
     }
     checkRecord(messages);
 }
 
+PaymentRecord RowChecker::record() const {
+    PaymentRecord record;
+    record.budgetAccount = budgetAccount_;
+    record.rowNumber = rowNumber_;
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const FieldKind kind = fields_[i].kind;
+        if (i < reached_ || kind == FieldKind::iban || kind == FieldKind::sum)
+            record.values.set(fields_[i].name, fieldValues_[i]);
+    }
+    return record;
+}
+
+// Stores the value of definition `index` and runs the checks of its name.
+void RowChecker::store(std::size_t index, std::string_view value, Cents& totalSum,
+                       RowMessages& messages) {
+    const Field& field = fields_[index];
+    fieldValues_[index] = value;
+    if (field.codeSlot != kNoSlot) codeValues_[field.codeSlot] = value;
+    checkField(field, value, totalSum, messages);
+}
+
 void RowChecker::checkField(const Field& field, std::string_view value, Cents& totalSum,
                             RowMessages& messages) {
-    const auto row = static_cast<long long>(record_.rowNumber);
+    const auto row = static_cast<long long>(rowNumber_);
     switch (field.kind) {
-        case FieldKind::bic: {
-            const std::string_view* iban = record_.values.find("IBAN");
-            if (iban != nullptr && !bicMatchesIban(value, *iban))
+        case FieldKind::bic:
+            bic_ = value;
+            if (iban_ && !bicMatchesIban(value, *iban_))
                 messages.add(text::format(kBicMismatch.c_str(), row));
             break;
-        }
         case FieldKind::iban: {
+            iban_ = value;
             char reason[kReasonBufferSize] = {};
             if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason))
                 messages.add(text::format(kWrongIban.c_str(), reason, row));
-            const std::string_view* bic = record_.values.find("BIC");
-            if (bic != nullptr && !bicMatchesIban(*bic, value))
+            if (bic_ && !bicMatchesIban(*bic_, value))
                 messages.add(text::format(kBicMismatch.c_str(), row));
             // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
-            if (value.size() > 13 && hasBudgetAccountDigit(value)) record_.budgetAccount = true;
+            if (value.size() > 13 && hasBudgetAccountDigit(value)) budgetAccount_ = true;
             break;
         }
         case FieldKind::egn:
@@ -169,13 +210,12 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
 }
 
 void RowChecker::checkRecord(RowMessages& messages) {
-    const auto row = static_cast<long long>(record_.rowNumber);
-    record_.values.forEach([&](std::string_view name, std::string_view value) {
-        if (!value.empty()) return;
-        if (record_.budgetAccount && name.substr(0, kPaymentPrefix.size()) == kPaymentPrefix)
-            messages.add(text::format(kNoBudgetCode.c_str(), row));
-        if (sebra_ && name == kPaymentSebra) messages.add(text::format(kNoSebraCode.c_str(), row));
-    });
+    const auto row = static_cast<long long>(rowNumber_);
+    for (const PaymentCode& code : paymentCodes_) {
+        if (code.firstField >= reached_ || !codeValues_[code.slot].empty()) continue;
+        if (code.budget && budgetAccount_) messages.add(text::format(kNoBudgetCode.c_str(), row));
+        if (code.sebra) messages.add(text::format(kNoSebraCode.c_str(), row));
+    }
 }
 
 }  // namespace velcor::processing

@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,8 +16,9 @@
 namespace velcor::processing {
 
 // Prepares a format once for many rows: the scan calls check() for every row of a list, so the
-// upper-cased field names and their kinds are worked out once and the record's storage is reused.
-// The format must outlive the checker.
+// upper-cased field names, their kinds and the order in which the row checks visit the payment
+// codes are worked out once, and a row fills no table of its own. The format must outlive the
+// checker.
 class RowChecker {
   public:
     // nullptr: no payment type selected; rows are then read with no fields and nothing is checked.
@@ -30,19 +32,31 @@ class RowChecker {
     void check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
                RowMessages& messages);
 
-    // The record of the last row checked; its values view that row's text.
-    const PaymentRecord& record() const { return record_; }
+    // The record of the last row checked, made on request (the scan never asks for it); its
+    // values view that row's text.
+    PaymentRecord record() const;
 
   private:
+    static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+
     enum class FieldKind { other, sum, iban, bic, egn, bulstat };
     struct Field {
-        std::string name;       // upper case
-        std::size_t chain = 0;  // of the name in the record's table
+        std::string name;  // upper case
         FieldKind kind = FieldKind::other;
         long long start = 0;
         long long end = 0;
+        std::size_t codeSlot = kNoSlot;  // a payment code's place in codeValues_
+    };
+    // A payment code the row checks look at: the first definition of its name, its value's slot
+    // and which of the two row checks it is subject to.
+    struct PaymentCode {
+        std::size_t firstField = 0;
+        std::size_t slot = 0;
+        bool budget = false;  // the name begins with PAYMENT
+        bool sebra = false;   // the name is PAYMENT_SEBRA in an "SB" list
     };
 
+    void store(std::size_t index, std::string_view value, Cents& totalSum, RowMessages& messages);
     void checkField(const Field& field, std::string_view value, Cents& totalSum,
                     RowMessages& messages);
     void checkRecord(RowMessages& messages);
@@ -50,8 +64,19 @@ class RowChecker {
     const settings::FormatDefinition* format_;
     char delimiter_;
     std::vector<Field> fields_;
-    bool sebra_ = false;  // the payment type is exactly "SB"
-    PaymentRecord record_;
+    // The payment codes in the order in which the record's table visits them (see FieldValues):
+    // a row visits those among the definitions it reached.
+    std::vector<PaymentCode> paymentCodes_;
+
+    // The row being checked: the values read so far, by definition and by payment code, how many
+    // definitions it reached, and its IBAN and BIC when it has them.
+    std::vector<std::string_view> fieldValues_;
+    std::vector<std::string_view> codeValues_;
+    std::size_t reached_ = 0;
+    std::int64_t rowNumber_ = 0;
+    bool budgetAccount_ = false;
+    std::optional<std::string_view> iban_;
+    std::optional<std::string_view> bic_;
 };
 
 }  // namespace velcor::processing

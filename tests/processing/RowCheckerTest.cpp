@@ -164,6 +164,16 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         {sbLower, row({kIban, "", "", "1"}), "", 100},
         {sbLonger, row({kBudgetIban, "", "1", "1"}), noBudgetCode, 100},
         {delimitedFormat("DP", ';', {"IBAN", "payment_x"}), row({kBudgetIban, ""}), noBudgetCode},
+        // Codes are visited chain by chain (PAYMENT_E in 0, PAYMENT_SEBRA and PAYMENT_I in 4),
+        // the name added last first within a chain; a repeated name holds its latest value.
+        {delimitedFormat("SB", ';', {"IBAN", "PAYMENT_SEBRA", "PAYMENT_E"}),
+         row({kBudgetIban, "", ""}), noBudgetCode + noBudgetCode + noSebraCode},
+        {delimitedFormat("SB", ';', {"IBAN", "PAYMENT_SEBRA", "PAYMENT_I"}),
+         row({kBudgetIban, "", ""}), noBudgetCode + noBudgetCode + noSebraCode},
+        {delimitedFormat("SB", ';', {"IBAN", "PAYMENT_SEBRA", "PAYMENT", "PAYMENT_SEBRA"}),
+         row({kBudgetIban, "", "", "1"}), noBudgetCode},
+        {delimitedFormat("SB", ';', {"IBAN", "PAYMENT_SEBRA", "PAYMENT", "PAYMENT_SEBRA"}),
+         row({kBudgetIban, "1", "", ""}), noBudgetCode + noSebraCode + noBudgetCode},
         // Thirteen characters are not enough for a budget account.
         {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), row({"BG56BNBG96618", ""}),
          "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>"},
@@ -175,6 +185,8 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         // A payment code past the end of a short row is absent and raises nothing.
         {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), std::string(kBudgetIban) + "\n",
          "Няма разделител (;)  на ред: 5<BR>"},
+        {delimitedFormat("SB", ';', {"IBAN", "PAYMENT", "NAME", "PAYMENT_SEBRA"}),
+         std::string(kBudgetIban) + ";;x\n", noBudgetCode},
         // A NUL inside the IBAN does not hide the bytes behind it from the check.
         {delimitedFormat("DP", ';', {"IBAN", "F2"}), std::string(kIban) + std::string("\0X;\n", 4),
          wrongIban},
