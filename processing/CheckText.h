@@ -5,6 +5,7 @@
 #include "text/LineLimits.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 
@@ -21,7 +22,11 @@ class CheckText {
         const std::size_t n = std::min(value.size(), sizeof text_ - 1);
         // An empty view may carry no buffer at all, and memcpy must not be handed a null one.
         if (n > 0) std::memcpy(text_, value.data(), n);
-        std::replace(text_, text_ + n, '\0', ' ');
+        // NULs are rare: they are looked for, not tested byte by byte.
+        char* const end = text_ + n;
+        for (char* nul = text_; (nul = static_cast<char*>(
+                                     std::memchr(nul, '\0', static_cast<std::size_t>(end - nul))));)
+            *nul++ = ' ';
         text_[n] = '\0';
     }
     const char* c_str() const { return text_; }
