@@ -11,19 +11,6 @@ namespace velcor::text {
 
 namespace {
 
-bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-bool isCSpace(char c) { return isBlankChar(c) || c == '\v' || c == '\f'; }
-
-template <typename Pred>
-std::string_view trimBy(std::string_view text, Pred pred) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && pred(text[begin])) ++begin;
-    while (end > begin && pred(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -38,10 +25,6 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 }  // namespace
-
-std::string_view trimBlanks(std::string_view text) { return trimBy(text, isBlankChar); }
-
-std::string_view trimWhitespace(std::string_view text) { return trimBy(text, isCSpace); }
 
 std::string upperLatin(std::string_view text) {
     std::string out(text);
@@ -63,7 +46,7 @@ char* UpperCp1251(char* text) {
 
 std::int32_t leadingInteger(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && isCSpace(text[i])) ++i;
+    while (i < text.size() && detail::isCSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();

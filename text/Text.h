@@ -10,12 +10,34 @@
 
 namespace velcor::text {
 
+namespace detail {
+
+inline bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+inline bool isCSpace(char c) { return isBlankChar(c) || c == '\v' || c == '\f'; }
+
+template <typename Pred>
+std::string_view trimBy(std::string_view text, Pred pred) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && pred(text[begin])) ++begin;
+    while (end > begin && pred(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+}  // namespace detail
+
 // Removes blanks, TABs, CRs and LFs at both ends (list lines, header values, settings lines).
-std::string_view trimBlanks(std::string_view text);
+// Inline, like trimWhitespace: the scan trims every line and every field value.
+inline std::string_view trimBlanks(std::string_view text) {
+    return detail::trimBy(text, detail::isBlankChar);
+}
 
 // Removes the C locale's white space at both ends: blank, TAB, LF, VT, FF, CR
 // (field values of a row, [CLIENT] values, the payer fields before a header is written).
-std::string_view trimWhitespace(std::string_view text);
+inline std::string_view trimWhitespace(std::string_view text) {
+    return detail::trimBy(text, detail::isCSpace);
+}
 
 // Upper-cases the Latin letters a-z only, as the C library does in the "C" locale.
 std::string upperLatin(std::string_view text);
