@@ -3,6 +3,7 @@
 // from the settings opens or closes a tag, and each appears in the page, escaped.
 
 #include "output/ProcessingReport.h"
+#include "processing/ListName.h"
 #include "support/ListFormats.h"
 #include "text/Text.h"
 
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 1; i < texts.size(); ++i)
         require(report.find(text::escapeHtml(texts[i])) != std::string::npos,
                 "a text is missing from the report");
-    require(report.find(text::escapeHtml(output::fileNameOf(texts[0]))) != std::string::npos,
+    require(report.find(text::escapeHtml(processing::listFileName(texts[0]))) != std::string::npos,
             "the file name is missing from the report");
     return 0;
 }
