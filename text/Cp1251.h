@@ -48,7 +48,7 @@ constexpr int byteOfCodePoint(char32_t cp) {
 constexpr char32_t decodeUtf8(const char* text, std::size_t size, std::size_t& i) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = byte(i);
-    int extra = 0;
+    std::size_t extra = 0;
     char32_t cp = 0;
     if (lead < 0x80) {
         ++i;
@@ -66,7 +66,7 @@ constexpr char32_t decodeUtf8(const char* text, std::size_t size, std::size_t& i
         ++i;
         return 0xFFFFFFFF;
     }
-    for (int k = 1; k <= extra; ++k) {
+    for (std::size_t k = 1; k <= extra; ++k) {
         if (i + k >= size || (byte(i + k) & 0xC0) != 0x80) {
             i += k;
             return 0xFFFFFFFF;

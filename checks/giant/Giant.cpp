@@ -475,7 +475,8 @@ void giant_multiply(giant a, giant target) {
     if (p + q - 1 > target->capacity || p + q > detail::kFftMaxDigits) failTooLarge();
     // The product is built aside (the factors may be one giant) in a buffer kept between calls.
     std::vector<Digit>& product = state.product;
-    if (product.size() < static_cast<std::size_t>(p + q)) product.resize(p + q);
+    const auto productSize = static_cast<std::size_t>(p + q);
+    if (product.size() < productSize) product.resize(productSize);
     detail::multiplyDigits(a->digits(), p, target->digits(), q, product.data());
     const int length = trimmedLength(product.data(), p + q);
     requireCapacity(target, length);

@@ -209,14 +209,15 @@ void multiplyFft(const Digit* a, int p, const Digit* b, int q, Digit* out) {
     while (n < pieces) n <<= 1;
     std::vector<Complex> fa(n, Complex{0.0, 0.0});
     std::vector<Complex> fb(n, Complex{0.0, 0.0});
-    for (int i = 0; i < p; ++i) {
-        fa[2 * i].re = a[i] & 0xFF;
-        fa[2 * i + 1].re = a[i] >> 8;
-    }
-    for (int i = 0; i < q; ++i) {
-        fb[2 * i].re = b[i] & 0xFF;
-        fb[2 * i + 1].re = b[i] >> 8;
-    }
+    // Each 16-bit digit goes in as two 8-bit pieces, low first.
+    const auto split = [](const Digit* digits, int count, std::vector<Complex>& into) {
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+            into[2 * i].re = digits[i] & 0xFF;
+            into[2 * i + 1].re = digits[i] >> 8;
+        }
+    };
+    split(a, p, fa);
+    split(b, q, fb);
     fft(fa, false);
     fft(fb, false);
     for (std::size_t i = 0; i < n; ++i) {
@@ -231,7 +232,7 @@ void multiplyFft(const Digit* a, int p, const Digit* b, int q, Digit* out) {
     std::uint64_t carry = 0;
     for (int i = 0; i < p + q; ++i) {
         std::uint64_t piece[2];
-        for (int half = 0; half < 2; ++half) {
+        for (std::size_t half = 0; half < 2; ++half) {
             const double value = fa[2 * static_cast<std::size_t>(i) + half].re * scale;
             const double rounded = std::nearbyint(value);
             worst = std::max(worst, std::fabs(value - rounded));

@@ -16,11 +16,11 @@ using Digits = std::vector<std::uint16_t>;
 using Multiply = void (*)(const std::uint16_t*, int, const std::uint16_t*, int, std::uint16_t*);
 
 Digits randomDigits(std::mt19937& random, int count) {
-    Digits d(count);
-    for (auto& x : d) x = static_cast<std::uint16_t>(random());
+    Digits d(static_cast<std::size_t>(count));
+    for (auto& digit : d) digit = static_cast<std::uint16_t>(random());
     // Runs of extreme digits are where carries and rounding go wrong.
     if (count > 4 && random() % 2 == 0)
-        for (int i = 0; i < count / 4; ++i) d[random() % count] = 0xFFFF;
+        for (int i = 0; i < count / 4; ++i) d[random() % d.size()] = 0xFFFF;
     return d;
 }
 
@@ -43,13 +43,13 @@ std::uint64_t residue(const Digits& d, std::uint64_t prime) {
 TEST(Schoolbook, MatchesMachineArithmeticOnOneAndTwoDigits) {
     std::mt19937 random(1);
     for (int round = 0; round < 1000; ++round) {
-        const std::uint32_t x = random();
-        const std::uint32_t y = random();
+        const auto x = static_cast<std::uint32_t>(random());
+        const auto y = static_cast<std::uint32_t>(random());
         const Digits a = {static_cast<std::uint16_t>(x), static_cast<std::uint16_t>(x >> 16)};
         const Digits b = {static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(y >> 16)};
         const Digits p = product(multiplySchoolbook, a, b);
         std::uint64_t value = 0;
-        for (int i = 3; i >= 0; --i) value = (value << 16) | p[i];
+        for (std::size_t i = 4; i-- > 0;) value = (value << 16) | p[i];
         EXPECT_EQ(value, std::uint64_t{x} * y);
     }
 }
@@ -119,16 +119,18 @@ TEST(Fft, IsExactAtTheLargestSizeOnAllOnesOperands) {
     for (const auto& [p, q] :
          {std::pair{kFftMaxDigits / 2, kFftMaxDigits / 2}, std::pair{1, kFftMaxDigits - 1},
           std::pair{100000, kFftMaxDigits - 100000}}) {
-        const Digits a(p, 0xFFFF);
-        const Digits b(q, 0xFFFF);
+        const auto pSize = static_cast<std::size_t>(p);
+        const auto qSize = static_cast<std::size_t>(q);
+        const Digits a(pSize, 0xFFFF);
+        const Digits b(qSize, 0xFFFF);
         const Digits got = product(multiplyFft, a, b);
         // B^(p+q) - B^p - B^q + 1 with p <= q: 1, zeros up to digit p, then 65535 up to digit
         // q (65534 at digit q when p == q), then 65535s with 65534 at digit q.
-        Digits expected(p + q, 0);
+        Digits expected(pSize + qSize, 0);
         expected[0] = 1;
-        for (int i = p; i < p + q; ++i) expected[i] = 0xFFFF;
-        expected[q] = static_cast<std::uint16_t>(expected[q] - 1);
-        if (p == q) expected[q] = 0xFFFE;
+        for (std::size_t i = pSize; i < pSize + qSize; ++i) expected[i] = 0xFFFF;
+        expected[qSize] = static_cast<std::uint16_t>(expected[qSize] - 1);
+        if (p == q) expected[qSize] = 0xFFFE;
         EXPECT_EQ(got, expected) << p << " x " << q;
         EXPECT_LT(lastFftRoundingError(), 0.05) << p << " x " << q;
     }

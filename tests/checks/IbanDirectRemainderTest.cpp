@@ -115,9 +115,9 @@ std::vector<std::string> adversarialTexts(std::mt19937& random) {
         for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % alphabet.size()];
         return text;
     };
-    for (std::size_t length :
-         {4,   5,   8,   9,   16,  17,  22,  34,  148,  149,  150,  151,  152,  298,
-          299, 300, 301, 302, 449, 450, 451, 600, 1000, 2047, 4094, 4095, 4096, 4097}) {
+    for (const std::size_t length : std::initializer_list<std::size_t>{
+             4,   5,   8,   9,   16,  17,  22,  34,  148,  149,  150,  151,  152,  298,
+             299, 300, 301, 302, 449, 450, 451, 600, 1000, 2047, 4094, 4095, 4096, 4097}) {
         texts.push_back(randomText(length, "ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
         texts.push_back(randomText(length, "0123456789"));
         texts.push_back(randomText(length, alnum));

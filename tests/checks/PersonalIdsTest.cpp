@@ -94,7 +94,7 @@ TEST(CheckBulstat, AnswersTheWorkedExamplesAndBoundaries) {
 
 TEST(CheckBulstat, ThirteenDigitsTestOnlyTheLastFive) {
     ASSERT_TRUE(CheckBulstat("0000000000000"));
-    for (int position = 0; position < 8; ++position) {
+    for (std::size_t position = 0; position < 8; ++position) {
         for (char digit = '0'; digit <= '9'; ++digit) {
             std::string changed = "0000000000000";
             changed[position] = digit;
@@ -122,7 +122,7 @@ bool referenceTenDigitEgn(const std::string& digits) {
         month -= 20;
     if (month < 1 || month > 12 || day > monthLengths[month - 1]) return false;
     int sum = 0;
-    for (int i = 0; i < 9; ++i) sum += weights[i] * (digits[i] - '0');
+    for (std::size_t i = 0; i < 9; ++i) sum += weights[i] * (digits[i] - '0');
     return (sum % 11) % 10 == digits[9] - '0';
 }
 

@@ -239,7 +239,7 @@ TEST(ReplaceFile, KeepsTheModeOwnerAndGroupOfTheTarget) {
     const bool root = ::geteuid() == 0;
     TempDir dir;
     const std::string target = dir.file("list.txt");
-    for (const mode_t mode : {0600, 0640, 0604, 0660}) {
+    for (const mode_t mode : {0600u, 0640u, 0604u, 0660u}) {
         SCOPED_TRACE(mode);
         writeFileBytes(target, "old");
         ASSERT_EQ(::chmod(target.c_str(), mode), 0);
@@ -275,7 +275,7 @@ TEST(ReplaceFile, KeepsTheModeOwnerAndGroupOfTheTarget) {
 TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
     TempDir dir;
     const std::string target = dir.file("list.txt");
-    for (const mode_t mode : {0444, 0400, 0000}) {
+    for (const mode_t mode : {0444u, 0400u, 0000u}) {
         SCOPED_TRACE(mode);
         writeFileBytes(target, "old");
         ASSERT_EQ(::chmod(target.c_str(), mode), 0);
@@ -369,7 +369,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailingStep{"sync", Step::sync, 1, ReplaceResult::writeFailed},
                       FailingStep{"close", Step::close, 1, ReplaceResult::writeFailed},
                       FailingStep{"rename", Step::rename, 1, ReplaceResult::writeFailed}),
-    [](const auto& info) { return std::string(info.param.label); });
+    [](const auto& test) { return std::string(test.param.label); });
 
 TEST(ReplaceFile, AFailingCleanupStillReportsTheFailure) {
     TempDir dir;

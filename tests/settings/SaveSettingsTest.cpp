@@ -232,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(EachStep, WriteSettingsFailure,
                                            SaveFailure{"sync", Step::sync, 1, false},
                                            SaveFailure{"close", Step::close, 1, false},
                                            SaveFailure{"rename", Step::rename, 1, false}),
-                         [](const auto& info) { return std::string(info.param.label); });
+                         [](const auto& test) { return std::string(test.param.label); });
 
 }  // namespace
 }  // namespace velcor::settings
