@@ -12,16 +12,25 @@ namespace velcor::text {
 
 namespace detail {
 
-inline bool isBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// Whether `c` is one of the control characters or the blank in `set` (bit n for the byte n).
+constexpr bool isIn(std::uint64_t set, char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b <= ' ' && ((set >> b) & 1u) != 0;
+}
 
-inline bool isCSpace(char c) { return isBlankChar(c) || c == '\v' || c == '\f'; }
+constexpr std::uint64_t kBlanks = 1ull << ' ' | 1ull << '\t' | 1ull << '\r' | 1ull << '\n';
+constexpr std::uint64_t kCSpaces = kBlanks | 1ull << '\v' | 1ull << '\f';
 
-template <typename Pred>
-std::string_view trimBy(std::string_view text, Pred pred) {
+constexpr bool isBlankChar(char c) { return isIn(kBlanks, c); }
+
+constexpr bool isCSpace(char c) { return isIn(kCSpaces, c); }
+
+template <bool (*isSpace)(char)>
+std::string_view trimBy(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && pred(text[begin])) ++begin;
-    while (end > begin && pred(text[end - 1])) --end;
+    while (begin < end && isSpace(text[begin])) ++begin;
+    while (end > begin && isSpace(text[end - 1])) --end;
     return text.substr(begin, end - begin);
 }
 
@@ -30,13 +39,13 @@ std::string_view trimBy(std::string_view text, Pred pred) {
 // Removes blanks, TABs, CRs and LFs at both ends (list lines, header values, settings lines).
 // Inline, like trimWhitespace: the scan trims every line and every field value.
 inline std::string_view trimBlanks(std::string_view text) {
-    return detail::trimBy(text, detail::isBlankChar);
+    return detail::trimBy<detail::isBlankChar>(text);
 }
 
 // Removes the C locale's white space at both ends: blank, TAB, LF, VT, FF, CR
 // (field values of a row, [CLIENT] values, the payer fields before a header is written).
 inline std::string_view trimWhitespace(std::string_view text) {
-    return detail::trimBy(text, detail::isCSpace);
+    return detail::trimBy<detail::isCSpace>(text);
 }
 
 // Upper-cases the Latin letters a-z only, as the C library does in the "C" locale.

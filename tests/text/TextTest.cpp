@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 namespace velcor::text {
@@ -45,6 +46,15 @@ TEST(Trimming, EachTrimRemovesItsOwnSetOfCharacters) {
     EXPECT_EQ(trimWhitespace("\v\f ab c\r\n\t"), "ab c");
     EXPECT_EQ(trimBlanks("   "), "");
     EXPECT_EQ(trimWhitespace(""), "");
+    // Every byte, against the C library's own white space in the "C" locale.
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        const std::string text{c, 'x', c};
+        const bool space = std::isspace(b) != 0;
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+        EXPECT_EQ(trimWhitespace(text), space ? "x" : text) << b;
+        EXPECT_EQ(trimBlanks(text), blank ? "x" : text) << b;
+    }
 }
 
 TEST(UpperCasing, LatinOnlyVersusCyrillicAware) {
