@@ -22,21 +22,22 @@ constexpr auto kLoneCr = "Непознат край на ред (CR без LF) �
 constexpr auto kDataAfterEndMark = "Данни след знака за край на файла (Ctrl-Z) на ред: %lld<BR>"_cp;
 
 // The control code leaves out every CR and LF: a list gives the same code whatever its line ends.
-std::uint32_t addToCrc(std::uint32_t crc, std::string_view bytes) {
+// `firstCr`: where the first CR stands (npos: nowhere), as the caller has looked for it already.
+std::uint32_t addToCrc(std::uint32_t crc, std::string_view bytes, std::size_t firstCr) {
     if (!bytes.empty() && bytes.back() == '\n') bytes.remove_suffix(1);
-    for (std::size_t cr; (cr = bytes.find('\r')) != std::string_view::npos;) {
+    for (std::size_t cr = firstCr; cr != std::string_view::npos; cr = bytes.find('\r')) {
         crc = crc32Update(crc, bytes.data(), cr);
         bytes.remove_prefix(cr + 1);
     }
     return crc32Update(crc, bytes.data(), bytes.size());
 }
 
-// Whether `piece` holds a CR that no LF follows. A CR at its very end is decided by the next
-// piece (an over-long line may be cut between a CR and its LF): `crAtEnd` says so.
-bool holdsLoneCr(std::string_view piece, bool& crAtEnd) {
+// Whether `piece` holds a CR that no LF follows, from its first CR at `firstCr` on. A CR at its
+// very end is decided by the next piece (an over-long line may be cut between a CR and its LF):
+// `crAtEnd` says so.
+bool holdsLoneCr(std::string_view piece, std::size_t firstCr, bool& crAtEnd) {
     crAtEnd = false;
-    for (std::size_t cr = piece.find('\r'); cr != std::string_view::npos;
-         cr = piece.find('\r', cr + 1)) {
+    for (std::size_t cr = firstCr; cr != std::string_view::npos; cr = piece.find('\r', cr + 1)) {
         if (cr + 1 == piece.size()) {
             crAtEnd = true;
             return false;
@@ -96,7 +97,9 @@ void RowTally::add(std::string_view piece) {
     // A blank piece of an over-long line is no row of its own, but its bytes belong to the line:
     // they are kept (and covered by the control code) so the row reaches the prepared file whole,
     // and a later scan of that file reads the same pieces.
-    data.controlCrc = addToCrc(data.controlCrc, piece);
+    // Text mode has made every CR LF pair an LF, so most pieces hold no CR at all: looked for once.
+    const std::size_t firstCr = piece.find('\r');
+    data.controlCrc = addToCrc(data.controlCrc, piece, firstCr);
     result_.acceptedLines += piece;
     rowOpen_ = !endsLine;
     if (!blank) {
@@ -105,7 +108,7 @@ void RowTally::add(std::string_view piece) {
     }
     // A CR with no LF behind it ends a line on some systems and nowhere in this list's reading:
     // such a list would reach the bank as one long row.
-    if (holdsLoneCr(piece, crAtEnd_)) rowMessage(kLoneCr.c_str(), data.recordCount);
+    if (holdsLoneCr(piece, firstCr, crAtEnd_)) rowMessage(kLoneCr.c_str(), data.recordCount);
 }
 
 void RowTally::finish(bool dataAfterEndMark) {
