@@ -158,7 +158,7 @@ void RowChecker::store(std::size_t index, std::string_view value, Cents& totalSu
     const Field& field = fields_[index];
     fieldValues_[index] = value;
     if (field.codeSlot != kNoSlot) codeValues_[field.codeSlot] = value;
-    checkField(field, value, totalSum, messages);
+    if (field.kind != FieldKind::other) checkField(field, value, totalSum, messages);
 }
 
 void RowChecker::checkField(const Field& field, std::string_view value, Cents& totalSum,
@@ -172,7 +172,9 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             break;
         case FieldKind::iban: {
             iban_ = value;
-            char reason[kReasonBufferSize] = {};
+            // CheckIban writes its reason whenever it refuses; the buffer is read only then.
+            char reason[kReasonBufferSize];
+            reason[0] = '\0';
             if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason))
                 messages.add(text::format(kWrongIban.c_str(), reason, row));
             if (bic_ && !bicMatchesIban(*bic_, value))
