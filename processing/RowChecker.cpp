@@ -98,10 +98,11 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
 
     // How many definitions, from the first, the row reached.
     std::size_t reached = 0;
+    const std::size_t count = fields_.size();
     if (format_ != nullptr && format_->delimited) {
         const std::string_view row = text::trimWhitespace(line);
         std::size_t p = 0;
-        for (; reached < fields_.size() && p <= row.size(); ++reached) {
+        for (; reached < count && p <= row.size(); ++reached) {
             std::string_view value;
             const std::size_t k = row.find(delimiter_, p);
             if (k != std::string_view::npos) {
@@ -118,7 +119,7 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
         }
     } else if (format_ != nullptr) {
         const auto length = static_cast<long long>(line.size());
-        for (; reached < fields_.size(); ++reached) {
+        for (; reached < count; ++reached) {
             const Field& field = fields_[reached];
             if (field.end - field.start + 1 <= 0 || field.end > length) break;
             // A start below column 1 reads from column 1: nothing in front of the row is read.
@@ -133,11 +134,11 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     reached_ = reached;
     // A row that ends before its account or its amount is no payment: those fields are checked
     // as present and empty, so the row cannot pass without them. Other fields stay absent.
-    for (std::size_t i = reached; i < fields_.size(); ++i) {
+    for (std::size_t i = reached; i < count; ++i) {
         const FieldKind kind = fields_[i].kind;
         if (kind == FieldKind::iban || kind == FieldKind::sum) store(i, {}, totalSum, messages);
     }
-    checkRecord(messages);
+    if (!paymentCodes_.empty()) checkRecord(messages);
 }
 
 PaymentRecord RowChecker::record() const {
