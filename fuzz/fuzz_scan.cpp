@@ -2,15 +2,19 @@
 // format in turn. What must hold beside "no crash":
 //  - the kept rows are exactly the non-blank rows as read;
 //  - a list the scan accepts, prepared and scanned again, is recognised as prepared: its header
-//    states the control data its rows give again, the same as before, and the rows are the same.
+//    states the control data its rows give again, the same as before, and the rows are the same;
+//  - the payment codes a row lacks are named in the order of the record's own table, under a
+//    budget format whose codes share chains and repeat names.
 
 #include "checks/Iban.h"
 #include "output/PreparedFile.h"
 #include "processing/BudgetUnitCode.h"
+#include "processing/RowChecker.h"
 #include "processing/Scan.h"
 #include "support/ListFormats.h"
 #include "support/ListModel.h"
 #include "support/MemoryFileSystem.h"
+#include "text/Cp1251.h"
 #include "text/Text.h"
 
 #include <cstddef>
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -107,10 +112,47 @@ void scanUnder(int position, const std::string& bytes) {
     require(again.acceptedLines == testing::textModeView(state.acceptedLines), "rows changed");
 }
 
+// The row checker visits the payment codes in an order it works out once per format; the record
+// of the row, filled name by name, visits them by the table's own rule. Both must name the same
+// missing codes in the same order.
+void checkCodesInTableOrder(const std::string& bytes) {
+    using namespace text::literals;
+    static const settings::FormatDefinition format = testing::delimitedFormat(
+        "SB", ';',
+        {"IBAN", "PAYMENT_SEBRA", "PAYMENT_I", "PAYMENT", "payment_e", "PAYMENT_SEBRA", "SUM"});
+    static const std::string budget = "Липсва код за плащане на бюджетна сметка"_cp;
+    static const std::string sebra = "Липсва код за плащане СЕБРА"_cp;
+    processing::RowChecker checker(&format, ';');
+    std::int64_t rowNumber = 0;
+    const std::string text = testing::textModeView(bytes);
+    for (const std::string_view piece : testing::linePieces(text)) {
+        processing::Cents total = 0;
+        processing::RowMessages messages;
+        checker.check(piece, ++rowNumber, total, messages);
+        std::string named;
+        for (std::string_view rest = messages.text; !rest.empty();) {
+            const std::size_t end = rest.find("<BR>");
+            const std::string_view message = rest.substr(0, end);
+            if (message.starts_with(budget)) named += 'B';
+            if (message.starts_with(sebra)) named += 'S';
+            rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 4);
+        }
+        const processing::PaymentRecord record = checker.record();
+        std::string expected;
+        record.values.forEach([&](std::string_view name, std::string_view value) {
+            if (!value.empty()) return;
+            if (record.budgetAccount && name.starts_with("PAYMENT")) expected += 'B';
+            if (name == "PAYMENT_SEBRA") expected += 'S';
+        });
+        require(named == expected, "payment codes named out of the table's order");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     for (int position = 0; position < 3; ++position) scanUnder(position, bytes);
+    checkCodesInTableOrder(bytes);
     return 0;
 }
