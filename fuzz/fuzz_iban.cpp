@@ -11,6 +11,7 @@
 #include "checks/Iban.h"
 #include "checks/giant/Giant.h"
 #include "checks/giant/GiantState.h"
+#include "support/IbanModel.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,9 @@
 
 namespace {
 
+using velcor::testing::mod97Model;
+using velcor::testing::normalizedModel;
+
 using namespace velcor::checks;
 
 void require(bool condition, const char* what) {
@@ -34,27 +38,6 @@ void require(bool condition, const char* what) {
 
 giant number = nullptr;
 giant divisor = nullptr;
-
-std::string normalizedModel(const std::string& text) {
-    std::string kept;
-    for (char c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) kept += c;
-    }
-    return kept;
-}
-
-int mod97Model(const std::string& normalized) {
-    const std::string rearranged = normalized.substr(4) + normalized.substr(0, 4);
-    int remainder = 0;
-    for (char c : rearranged) {
-        if (c >= 'A' && c <= 'Z')
-            remainder = (remainder * 100 + (c - 'A' + 10)) % 97;
-        else
-            remainder = (remainder * 10 + (c - '0')) % 97;
-    }
-    return remainder;
-}
 
 void checkIban(const std::string& text) {
     char message[64] = {};

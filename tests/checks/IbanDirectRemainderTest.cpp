@@ -6,6 +6,7 @@
 #include "checks/Iban.h"
 #include "checks/giant/Giant.h"
 #include "checks/giant/GiantState.h"
+#include "support/IbanModel.h"
 
 #include <gtest/gtest.h>
 
@@ -56,15 +57,7 @@ void restoreBookkeeping(const LibraryState& s) {
     giant_error = s.error;
 }
 
-// The normal form worked out apart: Latin letters upper-cased, only A-Z and 0-9 kept.
-std::string normalizedModel(const std::string& text) {
-    std::string kept;
-    for (char c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) kept += c;
-    }
-    return kept;
-}
+using velcor::testing::normalizedModel;
 
 struct Answer {
     int result;
