@@ -130,8 +130,15 @@ std::string cliUsage() {
     add("(check|prepare|report)");
     add("LIST");
     usage += "\n       velcor-cli [options] report " + std::string(pdfOption().name) + " " +
-             std::string(pdfOption().valueName) + " LIST\n\n";
-    return usage + std::string(kDescription);
+             std::string(pdfOption().valueName) + " LIST\n       velcor-cli";
+    // The options that stand alone: the rest of the table, so that every option is named.
+    std::string_view separator = " ";
+    for (const Option& option : kOptions) {
+        if (option.inSynopsis || &option == &pdfOption()) continue;
+        usage += std::string(separator) + std::string(option.name);
+        separator = " | ";
+    }
+    return usage + "\n\n" + std::string(kDescription);
 }
 
 bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::string& error) {
