@@ -103,6 +103,8 @@ int runApplication(int argc, char** argv) {
     // separator whatever the operator's locale, so numbers stay in the "C" locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setWindowIcon(applicationIcon());
+    // The desktop shows the menu entry's name and icon for the window (Wayland asks by this name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("velcor"));
     // Everything the operator reads is Bulgarian, Qt's own buttons and dialogs too.
     QTranslator qtTexts;
     installQtTranslation(qtTexts);
