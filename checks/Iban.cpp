@@ -78,9 +78,9 @@ bool alreadyNormal(std::uint64_t word) {
 // Normalises `text` into `out` (room for kWorkAreaSize + 1 bytes) and returns the length of the
 // result; kWorkAreaSize, with nothing written, when the text has kWorkAreaSize bytes or more.
 // Eight bytes that need no change are copied in one go.
-std::size_t normalizeInto(const char* text, char* out) {
-    const std::size_t length = strnlen(text, kWorkAreaSize);
-    if (length == kWorkAreaSize) return kWorkAreaSize;
+std::size_t normalizeInto(std::string_view text, char* out) {
+    if (text.size() >= kWorkAreaSize) return kWorkAreaSize;
+    const std::size_t length = text.size();
     const std::array<char, 256>& forms = normalForms();
     std::size_t kept = 0;
     const auto keep = [&](std::size_t from, std::size_t to) {
@@ -93,7 +93,7 @@ std::size_t normalizeInto(const char* text, char* out) {
     std::size_t i = 0;
     for (; i + 8 <= length; i += 8) {
         std::uint64_t word;
-        std::memcpy(&word, text + i, 8);
+        std::memcpy(&word, text.data() + i, 8);
         if (alreadyNormal(word)) {
             std::memcpy(out + kept, &word, 8);
             kept += 8;
@@ -225,7 +225,8 @@ int checkValue(const char* normalized, std::size_t length) {
 int NormalizeIban(const char* text, char* out, std::size_t outSize, char* message,
                   std::size_t messageSize) {
     char work[kWorkAreaSize + 1];
-    const std::size_t kept = normalizeInto(text, work);
+    const std::size_t kept =
+        normalizeInto(std::string_view(text, strnlen(text, kWorkAreaSize)), work);
     if (kept >= kWorkAreaSize || kept >= outSize) {
         writeMessage(message, messageSize, kTooLong);
         return 0;
@@ -273,6 +274,12 @@ int IbanCheckValueThroughGiants(const char* normalized) {
 }  // namespace detail
 
 int CheckIban(const char* text, char* message, std::size_t messageSize) {
+    // A text of kWorkAreaSize bytes or more is refused whatever follows, so it is measured no
+    // further.
+    return CheckIban(std::string_view(text, strnlen(text, kWorkAreaSize)), message, messageSize);
+}
+
+int CheckIban(std::string_view text, char* message, std::size_t messageSize) {
     // NormalizeIban, the length test and IbanCheckValue, with the normal form kept in place and
     // its length known.
     char normalized[kWorkAreaSize + 1];

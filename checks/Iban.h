@@ -4,12 +4,17 @@
 // texts written into the caller's buffer.
 
 #include <cstddef>
+#include <string_view>
 
 namespace velcor::checks {
 
 // 1 when `text` is a valid IBAN; 0 otherwise, with the reason in `message` (cut to its size):
 // "IBAN String is too long!", "Wrong IBAN!" (fewer than four characters) or "Wrong IBAN !".
 int CheckIban(const char* text, char* message, std::size_t messageSize);
+// The same for a text of known length, which need not be zero-terminated: the row checks hand
+// over a field's value where it stands in its line. A NUL byte is dropped like any other byte
+// that is neither a letter nor a digit.
+int CheckIban(std::string_view text, char* message, std::size_t messageSize);
 
 // Upper-cases `text` and keeps only A-Z and 0-9, into `out`. 0 with "IBAN String is too long!"
 // when the input has 4096 bytes or more (or the result does not fit `outSize`).

@@ -3,7 +3,6 @@
 #include "checks/WeightTable.h"
 #include "text/Text.h"
 
-#include <cstring>
 #include <string_view>
 
 namespace velcor::checks {
@@ -33,18 +32,20 @@ int bulstatRemainder(const int* digits, const int* first, const int* second, int
 
 }  // namespace
 
-bool CheckEgn(const char* text) {
-    const std::string_view egn(text);
+bool CheckEgn(const char* text) { return CheckEgn(std::string_view(text)); }
+
+bool CheckEgn(std::string_view egn) {
     if (weightRowFor(egn.size()) == nullptr) return false;
-    const int month = monthOf(text::leadingInteger(std::string_view(text + 2, 2)));
+    const int month = monthOf(text::leadingInteger(egn.substr(2, 2)));
     if (month == 0) return false;
-    if (text::leadingInteger(std::string_view(text + 4, 2)) > kMonthLengths[month - 1])
-        return false;
+    if (text::leadingInteger(egn.substr(4, 2)) > kMonthLengths[month - 1]) return false;
     return hasWeightedCheckDigit(egn);
 }
 
-bool CheckBulstat(const char* text) {
-    const std::size_t length = std::strlen(text);
+bool CheckBulstat(const char* text) { return CheckBulstat(std::string_view(text)); }
+
+bool CheckBulstat(std::string_view text) {
+    const std::size_t length = text.size();
     if (length == 0 || length >= 30) return false;
     int digits[30];
     int count = 0;

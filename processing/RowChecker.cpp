@@ -38,6 +38,14 @@ bool bicMatchesIban(std::string_view bic, std::string_view iban) {
     return bic.size() >= 4 && iban.size() >= 8 && bic.substr(0, 4) == iban.substr(4, 4);
 }
 
+// The identifier checks take a value where it stands in its line. A NUL in it reads as a blank
+// (see RowChecker::check): the IBAN and BULSTAT checks drop both alike, but the personal number
+// weighs every byte, so a value holding one is checked as a copy with blanks.
+bool egnPasses(std::string_view value) {
+    if (value.find('\0') == std::string_view::npos) return checks::CheckEgn(value);
+    return checks::CheckEgn(CheckText(value).c_str());
+}
+
 }  // namespace
 
 RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
@@ -176,7 +184,7 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             // CheckIban writes its reason whenever it refuses; the buffer is read only then.
             char reason[kReasonBufferSize];
             reason[0] = '\0';
-            if (!checks::CheckIban(CheckText(value).c_str(), reason, sizeof reason))
+            if (!checks::CheckIban(value, reason, sizeof reason))
                 messages.add(text::format(kWrongIban.c_str(), reason, row));
             if (bic_ && !bicMatchesIban(*bic_, value))
                 messages.add(text::format(kBicMismatch.c_str(), row));
@@ -185,11 +193,11 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             break;
         }
         case FieldKind::egn:
-            if (!value.empty() && !checks::CheckEgn(CheckText(value).c_str()))
+            if (!value.empty() && !egnPasses(value))
                 messages.add(text::format(kWrongEgn.c_str(), row));
             break;
         case FieldKind::bulstat:
-            if (!value.empty() && !checks::CheckBulstat(CheckText(value).c_str()))
+            if (!value.empty() && !checks::CheckBulstat(value))
                 messages.add(text::format(kWrongBulstat.c_str(), row));
             break;
         case FieldKind::sum: {

@@ -27,8 +27,8 @@ class RowChecker {
 
     // Reads `line` (with its LF, if it had one) as row `rowNumber` and runs the field and row
     // checks: accepted amounts are added to `totalSum`, findings to `messages`. A NUL byte is an
-    // ordinary byte of the row: it stays in the values, and the identifier checks, which take
-    // zero-terminated text, see it as a blank, so nothing behind it escapes them.
+    // ordinary byte of the row: it stays in the values, and the identifier checks see it as a
+    // blank, so nothing behind it escapes them.
     void check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
                RowMessages& messages);
 

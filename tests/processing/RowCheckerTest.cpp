@@ -190,6 +190,10 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         // A NUL inside the IBAN does not hide the bytes behind it from the check.
         {delimitedFormat("DP", ';', {"IBAN", "F2"}), std::string(kIban) + std::string("\0X;\n", 4),
          wrongIban},
+        // So are those behind a NUL in a BULSTAT; in a personal number it weighs as a blank:
+        // 752316 264 passes, with the NUL weighed as itself it would not.
+        {dp, row({kIban, "BNBG", "", "", std::string("8316") + '\0' + "42181", "1"}), "", 100},
+        {dp, row({kIban, "BNBG", "", std::string("752316") + '\0' + "264", "", "1"}), "", 100},
     };
     for (const CheckCase& c : cases) {
         Cents total = 0;
