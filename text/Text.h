@@ -26,12 +26,19 @@ constexpr bool isBlankChar(char c) { return isIn(kBlanks, c); }
 constexpr bool isCSpace(char c) { return isIn(kCSpaces, c); }
 
 template <bool (*isSpace)(char)>
-std::string_view trimBy(std::string_view text) {
+std::string_view trimEnds(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && isSpace(text[begin])) ++begin;
     while (end > begin && isSpace(text[end - 1])) --end;
     return text.substr(begin, end - begin);
+}
+
+// Most texts have nothing to trim: that case is two tests, small enough to inline everywhere.
+template <bool (*isSpace)(char)>
+inline std::string_view trimBy(std::string_view text) {
+    if (text.empty() || (!isSpace(text.front()) && !isSpace(text.back()))) return text;
+    return trimEnds<isSpace>(text);
 }
 
 }  // namespace detail
