@@ -20,6 +20,13 @@ int monthOf(int field) {
     return 0;
 }
 
+// A two-character month or day field as the C library's strtol reads it; two digits, as nearly
+// every personal number has them, are read on the spot.
+int fieldValue(std::string_view field) {
+    const bool digits = field[0] >= '0' && field[0] <= '9' && field[1] >= '0' && field[1] <= '9';
+    return digits ? (field[0] - '0') * 10 + (field[1] - '0') : text::leadingInteger(field);
+}
+
 // The remainder by 11 of a weighted digit sum, 10 counting as 0.
 int bulstatRemainder(const int* digits, const int* first, const int* second, int count) {
     int sum = 0;
@@ -36,9 +43,9 @@ bool CheckEgn(const char* text) { return CheckEgn(std::string_view(text)); }
 
 bool CheckEgn(std::string_view egn) {
     if (weightRowFor(egn.size()) == nullptr) return false;
-    const int month = monthOf(text::leadingInteger(egn.substr(2, 2)));
+    const int month = monthOf(fieldValue(egn.substr(2, 2)));
     if (month == 0) return false;
-    if (text::leadingInteger(egn.substr(4, 2)) > kMonthLengths[month - 1]) return false;
+    if (fieldValue(egn.substr(4, 2)) > kMonthLengths[month - 1]) return false;
     return hasWeightedCheckDigit(egn);
 }
 

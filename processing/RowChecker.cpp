@@ -2,6 +2,7 @@
 
 #include "checks/Iban.h"
 #include "checks/PersonalIds.h"
+#include "checks/WeightTable.h"
 #include "processing/Amount.h"
 #include "processing/BudgetUnitCode.h"
 #include "processing/CheckText.h"
@@ -40,9 +41,12 @@ bool bicMatchesIban(std::string_view bic, std::string_view iban) {
 
 // The identifier checks take a value where it stands in its line. A NUL in it reads as a blank
 // (see RowChecker::check): the IBAN and BULSTAT checks drop both alike, but the personal number
-// weighs every byte, so a value holding one is checked as a copy with blanks.
+// weighs every byte, so a value holding one is checked as a copy with blanks. A value of a length
+// no personal number has is refused for that alone, NUL or not.
 bool egnPasses(std::string_view value) {
-    if (value.find('\0') == std::string_view::npos) return checks::CheckEgn(value);
+    if (checks::weightRowFor(value.size()) == nullptr ||
+        std::find(value.begin(), value.end(), '\0') == value.end())
+        return checks::CheckEgn(value);
     return checks::CheckEgn(CheckText(value).c_str());
 }
 
