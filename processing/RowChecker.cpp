@@ -5,6 +5,7 @@
 #include "checks/WeightTable.h"
 #include "processing/Amount.h"
 #include "processing/BudgetUnitCode.h"
+#include "processing/ByteSearch.h"
 #include "processing/CheckText.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
@@ -116,7 +117,7 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
         std::size_t p = 0;
         for (; reached < count && p <= row.size(); ++reached) {
             std::string_view value;
-            const std::size_t k = row.find(delimiter_, p);
+            const std::size_t k = findByte(row, delimiter_, p);
             if (k != std::string_view::npos) {
                 value = row.substr(p, k - p);
                 p = k + 1;
