@@ -40,6 +40,9 @@ bool syncFile(std::FILE* file);
 // is synced afterwards where the system allows it.
 bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Copies `from` to `to`, overwriting `to`.
+bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // The stamp of the file that `path` names; none when it is missing.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 

@@ -114,6 +114,13 @@ bool renameReplacing(const std::filesystem::path& from, const std::filesystem::p
     return true;
 }
 
+bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
+                                      error) &&
+           !error;
+}
+
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;

@@ -133,11 +133,7 @@ class StandardFileSystem final : public FileSystem {
     }
 
     bool copy(const std::string& from, const std::string& to) override {
-        std::error_code error;
-        return std::filesystem::copy_file(hostPath(from), hostPath(to),
-                                          std::filesystem::copy_options::overwrite_existing,
-                                          error) &&
-               !error;
+        return detail::copyReplacing(hostPath(from), hostPath(to));
     }
 
     std::optional<FileStamp> stamp(const std::string& path) override {

@@ -1,11 +1,12 @@
-// The file operations and the clock on Windows.
+// The file operations and the clock on Windows. Paths arrive as std::filesystem::path, whose
+// native form is UTF-16: every call here is a wide (*W) one, so that a list in a folder with a
+// Cyrillic name is reached whatever the user's ANSI code page.
 
 #include "fileio/LocalTime.h"
 #include "fileio/PlatformFiles.h"
 
 #include <cerrno>
-#include <chrono>
-#include <system_error>
+#include <cstdint>
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -13,6 +14,7 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -20,9 +22,22 @@
 
 namespace velcor::fileio {
 
+namespace {
+
+// A FILETIME counts 100 ns steps from 1601; the stamp counts nanoseconds from 1970, as on POSIX.
+std::int64_t unixNanoseconds(const FILETIME& time) {
+    constexpr std::int64_t kStepsFrom1601To1970 = 116'444'736'000'000'000;
+    const auto steps = static_cast<std::int64_t>((std::uint64_t{time.dwHighDateTime} << 32) |
+                                                 std::uint64_t{time.dwLowDateTime});
+    return (steps - kStepsFrom1601To1970) * 100;
+}
+
+}  // namespace
+
 namespace detail {
 
 std::FILE* openRegularFile(const std::filesystem::path& path) {
+    // A folder, or a device such as NUL or CON, is no list.
     struct _stat64 info {};
     if (_wstat64(path.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
     return _wfopen(path.c_str(), L"rb");
@@ -34,7 +49,7 @@ bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced
     if (!replaced.exists) return errno == ENOENT;
     // A read-only attribute shows as a missing write bit.
     if ((info.st_mode & _S_IFMT) != _S_IFREG || (info.st_mode & _S_IWRITE) == 0) return false;
-    replaced.mode = info.st_mode;
+    replaced.mode = static_cast<std::uint32_t>(info.st_mode);
     return true;
 }
 
@@ -42,13 +57,26 @@ bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced
 std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile&,
                            bool& nameTaken) {
     nameTaken = false;
-    std::FILE* file = _wfopen(path.c_str(), L"wbx");
-    if (file == nullptr) {
-        nameTaken = errno == EEXIST;
+    // Hidden from its creation, as Windows does not hide a name for its leading full stop; made
+    // only when the name is free, and not handed on to programs this one starts.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
         return nullptr;
     }
-    // Windows does not hide a name for its leading full stop.
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd == -1) {
+        CloseHandle(handle);
+        DeleteFileW(path.c_str());
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(fd, "wb");
+    if (file == nullptr) {
+        _close(fd);
+        DeleteFileW(path.c_str());
+    }
     return file;
 }
 
@@ -59,22 +87,31 @@ bool renameReplacing(const std::filesystem::path& from, const std::filesystem::p
     const DWORD attributes = GetFileAttributesW(from.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0)
         SetFileAttributesW(from.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
-    // A folder cannot be synced here; the rename stands as the system commits it.
-    std::error_code error;
-    std::filesystem::rename(from, to, error);
-    return !error;
+    // Replaces an existing list in one step; the call returns once the move is on the disk, as
+    // a folder cannot be synced here.
+    return MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) return std::nullopt;
-    const auto modified = std::filesystem::last_write_time(path, error);
-    if (error) return std::nullopt;
+    // Attributes only: a list that another program holds open is stamped all the same.
+    const HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known) return std::nullopt;
     FileStamp result;
-    result.size = size;
-    result.modifiedNanoseconds =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
+    result.size = (std::uint64_t{info.nFileSizeHigh} << 32) | std::uint64_t{info.nFileSizeLow};
+    result.modifiedNanoseconds = unixNanoseconds(info.ftLastWriteTime);
+    // The file index tells a list replaced by another of the same size and time.
+    result.fileId = (std::uint64_t{info.nFileIndexHigh} << 32) | std::uint64_t{info.nFileIndexLow};
     return result;
 }
 
