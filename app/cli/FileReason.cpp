@@ -1,5 +1,6 @@
 #include "app/cli/FileReason.h"
 
+#include "app/cli/HostPath.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -33,14 +34,19 @@ std::string systemErrorText(std::error_code error) {
 }
 
 std::optional<std::string> unreadableFileReason(const std::string& path) {
+    const std::filesystem::path host = hostPath(path);
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(host, error);
     if (error) return systemErrorText(error);
     if (std::filesystem::is_directory(status)) return std::string("това е папка"_cp);
     if (!std::filesystem::is_regular_file(status))
         return std::string("това не е обикновен файл"_cp);
-    // Permissions alone do not tell (root, access lists): only opening the file does.
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+        // Permissions alone do not tell (root, access lists): only opening the file does.
+#if defined(_WIN32)
+    std::FILE* file = _wfopen(host.c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(host.c_str(), "rb");
+#endif
     if (file == nullptr) return systemErrorText(std::error_code(errno, std::generic_category()));
     std::fclose(file);
     return std::nullopt;

@@ -9,7 +9,7 @@
 
 namespace velcor::app::cli {
 
-// Why `path` (as the host system spells it) cannot be read the way the file layer reads a list
+// Why `path` (UTF-8) cannot be read the way the file layer reads a list
 // or omp.ini: a regular file opened for reading. Nothing when it can.
 std::optional<std::string> unreadableFileReason(const std::string& path);
 

@@ -1,6 +1,7 @@
 #include "app/cli/ReportPdf.h"
 
 #include "app/cli/FileReason.h"
+#include "app/cli/HostPath.h"
 #include "app/gui/ReportDocument.h"
 #include "fileio/FileSystem.h"
 #include "text/Cp1251.h"
@@ -29,9 +30,10 @@ using namespace text::literals;
 // velcor-cli's: under --json nothing but a failed output goes to the standard error stream.
 void ignoreQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-std::string unwritableReason(const std::string& hostPath, fileio::ReplaceResult result, int error) {
+std::string unwritableReason(const std::string& pathUtf8, fileio::ReplaceResult result, int error) {
     std::error_code statusError;
-    const std::filesystem::file_status status = std::filesystem::status(hostPath, statusError);
+    const std::filesystem::file_status status =
+        std::filesystem::status(cli::hostPath(pathUtf8), statusError);
     if (!statusError && std::filesystem::is_directory(status))
         return std::string("това е папка"_cp);
     if (!statusError && std::filesystem::exists(status) &&
@@ -47,7 +49,7 @@ std::string unwritableReason(const std::string& hostPath, fileio::ReplaceResult 
 }  // namespace
 
 std::optional<std::string> writeReportPdf(std::string_view reportHtml, const std::string& path,
-                                          const std::string& hostPath) {
+                                          const std::string& pathUtf8) {
     // Nothing is shown, so no display is needed: the offscreen platform unless the caller chose
     // one.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -74,7 +76,7 @@ std::optional<std::string> writeReportPdf(std::string_view reportHtml, const std
         {std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))});
     const int error = errno;
     if (result == fileio::ReplaceResult::ok) return std::nullopt;
-    return unwritableReason(hostPath, result, error);
+    return unwritableReason(pathUtf8, result, error);
 }
 
 }  // namespace velcor::app::cli

@@ -10,10 +10,10 @@
 namespace velcor::app::cli {
 
 // Renders `reportHtml` (Windows-1251 markup) as the report window's "Запис като PDF..." does and
-// replaces the file `path` (Windows-1251, as the file layer takes paths; `hostPath` is the same
-// path as the system spells it) with the PDF. Nothing when it was written; otherwise why not, in
+// replaces the file `path` (Windows-1251, as the file layer takes paths; `pathUtf8` is the same
+// path as it was given) with the PDF. Nothing when it was written; otherwise why not, in
 // words for the operator (Windows-1251).
 std::optional<std::string> writeReportPdf(std::string_view reportHtml, const std::string& path,
-                                          const std::string& hostPath);
+                                          const std::string& pathUtf8);
 
 }  // namespace velcor::app::cli

@@ -4,6 +4,7 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/FileReason.h"
+#include "app/cli/HostPath.h"
 #if defined(VELCOR_CLI_PDF)
 #include "app/cli/ReportPdf.h"
 #endif
@@ -27,7 +28,17 @@
 #include <utility>
 #include <vector>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+#else
 #include <fcntl.h>
 #endif
 
@@ -82,8 +93,8 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
     // name, where it would turn the name rules off.
     std::error_code ec;
     const std::filesystem::path absoluteList =
-        std::filesystem::absolute(options.list, ec).lexically_normal();
-    out.listHostPath = ec ? options.list : absoluteList.string();
+        std::filesystem::absolute(app::cli::hostPath(options.list), ec).lexically_normal();
+    out.listHostPath = ec ? options.list : app::cli::utf8Path(absoluteList);
     const std::optional<std::string> list = toCp1251(out.listHostPath);
     const std::optional<std::string> ini = toCp1251(options.ini);
     if (!list) return "the list's path cannot be written in Windows-1251: " + options.list;
@@ -227,10 +238,13 @@ int run(const CliOptions& options) {
 }
 
 // `json` is set as soon as the arguments are read, for a failure after that point.
-int runCommandLine(int argc, char** argv, bool& json) {
+int runCommandLine(const std::vector<std::string>& arguments, bool& json) {
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     CliOptions options;
     std::string error;
-    const bool parsed = app::cli::parseCliOptions(argc, argv, options, error);
+    const bool parsed =
+        app::cli::parseCliOptions(static_cast<int>(argv.size()), argv.data(), options, error);
     json = options.json;
     if (!parsed) {
         fail(json, error);
@@ -247,6 +261,51 @@ int runCommandLine(int argc, char** argv, bool& json) {
     }
     return run(options);
 }
+
+// The arguments in UTF-8. Windows hands main() its argv in the ANSI code page, which loses every
+// letter the page lacks (Cyrillic on a western system): there they come from the command line as
+// the system keeps it, in UTF-16.
+std::vector<std::string> utf8Arguments([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+    std::vector<std::string> arguments;
+#if defined(_WIN32)
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide != nullptr) {
+        for (int i = 0; i < count; ++i) {
+            const int size =
+                WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+            if (size > 0)
+                WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, utf8.data(), size, nullptr, nullptr);
+            utf8.pop_back();  // the terminating NUL
+            arguments.push_back(std::move(utf8));
+        }
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    arguments.assign(argv, argv + argc);
+    return arguments;
+}
+
+#if defined(_WIN32)
+// velcor-cli writes UTF-8. A console shows text in its own code page, so for the run it is told
+// to take UTF-8, and set back afterwards; a file or a pipe gets the bytes as they are.
+class Utf8Console {
+  public:
+    Utf8Console() : previous_(GetConsoleOutputCP()) {
+        if (previous_ != 0 && previous_ != CP_UTF8) SetConsoleOutputCP(CP_UTF8);
+    }
+    ~Utf8Console() {
+        if (previous_ != 0 && previous_ != CP_UTF8) SetConsoleOutputCP(previous_);
+    }
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+  private:
+    UINT previous_;  // 0 without a console
+};
+#endif
 
 // A standard stream the caller closed stays unusable, yet its number is taken: /dev/null opened
 // the wrong way round fails every write as the closed stream would, and no file opened later (a
@@ -280,7 +339,9 @@ int finishOutput(int status) {
 
 int main(int argc, char** argv) {
     holdClosedStandardStreams();
-#if !defined(_WIN32)
+#if defined(_WIN32)
+    const Utf8Console console;
+#else
     // A reader that went away is a failed write to report, not a reason to die without a word.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
@@ -290,7 +351,7 @@ int main(int argc, char** argv) {
     bool json = false;
     int status = kFailure;
     try {
-        status = runCommandLine(argc, argv, json);
+        status = runCommandLine(utf8Arguments(argc, argv), json);
     } catch (const std::bad_alloc&) {
         if (json)
             std::cout << outOfMemoryJson;
