@@ -10,8 +10,16 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <algorithm>
+#include <cstddef>
 #include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace velcor::hardening {
 namespace {
@@ -80,6 +88,8 @@ TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
 
 // The list's folder refuses new files: as root a real read-only folder cannot show it, so the
 // seam refuses the temporary file; the real folder is tried too when the tests do not run as root.
+// On Windows a folder's read-only mark does not stop new files (only its access list would), so
+// there the seam alone shows it.
 TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
     Session s;
     s.browse();
@@ -90,6 +100,7 @@ TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
     EXPECT_EQ(s.listBytes(), before);
 
+#if !defined(_WIN32)
     if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     s.fs.clearFailures();
     s.host.clearEvents();
@@ -99,6 +110,7 @@ TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
     fs::permissions(s.dir.path(), fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
     EXPECT_EQ(s.listBytes(), before);
+#endif
 }
 
 TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
@@ -178,17 +190,23 @@ TEST(PrepareFaults, ReadOnlyListAndOmpIniAreRefusedUntouched) {
 }
 
 // A link to a list prepares the list it points to and stays a link; a list named near the
-// system's limit of 255 bytes prepares too, as the temporary file's name does not grow with it.
+// system's limit of 255 characters prepares too, as the temporary file's name does not grow with
+// it. Windows lets only privileged users make symbolic links, so there the long name alone is
+// tried.
 TEST(PrepareFaults, ListsBehindALinkOrWithALongNamePrepare) {
     namespace fs = std::filesystem;
     Session s;
     const std::string before = s.listBytes();
-    const std::string link = s.dir.file("O081206P.5DP");
-    fs::create_symlink(s.listPath, link);
     const std::string longName = s.dir.file("O081206P.6DP" + std::string(255 - 12, 'x'));
     testing::writeFileBytes(longName, before);
+    std::vector<std::string> chosenLists{longName};
+#if !defined(_WIN32)
+    const std::string link = s.dir.file("O081206P.5DP");
+    fs::create_symlink(s.listPath, link);
+    chosenLists.push_back(link);
+#endif
 
-    for (const std::string& chosen : {link, longName}) {
+    for (const std::string& chosen : chosenLists) {
         SCOPED_TRACE(chosen.size());
         s.host.clearEvents();
         s.host.openFileAnswer = chosen;
@@ -201,9 +219,54 @@ TEST(PrepareFaults, ListsBehindALinkOrWithALongNamePrepare) {
         EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
         EXPECT_EQ(after.substr(after.find('\n') + 1), testing::expectedRows(before));
     }
+#if !defined(_WIN32)
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(testing::readFileBytes(s.listPath), testing::readFileBytes(link));
-    EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path()), fs::directory_iterator()), 4);
+#endif
+    EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path()), fs::directory_iterator()),
+              static_cast<std::ptrdiff_t>(2 + chosenLists.size()));
+}
+
+// A list in a folder with a Cyrillic name is read, prepared in place and recognised when chosen
+// again, whichever spelling of its path the system takes: Windows takes backslashes and forward
+// slashes alike.
+TEST(PrepareFaults, ListsInACyrillicFolderPrepareByEverySpellingOfTheirPath) {
+    namespace fs = std::filesystem;
+    Session s;
+    const std::string before = s.listBytes();
+    const fs::path folder = s.dir.path() / fs::path(u8"Плащания 2006");
+    fs::create_directory(folder);
+    const std::string base = s.dir.file("");
+    const std::string name = "Плащания 2006"_cp;
+    std::vector<std::string> spellings = {
+        base + name + "/O081206P.1DP",
+        base + name + "/../" + name + "/./O081206P.1DP",
+    };
+#if defined(_WIN32)
+    for (const auto& [from, to] : {std::pair{'/', '\\'}, std::pair{'\\', '/'}}) {
+        std::string path = base + name + "/O081206P.1DP";
+        std::replace(path.begin(), path.end(), from, to);
+        spellings.push_back(path);
+    }
+#endif
+    for (const std::string& path : spellings) {
+        SCOPED_TRACE(path);
+        testing::writeFileBytes(folder / "O081206P.1DP", before);
+        s.host.clearEvents();
+        s.host.openFileAnswer = path;
+        s.dialog->onCommand(window::idBrowse);
+        ASSERT_FALSE(s.state().fileInvalid) << s.state().rowMessages;
+        s.dialog->prepareFile();
+        EXPECT_TRUE(s.messages().empty());
+        const std::string after = testing::readFileBytes(folder / "O081206P.1DP");
+        EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
+        EXPECT_EQ(after.substr(after.find('\n') + 1), testing::expectedRows(before));
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+
+        s.dialog->onCommand(window::idBrowse);
+        EXPECT_TRUE(s.state().filePrepared);
+        EXPECT_FALSE(s.state().fileInvalid);
+    }
 }
 
 TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {
@@ -213,8 +276,13 @@ TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {
         std::string message;
     } cases[] = {
         {s.dir.path().string(), kCannotRead + s.dir.path().string()},
+#if defined(_WIN32)
+        {"NUL", kCannotRead + "NUL"},
+        {"CON", kCannotRead + "CON"},
+#else
         {"/dev/zero", kCannotRead + "/dev/zero"},
         {"/dev/null", kCannotRead + "/dev/null"},
+#endif
     };
     for (const auto& c : cases) {
         s.host.clearEvents();
