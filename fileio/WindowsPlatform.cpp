@@ -5,7 +5,6 @@
 #include "fileio/LocalTime.h"
 #include "fileio/PlatformFiles.h"
 
-#include <cerrno>
 #include <cstdint>
 
 #ifndef NOMINMAX
@@ -32,6 +31,14 @@ std::int64_t unixNanoseconds(const FILETIME& time) {
     return (steps - kStepsFrom1601To1970) * 100;
 }
 
+// Opens what `path` names for reading its attributes only (a folder too): a list that another
+// program holds open is reached all the same.
+HANDLE openForAttributes(const std::filesystem::path& path) {
+    return CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
 }  // namespace
 
 namespace detail {
@@ -44,13 +51,21 @@ std::FILE* openRegularFile(const std::filesystem::path& path) {
 }
 
 bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced) {
-    struct _stat64 info {};
-    replaced.exists = _wstat64(target.c_str(), &info) == 0;
-    if (!replaced.exists) return errno == ENOENT;
-    // A read-only attribute shows as a missing write bit.
-    if ((info.st_mode & _S_IFMT) != _S_IFREG || (info.st_mode & _S_IWRITE) == 0) return false;
-    replaced.mode = static_cast<std::uint32_t>(info.st_mode);
-    return true;
+    // Opened for its attributes, not looked up by name: a device such as NUL shows as no file at
+    // all to the C library, and would be taken for a new list.
+    const HANDLE handle = openForAttributes(target);
+    replaced.exists = handle != INVALID_HANDLE_VALUE;
+    if (!replaced.exists) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool regular = GetFileType(handle) == FILE_TYPE_DISK &&
+                         GetFileInformationByHandle(handle, &info) != 0 &&
+                         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    CloseHandle(handle);
+    // The read-only attribute binds every user, as a missing write bit does on POSIX.
+    return regular && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
 }
 
 // Windows keeps no owner or mode to hand on: a new file inherits the folder's access rules.
@@ -98,10 +113,7 @@ bool copyReplacing(const std::filesystem::path& from, const std::filesystem::pat
 }
 
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
-    // Attributes only: a list that another program holds open is stamped all the same.
-    const HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle = openForAttributes(path);
     if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
     const bool known = GetFileInformationByHandle(handle, &info) != 0;

@@ -12,7 +12,17 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// The name of a Win32 call, which would rename the tests of replaceFile.
+#undef ReplaceFile
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -232,6 +242,7 @@ TEST(WriteAccess, TheWriteBitOfTheWritersClassDecides) {
     }
 }
 
+// Mode, owner and group are POSIX's; Windows has its own test of what it hands on below.
 #if !defined(_WIN32)
 // The temporary file has the list's mode (and, for a process allowed to give files away, its
 // owner and group) before anything is written to it, and so has the replaced list.
@@ -297,6 +308,58 @@ TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
     EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"folder", "pipe"}));
 }
 
+#else
+// Windows hands on no owner or mode: a new file takes its folder's access rules. What it has of
+// its own is the hidden mark, which the temporary file carries from its creation (a leading full
+// stop hides nothing there) and the replaced list never takes over.
+TEST(ReplaceFile, TheTemporaryFileIsHiddenAndTheReplacedListIsNot) {
+    TempDir dir;
+    const std::string target = dir.file("list.txt");
+    const auto hidden = [](const std::filesystem::path& path) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    };
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing);
+        std::string temp;
+        auto file = standardFileSystem().createTemporaryBeside(target, temp);
+        ASSERT_TRUE(file);
+        EXPECT_TRUE(hidden(temp));
+        file->close();
+        std::filesystem::remove(temp);
+
+        ASSERT_EQ(replaceFile(standardFileSystem(), target, {"new"}), ReplaceResult::ok);
+        EXPECT_TRUE(std::filesystem::exists(target));
+        EXPECT_FALSE(hidden(target));
+        EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"list.txt"});
+    }
+}
+
+// The read-only attribute binds every user on Windows: a list that carries it is refused though
+// its folder would let it be replaced. Nor is a folder or a device replaced.
+TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::string target = dir.file("list.txt");
+    writeFileBytes(target, "old");
+    fs::permissions(target,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(replaceFile(standardFileSystem(), target, {"new"}), ReplaceResult::openFailed);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(readFileBytes(target), "old");
+    fs::permissions(target, fs::perms::owner_write, fs::perm_options::add);
+    fs::remove(target);
+    fs::create_directory(dir.path() / "folder");
+    for (const std::string& name : {dir.file("folder"), std::string("NUL")})
+        EXPECT_EQ(replaceFile(standardFileSystem(), name, {"new"}), ReplaceResult::openFailed)
+            << name;
+    EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"folder"});
+}
+#endif
+
+// Symbolic links are POSIX's: Windows lets only privileged users make them.
+#if !defined(_WIN32)
 // A link to a list: the list it points to is replaced (the temporary file goes beside it, so the
 // rename stays in one folder) and the link stays a link. A loop of links is refused.
 TEST(ReplaceFile, ReplacesTheFileALinkPointsToAndKeepsTheLink) {
