@@ -17,9 +17,6 @@
 #include <algorithm>
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX  // keeps std::max usable
-#endif
 #include <windows.h>
 #endif
 
