@@ -125,8 +125,8 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                 value = row.substr(p);
                 p = row.size() + 1;
                 if (reached == 0)
-                    messages.add(text::format(kNoDelimiter.c_str(), delimiter_,
-                                              static_cast<long long>(rowNumber_)));
+                    messages.addFormatted(kNoDelimiter.c_str(), delimiter_,
+                                          static_cast<long long>(rowNumber_));
             }
             store(reached, text::trimWhitespace(value), totalSum, messages);
         }
@@ -182,7 +182,7 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
         case FieldKind::bic:
             bic_ = value;
             if (iban_ && !bicMatchesIban(value, *iban_))
-                messages.add(text::format(kBicMismatch.c_str(), row));
+                messages.addFormatted(kBicMismatch.c_str(), row);
             break;
         case FieldKind::iban: {
             iban_ = value;
@@ -190,20 +190,19 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             char reason[kReasonBufferSize];
             reason[0] = '\0';
             if (!checks::CheckIban(value, reason, sizeof reason))
-                messages.add(text::format(kWrongIban.c_str(), reason, row));
+                messages.addFormatted(kWrongIban.c_str(), reason, row);
             if (bic_ && !bicMatchesIban(*bic_, value))
-                messages.add(text::format(kBicMismatch.c_str(), row));
+                messages.addFormatted(kBicMismatch.c_str(), row);
             // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
             if (value.size() > 13 && hasBudgetAccountDigit(value)) budgetAccount_ = true;
             break;
         }
         case FieldKind::egn:
-            if (!value.empty() && !egnPasses(value))
-                messages.add(text::format(kWrongEgn.c_str(), row));
+            if (!value.empty() && !egnPasses(value)) messages.addFormatted(kWrongEgn.c_str(), row);
             break;
         case FieldKind::bulstat:
             if (!value.empty() && !checks::CheckBulstat(value))
-                messages.add(text::format(kWrongBulstat.c_str(), row));
+                messages.addFormatted(kWrongBulstat.c_str(), row);
             break;
         case FieldKind::sum: {
             const AmountReading amount = readAmount(value);
@@ -213,9 +212,9 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             const bool overflows =
                 amount.cents > 0 ? totalSum > kMax - amount.cents : totalSum < kMin - amount.cents;
             if (amount.kind == AmountReading::Kind::invalid || overflows)
-                messages.add(text::format(kInvalidSum.c_str(), row));
+                messages.addFormatted(kInvalidSum.c_str(), row);
             else if (amount.cents == 0)
-                messages.add(text::format(kZeroSum.c_str(), row));
+                messages.addFormatted(kZeroSum.c_str(), row);
             else
                 totalSum += amount.cents;
             break;
@@ -229,8 +228,8 @@ void RowChecker::checkRecord(RowMessages& messages) {
     const auto row = static_cast<long long>(rowNumber_);
     for (const PaymentCode& code : paymentCodes_) {
         if (code.firstField >= reached_ || !codeValues_[code.slot].empty()) continue;
-        if (code.budget && budgetAccount_) messages.add(text::format(kNoBudgetCode.c_str(), row));
-        if (code.sebra) messages.add(text::format(kNoSebraCode.c_str(), row));
+        if (code.budget && budgetAccount_) messages.addFormatted(kNoBudgetCode.c_str(), row);
+        if (code.sebra) messages.addFormatted(kNoSebraCode.c_str(), row);
     }
 }
 

@@ -3,6 +3,8 @@
 // The row messages of one scan: texts the report window shows, one per finding, each ending in
 // "<BR>".
 
+#include "text/Text.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +21,12 @@ struct RowMessages {
 
     // Appends one message while fewer than kMaxRowMessages are kept.
     void add(std::string_view message);
+    // The same for the message text::format(format, args...), formatted only when it is kept:
+    // on a list of garbage, formatting the messages left out took most of the scan.
+    template <typename... Args>
+    void addFormatted(const char* format, Args... args) {
+        if (count++ < kMaxRowMessages) text += text::format(format, args...);
+    }
     // After the last row: a closing line saying how many messages were left out, if any were.
     void close();
 };

@@ -76,7 +76,7 @@ class RowTally {
 
   private:
     void rowMessage(const char* form, std::int64_t row) {
-        result_.rowMessages.add(text::format(form, static_cast<long long>(row)));
+        result_.rowMessages.addFormatted(form, static_cast<long long>(row));
     }
 
     RowChecker checker_;
