@@ -1,5 +1,6 @@
 #include "fileio/FileSystem.h"
 
+#include "fileio/HostPath.h"
 #include "fileio/PlatformFiles.h"
 #include "text/Text.h"
 
@@ -16,14 +17,12 @@ namespace {
 // Paths arrive as Windows-1251 bytes; the host wants Unicode (UTF-8 on POSIX, UTF-16 on Windows),
 // which std::filesystem::path builds from UTF-8 on both.
 std::filesystem::path hostPath(const std::string& cp1251) {
-    const std::string utf8 = text::toUtf8(cp1251);
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return pathFromUtf8(text::toUtf8(cp1251));
 }
 
 // The way back, for a path the host made up; false when Windows-1251 cannot spell it.
 bool cp1251Path(const std::filesystem::path& host, std::string& out) {
-    const std::u8string utf8 = host.u8string();
-    return text::fromUtf8(std::string(utf8.begin(), utf8.end()), out);
+    return text::fromUtf8(utf8FromPath(host), out);
 }
 
 // The file a path names, symbolic links followed one by one: a link to a list stays a link while

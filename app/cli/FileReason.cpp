@@ -1,6 +1,6 @@
 #include "app/cli/FileReason.h"
 
-#include "app/cli/HostPath.h"
+#include "fileio/HostPath.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -34,7 +34,7 @@ std::string systemErrorText(std::error_code error) {
 }
 
 std::optional<std::string> unreadableFileReason(const std::string& path) {
-    const std::filesystem::path host = hostPath(path);
+    const std::filesystem::path host = fileio::pathFromUtf8(path);
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(host, error);
     if (error) return systemErrorText(error);

@@ -1,9 +1,9 @@
 #include "app/cli/ReportPdf.h"
 
 #include "app/cli/FileReason.h"
-#include "app/cli/HostPath.h"
 #include "app/gui/ReportDocument.h"
 #include "fileio/FileSystem.h"
+#include "fileio/HostPath.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/Messages.h"
@@ -33,7 +33,7 @@ void ignoreQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 std::string unwritableReason(const std::string& pathUtf8, fileio::ReplaceResult result, int error) {
     std::error_code statusError;
     const std::filesystem::file_status status =
-        std::filesystem::status(cli::hostPath(pathUtf8), statusError);
+        std::filesystem::status(fileio::pathFromUtf8(pathUtf8), statusError);
     if (!statusError && std::filesystem::is_directory(status))
         return std::string("това е папка"_cp);
     if (!statusError && std::filesystem::exists(status) &&

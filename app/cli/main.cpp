@@ -4,7 +4,7 @@
 #include "app/cli/CliOptions.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/FileReason.h"
-#include "app/cli/HostPath.h"
+#include "fileio/HostPath.h"
 #if defined(VELCOR_CLI_PDF)
 #include "app/cli/ReportPdf.h"
 #endif
@@ -87,8 +87,8 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
     // name, where it would turn the name rules off.
     std::error_code ec;
     const std::filesystem::path absoluteList =
-        std::filesystem::absolute(app::cli::hostPath(options.list), ec).lexically_normal();
-    out.listHostPath = ec ? options.list : app::cli::utf8Path(absoluteList);
+        std::filesystem::absolute(fileio::pathFromUtf8(options.list), ec).lexically_normal();
+    out.listHostPath = ec ? options.list : fileio::utf8FromPath(absoluteList);
     const std::optional<std::string> list = toCp1251(out.listHostPath);
     const std::optional<std::string> ini = toCp1251(options.ini);
     if (!list) return "the list's path cannot be written in Windows-1251: " + options.list;
