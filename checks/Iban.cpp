@@ -235,6 +235,17 @@ int NormalizeIban(const char* text, char* out, std::size_t outSize, char* messag
     return 1;
 }
 
+std::size_t CompactIbanStart(std::string_view text, char* out, std::size_t size) {
+    const std::array<char, 256>& forms = normalForms();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < text.size() && kept < size; ++i) {
+        const char c = forms[static_cast<unsigned char>(text[i])];
+        out[kept] = c;
+        kept += c != '\0' ? 1 : 0;
+    }
+    return kept;
+}
+
 int IbanCheckValue(const char* normalized) {
     return checkValue(normalized, boundedLength(normalized, kWorkAreaSize));
 }

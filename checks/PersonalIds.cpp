@@ -1,7 +1,6 @@
 #include "checks/PersonalIds.h"
 
 #include "checks/WeightTable.h"
-#include "text/Text.h"
 
 #include <string_view>
 
@@ -20,12 +19,10 @@ int monthOf(int field) {
     return 0;
 }
 
-// A two-character month or day field as the C library's strtol reads it; two digits, as nearly
-// every personal number has them, are read on the spot.
-int fieldValue(std::string_view field) {
-    const bool digits = field[0] >= '0' && field[0] <= '9' && field[1] >= '0' && field[1] <= '9';
-    return digits ? (field[0] - '0') * 10 + (field[1] - '0') : text::leadingInteger(field);
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A two-digit month or day field.
+int fieldValue(std::string_view field) { return (field[0] - '0') * 10 + (field[1] - '0'); }
 
 // The remainder by 11 of a weighted digit sum, 10 counting as 0.
 int bulstatRemainder(const int* digits, const int* first, const int* second, int count) {
@@ -43,6 +40,9 @@ bool CheckEgn(const char* text) { return CheckEgn(std::string_view(text)); }
 
 bool CheckEgn(std::string_view egn) {
     if (weightRowFor(egn.size()) == nullptr) return false;
+    // A letter, a blank or a sign would be weighed by its code and could pass by chance.
+    for (const char c : egn)
+        if (!isDigit(c)) return false;
     const int month = monthOf(fieldValue(egn.substr(2, 2)));
     if (month == 0) return false;
     if (fieldValue(egn.substr(4, 2)) > kMonthLengths[month - 1]) return false;
@@ -56,8 +56,14 @@ bool CheckBulstat(std::string_view text) {
     if (length == 0 || length >= 30) return false;
     int digits[30];
     int count = 0;
-    for (std::size_t i = 0; i < length; ++i)
-        if (text[i] >= '0' && text[i] <= '9') digits[count++] = text[i] - '0';
+    // Blanks and hyphens group the digits; anything else (a letter, a country prefix) makes the
+    // text no register number.
+    for (std::size_t i = 0; i < length; ++i) {
+        if (isDigit(text[i]))
+            digits[count++] = text[i] - '0';
+        else if (text[i] != ' ' && text[i] != '-')
+            return false;
+    }
 
     if (count == 9) {
         static constexpr int first[] = {1, 2, 3, 4, 5, 6, 7, 8};

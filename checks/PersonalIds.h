@@ -6,15 +6,17 @@
 
 namespace velcor::checks {
 
-// Length 7, 8, 10 or 13, a plausible month and day, and the weighted modulo-11 check digit.
+// Digits only, 7, 8, 10 or 13 of them, a plausible month and day, and the weighted modulo-11
+// check digit.
 bool CheckEgn(const char* text);
 // The same for a text of known length, which need not be zero-terminated (a field's value where
-// it stands in its line). Every byte counts, a NUL byte included.
+// it stands in its line).
 bool CheckEgn(std::string_view text);
 
-// The decimal digits of the text (all else ignored) form a valid 9- or 13-digit number.
+// Fewer than 30 bytes of digits, blanks and hyphens, whose digits form a valid 9- or 13-digit
+// number.
 bool CheckBulstat(const char* text);
-// The same for a text of known length; a NUL byte counts towards the length like any byte.
+// The same for a text of known length.
 bool CheckBulstat(std::string_view text);
 
 }  // namespace velcor::checks

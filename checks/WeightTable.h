@@ -27,8 +27,7 @@ constexpr const WeightRow* weightRowFor(std::size_t length) {
     return nullptr;
 }
 
-// A character counts as its byte taken as a signed 8-bit value, minus 48: digits count 0-9,
-// bytes from 0x80 up count negative. No character is refused for not being a digit.
+// A digit counts as its value; the callers admit nothing but digits.
 constexpr int characterValue(char c) { return static_cast<signed char>(c) - 48; }
 
 // True when the text has an accepted length and its last character's value equals the weighted

@@ -22,12 +22,6 @@ std::string headerFormatDescription(const settings::FormatDefinition* format) {
     return "DELIMITED(" + std::string(1, format->delimiter) + ")";
 }
 
-bool usesSebraLayout(const settings::FormatDefinition* format) {
-    // Upper-cased on purpose: a type named "sb" still gets the budget header, although only
-    // exactly "SB" gets the budget checks (settings::isSebraType).
-    return format != nullptr && text::upperLatin(format->name) == settings::kSebraTypeName;
-}
-
 std::string buildHeaderLine(const processing::WorkingState& state,
                             const settings::FormatDefinition* format) {
     const std::string upperName = format != nullptr ? text::upperLatin(format->name) : "";
@@ -38,7 +32,7 @@ std::string buildHeaderLine(const processing::WorkingState& state,
 
     // The blank flag of "% 22s" and the like has no effect on strings, so the widths alone give
     // the columns; "% 6lld" keeps its blank in place of a plus sign.
-    if (usesSebraLayout(format)) {
+    if (settings::isSebraType(format)) {
         const std::string bic(text::trimWhitespace(state.payerBic));
         return text::format("OMPSB;%02d%02d%04d;", date.day, date.month, date.year) +
                text::format("%-8s;%-10s;%-35s;%s;% 6lld; %8s; %s\r\n", bic.c_str(),

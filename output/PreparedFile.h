@@ -15,10 +15,6 @@ namespace velcor::output {
 // "DELIMITED(" + delimiter + ")" for a delimited format; empty for a fixed-length one or none.
 std::string headerFormatDescription(const settings::FormatDefinition* format);
 
-// Whether the header uses the budget (SEBRA) layout: the format's name, Latin letters
-// upper-cased, is "SB".
-bool usesSebraLayout(const settings::FormatDefinition* format);
-
 // The header line, ending CR LF, for `format` (nullptr: no payment type selected) and the payer
 // and control data of `state`. The payer name (and, for the budget layout, the BIC) are trimmed
 // here too, so the line is right whatever the caller did before.

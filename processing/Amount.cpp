@@ -17,19 +17,16 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 AmountReading readAmount(std::string_view text) {
     const std::string_view value = text::trimWhitespace(text);
+    const AmountReading invalid{AmountReading::Kind::invalid, 0};
+    if (value.empty()) return {};
     std::size_t i = 0;
     bool negative = false;
-    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
-    // Whether anything in front reads as a number at all: a digit, or a point with a digit.
-    const bool numberInFront =
-        i < value.size() &&
-        (isDigit(value[i]) || (value[i] == '.' && i + 1 < value.size() && isDigit(value[i + 1])));
-    if (!numberInFront) return {};
+    if (value[i] == '+' || value[i] == '-') negative = value[i++] == '-';
 
-    const AmountReading invalid{AmountReading::Kind::invalid, 0};
     Cents units = 0;
     int significant = 0;
-    for (; i < value.size() && isDigit(value[i]); ++i) {
+    std::size_t digits = 0;
+    for (; i < value.size() && isDigit(value[i]); ++i, ++digits) {
         if (significant == 0 && value[i] == '0') continue;
         if (++significant > kMaxIntegerDigits) return invalid;
         units = units * 10 + (value[i] - '0');
@@ -42,10 +39,13 @@ AmountReading readAmount(std::string_view text) {
             fraction = fraction * 10 + (value[i] - '0');
         }
     }
-    if (i != value.size()) return invalid;
+    // A sign or a point alone, or anything behind the number, is no amount.
+    if (i != value.size() || digits + static_cast<std::size_t>(decimals) == 0) return invalid;
     if (decimals == 1) fraction *= 10;
     const Cents cents = units * 100 + fraction;
-    return {AmountReading::Kind::amount, negative ? -cents : cents};
+    if (cents == 0) return {};
+    if (negative) return invalid;
+    return {AmountReading::Kind::amount, cents};
 }
 
 std::string formatCents(Cents cents, int width) {

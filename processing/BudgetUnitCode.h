@@ -9,7 +9,7 @@ inline bool hasBudgetAccountDigit(std::string_view iban) {
     return iban.size() > 12 && iban[12] == '8';
 }
 
-// A budget-unit code of 7, 8, 10 or 13 bytes whose last byte is the weighted modulo-11 check digit.
+// A budget-unit code of 7, 8, 10 or 13 digits whose last is the weighted modulo-11 check digit.
 bool CheckBudgetUnitCode(const char* code);
 
 }  // namespace velcor::processing

@@ -12,6 +12,14 @@ namespace velcor::processing {
 
 namespace {
 
+bool allOf(std::string_view text, bool (*fits)(char)) {
+    for (const char c : text)
+        if (!fits(c)) return false;
+    return true;
+}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isUpperHex(char c) { return isDigit(c) || (c >= 'A' && c <= 'F'); }
+
 // Nothing when the value does not have exactly eight characters once trimmed.
 std::optional<HeaderDate> readDate(std::string_view value) {
     const std::string_view text = text::trimBlanks(value);
@@ -20,19 +28,42 @@ std::optional<HeaderDate> readDate(std::string_view value) {
     date.day = text::leadingInteger(text.substr(0, 2));
     date.month = text::leadingInteger(text.substr(2, 2));
     date.year = text::leadingInteger(text.substr(4, 4));
-    date.valid = isValidDate(date.day, date.month, date.year);
+    date.valid = allOf(text, isDigit) && isValidDate(date.day, date.month, date.year);
     return date;
 }
 
 // Names written by programs that still use the DOS code page MIK have their Cyrillic letters at
-// 0x80-0xBF; raising those bytes by 0x40 gives the same letters in Windows-1251.
+// 0x80-0xBF; raising those bytes by 0x40 gives the same letters in Windows-1251. A name that holds
+// a Windows-1251 letter (0xC0-0xFF) is Windows-1251 already: its bytes 0x80-0xBF are punctuation
+// („ “ – № « ») and stay as they are.
 std::string raiseMikLetters(std::string_view value) {
     std::string name(value);
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) >= 0xC0) return name;
     for (char& c : name) {
         const auto b = static_cast<unsigned char>(c);
         if (b >= 0x80 && b <= 0xBF) c = static_cast<char>(b + 0x40);
     }
     return name;
+}
+
+// The total as the writer puts it: digits, a point and two decimals, a minus sign in front at
+// most.
+bool isTotal(std::string_view total) {
+    if (total.starts_with('-')) total.remove_prefix(1);
+    const std::size_t point = total.find('.');
+    return point != std::string_view::npos && point > 0 && total.size() - point == 3 &&
+           allOf(total.substr(0, point), isDigit) && allOf(total.substr(point + 1), isDigit);
+}
+
+// Whether the values read have the shape their layout gives them; the payer's identifiers were
+// checked as they were read.
+bool readsAsLayout(std::string_view typeValue, const PreparedHeader& header) {
+    const bool payer = header.sebra ? header.payerBic->size() == 8 : true;
+    return typeValue.size() == 5 && header.date && header.date->valid && payer &&
+           !header.payerName->empty() && isTotal(*header.totalText) && !header.countText->empty() &&
+           allOf(*header.countText, isDigit) && header.controlCodeText->size() == 8 &&
+           allOf(*header.controlCodeText, isUpperHex);
 }
 
 // Stores value `index` (2 to 7) of the header; false when its check refuses it.
@@ -80,24 +111,33 @@ bool takeValue(int index, std::string_view raw, PreparedHeader& header) {
 PreparedHeader readPreparedHeader(std::string_view line) {
     PreparedHeader header;
     header.sebra = line.size() >= 5 && line.substr(3, 2) == settings::kSebraTypeName;
+    // The values between semicolons: the type, the date, then values 2 to 7.
     std::size_t semicolon = line.find(';');
-    if (semicolon == std::string_view::npos) return header;
-    std::size_t next = line.find(';', semicolon + 1);
-    if (next == std::string_view::npos) return header;
-    header.date = readDate(line.substr(semicolon + 1, next - semicolon - 1));
-
-    for (int index = 2; index <= 7; ++index) {
-        semicolon = next;
-        next = line.find(';', semicolon + 1);
-        if (next == std::string_view::npos) return header;
-        if (!takeValue(index, line.substr(semicolon + 1, next - semicolon - 1), header))
+    const std::string_view type = line.substr(0, semicolon);
+    for (int index = 1; index <= 7; ++index) {
+        const std::size_t next =
+            semicolon == std::string_view::npos ? semicolon : line.find(';', semicolon + 1);
+        if (next == std::string_view::npos) {
+            header.refusal = HeaderRefusal::notAHeader;
             return header;
+        }
+        const std::string_view value = line.substr(semicolon + 1, next - semicolon - 1);
+        if (index == 1)
+            header.date = readDate(value);
+        else if (!takeValue(index, value, header))
+            return header;
+        semicolon = next;
+    }
+    if (!readsAsLayout(type, header)) {
+        header.refusal = HeaderRefusal::notAHeader;
+        return header;
     }
     header.complete = true;
     return header;
 }
 
 void takeHeaderInto(const PreparedHeader& header, WorkingState& state) {
+    if (!header.complete) return;
     if (header.date) {
         // The time of day stays; a header date that is no date only marks the value date invalid.
         if (header.date->valid) {
@@ -118,7 +158,7 @@ void takeHeaderInto(const PreparedHeader& header, WorkingState& state) {
     take(header.totalText, state.totalText);
     take(header.countText, state.countText);
     take(header.controlCodeText, state.controlCodeText);
-    if (header.complete) state.filePrepared = true;
+    state.filePrepared = true;
 }
 
 }  // namespace velcor::processing

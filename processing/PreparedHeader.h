@@ -19,8 +19,10 @@ struct HeaderDate {
     bool valid = false;  // day, month and year form a date
 };
 
-// A header value whose check refused it; the reading stops there.
-enum class HeaderRefusal { none, payerIban, budgetUnitCode };
+// Why a first line that begins with "OMP" is refused: a header value its check refuses (the
+// reading stops there), or a line that does not read whole as either layout. A bank takes any
+// such line for a header, so it is never read as a row either.
+enum class HeaderRefusal { none, payerIban, budgetUnitCode, notAHeader };
 
 // The values of a header as far as the line holds them: each is there once the semicolon behind
 // it has been found. Values from the payer IBAN on are trimmed.
@@ -31,22 +33,25 @@ struct PreparedHeader {
     std::optional<std::string> payerBic;   // budget layout
     std::optional<std::string> paymentKindCode;  // standard layout
     std::optional<std::string> budgetUnitCode;   // budget layout
-    std::optional<std::string> payerName;        // MIK letters raised into Windows-1251
+    std::optional<std::string> payerName;        // a name in MIK raised into Windows-1251
     std::optional<std::string> totalText;
     std::optional<std::string> countText;
     std::optional<std::string> controlCodeText;
-    // Every value up to the control code was read: the list counts as a prepared one.
+    // Every value up to the control code was read, each of its layout's shape: the list counts
+    // as a prepared one. Otherwise `refusal` says why not.
     bool complete = false;
     HeaderRefusal refusal = HeaderRefusal::none;
     std::string ibanReason;  // a refused payer IBAN: the reason the IBAN check gave
 };
 
-// Reads the first line of a list that begins with "OMP".
+// Reads the first line of a list that begins with "OMP". It is a header only when it reads whole
+// as one of the two layouts: "OMP" and a two-character type, a valid date of eight digits, the
+// payer's values (a valid IBAN, or an eight-character BIC and a valid budget-unit code), a name,
+// the total with two decimals, the count and the eight-digit control code.
 PreparedHeader readPreparedHeader(std::string_view line);
 
-// Takes what the header holds into the state: payer values, value date and the header's control
-// data texts; a complete header marks the list as prepared. Values the header does not hold stay
-// as they are.
+// Takes what a complete header holds into the state: payer values, value date and the header's
+// control data texts, and marks the list as prepared. A refused header brings nothing.
 void takeHeaderInto(const PreparedHeader& header, WorkingState& state);
 
 }  // namespace velcor::processing

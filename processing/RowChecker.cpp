@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <unordered_map>
 
 namespace velcor::processing {
 
@@ -30,25 +32,17 @@ constexpr auto kNoBudgetCode = "Липсва код за плащане на б�
 constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %lld<BR>"_cp;
 
 constexpr auto kInvalidSum = "Невалидна сума на ред: %lld<BR>"_cp;
+constexpr auto kControlByte = "Недопустим управляващ знак (0x%02X) на ред: %lld<BR>"_cp;
+constexpr auto kRowTooShort = "Редът е по-къс от формата (%lld знака) на ред: %lld<BR>"_cp;
+constexpr auto kRowTooLong = "Редът е по-дълъг от формата (%lld знака) на ред: %lld<BR>"_cp;
 
 constexpr std::string_view kPaymentPrefix = "PAYMENT";
 constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
 
-// The bank code of an IBAN (its 5th to 8th bytes) against the first four bytes of a BIC. Values
-// too short to hold them do not match.
-bool bicMatchesIban(std::string_view bic, std::string_view iban) {
-    return bic.size() >= 4 && iban.size() >= 8 && bic.substr(0, 4) == iban.substr(4, 4);
-}
-
-// The identifier checks take a value where it stands in its line. A NUL in it reads as a blank
-// (see RowChecker::check): the IBAN and BULSTAT checks drop both alike, but the personal number
-// weighs every byte, so a value holding one is checked as a copy with blanks. A value of a length
-// no personal number has is refused for that alone, NUL or not.
-bool egnPasses(std::string_view value) {
-    if (checks::weightRowFor(value.size()) == nullptr ||
-        std::find(value.begin(), value.end(), '\0') == value.end())
-        return checks::CheckEgn(value);
-    return checks::CheckEgn(CheckText(value).c_str());
+// The bank code of an IBAN (the 5th to 8th characters of its compact form) against the first
+// four bytes of a BIC as written. Values too short to hold them do not match.
+bool bicMatchesIban(std::string_view bic, std::string_view ibanStart) {
+    return bic.size() >= 4 && ibanStart.size() >= 8 && bic.substr(0, 4) == ibanStart.substr(4, 4);
 }
 
 }  // namespace
@@ -58,6 +52,9 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     if (format_ == nullptr) return;
     const bool sebraType = settings::isSebraType(format_);
     fields_.reserve(format_->fields.size());
+    // The last definition of each name so far: a format may define thousands of fields, and a
+    // search through those before would make preparing it quadratic.
+    std::unordered_map<std::string, std::size_t> lastOfName;
     for (const settings::FieldDefinition& definition : format_->fields) {
         Field field;
         field.name = text::upperLatin(definition.name);
@@ -73,20 +70,26 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
             field.kind = FieldKind::bulstat;
         field.start = definition.start;
         field.end = definition.end;
+        width_ = std::max<long long>(width_, definition.end);
 
+        const auto [last, first] = lastOfName.try_emplace(field.name, fields_.size());
+        if (!first) {
+            field.previousOfName = last->second;
+            last->second = fields_.size();
+        }
         const bool budget = field.name.starts_with(kPaymentPrefix);
         const bool sebra = sebraType && field.name == kPaymentSebra;
         if (budget || sebra) {
             // A repeated name shares the slot of its first definition, as it shares its entry.
-            const auto same = std::find_if(fields_.begin(), fields_.end(),
-                                           [&](const Field& f) { return f.name == field.name; });
-            if (same != fields_.end()) {
-                field.codeSlot = same->codeSlot;
+            if (!first) {
+                field.codeSlot = fields_[field.previousOfName].codeSlot;
             } else {
                 field.codeSlot = paymentCodes_.size();
                 paymentCodes_.push_back({fields_.size(), field.codeSlot, budget, sebra});
             }
         }
+        field.neededWhenMissing = field.kind == FieldKind::iban || field.kind == FieldKind::sum ||
+                                  field.codeSlot != kNoSlot;
         fields_.push_back(std::move(field));
     }
     // The record's table visits its chains upwards and, within a chain, the name added last
@@ -106,13 +109,25 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                        RowMessages& messages) {
     rowNumber_ = rowNumber;
     budgetAccount_ = false;
-    iban_.reset();
+    hasIban_ = false;
     bic_.reset();
+    if (format_ == nullptr) {
+        reached_ = 0;
+        return;
+    }
+
+    // A byte that no bank takes would reach the bank file unseen by any field check: a NUL inside
+    // an account, a vertical tab that some readers take for a line end.
+    if (const std::size_t at = findControlByte(line); at != std::string_view::npos)
+        messages.addFormatted(kControlByte.c_str(),
+                              static_cast<unsigned>(static_cast<unsigned char>(line[at])),
+                              static_cast<long long>(rowNumber_));
+    widthRefused_ = !format_->delimited && !widthFits(line, messages);
 
     // How many definitions, from the first, the row reached.
     std::size_t reached = 0;
     const std::size_t count = fields_.size();
-    if (format_ != nullptr && format_->delimited) {
+    if (format_->delimited) {
         const std::string_view row = text::trimWhitespace(line);
         std::size_t p = 0;
         for (; reached < count && p <= row.size(); ++reached) {
@@ -130,7 +145,7 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
             }
             store(reached, text::trimWhitespace(value), totalSum, messages);
         }
-    } else if (format_ != nullptr) {
+    } else {
         const auto length = static_cast<long long>(line.size());
         for (; reached < count; ++reached) {
             const Field& field = fields_[reached];
@@ -145,24 +160,60 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
         }
     }
     reached_ = reached;
-    // A row that ends before its account or its amount is no payment: those fields are checked
-    // as present and empty, so the row cannot pass without them. Other fields stay absent.
-    for (std::size_t i = reached; i < count; ++i) {
-        const FieldKind kind = fields_[i].kind;
-        if (kind == FieldKind::iban || kind == FieldKind::sum) store(i, {}, totalSum, messages);
-    }
+    // A row that ends before its account, its amount or a payment code is no payment: those
+    // fields are checked as present and empty, once per name, so the row cannot pass without
+    // them. Other fields stay absent.
+    for (std::size_t i = reached; i < count; ++i)
+        if (filledWhenMissing(i, reached)) store(i, {}, totalSum, messages);
     if (!paymentCodes_.empty()) checkRecord(messages);
+}
+
+bool RowChecker::filledWhenMissing(std::size_t index, std::size_t reached) const {
+    const Field& field = fields_[index];
+    return field.neededWhenMissing &&
+           (field.previousOfName == kNone || field.previousOfName < reached);
+}
+
+bool RowChecker::widthFits(std::string_view line, RowMessages& messages) {
+    if (width_ <= 0) return true;
+    const std::string_view content = line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
+    const auto length = static_cast<long long>(content.size());
+    const auto row = static_cast<long long>(rowNumber_);
+    // One byte more or less than the layout shifts every column behind it, so an amount can read
+    // other digits than were written. Blanks (or a CR) beyond the last column are padding.
+    if (length > width_) {
+        if (text::trimBlanks(content.substr(static_cast<std::size_t>(width_))).empty()) return true;
+        messages.addFormatted(kRowTooLong.c_str(), width_, row);
+        return false;
+    }
+    if (length == width_) return true;
+    // One byte short, the line end stands in the layout's last column, as layouts that count it
+    // have always been read. That reading holds unless an amount, read one column to the left
+    // (where a lost byte in front of it would have put it), is another amount.
+    bool shiftsAnAmount = length < width_ - 1;
+    for (std::size_t i = 0; i < fields_.size() && !shiftsAnAmount; ++i) {
+        const Field& field = fields_[i];
+        if (field.kind != FieldKind::sum || field.start < 2 || field.end < field.start) continue;
+        const auto columns = [&](long long first, long long last) {
+            return text::trimWhitespace(line.substr(static_cast<std::size_t>(first - 1),
+                                                    static_cast<std::size_t>(last - first + 1)));
+        };
+        const AmountReading read = readAmount(columns(field.start, field.end));
+        const AmountReading shifted = readAmount(columns(field.start - 1, field.end - 1));
+        shiftsAnAmount = shifted.kind != AmountReading::Kind::invalid &&
+                         (shifted.kind != read.kind || shifted.cents != read.cents);
+    }
+    if (shiftsAnAmount) messages.addFormatted(kRowTooShort.c_str(), width_, row);
+    return !shiftsAnAmount;
 }
 
 PaymentRecord RowChecker::record() const {
     PaymentRecord record;
     record.budgetAccount = budgetAccount_;
     record.rowNumber = rowNumber_;
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const FieldKind kind = fields_[i].kind;
-        if (i < reached_ || kind == FieldKind::iban || kind == FieldKind::sum)
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (i < reached_ || filledWhenMissing(i, reached_))
             record.values.set(fields_[i].name, fieldValues_[i]);
-    }
     return record;
 }
 
@@ -181,24 +232,27 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
     switch (field.kind) {
         case FieldKind::bic:
             bic_ = value;
-            if (iban_ && !bicMatchesIban(value, *iban_))
+            if (hasIban_ && !bicMatchesIban(value, {ibanStart_, ibanStartLength_}))
                 messages.addFormatted(kBicMismatch.c_str(), row);
             break;
         case FieldKind::iban: {
-            iban_ = value;
             // CheckIban writes its reason whenever it refuses; the buffer is read only then.
             char reason[kReasonBufferSize];
             reason[0] = '\0';
             if (!checks::CheckIban(value, reason, sizeof reason))
                 messages.addFormatted(kWrongIban.c_str(), reason, row);
-            if (bic_ && !bicMatchesIban(*bic_, value))
+            hasIban_ = true;
+            ibanStartLength_ = checks::CompactIbanStart(value, ibanStart_, sizeof ibanStart_);
+            const std::string_view start(ibanStart_, ibanStartLength_);
+            if (bic_ && !bicMatchesIban(*bic_, start))
                 messages.addFormatted(kBicMismatch.c_str(), row);
             // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
-            if (value.size() > 13 && hasBudgetAccountDigit(value)) budgetAccount_ = true;
+            if (start.size() > 13 && hasBudgetAccountDigit(start)) budgetAccount_ = true;
             break;
         }
         case FieldKind::egn:
-            if (!value.empty() && !egnPasses(value)) messages.addFormatted(kWrongEgn.c_str(), row);
+            if (!value.empty() && !checks::CheckEgn(value))
+                messages.addFormatted(kWrongEgn.c_str(), row);
             break;
         case FieldKind::bulstat:
             if (!value.empty() && !checks::CheckBulstat(value))
@@ -208,14 +262,11 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             const AmountReading amount = readAmount(value);
             // An amount the total cannot take any more is refused like a malformed one.
             constexpr Cents kMax = std::numeric_limits<Cents>::max();
-            constexpr Cents kMin = std::numeric_limits<Cents>::min();
-            const bool overflows =
-                amount.cents > 0 ? totalSum > kMax - amount.cents : totalSum < kMin - amount.cents;
-            if (amount.kind == AmountReading::Kind::invalid || overflows)
+            if (amount.kind == AmountReading::Kind::invalid || totalSum > kMax - amount.cents)
                 messages.addFormatted(kInvalidSum.c_str(), row);
-            else if (amount.cents == 0)
+            else if (amount.kind == AmountReading::Kind::zero)
                 messages.addFormatted(kZeroSum.c_str(), row);
-            else
+            else if (!widthRefused_)  // its digits may not be the ones written
                 totalSum += amount.cents;
             break;
         }
@@ -226,8 +277,9 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
 
 void RowChecker::checkRecord(RowMessages& messages) {
     const auto row = static_cast<long long>(rowNumber_);
+    // Every code has its value by now: read from the row, or empty for a row that ended before it.
     for (const PaymentCode& code : paymentCodes_) {
-        if (code.firstField >= reached_ || !codeValues_[code.slot].empty()) continue;
+        if (!codeValues_[code.slot].empty()) continue;
         if (code.budget && budgetAccount_) messages.addFormatted(kNoBudgetCode.c_str(), row);
         if (code.sebra) messages.addFormatted(kNoSebraCode.c_str(), row);
     }

@@ -26,9 +26,9 @@ class RowChecker {
     RowChecker(const settings::FormatDefinition* format, char delimiter);
 
     // Reads `line` (with its LF, if it had one) as row `rowNumber` and runs the field and row
-    // checks: accepted amounts are added to `totalSum`, findings to `messages`. A NUL byte is an
-    // ordinary byte of the row: it stays in the values, and the identifier checks see it as a
-    // blank, so nothing behind it escapes them.
+    // checks: accepted amounts are added to `totalSum`, findings to `messages`. A row holding a
+    // control byte, or a fixed-length row that does not span its layout exactly, is refused for
+    // that first; its fields are still read and checked, so that everything wrong shows at once.
     void check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
                RowMessages& messages);
 
@@ -38,6 +38,7 @@ class RowChecker {
 
   private:
     static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
     enum class FieldKind { other, sum, iban, bic, egn, bulstat };
     struct Field {
@@ -45,7 +46,11 @@ class RowChecker {
         FieldKind kind = FieldKind::other;
         long long start = 0;
         long long end = 0;
-        std::size_t codeSlot = kNoSlot;  // a payment code's place in codeValues_
+        std::size_t codeSlot = kNoSlot;      // a payment code's place in codeValues_
+        std::size_t previousOfName = kNone;  // the definition of the same name before this one
+        // A row that ends before this field is still checked as if it held it empty: an account,
+        // an amount or a payment code cannot be left out by cutting the row short.
+        bool neededWhenMissing = false;
     };
     // A payment code the row checks look at: the first definition of its name, its value's slot
     // and which of the two row checks it is subject to.
@@ -60,22 +65,33 @@ class RowChecker {
     void checkField(const Field& field, std::string_view value, Cents& totalSum,
                     RowMessages& messages);
     void checkRecord(RowMessages& messages);
+    // Whether definition `index` is filled in empty when the row ends before it: once per name.
+    bool filledWhenMissing(std::size_t index, std::size_t reached) const;
+    // Whether a fixed-length row spans its layout so that every amount reads as written;
+    // otherwise adds the message that says how it differs.
+    bool widthFits(std::string_view line, RowMessages& messages);
 
     const settings::FormatDefinition* format_;
     char delimiter_;
     std::vector<Field> fields_;
+    // A fixed-length layout's width: the last column any field reaches.
+    long long width_ = 0;
     // The payment codes in the order in which the record's table visits them (see FieldValues):
     // a row visits those among the definitions it reached.
     std::vector<PaymentCode> paymentCodes_;
 
     // The row being checked: the values read so far, by definition and by payment code, how many
-    // definitions it reached, and its IBAN and BIC when it has them.
+    // definitions it reached, its BIC, and its IBAN's bank code and budget-account digit as the
+    // IBAN check reads them (upper case, blanks, dashes and the like left out).
     std::vector<std::string_view> fieldValues_;
     std::vector<std::string_view> codeValues_;
     std::size_t reached_ = 0;
     std::int64_t rowNumber_ = 0;
     bool budgetAccount_ = false;
-    std::optional<std::string_view> iban_;
+    bool widthRefused_ = false;  // its amounts are not added to the total
+    bool hasIban_ = false;
+    char ibanStart_[14] = {};
+    std::size_t ibanStartLength_ = 0;
     std::optional<std::string_view> bic_;
 };
 

@@ -20,6 +20,7 @@ namespace {
 
 constexpr auto kLoneCr = "Непознат край на ред (CR без LF) на ред: %lld<BR>"_cp;
 constexpr auto kDataAfterEndMark = "Данни след знака за край на файла (Ctrl-Z) на ред: %lld<BR>"_cp;
+constexpr auto kLineTooLong = "Редът е по-дълъг от %lld знака на ред: %lld<BR>"_cp;
 
 // The control code leaves out every CR and LF: a list gives the same code whatever its line ends.
 // `firstCr`: where the first CR stands (npos: nowhere), as the caller has looked for it already.
@@ -85,12 +86,31 @@ class RowTally {
     bool rowOpen_ = false;
     // Whether the last piece kept ended in a CR whose LF, if any, begins the next piece.
     bool crAtEnd_ = false;
+    // Whether the last piece, kept or not, ended before its line did; the row number the line's
+    // first counted piece gets; and whether the line has had its message for being too long.
+    bool lineOpen_ = false;
+    std::int64_t lineRow_ = 0;
+    bool lineRefused_ = false;
 };
 
 void RowTally::add(std::string_view piece) {
     ControlData& data = result_.controlData;
     const bool endsLine = piece.back() == '\n';
     const bool blank = text::trimBlanks(piece).empty();
+    // A line longer than a piece would count as several payments where the bank sees one line.
+    // Only its LF alone in the next piece is harmless: the line itself fitted.
+    const bool continues = lineOpen_ && piece != "\n";
+    if (!lineOpen_) {
+        lineRow_ = data.recordCount + 1;
+        lineRefused_ = false;
+    }
+    lineOpen_ = !endsLine;
+    if (continues && !lineRefused_) {
+        lineRefused_ = true;
+        result_.rowMessages.addFormatted(kLineTooLong.c_str(),
+                                         static_cast<long long>(TextModeReader::kMaxPiece),
+                                         static_cast<long long>(lineRow_));
+    }
     // Blank lines are left out of the prepared file, so they stay out of its control code too.
     if (blank && !rowOpen_) return;
     if (crAtEnd_ && piece.front() != '\n') rowMessage(kLoneCr.c_str(), data.recordCount);
@@ -136,7 +156,8 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
         utf8.feed(piece);
         result.header = readPreparedHeader(piece);
         if (result.header->refusal != HeaderRefusal::none) {
-            result.error = ScanError::headerRefused;
+            // A header saved in UTF-8 reads as no header at all; the encoding is what to fix.
+            result.error = utf8.isUtf8() ? ScanError::savedAsUtf8 : ScanError::headerRefused;
             return;
         }
         read = reader.next(piece);
@@ -157,6 +178,13 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
     if (utf8.isUtf8()) {
         dropRows(result);
         result.error = ScanError::savedAsUtf8;
+        return;
+    }
+    // Nothing to pay is no bank file, whether the list is empty or holds a header alone. (Data
+    // hidden behind an end mark has its own row message, which says more.)
+    if (result.controlData.recordCount == 0 && result.rowMessages.count == 0) {
+        dropRows(result);
+        result.error = ScanError::noPayments;
         return;
     }
     result.rowMessages.close();

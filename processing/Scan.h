@@ -21,6 +21,7 @@ enum class ScanError {
     headerRefused,  // a prepared list's header holds a value its check refuses (header->refusal)
     readError,      // reading failed part way; the rows read so far are in the result
     savedAsUtf8,    // the list is UTF-8 text with Cyrillic letters, not Windows-1251
+    noPayments,     // the list holds no row, only blank lines or a header
     outOfMemory,
 };
 

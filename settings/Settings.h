@@ -4,6 +4,7 @@
 // section). Loading keeps every line outside [CLIENT] so that a save rewrites only [CLIENT].
 
 #include "fileio/FileSystem.h"
+#include "text/Text.h"
 
 #include <cstdint>
 #include <string>
@@ -20,8 +21,8 @@ struct FieldDefinition {
     std::int32_t end = 0;    // fixed-length: 1-based last column, inclusive
 };
 
-// The payment type of budget (SEBRA) payments, and the one the window selects at start-up; both
-// are matched in exact case.
+// The payment type of budget (SEBRA) payments, matched in any case, and the one the window
+// selects at start-up, matched in exact case.
 inline constexpr std::string_view kSebraTypeName = "SB";
 inline constexpr std::string_view kDefaultTypeName = "DP";
 
@@ -99,11 +100,11 @@ enum class SaveResult {
 SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
                          std::string_view iniRemainder);
 
-// Whether `format` is the budget type, its name exactly "SB": the budget and SEBRA checks of the
-// rows and the payer run for it alone. (The header layout reads the name upper-cased instead:
-// output::usesSebraLayout.)
+// Whether `format` is the budget type, its name "SB" in any case: it gets the budget header
+// layout, the SEBRA checks of its rows and the budget checks of the payer, all three together, so
+// that no list gets the budget header without the checks behind it.
 inline bool isSebraType(const FormatDefinition* format) {
-    return format != nullptr && format->name == kSebraTypeName;
+    return format != nullptr && text::equalsIgnoreAsciiCase(format->name, kSebraTypeName);
 }
 
 }  // namespace velcor::settings

@@ -1,5 +1,6 @@
 #include "window/BulkPaymentDialog.h"
 
+#include "checks/Bic.h"
 #include "checks/Iban.h"
 #include "output/PreparedFile.h"
 #include "output/ProcessingReport.h"
@@ -174,7 +175,8 @@ bool BulkPaymentDialog::scanList() {
 }
 
 bool BulkPaymentDialog::takeScan(processing::ScanResult& result) {
-    // What a prepared list's header holds reaches the window even when the list fails.
+    // What a complete header holds reaches the window even when the rows then fail; a refused
+    // first line brings nothing.
     if (result.header) processing::takeHeaderInto(*result.header, state_);
     state_.acceptedLines = std::move(result.acceptedLines);
     state_.rowMessages = std::move(result.rowMessages.text);
@@ -357,7 +359,8 @@ bool BulkPaymentDialog::payerValuesPass(const settings::FormatDefinition* format
             return false;
         }
         state_.payerBic = std::string(text::trimWhitespace(state_.payerBic));
-        if (state_.payerBic.size() != 8) {
+        // The header's column holds eight characters: a BIC without its branch.
+        if (state_.payerBic.size() != 8 || !checks::CheckBic(state_.payerBic)) {
             showMessage(Message::badBic);
             return false;
         }
@@ -373,7 +376,7 @@ bool BulkPaymentDialog::payerValuesPass(const settings::FormatDefinition* format
 bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition* format) {
     // The values that the header's layout carries, as it writes them, in the order of the edits.
     std::vector<std::pair<ControlId, std::string_view>> values;
-    if (output::usesSebraLayout(format)) {
+    if (settings::isSebraType(format)) {
         values = {{idPayerBic, text::trimWhitespace(state_.payerBic)},
                   {idPayerName, state_.payerName},
                   {idBudgetUnitCode, state_.budgetUnitCode}};

@@ -18,6 +18,9 @@ constexpr auto kOutOfMemory = "Няма достатъчно памет за о�
 constexpr auto kSavedAsUtf8 =
     "Файлът %s е записан в UTF-8. Запишете го с кодировка Windows-1251 (Кирилица) и опитайте "
     "отново."_cp;
+constexpr auto kNoPayments = "Файлът не съдържа плащания!"_cp;
+constexpr auto kNotAHeader =
+    "Първият ред започва с OMP, но не е пълен заглавен ред на подготвен файл!"_cp;
 constexpr auto kWrongControlCode = "Грешен контролен код!"_cp;
 constexpr auto kWrongTotal = "Грешнa сума!"_cp;  // the "a" is Latin, as the message always had it
 constexpr auto kWrongCount = "Грешен брой записи!"_cp;
@@ -106,14 +109,24 @@ std::optional<std::string> scanErrorMessage(const processing::ScanResult& result
         case processing::ScanError::cannotOpen:
             return std::string(kCannotRead.view()) + std::string(path);
         case processing::ScanError::headerRefused:
-            // A refused payer IBAN is told in the words of the IBAN check.
-            if (result.header && result.header->refusal == processing::HeaderRefusal::payerIban)
-                return result.header->ibanReason;
-            return std::string(kWrongBudgetUnitCode.view());
+            if (!result.header) return std::nullopt;
+            switch (result.header->refusal) {
+                case processing::HeaderRefusal::payerIban:
+                    // A refused payer IBAN is told in the words of the IBAN check.
+                    return result.header->ibanReason;
+                case processing::HeaderRefusal::budgetUnitCode:
+                    return std::string(kWrongBudgetUnitCode.view());
+                case processing::HeaderRefusal::notAHeader:
+                case processing::HeaderRefusal::none:
+                    break;
+            }
+            return std::string(kNotAHeader.view());
         case processing::ScanError::readError:
             return std::string(kReadError.view());
         case processing::ScanError::savedAsUtf8:
             return savedAsUtf8Message(path);
+        case processing::ScanError::noPayments:
+            return std::string(kNoPayments.view());
         case processing::ScanError::outOfMemory:
             return std::string(kOutOfMemory.view());
     }

@@ -27,7 +27,9 @@ TEST(CheckBudgetUnitCode, AnswersTheWorkedExamplesAndBoundaries) {
         {"123456789", false},
         {"12345678901", false},
         {"123456789012", false},
-        {"88-1011233", true},  // a hyphen is not refused: it weighs in as -3
+        // Digits only: these would pass if a hyphen or a letter were weighed by its code.
+        {"88-1011233", false},
+        {"1234O64", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckBudgetUnitCode(c.code.c_str()), c.expected) << '"' << c.code << '"';

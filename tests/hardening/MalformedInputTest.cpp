@@ -67,11 +67,14 @@ std::vector<ListCase> listCases() {
     const std::string cyrillicSum(std::string_view("сто"_cp));
     const std::string invalidSum(std::string_view("Невалидна сума на ред: 1<BR>"_cp));
     const std::string loneCr(std::string_view("Непознат край на ред (CR без LF) на ред: 1<BR>"_cp));
+    const std::string noPayments(std::string_view("Файлът не съдържа плащания!"_cp));
+    const std::string notAHeader(std::string_view(
+        "Първият ред започва с OMP, но не е пълен заглавен ред на подготвен файл!"_cp));
     const std::string afterEndMark(
         std::string_view("Данни след знака за край на файла (Ctrl-Z) на ред: 1<BR>"_cp));
     return {
-        {"empty file", kDp, "", true, "", "", 0},
-        {"only blank lines", kFx, " \r\n\t\r\n\r\n", true, "", "", 0},
+        {"empty file", kDp, "", false, noPayments, "", 0},
+        {"only blank lines", kFx, " \r\n\t\r\n\r\n", false, noPayments, "", 0},
         {"0x1A first", kDp, "\x1A" + kGoodRow, false, "", afterEndMark, 0},
         {"0x1A inside a row cuts it", kDp, kGoodRow.substr(0, 40) + "\x1A" + kGoodRow, false, "",
          wrongEgn, 1},
@@ -83,19 +86,23 @@ std::vector<ListCase> listCases() {
         {"Cyrillic letters as EGN", kDp, replaced(kGoodRow, "7501020018", cyrillicSum), false, "",
          wrongEgn, 1},
         {"Cyrillic letters as amount", kDp, replaced(kGoodRow, "1250.00", cyrillicSum), false, "",
-         zeroSum, 1},
+         invalidSum, 1},
         {"huge amount", kDp, replaced(kGoodRow, "1250.00", "1e308"), false, "", invalidSum, 1},
         {"amount beyond a double", kDp, replaced(kGoodRow, "1250.00", "1e309"), false, "",
          invalidSum, 1},
-        {"amount nan", kDp, replaced(kGoodRow, "1250.00", "nan"), false, "", zeroSum, 1},
-        {"amount inf", kDp, replaced(kGoodRow, "1250.00", "-INFINITY"), false, "", zeroSum, 1},
+        {"amount nan", kDp, replaced(kGoodRow, "1250.00", "nan"), false, "", invalidSum, 1},
+        {"amount inf", kDp, replaced(kGoodRow, "1250.00", "-INFINITY"), false, "", invalidSum, 1},
+        {"negative amount", kDp, replaced(kGoodRow, "1250.00", "-1250.00"), false, "", invalidSum,
+         1},
         {"4094-byte row", kDp, rowOfLength(4094) + "\r\n", true, "", "", 1},
         {"4095-byte row", kDp, rowOfLength(4095) + "\r\n", false, "", rowTwo, 2},
         {"4096-byte row", kDp, rowOfLength(4096) + "\r\n", false, "", wrongIbanRow2, 2},
         {"prepared list", kDp, kPrepared, true, "", "", 4},
-        {"truncated header", kDp, kPreparedHeader.substr(0, 10) + "\r\n" + kPreparedRows, true, "",
-         "", 4},
-        {"header with 7 semicolons", kDp, headerCutAtSemicolon(7), true, "", "", 4},
+        // A first line that a bank would take for a header, but that is no whole one.
+        {"truncated header", kDp, kPreparedHeader.substr(0, 10) + "\r\n" + kPreparedRows, false,
+         notAHeader, "", 0},
+        {"header with 7 semicolons", kDp, headerCutAtSemicolon(7), false, notAHeader, "", 0},
+        {"header alone", kDp, kPreparedHeader, false, noPayments, "", 0},
         {"header with a wrong count", kDp, replaced(kPrepared, ";     4;", ";     5;"), false,
          wrongCount, "", 4},
         {"header with a wrong total", kDp, replaced(kPrepared, "6276.15", "6276.16"), false,
@@ -107,8 +114,12 @@ std::vector<ListCase> listCases() {
         {"header with an absurd count", kDp,
          replaced(kPrepared, ";     4;", ";99999999999999999999;"), false, wrongCount, "", 4},
         {"budget list under SB", kSb, exampleBytes("O081206P.1SB"), true, "", "", 2},
-        // A fixed-length row that ends before its amount is checked as if the amount were empty.
+        // A fixed-length row that ends before its amount is refused, and checked as if the
+        // amount were empty.
         {"fixed row shorter than its fields", kFx, "BG80BNBG966110\r\n", false, "", zeroSum, 1},
+        {"fixed row whose amount runs past its columns", kFx,
+         replaced(exampleBytes("O081206P.1FX"), " 830.45\r", "   830.45\r"), false, "",
+         "Редът е по-дълъг от формата (62 знака) на ред: 2<BR>"_cp, 2},
     };
 }
 

@@ -55,9 +55,15 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
 
         s.browse();
         const processing::WorkingState first = s.state();
+        // A list of blank lines has nothing to pay: refused, and never written.
+        if (testing::expectedRows(list).empty()) {
+            EXPECT_TRUE(first.fileInvalid);
+            EXPECT_FALSE(s.dialog->prepareFile());
+            EXPECT_EQ(s.listBytes(), list);
+            continue;
+        }
         ASSERT_FALSE(first.fileInvalid) << first.rowMessages;
         ASSERT_EQ(first.acceptedLines, testing::expectedRows(list));
-        if (first.acceptedLines.empty()) continue;
 
         ASSERT_TRUE(s.dialog->prepareFile()) << ::testing::PrintToString(s.messages());
         const std::string prepared = s.listBytes();

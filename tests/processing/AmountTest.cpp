@@ -17,26 +17,35 @@ struct AmountCase {
     Cents cents = 0;
 };
 
-TEST(Amount, OnlyPlainDecimalsWithAtMostTwoPlacesAreAmounts) {
+TEST(Amount, OnlyPlainDecimalsAboveZeroWithAtMostTwoPlacesAreAmounts) {
     const AmountCase cases[] = {
         {"12.50", Kind::amount, 1250},
         {"  \t+7.25 ", Kind::amount, 725},
-        {"-5", Kind::amount, -500},
         {"3.", Kind::amount, 300},
         {".5", Kind::amount, 50},
-        {"-.05", Kind::amount, -5},
-        {"0", Kind::amount, 0},
         {"9999999999999.99", Kind::amount, 999999999999999},
         {"000000000000001250.50", Kind::amount, 125050},  // a zero-padded column
-        // Nothing in front reads as a number: an amount of zero, as it always was.
-        {"", Kind::noNumber},
-        {"abc", Kind::noNumber},
-        {"-", Kind::noNumber},
-        {".", Kind::noNumber},
-        {"+.x", Kind::noNumber},
-        {"--5", Kind::noNumber},
-        {"inf", Kind::noNumber},
-        // A number is there, but not as an amount: never a silent part of it.
+        // Nothing at all, or a plain decimal equal to zero, whatever its sign.
+        {"", Kind::zero},
+        {"   ", Kind::zero},
+        {"0", Kind::zero},
+        {"-0.00", Kind::zero},
+        {"+0", Kind::zero},
+        {"000000000.00", Kind::zero},
+        // A credit transfer never takes money back.
+        {"-5", Kind::invalid},
+        {"-1250.00", Kind::invalid},
+        {"-.05", Kind::invalid},
+        // Not a plain decimal: never read in part, never taken for zero.
+        {"abc", Kind::invalid},
+        {"-", Kind::invalid},
+        {".", Kind::invalid},
+        {"+.x", Kind::invalid},
+        {"--5", Kind::invalid},
+        {"- 5", Kind::invalid},
+        {"\"5\"", Kind::invalid},
+        {"(5)", Kind::invalid},
+        {"inf", Kind::invalid},
         {"1250,50", Kind::invalid},
         {"1 250.00", Kind::invalid},
         {"0x10", Kind::invalid},

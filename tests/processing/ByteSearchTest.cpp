@@ -33,5 +33,24 @@ TEST(FindByte, AnswersAsThePlainSearchDoes) {
     }
 }
 
+// The control-byte search must find what a byte-by-byte look finds, whatever stands around the
+// byte: bytes a borrow could mistake (0x20, 0x80, 0xFF), and TAB, CR and LF, which it lets pass.
+TEST(FindControlByte, AnswersAsAByteByByteLookDoes) {
+    const auto refused = [](unsigned char b) {
+        return (b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F;
+    };
+    const char common[] = {' ', 'A', '\t', '\r', '\n', '\x20', '\x21', '\x80', '\xFF', '\x7E'};
+    std::mt19937 random(11);
+    for (int round = 0; round < 4000; ++round) {
+        std::string text(random() % 40, ' ');
+        for (char& c : text)
+            c = random() % 16 == 0 ? static_cast<char>(random() % 256) : common[random() % 10];
+        std::size_t expected = std::string_view::npos;
+        for (std::size_t i = 0; i < text.size() && expected == std::string_view::npos; ++i)
+            if (refused(static_cast<unsigned char>(text[i]))) expected = i;
+        ASSERT_EQ(findControlByte(text), expected) << round;
+    }
+}
+
 }  // namespace
 }  // namespace velcor::processing

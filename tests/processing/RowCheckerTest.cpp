@@ -42,17 +42,21 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
     const auto abc = fixedFormat("F", {{"F1", 1, 3}, {"F2", 4, 4}, {"F3", 4, 5}, {"F4", 1, 1}});
     const auto three = delimitedFormat("D", ';', {"F1", "F2", "F3"});
     const ReadCase cases[] = {
-        {abc, "ABC\n", "F1=ABC|F2=|F3-|F4-"},
-        {abc, "ABC", "F1=ABC|F2-|F3-|F4-"},  // last line without LF: column 4 is past the end
+        // Rows that do not span their layout are read all the same, and refused for it.
+        {abc, "ABC\n", "F1=ABC|F2=|F3-|F4-", "Редът е по-къс от формата (5 знака) на ред: 7<BR>"},
+        // The last line without LF: column 4 is past the end.
+        {abc, "ABC", "F1=ABC|F2-|F3-|F4-", "Редът е по-къс от формата (5 знака) на ред: 7<BR>"},
         {fixedFormat("F", {{"F1", 1, 5}}), "  42 \n", "F1=42"},
-        {fixedFormat("F", {{"F1", 1, 4}}), "\t\v4\f\n", "F1=4"},
-        {fixedFormat("F", {{"F1", 3, 10}, {"F2", 1, 1}}), "ABC\n", "F1-|F2-"},
-        {fixedFormat("F", {{"F1", 3, 2}, {"F2", 1, 1}}), "ABC\n", "F1-|F2-"},
+        {fixedFormat("F", {{"F1", 1, 4}}), "\t \t4 \n", "F1=4"},
+        {fixedFormat("F", {{"F1", 3, 10}, {"F2", 1, 1}}), "ABC\n", "F1-|F2-",
+         "Редът е по-къс от формата (10 знака) на ред: 7<BR>"},
+        {fixedFormat("F", {{"F1", 3, 2}, {"F2", 1, 1}}), "AB\n", "F1-|F2-"},
         // A start below column 1 reads from column 1; the end still decides whether it is there.
         {fixedFormat("F", {{"F1", -2, 2}, {"F2", 0, 3}, {"F3", 4, 4}}), "ABCD\n",
          "F1=AB|F2=ABC|F3=D"},
-        {fixedFormat("F", {{"F1", -5, -1}, {"F2", 2, 3}}), "ABCD\n", "F1=|F2=BC"},
-        {fixedFormat("F", {{"F1", -5, 9}, {"F2", 2, 3}}), "ABCD\n", "F1-|F2-"},
+        {fixedFormat("F", {{"F1", -5, -1}, {"F2", 2, 3}}), "ABC\n", "F1=|F2=BC"},
+        {fixedFormat("F", {{"F1", -5, 9}, {"F2", 2, 3}}), "ABCD\n", "F1-|F2-",
+         "Редът е по-къс от формата (9 знака) на ред: 7<BR>"},
         {three, "x;y;z\n", "F1=x|F2=y|F3=z"},
         {three, "x;y;\n", "F1=x|F2=y|F3="},
         {three, "x;y\n", "F1=x|F2=y|F3-"},
@@ -63,8 +67,9 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
         {delimitedFormat("D", ';', {"F1", "F2"}), "\"a;b\";z\n", "F1=\"a|F2=b\""},
         // Names are upper-cased; a repeated name keeps the later value.
         {delimitedFormat("D", ';', {"name", "Name", "x"}), "a;b;c\n", "NAME=b|X=c"},
-        // The value keeps a NUL byte and what follows it.
-        {three, std::string("a\0b;c\n", 6), std::string("F1=a\0b|F2=c|F3-", 15)},
+        // The value keeps a NUL byte and what follows it; the row is refused for the byte.
+        {three, std::string("a\0b;c\n", 6), std::string("F1=a\0b|F2=c|F3-", 15),
+         "Недопустим управляващ знак (0x00) на ред: 7<BR>"},
     };
     for (const ReadCase& c : cases) {
         Cents total = 0;
@@ -145,9 +150,11 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         {dp, row({kIban, "BNBG", "", "", "831642182", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>", 100},
         {dp, row({kIban, "BNBG", "", "", "", "0"}), zero},
         {dp, row({kIban, "BNBG", "", "", "", ""}), zero},
-        {dp, row({kIban, "BNBG", "", "", "", "abc"}), zero},
-        {dp, row({kIban, "BNBG", "", "", "", "-5"}), "", -500},
-        // A number in any other shape than a plain amount is refused, never read in part.
+        {dp, row({kIban, "BNBG", "", "", "", "-0.00"}), zero},
+        // A text that is no plain decimal is refused, never read in part or taken for zero; a
+        // credit transfer is never negative.
+        {dp, row({kIban, "BNBG", "", "", "", "abc"}), invalidSum},
+        {dp, row({kIban, "BNBG", "", "", "", "-5"}), invalidSum},
         {dp, row({kIban, "BNBG", "", "", "", "12,50"}), invalidSum},
         {dp, row({kIban, "BNBG", "", "", "", "0.000001"}), invalidSum},
         {dp, row({kIban, "BNBG", "", "", "", "1e3"}), invalidSum},
@@ -161,7 +168,8 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         {sb, row({kBudgetIban, "1", "", "1"}), noBudgetCode + noSebraCode, 100},
         {sb, row({kIban, "", "", "1"}), noSebraCode, 100},
         {sb, row({kIban, "1", "2", "1"}), "", 100},
-        {sbLower, row({kIban, "", "", "1"}), "", 100},
+        // "SB" in any case is the budget type.
+        {sbLower, row({kIban, "", "", "1"}), noSebraCode, 100},
         {sbLonger, row({kBudgetIban, "", "1", "1"}), noBudgetCode, 100},
         {delimitedFormat("DP", ';', {"IBAN", "payment_x"}), row({kBudgetIban, ""}), noBudgetCode},
         // Codes are visited chain by chain (PAYMENT_E in 0, PAYMENT_SEBRA and PAYMENT_I in 4),
@@ -181,19 +189,36 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         {delimitedFormat("DP", ';', {"BIC", "NAME", "IBAN", "SUM"}), "BNBG\n",
          "Няма разделител (;)  на ред: 5<BR>Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" +
              bicMismatch + zero},
-        {fixedFormat("F", {{"IBAN", 1, 22}, {"SUM", 23, 30}}), std::string(kIban) + "\n", zero},
-        // A payment code past the end of a short row is absent and raises nothing.
+        {fixedFormat("F", {{"IBAN", 1, 22}, {"SUM", 23, 30}}), std::string(kIban) + "\n",
+         "Редът е по-къс от формата (30 знака) на ред: 5<BR>" + zero},
+        // So is a payment code: spreadsheets drop the empty cells at a row's end.
         {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), std::string(kBudgetIban) + "\n",
-         "Няма разделител (;)  на ред: 5<BR>"},
+         "Няма разделител (;)  на ред: 5<BR>" + noBudgetCode},
         {delimitedFormat("SB", ';', {"IBAN", "PAYMENT", "NAME", "PAYMENT_SEBRA"}),
-         std::string(kBudgetIban) + ";;x\n", noBudgetCode},
-        // A NUL inside the IBAN does not hide the bytes behind it from the check.
+         std::string(kBudgetIban) + ";;x\n", noBudgetCode + noSebraCode + noBudgetCode},
+        // Missing fields are checked once per name, whatever the format repeats.
+        {delimitedFormat("DP", ';', {"IBAN", "NAME", "SUM", "SUM"}), std::string(kIban) + "\n",
+         "Няма разделител (;)  на ред: 5<BR>" + zero},
+        {delimitedFormat("DP", ';', {"SUM", "IBAN", "SUM"}), "7\n",
+         "Няма разделител (;)  на ред: 5<BR>Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" + zero, 700},
+        // The bank code and the budget-account digit are read from the IBAN as its check reads
+        // it: blanks and dashes left out, upper case.
+        {delimitedFormat("DP", ';', {"IBAN", "BIC", "PAYMENT", "SUM"}),
+         row({"BG56 BNBG 9661 8020 3456 78", "BNBGBGSD", "", "1"}), noBudgetCode, 100},
+        {delimitedFormat("DP", ';', {"IBAN", "BIC", "PAYMENT", "SUM"}),
+         row({"bg56-bnbg-9661-8020-3456-78", "BNBGBGSD", "1", "1"}), "", 100},
+        {delimitedFormat("DP", ';', {"BIC", "IBAN", "SUM"}),
+         row({"UNCRBGSF", "BG56 BNBG 9661 8020 3456 78", "1"}), bicMismatch, 100},
+        // A NUL is refused with the row; the IBAN check still sees the bytes behind it.
         {delimitedFormat("DP", ';', {"IBAN", "F2"}), std::string(kIban) + std::string("\0X;\n", 4),
-         wrongIban},
-        // So are those behind a NUL in a BULSTAT; in a personal number it weighs as a blank:
-        // 752316 264 passes, with the NUL weighed as itself it would not.
-        {dp, row({kIban, "BNBG", "", "", std::string("8316") + '\0' + "42181", "1"}), "", 100},
-        {dp, row({kIban, "BNBG", "", std::string("752316") + '\0' + "264", "", "1"}), "", 100},
+         "Недопустим управляващ знак (0x00) на ред: 5<BR>" + wrongIban},
+        // Identifier fields hold digits (a BULSTAT's grouped by blanks and hyphens) and nothing
+        // else: a letter or a sign would be weighed by its code and could pass by chance.
+        {dp, row({kIban, "BNBG", "", "", "831 642-181", "1"}), "", 100},
+        {dp, row({kIban, "BNBG", "", "", "BG831642181", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>",
+         100},
+        {dp, row({kIban, "BNBG", "", "7501020A#8", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
+        {dp, row({kIban, "BNBG", "", "7501020 98", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
     };
     for (const CheckCase& c : cases) {
         Cents total = 0;
@@ -201,6 +226,66 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         RowChecker(&c.format, ';').check(c.line, 5, total, messages);
         EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.format.name << " " << c.line;
         EXPECT_EQ(total, c.total) << c.line;
+    }
+}
+
+// The example layout's rows: IBAN 1-22, BIC 23-30, NAME 31-50, SUM 51-62.
+std::string fx(std::string name, std::string amount, std::string tail = "\n") {
+    return std::string(kIban) + "BNBGBGSD" + name + amount + tail;
+}
+
+TEST(RowWidth, AFixedLengthRowThatCouldReadAnotherAmountIsRefused) {
+    const auto format =
+        fixedFormat("FX", {{"IBAN", 1, 22}, {"BIC", 23, 30}, {"NAME", 31, 50}, {"SUM", 51, 62}});
+    const std::string name(20, 'N');
+    const std::string shortRow = "Редът е по-къс от формата (62 знака) на ред: 5<BR>";
+    const std::string longRow = "Редът е по-дълъг от формата (62 знака) на ред: 5<BR>";
+    const CheckCase cases[] = {
+        {format, fx(name, "      830.45"), "", 83045},
+        {format, fx(name, "      830.45", ""), "", 83045},  // the last line, without LF
+        // A zero-padded amount filling its columns, next to a name that ends in a digit.
+        {format, fx(std::string(19, 'N') + "7", "000000830.45"), "", 83045},
+        // Blanks beyond the last column are padding.
+        {format, fx(name, "      830.45", "      \r\n"), "", 83045},
+        // One byte short with a blank in front of the amount: the line end stands in the last
+        // column, as layouts that count it are written.
+        {format, fx(name, "     830.45"), "", 83045},
+        // Digits beyond the last column, or a lost first digit: the row is refused and its
+        // amount is not counted.
+        {format, fx(name, "       830.45"), longRow},
+        {format, fx(name, "      12345.67"), longRow},
+        {format, fx(std::string(19, 'N'), "123456789.12"), shortRow},
+        {format, fx(std::string(18, 'N'), "      830.45"), shortRow + "Нулева сума на ред: 5<BR>"},
+    };
+    for (const CheckCase& c : cases) {
+        Cents total = 0;
+        RowMessages messages;
+        RowChecker(&c.format, ' ').check(c.line, 5, total, messages);
+        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.line;
+        EXPECT_EQ(total, c.total) << c.line;
+    }
+}
+
+TEST(RowBytes, ARowHoldingAControlByteIsRefused) {
+    const auto format = delimitedFormat("DP", ';', {"NAME", "SUM"});
+    const struct {
+        std::string line;
+        const char* messages;  // UTF-8, row number 5
+    } cases[] = {
+        {"Ivan\tIvanov;1\n", ""},
+        {"Ivan \x85;1\r\n", ""},  // 0x85 is a Windows-1251 character
+        {std::string("Ivan\0;1\n", 8), "Недопустим управляващ знак (0x00) на ред: 5<BR>"},
+        {"Ivan\vPetrov;1\n", "Недопустим управляващ знак (0x0B) на ред: 5<BR>"},
+        {"Ivan;1\fX\n",
+         "Недопустим управляващ знак (0x0C) на ред: 5<BR>Невалидна сума на ред: 5<BR>"},
+        {"Ivan\x1B[2J;1\n", "Недопустим управляващ знак (0x1B) на ред: 5<BR>"},
+        {"Ivan\x7F\x01;1\n", "Недопустим управляващ знак (0x7F) на ред: 5<BR>"},
+    };
+    for (const auto& c : cases) {
+        Cents total = 0;
+        RowMessages messages;
+        RowChecker(&format, ';').check(c.line, 5, total, messages);
+        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.line;
     }
 }
 

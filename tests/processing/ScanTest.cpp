@@ -26,8 +26,9 @@ class Scan : public ::testing::Test {
             testing::delimitedFormat("DP", ';', {"IBAN", "BIC", "NAME", "EGN", "SUM"}));
     }
 
-    // Writes `bytes` as the list and scans it with the format at `selection` (-1: none).
-    ScanResult scan(const std::string& bytes, int selection = 0) {
+    // Writes `bytes` as the list and scans it with the format at `selection` (-1: none, so that
+    // only the reading itself is at work).
+    ScanResult scan(const std::string& bytes, int selection = -1) {
         testing::writeFileBytes(dir.path() / "list.txt", bytes);
         return scanFile(dir.file("list.txt"), selection);
     }
@@ -54,7 +55,6 @@ struct ControlCase {
 
 TEST_F(Scan, ComputesTheControlDataOfTheLinesThatAreKept) {
     const ControlCase cases[] = {
-        {"", 0, "        0.00", "00000000"},
         {"abc\n", 1, "        0.00", "C2412435"},
         {"abc\r\n", 1, "        0.00", "C2412435"},
         {"abc", 1, "        0.00", "C2412435"},
@@ -84,9 +84,12 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.acceptedLines, "a\nb\r\nc\nd");
 
+    // A line longer than 4094 bytes would count as two payments where the bank sees one line:
+    // it is refused, and kept whole for the report.
+    const std::string tooLong = "Редът е по-дълъг от 4094 знака на ред: 1<BR>";
     const std::string x5000(5000, 'x');
     r = scan(x5000 + "\nabc\n");
-    EXPECT_TRUE(clean(r));
+    EXPECT_EQ(text::toUtf8(r.rowMessages.text), tooLong);
     EXPECT_EQ(r.controlData.recordCount, 3);  // 4094 bytes, the other 906, abc
     EXPECT_EQ(r.acceptedLines, x5000 + "\nabc\n");
 
@@ -103,12 +106,15 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     const std::string blanks(4094, ' ');
     const std::string longRow = "x" + std::string(4093, 'y') + blanks + "z" + blanks + "  \n";
     r = scan(longRow + "abc\n");
-    EXPECT_TRUE(clean(r));
+    EXPECT_EQ(text::toUtf8(r.rowMessages.text), tooLong);
     EXPECT_EQ(r.controlData.recordCount, 3);  // the first piece, the one holding "z", abc
     EXPECT_EQ(r.acceptedLines, longRow + "abc\n");
     const ScanResult again = scan(r.acceptedLines);
     EXPECT_EQ(again.controlData.controlCodeText, r.controlData.controlCodeText);
     EXPECT_EQ(again.controlData.recordCount, 3);
+    // Leading blank pieces are part of the line too: its row number is that of its first row.
+    r = scan("abc\n" + blanks + "x\n");
+    EXPECT_EQ(text::toUtf8(r.rowMessages.text), "Редът е по-дълъг от 4094 знака на ред: 2<BR>");
 
     r = scan(std::string("a\0b\nc\n", 6));
     EXPECT_TRUE(clean(r));
@@ -129,7 +135,9 @@ TEST_F(Scan, RefusesLineEndsAndEndMarksThatWouldLoseOrJoinRows) {
         {"a\nb\r", "Непознат край на ред (CR без LF) на ред: 2<BR>"},
         // A CR cut off its LF at the 4094-byte limit is a CR LF all the same.
         {std::string(4093, 'x') + "\r\r\nb\n", ""},
-        {std::string(4093, 'x') + "\r" + "y\n", "Непознат край на ред (CR без LF) на ред: 1<BR>"},
+        {std::string(4093, 'x') + "\r" + "y\n",
+         "Редът е по-дълъг от 4094 знака на ред: 1<BR>"
+         "Непознат край на ред (CR без LF) на ред: 1<BR>"},
         {"a\nb\x1A\nc\n", "Данни след знака за край на файла (Ctrl-Z) на ред: 2<BR>"},
         {"a\n\x1A c", "Данни след знака за край на файла (Ctrl-Z) на ред: 2<BR>"},
         {"a\n\x1A" + std::string(200000, ' ') + "c",
@@ -255,7 +263,7 @@ TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
     // Without a stamp after the reading there is no proof the list stayed as it was read.
     testing::FaultyFileSystem faulty;
     faulty.failCall(testing::FaultyFileSystem::Step::stamp, 2);
-    const ScanResult unproven = scanFile(dir.file("list.txt"), 0, faulty);
+    const ScanResult unproven = scanFile(dir.file("list.txt"), -1, faulty);
     EXPECT_TRUE(clean(unproven));
     EXPECT_FALSE(unproven.stamp.has_value());
 }
@@ -312,23 +320,52 @@ TEST_F(PreparedScan, APreparedListStatesTheControlDataOfItsRows) {
     EXPECT_NE(changed.header->controlCodeText, changed.controlData.controlCodeText);
 }
 
-TEST_F(PreparedScan, AHeaderWithoutItsControlCodeIsOnlySkipped) {
-    // Seven semicolons: the values read so far are there, the first line is not a row.
-    ScanResult r = scan("OMPDP;31022024;BG80BNBG96611020345678;  ;ACME;1.00;7;\r\nabc\n", 0);
-    EXPECT_TRUE(clean(r));
-    ASSERT_TRUE(r.header.has_value());
-    EXPECT_FALSE(r.header->complete);
-    EXPECT_EQ(r.header->payerIban, "BG80BNBG96611020345678");
-    EXPECT_EQ(r.header->countText, "7");
-    EXPECT_FALSE(r.header->controlCodeText.has_value());
-    ASSERT_TRUE(r.header->date.has_value());
-    EXPECT_FALSE(r.header->date->valid);  // 31 February
-    EXPECT_EQ(r.controlData.controlCodeText, "C2412435");
-    EXPECT_EQ(r.controlData.countText, "1");
+// A bank takes any first line that begins with "OMP" for a header: one that does not read whole
+// as a layout is refused, and nothing of it is taken, nor is it read as a row.
+TEST_F(PreparedScan, AFirstLineThatIsNoWholeHeaderIsRefused) {
+    const std::string iban = "BG80BNBG96611020345678";
+    const std::string lines[] = {
+        "OMPDP;15032024;" + iban + ";  ;ACME;1.00;7;\r\n",             // no control code
+        "OMPDP; 1503202 ;" + iban + "\n",                              // no third semicolon
+        "OMPDP;31022024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",   // 31 February
+        "OMPDP;1503202x;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",   // no date of digits
+        "OMPD;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",    // no two-letter type
+        "OMPDP;15032024;" + iban + "; ;    ;1.00;1; C2412435; \r\n",   // no payer name
+        "OMPDP;15032024;" + iban + "; ;ACME;1.0;1; C2412435; \r\n",    // one decimal
+        "OMPDP;15032024;" + iban + "; ;ACME;1,00;1; C2412435; \r\n",   // a comma
+        "OMPDP;15032024;" + iban + "; ;ACME;1.00;x; C2412435; \r\n",   // no count
+        "OMPDP;15032024;" + iban + "; ;ACME;1.00;1; c2412435; \r\n",   // lower case
+        "OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C241243; \r\n",    // seven digits
+        "OMPSB;15032024;BNBG961;1234563;ACME;1.00;1; C2412435; \r\n",  // a BIC of seven
+    };
+    for (const std::string& line : lines) {
+        const ScanResult r = scan(line + "abc\n", 1);
+        EXPECT_EQ(r.error, ScanError::headerRefused) << line;
+        ASSERT_TRUE(r.header.has_value());
+        EXPECT_EQ(r.header->refusal, HeaderRefusal::notAHeader) << line;
+        EXPECT_FALSE(r.header->complete);
+        EXPECT_TRUE(r.acceptedLines.empty());
+    }
+    // The same line whole is a header.
+    const ScanResult whole = scan("OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n", 1);
+    EXPECT_EQ(whole.error, ScanError::noPayments);
+    EXPECT_TRUE(whole.header->complete);
+}
 
-    r = scan("OMPDP; 1503202 ;BG80BNBG96611020345678\nabc\n", 0);
-    EXPECT_FALSE(r.header->date.has_value());       // a date of seven characters is not read
-    EXPECT_FALSE(r.header->payerIban.has_value());  // no third semicolon: nothing after the date
+// Nothing to pay is no bank file: an empty list, blank lines, or a header with no row.
+TEST_F(Scan, AListWithoutAPaymentIsRefused) {
+    const std::string lines[] = {
+        "",
+        "\r\n  \n\t\n",
+        "OMPDP;15032024;BG80BNBG96611020345678; ;ACME;1.00;1; C2412435; \r\n",
+        "OMPDP;15032024;BG80BNBG96611020345678; ;ACME;1.00;1; C2412435; \r\n \r\n",
+    };
+    for (const std::string& bytes : lines) {
+        const ScanResult r = scan(bytes, 1);
+        EXPECT_EQ(r.error, ScanError::noPayments) << bytes;
+        EXPECT_FALSE(r.stamp.has_value());
+        EXPECT_EQ(r.controlData.countText, "");
+    }
 }
 
 TEST_F(PreparedScan, ARejectedHeaderValueEndsTheScan) {
@@ -378,12 +415,10 @@ TEST(PreparedHeader, TakesWhatTheHeaderHoldsIntoTheState) {
          "BG80BNBG96611020345678",
          "C2412435",
          true},
-        // A date that is no date marks the value date invalid and keeps its fields.
-        {"OMPDP;31022024;BG80BNBG96611020345678; 1;N;1.00;1;\n",
-         {2023, 5, 6, 7, 8, 9, false},
-         "BG80BNBG96611020345678",
-         "old",
-         false},
+        // A line that is no whole header brings nothing, however much of it reads.
+        {"OMPDP;31022024;BG80BNBG96611020345678; 1;N;1.00;1; C2412435; \n", before, "old iban",
+         "old", false},
+        {"OMPDP;15032024;BG80BNBG96611020345678; 1;N;1.00;1;\n", before, "old iban", "old", false},
         {"OMPDP;1503202;BG80\n", before, "old iban", "old", false},
     };
     for (const Case& c : cases) {
@@ -399,6 +434,27 @@ TEST(PreparedHeader, TakesWhatTheHeaderHoldsIntoTheState) {
         EXPECT_EQ(state.controlCodeText, c.code);
         EXPECT_EQ(state.payerBic, "kept") << "the standard layout holds no BIC";
         EXPECT_EQ(state.filePrepared, c.prepared);
+    }
+}
+
+// A name written in the DOS code page has its letters at 0x80-0xBF and is raised into
+// Windows-1251; a Windows-1251 name keeps its punctuation there.
+TEST(PreparedHeader, RaisesOnlyANameWrittenInTheDosCodePage) {
+    const struct {
+        std::string name;  // as the header holds it
+        std::string taken;
+    } cases[] = {
+        {"\x94\xA8\xB0\xAC\xA0", "Фирма"_cp},  // "Фирма" in the DOS code page
+        {"ACME \xB9"
+         "1",
+         "ACME щ1"_cp},
+        {"Фирма „Звезда“ №1 – «Юг»"_cp, "Фирма „Звезда“ №1 – «Юг»"_cp},
+    };
+    for (const auto& c : cases) {
+        const PreparedHeader header = readPreparedHeader(
+            "OMPDP;15032024;BG80BNBG96611020345678; ;" + c.name + ";1.00;1; C2412435; \n");
+        ASSERT_TRUE(header.complete);
+        EXPECT_EQ(header.payerName, c.taken) << text::toUtf8(c.taken);
     }
 }
 

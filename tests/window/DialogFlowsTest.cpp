@@ -126,12 +126,13 @@ TEST(DialogDataExchange, TypedTextSurvivesRefreshesUntilTakenOver) {
     EXPECT_EQ(w.state().paymentKindCode, "12345");
     EXPECT_EQ(w.state().payerIban, kPlainIban);
     EXPECT_FALSE(w.host.isModified(idPaymentKindCode)) << "taken over: the flag is cleared";
-    // Once taken over, the edit shows the state again: here the values of a header that stops
-    // before the control data, taken into the state by the next scan.
-    w.browse(w.writeList("O081206P.2DP", "OMPDP;08122006;" + std::string(kPlainIban) +
-                                             ";999;Firma OOD;1.00;2;\r\n" +
-                                             std::string(kCleanRows)));
-    EXPECT_FALSE(w.state().filePrepared);
+    // Once taken over, the edit shows the state again: here the values of a prepared list's
+    // header, taken into the state by the next scan.
+    const std::string header = "OMPDP;08122006;" + std::string(kPlainIban) + ";999;Firma OOD;" +
+                               std::string(text::trimBlanks(w.state().totalText)) + ";" +
+                               w.state().countText + "; " + w.state().controlCodeText + "; \r\n";
+    w.browse(w.writeList("O081206P.2DP", header + std::string(kCleanRows)));
+    EXPECT_TRUE(w.state().filePrepared);
     EXPECT_EQ(w.host.controlText(idPaymentKindCode), "999");
 }
 

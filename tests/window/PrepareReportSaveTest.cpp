@@ -135,24 +135,18 @@ TEST(DialogPrepare, SebraLayoutTrimsBicAndName) {
               "BG80BNBG96611020345678;BNBGBGSD;10.50;123456\n");
 }
 
-TEST(DialogPrepare, LowerCaseSbChecksTheIbanButWritesTheSebraLayout) {
+// "sb" is the budget type in every respect: its header, its rows' checks and the payer's.
+TEST(DialogPrepare, LowerCaseSbIsTheBudgetTypeEverywhere) {
     std::string settings = standardSettings();
     settings.replace(settings.find("[SB]"), 4, "[sb]");
     ScannedList s(kSebraRows, 0, settings);
-    s.w.host.type(idPayerIban, "BG00BNBG96618000123456");
-    s.w.dialog->prepareFile();
-    EXPECT_EQ(s.w.host.messages(),
-              std::vector<std::string>{std::string("Грешен IBAN на платеца!"_cp)});
-
-    // The budget-unit code is not checked for "sb", but a header whose code the reader of
-    // prepared lists refuses would make the list unreadable: it is not written.
-    s.w.host.clearEvents();
-    s.w.host.type(idPayerIban, std::string(kBudgetIban));
+    ASSERT_FALSE(s.w.state().fileInvalid);
+    s.w.host.type(idPayerIban, "BG00BNBG96618000123456");  // not the budget layout's to check
     s.w.host.type(idBudgetUnitCode, "bad");
     const std::string before = testing::readFileBytes(s.list);
     s.w.dialog->prepareFile();
     EXPECT_EQ(s.w.host.messages(),
-              std::vector<std::string>{std::string("Грешка при запис във файлa!"_cp)});
+              std::vector<std::string>{std::string("Грешен код на бюджетен разпоредител!"_cp)});
     EXPECT_EQ(testing::readFileBytes(s.list), before);
 
     s.w.host.clearEvents();
@@ -173,39 +167,43 @@ constexpr auto kBudgetField = "Код на бюджетен разпоредит
 // trimming removes, do no harm.
 TEST(DialogPrepare, HeaderValueWithASemicolonOrALineBreakIsRefused) {
     struct Case {
-        int type;  // 1 DP (standard layout), 0 SB, 3 the same SEBRA format named "sb"
+        int type;  // 1 DP (standard layout), 0 SB
         ControlId id;
         std::string value;
-        std::string field;  // named in the message; empty: the list is prepared
+        std::string field;            // named in the message; empty: the list is prepared
+        std::string_view check = {};  // instead, the message of the value's own check
     } cases[] = {
         {1, idPayerName, "Firma;OOD", std::string(kNameField)},
         {1, idPayerName, "Fir\nma", std::string(kNameField)},
         {1, idPaymentKindCode, "12\r45", std::string(kKindCodeField)},
-        {0, idPayerBic, "BNBG;GSD", "BIC"},
         {0, idPayerName, "Firma\rOOD", std::string(kNameField)},
-        {3, idBudgetUnitCode, "123;456", std::string(kBudgetField)},
+        // A BIC or a budget-unit code holding one fails its own check first.
+        {0, idPayerBic, "BNBG;GSD", "", "Грешен BIC!"_cp},
+        {0, idBudgetUnitCode, "123;456", "", "Грешен код на бюджетен разпоредител!"_cp},
         {1, idPayerName, "Firma OOD\n", ""},
         {1, idPayerBic, "BNBG;GSD", ""},
         {0, idPaymentKindCode, "1;2", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        std::string settings = standardSettings();
-        if (c.type == 3) settings.replace(settings.find("[SB]"), 4, "[sb]");
-        ScannedList s(c.type == 1 ? kRows : kSebraRows, c.type == 1 ? 1 : 0, settings);
+        ScannedList s(c.type == 1 ? kRows : kSebraRows, c.type == 1 ? 1 : 0);
         ASSERT_FALSE(s.w.state().fileInvalid);
         const std::string before = testing::readFileBytes(s.list);
         s.w.host.type(c.id, c.value);
         s.w.dialog->prepareFile();
-        if (c.field.empty()) {
+        if (c.field.empty() && c.check.empty()) {
             EXPECT_TRUE(s.w.host.messages().empty());
             EXPECT_TRUE(s.w.state().filePrepared);
             continue;
         }
-        EXPECT_EQ(s.w.host.messages(),
-                  std::vector<std::string>{std::string(kBadCharacterStart) + c.field +
-                                           std::string(kBadCharacterEnd)});
-        EXPECT_EQ(s.w.host.focusedControl(), c.id);
+        if (c.check.empty()) {
+            EXPECT_EQ(s.w.host.messages(),
+                      std::vector<std::string>{std::string(kBadCharacterStart) + c.field +
+                                               std::string(kBadCharacterEnd)});
+            EXPECT_EQ(s.w.host.focusedControl(), c.id);
+        } else {
+            EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{std::string(c.check)});
+        }
         EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list), before);
     }
@@ -247,11 +245,13 @@ TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
     }
 }
 
-TEST(DialogPrepare, ListOfBlankLinesIsLeftAsItWas) {
+// A list with nothing to pay is refused when it is opened, and never written.
+TEST(DialogPrepare, ListOfBlankLinesIsRefusedAndLeftAsItWas) {
     ScannedList s(" \r\n\r\n");
-    ASSERT_FALSE(s.w.state().fileInvalid);
+    EXPECT_TRUE(s.w.state().fileInvalid);
     s.w.dialog->prepareFile();
-    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_EQ(s.w.host.messages(),
+              std::vector<std::string>{std::string("Файлът не е коректен!"_cp)});
     EXPECT_FALSE(s.w.state().filePrepared);
     EXPECT_EQ(testing::readFileBytes(s.list), " \r\n\r\n");
 }
