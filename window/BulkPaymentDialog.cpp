@@ -281,7 +281,7 @@ void BulkPaymentDialog::browseInputFile() {
     host_.setControlText(idControlCode, "");
     // After a scan that failed on row messages alone, the figures it showed stay on screen.
     scanChosenFile();
-    host_.setChecked(idPrepared, state_.filePrepared);
+    showPrepared();
 }
 
 void BulkPaymentDialog::changePaymentType() {
@@ -296,7 +296,7 @@ void BulkPaymentDialog::changePaymentType() {
     host_.setControlText(idCount, "");
     host_.setControlText(idControlCode, "");
     scanChosenFile();
-    host_.setChecked(idPrepared, state_.filePrepared);
+    showPrepared();
     updateControls();
 }
 
@@ -305,19 +305,26 @@ void BulkPaymentDialog::selectPaymentType(int position) {
     changePaymentType();
 }
 
-void BulkPaymentDialog::setPaymentDate(int day, int month, int year) {
+void BulkPaymentDialog::showPrepared() {
+    host_.setChecked(idPrepared, state_.filePrepared);
+    host_.setReadOnly(idPaymentDate, state_.filePrepared);
+}
+
+bool BulkPaymentDialog::setPaymentDate(int day, int month, int year) {
+    if (state_.filePrepared) return false;
     processing::LocalDateTime& date = state_.paymentDate;
     date.day = day;
     date.month = month;
     date.year = year;
     date.valid = true;
     host_.setDateValue(idPaymentDate, date);
+    return true;
 }
 
 bool BulkPaymentDialog::prepareFile() {
     if (state_.filePrepared) {
         showMessage(Message::alreadyPrepared);
-        host_.setChecked(idPrepared, state_.filePrepared);
+        showPrepared();
         return false;
     }
     if (state_.fileInvalid) {
@@ -342,7 +349,7 @@ bool BulkPaymentDialog::prepareFile() {
     if (!payerValuesPass(format) || !payerValuesFitTheHeader(format)) return false;
     if (!writePreparedList(format)) return false;
     state_.filePrepared = true;
-    host_.setChecked(idPrepared, true);
+    showPrepared();
     return true;
 }
 

@@ -41,8 +41,9 @@ class BulkPaymentDialog {
     // What a caller without a screen does, as the operator would.
     // Picks the entry at `position` of the payment-type list (-1: none) and handles the change.
     void selectPaymentType(int position);
-    // Sets the value date, keeping its time of day, and shows it in the date picker.
-    void setPaymentDate(int day, int month, int year);
+    // Sets the value date, keeping its time of day, and shows it in the date picker. False, and
+    // nothing changed, while a prepared list is open: its value date is its header's.
+    bool setPaymentDate(int day, int month, int year);
 
     // The state as it stands, for reading.
     const processing::WorkingState& state() const { return state_; }
@@ -83,6 +84,10 @@ class BulkPaymentDialog {
     // The name rules of a chosen list; false after their message. A name that passes them
     // gives the value date.
     bool nameRulesPass(std::string_view path);
+
+    // Shows whether the open list is prepared: the tick, and the date picker read-only, since a
+    // prepared list's value date is the one its header states.
+    void showPrepared();
 
     // The checks of the payer values that "Подготовка" makes before it writes.
     bool payerValuesPass(const settings::FormatDefinition* format);

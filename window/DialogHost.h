@@ -44,6 +44,9 @@ class DialogHost {
 
     // The check box (the operator cannot change it).
     virtual void setChecked(ControlId id, bool checked) = 0;
+    // Whether the operator may change a control's value (the date picker): a read-only control
+    // still shows its value.
+    virtual void setReadOnly(ControlId id, bool readOnly) = 0;
 
     // Modal message box: exclamation icon, OK, the application's name as caption.
     virtual void showMessage(std::string_view text) = 0;

@@ -50,6 +50,13 @@ void HeadlessDialogHost::setDateValue(ControlId id, const processing::LocalDateT
 
 void HeadlessDialogHost::setChecked(ControlId id, bool checked) { checks_[id] = checked; }
 
+void HeadlessDialogHost::setReadOnly(ControlId id, bool readOnly) { readOnly_[id] = readOnly; }
+
+bool HeadlessDialogHost::isReadOnly(ControlId id) const {
+    const auto found = readOnly_.find(id);
+    return found != readOnly_.end() && found->second;
+}
+
 void HeadlessDialogHost::showMessage(std::string_view text) {
     events_.push_back({EventKind::message, std::string(text)});
 }

@@ -36,6 +36,7 @@ class HeadlessDialogHost : public DialogHost {
     processing::LocalDateTime dateValue(ControlId id) override;
     void setDateValue(ControlId id, const processing::LocalDateTime& value) override;
     void setChecked(ControlId id, bool checked) override;
+    void setReadOnly(ControlId id, bool readOnly) override;
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
@@ -54,6 +55,7 @@ class HeadlessDialogHost : public DialogHost {
     std::string shownText(ControlId id) const;
     int editLimit(ControlId id) const;
     bool isChecked(ControlId id) const;
+    bool isReadOnly(ControlId id) const;
     const std::vector<std::string>& listEntries(ControlId id) const;
     // The selected entry's text, or nothing when the list has no selection.
     std::optional<std::string> selectedEntryText(ControlId id) const;
@@ -82,6 +84,7 @@ class HeadlessDialogHost : public DialogHost {
     std::map<ControlId, List> lists_;
     std::map<ControlId, processing::LocalDateTime> dates_;
     std::map<ControlId, bool> checks_;
+    std::map<ControlId, bool> readOnly_;
     std::vector<Event> events_;
     std::vector<std::string> suggestedNames_;
     int focused_ = 0;

@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -49,6 +50,12 @@ constexpr int kOutputError = 3;
 
 constexpr auto kOutOfMemory = "Няма достатъчно памет!"_cp;
 constexpr auto kNoReport = "Няма отчет: файлът не е подготвен"_cp;
+constexpr auto kPdfOverOwnFile = "--pdf не може да замени списъка или файла с настройките: "_cp;
+constexpr auto kPdfOverOtherFile = "--pdf не заменя файл, който не е PDF: "_cp;
+constexpr auto kNameNotCp1251 = "името на списъка съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kFolderNotCp1251 = "папката на списъка съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kDateOfPreparedList =
+    "--date не се приема за подготвен файл: датата му е тази в заглавния ред"_cp;
 
 // An error of velcor-cli's own (usage, settings, encoding): the message boxes shown and a line on
 // the standard error stream, or under --json one object on the standard output.
@@ -91,7 +98,14 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
     out.listHostPath = ec ? options.list : fileio::utf8FromPath(absoluteList);
     const std::optional<std::string> list = toCp1251(out.listHostPath);
     const std::optional<std::string> ini = toCp1251(options.ini);
-    if (!list) return "the list's path cannot be written in Windows-1251: " + options.list;
+    if (!list) {
+        // Say which part cannot be spelled: a list in a folder named in another script is not
+        // helped by renaming the list.
+        const std::filesystem::path host = fileio::pathFromUtf8(out.listHostPath);
+        if (toCp1251(fileio::utf8FromPath(host.filename())))
+            return text::toUtf8(kFolderNotCp1251) + fileio::utf8FromPath(host.parent_path());
+        return text::toUtf8(kNameNotCp1251) + options.list;
+    }
     if (!ini) return "the settings path cannot be written in Windows-1251: " + options.ini;
     out.list = *list;
     out.ini = *ini;
@@ -118,6 +132,26 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
         if (!typed) return "a payer value cannot be written in Windows-1251: " + *value;
         out.typed.emplace_back(id, *typed);
     }
+    return std::nullopt;
+}
+
+// Why the report's PDF may not go to the file the arguments name: it is the list or the settings
+// (under any name or link), or an existing file that is no PDF, which the report would replace.
+std::optional<std::string> pdfTargetRefusal(const CliOptions& options, const Arguments& args) {
+    if (!options.pdf) return std::nullopt;
+    const std::filesystem::path target = fileio::pathFromUtf8(*options.pdf);
+    std::error_code ec;
+    if (!std::filesystem::exists(target, ec)) return std::nullopt;
+    for (const std::string& own : {args.listHostPath, options.ini}) {
+        if (std::filesystem::equivalent(target, fileio::pathFromUtf8(own), ec))
+            return text::toUtf8(kPdfOverOwnFile) + *options.pdf;
+    }
+    if (!std::filesystem::is_regular_file(target, ec)) return std::nullopt;
+    // A file that cannot be read is left to the write, which says why it fails.
+    char start[5] = {};
+    std::ifstream file(target, std::ios::binary);
+    if (file && (!file.read(start, sizeof start) || std::string_view(start, 5) != "%PDF-"))
+        return text::toUtf8(kPdfOverOtherFile) + *options.pdf;
     return std::nullopt;
 }
 
@@ -167,7 +201,10 @@ std::optional<Refusal> openList(window::BulkPaymentDialog& dialog, window::Headl
     dialog.browseInputFile();
     if (options.date) {
         const auto date = app::cli::parseCliDate(*options.date);
-        dialog.setPaymentDate(date->day, date->month, date->year);
+        // A prepared list's value date is its header's: another one would be printed in its
+        // report and would not be the date the bank reads.
+        if (!dialog.setPaymentDate(date->day, date->month, date->year))
+            return Refusal{text::toUtf8(kDateOfPreparedList), host.messages()};
     }
     return std::nullopt;
 }
@@ -193,6 +230,7 @@ int run(const CliOptions& options) {
     const bool json = options.json;
     Arguments args;
     if (const auto error = convertArguments(options, args)) return fail(json, *error);
+    if (const auto error = pdfTargetRefusal(options, args)) return fail(json, *error);
 
     window::HeadlessDialogHost host;
     window::BulkPaymentDialog dialog(host, fileio::standardFileSystem(), args.ini);

@@ -139,6 +139,11 @@ void QtDialogHost::setDateValue(window::ControlId id, const processing::LocalDat
     second_ = value.second;
 }
 
+void QtDialogHost::setReadOnly(window::ControlId id, bool readOnly) {
+    if (auto* box = qobject_cast<QAbstractSpinBox*>(window_.control(id)))
+        box->setReadOnly(readOnly);
+}
+
 void QtDialogHost::setChecked(window::ControlId id, bool checked) {
     if (auto* box = qobject_cast<QAbstractButton*>(window_.control(id))) box->setChecked(checked);
 }

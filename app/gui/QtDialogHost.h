@@ -46,6 +46,7 @@ class QtDialogHost : public window::DialogHost {
     void setDateValue(window::ControlId id, const processing::LocalDateTime& value) override;
 
     void setChecked(window::ControlId id, bool checked) override;
+    void setReadOnly(window::ControlId id, bool readOnly) override;
 
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;

@@ -164,6 +164,9 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
     noDp.replace(noDp.find("[DP]"), 4, "[DQ]");
     testing::writeFileBytes(dir.path() / "nodp.ini", noDp);
     testing::writeFileBytes(dir.path() / "notypes.ini", "[CLIENT]\r\nNAME = Firma\r\n");
+    std::filesystem::create_directory(dir.path() / "Ελλάδα");
+    std::filesystem::copy_file(dir.path() / "O081206P.1DP", dir.path() / "Ελλάδα" / "O081206P.1DP");
+    std::filesystem::copy_file(dir.path() / "O081206P.1DP", dir.path() / "O081206P.名");
     struct Case {
         std::string arguments;
         std::string error;
@@ -186,6 +189,12 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
         {"--ini omp.ini/omp.ini check O081206P.1DP", "omp.ini: част от пътя не е папка"},
         {"--ini locked.ini check O081206P.1DP", "locked.ini: няма права за достъп", false},
         {"--name 名 check O081206P.1DP", "Windows-1251"},
+        // Which part of the list's path cannot be spelled: its folder, or its own name.
+        {"check Ελλάδα/O081206P.1DP", "папката на списъка съдържа знаци извън Windows-1251: " +
+                                          (dir.path() / "Ελλάδα").string()},
+        {"check O081206P.名", "името на списъка съдържа знаци извън Windows-1251: O081206P.名"},
+        // A prepared list's value date is its header's.
+        {"--date 15012007 report O081206P.3DP", "--date не се приема за подготвен файл"},
     };
     for (const Case& c : cases) {
         if (!c.asRoot && ::geteuid() == 0) continue;
@@ -309,8 +318,12 @@ TEST_F(CliEndToEnd, FailedOutputExitsThree) {
 // PDF that cannot be written fails the run (exit 3, as for the standard output) and leaves what
 // was there; no report, no PDF.
 TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
-    testing::writeFileBytes(dir.path() / "old.pdf", "old");
+    testing::writeFileBytes(dir.path() / "old.pdf", "%PDF-1.4 old");
+    testing::writeFileBytes(dir.path() / "notes.txt", "notes");
+    std::filesystem::create_symlink("O081206P.3DP", dir.path() / "list-link");
     std::filesystem::create_directory(dir.path() / "folder.pdf");
+    const std::string ownFile =
+        "velcor-cli: --pdf не може да замени списъка или файла с настройките";
     struct Case {
         std::string arguments;
         int status;
@@ -323,6 +336,12 @@ TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
          "velcor-cli: cannot write the PDF to folder.pdf: това е папка\n"},
         {"report --pdf none.pdf O081206P.1DP", 1, "Няма отчет: файлът не е подготвен"},
         {"check --pdf none.pdf O081206P.1DP", 2, "--pdf goes with the report command"},
+        // Never over the list, the settings or a file that is no PDF, whatever its name.
+        {"report --pdf O081206P.3DP O081206P.3DP", 2, ownFile},
+        {"report --pdf list-link O081206P.3DP", 2, ownFile},
+        {"report --pdf omp.ini O081206P.3DP", 2, ownFile},
+        {"report --pdf notes.txt O081206P.3DP", 2,
+         "--pdf не заменя файл, който не е PDF: notes.txt"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -336,6 +355,11 @@ TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
         }
     }
     EXPECT_EQ(file("old.pdf").substr(0, 5), "%PDF-");
+    EXPECT_NE(file("old.pdf"), "%PDF-1.4 old");
+    EXPECT_EQ(file("notes.txt"), "notes");
+    for (const char* own : {"O081206P.3DP", "omp.ini"})
+        EXPECT_EQ(file(own), testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/" + own));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "list-link"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "none.pdf"));
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "folder.pdf"));
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))

@@ -275,17 +275,29 @@ TEST(DialogReport, OnlyForAPreparedListAndBuiltAfresh) {
               std::string::npos);
 }
 
-TEST(DialogReport, PreparedListOpenedAgainIsRecognised) {
+// A prepared list's value date is its header's: the date picker cannot change it while the list is
+// open, and its report shows that date.
+TEST(DialogReport, PreparedListOpenedAgainIsRecognisedWithItsHeadersDate) {
     ScannedList s;
+    EXPECT_FALSE(s.w.host.isReadOnly(idPaymentDate));
     s.w.dialog->prepareFile();
+    EXPECT_TRUE(s.w.host.isReadOnly(idPaymentDate)) << "prepared just now";
     s.w.browse(s.list);
     EXPECT_TRUE(s.w.host.messages().empty());
     EXPECT_TRUE(s.w.state().filePrepared);
     EXPECT_TRUE(s.w.host.isChecked(idPrepared));
+    EXPECT_TRUE(s.w.host.isReadOnly(idPaymentDate));
     EXPECT_FALSE(s.w.state().fileInvalid);
     EXPECT_EQ(s.w.host.controlText(idCount), "2");
+    EXPECT_FALSE(s.w.dialog->setPaymentDate(1, 2, 2007));
     s.w.dialog->showReport();
-    EXPECT_EQ(s.w.host.reports().size(), 1u);
+    ASSERT_EQ(s.w.host.reports().size(), 1u);
+    EXPECT_NE(s.w.host.reports()[0].find("08.12.2006"), std::string::npos);
+
+    s.w.browse(s.w.writeList("O090107P.1DP", kRows));
+    EXPECT_FALSE(s.w.state().filePrepared);
+    EXPECT_FALSE(s.w.host.isReadOnly(idPaymentDate)) << "a list to prepare takes any date";
+    EXPECT_TRUE(s.w.dialog->setPaymentDate(10, 1, 2007));
 }
 
 TEST(DialogSave, AsksOnlyAfterPreparingWithAFilledEmptyKey) {

@@ -313,6 +313,21 @@ TEST(MainWindowCheckBox, AClickOrTheSpaceBarDoesNotChangeIt) {
     }
 }
 
+// While a prepared list is open its value date is its header's: keys do not change the picker.
+TEST(MainWindowDate, AReadOnlyPickerKeepsItsDate) {
+    RecordingWindow r;
+    r.window.show();
+    auto* picker = static_cast<QDateEdit*>(r.window.control(window::idPaymentDate));
+    r.host.setDateValue(window::idPaymentDate, {2006, 12, 8, 0, 0, 0, true});
+    r.host.setReadOnly(window::idPaymentDate, true);
+    picker->setFocus();
+    QTest::keyClick(picker, Qt::Key_Up);
+    EXPECT_EQ(picker->date(), QDate(2006, 12, 8));
+    r.host.setReadOnly(window::idPaymentDate, false);
+    QTest::keyClick(picker, Qt::Key_Up);
+    EXPECT_NE(picker->date(), QDate(2006, 12, 8));
+}
+
 TEST(MainWindowLists, OnlyTheOperatorsChoiceOfPaymentTypeIsACommand) {
     RecordingWindow r;
     r.window.show();
