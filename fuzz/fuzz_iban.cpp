@@ -4,7 +4,10 @@
 //  - CheckIban's verdict equals a mod-97 worked out digit by digit, apart from the library;
 //  - CheckIban and IbanCheckValue, which work the remainder out directly, answer as the reduction
 //    through giants does, and leave the giant library's state as it leaves it;
-//  - giant_from_decimal followed by giant_mod gives the remainder that long division gives.
+//  - giant_from_decimal followed by giant_mod gives the remainder that long division gives;
+//  - a list whose row pays to that IBAN (with the BIC of its bank), prepared, is a file a bank
+//    reads as one checked row per data line, with the count, total and control code the list
+//    gives again (support/PreparedRoundTrip.h).
 // The input is one text for the IBAN check; for the giants, the part before the first "/" is the
 // number and up to eight bytes after it make the divisor.
 
@@ -12,6 +15,7 @@
 #include "checks/giant/Giant.h"
 #include "checks/giant/GiantState.h"
 #include "support/IbanModel.h"
+#include "support/PreparedRoundTrip.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -147,6 +151,17 @@ void checkGiants(const std::string& input) {
     require(r == decimalModModel(numberText.c_str(), d), "remainder differs from long division");
 }
 
+// A row paying to `text`, with a BIC of the bank its IBAN names, so that a valid IBAN makes a
+// list that is prepared.
+void prepareARowPayingTo(const std::string& text) {
+    char start[8] = {};
+    const std::size_t length = CompactIbanStart(text, start, sizeof start);
+    const std::string bank = length == 8 ? std::string(start + 4, 4) : "BNBG";
+    velcor::testing::preparedRoundTrip(velcor::testing::kRoundTripSettings, 0,
+                                       text + ";" + bank + "BGSF;Ivan Petrov;;;12.50;\r\n", {},
+                                       require);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -164,5 +179,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkIban(text);
     compareWithGiantRoute(text);
     checkGiants(text);
+    prepareARowPayingTo(text);
     return 0;
 }

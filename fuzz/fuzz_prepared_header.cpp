@@ -1,13 +1,16 @@
 // Feeds any first line to the reader of a prepared list's header. What must hold: a refusal
 // names the value its layout checks (a refused IBAN with the check's reason); a header it takes
 // has payer data that passes the checks it stands for, and the header written back from what was
-// taken reads back to the same values.
+// taken reads back to the same values; and a list prepared with the payer values it took is a
+// file a bank reads as one checked row per data line, with the count, total and control code the
+// list gives again (support/PreparedRoundTrip.h).
 
 #include "checks/Iban.h"
 #include "output/PreparedFile.h"
 #include "processing/BudgetUnitCode.h"
 #include "processing/PreparedHeader.h"
 #include "support/ListFormats.h"
+#include "support/PreparedRoundTrip.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -60,6 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case processing::HeaderRefusal::budgetUnitCode:
             require(sebra, "only the budget layout checks a budget-unit code");
             return 0;
+        case processing::HeaderRefusal::notAHeader:
+            require(!header.complete, "a line refused as no header is not complete");
+            return 0;
     }
     if (!header.complete) return 0;
     processing::WorkingState state = freshState();
@@ -92,10 +98,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(again.payerName == text::trimWhitespace(state.payerName), "name changed");
     require(again.controlCodeText == state.controlCodeText, "control code changed");
     if (sebra) {
-        require(again.payerBic == text::trimWhitespace(state.payerBic), "BIC changed");
         require(again.budgetUnitCode == state.budgetUnitCode, "budget-unit code changed");
+        require(again.payerBic == text::trimWhitespace(state.payerBic), "BIC changed");
     } else {
         require(again.payerIban == state.payerIban, "IBAN changed");
     }
+
+    // The values a header brought in are the ones "Подготовка" writes into the next list's.
+    testing::TypedPayer payer;
+    payer.name = state.payerName;
+    if (sebra) {
+        payer.bic = state.payerBic;
+        payer.budgetUnitCode = state.budgetUnitCode;
+    } else {
+        payer.iban = state.payerIban;
+        payer.kindCode = state.paymentKindCode;
+    }
+    testing::preparedRoundTrip(
+        testing::kRoundTripSettings, sebra ? 2 : 0,
+        sebra ? testing::kRoundTripSebraRows : testing::kRoundTripDelimitedRows, payer, require);
     return 0;
 }

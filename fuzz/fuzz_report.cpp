@@ -1,10 +1,14 @@
 // Feeds any texts to the processing report: the list's path, the control data texts, the
 // payment-type entry, the delimiter and the value date. What must hold: no text from a file or
-// from the settings opens or closes a tag, and each appears in the page, escaped.
+// from the settings opens or closes a tag, and each appears in the page, escaped. The texts typed
+// as the payer's name and payment kind into a list that is then prepared give a file a bank
+// reads as one checked row per data line, with the count, total and control code the list gives
+// again (support/PreparedRoundTrip.h).
 
 #include "output/ProcessingReport.h"
 #include "processing/ListName.h"
 #include "support/ListFormats.h"
+#include "support/PreparedRoundTrip.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -69,5 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "a text is missing from the report");
     require(report.find(text::escapeHtml(processing::listFileName(texts[0]))) != std::string::npos,
             "the file name is missing from the report");
+
+    testing::TypedPayer payer;
+    payer.name = texts[4];
+    payer.kindCode = texts[3];
+    testing::preparedRoundTrip(testing::kRoundTripSettings, 0, testing::kRoundTripDelimitedRows,
+                               payer, require);
     return 0;
 }

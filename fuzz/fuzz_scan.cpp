@@ -1,19 +1,19 @@
 // Feeds any bytes to the scan as a payment list, under a delimited, a fixed-length and a budget
 // format in turn. What must hold beside "no crash":
-//  - the kept rows are exactly the non-blank rows as read;
-//  - a list the scan accepts, prepared and scanned again, is recognised as prepared: its header
-//    states the control data its rows give again, the same as before, and the rows are the same;
+//  - the kept rows are exactly the non-blank rows as read, and a list refused as a whole keeps
+//    none;
+//  - a list the window accepts, prepared, is a file a bank reads as one checked row per data
+//    line with the count and control code of its header, and opened again gives the same count,
+//    total and control code (support/PreparedRoundTrip.h);
 //  - the payment codes a row lacks are named in the order of the record's own table, under a
 //    budget format whose codes share chains and repeat names.
 
-#include "checks/Iban.h"
-#include "output/PreparedFile.h"
-#include "processing/BudgetUnitCode.h"
 #include "processing/RowChecker.h"
 #include "processing/Scan.h"
 #include "support/ListFormats.h"
 #include "support/ListModel.h"
 #include "support/MemoryFileSystem.h"
+#include "support/PreparedRoundTrip.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -37,79 +38,21 @@ void require(bool condition, const char* what) {
     }
 }
 
-processing::WorkingState freshState() {
-    processing::WorkingState state;
-    state.formats = testing::listFormats();
-    state.inputPath = kListPath;
-    state.paymentDate = processing::LocalDateTime{2006, 12, 8, 0, 0, 0, true};
-    state.payerIban = "BG48BNBG96618000123456";
-    state.payerBic = "BNBGBGSD";
-    state.payerName = "PAYER";
-    state.paymentKindCode = "101";
-    state.budgetUnitCode = "1234563";
-    return state;
-}
-
-// Whether a scan read its list to its end without a finding.
-bool accepted(const processing::ScanResult& result) {
-    return result.error == processing::ScanError::none && result.rowMessages.count == 0;
-}
-
 void scanUnder(int position, const std::string& bytes) {
     testing::MemoryFileSystem fs;
     fs.files[kListPath] = bytes;
-    processing::WorkingState state = freshState();
-    const settings::FormatDefinition* format = processing::formatAt(state, position);
+    const std::vector<settings::FormatDefinition> formats = testing::listFormats();
+    const settings::FormatDefinition& format = formats[static_cast<std::size_t>(position)];
     const processing::ScanResult first =
-        processing::scanPaymentFile(fs, kListPath, format, format->delimiter);
-
-    // A list refused as a whole (a refused header, UTF-8 text) keeps no rows.
+        processing::scanPaymentFile(fs, kListPath, &format, format.delimiter);
     if (first.error != processing::ScanError::none) {
         require(first.acceptedLines.empty(), "a refused list kept rows");
-        return;
+    } else {
+        require(first.acceptedLines == testing::expectedRows(bytes),
+                "kept rows differ from the non-blank rows");
+        require(first.stamp.has_value(), "an accepted scan vouches for the list it read");
     }
-    require(first.acceptedLines == testing::expectedRows(bytes),
-            "kept rows differ from the non-blank rows");
-    require(first.stamp.has_value(), "an accepted scan vouches for the list it read");
-    if (!accepted(first) || (first.header && first.header->complete)) return;
-
-    // What the window holds: the payer data, as far as a partial "OMP" first line replaced them,
-    // and the control data of the rows.
-    if (first.header) processing::takeHeaderInto(*first.header, state);
-    static_cast<processing::ControlData&>(state) = first.controlData;
-    state.acceptedLines = first.acceptedLines;
-
-    // What "Подготовка" asks before it writes: rows to write and payer data that passes its checks.
-    if (state.acceptedLines.empty()) return;
-    char reason[64];
-    if (format->name == "SB") {
-        if (!processing::CheckBudgetUnitCode(state.budgetUnitCode.c_str())) return;
-        if (text::trimWhitespace(state.payerBic).size() != 8) return;
-    } else if (checks::CheckIban(state.payerIban.c_str(), reason, sizeof reason) == 0) {
-        return;
-    }
-    if (text::trimWhitespace(state.payerName).empty()) return;
-    const std::string header = output::buildHeaderLine(state, format);
-    require(output::writePreparedFile(fs, kListPath, header, state.acceptedLines) ==
-                fileio::ReplaceResult::ok,
-            "writing the prepared list to memory");
-
-    const processing::ScanResult again =
-        processing::scanPaymentFile(fs, kListPath, format, format->delimiter);
-    require(accepted(again), "a prepared list fails its own check");
-    require(again.header && again.header->complete, "a prepared list is not recognised");
-    // The window holds a prepared list to its header: control code, total and count.
-    const processing::ControlData& data = again.controlData;
-    require(again.header->controlCodeText == data.controlCodeText, "header's control code");
-    require(again.header->totalText == text::trimBlanks(data.totalText), "header's total");
-    require(again.header->countText == data.countText, "header's count");
-    require(data.controlCodeText == state.controlCodeText, "control code changed");
-    require(data.totalText == state.totalText, "total changed");
-    require(data.countText == state.countText, "count changed");
-    require(data.recordCount == state.recordCount, "number of rows changed");
-    // The rows are written as bytes and read in text mode: a CR kept in front of a row's LF
-    // (from CR CR LF) reads back as part of a CR LF pair. Nothing else may change.
-    require(again.acceptedLines == testing::textModeView(state.acceptedLines), "rows changed");
+    testing::preparedRoundTrip(testing::kRoundTripSettings, position, bytes, {}, require);
 }
 
 // The row checker visits the payment codes in an order it works out once per format; the record

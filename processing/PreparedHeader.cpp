@@ -2,6 +2,7 @@
 
 #include "checks/Iban.h"
 #include "processing/BudgetUnitCode.h"
+#include "processing/ByteSearch.h"
 #include "processing/CheckText.h"
 #include "processing/DateTime.h"
 #include "text/Text.h"
@@ -58,10 +59,18 @@ bool isTotal(std::string_view total) {
 
 // Whether the values read have the shape their layout gives them; the payer's identifiers were
 // checked as they were read.
-bool readsAsLayout(std::string_view typeValue, const PreparedHeader& header) {
+bool readsAsLayout(std::string_view line, std::string_view typeValue,
+                   const PreparedHeader& header) {
     const bool payer = header.sebra ? header.payerBic->size() == 8 : true;
-    return typeValue.size() == 5 && header.date && header.date->valid && payer &&
-           !header.payerName->empty() && isTotal(*header.totalText) && !header.countText->empty() &&
+    // The writer puts no control byte into a header; a bank would read one as it reads it in a
+    // row (a vertical tab, or a CR before the line's end, as a line end).
+    std::string_view body = line;
+    if (body.ends_with('\n')) body.remove_suffix(1);
+    if (body.ends_with('\r')) body.remove_suffix(1);
+    return findControlByte(body) == std::string_view::npos &&
+           body.find('\r') == std::string_view::npos && typeValue.size() == 5 && header.date &&
+           header.date->valid && payer && !header.payerName->empty() &&
+           isTotal(*header.totalText) && !header.countText->empty() &&
            allOf(*header.countText, isDigit) && header.controlCodeText->size() == 8 &&
            allOf(*header.controlCodeText, isUpperHex);
 }
@@ -128,7 +137,7 @@ PreparedHeader readPreparedHeader(std::string_view line) {
             return header;
         semicolon = next;
     }
-    if (!readsAsLayout(type, header)) {
+    if (!readsAsLayout(line, type, header)) {
         header.refusal = HeaderRefusal::notAHeader;
         return header;
     }

@@ -47,7 +47,7 @@ struct PreparedHeader {
 // Reads the first line of a list that begins with "OMP". It is a header only when it reads whole
 // as one of the two layouts: "OMP" and a two-character type, a valid date of eight digits, the
 // payer's values (a valid IBAN, or an eight-character BIC and a valid budget-unit code), a name,
-// the total with two decimals, the count and the eight-digit control code.
+// the total with two decimals, the count and the eight-digit control code, and no control byte.
 PreparedHeader readPreparedHeader(std::string_view line);
 
 // Takes what a complete header holds into the state: payer values, value date and the header's

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 namespace velcor::window {
 
@@ -89,7 +90,17 @@ bool holdsPayerValue(ControlId id) {
            id == idBudgetUnitCode;
 }
 
-std::string_view headerBreakingCharacters() { return ";\r\n"; }
+std::string_view headerBreakingCharacters() {
+    // A control byte in the header is one no bank takes, a line end the worst of them; a TAB
+    // stays, as in the rows.
+    static const std::string refused = [] {
+        std::string bytes = ";";
+        for (int b = 0; b < 0x20; ++b)
+            if (b != '\t') bytes += static_cast<char>(b);
+        return bytes + '\x7F';
+    }();
+    return refused;
+}
 
 std::string fieldName(ControlId id) {
     const ControlInfo* info = controlInfo(id);

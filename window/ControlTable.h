@@ -53,7 +53,7 @@ bool holdsPayerValue(ControlId id);
 
 // What a payer value may not hold: the header separates its values with ";" and ends at its line
 // break, so either inside a value would shift the columns behind it.
-std::string_view headerBreakingCharacters();  // ";", CR, LF
+std::string_view headerBreakingCharacters();  // ";" and the control bytes but TAB
 
 // A control's label as the name of its field in a message: without the closing ":" and with its
 // line break as a blank ("Код на бюджетен разпоредител").

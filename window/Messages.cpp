@@ -35,7 +35,8 @@ constexpr auto kNoPayerName = "Не е въведено наименование
 constexpr auto kOpenForWriteFailed = "Грешка при отваряне на файла за запис"_cp;
 constexpr auto kWriteFailed = "Грешка при запис във файлa!"_cp;
 constexpr auto kSaveQuestion = "Да се запишат ли данните за фирмата в INI файла?"_cp;
-constexpr auto kHeaderBreakingCharacter = "Недопустим знак (; или нов ред) в полето „%s“!"_cp;
+constexpr auto kHeaderBreakingCharacter =
+    "Недопустим знак (точка и запетая, нов ред или друг управляващ знак) в полето „%s“!"_cp;
 constexpr auto kBadFieldDefinition = "Некоректна дефиниция за поле: %s от секция: %s"_cp;
 constexpr auto kIniOpenForWriteFailed = "Грешка при отваряне на INI файла за запис"_cp;
 constexpr auto kIniWriteFailed = "Грешка при запис в INI файлa!"_cp;

@@ -4,6 +4,7 @@
 #include "HardeningSupport.h"
 
 #include "support/ListModel.h"
+#include "support/PreparedRoundTrip.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,7 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
         ASSERT_TRUE(s.dialog->prepareFile()) << ::testing::PrintToString(s.messages());
         const std::string prepared = s.listBytes();
         EXPECT_EQ(prepared.substr(prepared.find('\n') + 1), first.acceptedLines);
+        EXPECT_EQ(testing::preparedFileFault(prepared, first.recordCount), std::nullopt);
 
         s.browse();
         const processing::WorkingState& again = s.state();
@@ -79,6 +81,33 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
         EXPECT_EQ(again.countText, first.countText);
         EXPECT_EQ(again.acceptedLines, first.acceptedLines);
     }
+}
+
+// The lists the fuzz targets start from are prepared, so that their property is never vacuous;
+// and the reader they hold a prepared file to refuses what a bank would.
+TEST(RoundTrip, FuzzStartingListsPrepareAndTheirReaderRefusesWhatABankWould) {
+    const auto require = [](bool condition, const char* what) { EXPECT_TRUE(condition) << what; };
+    const std::string_view lists[] = {testing::kRoundTripDelimitedRows,
+                                      testing::kRoundTripFixedRows, testing::kRoundTripSebraRows};
+    for (int position = 0; position < 3; ++position)
+        EXPECT_TRUE(testing::preparedRoundTrip(testing::kRoundTripSettings, position,
+                                               lists[position], {}, require))
+            << position;
+
+    const std::string header = "OMPDP;08122006;BG48BNBG96618000123456;      ;PAYER;1.00;1; ";
+    const struct {
+        std::string file;
+        std::optional<std::string> fault;
+    } cases[] = {
+        {header + "E9559903; \r\nx;1.00\n", std::nullopt},
+        {header + "E9559903; \r\nx;1.00\n\n", "a blank data line"},
+        {header + "E9559903; \r\nx;1.00\vy\n", "a control byte in a data line"},
+        {header + "E9559903; \r\nx;1.00\ny\n", "data lines that are not one checked row each"},
+        {header + "E9559904; \r\nx;1.00\n", "a header control code of other bytes"},
+        {header + "E9559903; \r\n" + std::string(4095, 'x') + "\n",
+         "a data line longer than 4094 bytes"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(testing::preparedFileFault(c.file, 1), c.fault) << c.file;
 }
 
 // The settings loader and a save, over omp.ini variants: the lines outside [CLIENT] survive.

@@ -325,18 +325,20 @@ TEST_F(PreparedScan, APreparedListStatesTheControlDataOfItsRows) {
 TEST_F(PreparedScan, AFirstLineThatIsNoWholeHeaderIsRefused) {
     const std::string iban = "BG80BNBG96611020345678";
     const std::string lines[] = {
-        "OMPDP;15032024;" + iban + ";  ;ACME;1.00;7;\r\n",             // no control code
-        "OMPDP; 1503202 ;" + iban + "\n",                              // no third semicolon
-        "OMPDP;31022024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",   // 31 February
-        "OMPDP;1503202x;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",   // no date of digits
-        "OMPD;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",    // no two-letter type
-        "OMPDP;15032024;" + iban + "; ;    ;1.00;1; C2412435; \r\n",   // no payer name
-        "OMPDP;15032024;" + iban + "; ;ACME;1.0;1; C2412435; \r\n",    // one decimal
-        "OMPDP;15032024;" + iban + "; ;ACME;1,00;1; C2412435; \r\n",   // a comma
-        "OMPDP;15032024;" + iban + "; ;ACME;1.00;x; C2412435; \r\n",   // no count
-        "OMPDP;15032024;" + iban + "; ;ACME;1.00;1; c2412435; \r\n",   // lower case
-        "OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C241243; \r\n",    // seven digits
-        "OMPSB;15032024;BNBG961;1234563;ACME;1.00;1; C2412435; \r\n",  // a BIC of seven
+        "OMPDP;15032024;" + iban + ";  ;ACME;1.00;7;\r\n",              // no control code
+        "OMPDP; 1503202 ;" + iban + "\n",                               // no third semicolon
+        "OMPDP;31022024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",    // 31 February
+        "OMPDP;1503202x;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",    // no date of digits
+        "OMPD;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n",     // no two-letter type
+        "OMPDP;15032024;" + iban + "; ;    ;1.00;1; C2412435; \r\n",    // no payer name
+        "OMPDP;15032024;" + iban + "; ;ACME;1.0;1; C2412435; \r\n",     // one decimal
+        "OMPDP;15032024;" + iban + "; ;ACME;1,00;1; C2412435; \r\n",    // a comma
+        "OMPDP;15032024;" + iban + "; ;ACME;1.00;x; C2412435; \r\n",    // no count
+        "OMPDP;15032024;" + iban + "; ;ACME;1.00;1; c2412435; \r\n",    // lower case
+        "OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C241243; \r\n",     // seven digits
+        "OMPSB;15032024;BNBG961;1234563;ACME;1.00;1; C2412435; \r\n",   // a BIC of seven
+        "OMPDP;15032024;" + iban + "; ;AC\vME;1.00;1; C2412435; \r\n",  // a control byte
+        "OMPDP;15032024;" + iban + "; ;AC\rME;1.00;1; C2412435; \r\n",  // a CR inside
     };
     for (const std::string& line : lines) {
         const ScanResult r = scan(line + "abc\n", 1);

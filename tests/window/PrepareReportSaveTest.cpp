@@ -156,7 +156,8 @@ TEST(DialogPrepare, LowerCaseSbIsTheBudgetTypeEverywhere) {
     EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 35), "OMPSB;08122006;BNBGBGSD;1234563   ;");
 }
 
-constexpr auto kBadCharacterStart = "Недопустим знак (; или нов ред) в полето „"_cp;
+constexpr auto kBadCharacterStart =
+    "Недопустим знак (точка и запетая, нов ред или друг управляващ знак) в полето „"_cp;
 constexpr auto kBadCharacterEnd = "“!"_cp;
 constexpr auto kNameField = "Име на фирмата"_cp;
 constexpr auto kKindCodeField = "Вид плащане"_cp;
@@ -176,6 +177,8 @@ TEST(DialogPrepare, HeaderValueWithASemicolonOrALineBreakIsRefused) {
         {1, idPayerName, "Firma;OOD", std::string(kNameField)},
         {1, idPayerName, "Fir\nma", std::string(kNameField)},
         {1, idPaymentKindCode, "12\r45", std::string(kKindCodeField)},
+        {1, idPayerName, "Firma\x03OOD", std::string(kNameField)},
+        {1, idPayerName, "Firma\x7FOOD", std::string(kNameField)},
         {0, idPayerName, "Firma\rOOD", std::string(kNameField)},
         // A BIC or a budget-unit code holding one fails its own check first.
         {0, idPayerBic, "BNBG;GSD", "", "Грешен BIC!"_cp},
