@@ -1,9 +1,12 @@
 // How fast omp.ini loads when one of its lines is very long (a pasted blob, a file that lost its
 // line ends): the line is read in pieces of 4094 bytes, and the time should grow with its length,
-// not with its square.
+// not with its square. And how fast the window opens a list under a payment type of very many
+// fields: the time should grow with their number, not with its square.
 
 #include "fileio/FileSystem.h"
 #include "settings/Settings.h"
+#include "window/BulkPaymentDialog.h"
+#include "window/HeadlessDialogHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -57,6 +60,44 @@ void BM_LoadSettingsWithLongLine(benchmark::State& bench) {
     bench.counters["line_MB"] = static_cast<double>(bench.range(0));
 }
 BENCHMARK(BM_LoadSettingsWithLongLine)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+
+// Settings whose DP type has `fields` PAYMENT fields after its IBAN and SUM, and a one-row list.
+struct SettingsWithManyFields {
+    std::filesystem::path folder;
+    explicit SettingsWithManyFields(std::int64_t fields) {
+        folder = std::filesystem::temp_directory_path() /
+                 ("velcor-fields-bench-" + std::to_string(fields));
+        std::filesystem::create_directories(folder);
+        std::ofstream ini(folder / "omp.ini", std::ios::binary | std::ios::trunc);
+        ini << "[CLIENT]\r\nIBAN = BG48BNBG96618000123456\r\nNAME = Firma\r\n"
+               "[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nSUM = 2\r\n";
+        for (std::int64_t i = 0; i < fields; ++i)
+            ini << "PAYMENT_" << i << " = " << i + 3 << "\r\n";
+        std::ofstream list(folder / "O081206P.1DP", std::ios::binary | std::ios::trunc);
+        list << "BG80BNBG96611020345678;12.50\r\n";
+    }
+    ~SettingsWithManyFields() {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+};
+
+void BM_OpenListUnderManyFields(benchmark::State& bench) {
+    const SettingsWithManyFields files(bench.range(0));
+    bool ok = true;
+    for (auto _ : bench) {
+        window::HeadlessDialogHost host;
+        window::BulkPaymentDialog dialog(host, fileio::standardFileSystem(),
+                                         (files.folder / "omp.ini").string());
+        ok = dialog.initialise() && ok;
+        host.openFileAnswer = (files.folder / "O081206P.1DP").string();
+        dialog.browseInputFile();
+        ok = dialog.state().countText == "1" && ok;
+    }
+    if (!ok) bench.SkipWithError("the list did not open");
+    bench.SetItemsProcessed(bench.iterations() * bench.range(0));
+}
+BENCHMARK(BM_OpenListUnderManyFields)->Arg(12000)->Arg(120000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velcor::bench

@@ -55,6 +55,7 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     // The last definition of each name so far: a format may define thousands of fields, and a
     // search through those before would make preparing it quadratic.
     std::unordered_map<std::string, std::size_t> lastOfName;
+    lastOfName.reserve(format_->fields.size());
     for (const settings::FieldDefinition& definition : format_->fields) {
         Field field;
         field.name = text::upperLatin(definition.name);
@@ -85,7 +86,8 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
                 field.codeSlot = fields_[field.previousOfName].codeSlot;
             } else {
                 field.codeSlot = paymentCodes_.size();
-                paymentCodes_.push_back({fields_.size(), field.codeSlot, budget, sebra});
+                paymentCodes_.push_back({fields_.size(), field.codeSlot,
+                                         FieldValues::chainOf(field.name), budget, sebra});
             }
         }
         field.neededWhenMissing = field.kind == FieldKind::iban || field.kind == FieldKind::sum ||
@@ -95,11 +97,8 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     // The record's table visits its chains upwards and, within a chain, the name added last
     // first; a row adds its payment codes in the order of their first definitions.
     std::stable_sort(
-        paymentCodes_.begin(), paymentCodes_.end(),
-        [&](const PaymentCode& a, const PaymentCode& b) {
-            const std::size_t chainA = FieldValues::chainOf(fields_[a.firstField].name);
-            const std::size_t chainB = FieldValues::chainOf(fields_[b.firstField].name);
-            return chainA != chainB ? chainA < chainB : a.firstField > b.firstField;
+        paymentCodes_.begin(), paymentCodes_.end(), [](const PaymentCode& a, const PaymentCode& b) {
+            return a.chain != b.chain ? a.chain < b.chain : a.firstField > b.firstField;
         });
     fieldValues_.resize(fields_.size());
     codeValues_.resize(paymentCodes_.size());

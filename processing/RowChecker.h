@@ -57,8 +57,9 @@ class RowChecker {
     struct PaymentCode {
         std::size_t firstField = 0;
         std::size_t slot = 0;
-        bool budget = false;  // the name begins with PAYMENT
-        bool sebra = false;   // the name is PAYMENT_SEBRA in an "SB" list
+        std::size_t chain = 0;  // of the record's table (FieldValues::chainOf)
+        bool budget = false;    // the name begins with PAYMENT
+        bool sebra = false;     // the name is PAYMENT_SEBRA in an "SB" list
     };
 
     void store(std::size_t index, std::string_view value, Cents& totalSum, RowMessages& messages);
