@@ -44,9 +44,10 @@ void applyClientKey(const KeyLine& line, ClientData& client) {
         set(client.code, client.codeWasEmpty);
 }
 
-// "DELIMITED" (exact case) makes the section delimited; the first character inside the
-// brackets that follow, if any, is the delimiter. A later key may change the delimiter, but a
-// section once delimited stays so.
+// "DELIMITED" (exact case) makes the section delimited; the first character other than a blank
+// inside the brackets that follow, if any, is the delimiter. Only blanks are passed over there:
+// a TAB between the brackets is the TAB-separated layout, not padding. A later key may change the
+// delimiter, but a section once delimited stays so.
 void applyFormatKey(std::string_view value, FormatDefinition& format) {
     const std::string_view trimmed = text::trimBlanks(value);
     if (!trimmed.starts_with("DELIMITED")) return;
@@ -56,8 +57,9 @@ void applyFormatKey(std::string_view value, FormatDefinition& format) {
     if (open == std::string_view::npos) return;
     const std::size_t close = trimmed.find(')', open + 1);
     if (close == std::string_view::npos) return;
-    const std::string_view inside = text::trimBlanks(trimmed.substr(open + 1, close - open - 1));
-    if (!inside.empty()) format.delimiter = inside.front();
+    const std::string_view inside = trimmed.substr(open + 1, close - open - 1);
+    const std::size_t first = inside.find_first_not_of(' ');
+    if (first != std::string_view::npos) format.delimiter = inside[first];
 }
 
 FieldDefinition readField(const KeyLine& line) {

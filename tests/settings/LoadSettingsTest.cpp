@@ -103,7 +103,7 @@ TEST(LoadSettings, EveryRuleOfTheFile) {
         {"TAB", true, '|', "[ TAB ]", {{"B", -5, 7, kMax}, {"FORMAT", 0, 0, 0}}},
         {"NUMS",
          true,
-         ' ',
+         '\t',
          "[NUMS]",
          {{"C", 7, 0, 0}, {"D", 2, -3, 12}, {"E", 0, 0, 5}, {"F", kMax, kMin, 1}, {"G", 4, 0, 0}}},
     };
@@ -179,7 +179,9 @@ TEST(LoadSettings, FormatKeyValues) {
         {"DELIMITED", true, ' '},
         {"DELIMITED( )", true, ' '},
         {"DELIMITED()", true, ' '},
-        {"DELIMITED(\t)", true, ' '},  // a tab is trimmed away
+        {"DELIMITED( ; )", true, ';'},
+        {"DELIMITED(\t)", true, '\t'},
+        {"DELIMITED( \t )", true, '\t'},  // blanks around it are passed over, the TAB is not
         {"delimited(;)", false, ' '},
         {"Delimited(;)", false, ' '},
         {" \tDELIMITED ( ab ) more", true, 'a'},
