@@ -473,6 +473,22 @@ TEST_F(ProgramStart, LauncherStartsTheWindowInTheUsersSettingsFolder) {
             << "nothing but omp.ini";
     }
 
+    // Without an absolute folder to put the settings in, the launcher says so in one line and
+    // creates nothing: neither in the folder it was started in nor anywhere a relative HOME
+    // would point from there.
+    const std::filesystem::path started = dir.path() / "started";
+    std::filesystem::create_directory(started);
+    for (const std::string unusable : {"env -u HOME", "HOME=", "HOME=relative"}) {
+        SCOPED_TRACE(unusable);
+        const CliRun r = runShell("cd started && " + unusable + " XDG_CONFIG_HOME=relative " +
+                                  quoted((prefix / "bin" / "velcor-launch").string()) + " -x");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err.rfind("velcor-launch: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+        EXPECT_TRUE(std::filesystem::is_empty(started));
+    }
+
     // The starter settings load with every payer value empty, so that the first close after
     // "Подготовка" offers to keep what was typed, and read each example list.
     settings::LoadedSettings loaded;
