@@ -1,6 +1,6 @@
 // Feeds any bytes to the settings loader as omp.ini, then saves what it loaded. What must hold:
-//  - the kept remainder is every line outside [CLIENT] (only header lines without "]" are left
-//    out, as the file's rules say), byte for byte;
+//  - the kept remainder is every line outside [CLIENT] (a line that opens with "[" but holds no
+//    "]" too), byte for byte;
 //  - a failed load has a reason the window tells the operator;
 //  - the saved file is the remainder with the [CLIENT] block put in, and loading it again gives
 //    the same formats and the same payer values.
@@ -39,9 +39,8 @@ std::string linesOutsideClient(std::string_view bytes) {
         const std::string_view line = bytes.substr(0, size);
         bytes.remove_prefix(size);
         const std::string_view seen = text::trimBlanks(line.substr(0, line.find('\0')));
-        if (seen.starts_with('[')) {
-            const std::size_t close = seen.find(']');
-            if (close == std::string_view::npos) continue;
+        const std::size_t close = seen.starts_with('[') ? seen.find(']') : std::string_view::npos;
+        if (close != std::string_view::npos) {
             inClient = text::equalsIgnoreAsciiCase(seen.substr(1, close - 1), "CLIENT");
             if (inClient) continue;
         }

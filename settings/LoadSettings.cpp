@@ -108,13 +108,8 @@ bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string&
 
 }  // namespace
 
-LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out) {
+LoadResult parseSettings(std::string_view bytes, LoadedSettings& out) {
     LoadResult result;
-    std::string bytes;
-    if (!readWholeFile(fs, path, bytes)) {
-        result.error = LoadError::cannotRead;
-        return result;
-    }
     // Read as Windows-1251, a file saved in UTF-8 would give the payer's name and the sections'
     // Cyrillic texts as garbage, and the mark itself would hide the first section's header.
     if (bytes.starts_with(text::kUtf8Bom)) {
@@ -133,10 +128,8 @@ LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedS
         // that a save loses nothing.
         const std::string_view trimmed = detail::seenText(line);
 
-        if (trimmed.starts_with('[')) {
-            const std::size_t close = trimmed.find(']');
-            if (close == std::string_view::npos) continue;
-            const std::string_view name = trimmed.substr(1, close - 1);
+        if (detail::isSectionHeader(trimmed)) {
+            const std::string_view name = trimmed.substr(1, trimmed.find(']') - 1);
             if (text::equalsIgnoreAsciiCase(name, "CLIENT")) {
                 section = Section::client;
                 continue;
@@ -149,14 +142,19 @@ LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedS
             section = Section::format;
             continue;
         }
+        // A line that opens like a header but has no "]" is neither a header nor a key line. It
+        // is kept like any other line outside [CLIENT]: a save must not lose it, and dropping it
+        // could leave the save opening with whatever followed it.
+        const bool brokenHeader = trimmed.starts_with('[');
 
         if (section == Section::client) {
+            if (brokenHeader) continue;
             if (const auto key = splitKeyLine(trimmed)) applyClientKey(*key, loaded.client);
             continue;
         }
 
         loaded.iniRemainder.append(line);
-        if (section != Section::format) continue;
+        if (section != Section::format || brokenHeader) continue;
 
         const auto key = splitKeyLine(trimmed);
         if (!key || key->key.empty() || key->key.starts_with(kCommentMark)) continue;
@@ -178,6 +176,16 @@ LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedS
     finishPending(pending, loaded);
     out = std::move(loaded);
     return result;
+}
+
+LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out) {
+    std::string bytes;
+    if (!readWholeFile(fs, path, bytes)) {
+        LoadResult result;
+        result.error = LoadError::cannotRead;
+        return result;
+    }
+    return parseSettings(bytes, out);
 }
 
 }  // namespace velcor::settings

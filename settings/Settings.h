@@ -76,6 +76,9 @@ struct LoadResult {
 // Reads the settings file at `path` into `out`; `out` is left as it was when the load fails.
 LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out);
 
+// Reads the bytes of a settings file, held in memory, by the same rules (cannotRead aside).
+LoadResult parseSettings(std::string_view bytes, LoadedSettings& out);
+
 // What a save writes into [CLIENT].
 struct PayerValues {
     std::string payerBic;

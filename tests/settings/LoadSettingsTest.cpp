@@ -247,12 +247,14 @@ TEST(LoadSettings, RefusedFieldKeepsItsWindows1251Names) {
 
 TEST(LoadSettings, SectionHeaders) {
     const Loaded loaded = loadText(
-        "[Client]\nBIC = AAAABBBB\n"
+        "[ before any section\n"
+        "[Client]\nBIC = AAAABBBB\n[NAME = Lost\n"
         "[ CLIENT ]\nA = 1,1,1\n"
         "[ ]\nB = 1,1,1\n"
         "[NOFIELDS]\n; nothing here\n"
         "[X]Y]\nC = 1,1,1\n"
         "[DP\nD = 1,2,3\n"  // not a header: D still belongs to [X]
+        "[Q = 1,1,0\n"      // nor a field: the bad numbers would end the load
         "[CLIENT]garbage\nIBAN = BG00\n"
         "[LAST]\nE = 1,1,1\n");
     ASSERT_TRUE(loaded.ok);
@@ -265,9 +267,18 @@ TEST(LoadSettings, SectionHeaders) {
     EXPECT_EQ(s.formats[2].fields[0].name, "E");
     EXPECT_EQ(s.client.bic, "AAAABBBB");
     EXPECT_EQ(s.client.iban, "BG00");
+    EXPECT_TRUE(s.client.name.empty());
+    // Lines that open with "[" but hold no "]" are kept wherever a line outside [CLIENT] is.
     EXPECT_EQ(s.iniRemainder,
-              "[ CLIENT ]\nA = 1,1,1\n[ ]\nB = 1,1,1\n[NOFIELDS]\n; nothing here\n"
-              "[X]Y]\nC = 1,1,1\nD = 1,2,3\n[LAST]\nE = 1,1,1\n");
+              "[ before any section\n[ CLIENT ]\nA = 1,1,1\n[ ]\nB = 1,1,1\n[NOFIELDS]\n"
+              "; nothing here\n[X]Y]\nC = 1,1,1\n[DP\nD = 1,2,3\n[Q = 1,1,0\n[LAST]\nE = 1,1,1\n");
+
+    // A save once put the line after such lines first, and a byte order mark there made the
+    // saved file one that no load accepts.
+    const std::string bomBehind("[\r\n[\n\xEF\xBB\xBF\xBE[", 10);
+    LoadedSettings behind;
+    ASSERT_TRUE(parseSettings(bomBehind, behind).ok());
+    EXPECT_EQ(behind.iniRemainder, bomBehind);
 }
 
 TEST(LoadSettings, ClientValues) {

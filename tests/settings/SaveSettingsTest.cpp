@@ -137,7 +137,7 @@ TEST(WriteSettings, LinesBeforeAnySectionSurviveRepeatedSaves) {
         {"stray keys", "NAME = Stray\r\n; comment\r\n[CLIENT]\r\nNAME=\r\n[DP]\r\nA=1,1,2\r\n",
          "NAME = Stray\r\n; comment\r\n[CLIENT]\r\n"},
         {"no line end", "; only a comment", "; only a comment\r\n[CLIENT]\r\n"},
-        {"[ without ]", "[x\r\nBIC = 1\r\n[DP]\r\nA=1,1,2\r\n", "BIC = 1\r\n[CLIENT]\r\n"},
+        {"[ without ]", "[x\r\nBIC = 1\r\n[DP]\r\nA=1,1,2\r\n", "[x\r\nBIC = 1\r\n[CLIENT]\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
