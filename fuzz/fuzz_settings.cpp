@@ -2,6 +2,8 @@
 //  - the kept remainder is every line outside [CLIENT] (a line that opens with "[" but holds no
 //    "]" too), byte for byte;
 //  - a failed load has a reason the window tells the operator;
+//  - the save succeeds, unless a payer value is too long for one line of the file as the loader
+//    reads it, and then omp.ini stays as it was;
 //  - the saved file is the remainder with the [CLIENT] block put in, and loading it again gives
 //    the same formats and the same payer values.
 
@@ -85,9 +87,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const settings::PayerValues payer{loaded.client.bic, loaded.client.iban, loaded.client.name,
                                       loaded.client.code};
-    require(settings::writeSettings(fs, "omp.ini", payer, loaded.iniRemainder) ==
-                settings::SaveResult::ok,
-            "saving to memory");
+    const settings::SaveResult save =
+        settings::writeSettings(fs, "omp.ini", payer, loaded.iniRemainder);
+    // A line is read 4094 bytes at a time: a longer "IBAN = ..." would load back cut short.
+    const bool fitsOnALine =
+        payer.payerBic.size() <= 4094 - 6 && payer.payerIban.size() <= 4094 - 7 &&
+        payer.payerName.size() <= 4094 - 6 && payer.budgetUnitCode.size() <= 4094 - 6;
+    if (!fitsOnALine) {
+        require(save == settings::SaveResult::writeFailed, "a value too long for a line is saved");
+        require(fs.files["omp.ini"] == bytes, "a refused save changed omp.ini");
+        return 0;
+    }
+    require(save == settings::SaveResult::ok, "saving to memory");
     require(fs.files["omp.ini.bak"] == bytes, "the backup holds the file as it was");
 
     // The saved file is the remainder with the block put in after the lines that stood before

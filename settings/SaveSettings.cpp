@@ -2,6 +2,8 @@
 
 #include "settings/SettingsLines.h"
 
+#include "text/Text.h"
+
 namespace velcor::settings {
 
 bool saveWanted(bool filePrepared, const ClientData& flags, const PayerValues& payer) {
@@ -41,15 +43,27 @@ std::size_t leadingLinesLength(std::string_view remainder) {
     return length;
 }
 
+// Whether the bytes of a save load back to what the save keeps: the formats and payment types
+// that the remainder gives, and the payer's values. A value loads without the white space at its
+// ends, which is no change; a line break or "//" in it, or a line longer than the loader reads
+// at once, would change it or even add a section.
+bool loadsBackTheSame(std::string_view saved, std::string_view remainder,
+                      const PayerValues& payer) {
+    LoadedSettings kept;
+    LoadedSettings reloaded;
+    if (!parseSettings(remainder, kept).ok() || !parseSettings(saved, reloaded).ok()) return false;
+    const ClientData& client = reloaded.client;
+    return reloaded.formats == kept.formats && reloaded.entryTexts == kept.entryTexts &&
+           client.bic == text::trimWhitespace(payer.payerBic) &&
+           client.iban == text::trimWhitespace(payer.payerIban) &&
+           client.name == text::trimWhitespace(payer.payerName) &&
+           client.code == text::trimWhitespace(payer.budgetUnitCode);
+}
+
 }  // namespace
 
 SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
                          std::string_view iniRemainder) {
-    // The backup is best effort: a missing old backup or a failed copy does not stop the save.
-    const std::string backup = path + ".bak";
-    fs.remove(backup);
-    fs.copy(path, backup);
-
     // Even with nothing outside [CLIENT] the payer's data is written: the operator asked for it.
     const std::string block = clientBlock(payer);
     const std::string_view leading = iniRemainder.substr(0, leadingLinesLength(iniRemainder));
@@ -57,6 +71,19 @@ SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const 
     // A last leading line without its line end would swallow the [CLIENT] header.
     const std::string_view separator =
         leading.empty() || leading.ends_with('\n') ? std::string_view() : "\r\n";
+
+    // Checked before anything is touched: a file the next start refuses, or reads otherwise,
+    // would cost the operator the payment types or the payer's data.
+    std::string saved;
+    saved.reserve(iniRemainder.size() + separator.size() + block.size());
+    saved.append(leading).append(separator).append(block).append(rest);
+    if (!loadsBackTheSame(saved, iniRemainder, payer)) return SaveResult::writeFailed;
+
+    // The backup is best effort: a missing old backup or a failed copy does not stop the save.
+    const std::string backup = path + ".bak";
+    fs.remove(backup);
+    fs.copy(path, backup);
+
     switch (fileio::replaceFile(fs, path, {leading, separator, block, rest})) {
         case fileio::ReplaceResult::ok:
             return SaveResult::ok;

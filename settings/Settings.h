@@ -19,6 +19,7 @@ struct FieldDefinition {
     std::int32_t number = 0;
     std::int32_t start = 0;  // fixed-length: 1-based first column
     std::int32_t end = 0;    // fixed-length: 1-based last column, inclusive
+    friend bool operator==(const FieldDefinition&, const FieldDefinition&) = default;
 };
 
 // The payment type of budget (SEBRA) payments, matched in any case, and the one the window
@@ -32,6 +33,7 @@ struct FormatDefinition {
     bool delimited = false;
     char delimiter = ' ';
     std::vector<FieldDefinition> fields;
+    friend bool operator==(const FormatDefinition&, const FormatDefinition&) = default;
 };
 
 // The payer's values in [CLIENT], and whether each key stood there with an empty value.
@@ -99,7 +101,10 @@ enum class SaveResult {
 
 // Writes the settings file anew after the operator agreed: backup `path` + ".bak" first, then the
 // [CLIENT] block and `iniRemainder` through a temporary file renamed over `path`. `path` is
-// unchanged after any failure.
+// unchanged after any failure. Bytes that would not load back to the formats and payment types
+// of `iniRemainder` and to `payer` (blanks at the ends of a value aside) are not written at all
+// (writeFailed, no backup made): a payer value holding a line break or "//", or too long for one
+// line of the file, and a remainder no load could have kept.
 SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const PayerValues& payer,
                          std::string_view iniRemainder);
 

@@ -16,9 +16,6 @@ namespace velcor::settings {
 void PrintTo(const FieldDefinition& f, std::ostream* os) {
     *os << f.name << "(" << f.number << "," << f.start << "," << f.end << ")";
 }
-bool operator==(const FieldDefinition& a, const FieldDefinition& b) {
-    return a.name == b.name && a.number == b.number && a.start == b.start && a.end == b.end;
-}
 
 namespace {
 

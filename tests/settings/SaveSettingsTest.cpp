@@ -2,6 +2,7 @@
 #include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"
+#include "text/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -169,13 +170,54 @@ TEST(WriteSettings, EmptyRemainderStillWritesTheClientBlock) {
     EXPECT_EQ(readFileBytes(path), "[CLIENT]\r\nBIC = \r\nIBAN = \r\nNAME= \r\nCODE= \r\n\r\n");
 }
 
-TEST(WriteSettings, LongValuesAreWrittenWhole) {
-    TempDir dir;
-    const std::string path = dir.file("omp.ini");
-    const std::string longName(5000, 'N');
-    ASSERT_TRUE(save(fileio::standardFileSystem(), path, {"B", "I", longName, "C"}, "[DP]\r\n").ok);
-    EXPECT_EQ(readFileBytes(path), "[CLIENT]\r\nBIC = B\r\nIBAN = I\r\nNAME= " + longName +
-                                       "\r\nCODE= C\r\n\r\n[DP]\r\n");
+// What a save writes must load back to the remainder's formats and payment types and to the
+// payer's values; bytes that would not are never written, and omp.ini and its backup stay as
+// they were.
+TEST(WriteSettings, WritesOnlyWhatLoadsBackTheSame) {
+    const std::string formats = "[DP] // main\r\nFORMAT = DELIMITED(;)\r\nA = 1\r\n";
+    const std::string bomBehind("[\r\n[\n\xEF\xBB\xBF\xBE[", 10);
+    const struct {
+        const char* label;
+        std::string remainder;
+        std::string name;
+        bool saved;
+    } cases[] = {
+        {"formats", formats, "Firma", true},
+        {"a mark behind lines of [ kept whole", bomBehind, "Firma", true},
+        {"blanks at the ends of a value", formats, " Firma\t", true},
+        {"the longest value a line holds", formats, std::string(4088, 'N'), true},
+        {"a value longer than a line", formats, std::string(4089, 'N'), false},
+        {"a line break in a value adds a section", formats, "Firma\r\n[SB]\r\nB = 1,1,2", false},
+        {"a comment mark in a value", formats, "Firma // OOD", false},
+        {"a remainder that opens with a byte order mark", bomBehind.substr(5), "Firma", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        const std::string path = dir.file("omp.ini");
+        const std::string original = "[CLIENT]\r\nNAME =\r\n" + formats;
+        writeFileBytes(path, original);
+        const PayerValues payer{"UNCRBGSF", "BG80BNBG96611020345678", c.name, "1234563"};
+        const Saved saved = save(fileio::standardFileSystem(), path, payer, c.remainder);
+        EXPECT_EQ(saved.ok, c.saved);
+        if (!c.saved) {
+            EXPECT_EQ(saved.result, SaveResult::writeFailed);
+            EXPECT_EQ(readFileBytes(path), original);
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+                << "neither a backup nor a temporary file";
+            continue;
+        }
+        if (!saved.ok) continue;
+        LoadedSettings kept;
+        ASSERT_TRUE(parseSettings(c.remainder, kept).ok());
+        LoadedSettings reloaded;
+        ASSERT_TRUE(loadSettings(fileio::standardFileSystem(), path, reloaded).ok());
+        EXPECT_EQ(reloaded.formats, kept.formats);
+        EXPECT_EQ(reloaded.entryTexts, kept.entryTexts);
+        EXPECT_EQ(reloaded.client.name, text::trimWhitespace(c.name));
+        EXPECT_EQ(reloaded.client.code, payer.budgetUnitCode);
+        EXPECT_TRUE(reloaded.iniRemainder.starts_with(c.remainder));
+    }
 }
 
 TEST(WriteSettings, ReplacesAnOldBackupAndSavesWhenTheBackupFails) {
