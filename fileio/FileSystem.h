@@ -2,7 +2,7 @@
 
 // The one door through which the core touches files. Paths are Windows-1251 strings, as every
 // text inside Velcor; the standard implementation converts them for the host system. Tests put a
-// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy).
+// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy, lock).
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +40,18 @@ struct FileStamp {
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
+// An exclusive lock on a file, held for as long as the object lives.
+class FileLock {
+  public:
+    virtual ~FileLock() = default;
+};
+
+// What one attempt to lock a file gave.
+struct LockAttempt {
+    std::unique_ptr<FileLock> lock;  // set when the lock was taken
+    bool busy = false;               // another holds it: a later attempt may succeed
+};
+
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
@@ -63,6 +75,11 @@ class FileSystem {
     virtual bool copy(const std::string& from, const std::string& to) = 0;
     // The stamp of the file that `path` names (symbolic links followed); none when it is missing.
     virtual std::optional<FileStamp> stamp(const std::string& path) = 0;
+    // Tries once, without waiting, to lock the file that `path` names (symbolic links followed)
+    // against every other such lock on that file, whether taken by this process or another. Where
+    // the file system keeps no locks, the lock taken holds nothing. No lock and not busy: the file
+    // cannot be opened or locked.
+    virtual LockAttempt tryLock(const std::string& path) = 0;
 };
 
 // The real file system, through the standard library.
@@ -81,7 +98,10 @@ enum class ReplaceResult {
 // renames it over `path`. On any failure the temporary file is removed and `path` is untouched.
 // An existing target keeps its mode, owner and group; one the process may not write is refused
 // (openFailed). With `expectedStamp`, `path` must still show that stamp right before the rename,
-// or nothing is replaced (writeFailed): what someone added to it meanwhile is not lost.
+// or nothing is replaced (writeFailed): what someone added to it meanwhile is not lost. The target
+// is then locked from that check to the rename, so that of two replacements that expect the same
+// stamp only the first renames; the other waits for it (half a minute at most, then
+// writeFailed), finds the stamp changed and replaces nothing.
 ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
                           std::initializer_list<std::string_view> pieces,
                           const std::optional<FileStamp>& expectedStamp = std::nullopt);

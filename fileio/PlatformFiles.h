@@ -46,4 +46,7 @@ bool copyReplacing(const std::filesystem::path& from, const std::filesystem::pat
 // The stamp of the file that `path` names; none when it is missing.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
+// Tries once to lock the file that `path` names, as FileSystem::tryLock.
+LockAttempt tryLockFile(const std::filesystem::path& path);
+
 }  // namespace velcor::fileio::detail

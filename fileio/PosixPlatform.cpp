@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +39,19 @@ void syncFolder(const std::filesystem::path& folder) {
     ::fsync(fd);
     ::close(fd);
 }
+
+// A flock lock, held by the open file it was taken on and let go when that is closed; where the
+// file system keeps no locks, that open file alone.
+class DescriptorLock final : public FileLock {
+  public:
+    explicit DescriptorLock(int fd) : fd_(fd) {}
+    ~DescriptorLock() override { ::close(fd_); }
+    DescriptorLock(const DescriptorLock&) = delete;
+    DescriptorLock& operator=(const DescriptorLock&) = delete;
+
+  private:
+    int fd_;
+};
 
 }  // namespace
 
@@ -130,6 +144,33 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
         static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
     result.fileId = static_cast<std::uint64_t>(info.st_ino);
     return result;
+}
+
+LockAttempt tryLockFile(const std::filesystem::path& path) {
+    // Opened for reading where that is allowed: a file opened for writing shows as written to
+    // whoever watches the folder. O_NONBLOCK: a FIFO put in the list's place would block the open.
+    constexpr int kFlags = O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(path.c_str(), O_RDONLY | kFlags);
+    if (fd < 0 && errno == EACCES) fd = ::open(path.c_str(), O_WRONLY | kFlags);
+    if (fd < 0) return {};
+    // flock rather than fcntl: its lock belongs to this open file, so two opens in one process
+    // exclude each other as two processes do, and closing another descriptor of the file in this
+    // process does not let go of it.
+    int locked = 0;
+    do {
+        locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (locked != 0 && errno == EINTR);
+    if (locked == 0) return {std::make_unique<DescriptorLock>(fd)};
+    const int error = errno;
+    // File systems without locks (some network shares, or NFS through a descriptor opened for
+    // reading) leave the replacement as it was before there were locks.
+    if (error == ENOLCK || error == EOPNOTSUPP || error == EINVAL || error == ENOSYS ||
+        error == EBADF)
+        return {std::make_unique<DescriptorLock>(fd)};
+    ::close(fd);
+    LockAttempt attempt;
+    attempt.busy = error == EWOULDBLOCK;
+    return attempt;
 }
 
 }  // namespace detail

@@ -1,6 +1,28 @@
 #include "fileio/FileSystem.h"
 
+#include <chrono>
+#include <thread>
+
 namespace velcor::fileio {
+
+namespace {
+
+// Another replacement holds the lock only from its stamp check to its rename, so a wait is short;
+// the bound keeps a holder that hangs (a network share gone away) from hanging this run as well.
+constexpr auto kLockWait = std::chrono::seconds(30);
+constexpr auto kLockRetry = std::chrono::milliseconds(20);
+
+std::unique_ptr<FileLock> waitForLock(FileSystem& fs, const std::string& path) {
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    for (;;) {
+        LockAttempt attempt = fs.tryLock(path);
+        if (attempt.lock || !attempt.busy) return std::move(attempt.lock);
+        if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+        std::this_thread::sleep_for(kLockRetry);
+    }
+}
+
+}  // namespace
 
 ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
                           std::initializer_list<std::string_view> pieces,
@@ -24,9 +46,13 @@ ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
     ok = ok && closed;
 
     // Checked as late as possible: a row appended to the list while the temporary file was being
-    // written would otherwise vanish with the rename.
+    // written would otherwise vanish with the rename. Under the lock, two runs that read the same
+    // version cannot both pass the check before either renames: both would report success, and
+    // the list would keep only one of them.
+    std::unique_ptr<FileLock> lock;
     if (ok && expectedStamp) {
-        const std::optional<FileStamp> now = fs.stamp(path);
+        lock = waitForLock(fs, path);
+        const std::optional<FileStamp> now = lock ? fs.stamp(path) : std::nullopt;
         ok = now && *now == *expectedStamp;
     }
 

@@ -138,6 +138,10 @@ class StandardFileSystem final : public FileSystem {
     std::optional<FileStamp> stamp(const std::string& path) override {
         return detail::stampOf(hostPath(path));
     }
+
+    LockAttempt tryLock(const std::string& path) override {
+        return detail::tryLockFile(hostPath(path));
+    }
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "fileio/PlatformFiles.h"
 
 #include <cstdint>
+#include <cwchar>
 
 #include <fcntl.h>
 #include <io.h>
@@ -32,6 +33,21 @@ HANDLE openForAttributes(const std::filesystem::path& path) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
+
+// A named mutex, held by the thread that took it and let go when the object goes.
+class MutexLock final : public FileLock {
+  public:
+    explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
+    ~MutexLock() override {
+        ReleaseMutex(mutex_);
+        CloseHandle(mutex_);
+    }
+    MutexLock(const MutexLock&) = delete;
+    MutexLock& operator=(const MutexLock&) = delete;
+
+  private:
+    HANDLE mutex_;
+};
 
 }  // namespace
 
@@ -119,6 +135,40 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
     // The file index tells a list replaced by another of the same size and time.
     result.fileId = (std::uint64_t{info.nFileIndexHigh} << 32) | std::uint64_t{info.nFileIndexLow};
     return result;
+}
+
+// A byte-range lock (LockFileEx) needs the list open, and MoveFileExW will not replace a file that
+// is open, however it was shared. So the lock is a mutex named after the file itself, its volume
+// and file index, which every path to the file and every process and session of this machine
+// share.
+LockAttempt tryLockFile(const std::filesystem::path& path) {
+    const HANDLE handle = openForAttributes(path);
+    if (handle == INVALID_HANDLE_VALUE) return {};
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    if (!known) return {};
+    wchar_t name[64];
+    std::swprintf(name, sizeof name / sizeof name[0], L"Global\\velcor-%08lx-%08lx%08lx",
+                  static_cast<unsigned long>(info.dwVolumeSerialNumber),
+                  static_cast<unsigned long>(info.nFileIndexHigh),
+                  static_cast<unsigned long>(info.nFileIndexLow));
+    LockAttempt attempt;
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    if (mutex == nullptr) {
+        // Another user's run made the mutex and holds it open: that run is replacing the file.
+        attempt.busy = GetLastError() == ERROR_ACCESS_DENIED;
+        return attempt;
+    }
+    // An abandoned mutex was held by a run that ended without letting go; it is this run's now.
+    const DWORD waited = WaitForSingleObject(mutex, 0);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
+        attempt.lock = std::make_unique<MutexLock>(mutex);
+        return attempt;
+    }
+    CloseHandle(mutex);
+    attempt.busy = waited == WAIT_TIMEOUT;
+    return attempt;
 }
 
 }  // namespace detail

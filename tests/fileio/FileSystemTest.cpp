@@ -7,9 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #if defined(_WIN32)
@@ -210,6 +214,65 @@ TEST(ReplaceFile, AListChangedBeforeTheRenameIsKept) {
                           standardFileSystem().stamp(list)),
               ReplaceResult::ok);
     EXPECT_EQ(readFileBytes(list), "OMP\r\nrow 1\n");
+}
+
+// Two runs that read the same version of a list (two windows, or a window and velcor-cli) prepare
+// it at the same moment. The first at its rename waits there until the other has found the list
+// locked, has reached its own rename too (both passed the stamp check: without the lock both
+// rename and both report success, though the list keeps one of them) or has ended. A second run
+// at its rename waits until the first has ended, as two renames at once may clash.
+TEST(ReplaceFile, OfTwoReplacementsExpectingTheSameStampOnlyOneRenames) {
+    TempDir dir;
+    const std::string list = dir.file("list.txt");
+    writeFileBytes(list, "row 1\n");
+    const std::optional<FileStamp> scanned = standardFileSystem().stamp(list);
+    ASSERT_TRUE(scanned);
+
+    struct Progress {
+        bool foundLocked = false;
+        bool atRename = false;
+        bool ended = false;
+    };
+    Progress progress[2];
+    int renaming = 0;
+    std::mutex mutex;
+    std::condition_variable changed;
+    const auto note = [&](bool Progress::*what, Progress& run) {
+        {
+            const std::lock_guard<std::mutex> hold(mutex);
+            run.*what = true;
+        }
+        changed.notify_all();
+    };
+    const std::string headers[] = {"OMP first\r\n", "OMP second\r\n"};
+    ReplaceResult results[2] = {};
+    std::vector<std::thread> runs;
+    for (int run = 0; run < 2; ++run) {
+        runs.emplace_back([&, run] {
+            Progress& self = progress[run];
+            const Progress& other = progress[1 - run];
+            FaultyFileSystem fs;
+            fs.runAtCall(Step::lock, 2, [&] { note(&Progress::foundLocked, self); });
+            fs.runAtCall(Step::rename, 1, [&] {
+                std::unique_lock<std::mutex> hold(mutex);
+                self.atRename = true;
+                const bool first = ++renaming == 1;
+                changed.notify_all();
+                changed.wait(hold, [&] {
+                    return other.ended || (first && (other.foundLocked || other.atRename));
+                });
+            });
+            results[run] = replaceFile(fs, list, {headers[run], "row 1\n"}, scanned);
+            note(&Progress::ended, self);
+        });
+    }
+    for (std::thread& run : runs) run.join();
+
+    EXPECT_EQ(std::count(std::begin(results), std::end(results), ReplaceResult::ok), 1);
+    EXPECT_EQ(std::count(std::begin(results), std::end(results), ReplaceResult::writeFailed), 1);
+    const int winner = results[0] == ReplaceResult::ok ? 0 : 1;
+    EXPECT_EQ(readFileBytes(list), headers[winner] + "row 1\n");
+    EXPECT_EQ(folderEntries(dir), std::vector<std::string>{"list.txt"});
 }
 
 TEST(WriteAccess, TheWriteBitOfTheWritersClassDecides) {

@@ -40,7 +40,7 @@ struct FaultCase {
 };
 
 // Writing the prepared list: the header and the rows are two writes; the list's stamp is read
-// once before anything is written and once right before the rename.
+// once before anything is written and once right before the rename, under a lock on the list.
 const FaultCase kPrepareFaults[] = {
     {Step::createTemporary, 1, &kOpenForWrite},
     {Step::write, 1, &kWriteFailed},
@@ -48,6 +48,7 @@ const FaultCase kPrepareFaults[] = {
     {Step::flush, 1, &kWriteFailed},
     {Step::sync, 1, &kWriteFailed},
     {Step::close, 1, &kWriteFailed},
+    {Step::lock, 1, &kWriteFailed},
     {Step::stamp, 2, &kWriteFailed},
     {Step::rename, 1, &kWriteFailed},
 };

@@ -121,4 +121,9 @@ std::optional<fileio::FileStamp> FaultyFileSystem::stamp(const std::string& path
     return inner_.stamp(path);
 }
 
+fileio::LockAttempt FaultyFileSystem::tryLock(const std::string& path) {
+    if (nextCallFails(Step::lock)) return {};
+    return inner_.tryLock(path);
+}
+
 }  // namespace velcor::testing

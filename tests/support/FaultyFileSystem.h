@@ -23,6 +23,9 @@
 //   close                      closes the file for real (no descriptor leaks) and reports failure.
 //   rename, remove, copy       report failure and leave the files as they are.
 //   stamp                      returns no stamp.
+//   lock                       (one call per attempt, so a wait for a busy file makes several)
+//                              takes no lock and reports that it cannot be taken, not that the
+//                              file is busy.
 
 #include "fileio/FileSystem.h"
 
@@ -48,8 +51,9 @@ class FaultyFileSystem final : public fileio::FileSystem {
         remove,
         copy,
         stamp,
+        lock,
     };
-    static constexpr std::size_t kStepCount = static_cast<std::size_t>(Step::stamp) + 1;
+    static constexpr std::size_t kStepCount = static_cast<std::size_t>(Step::lock) + 1;
 
     explicit FaultyFileSystem(fileio::FileSystem& inner = fileio::standardFileSystem());
 
@@ -79,6 +83,7 @@ class FaultyFileSystem final : public fileio::FileSystem {
     bool remove(const std::string& path) override;
     bool copy(const std::string& from, const std::string& to) override;
     std::optional<fileio::FileStamp> stamp(const std::string& path) override;
+    fileio::LockAttempt tryLock(const std::string& path) override;
 
   private:
     struct Rule {

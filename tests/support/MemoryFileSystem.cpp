@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace velcor::testing {
 
@@ -37,6 +38,19 @@ class MemoryWriteFile final : public fileio::WriteFile {
 
   private:
     std::string& target_;  // std::map keeps references to its values stable
+};
+
+class MemoryLock final : public fileio::FileLock {
+  public:
+    MemoryLock(std::set<std::string>& locked, std::string path)
+        : locked_(locked), path_(std::move(path)) {}
+    ~MemoryLock() override { locked_.erase(path_); }
+    MemoryLock(const MemoryLock&) = delete;
+    MemoryLock& operator=(const MemoryLock&) = delete;
+
+  private:
+    std::set<std::string>& locked_;
+    std::string path_;
 };
 
 }  // namespace
@@ -88,6 +102,17 @@ std::optional<fileio::FileStamp> MemoryFileSystem::stamp(const std::string& path
     stamp.size = found->second.size();
     stamp.modifiedNanoseconds = versions_[path];
     return stamp;
+}
+
+fileio::LockAttempt MemoryFileSystem::tryLock(const std::string& path) {
+    fileio::LockAttempt attempt;
+    if (files.count(path) == 0) return attempt;
+    if (!locked_.insert(path).second) {
+        attempt.busy = true;
+        return attempt;
+    }
+    attempt.lock = std::make_unique<MemoryLock>(locked_, path);
+    return attempt;
 }
 
 }  // namespace velcor::testing
