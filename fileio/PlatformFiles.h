@@ -15,6 +15,7 @@ namespace velcor::fileio::detail {
 
 // What the file a replacement takes the place of hands on to its temporary file.
 struct ReplacedFile {
+    std::filesystem::path path;  // where it is, for what is read from it by name
     bool exists = false;
     std::uint32_t mode = 0;  // type and permission bits
     std::uint32_t owner = 0;

@@ -4,7 +4,9 @@
 #include "fileio/PlatformFiles.h"
 #include "fileio/WriteAccess.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -12,6 +14,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#if defined(__linux__)
+#include <sys/xattr.h>
+#endif
 
 namespace velcor::fileio {
 
@@ -39,6 +45,50 @@ void syncFolder(const std::filesystem::path& folder) {
     ::fsync(fd);
     ::close(fd);
 }
+
+#if defined(__linux__)
+// Reads a list of names or a value that the system hands out by size: asked for the size first,
+// and again should it grow in between. False when it cannot be read.
+template <typename Read>
+bool readSized(std::vector<char>& out, Read read) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const ssize_t size = read(nullptr, 0);
+        if (size < 0) return false;
+        out.resize(static_cast<std::size_t>(size));
+        // Asked with no room, the system tells the size again rather than the bytes.
+        if (size == 0) return true;
+        const ssize_t got = read(out.data(), out.size());
+        if (got >= 0) {
+            out.resize(static_cast<std::size_t>(got));
+            return true;
+        }
+        if (errno != ERANGE) return false;
+    }
+    return false;
+}
+
+// Hands every extended attribute of the file at `from` on to the open file `fd`: its access list
+// (system.posix_acl_access), its security label, what programs keep under user.*. Set after the
+// mode, as an access list sets the group bits of the mode itself. One that the process may not
+// set or the file system cannot hold is left out: the list is prepared all the same.
+void copyExtendedAttributes(const std::filesystem::path& from, int fd) {
+    std::vector<char> names;
+    const auto listNames = [&](char* buffer, std::size_t size) {
+        return ::listxattr(from.c_str(), buffer, size);
+    };
+    if (!readSized(names, listNames)) return;
+    std::vector<char> value;
+    for (std::string_view rest(names.data(), names.size()); !rest.empty();) {
+        const std::string name(rest.substr(0, rest.find('\0')));
+        rest.remove_prefix(std::min(rest.size(), name.size() + 1));
+        const auto readValue = [&](char* buffer, std::size_t size) {
+            return ::getxattr(from.c_str(), name.c_str(), buffer, size);
+        };
+        if (!name.empty() && readSized(value, readValue))
+            ::fsetxattr(fd, name.c_str(), value.data(), value.size(), 0);
+    }
+}
+#endif
 
 // A flock lock, held by the open file it was taken on and let go when that is closed; where the
 // file system keeps no locks, that open file alone.
@@ -74,6 +124,7 @@ std::FILE* openRegularFile(const std::filesystem::path& path) {
 }
 
 bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced) {
+    replaced.path = target;
     struct stat info {};
     replaced.exists = ::stat(target.c_str(), &info) == 0;
     if (!replaced.exists) return errno == ENOENT;
@@ -109,6 +160,9 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
         [[maybe_unused]] const bool owned =
             ::fchown(fd, owner, group) == 0 || ::fchown(fd, static_cast<uid_t>(-1), group) == 0;
         ::fchmod(fd, static_cast<mode_t>(replaced.mode & 07777));
+#if defined(__linux__)
+        copyExtendedAttributes(replaced.path, fd);
+#endif
     }
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {

@@ -63,6 +63,7 @@ std::FILE* openRegularFile(const std::filesystem::path& path) {
 bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced) {
     // Opened for its attributes, not looked up by name: a device such as NUL shows as no file at
     // all to the C library, and would be taken for a new list.
+    replaced.path = target;
     const HANDLE handle = openForAttributes(target);
     replaced.exists = handle != INVALID_HANDLE_VALUE;
     if (!replaced.exists) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <iterator>
@@ -22,7 +23,11 @@
 #undef ReplaceFile
 #else
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#endif
+#if defined(__linux__)
+#include <sys/xattr.h>
 #endif
 
 namespace velcor::fileio {
@@ -446,6 +451,71 @@ TEST(ReplaceFile, ReplacesTheFileALinkPointsToAndKeepsTheLink) {
     const fs::path loop = dir.path() / "links" / "loop";
     EXPECT_EQ(replaceFile(standardFileSystem(), loop.string(), {"new"}), ReplaceResult::openFailed);
     EXPECT_TRUE(fs::is_symlink(loop));
+}
+#endif
+
+// Extended attributes are Linux's here; other systems hand none on.
+#if defined(__linux__)
+// Runs a shell command; its status, and what it wrote on either stream.
+int runCommand(const std::string& command, std::string& output) {
+    output.clear();
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return -1;
+    char buffer[256];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, got);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// What other programs keep with a list (under user.*) stays with it once it is prepared.
+TEST(ReplaceFile, KeepsTheExtendedAttributesOfTheTarget) {
+    TempDir dir;
+    const std::string target = dir.file("list.txt");
+    writeFileBytes(target, "old");
+    const std::string value("checked\0\xE0", 9);
+    if (::setxattr(target.c_str(), "user.velcor.note", value.data(), value.size(), 0) != 0)
+        GTEST_SKIP() << "the file system of " << dir.path() << " holds no user attributes";
+    ASSERT_EQ(
+        replaceFile(standardFileSystem(), target, {"new"}, standardFileSystem().stamp(target)),
+        ReplaceResult::ok);
+    EXPECT_EQ(readFileBytes(target), "new");
+    char kept[32];
+    const ssize_t size = ::getxattr(target.c_str(), "user.velcor.note", kept, sizeof kept);
+    ASSERT_GE(size, 0) << "the attribute is gone";
+    EXPECT_EQ(std::string(kept, static_cast<std::size_t>(size)), value);
+}
+
+// A list shared through a POSIX access list keeps the list and its mode, whose group bits the
+// access list's mask sets.
+TEST(ReplaceFile, KeepsTheAccessListAndTheModeOfTheTarget) {
+    TempDir dir;
+    const std::string target = dir.file("list.txt");
+    writeFileBytes(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    const std::string quoted = "'" + target + "'";
+    std::string output;
+    // A user and a group by number, who need not exist; the mask becomes rw-.
+    if (runCommand("setfacl -m u:4321:rw-,g:4322:r-- -- " + quoted, output) != 0) {
+        ASSERT_NE(output.find("not supported"), std::string::npos) << output;
+        GTEST_SKIP() << "the file system of " << dir.path() << " holds no access lists";
+    }
+    std::string before;
+    ASSERT_EQ(runCommand("getfacl -c -n -p -- " + quoted, before), 0) << before;
+    ASSERT_NE(before.find("user:4321:rw-"), std::string::npos) << before;
+    struct stat listInfo {};
+    ASSERT_EQ(::stat(target.c_str(), &listInfo), 0);
+
+    ASSERT_EQ(
+        replaceFile(standardFileSystem(), target, {"new"}, standardFileSystem().stamp(target)),
+        ReplaceResult::ok);
+    std::string after;
+    ASSERT_EQ(runCommand("getfacl -c -n -p -- " + quoted, after), 0) << after;
+    EXPECT_EQ(after, before);
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, listInfo.st_mode & 07777);
+    EXPECT_EQ(readFileBytes(target), "new");
 }
 #endif
 
