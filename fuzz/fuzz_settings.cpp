@@ -5,13 +5,18 @@
 //  - the save succeeds, unless a payer value is too long for one line of the file as the loader
 //    reads it, and then omp.ini stays as it was;
 //  - the saved file is the remainder with the [CLIENT] block put in, and loading it again gives
-//    the same formats and the same payer values.
+//    the same formats and the same payer values;
+//  - under each of its first payment types, good rows prepared as the window prepares them give
+//    a file a bank reads as one checked row per data line, with the count, total and control
+//    code the list gives again (support/PreparedRoundTrip.h).
 
 #include "settings/Settings.h"
 #include "support/MemoryFileSystem.h"
+#include "support/PreparedRoundTrip.h"
 #include "text/Text.h"
 #include "window/Messages.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -84,6 +89,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require(loaded.formats.size() == loaded.entryTexts.size(), "one entry per format");
     require(loaded.iniRemainder == linesOutsideClient(bytes), "remainder lost or gained bytes");
+
+    // Payer values that pass every check, and rows split at each format's own delimiter.
+    const testing::TypedPayer goodPayer{"BG48BNBG96618000123456", "BNBGBGSD", "PAYER", "101",
+                                        "1234563"};
+    for (std::size_t position = 0; position < loaded.formats.size() && position < 3; ++position) {
+        const settings::FormatDefinition& format = loaded.formats[position];
+        std::string rows(format.delimited ? testing::kRoundTripDelimitedRows
+                                          : testing::kRoundTripFixedRows);
+        if (format.delimited) std::replace(rows.begin(), rows.end(), ';', format.delimiter);
+        testing::preparedRoundTrip(bytes, static_cast<int>(position), rows, goodPayer, require);
+    }
 
     const settings::PayerValues payer{loaded.client.bic, loaded.client.iban, loaded.client.name,
                                       loaded.client.code};

@@ -153,13 +153,17 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
     std::string_view piece;
     TextModeReader::Result read = reader.next(piece);
     if (read == TextModeReader::Result::piece && piece.substr(0, 3) == "OMP") {
-        utf8.feed(piece);
         result.header = readPreparedHeader(piece);
         if (result.header->refusal != HeaderRefusal::none) {
             // A header saved in UTF-8 reads as no header at all; the encoding is what to fix.
-            result.error = utf8.isUtf8() ? ScanError::savedAsUtf8 : ScanError::headerRefused;
+            text::Utf8Sniffer header;
+            header.feed(piece);
+            result.error = header.isUtf8() ? ScanError::savedAsUtf8 : ScanError::headerRefused;
             return;
         }
+        // A whole header is the system's own, in Windows-1251 whatever its bytes spell in UTF-8
+        // (a name holding "С“" reads as one UTF-8 letter): only the rows tell how the list was
+        // saved.
         read = reader.next(piece);
     }
     RowTally rows(format, delimiter, result);

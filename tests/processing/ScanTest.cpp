@@ -158,8 +158,12 @@ TEST_F(Scan, RefusesAListSavedAsUtf8) {
         {"\xEF\xBB\xBF"
          "abc\n",
          true},
-        {"abc;Иван Петров\n", true},                             // UTF-8 source: valid UTF-8
-        {"OMPDP;Иван\r\nabc\n", true},                           // in the header too
+        {"abc;Иван Петров\n", true},    // UTF-8 source: valid UTF-8
+        {"OMPDP;Иван\r\nabc\n", true},  // in the header too
+        // A whole header is the system's own, in Windows-1251, whatever its bytes spell in UTF-8.
+        {"OMPDP;15032024;BG80BNBG96611020345678; ;" + std::string("Firma С“"_cp) +
+             ";1.00;1; C2412435; \r\nabc\n",
+         false},
         {"abc;" + std::string("Иван Петров"_cp) + "\n", false},  // Windows-1251
         {"abc;\xD0\n", false},                                   // cut short: not UTF-8
         {"abc;caf\xC3\xA9\n", false},  // valid UTF-8, but no Cyrillic in it
