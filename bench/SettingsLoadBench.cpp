@@ -89,9 +89,8 @@ void BM_OpenListUnderManyFields(benchmark::State& bench) {
         window::HeadlessDialogHost host;
         window::BulkPaymentDialog dialog(host, fileio::standardFileSystem(),
                                          (files.folder / "omp.ini").string());
-        ok = dialog.initialise() && ok;
-        host.openFileAnswer = (files.folder / "O081206P.1DP").string();
-        dialog.browseInputFile();
+        ok = dialog.initialise().done && ok;
+        dialog.openList((files.folder / "O081206P.1DP").string());
         ok = dialog.state().countText == "1" && ok;
     }
     if (!ok) bench.SkipWithError("the list did not open");

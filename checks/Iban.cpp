@@ -216,6 +216,8 @@ int checkValue(const char* normalized, std::size_t length) {
     std::size_t digits = 0;
     unsigned remainder = foldRemainder(0, normalized + start, length - start, digits);
     remainder = foldRemainder(remainder, normalized, start, digits);
+    // The remainder needs no giants, but the big-integer library's limits and process-wide state
+    // are part of what a check leaves behind: they are kept as the giants would have left them.
     recordReductionThroughGiants(digits);
     return 98 - static_cast<int>(remainder);
 }

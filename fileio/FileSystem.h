@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace velcor::fileio {
 
@@ -20,6 +21,8 @@ class ReadFile {
     virtual ~ReadFile() = default;
     // Reads up to `size` bytes; returns the count (0 at the end), or -1 on a read error.
     virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+    // After a read error: its cause.
+    virtual std::error_code error() const { return std::make_error_code(std::errc::io_error); }
 };
 
 // A file opened for writing bytes. Each call answers whether it fully succeeded.
@@ -30,6 +33,8 @@ class WriteFile {
     virtual bool flush() = 0;
     virtual bool sync() = 0;  // to stable storage
     virtual bool close() = 0;
+    // After a call that failed: its cause.
+    virtual std::error_code error() const { return std::make_error_code(std::errc::io_error); }
 };
 
 // What identifies one version of a file on disk: a list replaced or edited shows another stamp.
@@ -55,21 +60,24 @@ struct LockAttempt {
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
-    // Opens an existing regular file for reading; nullptr when it cannot be opened.
-    virtual std::unique_ptr<ReadFile> openRead(const std::string& path) = 0;
+    // Opens an existing regular file for reading; nullptr when it cannot be opened, with the
+    // cause in `cause`.
+    virtual std::unique_ptr<ReadFile> openRead(const std::string& path, std::error_code& cause) = 0;
     // Creates a new, empty file in the folder of the file that `targetPath` names (symbolic links
     // followed, so that the final rename stays on one file system and is atomic) and stores its
     // path in `tempPath`. Its name is short, hidden and has nothing of the target's, so that a
     // file left by a killed run is never taken for a list. It is private from its creation and
     // takes the mode, owner and group of an existing target before anything is written to it.
-    // nullptr when it cannot be created, or when the existing target is not a regular file that
-    // the process may write.
+    // nullptr, with the cause in `cause`, when it cannot be created, or when the existing target
+    // is not a regular file that the process may write.
     virtual std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                             std::string& tempPath) = 0;
+                                                             std::string& tempPath,
+                                                             std::error_code& cause) = 0;
     // Replaces `to` by `from` in one step (the old `to`, if any, is gone afterwards). Where `to`
     // is a symbolic link, the file it points to is replaced and the link stays. The folder is
     // synced afterwards where the system allows it, so that a power cut cannot undo the rename.
-    virtual bool rename(const std::string& from, const std::string& to) = 0;
+    // False, with the cause in `cause`, when it failed.
+    virtual bool rename(const std::string& from, const std::string& to, std::error_code& cause) = 0;
     virtual bool remove(const std::string& path) = 0;
     // Copies `from` to `to`, overwriting `to`.
     virtual bool copy(const std::string& from, const std::string& to) = 0;
@@ -94,6 +102,17 @@ enum class ReplaceResult {
                   // is unchanged
 };
 
+// How an atomic replacement ended, and why it failed where it did.
+struct Replaced {
+    ReplaceResult result = ReplaceResult::ok;
+    std::error_code cause;  // the failing step's, when the system gave one
+    bool ok() const { return result == ReplaceResult::ok; }
+    // Most callers tell only the kind of the ending.
+    friend bool operator==(const Replaced& replaced, ReplaceResult result) {
+        return replaced.result == result;
+    }
+};
+
 // Writes `pieces` one after another to a temporary file beside `path`, flushes and syncs it, and
 // renames it over `path`. On any failure the temporary file is removed and `path` is untouched.
 // An existing target keeps its mode, owner and group; one the process may not write is refused
@@ -102,8 +121,8 @@ enum class ReplaceResult {
 // is then locked from that check to the rename, so that of two replacements that expect the same
 // stamp only the first renames; the other waits for it (half a minute at most, then
 // writeFailed), finds the stamp changed and replaces nothing.
-ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
-                          std::initializer_list<std::string_view> pieces,
-                          const std::optional<FileStamp>& expectedStamp = std::nullopt);
+Replaced replaceFile(FileSystem& fs, const std::string& path,
+                     std::initializer_list<std::string_view> pieces,
+                     const std::optional<FileStamp>& expectedStamp = std::nullopt);
 
 }  // namespace velcor::fileio

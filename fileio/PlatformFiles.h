@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace velcor::fileio::detail {
 
@@ -22,24 +23,26 @@ struct ReplacedFile {
     std::uint32_t group = 0;
 };
 
-// Opens an existing regular file for reading bytes; nullptr for anything else.
-std::FILE* openRegularFile(const std::filesystem::path& path);
+// Opens an existing regular file for reading bytes; nullptr for anything else, with the cause.
+std::FILE* openRegularFile(const std::filesystem::path& path, std::error_code& cause);
 
 // Looks at the file that `target` names before it is replaced; false when it cannot be looked at,
-// or when it exists and is not a regular file the process may write.
-bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced);
+// or when it exists and is not a regular file the process may write (the cause says which).
+bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced,
+                     std::error_code& cause);
 
 // Creates `path` as a new file for writing bytes that is hidden and takes over what the replaced
 // file hands on. nullptr when it cannot be created; `nameTaken` tells that the name exists already.
 std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile& replaced,
-                           bool& nameTaken);
+                           bool& nameTaken, std::error_code& cause);
 
 // Writes what the system holds of `file` to stable storage.
 bool syncFile(std::FILE* file);
 
 // Replaces `to` by `from` in one step; the replacement shows as an ordinary file, and the folder
 // is synced afterwards where the system allows it.
-bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                     std::error_code& cause);
 
 // Copies `from` to `to`, overwriting `to`.
 bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);

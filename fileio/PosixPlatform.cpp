@@ -1,5 +1,6 @@
 // The file operations and the clock on POSIX systems.
 
+#include "fileio/FileError.h"
 #include "fileio/LocalTime.h"
 #include "fileio/PlatformFiles.h"
 #include "fileio/WriteAccess.h"
@@ -107,32 +108,50 @@ class DescriptorLock final : public FileLock {
 
 namespace detail {
 
-std::FILE* openRegularFile(const std::filesystem::path& path) {
+std::FILE* openRegularFile(const std::filesystem::path& path, std::error_code& cause) {
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        cause = lastSystemError();
+        return nullptr;
+    }
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        cause = S_ISDIR(info.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                      : make_error_code(FileError::notRegularFile);
         ::close(fd);
         return nullptr;
     }
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     std::FILE* file = ::fdopen(fd, "rb");
-    if (file == nullptr) ::close(fd);
+    if (file == nullptr) {
+        cause = lastSystemError();
+        ::close(fd);
+    }
     return file;
 }
 
-bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced) {
+bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced,
+                     std::error_code& cause) {
     replaced.path = target;
     struct stat info {};
     replaced.exists = ::stat(target.c_str(), &info) == 0;
-    if (!replaced.exists) return errno == ENOENT;
+    if (!replaced.exists) {
+        cause = lastSystemError();
+        return errno == ENOENT;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        cause = S_ISDIR(info.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                      : make_error_code(FileError::notRegularFile);
+        return false;
+    }
     // The folder's write permission alone would let the rename replace a list its owner made
     // read-only.
-    if (!S_ISREG(info.st_mode) ||
-        !permitsWriting(info.st_mode, info.st_uid, info.st_gid, currentWriter()))
+    if (!permitsWriting(info.st_mode, info.st_uid, info.st_gid, currentWriter())) {
+        cause = std::make_error_code(std::errc::permission_denied);
         return false;
+    }
     replaced.mode = info.st_mode;
     replaced.owner = info.st_uid;
     replaced.group = info.st_gid;
@@ -140,7 +159,7 @@ bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced
 }
 
 std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile& replaced,
-                           bool& nameTaken) {
+                           bool& nameTaken, std::error_code& cause) {
     nameTaken = false;
     // Private from the first moment, so a private list never shows to other users; it gets the
     // list's owner, group and mode before any byte is written. Without a target the umask's
@@ -148,6 +167,7 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                           replaced.exists ? 0600 : 0666);
     if (fd < 0) {
+        cause = lastSystemError();
         nameTaken = errno == EEXIST;
         return nullptr;
     }
@@ -166,6 +186,7 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
     }
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
+        cause = lastSystemError();
         ::close(fd);
         ::unlink(path.c_str());
     }
@@ -174,10 +195,10 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
 
 bool syncFile(std::FILE* file) { return ::fsync(fileno(file)) == 0; }
 
-bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code error;
-    std::filesystem::rename(from, to, error);
-    if (error) return false;
+bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                     std::error_code& cause) {
+    std::filesystem::rename(from, to, cause);
+    if (cause) return false;
     syncFolder(to.parent_path());
     return true;
 }

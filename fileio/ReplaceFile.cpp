@@ -24,12 +24,13 @@ std::unique_ptr<FileLock> waitForLock(FileSystem& fs, const std::string& path) {
 
 }  // namespace
 
-ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
-                          std::initializer_list<std::string_view> pieces,
-                          const std::optional<FileStamp>& expectedStamp) {
+Replaced replaceFile(FileSystem& fs, const std::string& path,
+                     std::initializer_list<std::string_view> pieces,
+                     const std::optional<FileStamp>& expectedStamp) {
     std::string tempPath;
-    auto file = fs.createTemporaryBeside(path, tempPath);
-    if (!file) return ReplaceResult::openFailed;
+    std::error_code cause;
+    auto file = fs.createTemporaryBeside(path, tempPath, cause);
+    if (!file) return {ReplaceResult::openFailed, cause};
 
     bool ok = true;
     for (const std::string_view piece : pieces) {
@@ -39,9 +40,13 @@ ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
         }
     }
     ok = ok && file->flush() && file->sync();
+    // The cause is taken before the file is closed and removed, which may fail for reasons of
+    // their own.
+    if (!ok) cause = file->error();
     // Close even after a failure so that the temporary file can be removed (Windows refuses to
     // delete an open file).
     const bool closed = file->close();
+    if (ok && !closed) cause = file->error();
     file.reset();
     ok = ok && closed;
 
@@ -56,9 +61,9 @@ ReplaceResult replaceFile(FileSystem& fs, const std::string& path,
         ok = now && *now == *expectedStamp;
     }
 
-    if (ok && fs.rename(tempPath, path)) return ReplaceResult::ok;
+    if (ok && fs.rename(tempPath, path, cause)) return {ReplaceResult::ok, {}};
     fs.remove(tempPath);
-    return ReplaceResult::writeFailed;
+    return {ReplaceResult::writeFailed, cause};
 }
 
 }  // namespace velcor::fileio

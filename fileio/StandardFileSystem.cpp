@@ -1,9 +1,11 @@
 #include "fileio/FileSystem.h"
 
+#include "fileio/FileError.h"
 #include "fileio/HostPath.h"
 #include "fileio/PlatformFiles.h"
 #include "text/Text.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -48,13 +50,19 @@ class StandardReadFile final : public ReadFile {
 
     std::ptrdiff_t read(char* buffer, std::size_t size) override {
         if (size == 0) return 0;
+        errno = 0;
         const std::size_t got = std::fread(buffer, 1, size, file_);
-        if (got == 0 && std::ferror(file_)) return -1;
+        if (got == 0 && std::ferror(file_)) {
+            error_ = lastSystemError();
+            return -1;
+        }
         return static_cast<std::ptrdiff_t>(got);
     }
+    std::error_code error() const override { return error_; }
 
   private:
     std::FILE* file_;
+    std::error_code error_;
 };
 
 class StandardWriteFile final : public WriteFile {
@@ -67,20 +75,28 @@ class StandardWriteFile final : public WriteFile {
     StandardWriteFile& operator=(const StandardWriteFile&) = delete;
 
     bool write(const char* data, std::size_t size) override {
-        if (file_ == nullptr) return false;
-        return std::fwrite(data, 1, size, file_) == size;
+        return file_ != nullptr && done(std::fwrite(data, 1, size, file_) == size);
     }
-    bool flush() override { return file_ != nullptr && std::fflush(file_) == 0; }
-    bool sync() override { return file_ != nullptr && detail::syncFile(file_); }
+    bool flush() override { return file_ != nullptr && done(std::fflush(file_) == 0); }
+    bool sync() override { return file_ != nullptr && done(detail::syncFile(file_)); }
     bool close() override {
         if (file_ == nullptr) return false;
-        const bool ok = std::fclose(file_) == 0;
+        errno = 0;
+        const bool ok = done(std::fclose(file_) == 0);
         file_ = nullptr;
         return ok;
     }
+    std::error_code error() const override { return error_; }
 
   private:
+    // Keeps the cause of a step that failed, taken before anything else can change it.
+    bool done(bool ok) {
+        if (!ok && !error_) error_ = lastSystemError();
+        return ok;
+    }
+
     std::FILE* file_;
+    std::error_code error_;
 };
 
 // A name for a temporary file: hidden on POSIX by its leading full stop, short whatever the
@@ -95,23 +111,27 @@ std::string temporaryName() {
 
 class StandardFileSystem final : public FileSystem {
   public:
-    std::unique_ptr<ReadFile> openRead(const std::string& path) override {
-        std::FILE* file = detail::openRegularFile(hostPath(path));
+    std::unique_ptr<ReadFile> openRead(const std::string& path, std::error_code& cause) override {
+        std::FILE* file = detail::openRegularFile(hostPath(path), cause);
         if (file == nullptr) return nullptr;
         return std::make_unique<StandardReadFile>(file);
     }
 
     std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                     std::string& tempPath) override {
+                                                     std::string& tempPath,
+                                                     std::error_code& cause) override {
         const std::filesystem::path target = followLinks(hostPath(targetPath));
         detail::ReplacedFile replaced;
-        if (!detail::inspectReplaced(target, replaced)) return nullptr;
+        if (!detail::inspectReplaced(target, replaced, cause)) return nullptr;
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::filesystem::path host = target.parent_path() / temporaryName();
             std::string candidate;
-            if (!cp1251Path(host, candidate)) return nullptr;
+            if (!cp1251Path(host, candidate)) {
+                cause = std::make_error_code(std::errc::invalid_argument);
+                return nullptr;
+            }
             bool nameTaken = false;
-            std::FILE* file = detail::createTemporary(host, replaced, nameTaken);
+            std::FILE* file = detail::createTemporary(host, replaced, nameTaken, cause);
             if (file == nullptr) {
                 if (nameTaken) continue;
                 return nullptr;
@@ -122,8 +142,8 @@ class StandardFileSystem final : public FileSystem {
         return nullptr;
     }
 
-    bool rename(const std::string& from, const std::string& to) override {
-        return detail::renameReplacing(hostPath(from), followLinks(hostPath(to)));
+    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override {
+        return detail::renameReplacing(hostPath(from), followLinks(hostPath(to)), cause);
     }
 
     bool remove(const std::string& path) override {

@@ -2,6 +2,7 @@
 // native form is UTF-16: every call here is a wide (*W) one, so that a list in a folder with a
 // Cyrillic name is reached whatever the user's ANSI code page.
 
+#include "fileio/FileError.h"
 #include "fileio/LocalTime.h"
 #include "fileio/PlatformFiles.h"
 
@@ -53,14 +54,26 @@ class MutexLock final : public FileLock {
 
 namespace detail {
 
-std::FILE* openRegularFile(const std::filesystem::path& path) {
+std::FILE* openRegularFile(const std::filesystem::path& path, std::error_code& cause) {
     // A folder, or a device such as NUL or CON, is no list.
     struct _stat64 info {};
-    if (_wstat64(path.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
-    return _wfopen(path.c_str(), L"rb");
+    if (_wstat64(path.c_str(), &info) != 0) {
+        cause = lastSystemError();
+        return nullptr;
+    }
+    if ((info.st_mode & _S_IFMT) != _S_IFREG) {
+        cause = (info.st_mode & _S_IFMT) == _S_IFDIR
+                    ? std::make_error_code(std::errc::is_a_directory)
+                    : make_error_code(FileError::notRegularFile);
+        return nullptr;
+    }
+    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    if (file == nullptr) cause = lastSystemError();
+    return file;
 }
 
-bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced) {
+bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced,
+                     std::error_code& cause) {
     // Opened for its attributes, not looked up by name: a device such as NUL shows as no file at
     // all to the C library, and would be taken for a new list.
     replaced.path = target;
@@ -68,6 +81,7 @@ bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced
     replaced.exists = handle != INVALID_HANDLE_VALUE;
     if (!replaced.exists) {
         const DWORD error = GetLastError();
+        cause = std::error_code(static_cast<int>(error), std::system_category());
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     BY_HANDLE_FILE_INFORMATION info{};
@@ -75,13 +89,23 @@ bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced
                          GetFileInformationByHandle(handle, &info) != 0 &&
                          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     CloseHandle(handle);
+    if (!regular) {
+        cause = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                    ? std::make_error_code(std::errc::is_a_directory)
+                    : make_error_code(FileError::notRegularFile);
+        return false;
+    }
     // The read-only attribute binds every user, as a missing write bit does on POSIX.
-    return regular && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) == 0;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        cause = std::make_error_code(std::errc::permission_denied);
+        return false;
+    }
+    return true;
 }
 
 // Windows keeps no owner or mode to hand on: a new file inherits the folder's access rules.
-std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile&,
-                           bool& nameTaken) {
+std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile&, bool& nameTaken,
+                           std::error_code& cause) {
     nameTaken = false;
     // Hidden from its creation, as Windows does not hide a name for its leading full stop; made
     // only when the name is free, and not handed on to programs this one starts.
@@ -89,17 +113,20 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
                                       CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
+        cause = std::error_code(static_cast<int>(error), std::system_category());
         nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
         return nullptr;
     }
     const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_WRONLY | _O_BINARY);
     if (fd == -1) {
+        cause = lastSystemError();
         CloseHandle(handle);
         DeleteFileW(path.c_str());
         return nullptr;
     }
     std::FILE* file = _fdopen(fd, "wb");
     if (file == nullptr) {
+        cause = lastSystemError();
         _close(fd);
         DeleteFileW(path.c_str());
     }
@@ -108,15 +135,18 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
 
 bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
-bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                     std::error_code& cause) {
     // The replacement must not keep the hidden mark of the temporary file it was.
     const DWORD attributes = GetFileAttributesW(from.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0)
         SetFileAttributesW(from.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_HIDDEN});
     // Replaces an existing list in one step; the call returns once the move is on the disk, as
     // a folder cannot be synced here.
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    cause = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return false;
 }
 
 bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {

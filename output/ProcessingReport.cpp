@@ -95,31 +95,42 @@ std::string reportFormatDescription(const settings::FormatDefinition* format) {
     return std::string(kFixedText.view());
 }
 
-std::string buildProcessingReport(const processing::WorkingState& state,
-                                  const settings::FormatDefinition* format,
-                                  std::optional<std::string_view> paymentTypeText) {
-    const std::string fileName = text::escapeHtml(processing::listFileName(state.inputPath));
-    const std::string typeText = paymentTypeText ? text::escapeHtml(*paymentTypeText) : "";
-    const std::string description = text::escapeHtml(reportFormatDescription(format));
-    const processing::LocalDateTime& date = state.paymentDate;
-    const bool dateValid = date.valid && processing::isValidDate(date.day, date.month, date.year);
+ReportFields reportFields(std::string_view inputPath, const processing::LocalDateTime& date,
+                          const settings::FormatDefinition* format,
+                          std::optional<std::string_view> paymentTypeText,
+                          const processing::ControlData& shown) {
+    ReportFields fields;
+    fields.fileName = processing::listFileName(inputPath);
+    if (date.valid && processing::isValidDate(date.day, date.month, date.year)) {
+        fields.date = date;
+        fields.weekday = weekdayName(processing::dayOfWeek(date.day, date.month, date.year));
+    }
+    fields.sequenceDigit = sequenceDigit(inputPath);
+    fields.paymentType = paymentTypeText.value_or("");
+    fields.formatDescription = reportFormatDescription(format);
+    fields.total = shown.totalText;
+    fields.count = shown.countText;
+    fields.controlCode = shown.controlCodeText;
+    return fields;
+}
 
+std::string buildProcessingReport(const ReportFields& fields) {
+    const auto escaped = [](std::string_view text) { return text::escapeHtml(text); };
     std::string report(kPiece1.view());
-    report += fill(kPiece2.c_str(), fileName.c_str());
-    if (dateValid) {
-        const std::string weekday(
-            weekdayName(processing::dayOfWeek(date.day, date.month, date.year)));
-        report += fill(kPiece3.c_str(), weekday.c_str(), date.day, date.month, date.year);
+    report += fill(kPiece2.c_str(), escaped(fields.fileName).c_str());
+    if (fields.date) {
+        report += fill(kPiece3.c_str(), fields.weekday.c_str(), fields.date->day,
+                       fields.date->month, fields.date->year);
     } else {
         report += fill(kPiece3Empty.c_str());
     }
-    report += fill(kPiece4.c_str(), sequenceDigit(state.inputPath));
-    report += fill(kPiece5.c_str(), typeText.c_str());
-    report += fill(kPiece6.c_str(), description.c_str());
+    report += fill(kPiece4.c_str(), fields.sequenceDigit);
+    report += fill(kPiece5.c_str(), escaped(fields.paymentType).c_str());
+    report += fill(kPiece6.c_str(), escaped(fields.formatDescription).c_str());
     report += kPiece7.view();
-    report += fill(kPiece8.c_str(), text::escapeHtml(state.totalText).c_str());
-    report += fill(kPiece9.c_str(), text::escapeHtml(state.countText).c_str());
-    report += fill(kPiece10.c_str(), text::escapeHtml(state.controlCodeText).c_str());
+    report += fill(kPiece8.c_str(), escaped(fields.total).c_str());
+    report += fill(kPiece9.c_str(), escaped(fields.count).c_str());
+    report += fill(kPiece10.c_str(), escaped(fields.controlCode).c_str());
     report += kPiece11.view();
     report += kPiece12.view();
     return report;

@@ -5,6 +5,7 @@
 #include "processing/ByteSearch.h"
 #include "processing/CheckText.h"
 #include "processing/DateTime.h"
+#include "settings/Settings.h"
 #include "text/Text.h"
 
 #include <string>
@@ -143,31 +144,6 @@ PreparedHeader readPreparedHeader(std::string_view line) {
     }
     header.complete = true;
     return header;
-}
-
-void takeHeaderInto(const PreparedHeader& header, WorkingState& state) {
-    if (!header.complete) return;
-    if (header.date) {
-        // The time of day stays; a header date that is no date only marks the value date invalid.
-        if (header.date->valid) {
-            state.paymentDate.day = header.date->day;
-            state.paymentDate.month = header.date->month;
-            state.paymentDate.year = header.date->year;
-        }
-        state.paymentDate.valid = header.date->valid;
-    }
-    const auto take = [](const std::optional<std::string>& value, std::string& member) {
-        if (value) member = *value;
-    };
-    take(header.payerIban, state.payerIban);
-    take(header.payerBic, state.payerBic);
-    take(header.paymentKindCode, state.paymentKindCode);
-    take(header.budgetUnitCode, state.budgetUnitCode);
-    take(header.payerName, state.payerName);
-    take(header.totalText, state.totalText);
-    take(header.countText, state.countText);
-    take(header.controlCodeText, state.controlCodeText);
-    state.filePrepared = true;
 }
 
 }  // namespace velcor::processing

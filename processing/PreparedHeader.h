@@ -1,9 +1,6 @@
 #pragma once
 
-// The header line of a prepared list: what its reader takes from it, and how those values reach
-// the working state.
-
-#include "processing/WorkingState.h"
+// The header line of a prepared list: what its reader takes from it.
 
 #include <optional>
 #include <string>
@@ -49,9 +46,5 @@ struct PreparedHeader {
 // payer's values (a valid IBAN, or an eight-character BIC and a valid budget-unit code), a name,
 // the total with two decimals, the count and the eight-digit control code, and no control byte.
 PreparedHeader readPreparedHeader(std::string_view line);
-
-// Takes what a complete header holds into the state: payer values, value date and the header's
-// control data texts, and marks the list as prepared. A refused header brings nothing.
-void takeHeaderInto(const PreparedHeader& header, WorkingState& state);
 
 }  // namespace velcor::processing

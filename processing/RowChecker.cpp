@@ -22,19 +22,19 @@ using namespace text::literals;
 
 namespace {
 
-constexpr auto kNoDelimiter = "Няма разделител (%c)  на ред: %lld<BR>"_cp;
-constexpr auto kBicMismatch = "BIC за банка, различна от банката на IBAN  на ред: %lld<BR>"_cp;
-constexpr auto kWrongIban = "Грешен IBAN( %s ) на ред: %lld<BR>"_cp;
-constexpr auto kWrongEgn = "Грешен ЕГН  на ред: %lld<BR>"_cp;
-constexpr auto kWrongBulstat = "Грешен БУЛСТАТ  на ред: %lld<BR>"_cp;
-constexpr auto kZeroSum = "Нулева сума на ред: %lld<BR>"_cp;
-constexpr auto kNoBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: %lld<BR>"_cp;
-constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %lld<BR>"_cp;
+constexpr auto kNoDelimiter = "Няма разделител (%c)  на ред: %lld"_cp;
+constexpr auto kBicMismatch = "BIC за банка, различна от банката на IBAN  на ред: %lld"_cp;
+constexpr auto kWrongIban = "Грешен IBAN( %s ) на ред: %lld"_cp;
+constexpr auto kWrongEgn = "Грешен ЕГН  на ред: %lld"_cp;
+constexpr auto kWrongBulstat = "Грешен БУЛСТАТ  на ред: %lld"_cp;
+constexpr auto kZeroSum = "Нулева сума на ред: %lld"_cp;
+constexpr auto kNoBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: %lld"_cp;
+constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %lld"_cp;
 
-constexpr auto kInvalidSum = "Невалидна сума на ред: %lld<BR>"_cp;
-constexpr auto kControlByte = "Недопустим управляващ знак (0x%02X) на ред: %lld<BR>"_cp;
-constexpr auto kRowTooShort = "Редът е по-къс от формата (%lld знака) на ред: %lld<BR>"_cp;
-constexpr auto kRowTooLong = "Редът е по-дълъг от формата (%lld знака) на ред: %lld<BR>"_cp;
+constexpr auto kInvalidSum = "Невалидна сума на ред: %lld"_cp;
+constexpr auto kControlByte = "Недопустим управляващ знак (0x%02X) на ред: %lld"_cp;
+constexpr auto kRowTooShort = "Редът е по-къс от формата (%lld знака) на ред: %lld"_cp;
+constexpr auto kRowTooLong = "Редът е по-дълъг от формата (%lld знака) на ред: %lld"_cp;
 
 constexpr std::string_view kPaymentPrefix = "PAYMENT";
 constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
@@ -105,7 +105,7 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
 }
 
 void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
-                       RowMessages& messages) {
+                       RowFindings& findings) {
     rowNumber_ = rowNumber;
     budgetAccount_ = false;
     hasIban_ = false;
@@ -118,10 +118,10 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     // A byte that no bank takes would reach the bank file unseen by any field check: a NUL inside
     // an account, a vertical tab that some readers take for a line end.
     if (const std::size_t at = findControlByte(line); at != std::string_view::npos)
-        messages.addFormatted(kControlByte.c_str(),
-                              static_cast<unsigned>(static_cast<unsigned char>(line[at])),
-                              static_cast<long long>(rowNumber_));
-    widthRefused_ = !format_->delimited && !widthFits(line, messages);
+        findings.add(FindingKind::controlByte, rowNumber_, kControlByte.c_str(),
+                     static_cast<unsigned>(static_cast<unsigned char>(line[at])),
+                     static_cast<long long>(rowNumber_));
+    widthRefused_ = !format_->delimited && !widthFits(line, findings);
 
     // How many definitions, from the first, the row reached.
     std::size_t reached = 0;
@@ -139,10 +139,10 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                 value = row.substr(p);
                 p = row.size() + 1;
                 if (reached == 0)
-                    messages.addFormatted(kNoDelimiter.c_str(), delimiter_,
-                                          static_cast<long long>(rowNumber_));
+                    findings.add(FindingKind::noDelimiter, rowNumber_, kNoDelimiter.c_str(),
+                                 delimiter_, static_cast<long long>(rowNumber_));
             }
-            store(reached, text::trimWhitespace(value), totalSum, messages);
+            store(reached, text::trimWhitespace(value), totalSum, findings);
         }
     } else {
         const auto length = static_cast<long long>(line.size());
@@ -155,7 +155,7 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
             store(reached,
                   text::trimWhitespace(line.substr(static_cast<std::size_t>(first - 1),
                                                    static_cast<std::size_t>(size))),
-                  totalSum, messages);
+                  totalSum, findings);
         }
     }
     reached_ = reached;
@@ -163,8 +163,8 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     // fields are checked as present and empty, once per name, so the row cannot pass without
     // them. Other fields stay absent.
     for (std::size_t i = reached; i < count; ++i)
-        if (filledWhenMissing(i, reached)) store(i, {}, totalSum, messages);
-    if (!paymentCodes_.empty()) checkRecord(messages);
+        if (filledWhenMissing(i, reached)) store(i, {}, totalSum, findings);
+    if (!paymentCodes_.empty()) checkRecord(findings);
 }
 
 bool RowChecker::filledWhenMissing(std::size_t index, std::size_t reached) const {
@@ -173,7 +173,7 @@ bool RowChecker::filledWhenMissing(std::size_t index, std::size_t reached) const
            (field.previousOfName == kNone || field.previousOfName < reached);
 }
 
-bool RowChecker::widthFits(std::string_view line, RowMessages& messages) {
+bool RowChecker::widthFits(std::string_view line, RowFindings& findings) {
     if (width_ <= 0) return true;
     const std::string_view content = line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
     const auto length = static_cast<long long>(content.size());
@@ -182,7 +182,7 @@ bool RowChecker::widthFits(std::string_view line, RowMessages& messages) {
     // other digits than were written. Blanks (or a CR) beyond the last column are padding.
     if (length > width_) {
         if (text::trimBlanks(content.substr(static_cast<std::size_t>(width_))).empty()) return true;
-        messages.addFormatted(kRowTooLong.c_str(), width_, row);
+        findings.add(FindingKind::rowTooLong, rowNumber_, kRowTooLong.c_str(), width_, row);
         return false;
     }
     if (length == width_) return true;
@@ -202,7 +202,8 @@ bool RowChecker::widthFits(std::string_view line, RowMessages& messages) {
         shiftsAnAmount = shifted.kind != AmountReading::Kind::invalid &&
                          (shifted.kind != read.kind || shifted.cents != read.cents);
     }
-    if (shiftsAnAmount) messages.addFormatted(kRowTooShort.c_str(), width_, row);
+    if (shiftsAnAmount)
+        findings.add(FindingKind::rowTooShort, rowNumber_, kRowTooShort.c_str(), width_, row);
     return !shiftsAnAmount;
 }
 
@@ -218,53 +219,53 @@ PaymentRecord RowChecker::record() const {
 
 // Stores the value of definition `index` and runs the checks of its name.
 void RowChecker::store(std::size_t index, std::string_view value, Cents& totalSum,
-                       RowMessages& messages) {
+                       RowFindings& findings) {
     const Field& field = fields_[index];
     fieldValues_[index] = value;
     if (field.codeSlot != kNoSlot) codeValues_[field.codeSlot] = value;
-    if (field.kind != FieldKind::other) checkField(field, value, totalSum, messages);
+    if (field.kind != FieldKind::other) checkField(field, value, totalSum, findings);
 }
 
 void RowChecker::checkField(const Field& field, std::string_view value, Cents& totalSum,
-                            RowMessages& messages) {
+                            RowFindings& findings) {
     const auto row = static_cast<long long>(rowNumber_);
     switch (field.kind) {
         case FieldKind::bic:
             bic_ = value;
             if (hasIban_ && !bicMatchesIban(value, {ibanStart_, ibanStartLength_}))
-                messages.addFormatted(kBicMismatch.c_str(), row);
+                findings.add(FindingKind::bicMismatch, rowNumber_, kBicMismatch.c_str(), row);
             break;
         case FieldKind::iban: {
             // CheckIban writes its reason whenever it refuses; the buffer is read only then.
             char reason[kReasonBufferSize];
             reason[0] = '\0';
             if (!checks::CheckIban(value, reason, sizeof reason))
-                messages.addFormatted(kWrongIban.c_str(), reason, row);
+                findings.add(FindingKind::wrongIban, rowNumber_, kWrongIban.c_str(), reason, row);
             hasIban_ = true;
             ibanStartLength_ = checks::CompactIbanStart(value, ibanStart_, sizeof ibanStart_);
             const std::string_view start(ibanStart_, ibanStartLength_);
             if (bic_ && !bicMatchesIban(*bic_, start))
-                messages.addFormatted(kBicMismatch.c_str(), row);
+                findings.add(FindingKind::bicMismatch, rowNumber_, kBicMismatch.c_str(), row);
             // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
             if (start.size() > 13 && hasBudgetAccountDigit(start)) budgetAccount_ = true;
             break;
         }
         case FieldKind::egn:
             if (!value.empty() && !checks::CheckEgn(value))
-                messages.addFormatted(kWrongEgn.c_str(), row);
+                findings.add(FindingKind::wrongEgn, rowNumber_, kWrongEgn.c_str(), row);
             break;
         case FieldKind::bulstat:
             if (!value.empty() && !checks::CheckBulstat(value))
-                messages.addFormatted(kWrongBulstat.c_str(), row);
+                findings.add(FindingKind::wrongBulstat, rowNumber_, kWrongBulstat.c_str(), row);
             break;
         case FieldKind::sum: {
             const AmountReading amount = readAmount(value);
             // An amount the total cannot take any more is refused like a malformed one.
             constexpr Cents kMax = std::numeric_limits<Cents>::max();
             if (amount.kind == AmountReading::Kind::invalid || totalSum > kMax - amount.cents)
-                messages.addFormatted(kInvalidSum.c_str(), row);
+                findings.add(FindingKind::invalidSum, rowNumber_, kInvalidSum.c_str(), row);
             else if (amount.kind == AmountReading::Kind::zero)
-                messages.addFormatted(kZeroSum.c_str(), row);
+                findings.add(FindingKind::zeroSum, rowNumber_, kZeroSum.c_str(), row);
             else if (!widthRefused_)  // its digits may not be the ones written
                 totalSum += amount.cents;
             break;
@@ -274,13 +275,15 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
     }
 }
 
-void RowChecker::checkRecord(RowMessages& messages) {
+void RowChecker::checkRecord(RowFindings& findings) {
     const auto row = static_cast<long long>(rowNumber_);
     // Every code has its value by now: read from the row, or empty for a row that ended before it.
     for (const PaymentCode& code : paymentCodes_) {
         if (!codeValues_[code.slot].empty()) continue;
-        if (code.budget && budgetAccount_) messages.addFormatted(kNoBudgetCode.c_str(), row);
-        if (code.sebra) messages.addFormatted(kNoSebraCode.c_str(), row);
+        if (code.budget && budgetAccount_)
+            findings.add(FindingKind::noBudgetCode, rowNumber_, kNoBudgetCode.c_str(), row);
+        if (code.sebra)
+            findings.add(FindingKind::noSebraCode, rowNumber_, kNoSebraCode.c_str(), row);
     }
 }
 

@@ -4,7 +4,7 @@
 
 #include "processing/Amount.h"
 #include "processing/PaymentRecord.h"
-#include "processing/RowMessages.h"
+#include "processing/RowFindings.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -26,11 +26,11 @@ class RowChecker {
     RowChecker(const settings::FormatDefinition* format, char delimiter);
 
     // Reads `line` (with its LF, if it had one) as row `rowNumber` and runs the field and row
-    // checks: accepted amounts are added to `totalSum`, findings to `messages`. A row holding a
+    // checks: accepted amounts are added to `totalSum`, findings to `findings`. A row holding a
     // control byte, or a fixed-length row that does not span its layout exactly, is refused for
     // that first; its fields are still read and checked, so that everything wrong shows at once.
     void check(std::string_view line, std::int64_t rowNumber, Cents& totalSum,
-               RowMessages& messages);
+               RowFindings& findings);
 
     // The record of the last row checked, made on request (the scan never asks for it); its
     // values view that row's text.
@@ -62,15 +62,15 @@ class RowChecker {
         bool sebra = false;     // the name is PAYMENT_SEBRA in an "SB" list
     };
 
-    void store(std::size_t index, std::string_view value, Cents& totalSum, RowMessages& messages);
+    void store(std::size_t index, std::string_view value, Cents& totalSum, RowFindings& findings);
     void checkField(const Field& field, std::string_view value, Cents& totalSum,
-                    RowMessages& messages);
-    void checkRecord(RowMessages& messages);
+                    RowFindings& findings);
+    void checkRecord(RowFindings& findings);
     // Whether definition `index` is filled in empty when the row ends before it: once per name.
     bool filledWhenMissing(std::size_t index, std::size_t reached) const;
     // Whether a fixed-length row spans its layout so that every amount reads as written;
     // otherwise adds the message that says how it differs.
-    bool widthFits(std::string_view line, RowMessages& messages);
+    bool widthFits(std::string_view line, RowFindings& findings);
 
     const settings::FormatDefinition* format_;
     char delimiter_;

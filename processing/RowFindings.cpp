@@ -1,27 +1,41 @@
-#include "processing/RowMessages.h"
-
-#include "text/Cp1251.h"
-#include "text/Text.h"
+#include "processing/RowFindings.h"
 
 namespace velcor::processing {
 
-using namespace text::literals;
-
-namespace {
-
-constexpr auto kMoreRowMessages =
-    "Показани са първите %lld съобщения; още %lld не са показани.<BR>"_cp;
-
-}  // namespace
-
-void RowMessages::add(std::string_view message) {
-    if (count++ < kMaxRowMessages) text += message;
-}
-
-void RowMessages::close() {
-    if (count <= kMaxRowMessages) return;
-    text += text::format(kMoreRowMessages.c_str(), static_cast<long long>(kMaxRowMessages),
-                         static_cast<long long>(count - kMaxRowMessages));
+std::string_view findingKindName(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::noDelimiter:
+            return "no-delimiter";
+        case FindingKind::bicMismatch:
+            return "bic-mismatch";
+        case FindingKind::wrongIban:
+            return "wrong-iban";
+        case FindingKind::wrongEgn:
+            return "wrong-egn";
+        case FindingKind::wrongBulstat:
+            return "wrong-bulstat";
+        case FindingKind::zeroSum:
+            return "zero-sum";
+        case FindingKind::invalidSum:
+            return "invalid-sum";
+        case FindingKind::noBudgetCode:
+            return "no-budget-code";
+        case FindingKind::noSebraCode:
+            return "no-sebra-code";
+        case FindingKind::controlByte:
+            return "control-byte";
+        case FindingKind::rowTooShort:
+            return "row-too-short";
+        case FindingKind::rowTooLong:
+            return "row-too-long";
+        case FindingKind::lineTooLong:
+            return "line-too-long";
+        case FindingKind::loneCr:
+            return "lone-cr";
+        case FindingKind::dataAfterEndMark:
+            return "data-after-end-mark";
+    }
+    return {};
 }
 
 }  // namespace velcor::processing

@@ -18,9 +18,9 @@ using namespace text::literals;
 
 namespace {
 
-constexpr auto kLoneCr = "Непознат край на ред (CR без LF) на ред: %lld<BR>"_cp;
-constexpr auto kDataAfterEndMark = "Данни след знака за край на файла (Ctrl-Z) на ред: %lld<BR>"_cp;
-constexpr auto kLineTooLong = "Редът е по-дълъг от %lld знака на ред: %lld<BR>"_cp;
+constexpr auto kLoneCr = "Непознат край на ред (CR без LF) на ред: %lld"_cp;
+constexpr auto kDataAfterEndMark = "Данни след знака за край на файла (Ctrl-Z) на ред: %lld"_cp;
+constexpr auto kLineTooLong = "Редът е по-дълъг от %lld знака на ред: %lld"_cp;
 
 // The control code leaves out every CR and LF: a list gives the same code whatever its line ends.
 // `firstCr`: where the first CR stands (npos: nowhere), as the caller has looked for it already.
@@ -59,7 +59,7 @@ void reserveForRows(std::string& lines, const std::optional<fileio::FileStamp>& 
 // shown.
 void dropRows(ScanResult& result) {
     std::string().swap(result.acceptedLines);
-    result.rowMessages = {};
+    result.rowFindings = {};
     resetControlData(result.controlData);
 }
 
@@ -76,8 +76,8 @@ class RowTally {
     void finish(bool dataAfterEndMark);
 
   private:
-    void rowMessage(const char* form, std::int64_t row) {
-        result_.rowMessages.addFormatted(form, static_cast<long long>(row));
+    void rowFinding(FindingKind kind, const char* form, std::int64_t row) {
+        result_.rowFindings.add(kind, row, form, static_cast<long long>(row));
     }
 
     RowChecker checker_;
@@ -107,13 +107,14 @@ void RowTally::add(std::string_view piece) {
     lineOpen_ = !endsLine;
     if (continues && !lineRefused_) {
         lineRefused_ = true;
-        result_.rowMessages.addFormatted(kLineTooLong.c_str(),
-                                         static_cast<long long>(TextModeReader::kMaxPiece),
-                                         static_cast<long long>(lineRow_));
+        result_.rowFindings.add(FindingKind::lineTooLong, lineRow_, kLineTooLong.c_str(),
+                                static_cast<long long>(TextModeReader::kMaxPiece),
+                                static_cast<long long>(lineRow_));
     }
     // Blank lines are left out of the prepared file, so they stay out of its control code too.
     if (blank && !rowOpen_) return;
-    if (crAtEnd_ && piece.front() != '\n') rowMessage(kLoneCr.c_str(), data.recordCount);
+    if (crAtEnd_ && piece.front() != '\n')
+        rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
     // A blank piece of an over-long line is no row of its own, but its bytes belong to the line:
     // they are kept (and covered by the control code) so the row reaches the prepared file whole,
     // and a later scan of that file reads the same pieces.
@@ -124,24 +125,27 @@ void RowTally::add(std::string_view piece) {
     rowOpen_ = !endsLine;
     if (!blank) {
         ++data.recordCount;
-        checker_.check(piece, data.recordCount, data.totalSum, result_.rowMessages);
+        checker_.check(piece, data.recordCount, data.totalSum, result_.rowFindings);
     }
     // A CR with no LF behind it ends a line on some systems and nowhere in this list's reading:
     // such a list would reach the bank as one long row.
-    if (holdsLoneCr(piece, firstCr, crAtEnd_)) rowMessage(kLoneCr.c_str(), data.recordCount);
+    if (holdsLoneCr(piece, firstCr, crAtEnd_))
+        rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
 }
 
 void RowTally::finish(bool dataAfterEndMark) {
     const std::int64_t count = result_.controlData.recordCount;
-    if (crAtEnd_) rowMessage(kLoneCr.c_str(), count);
+    if (crAtEnd_) rowFinding(FindingKind::loneCr, kLoneCr.c_str(), count);
     // The mark stands in the last row kept unless that row had ended before it.
-    if (dataAfterEndMark) rowMessage(kDataAfterEndMark.c_str(), rowOpen_ ? count : count + 1);
+    if (dataAfterEndMark)
+        rowFinding(FindingKind::dataAfterEndMark, kDataAfterEndMark.c_str(),
+                   rowOpen_ ? count : count + 1);
 }
 
 void scanList(fileio::FileSystem& fs, const std::string& path,
               const settings::FormatDefinition* format, char delimiter, ScanResult& result) {
     const std::optional<fileio::FileStamp> stampBefore = fs.stamp(path);
-    std::unique_ptr<fileio::ReadFile> file = fs.openRead(path);
+    std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, result.cause);
     if (file == nullptr) {
         result.error = ScanError::cannotOpen;
         return;
@@ -173,6 +177,7 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
     }
     if (read == TextModeReader::Result::error) {
         // The rows read so far stay with their messages; their control data count for nothing.
+        result.cause = file->error();
         resetControlData(result.controlData);
         result.error = ScanError::readError;
         return;
@@ -186,12 +191,11 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
     }
     // Nothing to pay is no bank file, whether the list is empty or holds a header alone. (Data
     // hidden behind an end mark has its own row message, which says more.)
-    if (result.controlData.recordCount == 0 && result.rowMessages.count == 0) {
+    if (result.controlData.recordCount == 0 && result.rowFindings.count == 0) {
         dropRows(result);
         result.error = ScanError::noPayments;
         return;
     }
-    result.rowMessages.close();
 
     ControlData& data = result.controlData;
     data.controlCrc = ~data.controlCrc;

@@ -6,11 +6,12 @@
 #include "fileio/FileSystem.h"
 #include "processing/ControlData.h"
 #include "processing/PreparedHeader.h"
-#include "processing/RowMessages.h"
+#include "processing/RowFindings.h"
 #include "settings/Settings.h"
 
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace velcor::processing {
 
@@ -27,12 +28,13 @@ enum class ScanError {
 
 struct ScanResult {
     ScanError error = ScanError::none;
+    std::error_code cause;  // cannotOpen, readError: why, as the system said it
     // The list's first line began with "OMP": what its reader took from it.
     std::optional<PreparedHeader> header;
     // The rows' control data; the CRC finished and the three texts made once the list was read
     // to its end.
     ControlData controlData;
-    RowMessages rowMessages;
+    RowFindings rowFindings;
     // Every non-blank line after a header, as read (with its LF): what the prepared file holds.
     std::string acceptedLines;
     // Read to its end: the list's stamp, when the list stayed the same while it was read.

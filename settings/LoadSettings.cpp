@@ -92,8 +92,9 @@ void finishPending(std::optional<PendingFormat>& pending, LoadedSettings& out) {
     pending.reset();
 }
 
-bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string& bytes) {
-    auto file = fs.openRead(path);
+bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string& bytes,
+                   std::error_code& cause) {
+    auto file = fs.openRead(path, cause);
     if (!file) return false;
     char buffer[16384];
     for (;;) {
@@ -101,7 +102,10 @@ bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string&
         if (got == 0) return true;
         // A read error must not pass for the end of the file: a save would then drop the unread
         // rest of the formats.
-        if (got < 0) return false;
+        if (got < 0) {
+            cause = file->error();
+            return false;
+        }
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
 }
@@ -180,9 +184,11 @@ LoadResult parseSettings(std::string_view bytes, LoadedSettings& out) {
 
 LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out) {
     std::string bytes;
-    if (!readWholeFile(fs, path, bytes)) {
+    std::error_code cause;
+    if (!readWholeFile(fs, path, bytes, cause)) {
         LoadResult result;
         result.error = LoadError::cannotRead;
+        result.cause = cause;
         return result;
     }
     return parseSettings(bytes, out);

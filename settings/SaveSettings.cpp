@@ -84,7 +84,7 @@ SaveResult writeSettings(fileio::FileSystem& fs, const std::string& path, const 
     fs.remove(backup);
     fs.copy(path, backup);
 
-    switch (fileio::replaceFile(fs, path, {leading, separator, block, rest})) {
+    switch (fileio::replaceFile(fs, path, {leading, separator, block, rest}).result) {
         case fileio::ReplaceResult::ok:
             return SaveResult::ok;
         case fileio::ReplaceResult::openFailed:

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace velcor::settings {
@@ -68,6 +69,7 @@ enum class LoadError {
 
 struct LoadResult {
     LoadError error = LoadError::none;
+    std::error_code cause;  // cannotRead: why, as the system said it
     // badFieldDefinition: the field's name and its section's name.
     std::string fieldName;
     std::string sectionName;

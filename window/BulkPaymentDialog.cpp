@@ -12,6 +12,7 @@
 #include "text/Text.h"
 #include "window/ControlTable.h"
 #include "window/HeaderReadBack.h"
+#include "window/HeaderTakeOver.h"
 
 #include <cstddef>
 #include <utility>
@@ -20,8 +21,6 @@ namespace velcor::window {
 
 namespace {
 
-constexpr int kCancelResult = 2;
-
 int limitOf(ControlId id) {
     const ControlInfo* info = controlInfo(id);
     return info != nullptr ? info->limit : 0;
@@ -29,13 +28,41 @@ int limitOf(ControlId id) {
 
 }  // namespace
 
+class BulkPaymentDialog::Recording {
+  public:
+    explicit Recording(BulkPaymentDialog& dialog) : dialog_(dialog) {
+        if (dialog_.outcome_ == nullptr) dialog_.outcome_ = &outcome_;
+    }
+    ~Recording() {
+        if (dialog_.outcome_ == &outcome_) dialog_.outcome_ = nullptr;
+    }
+    Recording(const Recording&) = delete;
+    Recording& operator=(const Recording&) = delete;
+
+    // The outcome, with the state as it stands now; `done` says whether the intent did its work.
+    Outcome finish(bool done) {
+        outcome_.done = done;
+        const WorkingState& state = dialog_.state_;
+        outcome_.controlData = static_cast<const processing::ControlData&>(state);
+        outcome_.shown = dialog_.shown_;
+        outcome_.fileValid = state.fileValid;
+        outcome_.filePrepared = state.filePrepared;
+        return std::move(outcome_);
+    }
+
+  private:
+    BulkPaymentDialog& dialog_;
+    Outcome outcome_;
+};
+
 BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
                                      std::string settingsPath)
     : host_(host), fs_(fs), settingsPath_(std::move(settingsPath)) {
     state_.paymentDate = host_.now();
 }
 
-bool BulkPaymentDialog::initialise() {
+Outcome BulkPaymentDialog::initialise() {
+    Recording recording(*this);
     updateControls();
     host_.addListEntry(idFormatKind, formatKindDelimited());
     host_.addListEntry(idFormatKind, formatKindFixed());
@@ -43,9 +70,10 @@ bool BulkPaymentDialog::initialise() {
     settings::LoadedSettings loaded;
     const settings::LoadResult load = settings::loadSettings(fs_, settingsPath_, loaded);
     if (!load.ok()) {
-        if (const auto message = loadErrorMessage(load, settingsPath_)) host_.showMessage(*message);
+        noteFileCause(load.cause);
+        if (auto message = loadErrorMessage(load, settingsPath_)) tell(std::move(*message));
         host_.endDialog(kCancelResult);
-        return false;
+        return recording.finish(false);
     }
     state_.formats = std::move(loaded.formats);
     paymentTypeEntries_ = std::move(loaded.entryTexts);
@@ -62,17 +90,22 @@ bool BulkPaymentDialog::initialise() {
     while (position < state_.formats.size() &&
            state_.formats[position].name != settings::kDefaultTypeName)
         ++position;
-    const int kind = takeFormatKind(processing::formatAt(state_, static_cast<int>(position)));
-    host_.setListSelection(idPaymentType, static_cast<int>(position));
+    state_.paymentType = position < state_.formats.size() ? static_cast<int>(position) : -1;
+    const int kind = takeFormatKind(selectedFormat());
+    host_.setListSelection(idPaymentType, state_.paymentType);
     updateControls();
     host_.setListSelection(idFormatKind, kind);
-    return true;
+    return recording.finish(true);
 }
 
-int BulkPaymentDialog::selectedPaymentType() const { return host_.listSelection(idPaymentType); }
+std::optional<std::string_view> BulkPaymentDialog::paymentTypeText(int position) const {
+    if (position < 0 || static_cast<std::size_t>(position) >= paymentTypeEntries_.size())
+        return std::nullopt;
+    return paymentTypeEntries_[static_cast<std::size_t>(position)];
+}
 
 const settings::FormatDefinition* BulkPaymentDialog::selectedFormat() const {
-    return processing::formatAt(state_, selectedPaymentType());
+    return formatAt(state_, state_.paymentType);
 }
 
 int BulkPaymentDialog::takeFormatKind(const settings::FormatDefinition* format) {
@@ -119,7 +152,28 @@ void BulkPaymentDialog::showInEdit(ControlId id, const std::string& value) {
     if (const int limit = limitOf(id); limit > 0) host_.setEditLimit(id, limit);
     // Only an editable edit holds what the operator typed.
     if (controlInfo(id)->kind == ControlKind::edit && host_.isModified(id)) return;
+    showText(id, value);
+}
+
+void BulkPaymentDialog::showText(ControlId id, std::string_view value) {
     host_.setControlText(id, value);
+    if (id == idTotal) shown_.total = std::string(value);
+    if (id == idCount) shown_.count = std::string(value);
+    if (id == idControlCode) shown_.controlCode = std::string(value);
+}
+
+void BulkPaymentDialog::tell(ShownMessage message) {
+    host_.showMessage(message.text);
+    if (outcome_ != nullptr) outcome_->messages.push_back(std::move(message));
+}
+
+void BulkPaymentDialog::noteFileCause(std::error_code cause) {
+    if (outcome_ != nullptr && cause) outcome_->fileCause = cause;
+}
+
+void BulkPaymentDialog::showFindings() {
+    host_.showReport(rowFindingsHtml(state_.rowFindings));
+    if (outcome_ != nullptr) outcome_->findings = state_.rowFindings;
 }
 
 void BulkPaymentDialog::updateControls() {
@@ -141,7 +195,7 @@ bool BulkPaymentDialog::takeEdit(ControlId id, std::string& member) {
     host_.clearModified(id);
     const int limit = limitOf(id);
     if (limit > 0 && member.size() > static_cast<std::size_t>(limit)) {
-        host_.showMessage(limitMessage(limit));
+        tell(limitMessage(limit));
         host_.focusAndSelectAll(id);
         return false;
     }
@@ -177,11 +231,12 @@ bool BulkPaymentDialog::scanList() {
 bool BulkPaymentDialog::takeScan(processing::ScanResult& result) {
     // What a complete header holds reaches the window even when the rows then fail; a refused
     // first line brings nothing.
-    if (result.header) processing::takeHeaderInto(*result.header, state_);
+    if (result.header) takeHeaderInto(*result.header, state_);
     state_.acceptedLines = std::move(result.acceptedLines);
-    state_.rowMessages = std::move(result.rowMessages.text);
-    if (const auto message = scanErrorMessage(result, state_.inputPath)) {
-        host_.showMessage(*message);
+    state_.rowFindings = std::move(result.rowFindings);
+    noteFileCause(result.cause);
+    if (auto message = scanErrorMessage(result, state_.inputPath)) {
+        tell(std::move(*message));
         return false;
     }
     state_.scannedPath = state_.inputPath;
@@ -196,32 +251,31 @@ bool BulkPaymentDialog::takeControlData(const processing::ControlData& scanned) 
     // A prepared list is held to its header (or, after a change of the payment type, to what it
     // was recognised with), in this order: the first difference is told.
     if (state_.filePrepared && scanned.controlCodeText != state_.controlCodeText) {
-        showMessage(Message::wrongControlCode);
+        tell(Message::wrongControlCode);
         return false;
     }
     state_.controlCodeText = scanned.controlCodeText;
     if (state_.filePrepared) {
         if (text::trimBlanks(scanned.totalText) != text::trimBlanks(state_.totalText)) {
-            showMessage(Message::wrongTotal);
+            tell(Message::wrongTotal);
             return false;
         }
         if (scanned.countText != text::trimBlanks(state_.countText)) {
-            showMessage(Message::wrongCount);
+            tell(Message::wrongCount);
             return false;
         }
     }
     state_.totalText = scanned.totalText;
     state_.countText = scanned.countText;
     updateControls();
-    return state_.rowMessages.empty();
+    return state_.rowFindings.empty();
 }
 
 void BulkPaymentDialog::scanChosenFile() {
-    const bool correct = scanList();
-    state_.fileInvalid = !correct;
-    if (correct) return;
+    state_.fileValid = scanList();
+    if (state_.fileValid) return;
     processing::resetControlData(state_);
-    if (!state_.rowMessages.empty()) host_.showReport(state_.rowMessages);
+    if (!state_.rowFindings.empty()) showFindings();
 }
 
 bool BulkPaymentDialog::scannedFileUnchanged() {
@@ -246,10 +300,10 @@ bool BulkPaymentDialog::nameRulesPass(std::string_view path) {
         case Kind::noRules:
             return true;
         case Kind::notStartingWithO:
-            showMessage(Message::notStartingWithO);
+            tell(Message::notStartingWithO);
             return false;
         case Kind::badDate:
-            showMessage(Message::badDateInName);
+            tell(Message::badDateInName);
             return false;
         case Kind::dated:
             break;
@@ -262,47 +316,87 @@ bool BulkPaymentDialog::nameRulesPass(std::string_view path) {
     return true;
 }
 
-void BulkPaymentDialog::browseInputFile() {
+void BulkPaymentDialog::startBrowsing() {
     state_.inputPath = host_.controlText(idInputPath);
     host_.clearModified(idInputPath);
     state_.paymentDate = host_.now();
-    const std::optional<std::string> chosen = host_.chooseOpenFile(suggestedFileName());
-    if (!chosen) return;
+}
 
-    state_.fileInvalid = true;
-    if (!nameRulesPass(*chosen)) return;
-    state_.inputPath = *chosen;
+void BulkPaymentDialog::browseInputFile() {
+    startBrowsing();
+    const std::optional<std::string> chosen = host_.chooseOpenFile(suggestedFileName());
+    if (chosen) openChosenList(*chosen);
+}
+
+Outcome BulkPaymentDialog::openList(const std::string& path) {
+    Recording recording(*this);
+    startBrowsing();
+    openChosenList(path);
+    return recording.finish(state_.fileValid);
+}
+
+void BulkPaymentDialog::openChosenList(const std::string& path) {
+    state_.fileValid = false;
+    if (!nameRulesPass(path)) return;
+    state_.inputPath = path;
     host_.setControlText(idInputPath, state_.inputPath);
     state_.filePrepared = false;
     processing::resetControlData(state_);
     updateControls();
-    host_.setControlText(idTotal, "");
-    host_.setControlText(idCount, "");
-    host_.setControlText(idControlCode, "");
+    showText(idTotal, "");
+    showText(idCount, "");
+    showText(idControlCode, "");
     // After a scan that failed on row messages alone, the figures it showed stay on screen.
     scanChosenFile();
     showPrepared();
 }
 
 void BulkPaymentDialog::changePaymentType() {
-    const int position = selectedPaymentType();
-    const int kind = takeFormatKind(processing::formatAt(state_, position));
+    // The host reports the operator's choice; from here on the logic holds it.
+    const int position = host_.listSelection(idPaymentType);
+    state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
+    takePaymentType();
+}
+
+Outcome BulkPaymentDialog::choosePaymentType(int position) {
+    Recording recording(*this);
+    state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
+    takePaymentType();
+    return recording.finish(state_.paymentType >= 0 &&
+                            (state_.inputPath.empty() || state_.fileValid));
+}
+
+void BulkPaymentDialog::takePaymentType() {
+    const int kind = takeFormatKind(selectedFormat());
     updateControls();
     host_.setListSelection(idFormatKind, kind);
-    host_.setListSelection(idPaymentType, position);
+    host_.setListSelection(idPaymentType, state_.paymentType);
     if (state_.inputPath.empty()) return;
 
-    host_.setControlText(idTotal, "");
-    host_.setControlText(idCount, "");
-    host_.setControlText(idControlCode, "");
+    showText(idTotal, "");
+    showText(idCount, "");
+    showText(idControlCode, "");
     scanChosenFile();
     showPrepared();
     updateControls();
 }
 
-void BulkPaymentDialog::selectPaymentType(int position) {
-    host_.setListSelection(idPaymentType, position);
-    changePaymentType();
+Outcome BulkPaymentDialog::typePayerValues(const TypedPayerValues& values) {
+    Recording recording(*this);
+    const std::pair<const std::optional<std::string>&, ControlId> edits[] = {
+        {values.iban, idPayerIban},
+        {values.bic, idPayerBic},
+        {values.name, idPayerName},
+        {values.kindCode, idPaymentKindCode},
+        {values.budgetUnitCode, idBudgetUnitCode}};
+    // The edit and its member hold the value alike, so that no refresh of the edits can lose it
+    // before it is taken over, and that take-over checks its length as for anything typed.
+    for (const auto& [value, id] : edits) {
+        if (!value) continue;
+        *editMember(id) = *value;
+        host_.setControlText(id, *value);
+    }
+    return recording.finish(true);
 }
 
 void BulkPaymentDialog::showPrepared() {
@@ -310,31 +404,32 @@ void BulkPaymentDialog::showPrepared() {
     host_.setReadOnly(idPaymentDate, state_.filePrepared);
 }
 
-bool BulkPaymentDialog::setPaymentDate(int day, int month, int year) {
-    if (state_.filePrepared) return false;
+Outcome BulkPaymentDialog::setValueDate(int day, int month, int year) {
+    Recording recording(*this);
+    if (state_.filePrepared) return recording.finish(false);
     processing::LocalDateTime& date = state_.paymentDate;
     date.day = day;
     date.month = month;
     date.year = year;
     date.valid = true;
     host_.setDateValue(idPaymentDate, date);
-    return true;
+    return recording.finish(true);
 }
 
 bool BulkPaymentDialog::prepareFile() {
     if (state_.filePrepared) {
-        showMessage(Message::alreadyPrepared);
+        tell(Message::alreadyPrepared);
         showPrepared();
         return false;
     }
-    if (state_.fileInvalid) {
-        showMessage(Message::notValid);
+    if (!state_.fileValid) {
+        tell(Message::notValid);
         return false;
     }
     // A list scanned without a payment type had its rows counted but none checked, and the header
     // would name no layout: it is no bank file.
     if (selectedFormat() == nullptr) {
-        showMessage(Message::noPaymentType);
+        tell(Message::noPaymentType);
         return false;
     }
     // Values cut short by a length limit must not end up in a header.
@@ -342,7 +437,7 @@ bool BulkPaymentDialog::prepareFile() {
     // Only the list that was scanned may be rewritten with its rows: another path in the field,
     // or a list changed on disk since, would get rows that are not its own.
     if (!scannedFileUnchanged()) {
-        showMessage(Message::notValid);
+        tell(Message::notValid);
         return false;
     }
     const settings::FormatDefinition* format = selectedFormat();
@@ -357,24 +452,24 @@ bool BulkPaymentDialog::payerValuesPass(const settings::FormatDefinition* format
     if (!settings::isSebraType(format)) {
         char reason[processing::kReasonBufferSize] = {};
         if (checks::CheckIban(state_.payerIban.c_str(), reason, sizeof reason) == 0) {
-            showMessage(Message::badPayerIban);
+            tell(Message::badPayerIban);
             return false;
         }
     } else {
         if (!processing::CheckBudgetUnitCode(state_.budgetUnitCode.c_str())) {
-            showMessage(Message::wrongBudgetUnitCode);
+            tell(Message::wrongBudgetUnitCode);
             return false;
         }
         state_.payerBic = std::string(text::trimWhitespace(state_.payerBic));
         // The header's column holds eight characters: a BIC without its branch.
         if (state_.payerBic.size() != 8 || !checks::CheckBic(state_.payerBic)) {
-            showMessage(Message::badBic);
+            tell(Message::badBic);
             return false;
         }
     }
     state_.payerName = std::string(text::trimWhitespace(state_.payerName));
     if (state_.payerName.empty()) {
-        showMessage(Message::noPayerName);
+        tell(Message::noPayerName);
         return false;
     }
     return true;
@@ -394,7 +489,7 @@ bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition
     }
     for (const auto& [id, value] : values) {
         if (value.find_first_of(headerBreakingCharacters()) == std::string_view::npos) continue;
-        host_.showMessage(headerBreakingCharacterMessage(fieldName(id)));
+        tell(headerBreakingCharacterMessage(fieldName(id)));
         host_.focusAndSelectAll(id);
         return false;
     }
@@ -402,21 +497,24 @@ bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition
 }
 
 bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* format) {
-    const std::string header = output::buildHeaderLine(state_, format);
+    const std::string header =
+        output::buildHeaderLine(payerOf(state_), state_.paymentDate, state_, format);
     if (state_.acceptedLines.empty()) return false;
     // Whatever slipped past the checks before, a header that a later scan would not read as this
     // list's control data is never written: the list stays as it is.
     if (!headerReadsBack(header, state_)) {
-        showMessage(Message::writeFailed);
+        tell(Message::writeFailed);
         return false;
     }
-    switch (output::writePreparedFile(fs_, state_.inputPath, header, state_.acceptedLines,
-                                      state_.scannedStamp)) {
+    const fileio::Replaced replaced = output::writePreparedFile(
+        fs_, state_.inputPath, header, state_.acceptedLines, state_.scannedStamp);
+    noteFileCause(replaced.cause);
+    switch (replaced.result) {
         case fileio::ReplaceResult::openFailed:
-            showMessage(Message::openForWriteFailed);
+            tell(Message::openForWriteFailed);
             return false;
         case fileio::ReplaceResult::writeFailed:
-            showMessage(Message::writeFailed);
+            tell(Message::writeFailed);
             return false;
         case fileio::ReplaceResult::ok:
             break;
@@ -424,14 +522,35 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
     return true;
 }
 
+Outcome BulkPaymentDialog::prepare() {
+    Recording recording(*this);
+    const bool written = prepareFile();
+    return recording.finish(written);
+}
+
 bool BulkPaymentDialog::showReport() {
     if (!state_.filePrepared) return false;
-    const int position = selectedPaymentType();
-    std::optional<std::string_view> typeText;
-    if (position >= 0 && static_cast<std::size_t>(position) < paymentTypeEntries_.size())
-        typeText = paymentTypeEntries_[static_cast<std::size_t>(position)];
-    host_.showReport(output::buildProcessingReport(state_, selectedFormat(), typeText));
+    // The report states the control data as the window shows them.
+    processing::ControlData shown;
+    shown.totalText = state_.totalText;
+    shown.countText = state_.countText;
+    shown.controlCodeText = state_.controlCodeText;
+    output::ReportFields fields =
+        output::reportFields(state_.inputPath, state_.paymentDate, selectedFormat(),
+                             paymentTypeText(state_.paymentType), shown);
+    std::string report = output::buildProcessingReport(fields);
+    host_.showReport(report);
+    if (outcome_ != nullptr) {
+        outcome_->report = std::move(report);
+        outcome_->reportFields = std::move(fields);
+    }
     return true;
+}
+
+Outcome BulkPaymentDialog::buildReport() {
+    Recording recording(*this);
+    const bool built = showReport();
+    return recording.finish(built);
 }
 
 void BulkPaymentDialog::saveSettings() {
@@ -441,7 +560,7 @@ void BulkPaymentDialog::saveSettings() {
     if (!host_.askYesNo(messageText(Message::saveQuestion))) return;
     const settings::SaveResult saved =
         settings::writeSettings(fs_, settingsPath_, payer, state_.iniRemainder);
-    if (const auto message = saveErrorMessage(saved)) host_.showMessage(*message);
+    if (auto message = saveErrorMessage(saved)) tell(std::move(*message));
 }
 
 void BulkPaymentDialog::onCommand(ControlId id) {

@@ -1,19 +1,31 @@
 #pragma once
 
 // The logic of the main window: its state and every operator flow, written against DialogHost.
+// Each operator intent answers with an Outcome; the host has shown the same on its screen.
 
 #include "fileio/FileSystem.h"
 #include "processing/Scan.h"
-#include "processing/WorkingState.h"
 #include "window/ControlIds.h"
 #include "window/DialogHost.h"
 #include "window/Messages.h"
+#include "window/Outcome.h"
+#include "window/WorkingState.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velcor::window {
+
+// Payer values an operator types; nothing leaves an edit as it is.
+struct TypedPayerValues {
+    std::optional<std::string> iban;
+    std::optional<std::string> bic;
+    std::optional<std::string> name;
+    std::optional<std::string> kindCode;
+    std::optional<std::string> budgetUnitCode;
+};
 
 class BulkPaymentDialog {
   public:
@@ -21,36 +33,52 @@ class BulkPaymentDialog {
     BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
                       std::string settingsPath = "omp.ini");
 
-    // Runs once the controls exist. False when the settings cannot be loaded: the dialog has
+    // Runs once the controls exist. Not done when the settings cannot be loaded: the dialog has
     // then been ended with the cancel result.
-    bool initialise();
+    Outcome initialise();
 
-    // Operator actions.
-    void browseInputFile();    // "..."
-    void changePaymentType();  // selection change of the payment-type list
-    bool prepareFile();  // "Подготовка" or Enter; true when this call wrote the list
-    bool showReport();   // "Печат"; true when a report was shown
+    // Operator intents.
+    // Opens the list at `path` as "..." does once its dialog has answered: name rules, value date
+    // from the name, scan.
+    Outcome openList(const std::string& path);
+    // Picks the entry at `position` of the payment-type list (-1: none) and handles the change.
+    Outcome choosePaymentType(int position);
+    // Types the given values into the payer edits, as the operator would; they reach the state
+    // at the next scan or "Подготовка".
+    Outcome typePayerValues(const TypedPayerValues& values);
+    // Sets the value date, keeping its time of day, and shows it in the date picker. Not done,
+    // and nothing changed, while a prepared list is open: its value date is its header's.
+    Outcome setValueDate(int day, int month, int year);
+    Outcome prepare();      // "Подготовка"; done when this call wrote the list
+    Outcome buildReport();  // "Печат"; done when a report was built and shown
+
+    // The host's commands, each one of the intents above: 1003 "...", 1004 the payment-type
+    // list's selection change, 16 "Подготовка", 1013 "Печат", 2 "Изход".
+    void onCommand(ControlId id);
 
     // Called once the dialog has ended, before it goes away: may ask the save question and
     // rewrite [CLIENT] in the settings file.
     void saveSettings();
 
-    // Routes a command or selection change from the host: 1003, 16, 1013, 2; 1004.
-    void onCommand(ControlId id);
-
-    // What a caller without a screen does, as the operator would.
-    // Picks the entry at `position` of the payment-type list (-1: none) and handles the change.
-    void selectPaymentType(int position);
-    // Sets the value date, keeping its time of day, and shows it in the date picker. False, and
-    // nothing changed, while a prepared list is open: its value date is its header's.
-    bool setPaymentDate(int day, int month, int year);
-
     // The state as it stands, for reading.
-    const processing::WorkingState& state() const { return state_; }
-    // The selected position of the payment-type list, -1 for none.
-    int selectedPaymentType() const;
+    const WorkingState& state() const { return state_; }
+    // The text of the payment-type entry at `position`, nothing for no entry there.
+    std::optional<std::string_view> paymentTypeText(int position) const;
 
   private:
+    // "...": the open-file dialog, then openList's flow.
+    void browseInputFile();
+    // The selection change of the payment-type list, read from the host once.
+    void changePaymentType();
+    // The steps of "..." before its dialog: the path field taken, the value date today.
+    void startBrowsing();
+    // The steps of "..." after its dialog answered with `path`.
+    void openChosenList(const std::string& path);
+    // The payment-type change for the position the state holds.
+    void takePaymentType();
+    bool prepareFile();
+    bool showReport();
+
     // Shows the state in the controls / takes the controls back into the state; false when a
     // value broke its edit's limit (after the limit message).
     void updateControls();
@@ -60,6 +88,8 @@ class BulkPaymentDialog {
     // Writes one value into an edit unless the operator has typed into it since it was last
     // filled or taken over; that text wins and reaches the state at the next readControls().
     void showInEdit(ControlId id, const std::string& value);
+    // Writes a text into a control; what the three figures show is kept for the outcome.
+    void showText(ControlId id, std::string_view value);
     // Takes one edit into `member`; false (after the limit message) when it is too long.
     bool takeEdit(ControlId id, std::string& member);
 
@@ -92,20 +122,32 @@ class BulkPaymentDialog {
     // The checks of the payer values that "Подготовка" makes before it writes.
     bool payerValuesPass(const settings::FormatDefinition* format);
     // Whether the payer values that the header of `format`'s layout carries are free of ";" and
-    // line breaks; otherwise shows the message naming the first such edit and focuses it.
+    // control bytes; otherwise shows the message naming the first such edit and focuses it.
     bool payerValuesFitTheHeader(const settings::FormatDefinition* format);
     // Whether the file under inputPath is still the one the last successful scan read.
     bool scannedFileUnchanged();
     // Writes the prepared list; false after the message that says why it was not written.
     bool writePreparedList(const settings::FormatDefinition* format);
 
-    void showMessage(Message message) { host_.showMessage(messageText(message)); }
+    // Shows a message box and keeps it for the outcome.
+    void tell(ShownMessage message);
+    void tell(Message message) { tell(shownMessage(message)); }
+    // Shows the row findings of the last scan in the report window.
+    void showFindings();
+    // Keeps why a file could not be used for the outcome.
+    void noteFileCause(std::error_code cause);
+
+    // Starts an outcome for an intent, unless one is running (an intent inside another adds to
+    // that one's), and finishes it with the state as it then stands.
+    class Recording;
 
     DialogHost& host_;
     fileio::FileSystem& fs_;
     std::string settingsPath_;
-    processing::WorkingState state_;
+    WorkingState state_;
     std::vector<std::string> paymentTypeEntries_;  // the entry texts of the payment-type list
+    ShownFigures shown_;
+    Outcome* outcome_ = nullptr;  // the outcome of the intent running, if any
 };
 
 }  // namespace velcor::window

@@ -25,7 +25,11 @@ enum ControlId : int {
     idPrepared = 1017,         // check box "Файлът е подготвен"
 };
 
-// The system-menu command that opens the About box.
+// A dialog ended by its cancel button answers with that button's id.
+inline constexpr int kCancelResult = idCancel;
+
+// The system-menu command that opens the About box. System-menu commands are numbers of their own,
+// not control ids (the system keeps their low four bits): 16 is the first one free.
 inline constexpr int kAboutCommand = 16;
 
 }  // namespace velcor::window

@@ -57,7 +57,7 @@ class DialogHost {
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;
     // Shows HTML in the report window, modally.
     virtual void showReport(std::string_view html) = 0;
-    // Ends the dialog with the given result (2 = cancel).
+    // Ends the dialog with the given result (kCancelResult: cancelled).
     virtual void endDialog(int result) = 0;
 
     // The current local date and time (a host may pin it, e.g. in tests).

@@ -28,7 +28,7 @@ class HeaderFile : public fileio::ReadFile {
 
 }  // namespace
 
-bool headerReadsBack(std::string_view header, const processing::WorkingState& state) {
+bool headerReadsBack(std::string_view header, const WorkingState& state) {
     if (!header.ends_with("\r\n")) return false;
     HeaderFile file(header);
     processing::TextModeReader reader(file);

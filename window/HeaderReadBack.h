@@ -3,7 +3,7 @@
 // The last check before "Подготовка" writes: the header line it built must read back, through the
 // prepared-list reader, as what a later scan of the written list will compare against.
 
-#include "processing/WorkingState.h"
+#include "window/WorkingState.h"
 
 #include <string_view>
 
@@ -13,6 +13,6 @@ namespace velcor::window {
 // mode, and the prepared-list reader takes from it the value date of `state` and its control
 // data: total, count and control code as their texts stand. A value that slipped a ";", a line
 // break or an end-of-file byte into the header fails here.
-bool headerReadsBack(std::string_view header, const processing::WorkingState& state);
+bool headerReadsBack(std::string_view header, const WorkingState& state);
 
 }  // namespace velcor::window

@@ -1,8 +1,12 @@
 #include "window/Messages.h"
 
+#include "fileio/FileError.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlTable.h"
+
+#include <system_error>
+#include <utility>
 
 namespace velcor::window {
 
@@ -43,12 +47,75 @@ constexpr auto kIniWriteFailed = "Грешка при запис в INI файл
 // A chosen path that Windows-1251 cannot spell would reach the files under another name.
 constexpr auto kPathNotUsable =
     "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
+constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
     return text::format(kSavedAsUtf8.c_str(), std::string(path).c_str());
 }
 
 }  // namespace
+
+std::string_view messageKindName(Message message) {
+    switch (message) {
+        case Message::notStartingWithO:
+            return "not-starting-with-o";
+        case Message::badDateInName:
+            return "bad-date-in-name";
+        case Message::readError:
+            return "read-error";
+        case Message::outOfMemory:
+            return "out-of-memory";
+        case Message::wrongControlCode:
+            return "wrong-control-code";
+        case Message::wrongTotal:
+            return "wrong-total";
+        case Message::wrongCount:
+            return "wrong-count";
+        case Message::alreadyPrepared:
+            return "already-prepared";
+        case Message::notValid:
+            return "not-valid";
+        case Message::noPaymentType:
+            return "no-payment-type";
+        case Message::badPayerIban:
+            return "bad-payer-iban";
+        case Message::wrongBudgetUnitCode:
+            return "wrong-budget-unit-code";
+        case Message::badBic:
+            return "bad-bic";
+        case Message::noPayerName:
+            return "no-payer-name";
+        case Message::openForWriteFailed:
+            return "open-for-write-failed";
+        case Message::writeFailed:
+            return "write-failed";
+        case Message::saveQuestion:
+            return "save-question";
+        case Message::pathNotUsable:
+            return "path-not-usable";
+        case Message::noPayments:
+            return "no-payments";
+        case Message::notAHeader:
+            return "not-a-header";
+        case Message::iniOpenForWriteFailed:
+            return "ini-open-for-write-failed";
+        case Message::iniWriteFailed:
+            return "ini-write-failed";
+        case Message::lengthLimit:
+            return "length-limit";
+        case Message::headerBreakingCharacter:
+            return "header-breaking-character";
+        case Message::cannotRead:
+            return "cannot-read";
+        case Message::savedAsUtf8:
+            return "saved-as-utf8";
+        case Message::headerIbanRefused:
+            return "header-iban-refused";
+        case Message::badFieldDefinition:
+            return "bad-field-definition";
+    }
+    return {};
+}
 
 std::string_view messageText(Message message) {
     switch (message) {
@@ -88,77 +155,132 @@ std::string_view messageText(Message message) {
             return kSaveQuestion;
         case Message::pathNotUsable:
             return kPathNotUsable;
+        case Message::noPayments:
+            return kNoPayments;
+        case Message::notAHeader:
+            return kNotAHeader;
+        case Message::iniOpenForWriteFailed:
+            return kIniOpenForWriteFailed;
+        case Message::iniWriteFailed:
+            return kIniWriteFailed;
+        case Message::lengthLimit:
+        case Message::headerBreakingCharacter:
+        case Message::cannotRead:
+        case Message::savedAsUtf8:
+        case Message::headerIbanRefused:
+        case Message::badFieldDefinition:
+            break;
     }
     return {};
 }
 
-std::string limitMessage(int limit) {
+ShownMessage shownMessage(Message message) { return {message, std::string(messageText(message))}; }
+
+ShownMessage limitMessage(int limit) {
     std::string message(limitMessageTemplate());
     message.replace(message.find("%1"), 2, std::to_string(limit));
-    return message;
+    return {Message::lengthLimit, message};
 }
 
-std::string headerBreakingCharacterMessage(std::string_view field) {
-    return text::format(kHeaderBreakingCharacter.c_str(), std::string(field).c_str());
+ShownMessage headerBreakingCharacterMessage(std::string_view field) {
+    return {Message::headerBreakingCharacter,
+            text::format(kHeaderBreakingCharacter.c_str(), std::string(field).c_str())};
 }
 
-std::optional<std::string> scanErrorMessage(const processing::ScanResult& result,
-                                            std::string_view path) {
+std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& result,
+                                             std::string_view path) {
     switch (result.error) {
         case processing::ScanError::none:
             return std::nullopt;
         case processing::ScanError::cannotOpen:
-            return std::string(kCannotRead.view()) + std::string(path);
+            return ShownMessage{Message::cannotRead,
+                                std::string(kCannotRead.view()) + std::string(path)};
         case processing::ScanError::headerRefused:
             if (!result.header) return std::nullopt;
             switch (result.header->refusal) {
                 case processing::HeaderRefusal::payerIban:
                     // A refused payer IBAN is told in the words of the IBAN check.
-                    return result.header->ibanReason;
+                    return ShownMessage{Message::headerIbanRefused, result.header->ibanReason};
                 case processing::HeaderRefusal::budgetUnitCode:
-                    return std::string(kWrongBudgetUnitCode.view());
+                    return shownMessage(Message::wrongBudgetUnitCode);
                 case processing::HeaderRefusal::notAHeader:
                 case processing::HeaderRefusal::none:
                     break;
             }
-            return std::string(kNotAHeader.view());
+            return shownMessage(Message::notAHeader);
         case processing::ScanError::readError:
-            return std::string(kReadError.view());
+            return shownMessage(Message::readError);
         case processing::ScanError::savedAsUtf8:
-            return savedAsUtf8Message(path);
+            return ShownMessage{Message::savedAsUtf8, savedAsUtf8Message(path)};
         case processing::ScanError::noPayments:
-            return std::string(kNoPayments.view());
+            return shownMessage(Message::noPayments);
         case processing::ScanError::outOfMemory:
-            return std::string(kOutOfMemory.view());
+            return shownMessage(Message::outOfMemory);
     }
     return std::nullopt;
 }
 
-std::optional<std::string> loadErrorMessage(const settings::LoadResult& result,
-                                            std::string_view path) {
+std::optional<ShownMessage> loadErrorMessage(const settings::LoadResult& result,
+                                             std::string_view path) {
     switch (result.error) {
         case settings::LoadError::none:
         case settings::LoadError::cannotRead:
             return std::nullopt;
         case settings::LoadError::savedAsUtf8:
-            return savedAsUtf8Message(path);
+            return ShownMessage{Message::savedAsUtf8, savedAsUtf8Message(path)};
         case settings::LoadError::badFieldDefinition:
-            return text::format(kBadFieldDefinition.c_str(), result.fieldName.c_str(),
-                                result.sectionName.c_str());
+            return ShownMessage{Message::badFieldDefinition,
+                                text::format(kBadFieldDefinition.c_str(), result.fieldName.c_str(),
+                                             result.sectionName.c_str())};
     }
     return std::nullopt;
 }
 
-std::optional<std::string_view> saveErrorMessage(settings::SaveResult result) {
+std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result) {
     switch (result) {
         case settings::SaveResult::ok:
             return std::nullopt;
         case settings::SaveResult::openFailed:
-            return kIniOpenForWriteFailed.view();
+            return shownMessage(Message::iniOpenForWriteFailed);
         case settings::SaveResult::writeFailed:
-            return kIniWriteFailed.view();
+            return shownMessage(Message::iniWriteFailed);
     }
     return std::nullopt;
+}
+
+std::string fileReason(std::error_code error) {
+    static const std::pair<std::errc, std::string_view> kTexts[] = {
+        {std::errc::no_such_file_or_directory, "няма такъв файл"_cp},
+        {std::errc::not_a_directory, "част от пътя не е папка"_cp},
+        {std::errc::permission_denied, "няма права за достъп"_cp},
+        {std::errc::operation_not_permitted, "няма права за достъп"_cp},
+        {std::errc::is_a_directory, "това е папка"_cp},
+        {std::errc::too_many_symbolic_link_levels, "твърде много символни връзки"_cp},
+        {std::errc::filename_too_long, "твърде дълго име"_cp},
+        {std::errc::no_space_on_device, "няма място на устройството"_cp},
+        {std::errc::broken_pipe, "изходът е затворен"_cp},
+        {std::errc::bad_file_descriptor, "изходът е затворен"_cp},
+        {std::errc::io_error, "входно-изходна грешка"_cp},
+    };
+    if (error == fileio::FileError::notRegularFile)
+        return std::string("това не е обикновен файл"_cp);
+    for (const auto& [condition, words] : kTexts)
+        if (error == condition) return std::string(words);
+    return text::format("системна грешка %d"_cp.c_str(), error.value());
+}
+
+std::optional<std::string> leftOutFindingsLine(const processing::RowFindings& findings) {
+    if (findings.leftOut() == 0) return std::nullopt;
+    return text::format(kMoreRowMessages.c_str(),
+                        static_cast<long long>(processing::kMaxRowMessages),
+                        static_cast<long long>(findings.leftOut()));
+}
+
+std::string rowFindingsHtml(const processing::RowFindings& findings) {
+    std::string html;
+    for (const processing::RowFinding& finding : findings.kept) html += finding.text + "<BR>";
+    if (const auto line = leftOutFindingsLine(findings)) html += *line + "<BR>";
+    return html;
 }
 
 }  // namespace velcor::window

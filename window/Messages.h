@@ -10,9 +10,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace velcor::window {
 
+// Every message box of the window, by what it says. The first ones have a fixed text
+// (messageText); the rest are made with the values they name.
 enum class Message {
     notStartingWithO,  // "Файлът не започва с 'О'!"
     badDateInName,     // "Невалидна дата в името на файла!"
@@ -31,27 +34,60 @@ enum class Message {
     openForWriteFailed,  // "Грешка при отваряне на файла за запис"
     writeFailed,         // "Грешка при запис във файлa!"
     saveQuestion,  // "Да се запишат ли данните за фирмата в INI файла?"
-    pathNotUsable,  // the chosen path holds characters Windows-1251 cannot spell
+    pathNotUsable,          // the chosen path holds characters Windows-1251 cannot spell
+    noPayments,             // "Файлът не съдържа плащания!"
+    notAHeader,             // a first line beginning with OMP that is no whole header
+    iniOpenForWriteFailed,  // "Грешка при отваряне на INI файла за запис"
+    iniWriteFailed,         // "Грешка при запис в INI файлa!"
+    // Made with values:
+    lengthLimit,              // "Please enter no more than %1 characters."
+    headerBreakingCharacter,  // a payer value holds ";" or a control byte; names its edit
+    cannotRead,               // "Не може да се прочете файл: " and the path
+    savedAsUtf8,              // a list or omp.ini saved in UTF-8, named
+    headerIbanRefused,        // a prepared list's payer IBAN, in the IBAN check's words
+    badFieldDefinition,       // a field line of omp.ini that lays out no column
 };
 
+// A message box as it was shown.
+struct ShownMessage {
+    Message kind;
+    std::string text;  // Windows-1251
+    friend bool operator==(const ShownMessage&, const ShownMessage&) = default;
+};
+
+// The kind as scripts read it: "not-valid", "wrong-control-code", ...
+std::string_view messageKindName(Message message);
+
+// The text of a message that has a fixed one; empty for the others.
 std::string_view messageText(Message message);
+// A message with a fixed text.
+ShownMessage shownMessage(Message message);
 
 // "Please enter no more than %1 characters." with the limit in place of %1.
-std::string limitMessage(int limit);
-// A payer value the header carries holds ";" or a line break; `field` names its edit.
-std::string headerBreakingCharacterMessage(std::string_view field);
+ShownMessage limitMessage(int limit);
+// A payer value the header carries holds ";" or a control byte; `field` names its edit.
+ShownMessage headerBreakingCharacterMessage(std::string_view field);
 
 // What the operator is told of a scan that ended early: the message for its error kind (the
 // list's path where the message names it). Nothing for a scan without an error.
-std::optional<std::string> scanErrorMessage(const processing::ScanResult& result,
-                                            std::string_view path);
+std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& result,
+                                             std::string_view path);
 
 // What the operator is told of a load of the settings file at `path` that failed; nothing for
 // a file that cannot be read, which the window only answers by closing.
-std::optional<std::string> loadErrorMessage(const settings::LoadResult& result,
-                                            std::string_view path);
+std::optional<ShownMessage> loadErrorMessage(const settings::LoadResult& result,
+                                             std::string_view path);
 
 // What the operator is told of a save that failed; nothing after a save that worked.
-std::optional<std::string_view> saveErrorMessage(settings::SaveResult result);
+std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result);
+
+// Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
+std::string fileReason(std::error_code cause);
+
+// The report window's text of row findings: each followed by "<BR>", and a closing line when
+// some were left out.
+std::string rowFindingsHtml(const processing::RowFindings& findings);
+// That closing line (without "<BR>"); nothing when every finding was kept.
+std::optional<std::string> leftOutFindingsLine(const processing::RowFindings& findings);
 
 }  // namespace velcor::window

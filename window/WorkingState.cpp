@@ -1,10 +1,15 @@
-#include "processing/WorkingState.h"
+#include "window/WorkingState.h"
 
-namespace velcor::processing {
+namespace velcor::window {
 
 const settings::FormatDefinition* formatAt(const WorkingState& state, int position) {
     if (position < 0 || static_cast<std::size_t>(position) >= state.formats.size()) return nullptr;
     return &state.formats[static_cast<std::size_t>(position)];
 }
 
-}  // namespace velcor::processing
+output::PayerData payerOf(const WorkingState& state) {
+    return {state.payerIban, state.payerBic, state.payerName, state.paymentKindCode,
+            state.budgetUnitCode};
+}
+
+}  // namespace velcor::window

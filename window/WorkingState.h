@@ -1,27 +1,32 @@
 #pragma once
 
 // The working state of one run of the window: what the window shows and keeps between the
-// operator's actions, and what the output is built from. BulkPaymentDialog owns it and takes the
-// results of the scan into it.
+// operator's actions. BulkPaymentDialog owns it, takes the results of the scan into it, and
+// hands the output small values made from it.
 
 #include "fileio/FileSystem.h"
+#include "output/PreparedFile.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
+#include "processing/RowFindings.h"
 #include "settings/Settings.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace velcor::processing {
+namespace velcor::window {
 
-struct WorkingState : ControlData {
+struct WorkingState : processing::ControlData {
     std::vector<settings::FormatDefinition> formats;
     settings::ClientData clientData;  // the flags decide whether closing may save
     std::string iniRemainder;
 
+    // The selected entry of the payment-type list, -1 for none: the position in `formats`.
+    int paymentType = -1;
+
     std::string inputPath;
-    LocalDateTime paymentDate = currentLocalDateTime();
+    processing::LocalDateTime paymentDate = processing::currentLocalDateTime();
     std::string payerIban;
     std::string payerBic;
     std::string payerName;
@@ -29,10 +34,12 @@ struct WorkingState : ControlData {
     std::string budgetUnitCode;
     std::string delimiterText;
 
-    std::string rowMessages;  // of the last scan, each ending in "<BR>"
+    processing::RowFindings rowFindings;  // of the last scan
     std::string acceptedLines;
     bool filePrepared = false;
-    bool fileInvalid = true;
+    // The chosen list was read to its end, agreed with its header and raised no finding: only
+    // such a list is written.
+    bool fileValid = false;
 
     // Which file on disk the last successful scan read; a prepare writes only over that one.
     std::string scannedPath;
@@ -43,4 +50,7 @@ struct WorkingState : ControlData {
 // position past the end.
 const settings::FormatDefinition* formatAt(const WorkingState& state, int position);
 
-}  // namespace velcor::processing
+// The payer's values as the header of a prepared list carries them.
+output::PayerData payerOf(const WorkingState& state);
+
+}  // namespace velcor::window

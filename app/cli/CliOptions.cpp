@@ -18,9 +18,9 @@ struct Option {
 };
 
 const Option kOptions[] = {
-    {"--ini", "FILE", [](CliOptions& o, std::string v) { o.ini = std::move(v); }},
-    {"--type", "NAME", [](CliOptions& o, std::string v) { o.type = std::move(v); }},
-    {"--date", "DDMMYYYY", [](CliOptions& o, std::string v) { o.date = std::move(v); }},
+    {"--ini", "ФАЙЛ", [](CliOptions& o, std::string v) { o.ini = std::move(v); }},
+    {"--type", "ВИД", [](CliOptions& o, std::string v) { o.type = std::move(v); }},
+    {"--date", "ДДММГГГГ", [](CliOptions& o, std::string v) { o.date = std::move(v); }},
     {"--iban", "X", [](CliOptions& o, std::string v) { o.iban = std::move(v); }},
     {"--bic", "X", [](CliOptions& o, std::string v) { o.bic = std::move(v); }},
     {"--name", "X", [](CliOptions& o, std::string v) { o.name = std::move(v); }},
@@ -28,7 +28,7 @@ const Option kOptions[] = {
     {"--code", "X", [](CliOptions& o, std::string v) { o.code = std::move(v); }},
     {"--json", "", [](CliOptions& o, std::string) { o.json = true; }},
     // Goes with report alone: the usage gives it a line of its own.
-    {"--pdf", "FILE", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false},
+    {"--pdf", "ФАЙЛ", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false},
     {"--help", "", [](CliOptions& o, std::string) { o.help = true; }, false},
     {"-h", "", [](CliOptions& o, std::string) { o.help = true; }, false},
     {"--version", "", [](CliOptions& o, std::string) { o.version = true; }, false},
@@ -43,20 +43,27 @@ const Option& pdfOption() {
 
 // The synopsis is wrapped so that no line is longer than this.
 constexpr std::size_t kUsageWidth = 89;
-constexpr std::string_view kUsageStart = "Usage: velcor-cli";
-constexpr std::string_view kContinuation = "                  ";
+
+// The characters of a UTF-8 text, as a terminal lays them out: its bytes but continuation bytes.
+std::size_t characters(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+constexpr std::string_view kUsageStart = "Употреба: velcor-cli";
+constexpr std::string_view kContinuation = "                     ";
 
 constexpr std::string_view kDescription =
-    "Opens LIST as the window's \"...\" does, with the settings of FILE (default omp.ini)\n"
-    "and the payment type NAME (default DP), then:\n"
-    "  check    exits 0 when the list is valid\n"
-    "  prepare  writes the prepared file over LIST; exits 0 when this run wrote it\n"
-    "  report   prints the processing report of a prepared LIST; exits 0 when built;\n"
-    "           with --pdf also writes it to FILE as the report window's PDF\n"
-    "Payer options are typed into the window's edits before the list is opened.\n"
-    "--json prints one JSON object, for errors too. Exit status 1 otherwise (and when\n"
-    "memory runs out), 2 for usage, settings or encoding errors, 3 when the output (or\n"
-    "the PDF) could not be written.\n";
+    "Отваря СПИСЪК, както бутонът \"...\" на прозореца, с настройките от ФАЙЛ (по подразбиране\n"
+    "omp.ini) и вида плащане ВИД (по подразбиране DP), и после:\n"
+    "  check    завършва с 0, когато списъкът е коректен\n"
+    "  prepare  записва подготвения файл върху СПИСЪК; 0, когато този път го е записал\n"
+    "  report   показва отчета за обработката на подготвен СПИСЪК; 0, когато е съставен;\n"
+    "           с --pdf го записва и във ФАЙЛ като PDF, както прозорецът на отчета\n"
+    "Данните на наредителя се въвеждат в полетата на прозореца, преди списъкът да се отвори.\n"
+    "--json извежда един JSON обект (формат 2), и при грешка. Иначе кодът на завършване е 1\n"
+    "(и при липса на памет), 2 при грешка в командния ред, настройките или кодировката,\n"
+    "3 когато изходът (или PDF файлът) не може да се запише.\n";
 
 // The option an argument names: "--name", or "--name=value" for an option with a value (then
 // `inlineValue` is that value). nullptr for none.
@@ -77,7 +84,7 @@ const Option* optionOf(std::string_view arg, std::optional<std::string>& inlineV
 bool takeCommand(const std::optional<std::string>& command, const std::optional<std::string>& list,
                  CliOptions& out, std::string& error) {
     if (!command || !list) {
-        error = "a command and a list are needed";
+        error = "нужни са команда и списък";
         return false;
     }
     if (*command == "check") {
@@ -87,20 +94,20 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
     } else if (*command == "report") {
         out.command = Command::report;
     } else {
-        error = "unknown command " + *command;
+        error = "непозната команда " + *command;
         return false;
     }
     out.list = *list;
     if (out.pdf && out.command != Command::report) {
-        error = "--pdf goes with the report command";
+        error = "--pdf е само за командата report";
         return false;
     }
     if (out.pdf && out.pdf->empty()) {
-        error = "--pdf needs a file name";
+        error = "--pdf иска име на файл";
         return false;
     }
     if (out.date && !parseCliDate(*out.date)) {
-        error = "--date needs a real date written DDMMYYYY";
+        error = "--date иска истинска дата във вида ДДММГГГГ";
         return false;
     }
     return true;
@@ -112,7 +119,8 @@ std::string cliUsage() {
     std::string usage(kUsageStart);
     std::size_t lineStart = 0;
     const auto add = [&](std::string_view piece) {
-        if (usage.size() - lineStart + 1 + piece.size() > kUsageWidth) {
+        if (characters(std::string_view(usage).substr(lineStart)) + 1 + characters(piece) >
+            kUsageWidth) {
             usage += '\n';
             lineStart = usage.size();
             usage += kContinuation;
@@ -128,9 +136,9 @@ std::string cliUsage() {
         add(piece + "]");
     }
     add("(check|prepare|report)");
-    add("LIST");
-    usage += "\n       velcor-cli [options] report " + std::string(pdfOption().name) + " " +
-             std::string(pdfOption().valueName) + " LIST\n       velcor-cli";
+    add("СПИСЪК");
+    usage += "\n          velcor-cli [опции] report " + std::string(pdfOption().name) + " " +
+             std::string(pdfOption().valueName) + " СПИСЪК\n          velcor-cli";
     // The options that stand alone: the rest of the table, so that every option is named.
     std::string_view separator = " ";
     for (const Option& option : kOptions) {
@@ -163,18 +171,18 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
             else if (!list)
                 list = std::string(arg);
             else
-                refuse("unexpected argument " + std::string(arg));
+                refuse("излишен аргумент " + std::string(arg));
             continue;
         }
         std::optional<std::string> value;
         const Option* option = optionOf(arg, value);
         if (option == nullptr) {
-            refuse("unknown option " + std::string(arg));
+            refuse("непозната опция " + std::string(arg));
             continue;
         }
         if (!option->valueName.empty() && !value) {
             if (i + 1 >= argc) {
-                refuse("option " + std::string(arg) + " needs a value");
+                refuse("опцията " + std::string(arg) + " иска стойност");
                 return false;
             }
             value = argv[++i];

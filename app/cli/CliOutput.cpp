@@ -10,25 +10,6 @@ namespace velcor::app::cli {
 
 namespace {
 
-std::string unescapeHtml(std::string_view text) {
-    static constexpr std::pair<std::string_view, char> kEntities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
-    std::string out;
-    for (std::size_t i = 0; i < text.size();) {
-        bool replaced = false;
-        for (const auto& [entity, c] : kEntities) {
-            if (text.substr(i, entity.size()) == entity) {
-                out += c;
-                i += entity.size();
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) out += text[i++];
-    }
-    return out;
-}
-
 // The length of the well-formed UTF-8 sequence that `text` begins with; 0 when it begins with
 // none.
 std::size_t sequenceLength(std::string_view text) {
@@ -56,33 +37,55 @@ std::string jsonStringOrNull(const std::optional<std::string>& text) {
     return text ? jsonString(*text) : "null";
 }
 
-std::string jsonList(const std::vector<std::string>& items) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) out += ", ";
-        out += jsonString(items[i]);
-    }
-    return out + "]";
+std::string dateText(int day, int month, int year) {
+    return text::format("%02d.%02d.%04d", day, month, year);
 }
 
 std::optional<std::string> dateText(const processing::LocalDateTime& date) {
     if (!date.valid || !processing::isValidDate(date.day, date.month, date.year))
         return std::nullopt;
-    return text::format("%02d.%02d.%04d", date.day, date.month, date.year);
+    return dateText(date.day, date.month, date.year);
+}
+
+std::string jsonMessages(const std::vector<window::ShownMessage>& messages) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        if (i > 0) out += ", ";
+        out += "{\"kind\": " + jsonUtf8String(window::messageKindName(messages[i].kind)) +
+               ", \"text\": " + jsonString(messages[i].text) + "}";
+    }
+    return out + "]";
+}
+
+// A shown figure: nothing for an empty control.
+std::optional<std::string> shownValue(std::string_view text) {
+    const std::string_view value = text::trimBlanks(text);
+    if (value.empty()) return std::nullopt;
+    return std::string(value);
+}
+
+// The last outcome holds the state as the run left it.
+const window::Outcome* lastOutcome(const RunResult& run) {
+    return run.outcomes.empty() ? nullptr : &run.outcomes.back();
+}
+
+std::string jsonReport(const window::Outcome& outcome) {
+    const output::ReportFields& f = *outcome.reportFields;
+    std::string out = "{\"html\": " + jsonString(*outcome.report) + ", \"fields\": {";
+    out += "\"fileName\": " + jsonString(f.fileName);
+    out += ", \"date\": " +
+           (f.date ? jsonString(dateText(f.date->day, f.date->month, f.date->year)) : "null");
+    out += ", \"weekday\": " + (f.date ? jsonString(f.weekday) : "null");
+    out += ", \"sequence\": " + jsonString(std::string(1, f.sequenceDigit));
+    out += ", \"paymentType\": " + jsonString(f.paymentType);
+    out += ", \"format\": " + jsonString(f.formatDescription);
+    out += ", \"total\": " + jsonStringOrNull(shownValue(f.total));
+    out += ", \"count\": " + jsonStringOrNull(shownValue(f.count));
+    out += ", \"controlCode\": " + jsonStringOrNull(shownValue(f.controlCode));
+    return out + "}}";
 }
 
 }  // namespace
-
-std::vector<std::string> splitRowMessages(std::string_view rowMessages) {
-    std::vector<std::string> out;
-    while (!rowMessages.empty()) {
-        const std::size_t end = rowMessages.find("<BR>");
-        out.push_back(unescapeHtml(rowMessages.substr(0, end)));
-        if (end == std::string_view::npos) break;
-        rowMessages.remove_prefix(end + 4);
-    }
-    return out;
-}
 
 std::string jsonString(std::string_view cp1251) { return jsonUtf8String(text::toUtf8(cp1251)); }
 
@@ -133,58 +136,83 @@ std::string terminalText(std::string_view utf8) {
 }
 
 void writeJson(std::ostream& out, const RunResult& run) {
-    const processing::WorkingState& d = run.state;
-    const window::HeadlessDialogHost& host = run.host;
-    out << "{\"file\": " << jsonString(d.inputPath)
-        << ", \"paymentType\": " << jsonStringOrNull(host.selectedEntryText(window::idPaymentType))
-        << ", \"valid\": " << (d.fileInvalid ? "false" : "true")
+    const window::WorkingState& d = run.state;
+    const window::Outcome* last = lastOutcome(run);
+    const window::ShownFigures shown = last != nullptr ? last->shown : window::ShownFigures{};
+    std::vector<window::ShownMessage> messages;
+    std::string findings = "[";
+    std::int64_t leftOut = 0;
+    const window::Outcome* reported = nullptr;
+    for (const window::Outcome& outcome : run.outcomes) {
+        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+        if (outcome.findings) {
+            for (const processing::RowFinding& finding : outcome.findings->kept) {
+                if (findings.size() > 1) findings += ", ";
+                findings += "{\"row\": " + std::to_string(finding.row) + ", \"kind\": " +
+                            jsonUtf8String(processing::findingKindName(finding.kind)) +
+                            ", \"text\": " + jsonString(finding.text) + "}";
+            }
+            leftOut += outcome.findings->leftOut();
+        }
+        if (outcome.report) reported = &outcome;
+    }
+    findings += "]";
+    const std::optional<std::string> count = shownValue(shown.count);
+    out << "{\"format\": " << kJsonFormat << ", \"file\": " << jsonString(d.inputPath)
+        << ", \"paymentType\": " << jsonStringOrNull(run.paymentType)
+        << ", \"paymentTypeEntry\": " << jsonStringOrNull(run.paymentTypeEntry)
+        << ", \"valid\": " << (d.fileValid ? "true" : "false")
         << ", \"prepared\": " << (d.filePrepared ? "true" : "false")
-        << ", \"total\": " << jsonString(host.shownText(window::idTotal))
-        << ", \"count\": " << jsonString(host.shownText(window::idCount))
-        << ", \"controlCode\": " << jsonString(host.shownText(window::idControlCode))
+        << ", \"total\": " << jsonStringOrNull(shownValue(shown.total))
+        << ", \"count\": " << count.value_or("null")
+        << ", \"controlCode\": " << jsonStringOrNull(shownValue(shown.controlCode))
         << ", \"paymentDate\": " << jsonStringOrNull(dateText(d.paymentDate))
         << ", \"payer\": {\"iban\": " << jsonString(d.payerIban)
         << ", \"bic\": " << jsonString(d.payerBic) << ", \"name\": " << jsonString(d.payerName)
         << ", \"kind\": " << jsonString(d.paymentKindCode)
         << ", \"code\": " << jsonString(d.budgetUnitCode) << "}"
-        << ", \"rowMessages\": " << jsonList(splitRowMessages(d.rowMessages))
-        << ", \"messages\": " << jsonList(host.messages())
-        << ", \"report\": " << jsonStringOrNull(run.report)
+        << ", \"rowFindings\": " << findings << ", \"rowFindingsLeftOut\": " << leftOut
+        << ", \"messages\": " << jsonMessages(messages)
+        << ", \"report\": " << (reported != nullptr ? jsonReport(*reported) : "null")
         << ", \"error\": " << (run.error ? jsonUtf8String(*run.error) : "null")
         << ", \"exitCode\": " << run.exitCode << "}\n";
 }
 
 void writeHuman(std::ostream& out, const RunResult& run) {
-    const window::HeadlessDialogHost& host = run.host;
     // Every text may carry bytes of a list, a path or omp.ini.
     const auto show = [](std::string_view cp1251) { return terminalText(text::toUtf8(cp1251)); };
-    // Message boxes and the report window's row messages, in the order they appeared.
-    const auto& events = host.events();
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        const window::HeadlessDialogHost::Event& event = events[i];
-        if (event.kind == window::HeadlessDialogHost::EventKind::message) {
-            out << show(event.text) << '\n';
-        } else if (event.kind == window::HeadlessDialogHost::EventKind::report &&
-                   run.reportEvent != i) {
-            for (const std::string& line : splitRowMessages(event.text)) out << show(line) << '\n';
+    // Message boxes and the report window's row findings, in the order they appeared.
+    const std::string* report = nullptr;
+    for (const window::Outcome& outcome : run.outcomes) {
+        for (const window::ShownMessage& message : outcome.messages)
+            out << show(message.text) << '\n';
+        if (outcome.findings) {
+            for (const processing::RowFinding& finding : outcome.findings->kept)
+                out << show(finding.text) << '\n';
+            if (const auto line = window::leftOutFindingsLine(*outcome.findings))
+                out << show(*line) << '\n';
         }
+        if (outcome.report) report = &*outcome.report;
     }
+    const window::Outcome* last = lastOutcome(run);
+    const window::ShownFigures shown = last != nullptr ? last->shown : window::ShownFigures{};
     // The same labels as the window's, so that the two read alike.
     const auto line = [&](window::ControlId id, std::string_view value) {
         out << show(window::controlInfo(id)->label) << ' ' << show(value) << '\n';
     };
-    line(window::idPaymentType, host.selectedEntryText(window::idPaymentType).value_or(""));
-    line(window::idTotal, text::trimBlanks(host.shownText(window::idTotal)));
-    line(window::idCount, host.shownText(window::idCount));
-    line(window::idControlCode, host.shownText(window::idControlCode));
+    line(window::idPaymentType, run.paymentTypeEntry.value_or(""));
+    line(window::idTotal, text::trimBlanks(shown.total));
+    line(window::idCount, shown.count);
+    line(window::idControlCode, shown.controlCode);
     if (run.state.filePrepared) out << show(window::controlInfo(window::idPrepared)->text) << '\n';
-    if (run.report) out << show(*run.report) << '\n';
+    if (report != nullptr) out << show(*report) << '\n';
 }
 
 std::string errorJson(std::string_view error, int exitCode,
-                      const std::vector<std::string>& messages) {
-    return "{\"error\": " + jsonUtf8String(error) + ", \"exitCode\": " + std::to_string(exitCode) +
-           ", \"messages\": " + jsonList(messages) + "}\n";
+                      const std::vector<window::ShownMessage>& messages) {
+    return "{\"format\": " + std::to_string(kJsonFormat) + ", \"error\": " + jsonUtf8String(error) +
+           ", \"exitCode\": " + std::to_string(exitCode) +
+           ", \"messages\": " + jsonMessages(messages) + "}\n";
 }
 
 }  // namespace velcor::app::cli

@@ -1,11 +1,12 @@
 #pragma once
 
-// What velcor-cli prints: a JSON object or lines for a person, UTF-8.
+// What velcor-cli prints of a run: lines for a person, or one JSON object of a documented,
+// versioned shape (its "format"). Both are made from the outcomes of the window's intents and
+// its state, never from what a screen shows; all output is UTF-8.
 
-#include "processing/WorkingState.h"
-#include "window/HeadlessDialogHost.h"
+#include "window/Outcome.h"
+#include "window/WorkingState.h"
 
-#include <cstddef>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,8 +15,27 @@
 
 namespace velcor::app::cli {
 
-// The row messages of a scan, one per entry: split at "<BR>", HTML escapes undone.
-std::vector<std::string> splitRowMessages(std::string_view rowMessages);
+// The shape of the JSON object; a script checks it before it reads the rest.
+inline constexpr int kJsonFormat = 2;
+
+struct RunResult {
+    const window::WorkingState& state;  // the window's state at the end of the run
+    // The payment type's name and its entry in the payment-type list; nothing when none is
+    // selected.
+    std::optional<std::string> paymentType;
+    std::optional<std::string> paymentTypeEntry;
+    std::vector<window::Outcome> outcomes;  // of every intent of the run, in order
+    int exitCode = 1;
+    std::optional<std::string> error;  // why the command failed, where velcor-cli knows (UTF-8)
+};
+
+void writeJson(std::ostream& out, const RunResult& run);
+void writeHuman(std::ostream& out, const RunResult& run);
+
+// The one object of a run that ended before it had a list to tell of (a usage or settings error,
+// no memory): the error (UTF-8), the exit status and the message boxes shown.
+std::string errorJson(std::string_view error, int exitCode,
+                      const std::vector<window::ShownMessage>& messages);
 
 // A JSON string literal of a Windows-1251 text.
 std::string jsonString(std::string_view cp1251);
@@ -27,23 +47,5 @@ std::string jsonUtf8String(std::string_view utf8);
 // broken UTF-8 are written as \xNN, so that a list, a path or omp.ini cannot move the cursor,
 // retitle the window or clear the screen.
 std::string terminalText(std::string_view utf8);
-
-struct RunResult {
-    const processing::WorkingState& state;   // the window's state as the logic shows it
-    const window::HeadlessDialogHost& host;  // the record of what was shown
-    std::optional<std::string> report;       // the report text built by this run
-    // The position of that report among the host's events (it is no list of row messages).
-    std::optional<std::size_t> reportEvent;
-    int exitCode = 1;
-    std::optional<std::string> error;  // why the command failed, where velcor-cli knows (UTF-8)
-};
-
-void writeJson(std::ostream& out, const RunResult& run);
-void writeHuman(std::ostream& out, const RunResult& run);
-
-// The one object of a run that ended before the list was opened (a usage or settings error, no
-// memory): the error (UTF-8), the exit status and the message boxes shown (Windows-1251).
-std::string errorJson(std::string_view error, int exitCode,
-                      const std::vector<std::string>& messages);
 
 }  // namespace velcor::app::cli

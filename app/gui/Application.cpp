@@ -41,7 +41,7 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
 }
 
 bool MainWindowSession::run() {
-    const bool loaded = dialog_.initialise();
+    const bool loaded = dialog_.initialise().done;
     if (loaded && !host_.ended()) {
         // The focus starts on the first control, the path of the list.
         if (QWidget* first = window_.control(window::idInputPath)) first->setFocus();
@@ -71,7 +71,8 @@ std::string programName(int argc, char** argv) {
 std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
                                                 const std::string& settingsPath,
                                                 const std::string& folder) {
-    if (fs.openRead(settingsPath)) return std::nullopt;
+    std::error_code cause;
+    if (fs.openRead(settingsPath, cause)) return std::nullopt;
     // A file that is there (a folder, no permission) is told apart from one that is missing.
     const std::string form =
         text::toUtf8(fs.stamp(settingsPath) ? kSettingsUnreadable.view() : kNoSettingsFile.view());

@@ -95,20 +95,35 @@ TEST_F(CliEndToEnd, ExitStatusOfEachCommand) {
     } cases[] = {
         {"--json check O081206P.1DP",
          0,
-         {"\"valid\": true", "\"count\": \"4\"", "\"error\": null, \"exitCode\": 0}"}},
+         {"{\"format\": 2, ", "\"valid\": true", "\"count\": 4", "\"total\": \"6276.15\"",
+          "\"controlCode\": \"42C4757F\"", "\"error\": null, \"exitCode\": 0}"}},
         {"--json check O081206P.2DP",
          1,
-         {"\"valid\": false", "\"count\": \"8\"", "Нулева сума на ред: 7\"",
-          "Няма разделител (;)  на ред: 2\"", "\"error\": null, \"exitCode\": 1}"}},
-        {"--json --type SB check O081206P.1SB", 0, {"\"paymentType\": \"[SB]\""}},
-        {"--json --type FX check O081206P.1FX", 0, {"\"total\": \"     2080.45\""}},
-        {"--json report O081206P.3DP", 0, {"\"prepared\": true", "Петък, 08.12.2006"}},
+         {"\"valid\": false", "\"count\": 8",
+          "{\"row\": 7, \"kind\": \"zero-sum\", \"text\": \"Нулева сума на ред: 7\"}",
+          "{\"row\": 2, \"kind\": \"no-delimiter\", \"text\": \"Няма разделител (;)  на ред: 2\"}",
+          "\"rowFindingsLeftOut\": 0", "\"error\": null, \"exitCode\": 1}"}},
+        {"--json --type SB check O081206P.1SB",
+         0,
+         {"\"paymentType\": \"SB\", \"paymentTypeEntry\": \"[SB]\""}},
+        {"--json --type FX check O081206P.1FX", 0, {"\"total\": \"2080.45\""}},
+        {"--json report O081206P.3DP",
+         0,
+         {"\"prepared\": true", "Петък, 08.12.2006", "\"fields\": {\"fileName\": \"O081206P.3DP\"",
+          "\"date\": \"08.12.2006\", \"weekday\": \"Петък\", \"sequence\": \"0\"",
+          "\"format\": \"С разделител(;)\", \"total\": \"6276.15\", \"count\": \"4\""}},
         {"--json report O081206P.1DP", 1, {"\"report\": null"}},
-        {"--json prepare O081206P.3DP", 1, {"\"messages\": [\"Файлът вече е обработен!\"]"}},
-        {"--json prepare O081206P.2DP", 1, {"\"messages\": [\"Файлът не е коректен!\"]"}},
+        {"--json prepare O081206P.3DP",
+         1,
+         {"\"messages\": [{\"kind\": \"already-prepared\", \"text\": \"Файлът вече е "
+          "обработен!\"}]"}},
+        {"--json prepare O081206P.2DP",
+         1,
+         {"\"messages\": [{\"kind\": \"not-valid\", \"text\": \"Файлът не е коректен!\"}]"}},
         {"--json --iban BG48BNBG961180001234567 prepare O081206P.1DP",
          1,
-         {"Please enter no more than 22 characters.", "\"prepared\": false"}},
+         {"{\"kind\": \"length-limit\", \"text\": \"Please enter no more than 22 characters.\"}",
+          "\"prepared\": false"}},
         {"--json --date 15012007 check O081206P.1DP", 0, {"\"paymentDate\": \"15.01.2007\""}},
         {"--json check ./O081206P.1DP", 0, {"\"paymentDate\": \"08.12.2006\""}},
         {"--json check O081206P.9DP", 1, {"Не може да се прочете файл: "}},
@@ -126,9 +141,17 @@ TEST_F(CliEndToEnd, JsonHasEveryKeyOnce) {
     ASSERT_EQ(r.status, 0);
     ASSERT_EQ(r.out.front(), '{');
     ASSERT_EQ(r.out.back(), '\n');
-    for (const char* key : {"file", "paymentType", "valid", "prepared", "total", "count",
-                            "controlCode", "paymentDate", "payer", "iban", "bic", "name", "kind",
-                            "code", "rowMessages", "messages", "report", "error", "exitCode"}) {
+    for (const char* key : {"format",      "file",
+                            "paymentType", "paymentTypeEntry",
+                            "valid",       "prepared",
+                            "total",       "count",
+                            "controlCode", "paymentDate",
+                            "payer",       "iban",
+                            "bic",         "name",
+                            "kind",        "code",
+                            "rowFindings", "rowFindingsLeftOut",
+                            "messages",    "report",
+                            "error",       "exitCode"}) {
         const std::string quotedKey = "\"" + std::string(key) + "\": ";
         const std::size_t at = r.out.find(quotedKey);
         EXPECT_NE(at, std::string::npos) << key;
@@ -172,19 +195,19 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
         std::string error;
         bool asRoot = true;  // root reads a file without permissions
     } cases[] = {
-        {"", "a command and a list are needed"},
-        {"list O081206P.1DP", "unknown command list"},
-        {"--bogus check O081206P.1DP", "unknown option --bogus"},
+        {"", "нужни са команда и списък"},
+        {"list O081206P.1DP", "непозната команда list"},
+        {"--bogus check O081206P.1DP", "непозната опция --bogus"},
         {"--date 31022007 check O081206P.1DP", "--date"},
         {"--type XX check O081206P.1DP", "DP, FX, SB"},
         // No payment type to select: no list is opened, so none is rewritten either.
-        {"--type XX prepare O081206P.1DP", "no payment type named XX"},
-        {"--ini nodp.ini prepare O081206P.1DP", "no payment type to select: no DP, the default"},
-        {"--ini nodp.ini check O081206P.1DP", "(the settings have: DQ, FX, SB)"},
-        {"--ini nodp.ini report O081206P.3DP", "no payment type to select"},
-        {"--ini notypes.ini --type DP prepare O081206P.1DP", "(the settings have none)"},
+        {"--type XX prepare O081206P.1DP", "няма вид плащане XX"},
+        {"--ini nodp.ini prepare O081206P.1DP", "няма вид плащане за избор: няма DP"},
+        {"--ini nodp.ini check O081206P.1DP", "(в настройките има: DQ, FX, SB)"},
+        {"--ini nodp.ini report O081206P.3DP", "няма вид плащане за избор"},
+        {"--ini notypes.ini --type DP prepare O081206P.1DP", "(в настройките няма нито един)"},
         {"--ini nowhere.ini check O081206P.1DP",
-         "cannot load the settings from nowhere.ini: няма такъв файл"},
+         "не могат да се заредят настройките от nowhere.ini: няма такъв файл"},
         {"--ini settings check O081206P.1DP", "settings: това е папка"},
         {"--ini omp.ini/omp.ini check O081206P.1DP", "omp.ini: част от пътя не е папка"},
         {"--ini locked.ini check O081206P.1DP", "locked.ini: няма права за достъп", false},
@@ -207,7 +230,7 @@ TEST_F(CliEndToEnd, UsageSettingsAndEncodingErrorsExitTwo) {
 
         const CliRun json = run(c.arguments + " --json");
         EXPECT_EQ(json.status, 2);
-        EXPECT_EQ(json.out.rfind("{\"error\": \"", 0), 0u) << json.out;
+        EXPECT_EQ(json.out.rfind("{\"format\": 2, \"error\": \"", 0), 0u) << json.out;
         EXPECT_TRUE(contains(json.out, c.error)) << json.out;
         EXPECT_TRUE(contains(json.out, "\"exitCode\": 2, \"messages\": [")) << json.out;
         EXPECT_EQ(json.out.find('\n'), json.out.size() - 1) << json.out;
@@ -308,7 +331,8 @@ TEST_F(CliEndToEnd, FailedOutputExitsThree) {
             SCOPED_TRACE(std::string(arguments) + " " + c.redirection);
             const CliRun r = run(arguments + (" " + c.redirection));
             EXPECT_EQ(r.status, 3);
-            EXPECT_EQ(r.err, "velcor-cli: cannot write to the standard output: " + c.reason + "\n");
+            EXPECT_EQ(r.err,
+                      "velcor-cli: не може да се пише в стандартния изход: " + c.reason + "\n");
         }
     }
     ::close(closedPipe[1]);
@@ -331,11 +355,11 @@ TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
     } cases[] = {
         {"report --pdf old.pdf O081206P.3DP", 0, ""},
         {"report --pdf missing/report.pdf O081206P.3DP", 3,
-         "velcor-cli: cannot write the PDF to missing/report.pdf: няма такъв файл\n"},
+         "velcor-cli: PDF файлът не може да се запише в missing/report.pdf: няма такъв файл\n"},
         {"report --pdf folder.pdf O081206P.3DP", 3,
-         "velcor-cli: cannot write the PDF to folder.pdf: това е папка\n"},
+         "velcor-cli: PDF файлът не може да се запише в folder.pdf: това е папка\n"},
         {"report --pdf none.pdf O081206P.1DP", 1, "Няма отчет: файлът не е подготвен"},
-        {"check --pdf none.pdf O081206P.1DP", 2, "--pdf goes with the report command"},
+        {"check --pdf none.pdf O081206P.1DP", 2, "--pdf е само за командата report"},
         // Never over the list, the settings or a file that is no PDF, whatever its name.
         {"report --pdf O081206P.3DP O081206P.3DP", 2, ownFile},
         {"report --pdf list-link O081206P.3DP", 2, ownFile},
@@ -368,8 +392,8 @@ TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
     const CliRun json = run("--json report --pdf missing/report.pdf O081206P.3DP");
     EXPECT_EQ(json.status, 3);
     EXPECT_TRUE(contains(json.out,
-                         "\"error\": \"cannot write the PDF to missing/report.pdf: няма такъв "
-                         "файл\", \"exitCode\": 3}"))
+                         "\"error\": \"PDF файлът не може да се запише в missing/report.pdf: "
+                         "няма такъв файл\", \"exitCode\": 3}"))
         << json.out;
     EXPECT_EQ(json.err, "");
 }
@@ -388,7 +412,9 @@ TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {
         {limit + quoted(VELCOR_CLI) + " check O081206P.1DP", "",
          "velcor-cli: Няма достатъчно памет!\n"},
         {limit + quoted(VELCOR_CLI) + " --json check O081206P.1DP",
-         "{\"error\": \"Няма достатъчно памет!\", \"exitCode\": 1, \"messages\": []}\n", ""},
+         "{\"format\": 2, \"error\": \"Няма достатъчно памет!\", \"exitCode\": 1, \"messages\": "
+         "[]}\n",
+         ""},
 #if defined(VELCOR_GUI)
         // The window would wait for its operator: a run past the time limit fails as well.
         {limit + "QT_QPA_PLATFORM=offscreen timeout 60 " + quoted(VELCOR_GUI), "",

@@ -1,3 +1,4 @@
+#include "fileio/FileError.h"
 #include "fileio/FileSystem.h"
 #include "fileio/WriteAccess.h"
 #include "support/FaultyFileSystem.h"
@@ -53,6 +54,9 @@ std::string readAll(ReadFile& file) {
     }
 }
 
+// The cause of a failed call, where a test does not look at it.
+thread_local std::error_code ignored;
+
 std::vector<std::string> folderEntries(const TempDir& dir) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -65,22 +69,31 @@ TEST(StandardFileSystem, ReadsBytesOfARegularFileUnchanged) {
     TempDir dir;
     const std::string content("line1\r\nline2\0tail\x1a\xff\r\n", 21);
     writeFileBytes(dir.path() / "a.bin", content);
-    auto file = standardFileSystem().openRead(dir.file("a.bin"));
+    auto file = standardFileSystem().openRead(dir.file("a.bin"), ignored);
     ASSERT_TRUE(file);
     EXPECT_EQ(readAll(*file), content);
 }
 
-TEST(StandardFileSystem, RefusesWhatIsNotARegularFile) {
+// Each refusal says why, as the system said it where the open failed.
+TEST(StandardFileSystem, RefusesWhatIsNotARegularFileAndSaysWhy) {
     TempDir dir;
     std::filesystem::create_directory(dir.path() / "folder");
-    EXPECT_FALSE(standardFileSystem().openRead(dir.file("missing.txt")));
-    EXPECT_FALSE(standardFileSystem().openRead(dir.file("folder")));
+    std::vector<std::pair<std::string, std::error_code>> cases = {
+        {dir.file("missing.txt"), std::make_error_code(std::errc::no_such_file_or_directory)},
+        {dir.file("missing/a.txt"), std::make_error_code(std::errc::no_such_file_or_directory)},
+        {dir.file("folder"), std::make_error_code(std::errc::is_a_directory)},
+    };
 #if !defined(_WIN32)
     // A FIFO without a writer would block an ordinary open for ever.
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
-    EXPECT_FALSE(standardFileSystem().openRead(dir.file("pipe")));
-    EXPECT_FALSE(standardFileSystem().openRead("/dev/null"));
+    cases.push_back({dir.file("pipe"), FileError::notRegularFile});
+    cases.push_back({"/dev/null", FileError::notRegularFile});
 #endif
+    for (const auto& [path, expected] : cases) {
+        std::error_code cause;
+        EXPECT_FALSE(standardFileSystem().openRead(path, cause)) << path;
+        EXPECT_EQ(cause, expected) << path << ": " << cause.message();
+    }
 }
 
 TEST(StandardFileSystem, PathsAreWindows1251) {
@@ -90,7 +103,7 @@ TEST(StandardFileSystem, PathsAreWindows1251) {
     ASSERT_EQ(replaceFile(standardFileSystem(), path, {"abc"}), ReplaceResult::ok);
     // On disk the name is the host's spelling of the same letters.
     EXPECT_EQ(readFileBytes(dir.path() / std::filesystem::path(u8"плащания.txt")), "abc");
-    auto file = standardFileSystem().openRead(path);
+    auto file = standardFileSystem().openRead(path, ignored);
     ASSERT_TRUE(file);
     EXPECT_EQ(readAll(*file), "abc");
     const auto stamp = standardFileSystem().stamp(path);
@@ -102,8 +115,8 @@ TEST(StandardFileSystem, TemporaryFilesAreHiddenUniqueAndBesideTheTarget) {
     TempDir dir;
     const std::string target = dir.file("O081206P.1DP");
     std::string first, second;
-    auto a = standardFileSystem().createTemporaryBeside(target, first);
-    auto b = standardFileSystem().createTemporaryBeside(target, second);
+    auto a = standardFileSystem().createTemporaryBeside(target, first, ignored);
+    auto b = standardFileSystem().createTemporaryBeside(target, second, ignored);
     ASSERT_TRUE(a);
     ASSERT_TRUE(b);
     EXPECT_NE(first, second);
@@ -120,7 +133,8 @@ TEST(StandardFileSystem, TemporaryFilesAreHiddenUniqueAndBesideTheTarget) {
     EXPECT_EQ(readFileBytes(first), "x");
     EXPECT_EQ(readFileBytes(second), "");
     EXPECT_FALSE(std::filesystem::exists(target));
-    EXPECT_FALSE(standardFileSystem().createTemporaryBeside(dir.file("no/such/folder/f"), first));
+    EXPECT_FALSE(
+        standardFileSystem().createTemporaryBeside(dir.file("no/such/folder/f"), first, ignored));
 }
 
 TEST(StandardFileSystem, CopyRemoveRenameAndStamp) {
@@ -137,7 +151,7 @@ TEST(StandardFileSystem, CopyRemoveRenameAndStamp) {
     EXPECT_EQ(before->size, 5u);
     EXPECT_NE(before->fileId, 0u);
     writeFileBytes(dir.path() / "c", "other");
-    EXPECT_TRUE(fs.rename(dir.file("c"), dir.file("b")));
+    EXPECT_TRUE(fs.rename(dir.file("c"), dir.file("b"), ignored));
     EXPECT_EQ(readFileBytes(dir.path() / "b"), "other");
     const auto after = fs.stamp(dir.file("b"));
     ASSERT_TRUE(after);
@@ -147,7 +161,7 @@ TEST(StandardFileSystem, CopyRemoveRenameAndStamp) {
     EXPECT_TRUE(fs.remove(dir.file("b")));
     EXPECT_FALSE(fs.remove(dir.file("b")));
     EXPECT_FALSE(fs.stamp(dir.file("b")));
-    EXPECT_FALSE(fs.rename(dir.file("b"), dir.file("a")));
+    EXPECT_FALSE(fs.rename(dir.file("b"), dir.file("a"), ignored));
     EXPECT_EQ(readFileBytes(dir.path() / "a"), "first");
 }
 
@@ -267,7 +281,7 @@ TEST(ReplaceFile, OfTwoReplacementsExpectingTheSameStampOnlyOneRenames) {
                     return other.ended || (first && (other.foundLocked || other.atRename));
                 });
             });
-            results[run] = replaceFile(fs, list, {headers[run], "row 1\n"}, scanned);
+            results[run] = replaceFile(fs, list, {headers[run], "row 1\n"}, scanned).result;
             note(&Progress::ended, self);
         });
     }
@@ -323,7 +337,7 @@ TEST(ReplaceFile, KeepsTheModeOwnerAndGroupOfTheTarget) {
         ASSERT_EQ(::stat(target.c_str(), &listInfo), 0);
 
         std::string temp;
-        auto file = standardFileSystem().createTemporaryBeside(target, temp);
+        auto file = standardFileSystem().createTemporaryBeside(target, temp, ignored);
         ASSERT_TRUE(file);
         struct stat info {};
         ASSERT_EQ(::stat(temp.c_str(), &info), 0);
@@ -352,7 +366,9 @@ TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
         SCOPED_TRACE(mode);
         writeFileBytes(target, "old");
         ASSERT_EQ(::chmod(target.c_str(), mode), 0);
-        EXPECT_EQ(replaceFile(standardFileSystem(), target, {"new"}), ReplaceResult::openFailed);
+        const Replaced replaced = replaceFile(standardFileSystem(), target, {"new"});
+        EXPECT_EQ(replaced, ReplaceResult::openFailed);
+        EXPECT_EQ(replaced.cause, std::errc::permission_denied);
         struct stat info {};
         ASSERT_EQ(::stat(target.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, mode);
@@ -363,10 +379,16 @@ TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
     std::filesystem::remove(target);
     std::filesystem::create_directory(dir.path() / "folder");
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
-    for (const char* name : {"folder", "pipe"})
-        EXPECT_EQ(replaceFile(standardFileSystem(), dir.file(name), {"new"}),
-                  ReplaceResult::openFailed)
-            << name;
+    // Each refusal carries its cause, as the call that failed was told it.
+    const std::pair<const char*, std::error_code> refused[] = {
+        {"folder", std::make_error_code(std::errc::is_a_directory)},
+        {"pipe", FileError::notRegularFile},
+        {"missing/list.txt", std::make_error_code(std::errc::no_such_file_or_directory)}};
+    for (const auto& [name, cause] : refused) {
+        const Replaced replaced = replaceFile(standardFileSystem(), dir.file(name), {"new"});
+        EXPECT_EQ(replaced, ReplaceResult::openFailed) << name;
+        EXPECT_EQ(replaced.cause, cause) << name << ": " << replaced.cause.message();
+    }
     EXPECT_EQ(folderEntries(dir), (std::vector<std::string>{"folder", "pipe"}));
 }
 
@@ -384,7 +406,7 @@ TEST(ReplaceFile, TheTemporaryFileIsHiddenAndTheReplacedListIsNot) {
     for (const bool existing : {false, true}) {
         SCOPED_TRACE(existing);
         std::string temp;
-        auto file = standardFileSystem().createTemporaryBeside(target, temp);
+        auto file = standardFileSystem().createTemporaryBeside(target, temp, ignored);
         ASSERT_TRUE(file);
         EXPECT_TRUE(hidden(temp));
         file->close();
@@ -578,9 +600,9 @@ TEST(FaultyFileSystem, FailsExactlyTheChosenCalls) {
     FaultyFileSystem fs;
     fs.failCall(Step::openRead, 2);
     fs.failFromCall(Step::copy, 2);
-    EXPECT_TRUE(fs.openRead(dir.file("a")));
-    EXPECT_FALSE(fs.openRead(dir.file("a")));
-    EXPECT_TRUE(fs.openRead(dir.file("a")));
+    EXPECT_TRUE(fs.openRead(dir.file("a"), ignored));
+    EXPECT_FALSE(fs.openRead(dir.file("a"), ignored));
+    EXPECT_TRUE(fs.openRead(dir.file("a"), ignored));
     EXPECT_TRUE(fs.copy(dir.file("a"), dir.file("b")));
     EXPECT_FALSE(fs.copy(dir.file("a"), dir.file("c")));
     EXPECT_FALSE(fs.copy(dir.file("a"), dir.file("c")));
@@ -592,7 +614,7 @@ TEST(FaultyFileSystem, FailsExactlyTheChosenCalls) {
     fs.clearFailures();
     EXPECT_TRUE(fs.copy(dir.file("a"), dir.file("c")));
     fs.failCall(Step::read);
-    auto file = fs.openRead(dir.file("a"));
+    auto file = fs.openRead(dir.file("a"), ignored);
     ASSERT_TRUE(file);
     char buffer[8];
     EXPECT_EQ(file->read(buffer, sizeof buffer), -1);
@@ -606,7 +628,7 @@ TEST(FaultyFileSystem, AFailingWriteLeavesATornFile) {
     FaultyFileSystem fs;
     fs.failCall(Step::write);
     std::string temp;
-    auto file = fs.createTemporaryBeside(dir.file("t"), temp);
+    auto file = fs.createTemporaryBeside(dir.file("t"), temp, ignored);
     ASSERT_TRUE(file);
     EXPECT_FALSE(file->write("abcdef", 6));
     EXPECT_TRUE(file->close());

@@ -59,13 +59,13 @@ TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
         Session s;
         ASSERT_TRUE(s.initialised);
         s.browse();
-        ASSERT_FALSE(s.state().fileInvalid);
+        ASSERT_TRUE(s.state().fileValid);
         const std::string before = s.listBytes();
         s.host.clearEvents();
         s.fs.resetCounts();
 
         s.fs.failCall(c.step, c.nth);
-        s.dialog->prepareFile();
+        s.dialog->prepare().done;
         EXPECT_EQ(s.fs.totalFailures(), 1u);
         EXPECT_EQ(s.messages(), std::vector<std::string>{*c.message});
         EXPECT_FALSE(s.state().filePrepared);
@@ -77,7 +77,7 @@ TEST(PrepareFaults, EachStepLeavesTheListWholeAndARetryWorks) {
 
         s.fs.clearFailures();
         s.host.clearEvents();
-        s.dialog->prepareFile();
+        s.dialog->prepare().done;
         EXPECT_TRUE(s.messages().empty());
         EXPECT_TRUE(s.state().filePrepared);
         const std::string after = s.listBytes();
@@ -97,7 +97,7 @@ TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
     const std::string before = s.listBytes();
     s.host.clearEvents();
     s.fs.failFromCall(Step::createTemporary);
-    s.dialog->prepareFile();
+    s.dialog->prepare().done;
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
     EXPECT_EQ(s.listBytes(), before);
 
@@ -107,7 +107,7 @@ TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
     s.host.clearEvents();
     namespace fs = std::filesystem;
     fs::permissions(s.dir.path(), fs::perms::owner_write, fs::perm_options::remove);
-    s.dialog->prepareFile();
+    s.dialog->prepare().done;
     fs::permissions(s.dir.path(), fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
     EXPECT_EQ(s.listBytes(), before);
@@ -120,7 +120,7 @@ TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
         s.browse();
         std::filesystem::remove(s.listPath);
         s.host.clearEvents();
-        s.dialog->prepareFile();
+        s.dialog->prepare().done;
         EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
         EXPECT_FALSE(std::filesystem::exists(s.listPath));
     }
@@ -133,7 +133,7 @@ TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
         testing::writeFileBytes(replacement, other);
         std::filesystem::rename(replacement, s.listPath);
         s.host.clearEvents();
-        s.dialog->prepareFile();
+        s.dialog->prepare().done;
         EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
         EXPECT_EQ(s.listBytes(), other);
     }
@@ -144,13 +144,13 @@ TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
 TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
     Session s;
     s.browse();
-    ASSERT_FALSE(s.state().fileInvalid);
+    ASSERT_TRUE(s.state().fileValid);
     const std::string grown =
         s.listBytes() + "BG80BNBG96611020345678;BNBGBGSD;LATE;7501020018;;10.00;\r\n";
     s.host.clearEvents();
     s.fs.runAtCall(Step::sync, s.fs.calls(Step::sync) + 1,
                    [&] { testing::writeFileBytes(s.listPath, grown); });
-    s.dialog->prepareFile();
+    s.dialog->prepare().done;
     EXPECT_EQ(s.messages(), std::vector<std::string>{kWriteFailed});
     EXPECT_FALSE(s.state().filePrepared);
     EXPECT_EQ(s.listBytes(), grown);
@@ -159,7 +159,7 @@ TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
               2);
 
     s.host.clearEvents();
-    s.dialog->prepareFile();
+    s.dialog->prepare().done;
     EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
     EXPECT_EQ(s.listBytes(), grown);
 }
@@ -169,13 +169,13 @@ TEST(PrepareFaults, ARowAddedWhileTheListIsWrittenIsKept) {
 TEST(PrepareFaults, ReadOnlyListAndOmpIniAreRefusedUntouched) {
     Session s;
     s.browse();
-    ASSERT_FALSE(s.state().fileInvalid);
+    ASSERT_TRUE(s.state().fileValid);
     const std::string before = s.listBytes();
     namespace fs = std::filesystem;
     const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
     fs::permissions(s.listPath, readOnly);
     s.host.clearEvents();
-    s.dialog->prepareFile();
+    s.dialog->prepare().done;
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
     EXPECT_FALSE(s.state().filePrepared);
     EXPECT_EQ(s.listBytes(), before);
@@ -212,8 +212,8 @@ TEST(PrepareFaults, ListsBehindALinkOrWithALongNamePrepare) {
         s.host.clearEvents();
         s.host.openFileAnswer = chosen;
         s.dialog->onCommand(window::idBrowse);
-        ASSERT_FALSE(s.state().fileInvalid);
-        s.dialog->prepareFile();
+        ASSERT_TRUE(s.state().fileValid);
+        s.dialog->prepare().done;
         EXPECT_TRUE(s.messages().empty());
         EXPECT_TRUE(s.state().filePrepared);
         const std::string after = testing::readFileBytes(chosen);
@@ -256,8 +256,8 @@ TEST(PrepareFaults, ListsInACyrillicFolderPrepareByEverySpellingOfTheirPath) {
         s.host.clearEvents();
         s.host.openFileAnswer = path;
         s.dialog->onCommand(window::idBrowse);
-        ASSERT_FALSE(s.state().fileInvalid) << s.state().rowMessages;
-        s.dialog->prepareFile();
+        ASSERT_TRUE(s.state().fileValid) << window::rowFindingsHtml(s.state().rowFindings);
+        s.dialog->prepare().done;
         EXPECT_TRUE(s.messages().empty());
         const std::string after = testing::readFileBytes(folder / "O081206P.1DP");
         EXPECT_TRUE(after.starts_with("OMPDP;08122006;"));
@@ -266,7 +266,7 @@ TEST(PrepareFaults, ListsInACyrillicFolderPrepareByEverySpellingOfTheirPath) {
 
         s.dialog->onCommand(window::idBrowse);
         EXPECT_TRUE(s.state().filePrepared);
-        EXPECT_FALSE(s.state().fileInvalid);
+        EXPECT_TRUE(s.state().fileValid);
     }
 }
 
@@ -290,19 +290,19 @@ TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {
         s.host.openFileAnswer = c.path;
         s.dialog->onCommand(window::idBrowse);
         EXPECT_EQ(s.messages(), std::vector<std::string>{c.message}) << c.path;
-        EXPECT_TRUE(s.state().fileInvalid);
+        EXPECT_FALSE(s.state().fileValid);
     }
 
     s.host.clearEvents();
     s.fs.failCall(Step::read, s.fs.calls(Step::read) + 1);
     s.browse();
     EXPECT_EQ(s.messages(), std::vector<std::string>{kReadError});
-    EXPECT_TRUE(s.state().acceptedLines.empty() || s.state().fileInvalid);
+    EXPECT_TRUE(s.state().acceptedLines.empty() || !s.state().fileValid);
     s.fs.clearFailures();
     s.host.clearEvents();
     s.browse();
     EXPECT_TRUE(s.messages().empty());
-    EXPECT_FALSE(s.state().fileInvalid);
+    EXPECT_TRUE(s.state().fileValid);
 }
 
 // Saving omp.ini: the backup copy, then the rewrite through a temporary file.
@@ -365,7 +365,7 @@ TEST(SaveFaults, UnreadableOmpIniEndsTheWindowWithoutTouchingIt) {
         fs.failFromCall(step);
         window::HeadlessDialogHost host;
         window::BulkPaymentDialog dialog(host, fs, path);
-        EXPECT_FALSE(dialog.initialise());
+        EXPECT_FALSE(dialog.initialise().done);
         EXPECT_TRUE(host.endResult().has_value());
         dialog.saveSettings();
         EXPECT_EQ(testing::readFileBytes(path), original);

@@ -30,7 +30,7 @@ struct Session {
         testing::writeFileBytes(settingsPath, exampleBytes("omp.ini"));
         testing::writeFileBytes(listPath, exampleBytes(listName));
         dialog = std::make_unique<window::BulkPaymentDialog>(host, fs, settingsPath);
-        initialised = dialog->initialise();
+        initialised = dialog->initialise().done;
     }
     // "..." with the list chosen.
     void browse() {
@@ -43,7 +43,7 @@ struct Session {
         dialog->onCommand(window::idPaymentType);
     }
     std::vector<std::string> messages() const { return host.messages(); }
-    const processing::WorkingState& state() const { return dialog->state(); }
+    const window::WorkingState& state() const { return dialog->state(); }
     std::string listBytes() const { return testing::readFileBytes(listPath); }
 
     testing::TempDir dir;

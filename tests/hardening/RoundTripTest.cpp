@@ -55,26 +55,26 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
         testing::writeFileBytes(s.listPath, list);
 
         s.browse();
-        const processing::WorkingState first = s.state();
+        const window::WorkingState first = s.state();
         // A list of blank lines has nothing to pay: refused, and never written.
         if (testing::expectedRows(list).empty()) {
-            EXPECT_TRUE(first.fileInvalid);
-            EXPECT_FALSE(s.dialog->prepareFile());
+            EXPECT_FALSE(first.fileValid);
+            EXPECT_FALSE(s.dialog->prepare().done);
             EXPECT_EQ(s.listBytes(), list);
             continue;
         }
-        ASSERT_FALSE(first.fileInvalid) << first.rowMessages;
+        ASSERT_TRUE(first.fileValid) << window::rowFindingsHtml(first.rowFindings);
         ASSERT_EQ(first.acceptedLines, testing::expectedRows(list));
 
-        ASSERT_TRUE(s.dialog->prepareFile()) << ::testing::PrintToString(s.messages());
+        ASSERT_TRUE(s.dialog->prepare().done) << ::testing::PrintToString(s.messages());
         const std::string prepared = s.listBytes();
         EXPECT_EQ(prepared.substr(prepared.find('\n') + 1), first.acceptedLines);
         EXPECT_EQ(testing::preparedFileFault(prepared, first.recordCount), std::nullopt);
 
         s.browse();
-        const processing::WorkingState& again = s.state();
+        const window::WorkingState& again = s.state();
         EXPECT_TRUE(s.messages().empty()) << ::testing::PrintToString(s.messages());
-        EXPECT_FALSE(again.fileInvalid);
+        EXPECT_TRUE(again.fileValid);
         EXPECT_TRUE(again.filePrepared);
         EXPECT_EQ(again.controlCodeText, first.controlCodeText);
         EXPECT_EQ(again.totalText, first.totalText);

@@ -26,18 +26,18 @@ settings::FormatDefinition delimitedFormat(std::string name, char delimiter) {
     return format;
 }
 
-processing::WorkingState sampleState() {
-    processing::WorkingState state;
-    state.paymentDate = {2006, 12, 8, 10, 30, 0, true};
-    state.payerIban = "BG12ABCD12348XYZ000001";  // the 13th character is the digit 8
-    state.payerBic = "ABCDBGSF";
-    state.payerName = "Firma OOD";
-    state.paymentKindCode = "12345";
-    state.budgetUnitCode = "1234567";
-    state.totalSum = 123450;
-    state.recordCount = 7;
-    state.controlCodeText = "C2412435";
-    return state;
+// What a header is made of: the payer, the value date and the control data.
+struct Sample {
+    PayerData payer{"BG12ABCD12348XYZ000001",  // the 13th character is the digit 8
+                    "ABCDBGSF", "Firma OOD", "12345", "1234567"};
+    processing::LocalDateTime date{2006, 12, 8, 10, 30, 0, true};
+    processing::ControlData data{123450, 7, processing::kCrcStart, "", "", "C2412435"};
+};
+
+Sample sampleState() { return Sample{}; }
+
+std::string header(const Sample& sample, const settings::FormatDefinition* format) {
+    return buildHeaderLine(sample.payer, sample.date, sample.data, format);
 }
 
 struct Column {
@@ -55,7 +55,7 @@ void expectColumns(const std::string& line, const std::vector<Column>& columns) 
 
 TEST(PreparedHeader, StandardLayoutColumnByColumn) {
     const auto format = fixedFormat("DP");
-    const std::string line = buildHeaderLine(sampleState(), &format);
+    const std::string line = header(sampleState(), &format);
     expectColumns(line, {
                             {1, "OMPDP;08122006;"},
                             {16, "BG12ABCD12348XYZ000001;"},
@@ -70,9 +70,9 @@ TEST(PreparedHeader, StandardLayoutColumnByColumn) {
 
 TEST(PreparedHeader, SebraLayoutColumnByColumn) {
     auto state = sampleState();
-    state.payerBic = " ABCDBGSF ";
+    state.payer.bic = " ABCDBGSF ";
     const auto format = delimitedFormat("SB", ';');
-    const std::string line = buildHeaderLine(state, &format);
+    const std::string line = header(state, &format);
     expectColumns(line, {
                             {1, "OMPSB;08122006;"},
                             {16, "ABCDBGSF;"},
@@ -97,13 +97,12 @@ TEST(PreparedHeader, FormatCodeAndLayoutFollowTheName) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name ? c.name : "(none)");
         const auto format = fixedFormat(c.name ? c.name : "");
-        const std::string line = buildHeaderLine(sampleState(), c.name ? &format : nullptr);
+        const std::string line = header(sampleState(), c.name ? &format : nullptr);
         EXPECT_EQ(line.substr(0, 6), c.start);
     }
     // "SBX" only shares its first letters with SB: the standard layout, with the IBAN.
     const auto sbx = fixedFormat("SBX");
-    EXPECT_NE(buildHeaderLine(sampleState(), &sbx).find("BG12ABCD12348XYZ000001"),
-              std::string::npos);
+    EXPECT_NE(header(sampleState(), &sbx).find("BG12ABCD12348XYZ000001"), std::string::npos);
 }
 
 TEST(PreparedHeader, KindCodeOnlyForIbansWithEightAsThirteenthCharacter) {
@@ -121,8 +120,8 @@ TEST(PreparedHeader, KindCodeOnlyForIbansWithEightAsThirteenthCharacter) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.iban);
         auto state = sampleState();
-        state.payerIban = c.iban;
-        const std::string line = buildHeaderLine(state, &format);
+        state.payer.iban = c.iban;
+        const std::string line = header(state, &format);
         EXPECT_EQ(line.substr(38, 7), std::string(c.column) + ";");
     }
 }
@@ -130,10 +129,10 @@ TEST(PreparedHeader, KindCodeOnlyForIbansWithEightAsThirteenthCharacter) {
 TEST(PreparedHeader, NumbersAndLongValuesWidenTheirColumns) {
     const auto format = fixedFormat("DP");
     auto state = sampleState();
-    state.recordCount = 123456;
-    state.totalSum = -9223372036854775807;
-    state.payerName = "  Name with blanks\t ";
-    const std::string line = buildHeaderLine(state, &format);
+    state.data.recordCount = 123456;
+    state.data.totalSum = -9223372036854775807;
+    state.payer.name = "  Name with blanks\t ";
+    const std::string line = header(state, &format);
     EXPECT_EQ(line.substr(45, 36), "Name with blanks" + std::string(19, ' ') + ";");
     const std::string tail = ";-92233720368547758.07; 123456; C2412435; \r\n";
     EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
@@ -147,7 +146,7 @@ TEST(PreparedHeader, DescriptionOfTheFormat) {
     EXPECT_EQ(headerFormatDescription(&blank), "DELIMITED( )");
     EXPECT_EQ(headerFormatDescription(&fixed), "");
     EXPECT_EQ(headerFormatDescription(nullptr), "");
-    const std::string line = buildHeaderLine(sampleState(), &fixed);
+    const std::string line = header(sampleState(), &fixed);
     EXPECT_EQ(line.substr(line.size() - 4), "; \r\n");
 }
 

@@ -11,15 +11,19 @@ namespace {
 
 using namespace velcor::text::literals;
 
-processing::WorkingState preparedState() {
-    processing::WorkingState state;
-    state.inputPath = "C:\\Плащания\\O2605061"_cp;
-    state.paymentDate = {2006, 5, 26, 9, 0, 0, true};
-    state.totalText = "     1234.50";
-    state.countText = "3";
-    state.controlCodeText = "C2412435";
-    state.filePrepared = true;
-    return state;
+// What a report is made of: the list's path, its value date and its control data as shown.
+struct Prepared {
+    std::string inputPath = "C:\\Плащания\\O2605061"_cp;
+    processing::LocalDateTime paymentDate{2006, 5, 26, 9, 0, 0, true};
+    processing::ControlData shown{0, 0, processing::kCrcStart, "     1234.50", "3", "C2412435"};
+};
+
+Prepared preparedState() { return Prepared{}; }
+
+std::string buildProcessingReport(const Prepared& state, const settings::FormatDefinition* format,
+                                  std::optional<std::string_view> typeText) {
+    return output::buildProcessingReport(
+        reportFields(state.inputPath, state.paymentDate, format, typeText, state.shown));
 }
 
 settings::FormatDefinition semicolonFormat() {

@@ -1,5 +1,6 @@
 #include "processing/RowChecker.h"
 
+#include "support/Findings.h"
 #include "support/ListFormats.h"
 #include "text/Text.h"
 
@@ -73,11 +74,11 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
     };
     for (const ReadCase& c : cases) {
         Cents total = 0;
-        RowMessages messages;
+        RowFindings messages;
         RowChecker checker(&c.format, c.format.delimiter);
         checker.check(c.line, 7, total, messages);
         EXPECT_EQ(describe(checker.record(), c.format), c.expected) << c.line;
-        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.line;
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)), c.messages) << c.line;
         EXPECT_EQ(checker.record().rowNumber, 7);
     }
 }
@@ -85,7 +86,7 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
 TEST(RowReader, SplitsAtTheDelimiterItIsGiven) {
     const auto format = delimitedFormat("D", ';', {"F1", "F2"});
     Cents total = 0;
-    RowMessages messages;
+    RowFindings messages;
     RowChecker checker(&format, ',');
     checker.check("a;b,c\n", 1, total, messages);
     EXPECT_EQ(describe(checker.record(), format), "F1=a;b|F2=c");
@@ -93,7 +94,7 @@ TEST(RowReader, SplitsAtTheDelimiterItIsGiven) {
 
 TEST(RowReader, WithoutAFormatReadsNoFieldsAndChecksNothing) {
     Cents total = 0;
-    RowMessages messages;
+    RowFindings messages;
     RowChecker checker(nullptr, ';');
     checker.check("BG00XXXX;0;;\n", 3, total, messages);
     EXPECT_TRUE(checker.record().values.empty());
@@ -222,9 +223,10 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
     };
     for (const CheckCase& c : cases) {
         Cents total = 0;
-        RowMessages messages;
+        RowFindings messages;
         RowChecker(&c.format, ';').check(c.line, 5, total, messages);
-        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.format.name << " " << c.line;
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)), c.messages)
+            << c.format.name << " " << c.line;
         EXPECT_EQ(total, c.total) << c.line;
     }
 }
@@ -259,9 +261,9 @@ TEST(RowWidth, AFixedLengthRowThatCouldReadAnotherAmountIsRefused) {
     };
     for (const CheckCase& c : cases) {
         Cents total = 0;
-        RowMessages messages;
+        RowFindings messages;
         RowChecker(&c.format, ' ').check(c.line, 5, total, messages);
-        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.line;
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)), c.messages) << c.line;
         EXPECT_EQ(total, c.total) << c.line;
     }
 }
@@ -283,21 +285,22 @@ TEST(RowBytes, ARowHoldingAControlByteIsRefused) {
     };
     for (const auto& c : cases) {
         Cents total = 0;
-        RowMessages messages;
+        RowFindings messages;
         RowChecker(&format, ';').check(c.line, 5, total, messages);
-        EXPECT_EQ(text::toUtf8(messages.text), c.messages) << c.line;
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)), c.messages) << c.line;
     }
 }
 
 TEST(RowChecks, MessagesOfSeveralRowsFollowEachOther) {
     const auto format = fixedFormat("F", {{"EGN", 1, 10}, {"SUM", 11, 14}});
     Cents total = 0;
-    RowMessages messages;
+    RowFindings messages;
     RowChecker checker(&format, ' ');
     checker.check("7523169264   0\n", 1, total, messages);
     checker.check("          2.0\n", 2, total, messages);
     checker.check("7523169263 1.5\n", 3, total, messages);
-    EXPECT_EQ(text::toUtf8(messages.text), "Грешен ЕГН  на ред: 1<BR>Нулева сума на ред: 1<BR>");
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)),
+              "Грешен ЕГН  на ред: 1<BR>Нулева сума на ред: 1<BR>");
     EXPECT_EQ(total, 350);
 }
 

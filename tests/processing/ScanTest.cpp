@@ -1,6 +1,7 @@
 #include "processing/Scan.h"
 
 #include "support/FaultyFileSystem.h"
+#include "support/Findings.h"
 #include "support/ListFormats.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"
@@ -44,7 +45,7 @@ class Scan : public ::testing::Test {
 };
 
 // A scan that read its list to its end without a finding.
-bool clean(const ScanResult& r) { return r.error == ScanError::none && r.rowMessages.count == 0; }
+bool clean(const ScanResult& r) { return r.error == ScanError::none && r.rowFindings.count == 0; }
 
 struct ControlCase {
     std::string bytes;
@@ -89,7 +90,7 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     const std::string tooLong = "Редът е по-дълъг от 4094 знака на ред: 1<BR>";
     const std::string x5000(5000, 'x');
     r = scan(x5000 + "\nabc\n");
-    EXPECT_EQ(text::toUtf8(r.rowMessages.text), tooLong);
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), tooLong);
     EXPECT_EQ(r.controlData.recordCount, 3);  // 4094 bytes, the other 906, abc
     EXPECT_EQ(r.acceptedLines, x5000 + "\nabc\n");
 
@@ -106,7 +107,7 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     const std::string blanks(4094, ' ');
     const std::string longRow = "x" + std::string(4093, 'y') + blanks + "z" + blanks + "  \n";
     r = scan(longRow + "abc\n");
-    EXPECT_EQ(text::toUtf8(r.rowMessages.text), tooLong);
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), tooLong);
     EXPECT_EQ(r.controlData.recordCount, 3);  // the first piece, the one holding "z", abc
     EXPECT_EQ(r.acceptedLines, longRow + "abc\n");
     const ScanResult again = scan(r.acceptedLines);
@@ -114,7 +115,8 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     EXPECT_EQ(again.controlData.recordCount, 3);
     // Leading blank pieces are part of the line too: its row number is that of its first row.
     r = scan("abc\n" + blanks + "x\n");
-    EXPECT_EQ(text::toUtf8(r.rowMessages.text), "Редът е по-дълъг от 4094 знака на ред: 2<BR>");
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)),
+              "Редът е по-дълъг от 4094 знака на ред: 2<BR>");
 
     r = scan(std::string("a\0b\nc\n", 6));
     EXPECT_TRUE(clean(r));
@@ -146,7 +148,8 @@ TEST_F(Scan, RefusesLineEndsAndEndMarksThatWouldLoseOrJoinRows) {
     for (const RefusedCase& c : cases) {
         const ScanResult r = scan(c.bytes);
         EXPECT_EQ(r.error, ScanError::none);
-        EXPECT_EQ(text::toUtf8(r.rowMessages.text), c.rowMessages) << c.bytes.substr(0, 20);
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), c.rowMessages)
+            << c.bytes.substr(0, 20);
     }
 }
 
@@ -174,7 +177,7 @@ TEST_F(Scan, RefusesAListSavedAsUtf8) {
         // Nothing of a refused list can be written or shown.
         if (c.refused) {
             EXPECT_TRUE(r.acceptedLines.empty() && r.controlData.countText.empty() &&
-                        r.controlData.recordCount == 0 && r.rowMessages.count == 0);
+                        r.controlData.recordCount == 0 && r.rowFindings.count == 0);
         }
     }
 }
@@ -183,12 +186,14 @@ TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
     std::string garbage;
     for (int i = 0; i < 1500; ++i) garbage += "x\n";
     const ScanResult r = scan(garbage, 1);
-    // Every row raises three messages: no delimiter, an empty IBAN, no amount.
-    const std::string messages = text::toUtf8(r.rowMessages.text);
-    EXPECT_EQ(r.rowMessages.count, 4500);
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), '<'), 1001);
-    EXPECT_TRUE(
-        messages.ends_with("Показани са първите 1000 съобщения; още 3500 не са показани.<BR>"));
+    // Every row raises three findings: no delimiter, an empty IBAN, no amount.
+    EXPECT_EQ(r.rowFindings.count, 4500);
+    EXPECT_EQ(r.rowFindings.kept.size(), 1000u);
+    EXPECT_EQ(r.rowFindings.leftOut(), 3500);
+    const processing::RowFinding& last = r.rowFindings.kept.back();
+    EXPECT_EQ(last.row, 334);
+    EXPECT_EQ(last.kind, FindingKind::noDelimiter);
+    EXPECT_EQ(text::toUtf8(last.text), "Няма разделител (;)  на ред: 334");
     EXPECT_EQ(r.controlData.countText, "1500");
 }
 
@@ -208,7 +213,7 @@ TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
 
     r = scanFile(kDataDir + "errors.txt", 1);
     EXPECT_EQ(r.error, ScanError::none);
-    EXPECT_EQ(text::toUtf8(r.rowMessages.text),
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)),
               "Грешен IBAN( Wrong IBAN ! ) на ред: 1<BR>"
               "BIC за банка, различна от банката на IBAN  на ред: 2<BR>"
               "Грешен ЕГН  на ред: 2<BR>"
@@ -234,7 +239,7 @@ TEST_F(Scan, SplitsTheRowsAtTheDelimiterItIsGiven) {
     testing::writeFileBytes(dir.path() / "list.txt", "BG80BNBG96611020345678,BNBG,N,,1.00\n");
     const ScanResult r =
         scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ',');
-    EXPECT_TRUE(clean(r)) << r.rowMessages.text;
+    EXPECT_TRUE(clean(r)) << testing::joinedTexts(r.rowFindings);
     EXPECT_EQ(r.controlData.totalText, "        1.00");
 }
 
@@ -256,7 +261,7 @@ TEST_F(Scan, AListThatCannotBeOpenedOrReadGivesNoControlData) {
     EXPECT_FALSE(r.stamp.has_value());
     // The rows read so far stay with their messages, as they were found.
     EXPECT_FALSE(r.acceptedLines.empty());
-    EXPECT_GT(r.rowMessages.count, 0);
+    EXPECT_GT(r.rowFindings.count, 0);
 }
 
 TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
@@ -405,42 +410,6 @@ TEST(PreparedHeader, ReadsTheSebraLayoutWithItsPaddedBudgetUnitCode) {
     EXPECT_EQ(header.countText, "1");
     EXPECT_EQ(header.controlCodeText, "C2412435");
     EXPECT_TRUE(header.complete);
-}
-
-TEST(PreparedHeader, TakesWhatTheHeaderHoldsIntoTheState) {
-    const LocalDateTime before{2023, 5, 6, 7, 8, 9, true};
-    struct Case {
-        std::string line;
-        LocalDateTime date;  // the value date afterwards
-        std::string iban;
-        std::string code;  // the control code text afterwards
-        bool prepared;
-    } cases[] = {
-        {"OMPDP;15032024;BG80BNBG96611020345678; 1;N;1.00;1; C2412435; \n",
-         {2024, 3, 15, 7, 8, 9, true},
-         "BG80BNBG96611020345678",
-         "C2412435",
-         true},
-        // A line that is no whole header brings nothing, however much of it reads.
-        {"OMPDP;31022024;BG80BNBG96611020345678; 1;N;1.00;1; C2412435; \n", before, "old iban",
-         "old", false},
-        {"OMPDP;15032024;BG80BNBG96611020345678; 1;N;1.00;1;\n", before, "old iban", "old", false},
-        {"OMPDP;1503202;BG80\n", before, "old iban", "old", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        WorkingState state;
-        state.paymentDate = before;
-        state.payerIban = "old iban";
-        state.controlCodeText = "old";
-        state.payerBic = "kept";
-        takeHeaderInto(readPreparedHeader(c.line), state);
-        EXPECT_EQ(state.paymentDate, c.date);
-        EXPECT_EQ(state.payerIban, c.iban);
-        EXPECT_EQ(state.controlCodeText, c.code);
-        EXPECT_EQ(state.payerBic, "kept") << "the standard layout holds no BIC";
-        EXPECT_EQ(state.filePrepared, c.prepared);
-    }
 }
 
 // A name written in the DOS code page has its letters at 0x80-0xBF and is raised into

@@ -15,13 +15,18 @@ class FaultyReadFile final : public fileio::ReadFile {
         : owner_(owner), inner_(std::move(inner)) {}
 
     std::ptrdiff_t read(char* buffer, std::size_t size) override {
-        if (owner_.nextCallFails(Step::read)) return -1;
+        injected_ = owner_.nextCallFails(Step::read);
+        if (injected_) return -1;
         return inner_->read(buffer, size);
+    }
+    std::error_code error() const override {
+        return injected_ ? std::make_error_code(std::errc::io_error) : inner_->error();
     }
 
   private:
     FaultyFileSystem& owner_;
     std::unique_ptr<fileio::ReadFile> inner_;
+    bool injected_ = false;
 };
 
 class FaultyWriteFile final : public fileio::WriteFile {
@@ -30,23 +35,33 @@ class FaultyWriteFile final : public fileio::WriteFile {
         : owner_(owner), inner_(std::move(inner)) {}
 
     bool write(const char* data, std::size_t size) override {
-        if (owner_.nextCallFails(Step::write)) {
+        if (injected(Step::write)) {
             inner_->write(data, size / 2);
             return false;
         }
         return inner_->write(data, size);
     }
-    bool flush() override { return !owner_.nextCallFails(Step::flush) && inner_->flush(); }
-    bool sync() override { return !owner_.nextCallFails(Step::sync) && inner_->sync(); }
+    bool flush() override { return !injected(Step::flush) && inner_->flush(); }
+    bool sync() override { return !injected(Step::sync) && inner_->sync(); }
     bool close() override {
-        const bool fails = owner_.nextCallFails(Step::close);
+        const bool fails = injected(Step::close);
         const bool closed = inner_->close();
         return !fails && closed;
     }
+    std::error_code error() const override {
+        return injected_ ? std::make_error_code(std::errc::io_error) : inner_->error();
+    }
 
   private:
+    bool injected(Step step) {
+        const bool fails = owner_.nextCallFails(step);
+        injected_ = injected_ || fails;
+        return fails;
+    }
+
     FaultyFileSystem& owner_;
     std::unique_ptr<fileio::WriteFile> inner_;
+    bool injected_ = false;
 };
 
 }  // namespace
@@ -89,23 +104,35 @@ bool FaultyFileSystem::nextCallFails(Step step) {
     return fails;
 }
 
-std::unique_ptr<fileio::ReadFile> FaultyFileSystem::openRead(const std::string& path) {
-    if (nextCallFails(Step::openRead)) return nullptr;
-    auto file = inner_.openRead(path);
+std::unique_ptr<fileio::ReadFile> FaultyFileSystem::openRead(const std::string& path,
+                                                             std::error_code& cause) {
+    if (nextCallFails(Step::openRead)) {
+        cause = std::make_error_code(std::errc::io_error);
+        return nullptr;
+    }
+    auto file = inner_.openRead(path, cause);
     if (!file) return nullptr;
     return std::make_unique<FaultyReadFile>(*this, std::move(file));
 }
 
 std::unique_ptr<fileio::WriteFile> FaultyFileSystem::createTemporaryBeside(
-    const std::string& targetPath, std::string& tempPath) {
-    if (nextCallFails(Step::createTemporary)) return nullptr;
-    auto file = inner_.createTemporaryBeside(targetPath, tempPath);
+    const std::string& targetPath, std::string& tempPath, std::error_code& cause) {
+    if (nextCallFails(Step::createTemporary)) {
+        cause = std::make_error_code(std::errc::io_error);
+        return nullptr;
+    }
+    auto file = inner_.createTemporaryBeside(targetPath, tempPath, cause);
     if (!file) return nullptr;
     return std::make_unique<FaultyWriteFile>(*this, std::move(file));
 }
 
-bool FaultyFileSystem::rename(const std::string& from, const std::string& to) {
-    return !nextCallFails(Step::rename) && inner_.rename(from, to);
+bool FaultyFileSystem::rename(const std::string& from, const std::string& to,
+                              std::error_code& cause) {
+    if (nextCallFails(Step::rename)) {
+        cause = std::make_error_code(std::errc::io_error);
+        return false;
+    }
+    return inner_.rename(from, to, cause);
 }
 
 bool FaultyFileSystem::remove(const std::string& path) {

@@ -15,7 +15,8 @@
 //
 // Calls are counted per step from 1 over the life of the object (or since resetCounts()); the
 // counters of files opened through it are shared with it. What a failing call does:
-//   openRead, createTemporary  return nullptr; nothing is opened or created.
+//   openRead, createTemporary  return nullptr; nothing is opened or created. The cause is an
+//                              input/output error, as it is for every failing step.
 //   read                       returns -1.
 //   write                      writes the first half of the bytes, then reports failure (a disk
 //                              that filled up mid-way), so a careless caller leaves a torn file.
@@ -76,10 +77,12 @@ class FaultyFileSystem final : public fileio::FileSystem {
     // Counts one call of `step`; true when that call is to fail. Used by the wrapped files.
     bool nextCallFails(Step step);
 
-    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path) override;
+    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
+                                               std::error_code& cause) override;
     std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                             std::string& tempPath) override;
-    bool rename(const std::string& from, const std::string& to) override;
+                                                             std::string& tempPath,
+                                                             std::error_code& cause) override;
+    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override;
     bool remove(const std::string& path) override;
     bool copy(const std::string& from, const std::string& to) override;
     std::optional<fileio::FileStamp> stamp(const std::string& path) override;

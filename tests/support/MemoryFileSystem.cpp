@@ -55,14 +55,18 @@ class MemoryLock final : public fileio::FileLock {
 
 }  // namespace
 
-std::unique_ptr<fileio::ReadFile> MemoryFileSystem::openRead(const std::string& path) {
+std::unique_ptr<fileio::ReadFile> MemoryFileSystem::openRead(const std::string& path,
+                                                             std::error_code& cause) {
     const auto found = files.find(path);
-    if (found == files.end()) return nullptr;
+    if (found == files.end()) {
+        cause = std::make_error_code(std::errc::no_such_file_or_directory);
+        return nullptr;
+    }
     return std::make_unique<MemoryReadFile>(found->second);
 }
 
 std::unique_ptr<fileio::WriteFile> MemoryFileSystem::createTemporaryBeside(
-    const std::string& targetPath, std::string& tempPath) {
+    const std::string& targetPath, std::string& tempPath, std::error_code&) {
     // Named as the standard file system names its temporaries: in the target's folder, hidden,
     // with nothing of the target's name.
     const std::size_t slash = targetPath.find_last_of('/');
@@ -72,9 +76,13 @@ std::unique_ptr<fileio::WriteFile> MemoryFileSystem::createTemporaryBeside(
     return std::make_unique<MemoryWriteFile>(files[tempPath]);
 }
 
-bool MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+bool MemoryFileSystem::rename(const std::string& from, const std::string& to,
+                              std::error_code& cause) {
     const auto found = files.find(from);
-    if (found == files.end()) return false;
+    if (found == files.end()) {
+        cause = std::make_error_code(std::errc::no_such_file_or_directory);
+        return false;
+    }
     std::string bytes = std::move(found->second);
     files.erase(found);
     files[to] = std::move(bytes);

@@ -18,10 +18,12 @@ class MemoryFileSystem final : public fileio::FileSystem {
   public:
     std::map<std::string, std::string> files;
 
-    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path) override;
+    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
+                                               std::error_code& cause) override;
     std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                             std::string& tempPath) override;
-    bool rename(const std::string& from, const std::string& to) override;
+                                                             std::string& tempPath,
+                                                             std::error_code& cause) override;
+    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override;
     bool remove(const std::string& path) override;
     bool copy(const std::string& from, const std::string& to) override;
     std::optional<fileio::FileStamp> stamp(const std::string& path) override;

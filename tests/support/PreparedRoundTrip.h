@@ -44,9 +44,7 @@ inline constexpr std::string_view kRoundTripSebraRows =
     "BG56BNBG96618020345678;BNBGBGSD;NAP;830.45;110000;456\r\n";
 
 // The payer values typed into the window before the list is opened; none: as the settings hold.
-struct TypedPayer {
-    std::optional<std::string> iban, bic, name, kindCode, budgetUnitCode;
-};
+using TypedPayer = window::TypedPayerValues;
 
 // CRC-32 bit by bit, and the control code the header writes of it (its bytes from the least
 // significant, in upper-case hexadecimal): apart from the system's table-driven one.
@@ -117,30 +115,22 @@ bool preparedRoundTrip(std::string_view settings, int position, std::string_view
     fs.files[path] = std::string(list);
     window::HeadlessDialogHost host;
     window::BulkPaymentDialog dialog(host, fs, "omp.ini");
-    if (!dialog.initialise()) return false;
-    dialog.selectPaymentType(position);
-    const std::pair<const std::optional<std::string>&, window::ControlId> typed[] = {
-        {payer.iban, window::idPayerIban},
-        {payer.bic, window::idPayerBic},
-        {payer.name, window::idPayerName},
-        {payer.kindCode, window::idPaymentKindCode},
-        {payer.budgetUnitCode, window::idBudgetUnitCode}};
-    for (const auto& [value, id] : typed)
-        if (value) host.type(id, *value);
-    host.openFileAnswer = path;
-    dialog.browseInputFile();
-    if (dialog.state().fileInvalid || dialog.state().filePrepared) return false;
-    const processing::WorkingState first = dialog.state();
-    if (!dialog.prepareFile()) {
+    if (!dialog.initialise().done) return false;
+    dialog.choosePaymentType(position);
+    dialog.typePayerValues(payer);
+    dialog.openList(path);
+    if (!dialog.state().fileValid || dialog.state().filePrepared) return false;
+    const window::WorkingState first = dialog.state();
+    if (!dialog.prepare().done) {
         require(fs.files[path] == list, "a list that was not prepared changed");
         return false;
     }
 
     const std::optional<std::string> fault = preparedFileFault(fs.files[path], first.recordCount);
     require(!fault, fault ? fault->c_str() : "");
-    dialog.browseInputFile();
-    const processing::WorkingState& again = dialog.state();
-    require(!again.fileInvalid && again.filePrepared, "a prepared list fails its own check");
+    dialog.openList(path);
+    const window::WorkingState& again = dialog.state();
+    require(again.fileValid && again.filePrepared, "a prepared list fails its own check");
     require(again.countText == first.countText, "the count changed");
     require(again.totalText == first.totalText, "the total changed");
     require(again.controlCodeText == first.controlCodeText, "the control code changed");

@@ -66,7 +66,7 @@ TEST(DialogInitialisation, MissingOrBadSettingsEndTheDialog) {
         testing::TempDir dir;
         testing::ScriptedDialogHost host(kToday);
         BulkPaymentDialog dialog(host, fileio::standardFileSystem(), dir.file("omp.ini"));
-        EXPECT_FALSE(dialog.initialise());
+        EXPECT_FALSE(dialog.initialise().done);
         EXPECT_EQ(host.endResult(), 2);
         EXPECT_TRUE(host.messages().empty()) << "a missing file shows nothing";
         EXPECT_TRUE(host.listEntries(idPaymentType).empty());
@@ -142,11 +142,11 @@ TEST(DialogBrowse, SuggestsTodaysNamesForTheSelectedType) {
     const std::pair<int, std::string> cases[] = {
         {1, "O081206P.*DP*"}, {0, "O081206P.*SB*"}, {2, "O081206P.*FX*"}, {-1, "O081206P.*DP*"}};
     for (const auto& [position, suggestion] : cases) {
-        w.host.setListSelection(idPaymentType, position);
+        w.selectType(position);
         w.dialog->onCommand(idBrowse);
         EXPECT_EQ(w.host.suggestedNames().back(), suggestion);
     }
-    EXPECT_TRUE(w.state().fileInvalid);
+    EXPECT_FALSE(w.state().fileValid);
     EXPECT_TRUE(w.host.messages().empty()) << "a cancelled dialog does nothing";
 }
 
@@ -188,7 +188,7 @@ TEST(DialogBrowse, NameRules) {
             EXPECT_EQ(messages[0], c.message);
         }
         EXPECT_EQ(w.state().paymentDate, c.date);
-        EXPECT_EQ(w.state().fileInvalid, !c.scanned);
+        EXPECT_EQ(w.state().fileValid, c.scanned);
         if (c.scanned) {
             EXPECT_EQ(w.state().inputPath, path);
             EXPECT_EQ(w.host.controlText(idCount), "2");
@@ -206,7 +206,7 @@ TEST(DialogBrowse, FullStopInAFolderNameLeavesTheNameRulesOn) {
     std::filesystem::create_directory(w.dir.path() / "j.smith");
     w.browse(w.writeList("j.smith/o150107P.1DP", kCleanRows));
     EXPECT_TRUE(w.host.messages().empty());
-    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_TRUE(w.state().fileValid);
     EXPECT_EQ(w.state().paymentDate, (processing::LocalDateTime{2007, 1, 15, 10, 30, 0, true}));
 
     w.browse(w.writeList("j.smith/Q081206P.1DP", kCleanRows));
@@ -214,13 +214,13 @@ TEST(DialogBrowse, FullStopInAFolderNameLeavesTheNameRulesOn) {
     w.host.clearEvents();
     w.browse("C:\\lists.2006\\Q081206P.1DP");
     EXPECT_EQ(w.host.messages(), std::vector<std::string>{kNotO});
-    EXPECT_TRUE(w.state().fileInvalid);
+    EXPECT_FALSE(w.state().fileValid);
 
     // A file name without a full stop of its own still has no name rules.
     w.host.clearEvents();
     w.browse(w.writeList("j.smith/Q401206P", kCleanRows));
     EXPECT_TRUE(w.host.messages().empty());
-    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_TRUE(w.state().fileValid);
     EXPECT_EQ(w.state().paymentDate, kToday);
 }
 
@@ -228,11 +228,11 @@ TEST(DialogBrowse, CleanScanShowsTheControlDataAndClearsPrepared) {
     WindowSetup w(standardSettings());
     // A list prepared here first, so that the next choice has a prepared list to forget.
     w.browse(w.writeList("O081206P.3DP", kCleanRows));
-    ASSERT_TRUE(w.dialog->prepareFile());
+    ASSERT_TRUE(w.dialog->prepare().done);
     ASSERT_TRUE(w.host.isChecked(idPrepared));
     const std::string list = w.writeList("O081206P.1DP", kCleanRows);
     w.browse(list);
-    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_TRUE(w.state().fileValid);
     EXPECT_FALSE(w.state().filePrepared);
     EXPECT_FALSE(w.host.isChecked(idPrepared));
     EXPECT_EQ(w.host.controlText(idInputPath), list);
@@ -248,9 +248,9 @@ TEST(DialogBrowse, RowMessagesAfterBrowseAndAfterTypeChangeDifferInWhatStays) {
     const std::string list = w.writeList("O081206P.1DP", kRowsWithMessages);
     w.browse(list);
     ASSERT_EQ(w.host.reports().size(), 1u);
-    EXPECT_EQ(w.host.reports()[0], w.state().rowMessages);
-    EXPECT_NE(w.state().rowMessages.find("<BR>"), std::string::npos);
-    EXPECT_TRUE(w.state().fileInvalid);
+    EXPECT_EQ(w.host.reports()[0], rowFindingsHtml(w.state().rowFindings));
+    EXPECT_NE(w.host.reports()[0].find("<BR>"), std::string::npos);
+    EXPECT_FALSE(w.state().fileValid);
     EXPECT_EQ(w.host.controlText(idTotal), "       10.50") << "the scan's figures stay";
     EXPECT_EQ(w.host.controlText(idCount), "2");
     const std::string code = w.host.controlText(idControlCode);
@@ -262,7 +262,7 @@ TEST(DialogBrowse, RowMessagesAfterBrowseAndAfterTypeChangeDifferInWhatStays) {
     EXPECT_EQ(w.host.controlText(idTotal), "");
     EXPECT_EQ(w.host.controlText(idCount), "");
     EXPECT_EQ(w.host.controlText(idControlCode), code);
-    EXPECT_TRUE(w.state().fileInvalid);
+    EXPECT_FALSE(w.state().fileValid);
 }
 
 TEST(DialogPaymentType, ChangeShowsKindAndDelimiterAndRescans) {
@@ -278,12 +278,12 @@ TEST(DialogPaymentType, ChangeShowsKindAndDelimiterAndRescans) {
 
     w.selectType(1);
     w.browse(w.writeList("O081206P.1DP", kCleanRows));
-    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_TRUE(w.state().fileValid);
     w.selectType(2);  // the fixed-length layout finds no valid IBAN in these rows
-    EXPECT_TRUE(w.state().fileInvalid);
+    EXPECT_FALSE(w.state().fileValid);
     EXPECT_EQ(w.host.reports().size(), 1u);
     w.selectType(1);
-    EXPECT_FALSE(w.state().fileInvalid);
+    EXPECT_TRUE(w.state().fileValid);
     EXPECT_EQ(w.host.controlText(idCount), "2");
 }
 

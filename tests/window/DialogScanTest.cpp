@@ -69,7 +69,7 @@ TEST(DialogScan, AFailedScanTellsWhyAndShowsNoFigures) {
         w.browse(path);
         EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message(path)});
         EXPECT_TRUE(w.host.reports().empty());
-        EXPECT_TRUE(w.state().fileInvalid);
+        EXPECT_FALSE(w.state().fileValid);
         EXPECT_EQ(w.host.controlText(idTotal), "");
         EXPECT_EQ(w.host.controlText(idCount), "");
         EXPECT_EQ(w.host.controlText(idControlCode), "");
@@ -100,14 +100,14 @@ TEST(DialogScan, APreparedListIsHeldToItsHeader) {
         WindowSetup w(standardSettings());
         const std::string list = w.writeList("O081206P.1DP", kCleanRows);
         w.browse(list);
-        ASSERT_TRUE(w.dialog->prepareFile());
+        ASSERT_TRUE(w.dialog->prepare().done);
         const std::string other = w.writeList("O111206P.2DP", c.edit(testing::readFileBytes(list)));
         w.host.type(idPayerName, "Other");
         w.host.clearEvents();
         w.browse(other);
         if (c.message.empty()) {
             EXPECT_TRUE(w.host.messages().empty());
-            EXPECT_FALSE(w.state().fileInvalid);
+            EXPECT_TRUE(w.state().fileValid);
             EXPECT_TRUE(w.host.isChecked(idPrepared));
             EXPECT_EQ(w.host.controlText(idCount), "2");
             // The header's value date (8 December) wins over the name's (11 December).
@@ -115,7 +115,7 @@ TEST(DialogScan, APreparedListIsHeldToItsHeader) {
             EXPECT_EQ(w.host.controlText(idPayerName), "Firma OOD");
         } else {
             EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message});
-            EXPECT_TRUE(w.state().fileInvalid);
+            EXPECT_FALSE(w.state().fileValid);
             EXPECT_EQ(w.host.controlText(idCount), "");
         }
     }

@@ -11,8 +11,8 @@ namespace {
 
 // A scanned list as "Подготовка" finds it: payer data, value date and control data. The total
 // is zero, so the header's and the shown total text agree whatever type the sum has.
-processing::WorkingState scannedState() {
-    processing::WorkingState state;
+WorkingState scannedState() {
+    WorkingState state;
     state.paymentDate = {2006, 12, 8, 10, 30, 0, true};
     state.payerIban = "BG48BNBG96618000123456";
     state.payerBic = "BNBGBGSD";
@@ -31,9 +31,9 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
         const char* what;
         const char* format;  // the format's name; delimited by ";" unless changed below
         // Changes the state (and the format) before the header is built from them.
-        std::function<void(processing::WorkingState&, settings::FormatDefinition&)> before;
+        std::function<void(WorkingState&, settings::FormatDefinition&)> before;
         // Changes the state afterwards, so that the header states other data than the list.
-        std::function<void(processing::WorkingState&)> after;
+        std::function<void(WorkingState&)> after;
         bool readsBack;
     } cases[] = {
         {"standard layout", "DP", {}, {}, true},
@@ -45,7 +45,7 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
          true},
         {"a count that widens its column",
          "DP",
-         [](processing::WorkingState& s, auto&) {
+         [](WorkingState& s, auto&) {
              s.recordCount = 1234567;
              s.countText = "1234567";
          },
@@ -53,17 +53,17 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
          true},
         {"a semicolon in the name shifts the control data",
          "DP",
-         [](processing::WorkingState& s, auto&) { s.payerName = "Firma;OOD"; },
+         [](WorkingState& s, auto&) { s.payerName = "Firma;OOD"; },
          {},
          false},
         {"a semicolon in the budget-unit code",
          "SB",
-         [](processing::WorkingState& s, auto&) { s.budgetUnitCode = "12;34563"; },
+         [](WorkingState& s, auto&) { s.budgetUnitCode = "12;34563"; },
          {},
          false},
         {"a line feed in the kind code ends the line early",
          "DP",
-         [](processing::WorkingState& s, auto&) { s.paymentKindCode = "12\n3"; },
+         [](WorkingState& s, auto&) { s.paymentKindCode = "12\n3"; },
          {},
          false},
         {"an end-of-file byte as delimiter cuts the line",
@@ -73,37 +73,30 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
          false},
         {"a year of five digits is no date",
          "DP",
-         [](processing::WorkingState& s, auto&) { s.paymentDate.year = 20060; },
+         [](WorkingState& s, auto&) { s.paymentDate.year = 20060; },
          {},
          false},
         {"a budget-unit code the reader refuses",
          "sb",
-         [](processing::WorkingState& s, auto&) { s.budgetUnitCode = "bad"; },
+         [](WorkingState& s, auto&) { s.budgetUnitCode = "bad"; },
          {},
          false},
-        {"another total",
-         "DP",
-         {},
-         [](processing::WorkingState& s) { s.totalText = "        1.00"; },
-         false},
-        {"another count", "DP", {}, [](processing::WorkingState& s) { s.countText = "3"; }, false},
+        {"another total", "DP", {}, [](WorkingState& s) { s.totalText = "        1.00"; }, false},
+        {"another count", "DP", {}, [](WorkingState& s) { s.countText = "3"; }, false},
         {"another control code",
          "DP",
          {},
-         [](processing::WorkingState& s) { s.controlCodeText = "00000000"; },
+         [](WorkingState& s) { s.controlCodeText = "00000000"; },
          false},
-        {"another date",
-         "DP",
-         {},
-         [](processing::WorkingState& s) { s.paymentDate.day = 9; },
-         false},
+        {"another date", "DP", {}, [](WorkingState& s) { s.paymentDate.day = 9; }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        processing::WorkingState state = scannedState();
+        WorkingState state = scannedState();
         settings::FormatDefinition format{c.format, true, ';', {{"IBAN", 1, 0, 0}}};
         if (c.before) c.before(state, format);
-        const std::string header = output::buildHeaderLine(state, &format);
+        const std::string header =
+            output::buildHeaderLine(payerOf(state), state.paymentDate, state, &format);
         if (c.after) c.after(state);
         EXPECT_EQ(headerReadsBack(header, state), c.readsBack) << header;
     }

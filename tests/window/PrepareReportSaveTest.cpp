@@ -37,7 +37,7 @@ struct ScannedList {
 
 TEST(DialogPrepare, WritesHeaderAndRowsAndMarksTheFile) {
     ScannedList s;
-    ASSERT_FALSE(s.w.state().fileInvalid);
+    ASSERT_TRUE(s.w.state().fileValid);
     s.w.dialog->onCommand(idPrepare);
     EXPECT_TRUE(s.w.host.messages().empty());
     EXPECT_TRUE(s.w.state().filePrepared);
@@ -103,10 +103,10 @@ TEST(DialogPrepare, RefusalsComeInTheirOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScannedList s(c.type == 0 ? kSebraRows : kRows, c.type);
-        ASSERT_FALSE(s.w.state().fileInvalid);
+        ASSERT_TRUE(s.w.state().fileValid);
         c.arrange(s);
         const std::string before = testing::readFileBytes(s.list);
-        s.w.dialog->prepareFile();
+        s.w.dialog->prepare().done;
         EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
         EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_FALSE(s.w.host.isChecked(idPrepared));
@@ -119,14 +119,14 @@ TEST(DialogPrepare, SebraLayoutTrimsBicAndName) {
     // Blanks around an eight-letter BIC would break the edit's limit; a shorter BIC with blanks
     // is trimmed and then refused, and the trimmed value stays.
     s.w.host.type(idPayerBic, " BNBGBG ");
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{std::string("Грешен BIC!"_cp)});
     EXPECT_EQ(s.w.state().payerBic, "BNBGBG");
 
     s.w.host.clearEvents();
     s.w.host.type(idPayerBic, "BNBGBGSD");
     s.w.host.type(idPayerName, "  Firma  ");
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     EXPECT_TRUE(s.w.host.messages().empty());
     EXPECT_EQ(s.w.state().payerName, "Firma");
     const std::string written = testing::readFileBytes(s.list);
@@ -140,18 +140,18 @@ TEST(DialogPrepare, LowerCaseSbIsTheBudgetTypeEverywhere) {
     std::string settings = standardSettings();
     settings.replace(settings.find("[SB]"), 4, "[sb]");
     ScannedList s(kSebraRows, 0, settings);
-    ASSERT_FALSE(s.w.state().fileInvalid);
+    ASSERT_TRUE(s.w.state().fileValid);
     s.w.host.type(idPayerIban, "BG00BNBG96618000123456");  // not the budget layout's to check
     s.w.host.type(idBudgetUnitCode, "bad");
     const std::string before = testing::readFileBytes(s.list);
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     EXPECT_EQ(s.w.host.messages(),
               std::vector<std::string>{std::string("Грешен код на бюджетен разпоредител!"_cp)});
     EXPECT_EQ(testing::readFileBytes(s.list), before);
 
     s.w.host.clearEvents();
     s.w.host.type(idBudgetUnitCode, "1234563");
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     EXPECT_TRUE(s.w.host.messages().empty());
     EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 35), "OMPSB;08122006;BNBGBGSD;1234563   ;");
 }
@@ -190,10 +190,10 @@ TEST(DialogPrepare, HeaderValueWithASemicolonOrALineBreakIsRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         ScannedList s(c.type == 1 ? kRows : kSebraRows, c.type == 1 ? 1 : 0);
-        ASSERT_FALSE(s.w.state().fileInvalid);
+        ASSERT_TRUE(s.w.state().fileValid);
         const std::string before = testing::readFileBytes(s.list);
         s.w.host.type(c.id, c.value);
-        s.w.dialog->prepareFile();
+        s.w.dialog->prepare().done;
         if (c.field.empty() && c.check.empty()) {
             EXPECT_TRUE(s.w.host.messages().empty());
             EXPECT_TRUE(s.w.state().filePrepared);
@@ -216,7 +216,7 @@ TEST(DialogPrepare, OverLongValueStopsBeforeAnyCheckOrWrite) {
     ScannedList s;
     const std::string before = testing::readFileBytes(s.list);
     s.w.host.type(idPayerName, std::string(36, 'N'));
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     EXPECT_EQ(s.w.host.messages(),
               std::vector<std::string>{"Please enter no more than 35 characters."});
     EXPECT_FALSE(s.w.state().filePrepared);
@@ -237,12 +237,12 @@ TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
         ScannedList s;
         const std::string before = testing::readFileBytes(s.list);
         s.w.fs.failFromCall(c.step);
-        s.w.dialog->prepareFile();
+        s.w.dialog->prepare().done;
         EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
         EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list), before);
         s.w.fs.clearFailures();
-        s.w.dialog->prepareFile();
+        s.w.dialog->prepare().done;
         EXPECT_TRUE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 6), "OMPDP;");
     }
@@ -251,8 +251,8 @@ TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
 // A list with nothing to pay is refused when it is opened, and never written.
 TEST(DialogPrepare, ListOfBlankLinesIsRefusedAndLeftAsItWas) {
     ScannedList s(" \r\n\r\n");
-    EXPECT_TRUE(s.w.state().fileInvalid);
-    s.w.dialog->prepareFile();
+    EXPECT_FALSE(s.w.state().fileValid);
+    s.w.dialog->prepare().done;
     EXPECT_EQ(s.w.host.messages(),
               std::vector<std::string>{std::string("Файлът не е коректен!"_cp)});
     EXPECT_FALSE(s.w.state().filePrepared);
@@ -263,7 +263,7 @@ TEST(DialogReport, OnlyForAPreparedListAndBuiltAfresh) {
     ScannedList s;
     s.w.dialog->onCommand(idPrint);
     EXPECT_TRUE(s.w.host.reports().empty());
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     s.w.dialog->onCommand(idPrint);
     ASSERT_EQ(s.w.host.reports().size(), 1u);
     const std::string report = s.w.host.reports()[0];
@@ -272,8 +272,8 @@ TEST(DialogReport, OnlyForAPreparedListAndBuiltAfresh) {
     EXPECT_NE(report.find(">[DP] // main</TD>"), std::string::npos);
     EXPECT_NE(report.find(std::string("С разделител(;)"_cp)), std::string::npos);
     EXPECT_NE(report.find(">       30.75</TD>"), std::string::npos);
-    s.w.host.setListSelection(idPaymentType, -1);
-    s.w.dialog->showReport();
+    s.w.selectType(-1);
+    EXPECT_TRUE(s.w.dialog->buildReport().done);
     EXPECT_NE(s.w.host.reports()[1].find(std::string("превода:</TD><TD width=50></TD>"_cp)),
               std::string::npos);
 }
@@ -283,24 +283,24 @@ TEST(DialogReport, OnlyForAPreparedListAndBuiltAfresh) {
 TEST(DialogReport, PreparedListOpenedAgainIsRecognisedWithItsHeadersDate) {
     ScannedList s;
     EXPECT_FALSE(s.w.host.isReadOnly(idPaymentDate));
-    s.w.dialog->prepareFile();
+    s.w.dialog->prepare().done;
     EXPECT_TRUE(s.w.host.isReadOnly(idPaymentDate)) << "prepared just now";
     s.w.browse(s.list);
     EXPECT_TRUE(s.w.host.messages().empty());
     EXPECT_TRUE(s.w.state().filePrepared);
     EXPECT_TRUE(s.w.host.isChecked(idPrepared));
     EXPECT_TRUE(s.w.host.isReadOnly(idPaymentDate));
-    EXPECT_FALSE(s.w.state().fileInvalid);
+    EXPECT_TRUE(s.w.state().fileValid);
     EXPECT_EQ(s.w.host.controlText(idCount), "2");
-    EXPECT_FALSE(s.w.dialog->setPaymentDate(1, 2, 2007));
-    s.w.dialog->showReport();
+    EXPECT_FALSE(s.w.dialog->setValueDate(1, 2, 2007).done);
+    s.w.dialog->buildReport().done;
     ASSERT_EQ(s.w.host.reports().size(), 1u);
     EXPECT_NE(s.w.host.reports()[0].find("08.12.2006"), std::string::npos);
 
     s.w.browse(s.w.writeList("O090107P.1DP", kRows));
     EXPECT_FALSE(s.w.state().filePrepared);
     EXPECT_FALSE(s.w.host.isReadOnly(idPaymentDate)) << "a list to prepare takes any date";
-    EXPECT_TRUE(s.w.dialog->setPaymentDate(10, 1, 2007));
+    EXPECT_TRUE(s.w.dialog->setValueDate(10, 1, 2007).done);
 }
 
 TEST(DialogSave, AsksOnlyAfterPreparingWithAFilledEmptyKey) {
@@ -318,7 +318,7 @@ TEST(DialogSave, AsksOnlyAfterPreparingWithAFilledEmptyKey) {
     for (const bool yes : {false, true}) {
         ScannedList s(kRows, 1, settings);
         s.w.host.type(idBudgetUnitCode, "1234563");
-        s.w.dialog->prepareFile();
+        s.w.dialog->prepare().done;
         ASSERT_TRUE(s.w.state().filePrepared);
         s.w.host.yesAnswer = yes;
         s.w.dialog->saveSettings();
@@ -349,7 +349,7 @@ TEST(DialogSave, FailedWriteKeepsTheSettingsFileAndSaysWhy) {
     for (const auto& c : cases) {
         ScannedList s(kRows, 1, settings);
         s.w.host.type(idBudgetUnitCode, "1234563");
-        s.w.dialog->prepareFile();
+        s.w.dialog->prepare().done;
         s.w.host.yesAnswer = true;
         s.w.host.clearEvents();
         s.w.fs.failFromCall(c.step);

@@ -32,7 +32,7 @@ std::string standardSettings(std::string_view clientBlock) {
 WindowSetup::WindowSetup(const std::string& settings) : settingsPath(dir.file("omp.ini")) {
     testing::writeFileBytes(settingsPath, settings);
     dialog = std::make_unique<BulkPaymentDialog>(host, fs, settingsPath);
-    initialised = dialog->initialise();
+    initialised = dialog->initialise().done;
 }
 
 std::string WindowSetup::writeList(std::string_view name, std::string_view bytes) {

@@ -35,7 +35,7 @@ class WindowSetup {
     void browse(const std::string& path);
     // Selects a payment type as the operator does.
     void selectType(int position);
-    const processing::WorkingState& state() const { return dialog->state(); }
+    const WorkingState& state() const { return dialog->state(); }
 
     testing::TempDir dir;
     std::string settingsPath;

@@ -1,0 +1,319 @@
+#include "app/cli/CliRun.h"
+
+#include "app/cli/CliOutput.h"
+#include "fileio/HostPath.h"
+#if defined(VELCOR_CLI_PDF)
+#include "app/cli/ReportPdf.h"
+#endif
+#include "text/Cp1251.h"
+#include "text/Text.h"
+#include "window/BulkPaymentDialog.h"
+#include "window/HeadlessDialogHost.h"
+
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace velcor::app::cli {
+
+namespace {
+
+using namespace velcor::text::literals;
+
+constexpr auto kOutOfMemory = "Няма достатъчно памет!"_cp;
+constexpr auto kNoReport = "Няма отчет: файлът не е подготвен"_cp;
+constexpr auto kPdfOverOwnFile = "--pdf не може да замени списъка или файла с настройките: "_cp;
+constexpr auto kPdfOverOtherFile = "--pdf не заменя файл, който не е PDF: "_cp;
+constexpr auto kNameNotCp1251 = "името на списъка съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kFolderNotCp1251 = "папката на списъка съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kSettingsNotCp1251 = "пътят до настройките съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kPdfNotCp1251 = "пътят до PDF файла съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kTypeNotCp1251 = "--type съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kPayerNotCp1251 = "данните на наредителя съдържат знаци извън Windows-1251: "_cp;
+constexpr auto kPdfNeedsWindow = "--pdf иска velcor-cli, компилиран заедно с прозореца"_cp;
+constexpr auto kDateOfPreparedList =
+    "--date не се приема за подготвен файл: датата му е тази в заглавния ред"_cp;
+constexpr auto kSettingsNotLoaded = "не могат да се заредят настройките от "_cp;
+constexpr auto kNoTypeNamed = "няма вид плащане %s"_cp;
+constexpr auto kNoTypeToSelect =
+    "няма вид плащане за избор: няма DP, който се избира сам, и няма --type"_cp;
+constexpr auto kTypesThereAre = " (в настройките има: %s)"_cp;
+constexpr auto kNoTypesAtAll = " (в настройките няма нито един)"_cp;
+constexpr auto kPdfNotWritten = "PDF файлът не може да се запише в %s: %s"_cp;
+
+// A text of velcor-cli's own, in the output's UTF-8.
+std::string utf8(std::string_view cp1251) { return text::toUtf8(cp1251); }
+
+// An error of velcor-cli's own (usage, settings, encoding): the message boxes shown and a line on
+// the error stream, or under --json one object on the output.
+int fail(std::ostream& out, std::ostream& err, bool json, const std::string& error,
+         const std::vector<window::ShownMessage>& messages = {}) {
+    if (json) {
+        out << errorJson(error, kUsageError, messages);
+        return kUsageError;
+    }
+    for (const window::ShownMessage& message : messages)
+        err << terminalText(text::toUtf8(message.text)) << '\n';
+    err << "velcor-cli: " << terminalText(error) << '\n';
+    return kUsageError;
+}
+
+// The Windows-1251 spelling of an argument; nothing when the code page cannot hold it.
+std::optional<std::string> toCp1251(const std::string& utf8Text) {
+    std::string out;
+    if (!text::fromUtf8(utf8Text, out)) return std::nullopt;
+    return out;
+}
+
+// The arguments as the window's logic takes them: Windows-1251.
+struct Arguments {
+    std::string listHostPath;  // the list's absolute path as the system spells it
+    std::string list;
+    std::string ini;
+    std::optional<std::string> pdf;
+    std::string type;
+    window::TypedPayerValues typed;  // the payer options given
+};
+
+// Every text goes in as Windows-1251 before anything runs, so that a bad argument changes
+// nothing. Nothing when all of them can; otherwise the error that says which cannot.
+std::optional<std::string> convertArguments(const CliOptions& options, Arguments& out) {
+    // Normalised, so that "./" or "../" in the argument puts no full stop in front of the file
+    // name, where it would turn the name rules off.
+    std::error_code ec;
+    const std::filesystem::path absoluteList =
+        std::filesystem::absolute(fileio::pathFromUtf8(options.list), ec).lexically_normal();
+    out.listHostPath = ec ? options.list : fileio::utf8FromPath(absoluteList);
+    const std::optional<std::string> list = toCp1251(out.listHostPath);
+    const std::optional<std::string> ini = toCp1251(options.ini);
+    if (!list) {
+        // Say which part cannot be spelled: a list in a folder named in another script is not
+        // helped by renaming the list.
+        const std::filesystem::path host = fileio::pathFromUtf8(out.listHostPath);
+        if (toCp1251(fileio::utf8FromPath(host.filename())))
+            return utf8(kFolderNotCp1251) + fileio::utf8FromPath(host.parent_path());
+        return utf8(kNameNotCp1251) + options.list;
+    }
+    if (!ini) return utf8(kSettingsNotCp1251) + options.ini;
+    out.list = *list;
+    out.ini = *ini;
+    if (options.pdf) {
+        out.pdf = toCp1251(*options.pdf);
+        if (!out.pdf) return utf8(kPdfNotCp1251) + *options.pdf;
+#if !defined(VELCOR_CLI_PDF)
+        return utf8(kPdfNeedsWindow);
+#endif
+    }
+    const std::optional<std::string> type =
+        options.type ? toCp1251(*options.type) : std::string(settings::kDefaultTypeName);
+    if (!type) return utf8(kTypeNotCp1251) + *options.type;
+    out.type = *type;
+    const std::pair<const std::optional<std::string>&, std::optional<std::string>&> payer[] = {
+        {options.iban, out.typed.iban},
+        {options.bic, out.typed.bic},
+        {options.name, out.typed.name},
+        {options.kind, out.typed.kindCode},
+        {options.code, out.typed.budgetUnitCode}};
+    for (const auto& [value, typed] : payer) {
+        if (!value) continue;
+        typed = toCp1251(*value);
+        if (!typed) return utf8(kPayerNotCp1251) + *value;
+    }
+    return std::nullopt;
+}
+
+// Why the report's PDF may not go to the file the arguments name: it is the list or the settings
+// (under any name or link), or an existing file that is no PDF, which the report would replace.
+std::optional<std::string> pdfTargetRefusal(const CliOptions& options, const Arguments& args) {
+    if (!options.pdf) return std::nullopt;
+    const std::filesystem::path target = fileio::pathFromUtf8(*options.pdf);
+    std::error_code ec;
+    if (!std::filesystem::exists(target, ec)) return std::nullopt;
+    for (const std::string& own : {args.listHostPath, options.ini}) {
+        if (std::filesystem::equivalent(target, fileio::pathFromUtf8(own), ec))
+            return utf8(kPdfOverOwnFile) + *options.pdf;
+    }
+    if (!std::filesystem::is_regular_file(target, ec)) return std::nullopt;
+    // A file that cannot be read is left to the write, which says why it fails.
+    char start[5] = {};
+    std::ifstream file(target, std::ios::binary);
+    if (file && (!file.read(start, sizeof start) || std::string_view(start, 5) != "%PDF-"))
+        return utf8(kPdfOverOtherFile) + *options.pdf;
+    return std::nullopt;
+}
+
+// The position of the first payment type named `type`; -1 for none.
+int positionOf(const window::WorkingState& state, const std::string& type) {
+    for (std::size_t i = 0; i < state.formats.size(); ++i)
+        if (state.formats[i].name == type) return static_cast<int>(i);
+    return -1;
+}
+
+// Why there is no payment type to select, with the names there are.
+std::string noPaymentTypeError(const window::WorkingState& state, const CliOptions& options) {
+    std::string names;
+    for (const settings::FormatDefinition& format : state.formats)
+        names += (names.empty() ? "" : ", ") + text::toUtf8(format.name);
+    std::string error = options.type
+                            ? text::format(utf8(kNoTypeNamed).c_str(), options.type->c_str())
+                            : utf8(kNoTypeToSelect);
+    return error + (names.empty() ? utf8(kNoTypesAtAll)
+                                  : text::format(utf8(kTypesThereAre).c_str(), names.c_str()));
+}
+
+// Why nothing can run: the error and the message boxes shown before it.
+struct Refusal {
+    std::string error;
+    std::vector<window::ShownMessage> messages;
+};
+
+std::vector<window::ShownMessage> messagesOf(const std::vector<window::Outcome>& outcomes) {
+    std::vector<window::ShownMessage> messages;
+    for (const window::Outcome& outcome : outcomes)
+        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+    return messages;
+}
+
+// Opens the list as the window's "..." does, after the settings, the payment type and the payer
+// options, each as the operator would give them. Why not, when nothing can run.
+std::optional<Refusal> openList(window::BulkPaymentDialog& dialog, const CliOptions& options,
+                                const Arguments& args, std::vector<window::Outcome>& outcomes) {
+    outcomes.push_back(dialog.initialise());
+    if (!outcomes.back().done) {
+        std::string error = utf8(kSettingsNotLoaded) + options.ini;
+        if (const std::error_code cause = outcomes.back().fileCause)
+            error += ": " + text::toUtf8(window::fileReason(cause));
+        return Refusal{error, messagesOf(outcomes)};
+    }
+    // Without a payment type no row would be checked and no header could name a layout: nothing
+    // runs, whatever the command.
+    const int position = positionOf(dialog.state(), args.type);
+    if (position < 0) return Refusal{noPaymentTypeError(dialog.state(), options), {}};
+    if (position != dialog.state().paymentType)
+        outcomes.push_back(dialog.choosePaymentType(position));
+    outcomes.push_back(dialog.typePayerValues(args.typed));
+    outcomes.push_back(dialog.openList(args.list));
+    if (options.date) {
+        const auto date = parseCliDate(*options.date);
+        // A prepared list's value date is its header's: another one would be printed in its
+        // report and would not be the date the bank reads.
+        outcomes.push_back(dialog.setValueDate(date->day, date->month, date->year));
+        if (!outcomes.back().done) return Refusal{utf8(kDateOfPreparedList), messagesOf(outcomes)};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs) {
+    const bool json = options.json;
+    Arguments args;
+    if (const auto error = convertArguments(options, args)) return fail(out, err, json, *error);
+    if (const auto error = pdfTargetRefusal(options, args)) return fail(out, err, json, *error);
+
+    window::HeadlessDialogHost host;
+    window::BulkPaymentDialog dialog(host, fs, args.ini);
+    std::vector<window::Outcome> outcomes;
+    if (const auto refusal = openList(dialog, options, args, outcomes))
+        return fail(out, err, json, refusal->error, refusal->messages);
+
+    // Why the list could not be read, as the scan that opened it was told.
+    std::error_code listCause;
+    for (const window::Outcome& outcome : outcomes)
+        if (outcome.fileCause) listCause = outcome.fileCause;
+    RunResult result{dialog.state(),      std::nullopt, std::nullopt,
+                     std::move(outcomes), kFailure,     std::nullopt};
+    switch (options.command) {
+        case Command::check:
+            result.exitCode = dialog.state().fileValid ? 0 : kFailure;
+            break;
+        case Command::prepare:
+            result.outcomes.push_back(dialog.prepare());
+            result.exitCode = result.outcomes.back().done ? 0 : kFailure;
+            break;
+        case Command::report:
+            result.outcomes.push_back(dialog.buildReport());
+            result.exitCode = result.outcomes.back().done ? 0 : kFailure;
+            break;
+    }
+    const int position = dialog.state().paymentType;
+    if (const auto entry = dialog.paymentTypeText(position)) {
+        result.paymentType =
+            text::toUtf8(dialog.state().formats[static_cast<std::size_t>(position)].name);
+        result.paymentTypeEntry = std::string(*entry);
+    }
+    if (result.exitCode != 0) {
+        // The window only says that it could not read the list; the system said why.
+        if (listCause)
+            result.error = options.list + ": " + text::toUtf8(window::fileReason(listCause));
+        else if (options.command == Command::report && !dialog.state().filePrepared)
+            result.error = utf8(kNoReport);
+    }
+#if defined(VELCOR_CLI_PDF)
+    // The report's PDF is output too: not written, the run fails as for the standard output.
+    const std::optional<std::string>& report = result.outcomes.back().report;
+    if (result.exitCode == 0 && args.pdf && report) {
+        if (const auto reason = writeReportPdf(fs, *report, *args.pdf)) {
+            result.error = text::format(utf8(kPdfNotWritten).c_str(), options.pdf->c_str(),
+                                        text::toUtf8(*reason).c_str());
+            result.exitCode = kOutputError;
+        }
+    }
+#endif
+    // Built whole before any of it is written, so that running out of memory on the way leaves
+    // no half an object on the output.
+    std::ostringstream text;
+    if (json)
+        writeJson(text, result);
+    else
+        writeHuman(text, result);
+    out << text.str();
+    if (!json && result.error) err << "velcor-cli: " << terminalText(*result.error) << '\n';
+    return result.exitCode;
+}
+
+int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                   fileio::FileSystem& fs) {
+    // Made before anything runs: once memory has run out, making them might fail too.
+    const std::string outOfMemory = utf8(kOutOfMemory);
+    const std::string outOfMemoryJson = errorJson(outOfMemory, kFailure, {});
+    bool json = false;
+    try {
+        std::vector<const char*> argv;
+        for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+        CliOptions options;
+        std::string error;
+        const bool parsed =
+            parseCliOptions(static_cast<int>(argv.size()), argv.data(), options, error);
+        // Set as soon as the arguments are read, for a failure after that point.
+        json = options.json;
+        if (!parsed) {
+            fail(out, err, json, error);
+            if (!json) err << cliUsage();
+            return kUsageError;
+        }
+        if (options.help) {
+            out << cliUsage();
+            return 0;
+        }
+        if (options.version) {
+            out << "velcor-cli " << VELCOR_VERSION << '\n';
+            return 0;
+        }
+        return run(options, out, err, fs);
+    } catch (const std::bad_alloc&) {
+        if (json)
+            out << outOfMemoryJson;
+        else
+            err << "velcor-cli: " << outOfMemory << '\n';
+        return kFailure;
+    }
+}
+
+}  // namespace velcor::app::cli

@@ -1,0 +1,84 @@
+#include "app/cli/CliRun.h"
+
+#include "support/MemoryFileSystem.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace velcor::app::cli {
+namespace {
+
+// velcor-cli run in-process on a file system in memory, holding the example settings and lists
+// under the names the run gives them.
+class CliRun : public ::testing::Test {
+  protected:
+    CliRun() {
+        for (const char* name : {"O081206P.1DP", "O081206P.2DP", "O081206P.3DP"})
+            fs.files[listPath(name)] =
+                testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/" + name);
+        fs.files["omp.ini"] = testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/omp.ini");
+    }
+    // The run makes a list's path absolute before it opens it.
+    static std::string listPath(const char* name) {
+        return std::filesystem::absolute(name).lexically_normal().string();
+    }
+    int run(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), "velcor-cli");
+        out.str("");
+        err.str("");
+        return runCommandLine(arguments, out, err, fs);
+    }
+
+    testing::MemoryFileSystem fs;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(CliRun, ChecksPreparesAndReportsOnTheFileSystemItIsGiven) {
+    EXPECT_EQ(run({"check", "O081206P.1DP"}), 0);
+    EXPECT_NE(out.str().find("Контролен код: 42C4757F\n"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
+
+    EXPECT_EQ(run({"--json", "check", "O081206P.2DP"}), 1);
+    EXPECT_NE(out.str().find("\"kind\": \"wrong-egn\""), std::string::npos) << out.str();
+
+    EXPECT_EQ(run({"--kind", "101", "prepare", "O081206P.1DP"}), 0);
+    EXPECT_EQ(fs.files[listPath("O081206P.1DP")].substr(0, 45),
+              "OMPDP;08122006;BG48BNBG96618000123456;   101;");
+    EXPECT_EQ(run({"report", "O081206P.1DP"}), 0);
+    EXPECT_NE(out.str().find("Проверил:"), std::string::npos);
+}
+
+TEST_F(CliRun, FailuresSayWhyInTheirWordsAndExitAsDocumented) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string error;  // the line on the error stream
+    } cases[] = {
+        {{"check", "O081206P.9DP"}, 1, "velcor-cli: O081206P.9DP: няма такъв файл\n"},
+        {{"report", "O081206P.1DP"}, 1, "velcor-cli: Няма отчет: файлът не е подготвен\n"},
+        {{"--ini", "none.ini", "check", "O081206P.1DP"},
+         2,
+         "velcor-cli: не могат да се заредят настройките от none.ini: няма такъв файл\n"},
+        {{"--date", "01012007", "check", "O081206P.3DP"},
+         2,
+         "velcor-cli: --date не се приема за подготвен файл: датата му е тази в заглавния ред\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        EXPECT_EQ(run(c.arguments), c.status);
+        EXPECT_EQ(err.str(), c.error);
+    }
+    EXPECT_EQ(run({"--bogus"}), 2);
+    EXPECT_EQ(err.str().rfind("velcor-cli: непозната опция --bogus\nУпотреба: ", 0), 0u);
+    EXPECT_EQ(run({"--help"}), 0);
+    EXPECT_EQ(out.str().rfind("Употреба: velcor-cli", 0), 0u);
+}
+
+}  // namespace
+}  // namespace velcor::app::cli

@@ -1,0 +1,46 @@
+#pragma once
+
+// What one operator intent led to, as values: a screen shows it, velcor-cli prints it.
+
+#include "output/ProcessingReport.h"
+#include "processing/ControlData.h"
+#include "processing/RowFindings.h"
+#include "window/Messages.h"
+
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace velcor::window {
+
+// The control data as the window's three read-only edits show them (empty where they show
+// nothing).
+struct ShownFigures {
+    std::string total;
+    std::string count;
+    std::string controlCode;
+};
+
+struct Outcome {
+    // Whether the intent did what it asks: the settings loaded, the list checked clean, this call
+    // wrote the prepared file, a report was built, the date was taken.
+    bool done = false;
+    std::vector<ShownMessage> messages;  // the message boxes shown, in order
+    // A file the intent could not read or write (the settings, the list), and why: as the system
+    // said it where it failed.
+    std::error_code fileCause;
+    // The row findings the report window showed, after the message boxes.
+    std::optional<processing::RowFindings> findings;
+    // The processing report that was shown, and what it states.
+    std::optional<std::string> report;
+    std::optional<output::ReportFields> reportFields;
+    // After the intent: the control data (as numbers) and what the window shows of them, and
+    // the state of the list.
+    processing::ControlData controlData;
+    ShownFigures shown;
+    bool fileValid = false;
+    bool filePrepared = false;
+};
+
+}  // namespace velcor::window
