@@ -108,8 +108,8 @@ struct Replaced {
     std::error_code cause;  // the failing step's, when the system gave one
     bool ok() const { return result == ReplaceResult::ok; }
     // Most callers tell only the kind of the ending.
-    friend bool operator==(const Replaced& replaced, ReplaceResult result) {
-        return replaced.result == result;
+    friend bool operator==(const Replaced& replaced, ReplaceResult kind) {
+        return replaced.result == kind;
     }
 };
 
