@@ -39,11 +39,10 @@ std::size_t tagMarks(const std::string& html) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
-    processing::WorkingState state;
-    state.formats = testing::listFormats();
-    state.formats[0].delimiter = static_cast<char>(data[0]);
+    std::vector<settings::FormatDefinition> formats = testing::listFormats();
+    formats[0].delimiter = static_cast<char>(data[0]);
     const int position = data[1] % 4 - 1;  // -1: nothing selected
-    state.paymentDate = processing::LocalDateTime{
+    const processing::LocalDateTime date{
         1990 + data[2] % 40, 1 + data[3] % 13, 1 + (data[3] >> 4) * 2, 0, 0, 0, true};
 
     // The rest holds five texts separated by 0x01; NUL bytes are left out.
@@ -56,16 +55,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
             texts[which] += static_cast<char>(data[i]);
     }
-    const settings::FormatDefinition* format = processing::formatAt(state, position);
+    const settings::FormatDefinition* format =
+        position >= 0 ? &formats[static_cast<std::size_t>(position)] : nullptr;
 
-    processing::WorkingState plain = state;
-    const std::string baseline = output::buildProcessingReport(plain, format, std::string_view());
+    const std::string baseline = output::buildProcessingReport(
+        output::reportFields({}, date, format, std::string_view(), processing::ControlData{}));
 
-    state.inputPath = texts[0];
-    state.totalText = texts[1];
-    state.countText = texts[2];
-    state.controlCodeText = texts[3];
-    const std::string report = output::buildProcessingReport(state, format, texts[4]);
+    processing::ControlData shown;
+    shown.totalText = texts[1];
+    shown.countText = texts[2];
+    shown.controlCodeText = texts[3];
+    const std::string report = output::buildProcessingReport(
+        output::reportFields(texts[0], date, format, texts[4], shown));
 
     require(tagMarks(report) == tagMarks(baseline), "a text opened or closed a tag");
     for (std::size_t i = 1; i < texts.size(); ++i)

@@ -45,7 +45,9 @@ constexpr auto kNoTypeToSelect =
     "няма вид плащане за избор: няма DP, който се избира сам, и няма --type"_cp;
 constexpr auto kTypesThereAre = " (в настройките има: %s)"_cp;
 constexpr auto kNoTypesAtAll = " (в настройките няма нито един)"_cp;
+#if defined(VELCOR_CLI_PDF)
 constexpr auto kPdfNotWritten = "PDF файлът не може да се запише в %s: %s"_cp;
+#endif
 
 // A text of velcor-cli's own, in the output's UTF-8.
 std::string utf8(std::string_view cp1251) { return text::toUtf8(cp1251); }
