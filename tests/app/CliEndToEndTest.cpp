@@ -1,17 +1,12 @@
-#include "fileio/FileSystem.h"
-#include "settings/Settings.h"
+#include "support/ShellRun.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,58 +25,9 @@ constexpr bool kAddressSanitizer = false;
 constexpr bool kAddressSanitizer = false;
 #endif
 
-struct CliRun {
-    int status = -1;  // -1: ended by a signal
-    std::string out;
-    std::string err;
-};
-
-std::string quoted(const std::string& text) {
-    std::string out = "'";
-    for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// Each test works on copies of the examples, so the committed files never change.
-class CliEndToEnd : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (const auto& entry : std::filesystem::directory_iterator(VELCOR_EXAMPLES_DIR))
-            std::filesystem::copy_file(entry.path(), dir.path() / entry.path().filename());
-    }
-
-    // Runs a shell command line in the folder of the copies.
-    CliRun runShell(const std::string& commandLine) {
-        const std::string errFile = (dir.path() / "stderr.txt").string();
-        const std::string command =
-            "cd " + quoted(dir.path().string()) + " && " + commandLine + " 2>" + quoted(errFile);
-        CliRun result;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return result;
-        std::array<char, 4096> buffer;
-        std::size_t n;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-            result.out.append(buffer.data(), n);
-        const int status = pclose(pipe);
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.err = testing::readFileBytes(errFile);
-        std::filesystem::remove(errFile);
-        return result;
-    }
-
-    CliRun run(const std::string& arguments) {
-        return runShell(quoted(VELCOR_CLI) + " " + arguments);
-    }
-
-    std::string file(const char* name) { return testing::readFileBytes(dir.path() / name); }
-
-    // A file or folder only root can read past.
-    void lock(const char* name) {
-        std::filesystem::permissions(dir.path() / name, std::filesystem::perms::none);
-    }
-
-    testing::TempDir dir;
-};
+using testing::CliRun;
+using testing::quoted;
+using CliEndToEnd = testing::ExamplesShell;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -429,106 +375,6 @@ TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {
         EXPECT_TRUE(contains(r.err, c.err)) << r.err;
     }
 }
-
-using ProgramStart = CliEndToEnd;
-
-#if defined(VELCOR_GUI)
-// Started from a terminal in a folder whose omp.ini is missing or cannot be read, the window
-// program opens nothing, says why in one line and fails.
-TEST_F(ProgramStart, WindowWithoutReadableSettingsSaysWhereAndFails) {
-    std::filesystem::create_directory(dir.path() / "empty");
-    std::filesystem::create_directories(dir.path() / "folder" / "omp.ini");
-    struct Case {
-        const char* folder;
-        std::string line;
-    } cases[] = {
-        {"empty", "velcor: няма файл omp.ini в папка "},
-        {"folder", "velcor: не може да се прочете файл omp.ini в папка "},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.folder);
-        const CliRun r = runShell("cd " + quoted(c.folder) +
-                                  " && QT_QPA_PLATFORM=offscreen timeout 60 " + quoted(VELCOR_GUI));
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err,
-                  c.line + std::filesystem::canonical(dir.path() / c.folder).string() + "\n");
-        EXPECT_TRUE(r.out.empty()) << r.out;
-    }
-}
-#endif
-
-#if defined(VELCOR_CMAKE)
-// The desktop entry's launcher and its starter settings, installed alone into a scratch folder
-// beside a stand-in for the window program that tells where it was started.
-TEST_F(ProgramStart, LauncherStartsTheWindowInTheUsersSettingsFolder) {
-    const std::filesystem::path prefix = dir.path() / "prefix";
-    const CliRun install =
-        runShell(quoted(VELCOR_CMAKE) + " --install " + quoted(VELCOR_BUILD_DIR) +
-                 " --component launcher --prefix " + quoted(prefix.string()) + " >/dev/null");
-    ASSERT_EQ(install.status, 0) << install.err;
-    const std::filesystem::path starter = prefix / "share" / "velcor" / "omp.ini";
-    const std::string starterBytes = testing::readFileBytes(starter);
-    testing::writeFileBytes(prefix / "bin" / "velcor", "#!/bin/sh\necho \"$(pwd -P) $*\"\n");
-    std::filesystem::permissions(prefix / "bin" / "velcor", std::filesystem::perms::owner_all);
-
-    const std::filesystem::path home = dir.path() / "home";
-    const std::string kept = "[CLIENT]\r\nNAME = Firma\r\n";
-    std::filesystem::create_directories(dir.path() / "kept" / "velcor");
-    testing::writeFileBytes(dir.path() / "kept" / "velcor" / "omp.ini", kept);
-    struct Case {
-        std::string environment;
-        std::filesystem::path folder;
-        std::string settings;
-    } cases[] = {
-        {"env -u XDG_CONFIG_HOME", home / ".config" / "velcor", starterBytes},
-        {"XDG_CONFIG_HOME=" + quoted((dir.path() / "xdg" / "config").string()),
-         dir.path() / "xdg" / "config" / "velcor", starterBytes},
-        {"XDG_CONFIG_HOME=relative", home / ".config" / "velcor", starterBytes},
-        {"XDG_CONFIG_HOME=" + quoted((dir.path() / "kept").string()),
-         dir.path() / "kept" / "velcor", kept},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.environment);
-        std::filesystem::remove_all(home);
-        const CliRun r = runShell("HOME=" + quoted(home.string()) + " " + c.environment + " " +
-                                  quoted((prefix / "bin" / "velcor-launch").string()) + " -x");
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, std::filesystem::canonical(c.folder).string() + " -x\n");
-        EXPECT_EQ(testing::readFileBytes(c.folder / "omp.ini"), c.settings);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(c.folder), {}), 1)
-            << "nothing but omp.ini";
-    }
-
-    // Without an absolute folder to put the settings in, the launcher says so in one line and
-    // creates nothing: neither in the folder it was started in nor anywhere a relative HOME
-    // would point from there.
-    const std::filesystem::path started = dir.path() / "started";
-    std::filesystem::create_directory(started);
-    for (const std::string unusable : {"env -u HOME", "HOME=", "HOME=relative"}) {
-        SCOPED_TRACE(unusable);
-        const CliRun r = runShell("cd started && " + unusable + " XDG_CONFIG_HOME=relative " +
-                                  quoted((prefix / "bin" / "velcor-launch").string()) + " -x");
-        EXPECT_EQ(r.status, 1);
-        EXPECT_TRUE(r.out.empty()) << r.out;
-        EXPECT_EQ(r.err.rfind("velcor-launch: ", 0), 0u) << r.err;
-        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
-        EXPECT_TRUE(std::filesystem::is_empty(started));
-    }
-
-    // The starter settings load with every payer value empty, so that the first close after
-    // "Подготовка" offers to keep what was typed, and read each example list.
-    settings::LoadedSettings loaded;
-    ASSERT_TRUE(
-        settings::loadSettings(fileio::standardFileSystem(), starter.string(), loaded).ok());
-    EXPECT_TRUE(loaded.client.bicWasEmpty && loaded.client.ibanWasEmpty &&
-                loaded.client.nameWasEmpty && loaded.client.codeWasEmpty);
-    for (const char* type : {"DP", "FX", "SB"}) {
-        const CliRun r = run("--ini " + quoted(starter.string()) + " --type " + type +
-                             " check O081206P.1" + type);
-        EXPECT_EQ(r.status, 0) << type << r.out << r.err;
-    }
-}
-#endif
 
 }  // namespace
 }  // namespace velcor::cli::test
