@@ -1,6 +1,6 @@
 #include "app/cli/ReportPdf.h"
 
-#include "app/gui/ReportDocument.h"
+#include "app/report/ReportDocument.h"
 #include "fileio/FileSystem.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"

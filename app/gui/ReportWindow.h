@@ -3,7 +3,7 @@
 // The report window: the report page with a given text in it, printable from the view's context
 // menu ("Печат...", "Преглед преди печат", "Запис като PDF...") and with Ctrl+P.
 
-#include "app/gui/ReportDocument.h"
+#include "app/report/ReportDocument.h"
 
 #include <QDialog>
 

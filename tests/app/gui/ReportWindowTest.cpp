@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
-#include "app/gui/ReportPageFill.h"
 #include "app/gui/ReportWindow.h"
+#include "app/report/ReportPageFill.h"
 #include "output/ReportPage.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"

@@ -1,4 +1,4 @@
-#include "app/gui/ReportPageFill.h"
+#include "app/report/ReportPageFill.h"
 
 #include <optional>
 

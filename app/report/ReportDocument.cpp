@@ -1,6 +1,6 @@
-#include "app/gui/ReportDocument.h"
+#include "app/report/ReportDocument.h"
 
-#include "app/gui/ReportPageFill.h"
+#include "app/report/ReportPageFill.h"
 #include "output/ReportPage.h"
 #include "text/Text.h"
 #include "window/ControlTable.h"
