@@ -23,23 +23,35 @@ endfunction()
 # newest release), never the day of the build, so the same sources give the same package.
 set(VELCOR_MAN_DATE 2026-12-09)
 set(VELCOR_MAN_DATADIR ${CMAKE_INSTALL_FULL_DATADIR})
+set(pages velcor-cli)
+if(TARGET velcor)
+  list(APPEND pages velcor)
+endif()
 set(man_outputs)
-foreach(page velcor velcor-cli)
+foreach(page IN LISTS pages)
   configure_file(${PROJECT_SOURCE_DIR}/resources/man/${page}.1.in
                  ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
   velcor_gzip(${CMAKE_BINARY_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
   list(APPEND man_outputs ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
 endforeach()
-# velcor-launch is described on the window's page.
-file(WRITE ${CMAKE_BINARY_DIR}/man/velcor-launch.1 ".so man1/velcor.1\n")
-velcor_gzip(${CMAKE_BINARY_DIR}/man/velcor-launch.1
-            ${CMAKE_BINARY_DIR}/man/velcor-launch.1.gz)
-list(APPEND man_outputs ${CMAKE_BINARY_DIR}/man/velcor-launch.1.gz)
-velcor_gzip(${VELCOR_PACKAGE_DIR}/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
-add_custom_target(velcor_package_docs ALL DEPENDS ${man_outputs}
-                  ${CMAKE_BINARY_DIR}/changelog.gz)
-
+if(TARGET velcor)
+  # velcor-launch is described on the window's page.
+  file(WRITE ${CMAKE_BINARY_DIR}/man/velcor-launch.1 ".so man1/velcor.1\n")
+  velcor_gzip(${CMAKE_BINARY_DIR}/man/velcor-launch.1
+              ${CMAKE_BINARY_DIR}/man/velcor-launch.1.gz)
+  list(APPEND man_outputs ${CMAKE_BINARY_DIR}/man/velcor-launch.1.gz)
+endif()
+add_custom_target(velcor_man_pages ALL DEPENDS ${man_outputs})
 install(FILES ${man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The package is the window with velcor-cli. A build without the window installs velcor-cli and
+# its page alone: no desktop metadata, no package documents, no package.
+if(NOT TARGET velcor)
+  return()
+endif()
+
+velcor_gzip(${VELCOR_PACKAGE_DIR}/changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_target(velcor_package_docs ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/bg.velcor.Velcor.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${VELCOR_PACKAGE_DIR}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
