@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -124,5 +125,12 @@ struct Replaced {
 Replaced replaceFile(FileSystem& fs, const std::string& path,
                      std::initializer_list<std::string_view> pieces,
                      const std::optional<FileStamp>& expectedStamp = std::nullopt);
+
+// The same with what the temporary file holds written by `write`, which answers false when it
+// could not write all of it (the replacement then fails as for a failed write, and the target is
+// untouched). What it writes need never be in memory at once.
+Replaced replaceFileWith(FileSystem& fs, const std::string& path,
+                         const std::function<bool(WriteFile& file)>& write,
+                         const std::optional<FileStamp>& expectedStamp = std::nullopt);
 
 }  // namespace velcor::fileio

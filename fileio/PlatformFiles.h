@@ -38,6 +38,9 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
 
 // Writes what the system holds of `file` to stable storage.
 bool syncFile(std::FILE* file);
+// Asks the system to start writing `length` bytes of `file` from `offset` to storage now, without
+// waiting for it, so that the final syncFile has less left to wait for. Best effort.
+void startWriteBack(std::FILE* file, std::uint64_t offset, std::uint64_t length);
 
 // Replaces `to` by `from` in one step; the replacement shows as an ordinary file, and the folder
 // is synced afterwards where the system allows it.

@@ -195,6 +195,18 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
 
 bool syncFile(std::FILE* file) { return ::fsync(fileno(file)) == 0; }
 
+void startWriteBack(std::FILE* file, std::uint64_t offset, std::uint64_t length) {
+#if defined(__linux__)
+    if (std::fflush(file) != 0) return;
+    ::sync_file_range(fileno(file), static_cast<off64_t>(offset), static_cast<off64_t>(length),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)file;
+    (void)offset;
+    (void)length;
+#endif
+}
+
 bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                      std::error_code& cause) {
     std::filesystem::rename(from, to, cause);

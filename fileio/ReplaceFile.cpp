@@ -27,19 +27,25 @@ std::unique_ptr<FileLock> waitForLock(FileSystem& fs, const std::string& path) {
 Replaced replaceFile(FileSystem& fs, const std::string& path,
                      std::initializer_list<std::string_view> pieces,
                      const std::optional<FileStamp>& expectedStamp) {
+    return replaceFileWith(
+        fs, path,
+        [&](WriteFile& file) {
+            for (const std::string_view piece : pieces)
+                if (!piece.empty() && !file.write(piece.data(), piece.size())) return false;
+            return true;
+        },
+        expectedStamp);
+}
+
+Replaced replaceFileWith(FileSystem& fs, const std::string& path,
+                         const std::function<bool(WriteFile& file)>& write,
+                         const std::optional<FileStamp>& expectedStamp) {
     std::string tempPath;
     std::error_code cause;
     auto file = fs.createTemporaryBeside(path, tempPath, cause);
     if (!file) return {ReplaceResult::openFailed, cause};
 
-    bool ok = true;
-    for (const std::string_view piece : pieces) {
-        if (!piece.empty() && !file->write(piece.data(), piece.size())) {
-            ok = false;
-            break;
-        }
-    }
-    ok = ok && file->flush() && file->sync();
+    bool ok = write(*file) && file->flush() && file->sync();
     // The cause is taken before the file is closed and removed, which may fail for reasons of
     // their own.
     if (!ok) cause = file->error();

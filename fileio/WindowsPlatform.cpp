@@ -135,6 +135,9 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
 
 bool syncFile(std::FILE* file) { return _commit(_fileno(file)) == 0; }
 
+// Windows writes back on its own schedule; the final sync waits for what is left.
+void startWriteBack(std::FILE*, std::uint64_t, std::uint64_t) {}
+
 bool renameReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                      std::error_code& cause) {
     // The replacement must not keep the hidden mark of the temporary file it was.

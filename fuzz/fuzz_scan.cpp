@@ -1,7 +1,7 @@
 // Feeds any bytes to the scan as a payment list, under a delimited, a fixed-length and a budget
 // format in turn. What must hold beside "no crash":
-//  - the kept rows are exactly the non-blank rows as read, and a list refused as a whole keeps
-//    none;
+//  - the rows handed on are exactly the non-blank rows as read, and a list refused as a whole is
+//    vouched for by no stamp;
 //  - a list the window accepts, prepared, is a file a bank reads as one checked row per data
 //    line with the count and control code of its header, and opened again gives the same count,
 //    total and control code (support/PreparedRoundTrip.h);
@@ -10,6 +10,7 @@
 
 #include "processing/RowChecker.h"
 #include "processing/Scan.h"
+#include "support/KeptRows.h"
 #include "support/ListFormats.h"
 #include "support/ListModel.h"
 #include "support/MemoryFileSystem.h"
@@ -42,14 +43,15 @@ void scanUnder(int position, const std::string& bytes) {
     fs.files[kListPath] = bytes;
     const std::vector<settings::FormatDefinition> formats = testing::listFormats();
     const settings::FormatDefinition& format = formats[static_cast<std::size_t>(position)];
-    const processing::ScanResult first =
-        processing::scanPaymentFile(fs, kListPath, &format, format.delimiter);
-    if (first.error != processing::ScanError::none) {
-        require(first.acceptedLines.empty(), "a refused list kept rows");
-    } else {
+    const testing::ScanWithRows first =
+        testing::scanKeepingRows(fs, kListPath, &format, format.delimiter);
+    // Up to a refusal of the whole list, every non-blank row is handed on as read.
+    if (first.error == processing::ScanError::none) {
         require(first.acceptedLines == testing::expectedRows(bytes),
-                "kept rows differ from the non-blank rows");
+                "rows handed on differ from the non-blank rows");
         require(first.stamp.has_value(), "an accepted scan vouches for the list it read");
+    } else {
+        require(!first.stamp.has_value(), "a refused list is vouched for");
     }
     testing::preparedRoundTrip(testing::kRoundTripSettings, position, bytes, {}, require);
 }

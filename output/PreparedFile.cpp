@@ -2,11 +2,15 @@
 
 #include "processing/Amount.h"
 #include "processing/BudgetUnitCode.h"
+#include "processing/Scan.h"
+#include "text/LineLimits.h"
 #include "text/Text.h"
 
 namespace velcor::output {
 
 namespace {
+
+constexpr std::size_t kWriteBlock = 1 << 20;
 
 // The kind code goes into the header only for payers whose IBAN has the digit 8 as its 13th
 // character; a shorter IBAN has no such character and gets the one-blank column.
@@ -48,10 +52,45 @@ std::string buildHeaderLine(const PayerData& payer, const processing::LocalDateT
                         description.c_str());
 }
 
-fileio::Replaced writePreparedFile(fileio::FileSystem& fs, const std::string& path,
-                                   std::string_view header, std::string_view rows,
-                                   const std::optional<fileio::FileStamp>& scannedStamp) {
-    return fileio::replaceFile(fs, path, {header, rows}, scannedStamp);
+PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
+                                std::string_view header, const processing::ControlData& expected,
+                                const std::optional<fileio::FileStamp>& scannedStamp) {
+    PreparedWrite result;
+    result.replaced = fileio::replaceFileWith(
+        fs, path,
+        [&](fileio::WriteFile& file) {
+            // Rows come a line at a time; they go to the file a block at a time.
+            std::string block(header);
+            block.reserve(kWriteBlock + text::kLinePieceLimit);
+            const auto flushBlock = [&] {
+                const bool written = block.empty() || file.write(block.data(), block.size());
+                block.clear();
+                return written;
+            };
+            // Read as the scan read it, with no row check: the rows it keeps are written as they
+            // come, and their control data are counted again.
+            const processing::ScanResult again =
+                processing::scanPaymentFile(fs, path, nullptr, ' ', [&](std::string_view piece) {
+                    block += piece;
+                    return block.size() < kWriteBlock || flushBlock();
+                });
+            if (again.error == processing::ScanError::none && !flushBlock()) return false;
+            switch (again.error) {
+                case processing::ScanError::rowsNotTaken:
+                case processing::ScanError::cannotOpen:
+                case processing::ScanError::readError:
+                case processing::ScanError::outOfMemory:
+                    return false;  // not read whole: nothing is known of the rows
+                default:
+                    break;
+            }
+            result.listChanged = again.error != processing::ScanError::none ||
+                                 again.controlData.recordCount != expected.recordCount ||
+                                 again.controlData.controlCrc != expected.controlCrc;
+            return !result.listChanged;
+        },
+        scannedStamp);
+    return result;
 }
 
 }  // namespace velcor::output

@@ -33,12 +33,22 @@ std::string buildHeaderLine(const PayerData& payer, const processing::LocalDateT
                             const processing::ControlData& data,
                             const settings::FormatDefinition* format);
 
-// Replaces the file at `path` by `header` followed by `rows`, through a temporary file in the same
-// folder that is renamed over the list only once it is complete. With `scannedStamp` (the list as
-// it was read), a list that changed meanwhile is left as it is (writeFailed), so that no row
-// added to it is lost. On any failure the list is as it was.
-fileio::Replaced writePreparedFile(
-    fileio::FileSystem& fs, const std::string& path, std::string_view header, std::string_view rows,
-    const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
+// How a prepared list was written.
+struct PreparedWrite {
+    fileio::Replaced replaced;
+    // The list read again gave other rows than the scan's `expected`: it changed meanwhile, and
+    // it was left as it is.
+    bool listChanged = false;
+};
+
+// Replaces the list at `path` by `header` followed by the list's own rows, as the scan keeps them
+// (every non-blank line, as read), through a temporary file in the same folder that is renamed
+// over the list only once it is complete. The rows are read from the list again while they are
+// written, so no more than a block of them is ever in memory; their count and control code must
+// come out as `expected` (the scan's), and with `scannedStamp` the list must still show that
+// stamp right before the rename, or nothing is replaced. On any failure the list is as it was.
+PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
+                                std::string_view header, const processing::ControlData& expected,
+                                const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
 
 }  // namespace velcor::output

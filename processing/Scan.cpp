@@ -48,30 +48,23 @@ bool holdsLoneCr(std::string_view piece, std::size_t firstCr, bool& crAtEnd) {
     return false;
 }
 
-// The kept lines end up as large as the list (less its CRs); one reservation up front avoids the
-// doubling of a growing buffer, which would cost up to twice the list's size.
-void reserveForRows(std::string& lines, const std::optional<fileio::FileStamp>& stamp) {
-    if (stamp && stamp->size < std::numeric_limits<std::size_t>::max() / 2)
-        lines.reserve(static_cast<std::size_t>(stamp->size));
-}
-
-// Forgets the rows of a list that is refused as a whole, so that nothing of it can be written or
+// Forgets what the rows of a list that is refused as a whole gave, so that nothing of it can be
 // shown.
 void dropRows(ScanResult& result) {
-    std::string().swap(result.acceptedLines);
     result.rowFindings = {};
     resetControlData(result.controlData);
 }
 
-// The rows of a list as they are read, after its header: their control data, the lines kept and
-// the row messages.
+// The rows of a list as they are read, after its header: their control data, the rows handed to
+// the sink and the row findings.
 class RowTally {
   public:
-    RowTally(const settings::FormatDefinition* format, char delimiter, ScanResult& result)
-        : checker_(format, delimiter), result_(result) {}
+    RowTally(const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
+             ScanResult& result)
+        : checker_(format, delimiter), sink_(sink), result_(result) {}
 
-    // One line piece as the reader hands it over.
-    void add(std::string_view piece);
+    // One line piece as the reader hands it over; false when the sink refused it.
+    bool add(std::string_view piece);
     // Once the list has been read to its end.
     void finish(bool dataAfterEndMark);
 
@@ -81,6 +74,7 @@ class RowTally {
     }
 
     RowChecker checker_;
+    const RowSink& sink_;
     ScanResult& result_;
     // Whether the kept lines end in a piece of an over-long line whose end has not come yet.
     bool rowOpen_ = false;
@@ -93,7 +87,7 @@ class RowTally {
     bool lineRefused_ = false;
 };
 
-void RowTally::add(std::string_view piece) {
+bool RowTally::add(std::string_view piece) {
     ControlData& data = result_.controlData;
     const bool endsLine = piece.back() == '\n';
     const bool blank = text::trimBlanks(piece).empty();
@@ -112,7 +106,7 @@ void RowTally::add(std::string_view piece) {
                                 static_cast<long long>(lineRow_));
     }
     // Blank lines are left out of the prepared file, so they stay out of its control code too.
-    if (blank && !rowOpen_) return;
+    if (blank && !rowOpen_) return true;
     if (crAtEnd_ && piece.front() != '\n')
         rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
     // A blank piece of an over-long line is no row of its own, but its bytes belong to the line:
@@ -121,7 +115,7 @@ void RowTally::add(std::string_view piece) {
     // Text mode has made every CR LF pair an LF, so most pieces hold no CR at all: looked for once.
     const std::size_t firstCr = piece.find('\r');
     data.controlCrc = addToCrc(data.controlCrc, piece, firstCr);
-    result_.acceptedLines += piece;
+    if (sink_ && !sink_(piece)) return false;
     rowOpen_ = !endsLine;
     if (!blank) {
         ++data.recordCount;
@@ -131,6 +125,7 @@ void RowTally::add(std::string_view piece) {
     // such a list would reach the bank as one long row.
     if (holdsLoneCr(piece, firstCr, crAtEnd_))
         rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
+    return true;
 }
 
 void RowTally::finish(bool dataAfterEndMark) {
@@ -143,15 +138,14 @@ void RowTally::finish(bool dataAfterEndMark) {
 }
 
 void scanList(fileio::FileSystem& fs, const std::string& path,
-              const settings::FormatDefinition* format, char delimiter, ScanResult& result) {
+              const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
+              ScanResult& result) {
     const std::optional<fileio::FileStamp> stampBefore = fs.stamp(path);
     std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, result.cause);
     if (file == nullptr) {
         result.error = ScanError::cannotOpen;
         return;
     }
-    reserveForRows(result.acceptedLines, stampBefore);
-
     TextModeReader reader(*file);
     text::Utf8Sniffer utf8;
     std::string_view piece;
@@ -170,10 +164,13 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
         // saved.
         read = reader.next(piece);
     }
-    RowTally rows(format, delimiter, result);
+    RowTally rows(format, delimiter, sink, result);
     for (; read == TextModeReader::Result::piece; read = reader.next(piece)) {
         utf8.feed(piece);
-        rows.add(piece);
+        if (!rows.add(piece)) {
+            result.error = ScanError::rowsNotTaken;
+            return;
+        }
     }
     if (read == TextModeReader::Result::error) {
         // The rows read so far stay with their messages; their control data count for nothing.
@@ -210,10 +207,11 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
 }  // namespace
 
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
-                           const settings::FormatDefinition* format, char delimiter) {
+                           const settings::FormatDefinition* format, char delimiter,
+                           const RowSink& sink) {
     ScanResult result;
     try {
-        scanList(fs, path, format, delimiter, result);
+        scanList(fs, path, format, delimiter, sink, result);
     } catch (const std::bad_alloc&) {
         // What the header held stays: it was taken before the rows.
         dropRows(result);

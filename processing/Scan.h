@@ -9,8 +9,10 @@
 #include "processing/RowFindings.h"
 #include "settings/Settings.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace velcor::processing {
@@ -20,9 +22,10 @@ enum class ScanError {
     none,
     cannotOpen,     // the list could not be opened
     headerRefused,  // a prepared list's header holds a value its check refuses (header->refusal)
-    readError,      // reading failed part way; the rows read so far are in the result
+    readError,      // reading failed part way; what the rows read so far gave is in the result
     savedAsUtf8,    // the list is UTF-8 text with Cyrillic letters, not Windows-1251
     noPayments,     // the list holds no row, only blank lines or a header
+    rowsNotTaken,   // the sink refused a row: what was read up to it is in the result
     outOfMemory,
 };
 
@@ -35,16 +38,21 @@ struct ScanResult {
     // to its end.
     ControlData controlData;
     RowFindings rowFindings;
-    // Every non-blank line after a header, as read (with its LF): what the prepared file holds.
-    std::string acceptedLines;
     // Read to its end: the list's stamp, when the list stayed the same while it was read.
     std::optional<fileio::FileStamp> stamp;
 };
 
-// Reads the list at `path` once, with `format` (nullptr: no payment type selected, so the rows
-// are counted and kept but none is checked), splitting a delimited format's rows at `delimiter`.
-// Changes nothing but what it returns.
+// Receives, in order, every piece of the list that the prepared file holds after its header:
+// each non-blank line after a header, as read (with its LF). False stops the reading (a write of
+// the piece failed).
+using RowSink = std::function<bool(std::string_view piece)>;
+
+// Reads the list at `path` once, in blocks, with `format` (nullptr: no payment type selected, so
+// the rows are counted but none is checked), splitting a delimited format's rows at `delimiter`,
+// and hands the rows the prepared file holds to `sink`, if any. It keeps no line: its memory does
+// not grow with the list. Changes nothing but what it returns.
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
-                           const settings::FormatDefinition* format, char delimiter);
+                           const settings::FormatDefinition* format, char delimiter,
+                           const RowSink& sink = {});
 
 }  // namespace velcor::processing

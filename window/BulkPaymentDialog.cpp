@@ -217,9 +217,7 @@ bool BulkPaymentDialog::readControls() {
 bool BulkPaymentDialog::scanList() {
     // A refused length limit has shown its message already; the scan goes on with what was taken.
     readControls();
-    // Only a scan that reads the list to its end vouches for it. The lines of the last list go
-    // before the next list's are read, so that two lists never take memory at once.
-    std::string().swap(state_.acceptedLines);
+    // Only a scan that reads the list to its end vouches for it.
     state_.scannedPath.clear();
     state_.scannedStamp.reset();
     const settings::FormatDefinition* format = selectedFormat();
@@ -232,7 +230,6 @@ bool BulkPaymentDialog::takeScan(processing::ScanResult& result) {
     // What a complete header holds reaches the window even when the rows then fail; a refused
     // first line brings nothing.
     if (result.header) takeHeaderInto(*result.header, state_);
-    state_.acceptedLines = std::move(result.acceptedLines);
     state_.rowFindings = std::move(result.rowFindings);
     noteFileCause(result.cause);
     if (auto message = scanErrorMessage(result, state_.inputPath)) {
@@ -499,17 +496,18 @@ bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition
 bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* format) {
     const std::string header =
         output::buildHeaderLine(payerOf(state_), state_.paymentDate, state_, format);
-    if (state_.acceptedLines.empty()) return false;
     // Whatever slipped past the checks before, a header that a later scan would not read as this
     // list's control data is never written: the list stays as it is.
     if (!headerReadsBack(header, state_)) {
         tell(Message::writeFailed);
         return false;
     }
-    const fileio::Replaced replaced = output::writePreparedFile(
-        fs_, state_.inputPath, header, state_.acceptedLines, state_.scannedStamp);
-    noteFileCause(replaced.cause);
-    switch (replaced.result) {
+    const output::PreparedWrite written =
+        output::writePreparedFile(fs_, state_.inputPath, header, state_, state_.scannedStamp);
+    noteFileCause(written.replaced.cause);
+    // A list that reads otherwise than it was checked must be opened and checked again.
+    if (written.listChanged) state_.fileValid = false;
+    switch (written.replaced.result) {
         case fileio::ReplaceResult::openFailed:
             tell(Message::openForWriteFailed);
             return false;

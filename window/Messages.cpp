@@ -214,6 +214,9 @@ std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& resul
             return ShownMessage{Message::savedAsUtf8, savedAsUtf8Message(path)};
         case processing::ScanError::noPayments:
             return shownMessage(Message::noPayments);
+        case processing::ScanError::rowsNotTaken:
+            // Only a write that reads the list again hands its rows on.
+            return shownMessage(Message::writeFailed);
         case processing::ScanError::outOfMemory:
             return shownMessage(Message::outOfMemory);
     }

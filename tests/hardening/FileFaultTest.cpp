@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
@@ -39,17 +41,19 @@ struct FaultCase {
     const std::string* message;  // what the operator is told
 };
 
-// Writing the prepared list: the header and the rows are two writes; the list's stamp is read
-// once before anything is written and once right before the rename, under a lock on the list.
+// Writing the prepared list: the header and the rows go out in blocks (a short list in one) as
+// the list is read again. The list's stamp is read once before anything is written, twice by
+// that reading, and once right before the rename, under a lock on the list.
 const FaultCase kPrepareFaults[] = {
     {Step::createTemporary, 1, &kOpenForWrite},
     {Step::write, 1, &kWriteFailed},
-    {Step::write, 2, &kWriteFailed},
+    {Step::openRead, 1, &kWriteFailed},
+    {Step::read, 1, &kWriteFailed},
     {Step::flush, 1, &kWriteFailed},
     {Step::sync, 1, &kWriteFailed},
     {Step::close, 1, &kWriteFailed},
     {Step::lock, 1, &kWriteFailed},
-    {Step::stamp, 2, &kWriteFailed},
+    {Step::stamp, 4, &kWriteFailed},
     {Step::rename, 1, &kWriteFailed},
 };
 
@@ -112,6 +116,34 @@ TEST(PrepareFaults, ReadOnlyFolderRefusesCleanly) {
     EXPECT_EQ(s.messages(), std::vector<std::string>{kOpenForWrite});
     EXPECT_EQ(s.listBytes(), before);
 #endif
+}
+
+// A list edited in place between the scan and the write, its size and time kept (as a tool that
+// restores them would): its stamp is the one scanned, but the rows read again while they are
+// written give another control code. Nothing is written, and the list must be checked again.
+TEST(PrepareFaults, AListThatReadsOtherwiseWhileWrittenIsKept) {
+    Session s;
+    s.browse();
+    ASSERT_TRUE(s.state().fileValid);
+    std::string edited = s.listBytes();
+    edited.replace(edited.find("1250.00"), 7, "9250.00");
+    const auto written = std::filesystem::last_write_time(s.listPath);
+    s.fs.resetCounts();
+    s.fs.runAtCall(Step::openRead, 1, [&] {
+        std::FILE* file = std::fopen(s.listPath.c_str(), "r+b");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(edited.data(), 1, edited.size(), file);
+        std::fclose(file);
+        std::filesystem::last_write_time(s.listPath, written);
+    });
+    s.host.clearEvents();
+    EXPECT_FALSE(s.dialog->prepare().done);
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kWriteFailed});
+    EXPECT_EQ(s.listBytes(), edited);
+    EXPECT_FALSE(s.state().fileValid);
+    s.host.clearEvents();
+    EXPECT_FALSE(s.dialog->prepare().done);
+    EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
 }
 
 TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
@@ -297,7 +329,7 @@ TEST(ScanFaults, DirectoryDeviceAndFailedReadsAreRefusedWithTheirMessage) {
     s.fs.failCall(Step::read, s.fs.calls(Step::read) + 1);
     s.browse();
     EXPECT_EQ(s.messages(), std::vector<std::string>{kReadError});
-    EXPECT_TRUE(s.state().acceptedLines.empty() || !s.state().fileValid);
+    EXPECT_FALSE(s.state().fileValid);
     s.fs.clearFailures();
     s.host.clearEvents();
     s.browse();

@@ -5,6 +5,7 @@
 
 #include "processing/Scan.h"
 #include "settings/Settings.h"
+#include "support/KeptRows.h"
 #include "support/ListFormats.h"
 #include "support/ListModel.h"
 #include "text/Cp1251.h"
@@ -143,9 +144,9 @@ TEST(MalformedLists, EachHasItsCleanOutcomeAndKeepsItsRows) {
             EXPECT_NE(rowMessages.find(c.rowMessage), std::string::npos) << rowMessages;
         }
 
-        const processing::ScanResult r =
-            processing::scanPaymentFile(fileio::standardFileSystem(), s.listPath,
-                                        &formats[static_cast<std::size_t>(c.position)], ';');
+        const testing::ScanWithRows r =
+            testing::scanKeepingRows(fileio::standardFileSystem(), s.listPath,
+                                     &formats[static_cast<std::size_t>(c.position)], ';');
         if (c.count >= 0) {
             EXPECT_EQ(r.controlData.recordCount, c.count);
         }

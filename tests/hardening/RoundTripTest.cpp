@@ -3,6 +3,7 @@
 
 #include "HardeningSupport.h"
 
+#include "support/KeptRows.h"
 #include "support/ListModel.h"
 #include "support/PreparedRoundTrip.h"
 
@@ -64,11 +65,11 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
             continue;
         }
         ASSERT_TRUE(first.fileValid) << window::rowFindingsHtml(first.rowFindings);
-        ASSERT_EQ(first.acceptedLines, testing::expectedRows(list));
 
         ASSERT_TRUE(s.dialog->prepare().done) << ::testing::PrintToString(s.messages());
         const std::string prepared = s.listBytes();
-        EXPECT_EQ(prepared.substr(prepared.find('\n') + 1), first.acceptedLines);
+        const std::string rows = testing::expectedRows(list);
+        EXPECT_EQ(prepared.substr(prepared.find('\n') + 1), rows);
         EXPECT_EQ(testing::preparedFileFault(prepared, first.recordCount), std::nullopt);
 
         s.browse();
@@ -79,7 +80,10 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
         EXPECT_EQ(again.controlCodeText, first.controlCodeText);
         EXPECT_EQ(again.totalText, first.totalText);
         EXPECT_EQ(again.countText, first.countText);
-        EXPECT_EQ(again.acceptedLines, first.acceptedLines);
+        // The prepared file keeps its rows as they are: a scan of it hands on the same ones.
+        EXPECT_EQ(testing::scanKeepingRows(fileio::standardFileSystem(), s.listPath, nullptr, ' ')
+                      .acceptedLines,
+                  rows);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "output/PreparedFile.h"
 
+#include "processing/Scan.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
 
@@ -154,21 +155,49 @@ class PreparedFileWrite : public ::testing::Test {
   protected:
     testing::TempDir dir;
     std::string list = dir.file("O081206P.1DP");
-    const std::string original = "row one\r\nrow two\r\n";
+    const std::string original = "row one\r\n\r\n  \r\nrow two\r\n";
     void SetUp() override { testing::writeFileBytes(list, original); }
+    // The control data the scan gives the list as it is.
+    processing::ControlData scanned() {
+        return processing::scanPaymentFile(fileio::standardFileSystem(), list, nullptr, ' ')
+            .controlData;
+    }
 };
 
-TEST_F(PreparedFileWrite, HeaderWithCrLfThenRowsAsRead) {
+// The rows are the list's own, read again as the scan read them: blank lines left out, each row
+// as read (a CR LF pair read as LF).
+TEST_F(PreparedFileWrite, HeaderWithCrLfThenTheListsRowsAsRead) {
     const std::string header = "OMPDP;08122006; ...; \r\n";
-    ASSERT_EQ(writePreparedFile(fileio::standardFileSystem(), list, header, "a\nb\nc"),
-              fileio::ReplaceResult::ok);
-    EXPECT_EQ(testing::readFileBytes(list), header + "a\nb\nc");
+    const PreparedWrite written =
+        writePreparedFile(fileio::standardFileSystem(), list, header, scanned());
+    ASSERT_EQ(written.replaced, fileio::ReplaceResult::ok);
+    EXPECT_FALSE(written.listChanged);
+    EXPECT_EQ(testing::readFileBytes(list), header + "row one\nrow two\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "no temporary file is left beside the list";
 }
 
+// Rows that do not give the scan's count and control code again are not the rows that were
+// checked: the list stays as it is, and says it changed.
+TEST_F(PreparedFileWrite, AListThatReadsOtherwiseThanItWasCheckedIsKept) {
+    processing::ControlData expected = scanned();
+    for (const auto change : {+1, -1}) {
+        processing::ControlData other = expected;
+        if (change > 0)
+            other.recordCount += 1;
+        else
+            other.controlCrc ^= 1;
+        const PreparedWrite written =
+            writePreparedFile(fileio::standardFileSystem(), list, "OMPDP;h\r\n", other);
+        EXPECT_EQ(written.replaced, fileio::ReplaceResult::writeFailed);
+        EXPECT_TRUE(written.listChanged);
+        EXPECT_EQ(testing::readFileBytes(list), original);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
+}
+
 // With the stamp of the list as it was read, a list that cannot be shown unchanged right before
-// the rename is not replaced either.
+// the rename is not replaced either; nor one that cannot be read again.
 TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
     struct Case {
         FaultyFileSystem::Step step;
@@ -177,19 +206,41 @@ TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
     } cases[] = {
         {FaultyFileSystem::Step::createTemporary, 1, fileio::ReplaceResult::openFailed},
         {FaultyFileSystem::Step::write, 1, fileio::ReplaceResult::writeFailed},
+        // A list of more than a block: its rows go out in several writes.
         {FaultyFileSystem::Step::write, 2, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::openRead, 1, fileio::ReplaceResult::writeFailed},
+        {FaultyFileSystem::Step::read, 1, fileio::ReplaceResult::writeFailed},
         {FaultyFileSystem::Step::flush, 1, fileio::ReplaceResult::writeFailed},
         {FaultyFileSystem::Step::sync, 1, fileio::ReplaceResult::writeFailed},
         {FaultyFileSystem::Step::close, 1, fileio::ReplaceResult::writeFailed},
-        {FaultyFileSystem::Step::stamp, 1, fileio::ReplaceResult::writeFailed},
+        // The reading's own two stamps come first; the third is the check before the rename.
+        {FaultyFileSystem::Step::stamp, 3, fileio::ReplaceResult::writeFailed},
         {FaultyFileSystem::Step::rename, 1, fileio::ReplaceResult::writeFailed},
     };
-    const auto scanned = fileio::standardFileSystem().stamp(list);
+    std::string large;
+    for (int row = 0; row < 80000; ++row) large += "row " + std::to_string(row) + " of many\r\n";
+    const processing::ControlData expected = scanned();
+    const auto stamp = fileio::standardFileSystem().stamp(list);
     for (const Case& c : cases) {
+        if (c.step == FaultyFileSystem::Step::write && c.nth > 1) {
+            testing::writeFileBytes(list, large);
+            const processing::ControlData big = scanned();
+            FaultyFileSystem fs;
+            fs.failCall(c.step, c.nth);
+            EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", big,
+                                        fileio::standardFileSystem().stamp(list))
+                          .replaced,
+                      c.result);
+            EXPECT_EQ(fs.calls(c.step), c.nth) << "one block written before";
+            EXPECT_TRUE(testing::readFileBytes(list) == large);
+            testing::writeFileBytes(list, original);
+            continue;
+        }
         SCOPED_TRACE(static_cast<int>(c.step) * 10 + static_cast<int>(c.nth));
         FaultyFileSystem fs;
         fs.failCall(c.step, c.nth);
-        EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", "new rows\n", scanned), c.result);
+        EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", expected, stamp).replaced,
+                  c.result);
         EXPECT_EQ(testing::readFileBytes(list), original);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     }

@@ -2,6 +2,7 @@
 
 #include "support/FaultyFileSystem.h"
 #include "support/Findings.h"
+#include "support/KeptRows.h"
 #include "support/ListFormats.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"
@@ -29,15 +30,15 @@ class Scan : public ::testing::Test {
 
     // Writes `bytes` as the list and scans it with the format at `selection` (-1: none, so that
     // only the reading itself is at work).
-    ScanResult scan(const std::string& bytes, int selection = -1) {
+    testing::ScanWithRows scan(const std::string& bytes, int selection = -1) {
         testing::writeFileBytes(dir.path() / "list.txt", bytes);
         return scanFile(dir.file("list.txt"), selection);
     }
-    ScanResult scanFile(const std::string& path, int selection,
+    testing::ScanWithRows scanFile(const std::string& path, int selection,
                         fileio::FileSystem& files = fileio::standardFileSystem()) {
         const settings::FormatDefinition* format =
             selection >= 0 ? &formats.at(static_cast<std::size_t>(selection)) : nullptr;
-        return scanPaymentFile(files, path, format, ';');
+        return testing::scanKeepingRows(files, path, format, ';');
     }
 
     testing::TempDir dir;
@@ -69,7 +70,7 @@ TEST_F(Scan, ComputesTheControlDataOfTheLinesThatAreKept) {
         {std::string("abc\0def", 7), 1, "        0.00", "900386D8"},
     };
     for (const ControlCase& c : cases) {
-        const ScanResult r = scan(c.bytes);
+        const testing::ScanWithRows r = scan(c.bytes);
         EXPECT_TRUE(clean(r)) << c.bytes;
         EXPECT_EQ(r.controlData.recordCount, c.count) << c.bytes;
         EXPECT_EQ(r.controlData.countText, std::to_string(c.count));
@@ -81,7 +82,7 @@ TEST_F(Scan, ComputesTheControlDataOfTheLinesThatAreKept) {
 
 TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     // CR CR LF (a list converted twice) keeps one CR, which its LF follows.
-    ScanResult r = scan("a\r\n\r\n  \r\nb\r\r\nc\r\nd");
+    testing::ScanWithRows r = scan("a\r\n\r\n  \r\nb\r\r\nc\r\nd");
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.acceptedLines, "a\nb\r\nc\nd");
 
@@ -110,7 +111,7 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), tooLong);
     EXPECT_EQ(r.controlData.recordCount, 3);  // the first piece, the one holding "z", abc
     EXPECT_EQ(r.acceptedLines, longRow + "abc\n");
-    const ScanResult again = scan(r.acceptedLines);
+    const testing::ScanWithRows again = scan(r.acceptedLines);
     EXPECT_EQ(again.controlData.controlCodeText, r.controlData.controlCodeText);
     EXPECT_EQ(again.controlData.recordCount, 3);
     // Leading blank pieces are part of the line too: its row number is that of its first row.
@@ -146,7 +147,7 @@ TEST_F(Scan, RefusesLineEndsAndEndMarksThatWouldLoseOrJoinRows) {
          "Данни след знака за край на файла (Ctrl-Z) на ред: 2<BR>"},
     };
     for (const RefusedCase& c : cases) {
-        const ScanResult r = scan(c.bytes);
+        const testing::ScanWithRows r = scan(c.bytes);
         EXPECT_EQ(r.error, ScanError::none);
         EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), c.rowMessages)
             << c.bytes.substr(0, 20);
@@ -172,12 +173,13 @@ TEST_F(Scan, RefusesAListSavedAsUtf8) {
         {"abc;caf\xC3\xA9\n", false},  // valid UTF-8, but no Cyrillic in it
     };
     for (const auto& c : cases) {
-        const ScanResult r = scan(c.bytes);
+        const testing::ScanWithRows r = scan(c.bytes);
         EXPECT_EQ(r.error, c.refused ? ScanError::savedAsUtf8 : ScanError::none) << c.bytes;
-        // Nothing of a refused list can be written or shown.
+        // Nothing of a refused list can be shown (nor written: a writer reading it again finds
+        // the same refusal).
         if (c.refused) {
-            EXPECT_TRUE(r.acceptedLines.empty() && r.controlData.countText.empty() &&
-                        r.controlData.recordCount == 0 && r.rowFindings.count == 0);
+            EXPECT_TRUE(r.controlData.countText.empty() && r.controlData.recordCount == 0 &&
+                        r.rowFindings.count == 0);
         }
     }
 }
@@ -185,7 +187,7 @@ TEST_F(Scan, RefusesAListSavedAsUtf8) {
 TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
     std::string garbage;
     for (int i = 0; i < 1500; ++i) garbage += "x\n";
-    const ScanResult r = scan(garbage, 1);
+    const testing::ScanWithRows r = scan(garbage, 1);
     // Every row raises three findings: no delimiter, an empty IBAN, no amount.
     EXPECT_EQ(r.rowFindings.count, 4500);
     EXPECT_EQ(r.rowFindings.kept.size(), 1000u);
@@ -200,13 +202,13 @@ TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
 TEST_F(Scan, SumsTheTotalExactly) {
     // Summed as doubles, these three print 27825941722361.70.
     formats.push_back(testing::delimitedFormat("AM", ';', {"SUM", "NAME"}));
-    const ScanResult r = scan("9755353848824.96;a\n9345674173488.74;b\n8724913700047.99;c\n", 2);
+    const testing::ScanWithRows r = scan("9755353848824.96;a\n9345674173488.74;b\n8724913700047.99;c\n", 2);
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.controlData.totalText, "27825941722361.69");
 }
 
 TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
-    ScanResult r = scanFile(kDataDir + "clean.txt", 1);
+    testing::ScanWithRows r = scanFile(kDataDir + "clean.txt", 1);
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.controlData.countText, "3");
     EXPECT_EQ(r.controlData.totalText, "     1125.50");
@@ -229,7 +231,7 @@ TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
 }
 
 TEST_F(Scan, WithoutAPaymentTypeCountsTheRowsAndChecksNothing) {
-    const ScanResult r = scan("x;0\nBG00;;\n", -1);
+    const testing::ScanWithRows r = scan("x;0\nBG00;;\n", -1);
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.controlData.countText, "2");
     EXPECT_EQ(r.acceptedLines, "x;0\nBG00;;\n");
@@ -237,14 +239,14 @@ TEST_F(Scan, WithoutAPaymentTypeCountsTheRowsAndChecksNothing) {
 
 TEST_F(Scan, SplitsTheRowsAtTheDelimiterItIsGiven) {
     testing::writeFileBytes(dir.path() / "list.txt", "BG80BNBG96611020345678,BNBG,N,,1.00\n");
-    const ScanResult r =
-        scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ',');
+    const testing::ScanWithRows r = testing::scanKeepingRows(
+        fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ',');
     EXPECT_TRUE(clean(r)) << testing::joinedTexts(r.rowFindings);
     EXPECT_EQ(r.controlData.totalText, "        1.00");
 }
 
 TEST_F(Scan, AListThatCannotBeOpenedOrReadGivesNoControlData) {
-    ScanResult r = scanFile(dir.file("missing.txt"), 0);
+    testing::ScanWithRows r = scanFile(dir.file("missing.txt"), 0);
     EXPECT_EQ(r.error, ScanError::cannotOpen);
     EXPECT_FALSE(r.stamp.has_value());
 
@@ -265,14 +267,14 @@ TEST_F(Scan, AListThatCannotBeOpenedOrReadGivesNoControlData) {
 }
 
 TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
-    const ScanResult r = scan("abc\n");
+    const testing::ScanWithRows r = scan("abc\n");
     ASSERT_TRUE(r.stamp.has_value());
     EXPECT_EQ(r.stamp, fileio::standardFileSystem().stamp(dir.file("list.txt")));
 
     // Without a stamp after the reading there is no proof the list stayed as it was read.
     testing::FaultyFileSystem faulty;
     faulty.failCall(testing::FaultyFileSystem::Step::stamp, 2);
-    const ScanResult unproven = scanFile(dir.file("list.txt"), -1, faulty);
+    const testing::ScanWithRows unproven = scanFile(dir.file("list.txt"), -1, faulty);
     EXPECT_TRUE(clean(unproven));
     EXPECT_FALSE(unproven.stamp.has_value());
 }
@@ -290,7 +292,7 @@ class PreparedScan : public Scan {
   protected:
     // Scans the clean list and writes it as a prepared file.
     std::string preparedFile(const std::string& name = "ACME") {
-        const ScanResult r = scanFile(kDataDir + "clean.txt", 1);
+        const testing::ScanWithRows r = scanFile(kDataDir + "clean.txt", 1);
         EXPECT_TRUE(clean(r));
         return standardHeader(r.controlData, "BG80BNBG96611020345678", name) + r.acceptedLines;
     }
@@ -298,7 +300,7 @@ class PreparedScan : public Scan {
 
 TEST_F(PreparedScan, APreparedListStatesTheControlDataOfItsRows) {
     const std::string prepared = preparedFile("ACME №1"_cp);
-    const ScanResult r = scan(prepared, 1);
+    const testing::ScanWithRows r = scan(prepared, 1);
     EXPECT_TRUE(clean(r));
     ASSERT_TRUE(r.header.has_value());
     const PreparedHeader& header = *r.header;
@@ -325,7 +327,7 @@ TEST_F(PreparedScan, APreparedListStatesTheControlDataOfItsRows) {
     // One amount changed in a row: the rows' control code is no longer the header's.
     std::string amountChanged = prepared;
     amountChanged.replace(amountChanged.find("100.50"), 6, "100.60");
-    const ScanResult changed = scan(amountChanged, 1);
+    const testing::ScanWithRows changed = scan(amountChanged, 1);
     EXPECT_NE(changed.header->controlCodeText, changed.controlData.controlCodeText);
 }
 
@@ -350,7 +352,7 @@ TEST_F(PreparedScan, AFirstLineThatIsNoWholeHeaderIsRefused) {
         "OMPDP;15032024;" + iban + "; ;AC\rME;1.00;1; C2412435; \r\n",  // a CR inside
     };
     for (const std::string& line : lines) {
-        const ScanResult r = scan(line + "abc\n", 1);
+        const testing::ScanWithRows r = scan(line + "abc\n", 1);
         EXPECT_EQ(r.error, ScanError::headerRefused) << line;
         ASSERT_TRUE(r.header.has_value());
         EXPECT_EQ(r.header->refusal, HeaderRefusal::notAHeader) << line;
@@ -358,7 +360,7 @@ TEST_F(PreparedScan, AFirstLineThatIsNoWholeHeaderIsRefused) {
         EXPECT_TRUE(r.acceptedLines.empty());
     }
     // The same line whole is a header.
-    const ScanResult whole = scan("OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n", 1);
+    const testing::ScanWithRows whole = scan("OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n", 1);
     EXPECT_EQ(whole.error, ScanError::noPayments);
     EXPECT_TRUE(whole.header->complete);
 }
@@ -372,7 +374,7 @@ TEST_F(Scan, AListWithoutAPaymentIsRefused) {
         "OMPDP;15032024;BG80BNBG96611020345678; ;ACME;1.00;1; C2412435; \r\n \r\n",
     };
     for (const std::string& bytes : lines) {
-        const ScanResult r = scan(bytes, 1);
+        const testing::ScanWithRows r = scan(bytes, 1);
         EXPECT_EQ(r.error, ScanError::noPayments) << bytes;
         EXPECT_FALSE(r.stamp.has_value());
         EXPECT_EQ(r.controlData.countText, "");
@@ -380,7 +382,7 @@ TEST_F(Scan, AListWithoutAPaymentIsRefused) {
 }
 
 TEST_F(PreparedScan, ARejectedHeaderValueEndsTheScan) {
-    ScanResult r = scan("OMPDP;15032024;BG81BNBG96611020345678;x;y;1;1; AAAAAAAA; \r\nabc\n", 1);
+    testing::ScanWithRows r = scan("OMPDP;15032024;BG81BNBG96611020345678;x;y;1;1; AAAAAAAA; \r\nabc\n", 1);
     EXPECT_EQ(r.error, ScanError::headerRefused);
     EXPECT_EQ(r.header->refusal, HeaderRefusal::payerIban);
     EXPECT_EQ(r.header->ibanReason, "Wrong IBAN !");
