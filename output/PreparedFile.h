@@ -47,8 +47,9 @@ struct PreparedWrite {
 // written, so no more than a block of them is ever in memory; their count and control code must
 // come out as `expected` (the scan's), and with `scannedStamp` the list must still show that
 // stamp right before the rename, or nothing is replaced. On any failure the list is as it was.
-PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
-                                std::string_view header, const processing::ControlData& expected,
-                                const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
+PreparedWrite writePreparedFile(
+    fileio::FileSystem& fs, const std::string& path, std::string_view header,
+    const processing::ControlData& expected,
+    const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
 
 }  // namespace velcor::output

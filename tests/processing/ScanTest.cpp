@@ -35,7 +35,7 @@ class Scan : public ::testing::Test {
         return scanFile(dir.file("list.txt"), selection);
     }
     testing::ScanWithRows scanFile(const std::string& path, int selection,
-                        fileio::FileSystem& files = fileio::standardFileSystem()) {
+                                   fileio::FileSystem& files = fileio::standardFileSystem()) {
         const settings::FormatDefinition* format =
             selection >= 0 ? &formats.at(static_cast<std::size_t>(selection)) : nullptr;
         return testing::scanKeepingRows(files, path, format, ';');
@@ -202,7 +202,8 @@ TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
 TEST_F(Scan, SumsTheTotalExactly) {
     // Summed as doubles, these three print 27825941722361.70.
     formats.push_back(testing::delimitedFormat("AM", ';', {"SUM", "NAME"}));
-    const testing::ScanWithRows r = scan("9755353848824.96;a\n9345674173488.74;b\n8724913700047.99;c\n", 2);
+    const testing::ScanWithRows r =
+        scan("9755353848824.96;a\n9345674173488.74;b\n8724913700047.99;c\n", 2);
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.controlData.totalText, "27825941722361.69");
 }
@@ -360,7 +361,8 @@ TEST_F(PreparedScan, AFirstLineThatIsNoWholeHeaderIsRefused) {
         EXPECT_TRUE(r.acceptedLines.empty());
     }
     // The same line whole is a header.
-    const testing::ScanWithRows whole = scan("OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n", 1);
+    const testing::ScanWithRows whole =
+        scan("OMPDP;15032024;" + iban + "; ;ACME;1.00;1; C2412435; \r\n", 1);
     EXPECT_EQ(whole.error, ScanError::noPayments);
     EXPECT_TRUE(whole.header->complete);
 }
@@ -382,7 +384,8 @@ TEST_F(Scan, AListWithoutAPaymentIsRefused) {
 }
 
 TEST_F(PreparedScan, ARejectedHeaderValueEndsTheScan) {
-    testing::ScanWithRows r = scan("OMPDP;15032024;BG81BNBG96611020345678;x;y;1;1; AAAAAAAA; \r\nabc\n", 1);
+    testing::ScanWithRows r =
+        scan("OMPDP;15032024;BG81BNBG96611020345678;x;y;1;1; AAAAAAAA; \r\nabc\n", 1);
     EXPECT_EQ(r.error, ScanError::headerRefused);
     EXPECT_EQ(r.header->refusal, HeaderRefusal::payerIban);
     EXPECT_EQ(r.header->ibanReason, "Wrong IBAN !");
