@@ -1,0 +1,30 @@
+// Opens a list in the real window (offscreen) and prepares it, as the operator's "..." and
+// "Подготовка" do, for measuring whether the window's memory grows with the list.
+// Usage: window-prepare SETTINGS LIST; exits 0 when the list was prepared.
+#include "app/gui/Application.h"
+#include "app/gui/MainWindow.h"
+#include "app/gui/QtDialogHost.h"
+#include "fileio/FileSystem.h"
+#include "window/ControlIds.h"
+
+#include <QApplication>
+#include <QString>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: window-prepare SETTINGS LIST\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    velcor::app::MainWindowSession session(velcor::fileio::standardFileSystem(), argv[1]);
+    if (!session.dialog().initialise().done) return 1;
+    session.window().show();
+    const QString list = QString::fromLocal8Bit(argv[2]);
+    session.host().setOpenFileChooser([&](const QString&) { return list; });
+    session.dialog().onCommand(velcor::window::idBrowse);
+    session.dialog().onCommand(velcor::window::idPrepare);
+    return session.dialog().state().filePrepared ? 0 : 1;
+}
