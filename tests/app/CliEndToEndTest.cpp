@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -346,6 +349,44 @@ TEST_F(CliEndToEnd, ReportPdfIsWrittenWholeOrNotAtAll) {
 
 // Settings larger than the memory allowed: both programs end with a message and exit 1, never an
 // abort.
+// "Подготовка" killed at any moment leaves the list whole: as it was, or prepared entire. The
+// rows are read from the list again while the new file is written beside it, and only a complete
+// file replaces the list.
+TEST_F(CliEndToEnd, APrepareKilledAtAnyMomentLeavesTheListWhole) {
+    std::string list;
+    const std::string rows = file("O081206P.1DP");
+    while (list.size() < (6u << 20)) list += rows;
+    testing::writeFileBytes(dir.path() / "O081206P.5DP", list);
+    ASSERT_EQ(run("--kind 101 prepare O081206P.5DP").status, 0);
+    const std::string prepared = file("O081206P.5DP");
+    int killedWhileWriting = 0;
+    for (int delayMs = 0; delayMs <= 450; delayMs += 30) {
+        testing::writeFileBytes(dir.path() / "O081206P.5DP", list);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::execl(VELCOR_CLI, VELCOR_CLI, "--kind", "101", "prepare", "O081206P.5DP", nullptr);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(delayMs) * 1000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const std::string after = file("O081206P.5DP");
+        EXPECT_TRUE(after == list || after == prepared) << "killed after " << delayMs << " ms";
+        if (WIFSIGNALED(status) && after == list) ++killedWhileWriting;
+        // What a killed run leaves is a hidden temporary file, never a list.
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(".")) std::filesystem::remove(entry.path());
+        }
+    }
+    EXPECT_GT(killedWhileWriting, 0) << "no run was killed before it finished";
+}
+
 TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {
     if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer cannot start under a memory limit";
     std::filesystem::resize_file(dir.path() / "omp.ini", std::uintmax_t{1} << 30);
