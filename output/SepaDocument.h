@@ -1,0 +1,81 @@
+#pragma once
+
+// The SEPA credit-transfer file (ISO 20022 pain.001) as values, and its XML: one payment
+// information block for the whole list, one transaction per row. The rules of the EPC
+// implementation guidelines that no schema holds (identifiers, lengths, amounts) are kept by the
+// values' makers here; the writer writes what it is given.
+
+#include "output/SepaSchema.h"
+#include "processing/Amount.h"
+#include "processing/DateTime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velcor::output {
+
+// The limits of the EPC guidelines.
+inline constexpr std::size_t kMaxSepaId = 35;
+inline constexpr std::size_t kMaxSepaName = 70;
+inline constexpr std::size_t kMaxSepaRemittance = 140;
+inline constexpr processing::Cents kMinSepaAmount = 1;                 // 0.01
+inline constexpr processing::Cents kMaxSepaAmount = 99'999'999'999LL;  // 999 999 999.99
+// The longest IBAN (ISO 13616).
+inline constexpr std::size_t kMaxIban = 34;
+
+struct SepaTransaction {
+    std::string endToEndId;
+    processing::Cents amount = 0;
+    std::string creditorName;  // in the SEPA character set
+    std::string creditorIban;  // compact
+    std::string creditorBic;   // empty: no creditor agent
+    std::string remittance;    // empty: none
+};
+
+struct SepaMessage {
+    PainVersion version = PainVersion::v09;
+    std::string messageId;
+    processing::LocalDateTime created;
+    std::string paymentInformationId;
+    bool instant = false;
+    std::string categoryPurpose;  // empty: none
+    processing::LocalDateTime executionDate;
+    std::string debtorName;  // in the SEPA character set
+    std::string debtorIban;  // compact
+    std::string debtorBic;
+    std::vector<SepaTransaction> transactions;
+};
+
+// The XML document of `message` (UTF-8): the group header with the number of transactions and
+// their control sum, one payment information block (method TRF, service level SEPA, local
+// instrument INST when instant, the category purpose when given, charge bearer SLEV) and the
+// transactions in order, amounts in EUR. No postal address is written.
+std::string sepaDocument(const SepaMessage& message);
+
+// An amount as the file writes it: "1250.00".
+std::string sepaAmount(processing::Cents cents);
+
+// The message id of an export made at `created`: the time and `unique` (random bits) in the
+// letters and digits of the SEPA set, 29 characters, so that two exports never share one.
+std::string sepaMessageId(const processing::LocalDateTime& created, std::uint64_t unique);
+
+// The end-to-end id of row `row` of the list at `listPath`: the list's file name (transliterated,
+// letters, digits, "." and "-") and the row number, "O150126P.1DP-3", at most 35 characters;
+// the name is cut to the same length for every row up to `lastRow`.
+std::string sepaEndToEndId(std::string_view listPath, std::int64_t row, std::int64_t lastRow);
+
+// The compact form of an IBAN as the IBAN check reads it (upper case, letters and digits);
+// longer than kMaxIban characters when the text is.
+std::string compactIban(std::string_view text);
+// Whether a compact IBAN has the form a SEPA file takes: two letters, two digits, then 1 to 30
+// letters or digits.
+bool isSepaIban(std::string_view compact);
+// Whether `bic` has the form `version`'s schema takes: a BIC (8 or 11 characters, upper case),
+// and for .03 no test or passive location code ("0" or "1" as its 7th character, "O" as its 8th).
+bool isSepaBic(std::string_view bic, PainVersion version);
+// Whether `code` is a category purpose code: four capital Latin letters.
+bool isCategoryPurposeCode(std::string_view code);
+
+}  // namespace velcor::output
