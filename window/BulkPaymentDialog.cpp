@@ -551,6 +551,18 @@ Outcome BulkPaymentDialog::buildReport() {
     return recording.finish(built);
 }
 
+Outcome BulkPaymentDialog::reviewSepaExport() {
+    Recording recording(*this);
+    const bool exportable = sepaPayments(output::PainVersion::v09).has_value();
+    return recording.finish(exportable);
+}
+
+Outcome BulkPaymentDialog::exportSepa(const output::SepaChoices& choices, const std::string& path) {
+    Recording recording(*this);
+    const bool written = writeSepa(choices, path);
+    return recording.finish(written);
+}
+
 void BulkPaymentDialog::saveSettings() {
     const settings::PayerValues payer{state_.payerBic, state_.payerIban, state_.payerName,
                                       state_.budgetUnitCode};
@@ -577,6 +589,9 @@ void BulkPaymentDialog::onCommand(ControlId id) {
             break;
         case idCancel:
             host_.endDialog(kCancelResult);
+            break;
+        case idSepaExport:
+            exportSepaFlow();
             break;
         default:
             break;

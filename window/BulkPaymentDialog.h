@@ -4,6 +4,7 @@
 // Each operator intent answers with an Outcome; the host has shown the same on its screen.
 
 #include "fileio/FileSystem.h"
+#include "output/SepaExport.h"
 #include "processing/Scan.h"
 #include "window/ControlIds.h"
 #include "window/DialogHost.h"
@@ -51,9 +52,21 @@ class BulkPaymentDialog {
     Outcome setValueDate(int day, int month, int year);
     Outcome prepare();      // "Подготовка"; done when this call wrote the list
     Outcome buildReport();  // "Печат"; done when a report was built and shown
+    // "Запис като SEPA XML...", before its dialog: whether the checked list can go into a SEPA
+    // file, after the message that says why not, with its rows' names as written and as they
+    // will be sent. Done when it can.
+    Outcome reviewSepaExport();
+    // Writes the checked list as a SEPA credit-transfer file at `path`, with the operator's
+    // choices, after the checks of the review and those of the version. Done when written.
+    Outcome exportSepa(const output::SepaChoices& choices, const std::string& path);
+    // Whether "Запис като SEPA XML..." is enabled: a list is checked clean.
+    bool sepaExportAvailable() const { return state_.fileValid; }
+    // Where the SEPA file goes unless the operator says otherwise: the list's path with ".xml".
+    std::string suggestedSepaPath() const { return state_.inputPath + ".xml"; }
 
     // The host's commands, each one of the intents above: 1003 "...", 1004 the payment-type
-    // list's selection change, 16 "Подготовка", 1013 "Печат", 2 "Изход".
+    // list's selection change, 16 "Подготовка", 1013 "Печат", 2 "Изход", and the context menu's
+    // "Запис като SEPA XML..." (its review, the host's dialog, the export).
     void onCommand(ControlId id);
 
     // Called once the dialog has ended, before it goes away: may ask the save question and
@@ -78,6 +91,13 @@ class BulkPaymentDialog {
     void takePaymentType();
     bool prepareFile();
     bool showReport();
+    // The SEPA export's steps (BulkPaymentDialogSepa.cpp): the menu entry's flow; the list's
+    // payments for a file of `version`, or nothing after the message that says why not; the file
+    // written, or false after the message that says why not.
+    void exportSepaFlow();
+    std::optional<std::vector<output::SepaPayment>> sepaPayments(output::PainVersion version);
+    bool sepaPayerPasses(output::PainVersion version);
+    bool writeSepa(const output::SepaChoices& choices, const std::string& path);
 
     // Shows the state in the controls / takes the controls back into the state; false when a
     // value broke its edit's limit (after the limit message).

@@ -23,6 +23,8 @@ enum ControlId : int {
     idBudgetUnitCode = 1015,   // edit, limit 10
     idDelimiter = 1016,        // read-only edit, limit 1
     idPrepared = 1017,         // check box "Файлът е подготвен"
+    // No control: the context menu's "Запис като SEPA XML...", a command as the buttons' are.
+    idSepaExport = 40001,
 };
 
 // A dialog ended by its cancel button answers with that button's id.

@@ -120,5 +120,6 @@ std::string_view aboutMenuText() { return "&About Velcor..."; }
 std::string_view aboutCaption() { return "About Velcor"; }
 std::string_view aboutText() { return "Velcor Version 1.0"; }
 std::string_view reportCaption() { return kReportCaption; }
+std::string_view sepaExportMenuText() { return "Запис като SEPA XML..."_cp; }
 
 }  // namespace velcor::window

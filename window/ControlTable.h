@@ -69,5 +69,6 @@ std::string_view aboutMenuText();         // "&About Velcor..."
 std::string_view aboutCaption();          // "About Velcor"
 std::string_view aboutText();             // "Velcor Version 1.0"
 std::string_view reportCaption();         // "Справка за масови плащания"
+std::string_view sepaExportMenuText();    // "Запис като SEPA XML..."
 
 }  // namespace velcor::window

@@ -11,10 +11,12 @@
 
 #include "processing/DateTime.h"
 #include "window/ControlIds.h"
+#include "window/SepaValues.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velcor::window {
 
@@ -57,6 +59,15 @@ class DialogHost {
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;
     // Shows HTML in the report window, modally.
     virtual void showReport(std::string_view html) = 0;
+    // The SEPA export's dialog: the rows' names as written and as sent, the file's version,
+    // instant and category purpose, then the save dialog proposing `suggestedPath`. The answer,
+    // or nothing when cancelled (a host without the dialog always cancels).
+    virtual std::optional<SepaExportAnswer> chooseSepaExport(const std::vector<SepaName>& names,
+                                                             std::string_view suggestedPath) {
+        (void)names;
+        (void)suggestedPath;
+        return std::nullopt;
+    }
     // Ends the dialog with the given result (kCancelResult: cancelled).
     virtual void endDialog(int result) = 0;
 

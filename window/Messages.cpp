@@ -44,6 +44,28 @@ constexpr auto kHeaderBreakingCharacter =
 constexpr auto kBadFieldDefinition = "Некоректна дефиниция за поле: %s от секция: %s"_cp;
 constexpr auto kIniOpenForWriteFailed = "Грешка при отваряне на INI файла за запис"_cp;
 constexpr auto kIniWriteFailed = "Грешка при запис в INI файлa!"_cp;
+constexpr auto kSepaRowMessages =
+    "Списъкът има съобщения за грешни редове: SEPA файл се съставя само от коректен списък!"_cp;
+constexpr auto kSepaBudgetType =
+    "Плащанията към бюджета (вид SB) не се записват като SEPA файл: за тях още няма обявено "
+    "съответствие с pain.001!"_cp;
+constexpr auto kSepaBeforeEuro =
+    "Датата на МП е преди 01.01.2026: тогава сумите са в лева, а SEPA файлът е в евро!"_cp;
+constexpr auto kSepaBadPurpose =
+    "Категорията на плащането е код от четири главни латински букви (например SALA)!"_cp;
+constexpr auto kSepaOverOwnFile =
+    "SEPA файлът не може да замени списъка или файла с настройките!"_cp;
+constexpr auto kSepaNoValidation =
+    "Тази версия на програмата не може да провери SEPA файл по схемата му и затова не го "
+    "записва!"_cp;
+constexpr auto kSepaSchemaRefused =
+    "Съставеният SEPA файл не отговаря на схемата %s и не е записан!"_cp;
+constexpr auto kSepaAmountOutOfRange =
+    "Сума извън границите за SEPA (от 0.01 до 999999999.99 евро) на ред: %lld"_cp;
+constexpr auto kSepaNoName =
+    "Няма име на получателя, което да се изпише с латински букви, на ред: %lld"_cp;
+constexpr auto kSepaCreditorIban = "IBAN на получателя не е във вида за SEPA на ред: %lld"_cp;
+constexpr auto kSepaCreditorBic = "BIC на получателя не е във вида за %s на ред: %lld"_cp;
 // A chosen path that Windows-1251 cannot spell would reach the files under another name.
 constexpr auto kPathNotUsable =
     "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
@@ -113,6 +135,28 @@ std::string_view messageKindName(Message message) {
             return "header-iban-refused";
         case Message::badFieldDefinition:
             return "bad-field-definition";
+        case Message::sepaRowMessages:
+            return "sepa-row-messages";
+        case Message::sepaBudgetType:
+            return "sepa-budget-type";
+        case Message::sepaBeforeEuro:
+            return "sepa-before-euro";
+        case Message::sepaBadPurpose:
+            return "sepa-bad-purpose";
+        case Message::sepaOverOwnFile:
+            return "sepa-over-own-file";
+        case Message::sepaNoValidation:
+            return "sepa-no-validation";
+        case Message::sepaSchemaRefused:
+            return "sepa-schema-refused";
+        case Message::sepaAmountOutOfRange:
+            return "sepa-amount-out-of-range";
+        case Message::sepaNoName:
+            return "sepa-no-name";
+        case Message::sepaCreditorIban:
+            return "sepa-creditor-iban";
+        case Message::sepaCreditorBic:
+            return "sepa-creditor-bic";
     }
     return {};
 }
@@ -163,12 +207,29 @@ std::string_view messageText(Message message) {
             return kIniOpenForWriteFailed;
         case Message::iniWriteFailed:
             return kIniWriteFailed;
+        case Message::sepaRowMessages:
+            return kSepaRowMessages;
+        case Message::sepaBudgetType:
+            return kSepaBudgetType;
+        case Message::sepaBeforeEuro:
+            return kSepaBeforeEuro;
+        case Message::sepaBadPurpose:
+            return kSepaBadPurpose;
+        case Message::sepaOverOwnFile:
+            return kSepaOverOwnFile;
+        case Message::sepaNoValidation:
+            return kSepaNoValidation;
         case Message::lengthLimit:
         case Message::headerBreakingCharacter:
         case Message::cannotRead:
         case Message::savedAsUtf8:
         case Message::headerIbanRefused:
         case Message::badFieldDefinition:
+        case Message::sepaSchemaRefused:
+        case Message::sepaAmountOutOfRange:
+        case Message::sepaNoName:
+        case Message::sepaCreditorIban:
+        case Message::sepaCreditorBic:
             break;
     }
     return {};
@@ -185,6 +246,30 @@ ShownMessage limitMessage(int limit) {
 ShownMessage headerBreakingCharacterMessage(std::string_view field) {
     return {Message::headerBreakingCharacter,
             text::format(kHeaderBreakingCharacter.c_str(), std::string(field).c_str())};
+}
+
+ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::PainVersion version) {
+    const auto row = static_cast<long long>(fault.row);
+    switch (fault.problem) {
+        case output::SepaRowProblem::amountOutOfRange:
+            return {Message::sepaAmountOutOfRange,
+                    text::format(kSepaAmountOutOfRange.c_str(), row)};
+        case output::SepaRowProblem::noName:
+            return {Message::sepaNoName, text::format(kSepaNoName.c_str(), row)};
+        case output::SepaRowProblem::iban:
+            return {Message::sepaCreditorIban, text::format(kSepaCreditorIban.c_str(), row)};
+        case output::SepaRowProblem::bic:
+            break;
+    }
+    return {Message::sepaCreditorBic,
+            text::format(kSepaCreditorBic.c_str(),
+                         std::string(output::painVersionName(version)).c_str(), row)};
+}
+
+ShownMessage sepaSchemaRefusedMessage(output::PainVersion version) {
+    return {Message::sepaSchemaRefused,
+            text::format(kSepaSchemaRefused.c_str(),
+                         std::string(output::painVersionName(version)).c_str())};
 }
 
 std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& result,

@@ -4,6 +4,7 @@
 // result kinds as those texts: settings and processing report what happened, the window tells
 // the operator.
 
+#include "output/SepaExport.h"
 #include "processing/Scan.h"
 #include "settings/Settings.h"
 
@@ -46,6 +47,19 @@ enum class Message {
     savedAsUtf8,              // a list or omp.ini saved in UTF-8, named
     headerIbanRefused,        // a prepared list's payer IBAN, in the IBAN check's words
     badFieldDefinition,       // a field line of omp.ini that lays out no column
+    // The SEPA export's, with a fixed text:
+    sepaRowMessages,   // the list has row messages
+    sepaBudgetType,    // the budget payment type SB has no SEPA form yet
+    sepaBeforeEuro,    // a value date before 1 January 2026, when amounts were in leva
+    sepaBadPurpose,    // a category purpose that is not four capital letters
+    sepaOverOwnFile,   // the file would replace the list or the settings
+    sepaNoValidation,  // a build without schema validation writes no SEPA file
+    // and made with values:
+    sepaSchemaRefused,     // the file its schema refuses; names the version
+    sepaAmountOutOfRange,  // names the row
+    sepaNoName,            // no creditor name in Latin letters; names the row
+    sepaCreditorIban,      // names the row
+    sepaCreditorBic,       // names the row and the version
 };
 
 // A message box as it was shown.
@@ -80,6 +94,10 @@ std::optional<ShownMessage> loadErrorMessage(const settings::LoadResult& result,
 
 // What the operator is told of a save that failed; nothing after a save that worked.
 std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result);
+
+// A row that a SEPA file of `version` cannot carry, named; the file its schema refused.
+ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::PainVersion version);
+ShownMessage sepaSchemaRefusedMessage(output::PainVersion version);
 
 // Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
 std::string fileReason(std::error_code cause);

@@ -6,6 +6,7 @@
 #include "processing/ControlData.h"
 #include "processing/RowFindings.h"
 #include "window/Messages.h"
+#include "window/SepaValues.h"
 
 #include <optional>
 #include <string>
@@ -35,6 +36,8 @@ struct Outcome {
     // The processing report that was shown, and what it states.
     std::optional<std::string> report;
     std::optional<output::ReportFields> reportFields;
+    // The SEPA export's names of the rows and the file it wrote.
+    std::optional<SepaOutcome> sepa;
     // After the intent: the control data (as numbers) and what the window shows of them, and
     // the state of the list.
     processing::ControlData controlData;

@@ -1,0 +1,38 @@
+#pragma once
+
+// The values of the SEPA export that the window logic, its hosts and its outcome share.
+
+#include "output/SepaExport.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velcor::window {
+
+// A row's name as the list holds it and as the SEPA file sends it (both Windows-1251).
+struct SepaName {
+    std::int64_t row = 0;
+    std::string written;
+    std::string sent;
+    friend bool operator==(const SepaName&, const SepaName&) = default;
+};
+
+// What the operator answered the export's dialog with: the file's choices and where it goes.
+struct SepaExportAnswer {
+    output::SepaChoices choices;
+    std::string path;  // Windows-1251
+};
+
+// What the SEPA export showed and wrote.
+struct SepaOutcome {
+    std::vector<SepaName> names;  // every row's, once the rows were read
+    // Once written: the file, its version, and its number of transactions and control sum.
+    std::optional<std::string> path;
+    output::PainVersion version = output::PainVersion::v09;
+    std::int64_t count = 0;
+    processing::Cents total = 0;
+};
+
+}  // namespace velcor::window
