@@ -1,9 +1,11 @@
 #include "app/cli/CliOptions.h"
 
+#include "output/SepaDocument.h"
 #include "processing/DateTime.h"
 
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace velcor::app::cli {
 
@@ -15,6 +17,8 @@ struct Option {
     std::string_view valueName;  // empty for an option without a value
     void (*take)(CliOptions& options, std::string value);
     bool inSynopsis = true;  // shown in the first line of the usage
+    // The one command it goes with, which has a line of its own in the usage; empty for all.
+    std::string_view command = {};
 };
 
 const Option kOptions[] = {
@@ -27,8 +31,13 @@ const Option kOptions[] = {
     {"--kind", "X", [](CliOptions& o, std::string v) { o.kind = std::move(v); }},
     {"--code", "X", [](CliOptions& o, std::string v) { o.code = std::move(v); }},
     {"--json", "", [](CliOptions& o, std::string) { o.json = true; }},
-    // Goes with report alone: the usage gives it a line of its own.
-    {"--pdf", "ФАЙЛ", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false},
+    {"--pdf", "ФАЙЛ", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false, "report"},
+    {"--pain", "09|03", [](CliOptions& o, std::string v) { o.pain = std::move(v); }, false, "sepa"},
+    {"--instant", "", [](CliOptions& o, std::string) { o.instant = true; }, false, "sepa"},
+    {"--purpose", "КОД", [](CliOptions& o, std::string v) { o.purpose = std::move(v); }, false,
+     "sepa"},
+    {"--names", "", [](CliOptions& o, std::string) { o.names = true; }, false, "sepa"},
+    {"--out", "ФАЙЛ", [](CliOptions& o, std::string v) { o.out = std::move(v); }, false, "sepa"},
     {"--help", "", [](CliOptions& o, std::string) { o.help = true; }, false},
     {"-h", "", [](CliOptions& o, std::string) { o.help = true; }, false},
     {"--version", "", [](CliOptions& o, std::string) { o.version = true; }, false},
@@ -60,10 +69,13 @@ constexpr std::string_view kDescription =
     "  prepare  записва подготвения файл върху СПИСЪК; 0, когато този път го е записал\n"
     "  report   показва отчета за обработката на подготвен СПИСЪК; 0, когато е съставен;\n"
     "           с --pdf го записва и във ФАЙЛ като PDF, както прозорецът на отчета\n"
+    "  sepa     записва плащанията на коректен СПИСЪК като SEPA кредитен превод (ISO 20022\n"
+    "           pain.001, по подразбиране .09) в СПИСЪК.xml или във ФАЙЛ на --out; 0, когато\n"
+    "           го е записал; --names показва имената от списъка и както отиват във файла\n"
     "Данните на наредителя се въвеждат в полетата на прозореца, преди списъкът да се отвори.\n"
     "--json извежда един JSON обект (формат 2), и при грешка. Иначе кодът на завършване е 1\n"
     "(и при липса на памет), 2 при грешка в командния ред, настройките или кодировката,\n"
-    "3 когато изходът (или PDF файлът) не може да се запише.\n";
+    "3 когато изходът, PDF или SEPA файлът не може да се запише.\n";
 
 // The option an argument names: "--name", or "--name=value" for an option with a value (then
 // `inlineValue` is that value). nullptr for none.
@@ -80,9 +92,24 @@ const Option* optionOf(std::string_view arg, std::optional<std::string>& inlineV
     return nullptr;
 }
 
+// The name of a command as the command line gives it.
+std::string_view commandName(Command command) {
+    switch (command) {
+        case Command::check:
+            return "check";
+        case Command::prepare:
+            return "prepare";
+        case Command::report:
+            return "report";
+        case Command::sepa:
+            return "sepa";
+    }
+    return {};
+}
+
 // What the arguments after the options name, and the checks that need them all.
 bool takeCommand(const std::optional<std::string>& command, const std::optional<std::string>& list,
-                 CliOptions& out, std::string& error) {
+                 const std::vector<const Option*>& given, CliOptions& out, std::string& error) {
     if (!command || !list) {
         error = "нужни са команда и списък";
         return false;
@@ -93,17 +120,32 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
         out.command = Command::prepare;
     } else if (*command == "report") {
         out.command = Command::report;
+    } else if (*command == "sepa") {
+        out.command = Command::sepa;
     } else {
         error = "непозната команда " + *command;
         return false;
     }
     out.list = *list;
-    if (out.pdf && out.command != Command::report) {
-        error = "--pdf е само за командата report";
+    for (const Option* option : given) {
+        if (option->command.empty() || option->command == commandName(out.command)) continue;
+        error = std::string(option->name) + " е само за командата " + std::string(option->command);
         return false;
     }
     if (out.pdf && out.pdf->empty()) {
         error = "--pdf иска име на файл";
+        return false;
+    }
+    if (out.pain && *out.pain != "09" && *out.pain != "03") {
+        error = "--pain иска 09 или 03";
+        return false;
+    }
+    if (out.purpose && !output::isCategoryPurposeCode(*out.purpose)) {
+        error = "--purpose иска код от четири главни латински букви, например SALA";
+        return false;
+    }
+    if (out.out && out.out->empty()) {
+        error = "--out иска име на файл";
         return false;
     }
     if (out.date && !parseCliDate(*out.date)) {
@@ -129,20 +171,31 @@ std::string cliUsage() {
         }
         usage += piece;
     };
-    for (const Option& option : kOptions) {
-        if (!option.inSynopsis) continue;
+    const auto newLine = [&](std::string_view start) {
+        usage += '\n';
+        lineStart = usage.size();
+        usage += start;
+    };
+    const auto optional = [](const Option& option) {
         std::string piece = "[" + std::string(option.name);
         if (!option.valueName.empty()) piece += " " + std::string(option.valueName);
-        add(piece + "]");
-    }
-    add("(check|prepare|report)");
+        return piece + "]";
+    };
+    for (const Option& option : kOptions)
+        if (option.inSynopsis) add(optional(option));
+    add("(check|prepare|report|sepa)");
     add("СПИСЪК");
-    usage += "\n          velcor-cli [опции] report " + std::string(pdfOption().name) + " " +
-             std::string(pdfOption().valueName) + " СПИСЪК\n          velcor-cli";
+    newLine("          velcor-cli [опции] report " + std::string(pdfOption().name) + " " +
+            std::string(pdfOption().valueName) + " СПИСЪК");
+    newLine("          velcor-cli [опции] sepa");
+    for (const Option& option : kOptions)
+        if (option.command == "sepa") add(optional(option));
+    add("СПИСЪК");
+    newLine("          velcor-cli");
     // The options that stand alone: the rest of the table, so that every option is named.
     std::string_view separator = " ";
     for (const Option& option : kOptions) {
-        if (option.inSynopsis || &option == &pdfOption()) continue;
+        if (option.inSynopsis || !option.command.empty()) continue;
         usage += std::string(separator) + std::string(option.name);
         separator = " | ";
     }
@@ -158,6 +211,7 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
     const auto refuse = [&error](std::string reason) {
         if (error.empty()) error = std::move(reason);
     };
+    std::vector<const Option*> given;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -188,10 +242,11 @@ bool parseCliOptions(int argc, const char* const* argv, CliOptions& out, std::st
             value = argv[++i];
         }
         option->take(out, value.value_or(std::string()));
+        given.push_back(option);
     }
     if (!error.empty()) return false;
     if (out.help || out.version) return true;
-    return takeCommand(command, list, out, error);
+    return takeCommand(command, list, given, out, error);
 }
 
 std::optional<CliDate> parseCliDate(const std::string& text) {

@@ -7,7 +7,7 @@
 
 namespace velcor::app::cli {
 
-enum class Command { check, prepare, report };
+enum class Command { check, prepare, report, sepa };
 
 struct CliOptions {
     std::string ini = "omp.ini";
@@ -19,6 +19,13 @@ struct CliOptions {
     std::optional<std::string> kind;
     std::optional<std::string> code;
     std::optional<std::string> pdf;  // report: where the report's PDF goes
+    // sepa: the file's version ("09" or "03"), SEPA instant, the category purpose, the names
+    // printed, and where the file goes (default: the list's path with ".xml").
+    std::optional<std::string> pain;
+    bool instant = false;
+    std::optional<std::string> purpose;
+    bool names = false;
+    std::optional<std::string> out;
     bool json = false;
     bool help = false;
     bool version = false;

@@ -1,5 +1,6 @@
 #include "app/cli/CliOutput.h"
 
+#include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/ControlTable.h"
@@ -83,6 +84,39 @@ std::string jsonReport(const window::Outcome& outcome) {
     out += ", \"count\": " + jsonStringOrNull(shownValue(f.count));
     out += ", \"controlCode\": " + jsonStringOrNull(shownValue(f.controlCode));
     return out + "}}";
+}
+
+// The SEPA export's outcome: the last that has one.
+const window::SepaOutcome* sepaOutcome(const RunResult& run) {
+    for (auto it = run.outcomes.rbegin(); it != run.outcomes.rend(); ++it)
+        if (it->sepa) return &*it->sepa;
+    return nullptr;
+}
+
+// The file written by the sepa command, or null.
+std::string jsonSepa(const RunResult& run) {
+    const window::SepaOutcome* sepa = sepaOutcome(run);
+    if (sepa == nullptr || !sepa->path) return "null";
+    const output::SepaChoices& choices = run.sepa->choices;
+    std::string out = "{\"path\": " + jsonString(*sepa->path);
+    out += ", \"version\": " + jsonUtf8String(output::painVersionName(sepa->version));
+    out += ", \"instant\": " + std::string(choices.instant ? "true" : "false");
+    out += ", \"purpose\": " + (choices.categoryPurpose.empty()
+                                    ? std::string("null")
+                                    : jsonUtf8String(choices.categoryPurpose));
+    out += ", \"count\": " + std::to_string(sepa->count);
+    out += ", \"total\": " + jsonUtf8String(output::sepaAmount(sepa->total));
+    if (run.sepa->names) {
+        out += ", \"names\": [";
+        for (std::size_t i = 0; i < sepa->names.size(); ++i) {
+            const window::SepaName& name = sepa->names[i];
+            out += (i > 0 ? ", " : "") + std::string("{\"row\": ") + std::to_string(name.row) +
+                   ", \"written\": " + jsonString(name.written) +
+                   ", \"sent\": " + jsonString(name.sent) + "}";
+        }
+        out += "]";
+    }
+    return out + "}";
 }
 
 }  // namespace
@@ -173,10 +207,39 @@ void writeJson(std::ostream& out, const RunResult& run) {
         << ", \"code\": " << jsonString(d.budgetUnitCode) << "}"
         << ", \"rowFindings\": " << findings << ", \"rowFindingsLeftOut\": " << leftOut
         << ", \"messages\": " << jsonMessages(messages)
-        << ", \"report\": " << (reported != nullptr ? jsonReport(*reported) : "null")
-        << ", \"error\": " << (run.error ? jsonUtf8String(*run.error) : "null")
+        << ", \"report\": " << (reported != nullptr ? jsonReport(*reported) : "null");
+    // Only the sepa command's object tells of a SEPA file.
+    if (run.sepa) out << ", \"sepa\": " << jsonSepa(run);
+    out << ", \"error\": " << (run.error ? jsonUtf8String(*run.error) : "null")
         << ", \"exitCode\": " << run.exitCode << "}\n";
 }
+
+namespace {
+
+using namespace velcor::text::literals;
+
+constexpr auto kSepaName = "ред %lld: %s -> %s"_cp;
+constexpr auto kSepaWritten = "SEPA файл: %s (%s, плащания: %lld, сума: %s EUR)"_cp;
+
+// The names as written and as sent, with --names, and the file written.
+void writeHumanSepa(std::ostream& out, const RunResult& run) {
+    const window::SepaOutcome* sepa = sepaOutcome(run);
+    if (sepa == nullptr) return;
+    const auto show = [](std::string_view cp1251) { return terminalText(text::toUtf8(cp1251)); };
+    if (run.sepa->names)
+        for (const window::SepaName& name : sepa->names)
+            out << show(text::format(kSepaName.c_str(), static_cast<long long>(name.row),
+                                     name.written.c_str(), name.sent.c_str()))
+                << '\n';
+    if (sepa->path)
+        out << show(text::format(kSepaWritten.c_str(), sepa->path->c_str(),
+                                 std::string(output::painVersionName(sepa->version)).c_str(),
+                                 static_cast<long long>(sepa->count),
+                                 output::sepaAmount(sepa->total).c_str()))
+            << '\n';
+}
+
+}  // namespace
 
 void writeHuman(std::ostream& out, const RunResult& run) {
     // Every text may carry bytes of a list, a path or omp.ini.
@@ -206,6 +269,7 @@ void writeHuman(std::ostream& out, const RunResult& run) {
     line(window::idControlCode, shown.controlCode);
     if (run.state.filePrepared) out << show(window::controlInfo(window::idPrepared)->text) << '\n';
     if (report != nullptr) out << show(*report) << '\n';
+    if (run.sepa) writeHumanSepa(out, run);
 }
 
 std::string errorJson(std::string_view error, int exitCode,

@@ -18,6 +18,12 @@ namespace velcor::app::cli {
 // The shape of the JSON object; a script checks it before it reads the rest.
 inline constexpr int kJsonFormat = 2;
 
+// A run of the sepa command: the file's choices, and whether the names are printed.
+struct SepaRun {
+    output::SepaChoices choices;
+    bool names = false;
+};
+
 struct RunResult {
     const window::WorkingState& state;  // the window's state at the end of the run
     // The payment type's name and its entry in the payment-type list; nothing when none is
@@ -27,6 +33,7 @@ struct RunResult {
     std::vector<window::Outcome> outcomes;  // of every intent of the run, in order
     int exitCode = 1;
     std::optional<std::string> error;  // why the command failed, where velcor-cli knows (UTF-8)
+    std::optional<SepaRun> sepa = std::nullopt;  // the sepa command's
 };
 
 void writeJson(std::ostream& out, const RunResult& run);

@@ -34,6 +34,7 @@ constexpr auto kNameNotCp1251 = "името на списъка съдържа �
 constexpr auto kFolderNotCp1251 = "папката на списъка съдържа знаци извън Windows-1251: "_cp;
 constexpr auto kSettingsNotCp1251 = "пътят до настройките съдържа знаци извън Windows-1251: "_cp;
 constexpr auto kPdfNotCp1251 = "пътят до PDF файла съдържа знаци извън Windows-1251: "_cp;
+constexpr auto kSepaNotCp1251 = "пътят до SEPA файла съдържа знаци извън Windows-1251: "_cp;
 constexpr auto kTypeNotCp1251 = "--type съдържа знаци извън Windows-1251: "_cp;
 constexpr auto kPayerNotCp1251 = "данните на наредителя съдържат знаци извън Windows-1251: "_cp;
 constexpr auto kPdfNeedsWindow = "--pdf иска velcor-cli, компилиран заедно с прозореца"_cp;
@@ -79,6 +80,7 @@ struct Arguments {
     std::string list;
     std::string ini;
     std::optional<std::string> pdf;
+    std::optional<std::string> sepaOut;  // the SEPA file's absolute path, when --out names it
     std::string type;
     window::TypedPayerValues typed;  // the payer options given
 };
@@ -88,10 +90,13 @@ struct Arguments {
 std::optional<std::string> convertArguments(const CliOptions& options, Arguments& out) {
     // Normalised, so that "./" or "../" in the argument puts no full stop in front of the file
     // name, where it would turn the name rules off.
-    std::error_code ec;
-    const std::filesystem::path absoluteList =
-        std::filesystem::absolute(fileio::pathFromUtf8(options.list), ec).lexically_normal();
-    out.listHostPath = ec ? options.list : fileio::utf8FromPath(absoluteList);
+    const auto absolute = [](const std::string& utf8Path) {
+        std::error_code ec;
+        const std::filesystem::path path =
+            std::filesystem::absolute(fileio::pathFromUtf8(utf8Path), ec).lexically_normal();
+        return ec ? utf8Path : fileio::utf8FromPath(path);
+    };
+    out.listHostPath = absolute(options.list);
     const std::optional<std::string> list = toCp1251(out.listHostPath);
     const std::optional<std::string> ini = toCp1251(options.ini);
     if (!list) {
@@ -111,6 +116,11 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
 #if !defined(VELCOR_CLI_PDF)
         return utf8(kPdfNeedsWindow);
 #endif
+    }
+    // Absolute as the list is, so that the export knows the list under either name.
+    if (options.out) {
+        out.sepaOut = toCp1251(absolute(*options.out));
+        if (!out.sepaOut) return utf8(kSepaNotCp1251) + *options.out;
     }
     const std::optional<std::string> type =
         options.type ? toCp1251(*options.type) : std::string(settings::kDefaultTypeName);
@@ -211,6 +221,46 @@ std::optional<Refusal> openList(window::BulkPaymentDialog& dialog, const CliOpti
     return std::nullopt;
 }
 
+output::SepaChoices sepaChoices(const CliOptions& options) {
+    output::SepaChoices choices;
+    if (options.pain == "03") choices.version = output::PainVersion::v03;
+    choices.instant = options.instant;
+    choices.categoryPurpose = options.purpose.value_or("");
+    return choices;
+}
+
+// The list written as a SEPA file where --out says, or beside itself.
+window::Outcome exportSepa(window::BulkPaymentDialog& dialog, const CliOptions& options,
+                           const Arguments& args) {
+    return dialog.exportSepa(sepaChoices(options),
+                             args.sepaOut.value_or(dialog.suggestedSepaPath()));
+}
+
+bool refusedToWrite(const window::Outcome& outcome) {
+    for (const window::ShownMessage& message : outcome.messages)
+        if (message.kind == window::Message::openForWriteFailed ||
+            message.kind == window::Message::writeFailed)
+            return true;
+    return false;
+}
+
+// Written: 0; the file could not be written: output error, as for the report's PDF; refused: 1.
+int sepaExitCode(const window::Outcome& outcome) {
+    if (outcome.done) return 0;
+    return refusedToWrite(outcome) && outcome.fileCause ? kOutputError : kFailure;
+}
+
+// Why the file was not written, where the system said why: the list could not be read again, or
+// the file could not be written.
+std::optional<std::string> sepaError(const window::Outcome& outcome, const CliOptions& options,
+                                     const window::WorkingState& state) {
+    if (!outcome.fileCause) return std::nullopt;
+    const std::string reason = text::toUtf8(window::fileReason(outcome.fileCause));
+    if (!refusedToWrite(outcome)) return options.list + ": " + reason;
+    const std::string path = options.out.value_or(text::toUtf8(state.inputPath) + ".xml");
+    return path + ": " + reason;
+}
+
 }  // namespace
 
 int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs) {
@@ -243,6 +293,11 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             result.outcomes.push_back(dialog.buildReport());
             result.exitCode = result.outcomes.back().done ? 0 : kFailure;
             break;
+        case Command::sepa:
+            result.outcomes.push_back(exportSepa(dialog, options, args));
+            result.exitCode = sepaExitCode(result.outcomes.back());
+            result.sepa = SepaRun{sepaChoices(options), options.names};
+            break;
     }
     const int position = dialog.state().paymentType;
     if (const auto entry = dialog.paymentTypeText(position)) {
@@ -256,6 +311,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             result.error = options.list + ": " + text::toUtf8(window::fileReason(listCause));
         else if (options.command == Command::report && !dialog.state().filePrepared)
             result.error = utf8(kNoReport);
+        else if (options.command == Command::sepa)
+            result.error = sepaError(result.outcomes.back(), options, dialog.state());
     }
 #if defined(VELCOR_CLI_PDF)
     // The report's PDF is output too: not written, the run fails as for the standard output.
