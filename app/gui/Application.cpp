@@ -38,6 +38,7 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
             host_.showMessage(window::messageText(window::Message::outOfMemory));
         }
     });
+    window_.setSepaExportAvailable([this] { return dialog_.sepaExportAvailable(); });
 }
 
 bool MainWindowSession::run() {

@@ -206,8 +206,18 @@ void MainWindow::showAbout() {
     about.exec();
 }
 
+void MainWindow::setSepaExportAvailable(std::function<bool()> available) {
+    sepaExportAvailable_ = std::move(available);
+}
+
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
+    if (sepaExportAvailable_) {
+        QAction* sepa = menu.addAction(fromCp1251(window::sepaExportMenuText()));
+        sepa->setEnabled(sepaExportAvailable_());
+        connect(sepa, &QAction::triggered, this, [this] { command(window::idSepaExport); });
+        menu.addSeparator();
+    }
     connect(menu.addAction(fromCp1251(window::aboutMenuText())), &QAction::triggered, this,
             &MainWindow::showAbout);
     menu.exec(event->globalPos());

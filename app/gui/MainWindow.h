@@ -40,6 +40,9 @@ class MainWindow : public QDialog {
     // Receives the button clicks, the payment-type choices and the cancel command (button
     // "Изход", Escape, the close box). Without a handler the cancel command ends the window.
     void setCommandHandler(std::function<void(window::ControlId)> handler);
+    // Puts "Запис като SEPA XML..." into the context menu, enabled while `available` says so;
+    // its command goes to the command handler. A window without it has no such entry.
+    void setSepaExportAvailable(std::function<bool()> available);
 
     // The About box, modal over this window.
     void showAbout();
@@ -67,6 +70,7 @@ class MainWindow : public QDialog {
     std::map<int, QLabel*> labels_;
     std::map<int, LimitedTextValidator*> validators_;
     std::function<void(window::ControlId)> handler_;
+    std::function<bool()> sepaExportAvailable_;
 };
 
 }  // namespace velcor::app

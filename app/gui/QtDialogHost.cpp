@@ -5,6 +5,7 @@
 #include "app/gui/LimitedTextValidator.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
+#include "app/gui/SepaExportDialog.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/ControlTable.h"
@@ -197,6 +198,33 @@ void QtDialogHost::showReport(std::string_view html) {
     report.setReportHtml(html);
     if (reportObserver_) reportObserver_(report);
     report.exec();
+}
+
+std::optional<QString> QtDialogHost::runSaveFileDialog(const QString& suggestedPath) {
+    QFileDialog dialog(dialogParent());
+    dialog.setWindowTitle(fromCp1251(window::sepaExportMenuText()).remove(QStringLiteral("...")));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("SEPA XML (*.xml)"), QStringLiteral("*")});
+    dialog.selectFile(suggestedPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<window::SepaExportAnswer> QtDialogHost::chooseSepaExport(
+    const std::vector<window::SepaName>& names, std::string_view suggestedPath) {
+    SepaExportDialog choices(names, dialogParent());
+    if (choices.exec() != QDialog::Accepted) return std::nullopt;
+    const QString suggestion = fromCp1251(suggestedPath);
+    const std::optional<QString> chosen =
+        saveChooser_ ? saveChooser_(suggestion) : runSaveFileDialog(suggestion);
+    if (!chosen) return std::nullopt;
+    window::SepaExportAnswer answer{choices.choices(), {}};
+    if (!text::fromUtf8(QDir::toNativeSeparators(*chosen).toStdString(), answer.path)) {
+        showMessage(window::messageText(window::Message::pathNotUsable));
+        return std::nullopt;
+    }
+    return answer;
 }
 
 void QtDialogHost::endDialog(int result) {

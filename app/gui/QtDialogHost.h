@@ -23,6 +23,8 @@ class QtDialogHost : public window::DialogHost {
   public:
     // Picks a file to open; receives the suggested name, returns the chosen path or nothing.
     using OpenFileChooser = std::function<std::optional<QString>(const QString& suggestedName)>;
+    // Picks where a file goes; receives the suggested path, returns the chosen one or nothing.
+    using SaveFileChooser = std::function<std::optional<QString>(const QString& suggestedPath)>;
     // Shown before a modal report window runs; lets a caller (a test) act on it.
     using ReportObserver = std::function<void(class ReportWindow&)>;
 
@@ -52,10 +54,14 @@ class QtDialogHost : public window::DialogHost {
     bool askYesNo(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
+    std::optional<window::SepaExportAnswer> chooseSepaExport(
+        const std::vector<window::SepaName>& names, std::string_view suggestedPath) override;
     void endDialog(int result) override;
 
     // Replaces the platform's open-file dialog (tests choose their file here).
     void setOpenFileChooser(OpenFileChooser chooser) { chooser_ = std::move(chooser); }
+    // Replaces the platform's save dialog of the SEPA export.
+    void setSaveFileChooser(SaveFileChooser chooser) { saveChooser_ = std::move(chooser); }
     void setReportObserver(ReportObserver observer) { reportObserver_ = std::move(observer); }
 
     // Whether endDialog has been called.
@@ -66,9 +72,11 @@ class QtDialogHost : public window::DialogHost {
     void focusEdit(window::ControlId id);
     void restoreFocus();
     std::optional<QString> runOpenFileDialog(const QString& suggestedName);
+    std::optional<QString> runSaveFileDialog(const QString& suggestedPath);
 
     MainWindow& window_;
     OpenFileChooser chooser_;
+    SaveFileChooser saveChooser_;
     ReportObserver reportObserver_;
     // The date picker shows a date only; the time of day it holds is kept here, as the Windows
     // picker keeps it.

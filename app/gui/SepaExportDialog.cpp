@@ -1,0 +1,156 @@
+#include "app/gui/SepaExportDialog.h"
+
+#include "app/gui/AppIdentity.h"
+#include "app/gui/ScreenFit.h"
+#include "output/SepaDocument.h"
+#include "text/Cp1251.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <string_view>
+#include <utility>
+
+namespace velcor::app {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+constexpr auto kCaption = "Запис като SEPA XML"_cp;
+constexpr auto kIntroduction =
+    "Имената се изпращат с латински букви по официалната транслитерация. Проверете ги, "
+    "изберете вида на файла и го запишете."_cp;
+constexpr auto kRow = "Ред"_cp;
+constexpr auto kWritten = "Име в списъка"_cp;
+constexpr auto kSent = "Име във файла"_cp;
+constexpr auto kVersion = "Версия:"_cp;
+constexpr auto kVersion09 = "pain.001.001.09 (от 2024 г.)"_cp;
+constexpr auto kVersion03 = "pain.001.001.03 (по-стара)"_cp;
+constexpr auto kInstant = "Незабавен превод (SEPA Instant)"_cp;
+constexpr auto kPurpose = "Категория на плащането:"_cp;
+constexpr auto kSave = "Запис..."_cp;
+constexpr auto kCancel = "Отказ"_cp;
+
+// The category purposes a Bulgarian payer uses most, with what they mean; any other code of four
+// capital letters may be typed.
+constexpr std::pair<std::string_view, std::string_view> kPurposes[] = {
+    {"SALA", "заплати"_cp},
+    {"PENS", "пенсии"_cp},
+    {"SUPP", "плащане към доставчик"_cp},
+    {"TAXS", "данъци"_cp},
+    {"SSBE", "социални помощи"_cp},
+    {"GOVT", "плащане към държавата"_cp},
+    {"INTC", "плащане в група от дружества"_cp},
+    {"TREA", "касови операции"_cp},
+};
+
+QString latin(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+SepaExportDialog::SepaExportDialog(const std::vector<window::SepaName>& names, QWidget* parent)
+    : QDialog(parent),
+      names_(new QTableWidget(static_cast<int>(names.size()), 3, this)),
+      version_(new QComboBox(this)),
+      instant_(new QCheckBox(fromCp1251(kInstant), this)),
+      purpose_(new QComboBox(this)),
+      purposeMeaning_(new QLabel(this)),
+      save_(nullptr) {
+    setWindowTitle(fromCp1251(kCaption));
+    setWindowIcon(applicationIcon());
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    auto* introduction = new QLabel(fromCp1251(kIntroduction), this);
+    introduction->setWordWrap(true);
+
+    names_->setHorizontalHeaderLabels({fromCp1251(kRow), fromCp1251(kWritten), fromCp1251(kSent)});
+    names_->verticalHeader()->hide();
+    names_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    names_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    names_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    names_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    names_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int row = static_cast<int>(i);
+        auto* number = new QTableWidgetItem(QString::number(names[i].row));
+        number->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        names_->setItem(row, 0, number);
+        names_->setItem(row, 1, new QTableWidgetItem(fromCp1251(names[i].written)));
+        names_->setItem(row, 2, new QTableWidgetItem(fromCp1251(names[i].sent)));
+    }
+
+    version_->addItem(fromCp1251(kVersion09));
+    version_->addItem(fromCp1251(kVersion03));
+
+    purpose_->setEditable(true);
+    purpose_->addItem(QString());
+    for (const auto& [code, meaning] : kPurposes) purpose_->addItem(latin(code));
+    purpose_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[A-Za-z]{0,4}")), purpose_));
+    purpose_->setInsertPolicy(QComboBox::NoInsert);
+    connect(purpose_, &QComboBox::editTextChanged, this, &SepaExportDialog::takePurpose);
+    auto* purposeRow = new QHBoxLayout;
+    purposeRow->addWidget(purpose_);
+    purposeRow->addWidget(purposeMeaning_, 1);
+
+    auto* form = new QFormLayout;
+    form->addRow(fromCp1251(kVersion), version_);
+    form->addRow(QString(), instant_);
+    form->addRow(fromCp1251(kPurpose), purposeRow);
+
+    auto* buttons = new QDialogButtonBox(this);
+    save_ = buttons->addButton(fromCp1251(kSave), QDialogButtonBox::AcceptRole);
+    save_->setDefault(true);
+    buttons->addButton(fromCp1251(kCancel), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(introduction);
+    layout->addWidget(names_, 1);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    resize(640, 420);
+    keepOnScreen(*this);
+    takePurpose();
+}
+
+void SepaExportDialog::takePurpose() {
+    QLineEdit* edit = purpose_->lineEdit();
+    const QString typed = edit->text();
+    if (typed != typed.toUpper()) {
+        const int cursor = edit->cursorPosition();
+        edit->setText(typed.toUpper());
+        edit->setCursorPosition(cursor);
+        return;  // the change of the text comes back here
+    }
+    QString meaning;
+    for (const auto& [code, words] : kPurposes)
+        if (typed == latin(code)) meaning = fromCp1251(words);
+    purposeMeaning_->setText(meaning);
+    save_->setEnabled(typed.isEmpty() || output::isCategoryPurposeCode(typed.toStdString()));
+}
+
+output::SepaChoices SepaExportDialog::choices() const {
+    output::SepaChoices choices;
+    choices.version =
+        version_->currentIndex() == 1 ? output::PainVersion::v03 : output::PainVersion::v09;
+    choices.instant = instant_->isChecked();
+    choices.categoryPurpose = purpose_->currentText().toStdString();
+    return choices;
+}
+
+}  // namespace velcor::app
