@@ -6,12 +6,29 @@
 
 #include "window/HeadlessDialogHost.h"
 
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace velcor::testing {
 
 class ScriptedDialogHost : public window::HeadlessDialogHost {
   public:
     explicit ScriptedDialogHost(const processing::LocalDateTime& today) : today_(today) {}
     processing::LocalDateTime now() override { return today_; }
+
+    // The SEPA export's dialog: what it was shown, and the answer a test scripts (nothing:
+    // cancelled).
+    std::optional<window::SepaExportAnswer> chooseSepaExport(
+        const std::vector<window::SepaName>& names, std::string_view suggestedPath) override {
+        sepaNamesShown = names;
+        sepaSuggestedPath = std::string(suggestedPath);
+        return sepaAnswer;
+    }
+    std::optional<window::SepaExportAnswer> sepaAnswer;
+    std::vector<window::SepaName> sepaNamesShown;
+    std::string sepaSuggestedPath;
 
   private:
     processing::LocalDateTime today_;

@@ -1,0 +1,119 @@
+#include "GuiTestSupport.h"
+
+#include "app/gui/Application.h"
+#include "app/gui/SepaExportDialog.h"
+#include "support/SepaFileReader.h"
+#include "support/TestSupport.h"
+#include "window/ControlTable.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace velcor::app::test {
+namespace {
+
+struct MenuEntry {
+    QString text;
+    bool enabled = false;
+};
+
+// Opens the main window's context menu and reads its first entry; with `choose`, picks it.
+MenuEntry firstContextMenuEntry(MainWindow& window, bool choose) {
+    MenuEntry entry;
+    QTimer::singleShot(50, &window, [&] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (popup == nullptr || popup->actions().isEmpty()) return;
+        QAction* first = popup->actions().constFirst();
+        entry = {first->text(), first->isEnabled()};
+        if (choose) saveScreenshot(*popup, QStringLiteral("sepa-context-menu"));
+        popup->close();
+        if (choose) first->trigger();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                            window.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&window, &event);
+    return entry;
+}
+
+// The context menu's entry through the real widgets: disabled until a list is checked clean,
+// then its dialog shows the names as written and as sent, and the file goes where the save
+// dialog says, with the choices made.
+TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
+    const std::filesystem::path examples = VELCOR_EXAMPLES_DIR;
+    velcor::testing::TempDir dir;
+    const std::string settingsPath = dir.file("omp.ini");
+    std::filesystem::copy_file(examples / "omp.ini", settingsPath);
+    const std::string listPath = dir.file("O150126P.1DP");
+    std::filesystem::copy_file(examples / "O081206P.1DP", listPath);
+    const std::string target = dir.file("bank.xml");
+
+    MainWindowSession session(fileio::standardFileSystem(), settingsPath);
+    MainWindow& window = session.window();
+    session.host().setOpenFileChooser(
+        [&](const QString&) -> std::optional<QString> { return QString::fromStdString(listPath); });
+    QString suggested;
+    session.host().setSaveFileChooser([&](const QString& path) -> std::optional<QString> {
+        suggested = path;
+        return QString::fromStdString(target);
+    });
+
+    ModalScript script({&window});
+    QStringList written, sent;
+    script.then([&](QWidget* widget) {
+        auto* dialog = qobject_cast<SepaExportDialog*>(widget);
+        ASSERT_NE(dialog, nullptr);
+        for (int row = 0; row < dialog->namesTable()->rowCount(); ++row) {
+            written << dialog->namesTable()->item(row, 1)->text();
+            sent << dialog->namesTable()->item(row, 2)->text();
+        }
+        dialog->instantBox()->setChecked(true);
+        QLineEdit* purpose = dialog->purposeList()->lineEdit();
+        purpose->clear();
+        typeText(purpose, QStringLiteral("sal"));
+        EXPECT_FALSE(dialog->saveButton()->isEnabled());  // three letters are no code
+        typeText(purpose, QStringLiteral("a"));
+        EXPECT_EQ(purpose->text(), QStringLiteral("SALA"));
+        saveScreenshot(*dialog, QStringLiteral("sepa-export"));
+        QTest::mouseClick(dialog->saveButton(), Qt::LeftButton);
+    });
+
+    MenuEntry before, after;
+    QTimer::singleShot(0, &window, [&] {
+        before = firstContextMenuEntry(window, false);
+        QTest::mouseClick(static_cast<QPushButton*>(window.control(window::idBrowse)),
+                          Qt::LeftButton);
+        after = firstContextMenuEntry(window, true);
+        window.reject();
+    });
+    EXPECT_TRUE(session.run());
+
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(script.unexpected().empty()) << script.unexpected().front().toStdString();
+    EXPECT_EQ(before.text, shown(window::sepaExportMenuText()));
+    EXPECT_FALSE(before.enabled);
+    EXPECT_TRUE(after.enabled);
+    EXPECT_EQ(written,
+              (QStringList{QString::fromUtf8("Иван Петров"), QString::fromUtf8("Мария Иванова"),
+                           QString::fromUtf8("Строй ЕООД"), QString::fromUtf8("Агро АД")}));
+    EXPECT_EQ(sent, (QStringList{"Ivan Petrov", "Maria Ivanova", "Stroy EOOD", "Agro AD"}));
+    EXPECT_EQ(suggested, QString::fromStdString(listPath + ".xml"));
+    const auto file = velcor::testing::readSepaFile(velcor::testing::readFileBytes(target));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->localInstrument + " " + file->categoryPurpose, "INST SALA");
+    EXPECT_EQ(file->transactions.size(), 4u);
+}
+
+}  // namespace
+}  // namespace velcor::app::test

@@ -1,0 +1,326 @@
+// The SEPA export through the window's logic: every file it writes is validated by xmllint
+// against the project's copy of its schema and read back by a reader of its own
+// (support/SepaFileReader.h), and every refusal says why and writes nothing.
+
+#include "support/IbanModel.h"
+#include "support/SepaFileReader.h"
+#include "text/Cp1251.h"
+#include "text/Text.h"
+#include "window/WindowSetup.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+namespace velcor::window::test {
+namespace {
+
+using namespace velcor::text::literals;
+using output::PainVersion;
+
+const std::filesystem::path kExamples = VELCOR_EXAMPLES_DIR;
+
+// Whether xmllint, apart from the program, finds `file` valid under `version`'s schema.
+bool xmllintValidates(const std::string& file, PainVersion version) {
+    const std::string schema = std::string(VELCOR_SCHEMA_DIR) + "/" +
+                               std::string(output::painVersionName(version)) + ".xsd";
+    const std::string command = std::string(VELCOR_XMLLINT) + " --noout --schema '" + schema +
+                                "' '" + file + "' 2>/dev/null";
+    return std::system(command.c_str()) == 0;
+}
+
+testing::SepaFileRead readBack(const std::string& file) {
+    const std::optional<testing::SepaFileRead> read =
+        testing::readSepaFile(testing::readFileBytes(file));
+    return read.value_or(testing::SepaFileRead{});
+}
+
+// The payer of the example settings, and a list layout with a REASON field and the BIC last, so
+// that a row may leave it out (a BIC field that a row holds must match its IBAN).
+constexpr std::string_view kClient =
+    "[CLIENT]\r\nBIC = BNBGBGSD\r\nIBAN = BG48BNBG96618000123456\r\nNAME = Firma OOD\r\n"
+    "CODE = 1234563\r\n";
+const std::string kSettings =
+    std::string(kClient) +
+    "[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nNAME = 2\r\nSUM = 3\r\nREASON = 4\r\nBIC = 5\r\n"
+    "[SB]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nNAME = 3\r\nSUM = 4\r\n"
+    "PAYMENT = 5\r\nPAYMENT_SEBRA = 6\r\n";
+constexpr std::string_view kRow = "BG80BNBG96611020345678;Ivan;10.50\r\n";
+
+// An IBAN with its check digits worked out: `country` and `bban`.
+std::string ibanOf(const std::string& country, const std::string& bban) {
+    const int check = 98 - testing::mod97Model(country + "00" + bban);
+    return country + text::format("%02d", check) + bban;
+}
+
+TEST(SepaExport, EveryExampleListDatedIn2026IsAValidFileOfEachVersion) {
+    const struct {
+        const char* example;
+        int type;  // of the example settings: 0 DP, 1 FX
+        const char* redated;
+    } lists[] = {
+        {"O081206P.1DP", 0, "O150126P.1DP"},
+        {"O081206P.1FX", 1, "O150126P.1FX"},
+        {"O081206P.3DP", 0, "O150126P.3DP"},  // prepared: its header's date is the value date
+    };
+    const std::vector<std::string> names = {"Ivan Petrov", "Maria Ivanova", "Stroy EOOD",
+                                            "Agro AD"};
+    for (const auto& list : lists) {
+        SCOPED_TRACE(list.example);
+        WindowSetup w(testing::readFileBytes(kExamples / "omp.ini"));
+        std::string bytes = testing::readFileBytes(kExamples / list.example);
+        if (const auto at = bytes.find(";08122006;"); at != std::string::npos)
+            bytes.replace(at, 10, ";15012026;");
+        w.selectType(list.type);
+        w.browse(w.writeList(list.redated, bytes));
+        ASSERT_TRUE(w.state().fileValid);
+        for (const PainVersion version : {PainVersion::v09, PainVersion::v03}) {
+            SCOPED_TRACE(std::string(output::painVersionName(version)));
+            const std::string path = w.dir.file("out.xml");
+            ASSERT_TRUE(w.dialog->exportSepa({version, false, ""}, path).done);
+            EXPECT_TRUE(xmllintValidates(path, version));
+
+            const testing::SepaFileRead file = readBack(path);
+            EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});
+            EXPECT_EQ(file.namespaceUri, "urn:iso:std:iso:20022:tech:xsd:" +
+                                             std::string(output::painVersionName(version)));
+            EXPECT_EQ(file.headerCount, std::to_string(w.state().recordCount));
+            EXPECT_EQ(testing::sepaCents(file.headerSum), w.state().totalSum);
+            EXPECT_EQ(file.executionDate, "2026-01-15");
+            EXPECT_EQ(file.method + file.serviceLevel + file.chargeBearer, "TRFSEPASLEV");
+            EXPECT_EQ(file.localInstrument + file.categoryPurpose, "");
+            EXPECT_EQ(file.debtorName + " " + file.debtorIban + " " + file.debtorBic,
+                      "Primerna firma OOD BG48BNBG96618000123456 BNBGBGSD");
+            for (std::size_t i = 0; i < file.transactions.size(); ++i) {
+                const auto& t = file.transactions[i];
+                EXPECT_EQ(t.endToEndId, std::string(list.redated) + "-" + std::to_string(i + 1));
+                EXPECT_EQ(t.name, names.at(i));
+            }
+        }
+    }
+}
+
+// A row's BIC only where it has one, the REASON field as the payment's text, blank lines
+// skipped, names and texts cut to the rules' lengths, and the operator's choices.
+TEST(SepaExport, RowsCarryWhatTheyHoldWithinTheRulesLengths) {
+    WindowSetup w(kSettings);
+    const std::string zh(80, "ж"_cp.view()[0]);  // 160 Latin letters
+    const std::string rows = std::string(
+                                 "BG80BNBG96611020345678;Ivan;10.50;Заплата януари;BNBGBGSD\r\n"
+                                 "\r\n"
+                                 "BG95UNCR70001523456789;Мария;0.01\r\n"_cp) +
+                             "BG80BNBG96611020345678;" + zh + ";999999999.99;" + zh + "\r\n";
+    w.browse(w.writeList("O150126P.1DP", rows));
+    ASSERT_TRUE(w.state().fileValid);
+    const std::string path = w.dir.file("out.xml");
+    ASSERT_TRUE(w.dialog->exportSepa({PainVersion::v09, true, "SALA"}, path).done);
+    EXPECT_TRUE(xmllintValidates(path, PainVersion::v09));
+    const testing::SepaFileRead file = readBack(path);
+    EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});
+    EXPECT_EQ(file.localInstrument + " " + file.categoryPurpose, "INST SALA");
+    ASSERT_EQ(file.transactions.size(), 3u);
+    const auto& first = file.transactions[0];
+    const auto& second = file.transactions[1];
+    const auto& third = file.transactions[2];
+    EXPECT_EQ(first.agents, 1);
+    EXPECT_EQ(first.bic + " " + first.remittance, "BNBGBGSD Zaplata yanuari");
+    EXPECT_EQ(third.agents, 0);
+    EXPECT_EQ(second.name + " " + second.amount + " " + second.remittance, "Maria 0.01 ");
+    std::string zhLatin;
+    for (int i = 0; i < 70; ++i) zhLatin += "zh";
+    EXPECT_EQ(third.endToEndId, "O150126P.1DP-3");
+    EXPECT_EQ(third.name, zhLatin.substr(0, 70));
+    EXPECT_EQ(third.remittance, zhLatin);
+    EXPECT_EQ(third.amount, "999999999.99");
+}
+
+TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
+    const std::string sebraRow = "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50;;123\r\n";
+    // Passes the IBAN check but is longer than any IBAN.
+    const std::string longIban = ibanOf("BG", "BNBG9661102034567890123456789012");
+    const auto row = [](const std::string& iban, const std::string& bic, const std::string& name,
+                        const std::string& sum) {
+        return iban + ";" + name + ";" + sum + (bic.empty() ? "" : ";;" + bic) + "\r\n";
+    };
+    const std::string iban = "BG80BNBG96611020345678";
+    const auto none = [](WindowSetup&, const std::string&) {};
+    const struct Case {
+        const char* what;
+        int type;  // 0 DP, 1 SB, -1 none
+        const char* listName;
+        std::string rows;
+        std::function<void(WindowSetup&, const std::string& list)> arrange;
+        output::SepaChoices choices;
+        std::string message;
+    } cases[] = {
+        {"row messages",
+         0,
+         "O150126P.1DP",
+         row("BG00BNBG96611020345678", "", "Ivan", "1"),
+         none,
+         {},
+         "Списъкът има съобщения за грешни редове: SEPA файл се съставя само от коректен "
+         "списък!"_cp},
+        {"no payment type",
+         -1,
+         "O150126P.1DP",
+         std::string(kRow),
+         none,
+         {},
+         "Не е избран вид плащане!"_cp},
+        {"budget payments",
+         1,
+         "O150126P.1SB",
+         sebraRow,
+         none,
+         {},
+         "Плащанията към бюджета (вид SB) не се записват като SEPA файл: за тях още няма "
+         "обявено съответствие с pain.001!"_cp},
+        {"value date in leva",
+         0,
+         "O311225P.1DP",
+         std::string(kRow),
+         none,
+         {},
+         "Датата на МП е преди 01.01.2026: тогава сумите са в лева, а SEPA файлът е в евро!"_cp},
+        {"amount over the limit",
+         0,
+         "O150126P.1DP",
+         std::string(kRow) + row(iban, "", "Maria", "1000000000.00"),
+         none,
+         {},
+         "Сума извън границите за SEPA (от 0.01 до 999999999.99 евро) на ред: 2"_cp},
+        {"no name",
+         0,
+         "O150126P.1DP",
+         row(iban, "", "", "5"),
+         none,
+         {},
+         "Няма име на получателя, което да се изпише с латински букви, на ред: 1"_cp},
+        {"a name with no letter for Latin",
+         0,
+         "O150126P.1DP",
+         row(iban, "", "«»"_cp, "5"),
+         none,
+         {},
+         "Няма име на получателя, което да се изпише с латински букви, на ред: 1"_cp},
+        {"an account longer than any IBAN",
+         0,
+         "O150126P.1DP",
+         row(longIban, "", "Ivan", "5"),
+         none,
+         {},
+         "IBAN на получателя не е във вида за SEPA на ред: 1"_cp},
+        {"a test BIC in .03",
+         0,
+         "O150126P.1DP",
+         row(iban, "BNBGBG1A", "Ivan", "5"),
+         none,
+         {PainVersion::v03, false, ""},
+         "BIC на получателя не е във вида за pain.001.001.03 на ред: 1"_cp},
+        {"payer IBAN",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         [](WindowSetup& w, const std::string&) {
+             w.host.type(idPayerIban, "BG00BNBG96618000123456");
+         },
+         {},
+         "Грешен IBAN на платеца!"_cp},
+        {"payer BIC",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         [](WindowSetup& w, const std::string&) { w.host.type(idPayerBic, ""); },
+         {},
+         "Грешен BIC!"_cp},
+        {"payer name with no letter for Latin",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         [](WindowSetup& w, const std::string&) { w.host.type(idPayerName, "„“"_cp); },
+         {},
+         "Не е въведено наименование на наредителя!"_cp},
+        {"category purpose",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         none,
+         {PainVersion::v09, false, "Sala"},
+         "Категорията на плащането е код от четири главни латински букви (например SALA)!"_cp},
+        {"list changed since the scan",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         [&](WindowSetup&, const std::string& list) {
+             testing::writeFileBytes(list, std::string(kRow) + std::string(kRow));
+         },
+         {},
+         "Файлът не е коректен!"_cp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(kSettings);
+        w.selectType(c.type);
+        const std::string list = w.writeList(c.listName, c.rows);
+        w.browse(list);
+        c.arrange(w, list);
+        const std::string before = testing::readFileBytes(list);
+        w.host.clearEvents();
+        const std::string path = w.dir.file("out.xml");
+        EXPECT_FALSE(w.dialog->exportSepa(c.choices, path).done);
+        EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message});
+        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_EQ(testing::readFileBytes(list), before);
+    }
+}
+
+// The file never replaces the list or the settings, and a write that fails leaves no file.
+TEST(SepaExport, NothingIsReplacedButTheFileAndAFailedWriteLeavesNone) {
+    WindowSetup w(kSettings);
+    const std::string list = w.writeList("O150126P.1DP", kRow);
+    w.browse(list);
+    for (const std::string& own : {list, w.settingsPath}) {
+        const std::string before = testing::readFileBytes(own);
+        w.host.clearEvents();
+        EXPECT_FALSE(w.dialog->exportSepa({}, own).done);
+        EXPECT_EQ(w.host.messages(),
+                  std::vector<std::string>{
+                      "SEPA файлът не може да замени списъка или файла с настройките!"_cp});
+        EXPECT_EQ(testing::readFileBytes(own), before);
+    }
+    const std::string path = w.dir.file("out.xml");
+    w.fs.failCall(testing::FaultyFileSystem::Step::write);
+    w.host.clearEvents();
+    EXPECT_FALSE(w.dialog->exportSepa({}, path).done);
+    EXPECT_EQ(w.host.messages(), std::vector<std::string>{"Грешка при запис във файлa!"_cp});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.dir.path()), {}), 2);
+}
+
+// The context menu's command: the dialog sees every name as written and as sent and the list's
+// name with ".xml", and its answer is what gets written; a cancelled dialog writes nothing.
+TEST(SepaExport, TheMenuCommandShowsTheNamesThenWritesWhatTheDialogAnswers) {
+    WindowSetup w(kSettings);
+    const std::string list =
+        w.writeList("O150126P.1DP",
+                    std::string(kRow) + std::string("BG95UNCR70001523456789;Щерю Янев;2\r\n"_cp));
+    w.browse(list);
+    w.dialog->onCommand(idSepaExport);
+    EXPECT_EQ(w.host.sepaNamesShown,
+              (std::vector<SepaName>{{1, "Ivan", "Ivan"}, {2, "Щерю Янев"_cp, "Shteryu Yanev"}}));
+    EXPECT_EQ(w.host.sepaSuggestedPath, list + ".xml");
+    EXPECT_FALSE(std::filesystem::exists(list + ".xml"));
+
+    w.host.sepaAnswer = SepaExportAnswer{{PainVersion::v03, true, "PENS"}, list + ".xml"};
+    w.dialog->onCommand(idSepaExport);
+    EXPECT_TRUE(w.host.messages().empty());
+    EXPECT_TRUE(xmllintValidates(list + ".xml", PainVersion::v03));
+    const testing::SepaFileRead file = readBack(list + ".xml");
+    EXPECT_EQ(file.localInstrument + " " + file.categoryPurpose, "INST PENS");
+    EXPECT_EQ(file.transactions.size(), 2u);
+}
+
+}  // namespace
+}  // namespace velcor::window::test
