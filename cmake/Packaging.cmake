@@ -76,7 +76,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 delimited) into the bulk payment file its Bulgarian bank accepts. It checks
 every row (IBAN, BIC, EGN, BULSTAT, amounts, budget and SEBRA payment codes),
 computes the total, the count and the CRC-32 control code, rewrites the list
-safely behind its header line and shows a printable processing report.
+safely behind its header line and shows a printable processing report. A list
+checked clean can also be written as a SEPA credit-transfer file (ISO 20022
+pain.001), validated against its schema.
 .
 velcor-cli runs the same checks from scripts.")
 include(CPack)
