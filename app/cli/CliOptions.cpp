@@ -177,9 +177,15 @@ std::string cliUsage() {
         usage += start;
     };
     const auto optional = [](const Option& option) {
-        std::string piece = "[" + std::string(option.name);
-        if (!option.valueName.empty()) piece += " " + std::string(option.valueName);
-        return piece + "]";
+        // Appended piece by piece: GCC 12 misreads "[" + std::string(...) as overlapping copies.
+        std::string piece(1, '[');
+        piece += option.name;
+        if (!option.valueName.empty()) {
+            piece += ' ';
+            piece += option.valueName;
+        }
+        piece += ']';
+        return piece;
     };
     for (const Option& option : kOptions)
         if (option.inSynopsis) add(optional(option));
