@@ -13,6 +13,7 @@
 #include "window/ControlTable.h"
 #include "window/HeaderReadBack.h"
 #include "window/HeaderTakeOver.h"
+#include "window/ValueDateWarning.h"
 
 #include <cstddef>
 #include <utility>
@@ -439,6 +440,7 @@ bool BulkPaymentDialog::prepareFile() {
     }
     const settings::FormatDefinition* format = selectedFormat();
     if (!payerValuesPass(format) || !payerValuesFitTheHeader(format)) return false;
+    if (!valueDateAccepted()) return false;
     if (!writePreparedList(format)) return false;
     state_.filePrepared = true;
     showPrepared();
@@ -491,6 +493,20 @@ bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition
         return false;
     }
     return true;
+}
+
+bool BulkPaymentDialog::valueDateAccepted() {
+    const std::optional<ValueDateWarning> warning =
+        valueDateWarning(state_.paymentDate, host_.now());
+    if (!warning) return true;
+    ShownMessage question = valueDateQuestion(*warning);
+    const bool goOn = host_.askToGoOn(question.text);
+    if (outcome_ != nullptr) {
+        outcome_->messages.push_back(std::move(question));
+        outcome_->valueDateWarning = *warning;
+    }
+    if (!goOn) host_.focusAndSelectAll(idPaymentDate);
+    return goOn;
 }
 
 bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* format) {

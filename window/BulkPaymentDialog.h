@@ -144,6 +144,9 @@ class BulkPaymentDialog {
     // Whether the payer values that the header of `format`'s layout carries are free of ";" and
     // control bytes; otherwise shows the message naming the first such edit and focuses it.
     bool payerValuesFitTheHeader(const settings::FormatDefinition* format);
+    // Whether the value date is one the bank takes, or the operator chose to go on with it when
+    // asked; after "Не" the date picker has the focus.
+    bool valueDateAccepted();
     // Whether the file under inputPath is still the one the last successful scan read.
     bool scannedFileUnchanged();
     // Writes the prepared list; false after the message that says why it was not written.

@@ -54,6 +54,9 @@ class DialogHost {
     virtual void showMessage(std::string_view text) = 0;
     // The save question: Yes/No, No the default, stop icon. True only for Yes.
     virtual bool askYesNo(std::string_view text) = 0;
+    // Whether to go on in spite of a warning: Yes/No, No the default, warning icon. True only for
+    // Yes.
+    virtual bool askToGoOn(std::string_view text) = 0;
     // The open-file dialog with `suggestedName` in its name box; the file must exist and the
     // process's current folder stays as it is. The full path, or nothing when cancelled.
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;

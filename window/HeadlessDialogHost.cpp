@@ -66,6 +66,11 @@ bool HeadlessDialogHost::askYesNo(std::string_view text) {
     return yesAnswer;
 }
 
+bool HeadlessDialogHost::askToGoOn(std::string_view text) {
+    events_.push_back({EventKind::question, std::string(text)});
+    return goOnAnswer;
+}
+
 std::optional<std::string> HeadlessDialogHost::chooseOpenFile(std::string_view suggestedName) {
     suggestedNames_.emplace_back(suggestedName);
     return openFileAnswer;

@@ -39,6 +39,7 @@ class HeadlessDialogHost : public DialogHost {
     void setReadOnly(ControlId id, bool readOnly) override;
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
+    bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     void endDialog(int result) override;
@@ -50,6 +51,8 @@ class HeadlessDialogHost : public DialogHost {
     // Answers given to the logic.
     std::optional<std::string> openFileAnswer;  // the chosen file; nothing: cancelled
     bool yesAnswer = false;                     // the answer to the save question
+    // The answer to a warning's question: a run without a screen goes on unless told otherwise.
+    bool goOnAnswer = true;
 
     // The record of what was shown.
     std::string shownText(ControlId id) const;

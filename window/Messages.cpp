@@ -157,6 +157,8 @@ std::string_view messageKindName(Message message) {
             return "sepa-creditor-iban";
         case Message::sepaCreditorBic:
             return "sepa-creditor-bic";
+        case Message::valueDateQuestion:
+            return "value-date-question";
     }
     return {};
 }
@@ -230,6 +232,7 @@ std::string_view messageText(Message message) {
         case Message::sepaNoName:
         case Message::sepaCreditorIban:
         case Message::sepaCreditorBic:
+        case Message::valueDateQuestion:
             break;
     }
     return {};

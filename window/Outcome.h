@@ -7,6 +7,7 @@
 #include "processing/RowFindings.h"
 #include "window/Messages.h"
 #include "window/SepaValues.h"
+#include "window/ValueDateWarning.h"
 
 #include <optional>
 #include <string>
@@ -38,6 +39,9 @@ struct Outcome {
     std::optional<output::ReportFields> reportFields;
     // The SEPA export's names of the rows and the file it wrote.
     std::optional<SepaOutcome> sepa;
+    // A value date the bank may refuse, which "Подготовка" asked about (its question is among
+    // the messages).
+    std::optional<ValueDateWarning> valueDateWarning;
     // After the intent: the control data (as numbers) and what the window shows of them, and
     // the state of the list.
     processing::ControlData controlData;

@@ -165,6 +165,15 @@ bool QtDialogHost::askYesNo(std::string_view text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtDialogHost::askToGoOn(std::string_view text) {
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedName) {
     QFileDialog dialog(dialogParent());
     dialog.setWindowTitle(QString());

@@ -52,6 +52,7 @@ class QtDialogHost : public window::DialogHost {
 
     void showMessage(std::string_view text) override;
     bool askYesNo(std::string_view text) override;
+    bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     std::optional<window::SepaExportAnswer> chooseSepaExport(

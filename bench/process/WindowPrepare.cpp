@@ -7,8 +7,11 @@
 #include "fileio/FileSystem.h"
 #include "window/ControlIds.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QString>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -25,6 +28,14 @@ int main(int argc, char** argv) {
     const QString list = QString::fromLocal8Bit(argv[2]);
     session.host().setOpenFileChooser([&](const QString&) { return list; });
     session.dialog().onCommand(velcor::window::idBrowse);
+    // The list's value date may be one the bank refuses (a day gone by): the question about it is
+    // answered "Да".
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes)) yes->click();
+    });
+    answer.start(10);
     session.dialog().onCommand(velcor::window::idPrepare);
     return session.dialog().state().filePrepared ? 0 : 1;
 }

@@ -1,0 +1,94 @@
+#include "window/WindowSetup.h"
+
+#include "text/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+namespace velcor::window::test {
+namespace {
+
+using namespace velcor::text::literals;
+
+constexpr std::string_view kRows = "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n";
+
+// A window with a clean DP list of 8 December 2006 (kToday, a Friday) open, the operator's
+// value date picked in the date picker.
+struct OpenList {
+    explicit OpenList(processing::LocalDateTime valueDate) : w(standardSettings()) {
+        w.selectType(1);
+        list = w.writeList("O081206P.1DP", kRows);
+        w.browse(list);
+        w.host.setDateValue(idPaymentDate, valueDate);
+        w.host.clearEvents();
+    }
+    WindowSetup w;
+    std::string list;
+};
+
+TEST(ValueDateQuestion, NoKeepsTheListAsItWasAndYesPreparesIt) {
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Да" : "Не");
+        OpenList s({2006, 12, 25, 10, 30, 0, true});
+        s.w.host.goOnAnswer = yes;
+        const Outcome outcome = s.w.dialog->prepare();
+        const std::string question =
+            "Датата на МП (25.12.2006) е празник в България (Коледа). Да продължа ли?"_cp;
+        EXPECT_EQ(s.w.host.questions(), std::vector<std::string>{question});
+        EXPECT_TRUE(s.w.host.messages().empty());
+        EXPECT_EQ(outcome.messages,
+                  (std::vector<ShownMessage>{{Message::valueDateQuestion, question}}));
+        ASSERT_TRUE(outcome.valueDateWarning);
+        EXPECT_EQ(outcome.valueDateWarning->problem, processing::ValueDateProblem::publicHoliday);
+        EXPECT_EQ(outcome.done, yes);
+        EXPECT_EQ(s.w.state().filePrepared, yes);
+        EXPECT_EQ(s.w.host.isChecked(idPrepared), yes);
+        const std::string written = testing::readFileBytes(s.list);
+        if (yes) {
+            EXPECT_EQ(written.substr(0, 15), "OMPDP;25122006;");
+        } else {
+            EXPECT_EQ(written, kRows);
+            EXPECT_TRUE(s.w.state().fileValid);
+            EXPECT_EQ(s.w.host.focusedControl(), idPaymentDate);
+        }
+    }
+}
+
+TEST(ValueDateQuestion, IsAskedOnlyOfADateTheBankMayRefuseAndAfterThePayersChecks) {
+    const struct {
+        const char* what;
+        processing::LocalDateTime date;
+        std::string payerIban;  // typed before "Подготовка" when not empty
+        std::vector<std::string> questions;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"today, a Friday", kToday, "", {}, {}},
+        {"a Monday ahead", {2006, 12, 11, 0, 0, 0, true}, "", {}, {}},
+        {"yesterday",
+         {2006, 12, 7, 0, 0, 0, true},
+         "",
+         {"Датата на МП (07.12.2006) е в миналото. Да продължа ли?"_cp},
+         {}},
+        {"a Saturday",
+         {2006, 12, 9, 0, 0, 0, true},
+         "",
+         {"Датата на МП (09.12.2006) е събота. Да продължа ли?"_cp},
+         {}},
+        {"a holiday and a bad payer IBAN",
+         {2006, 12, 25, 0, 0, 0, true},
+         "BG00BNBG96618000123456",
+         {},
+         {"Грешен IBAN на платеца!"_cp}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenList s(c.date);
+        if (!c.payerIban.empty()) s.w.host.type(idPayerIban, c.payerIban);
+        s.w.dialog->onCommand(idPrepare);
+        EXPECT_EQ(s.w.host.questions(), c.questions);
+        EXPECT_EQ(s.w.host.messages(), c.messages);
+        EXPECT_EQ(s.w.state().filePrepared, c.messages.empty());
+    }
+}
+
+}  // namespace
+}  // namespace velcor::window::test

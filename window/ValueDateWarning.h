@@ -1,0 +1,30 @@
+#pragma once
+
+// A value date the bank may refuse (a day gone by, a weekend, a holiday), which "Подготовка" asks
+// about before it writes: the window asks whether to go on, velcor-cli warns and goes on.
+
+#include "processing/BankCalendar.h"
+#include "processing/DateTime.h"
+#include "window/Messages.h"
+
+#include <optional>
+#include <string>
+
+namespace velcor::window {
+
+struct ValueDateWarning {
+    processing::ValueDateProblem problem = processing::ValueDateProblem::none;
+    // What the date is (Windows-1251): "Датата на МП (25.12.2026) е празник в България (Коледа)."
+    std::string text;
+    friend bool operator==(const ValueDateWarning&, const ValueDateWarning&) = default;
+};
+
+// What is wrong with `date` as a value date on the day of `now`; nothing for a date the bank
+// takes, or no date at all.
+std::optional<ValueDateWarning> valueDateWarning(const processing::LocalDateTime& date,
+                                                 const processing::LocalDateTime& now);
+
+// The question it asks: its text and " Да продължа ли?".
+ShownMessage valueDateQuestion(const ValueDateWarning& warning);
+
+}  // namespace velcor::window
