@@ -31,6 +31,7 @@ const Option kOptions[] = {
     {"--kind", "X", [](CliOptions& o, std::string v) { o.kind = std::move(v); }},
     {"--code", "X", [](CliOptions& o, std::string v) { o.code = std::move(v); }},
     {"--json", "", [](CliOptions& o, std::string) { o.json = true; }},
+    {"--strict-date", "", [](CliOptions& o, std::string) { o.strictDate = true; }},
     {"--pdf", "ФАЙЛ", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false, "report"},
     {"--pain", "09|03", [](CliOptions& o, std::string v) { o.pain = std::move(v); }, false, "sepa"},
     {"--instant", "", [](CliOptions& o, std::string) { o.instant = true; }, false, "sepa"},
@@ -73,6 +74,8 @@ constexpr std::string_view kDescription =
     "           pain.001, по подразбиране .09) в СПИСЪК.xml или във ФАЙЛ на --out; 0, когато\n"
     "           го е записал; --names показва имената от списъка и както отиват във файла\n"
     "Данните на наредителя се въвеждат в полетата на прозореца, преди списъкът да се отвори.\n"
+    "Дата на МП, която банката може да не приеме (минала, събота или неделя, празник),\n"
+    "prepare съобщава като предупреждение и продължава; с --strict-date отказва (код 1).\n"
     "--json извежда един JSON обект (формат 2), и при грешка. Иначе кодът на завършване е 1\n"
     "(и при липса на памет), 2 при грешка в командния ред, настройките или кодировката,\n"
     "3 когато изходът, PDF или SEPA файлът не може да се запише.\n";

@@ -27,6 +27,7 @@ struct CliOptions {
     bool names = false;
     std::optional<std::string> out;
     bool json = false;
+    bool strictDate = false;  // prepare refuses a value date the bank may refuse
     bool help = false;
     bool version = false;
     Command command = Command::check;

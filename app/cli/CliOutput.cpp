@@ -65,6 +65,23 @@ std::optional<std::string> shownValue(std::string_view text) {
     return std::string(value);
 }
 
+// The value date's question is the window's: velcor-cli tells it as a warning instead.
+bool asked(const window::ShownMessage& message) {
+    return message.kind == window::Message::valueDateQuestion;
+}
+
+std::string jsonWarnings(const RunResult& run) {
+    std::string out = "[";
+    for (const window::Outcome& outcome : run.outcomes) {
+        if (!outcome.valueDateWarning) continue;
+        if (out.size() > 1) out += ", ";
+        out += "{\"kind\": \"value-date\", \"reason\": " +
+               jsonUtf8String(processing::valueDateProblemName(outcome.valueDateWarning->problem)) +
+               ", \"text\": " + jsonString(outcome.valueDateWarning->text) + "}";
+    }
+    return out + "]";
+}
+
 // The last outcome holds the state as the run left it.
 const window::Outcome* lastOutcome(const RunResult& run) {
     return run.outcomes.empty() ? nullptr : &run.outcomes.back();
@@ -178,7 +195,8 @@ void writeJson(std::ostream& out, const RunResult& run) {
     std::int64_t leftOut = 0;
     const window::Outcome* reported = nullptr;
     for (const window::Outcome& outcome : run.outcomes) {
-        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+        for (const window::ShownMessage& message : outcome.messages)
+            if (!asked(message)) messages.push_back(message);
         if (outcome.findings) {
             for (const processing::RowFinding& finding : outcome.findings->kept) {
                 if (findings.size() > 1) findings += ", ";
@@ -206,7 +224,7 @@ void writeJson(std::ostream& out, const RunResult& run) {
         << ", \"kind\": " << jsonString(d.paymentKindCode)
         << ", \"code\": " << jsonString(d.budgetUnitCode) << "}"
         << ", \"rowFindings\": " << findings << ", \"rowFindingsLeftOut\": " << leftOut
-        << ", \"messages\": " << jsonMessages(messages)
+        << ", \"messages\": " << jsonMessages(messages) << ", \"warnings\": " << jsonWarnings(run)
         << ", \"report\": " << (reported != nullptr ? jsonReport(*reported) : "null");
     // Only the sepa command's object tells of a SEPA file.
     if (run.sepa) out << ", \"sepa\": " << jsonSepa(run);
@@ -248,7 +266,7 @@ void writeHuman(std::ostream& out, const RunResult& run) {
     const std::string* report = nullptr;
     for (const window::Outcome& outcome : run.outcomes) {
         for (const window::ShownMessage& message : outcome.messages)
-            out << show(message.text) << '\n';
+            if (!asked(message)) out << show(message.text) << '\n';
         if (outcome.findings) {
             for (const processing::RowFinding& finding : outcome.findings->kept)
                 out << show(finding.text) << '\n';
@@ -270,6 +288,13 @@ void writeHuman(std::ostream& out, const RunResult& run) {
     if (run.state.filePrepared) out << show(window::controlInfo(window::idPrepared)->text) << '\n';
     if (report != nullptr) out << show(*report) << '\n';
     if (run.sepa) writeHumanSepa(out, run);
+}
+
+void writeWarnings(std::ostream& err, const RunResult& run) {
+    for (const window::Outcome& outcome : run.outcomes)
+        if (outcome.valueDateWarning)
+            err << "velcor-cli: предупреждение: "
+                << terminalText(text::toUtf8(outcome.valueDateWarning->text)) << '\n';
 }
 
 std::string errorJson(std::string_view error, int exitCode,

@@ -40,6 +40,7 @@ constexpr auto kPayerNotCp1251 = "данните на наредителя съ�
 constexpr auto kPdfNeedsWindow = "--pdf иска velcor-cli, компилиран заедно с прозореца"_cp;
 constexpr auto kDateOfPreparedList =
     "--date не се приема за подготвен файл: датата му е тази в заглавния ред"_cp;
+constexpr auto kStrictDate = "списъкът не е подготвен: --strict-date не приема тази дата на МП"_cp;
 constexpr auto kSettingsNotLoaded = "не могат да се заредят настройките от "_cp;
 constexpr auto kNoTypeNamed = "няма вид плащане %s"_cp;
 constexpr auto kNoTypeToSelect =
@@ -270,6 +271,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
     if (const auto error = pdfTargetRefusal(options, args)) return fail(out, err, json, *error);
 
     window::HeadlessDialogHost host;
+    // velcor-cli never asks: it goes on with a value date the bank may refuse, and warns.
+    host.goOnAnswer = !options.strictDate;
     window::BulkPaymentDialog dialog(host, fs, args.ini);
     std::vector<window::Outcome> outcomes;
     if (const auto refusal = openList(dialog, options, args, outcomes))
@@ -313,6 +316,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             result.error = utf8(kNoReport);
         else if (options.command == Command::sepa)
             result.error = sepaError(result.outcomes.back(), options, dialog.state());
+        else if (options.strictDate && result.outcomes.back().valueDateWarning)
+            result.error = utf8(kStrictDate);
     }
 #if defined(VELCOR_CLI_PDF)
     // The report's PDF is output too: not written, the run fails as for the standard output.
@@ -332,6 +337,7 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
         writeJson(text, result);
     else
         writeHuman(text, result);
+    if (!json) writeWarnings(err, result);
     out << text.str();
     if (!json && result.error) err << "velcor-cli: " << terminalText(*result.error) << '\n';
     return result.exitCode;

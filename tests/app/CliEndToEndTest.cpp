@@ -99,8 +99,9 @@ TEST_F(CliEndToEnd, JsonHasEveryKeyOnce) {
                             "bic",         "name",
                             "kind",        "code",
                             "rowFindings", "rowFindingsLeftOut",
-                            "messages",    "report",
-                            "error",       "exitCode"}) {
+                            "messages",    "warnings",
+                            "report",      "error",
+                            "exitCode"}) {
         const std::string quotedKey = "\"" + std::string(key) + "\": ";
         const std::size_t at = r.out.find(quotedKey);
         EXPECT_NE(at, std::string::npos) << key;

@@ -54,6 +54,46 @@ TEST_F(CliRun, ChecksPreparesAndReportsOnTheFileSystemItIsGiven) {
     EXPECT_NE(out.str().find("Проверил:"), std::string::npos);
 }
 
+// The window asks about a value date the bank may refuse; velcor-cli warns and prepares, or with
+// --strict-date refuses.
+TEST_F(CliRun, AValueDateTheBankMayRefuseIsWarnedAboutOrRefused) {
+    const std::string warning =
+        "velcor-cli: предупреждение: Датата на МП (08.12.2006) е в миналото.\n";
+    const std::string refusal =
+        "velcor-cli: списъкът не е подготвен: --strict-date не приема тази дата на МП\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string error;  // the error stream
+        std::string json;   // part of the output
+    } cases[] = {
+        {{"prepare"}, 0, warning, ""},
+        {{"--strict-date", "prepare"}, 1, warning + refusal, ""},
+        // A Tuesday of 2099 is no day gone by, weekend or holiday.
+        {{"--strict-date", "--date", "16062099", "prepare"}, 0, "", ""},
+        {{"--json", "prepare"},
+         0,
+         "",
+         "\"messages\": [], \"warnings\": [{\"kind\": \"value-date\", \"reason\": "
+         "\"in-the-past\", \"text\": \"Датата на МП (08.12.2006) е в миналото.\"}]"},
+        {{"--json", "--strict-date", "prepare"},
+         1,
+         "",
+         "\"error\": \"списъкът не е подготвен: --strict-date не приема тази дата на МП\""},
+    };
+    const std::string list = fs.files[listPath("O081206P.1DP")];
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        SCOPED_TRACE(::testing::PrintToString(arguments));
+        fs.files[listPath("O081206P.1DP")] = list;
+        arguments.push_back("O081206P.1DP");
+        EXPECT_EQ(run(arguments), c.status);
+        EXPECT_EQ(err.str(), c.error);
+        EXPECT_NE(out.str().find(c.json), std::string::npos) << out.str();
+        EXPECT_EQ(fs.files[listPath("O081206P.1DP")].starts_with("OMP"), c.status == 0);
+    }
+}
+
 TEST_F(CliRun, FailuresSayWhyInTheirWordsAndExitAsDocumented) {
     const struct {
         std::vector<std::string> arguments;
