@@ -54,7 +54,8 @@ std::string buildHeaderLine(const PayerData& payer, const processing::LocalDateT
 
 PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,
-                                const std::optional<fileio::FileStamp>& scannedStamp) {
+                                const std::optional<fileio::FileStamp>& scannedStamp,
+                                const processing::ScanProgress& progress) {
     PreparedWrite result;
     result.replaced = fileio::replaceFileWith(
         fs, path,
@@ -69,11 +70,13 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             };
             // Read as the scan read it, with no row check: the rows it keeps are written as they
             // come, and their control data are counted again.
-            const processing::ScanResult again =
-                processing::scanPaymentFile(fs, path, nullptr, ' ', [&](std::string_view piece) {
+            const processing::ScanResult again = processing::scanPaymentFile(
+                fs, path, nullptr, ' ',
+                [&](std::string_view piece) {
                     block += piece;
                     return block.size() < kWriteBlock || flushBlock();
-                });
+                },
+                progress);
             if (again.error == processing::ScanError::none && !flushBlock()) return false;
             switch (again.error) {
                 case processing::ScanError::rowsNotTaken:
@@ -81,6 +84,9 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                 case processing::ScanError::readError:
                 case processing::ScanError::outOfMemory:
                     return false;  // not read whole: nothing is known of the rows
+                case processing::ScanError::cancelled:
+                    result.cancelled = true;
+                    return false;
                 default:
                     break;
             }

@@ -5,6 +5,7 @@
 #include "fileio/FileSystem.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
+#include "processing/Scan.h"
 #include "settings/Settings.h"
 
 #include <optional>
@@ -39,6 +40,8 @@ struct PreparedWrite {
     // The list read again gave other rows than the scan's `expected`: it changed meanwhile, and
     // it was left as it is.
     bool listChanged = false;
+    // The progress asked to stop while the list was read again: nothing was replaced.
+    bool cancelled = false;
 };
 
 // Replaces the list at `path` by `header` followed by the list's own rows, as the scan keeps them
@@ -47,9 +50,10 @@ struct PreparedWrite {
 // written, so no more than a block of them is ever in memory; their count and control code must
 // come out as `expected` (the scan's), and with `scannedStamp` the list must still show that
 // stamp right before the rename, or nothing is replaced. On any failure the list is as it was.
-PreparedWrite writePreparedFile(
-    fileio::FileSystem& fs, const std::string& path, std::string_view header,
-    const processing::ControlData& expected,
-    const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt);
+// The reading reports to `progress`, if any, which may stop it before the rename.
+PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
+                                std::string_view header, const processing::ControlData& expected,
+                                const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt,
+                                const processing::ScanProgress& progress = {});
 
 }  // namespace velcor::output

@@ -7,9 +7,11 @@
 #include "text/Text.h"
 #include "text/Utf8Sniffer.h"
 
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 namespace velcor::processing {
@@ -137,16 +139,46 @@ void RowTally::finish(bool dataAfterEndMark) {
                    rowOpen_ ? count : count + 1);
 }
 
+// The list's file as the reader reads it, telling the progress of each block before it is read. A
+// stop asked for ends the reading as a failed read would, and is told apart by cancelled().
+class WatchedFile final : public fileio::ReadFile {
+  public:
+    WatchedFile(fileio::ReadFile& file, const ScanProgress& progress, std::uint64_t size)
+        : file_(file), progress_(progress), size_(size) {}
+
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        if (!progress_(read_, size_)) {
+            cancelled_ = true;
+            return -1;
+        }
+        const std::ptrdiff_t got = file_.read(buffer, size);
+        if (got > 0) read_ += static_cast<std::uint64_t>(got);
+        return got;
+    }
+    std::error_code error() const override { return file_.error(); }
+    bool cancelled() const { return cancelled_; }
+
+  private:
+    fileio::ReadFile& file_;
+    const ScanProgress& progress_;
+    std::uint64_t size_;
+    std::uint64_t read_ = 0;
+    bool cancelled_ = false;
+};
+
 void scanList(fileio::FileSystem& fs, const std::string& path,
               const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
-              ScanResult& result) {
+              const ScanProgress& progress, ScanResult& result) {
     const std::optional<fileio::FileStamp> stampBefore = fs.stamp(path);
     std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, result.cause);
     if (file == nullptr) {
         result.error = ScanError::cannotOpen;
         return;
     }
-    TextModeReader reader(*file);
+    // Unwatched, the reader reads the file itself: the scan costs nothing more.
+    std::optional<WatchedFile> watched;
+    if (progress) watched.emplace(*file, progress, stampBefore ? stampBefore->size : 0);
+    TextModeReader reader(watched ? static_cast<fileio::ReadFile&>(*watched) : *file);
     text::Utf8Sniffer utf8;
     std::string_view piece;
     TextModeReader::Result read = reader.next(piece);
@@ -173,6 +205,13 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
         }
     }
     if (read == TextModeReader::Result::error) {
+        if (watched && watched->cancelled()) {
+            // Stopped when asked: nothing of the list is taken, its header neither.
+            dropRows(result);
+            result.header.reset();
+            result.error = ScanError::cancelled;
+            return;
+        }
         // The rows read so far stay with their messages; their control data count for nothing.
         result.cause = file->error();
         resetControlData(result.controlData);
@@ -208,10 +247,10 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
 
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const settings::FormatDefinition* format, char delimiter,
-                           const RowSink& sink) {
+                           const RowSink& sink, const ScanProgress& progress) {
     ScanResult result;
     try {
-        scanList(fs, path, format, delimiter, sink, result);
+        scanList(fs, path, format, delimiter, sink, progress, result);
     } catch (const std::bad_alloc&) {
         // What the header held stays: it was taken before the rows.
         dropRows(result);

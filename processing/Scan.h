@@ -9,6 +9,7 @@
 #include "processing/RowFindings.h"
 #include "settings/Settings.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@ enum class ScanError {
     noPayments,     // the list holds no row, only blank lines or a header
     rowsNotTaken,   // the sink refused a row: what was read up to it is in the result
     outOfMemory,
+    cancelled,  // the progress asked to stop: nothing of the list is in the result
 };
 
 struct ScanResult {
@@ -47,12 +49,18 @@ struct ScanResult {
 // the piece failed).
 using RowSink = std::function<bool(std::string_view piece)>;
 
+// Told, before each block is read, how many bytes of the list have been read so far and how large
+// the list was when it was opened (0 when the system did not say). False stops the reading there:
+// the scan ends as cancelled.
+using ScanProgress = std::function<bool(std::uint64_t bytesRead, std::uint64_t listSize)>;
+
 // Reads the list at `path` once, in blocks, with `format` (nullptr: no payment type selected, so
 // the rows are counted but none is checked), splitting a delimited format's rows at `delimiter`,
 // and hands the rows the prepared file holds to `sink`, if any. It keeps no line: its memory does
-// not grow with the list. Changes nothing but what it returns.
+// not grow with the list. Changes nothing but what it returns. With `progress`, the reading
+// reports to it and stops when it asks.
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const settings::FormatDefinition* format, char delimiter,
-                           const RowSink& sink = {});
+                           const RowSink& sink = {}, const ScanProgress& progress = {});
 
 }  // namespace velcor::processing

@@ -307,6 +307,8 @@ std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& resul
             return shownMessage(Message::writeFailed);
         case processing::ScanError::outOfMemory:
             return shownMessage(Message::outOfMemory);
+        case processing::ScanError::cancelled:
+            return std::nullopt;  // the operator stopped the reading: there is nothing to tell
     }
     return std::nullopt;
 }

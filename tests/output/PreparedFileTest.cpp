@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace velcor::output {
@@ -242,6 +243,27 @@ TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
         EXPECT_EQ(writePreparedFile(fs, list, "OMPDP;header\r\n", expected, stamp).replaced,
                   c.result);
         EXPECT_EQ(testing::readFileBytes(list), original);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
+}
+
+// Stopped while the list is read again, the write replaces nothing and says it was stopped; the
+// same write carried to its end replaces the list.
+TEST_F(PreparedFileWrite, AStopBeforeTheRenameLeavesTheListAsItWas) {
+    std::string large;
+    for (int row = 0; row < 20000; ++row) large += "row " + std::to_string(row) + " of many\r\n";
+    testing::writeFileBytes(list, large);
+    const processing::ControlData expected = scanned();
+    const auto stamp = fileio::standardFileSystem().stamp(list);
+    for (const bool stop : {true, false}) {
+        int heard = 0;
+        const PreparedWrite written = writePreparedFile(
+            fileio::standardFileSystem(), list, "OMPDP;header\r\n", expected, stamp,
+            [&](std::uint64_t, std::uint64_t) { return !stop || ++heard < 3; });
+        EXPECT_EQ(written.cancelled, stop);
+        EXPECT_EQ(written.replaced.ok(), !stop);
+        EXPECT_FALSE(written.listChanged);
+        EXPECT_EQ(testing::readFileBytes(list).substr(0, 5), stop ? "row 0" : "OMPDP");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
     }
 }

@@ -1,5 +1,6 @@
 #include "processing/Scan.h"
 
+#include "processing/TextModeReader.h"
 #include "support/FaultyFileSystem.h"
 #include "support/Findings.h"
 #include "support/KeptRows.h"
@@ -10,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velcor::processing {
@@ -265,6 +268,54 @@ TEST_F(Scan, AListThatCannotBeOpenedOrReadGivesNoControlData) {
     // The rows read so far stay with their messages, as they were found.
     EXPECT_FALSE(r.acceptedLines.empty());
     EXPECT_GT(r.rowFindings.count, 0);
+}
+
+// The progress hears, before each block is read, how much of the list has been read, up to all of
+// it. Asked to stop before any block, a scan takes nothing of the list: no header, no control
+// data, no finding, no stamp.
+TEST_F(Scan, ReportsItsProgressAndTakesNothingWhenStopped) {
+    // A prepared list's header, then rows with findings, over several blocks.
+    std::string bytes = testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/O081206P.3DP");
+    const std::string rows =
+        testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/O081206P.2DP");
+    while (bytes.size() < 3 * TextModeReader::kBlockSize) bytes += rows;
+    testing::writeFileBytes(dir.path() / "list.txt", bytes);
+    const auto size = static_cast<std::uint64_t>(bytes.size());
+
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    const ScanResult whole =
+        scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ';', {},
+                        [&](std::uint64_t read, std::uint64_t total) {
+                            reports.emplace_back(read, total);
+                            return true;
+                        });
+    EXPECT_EQ(whole.error, ScanError::none);
+    EXPECT_EQ(whole.controlData.controlCodeText, scan(bytes, 1).controlData.controlCodeText);
+    ASSERT_GE(reports.size(), 4u);
+    EXPECT_EQ(reports.front().first, 0u);
+    EXPECT_EQ(reports.back().first, size);
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].second, size);
+        if (i > 0) {
+            EXPECT_GE(reports[i].first, reports[i - 1].first);
+        }
+    }
+
+    for (const std::size_t stopAt : {std::size_t{1}, std::size_t{2}, reports.size()}) {
+        SCOPED_TRACE(stopAt);
+        std::size_t heard = 0;
+        const ScanResult r =
+            scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ';',
+                            {}, [&](std::uint64_t, std::uint64_t) { return ++heard < stopAt; });
+        EXPECT_EQ(r.error, ScanError::cancelled);
+        EXPECT_EQ(heard, stopAt) << "nothing read after the stop";
+        EXPECT_FALSE(r.header.has_value());
+        EXPECT_TRUE(r.rowFindings.empty());
+        EXPECT_EQ(r.controlData.recordCount, 0);
+        EXPECT_EQ(r.controlData.controlCodeText, "");
+        EXPECT_FALSE(r.stamp.has_value());
+        EXPECT_FALSE(r.cause);
+    }
 }
 
 TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
