@@ -222,8 +222,16 @@ bool BulkPaymentDialog::scanList() {
     state_.scannedPath.clear();
     state_.scannedStamp.reset();
     const settings::FormatDefinition* format = selectedFormat();
-    processing::ScanResult result =
-        processing::scanPaymentFile(fs_, state_.inputPath, format, rowDelimiter(format));
+    const char delimiter = rowDelimiter(format);
+    processing::ScanResult result;
+    host_.runLongWork(readingListText(), [&](const WorkProgress& progress) {
+        result =
+            processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, {}, progress);
+    });
+    if (result.error == processing::ScanError::cancelled) {
+        noteCancelled();
+        return false;
+    }
     return takeScan(result);
 }
 
@@ -271,7 +279,7 @@ bool BulkPaymentDialog::takeControlData(const processing::ControlData& scanned) 
 
 void BulkPaymentDialog::scanChosenFile() {
     state_.fileValid = scanList();
-    if (state_.fileValid) return;
+    if (state_.fileValid || cancelled_) return;
     processing::resetControlData(state_);
     if (!state_.rowFindings.empty()) showFindings();
 }
@@ -321,16 +329,20 @@ void BulkPaymentDialog::startBrowsing() {
 }
 
 void BulkPaymentDialog::browseInputFile() {
+    Before before = keepBefore();
     startBrowsing();
     const std::optional<std::string> chosen = host_.chooseOpenFile(suggestedFileName());
     if (chosen) openChosenList(*chosen);
+    if (cancelled_) putBack(std::move(before));
 }
 
 Outcome BulkPaymentDialog::openList(const std::string& path) {
     Recording recording(*this);
+    Before before = keepBefore();
     startBrowsing();
     openChosenList(path);
-    return recording.finish(state_.fileValid);
+    if (cancelled_) putBack(std::move(before));
+    return recording.finish(!cancelled_ && state_.fileValid);
 }
 
 void BulkPaymentDialog::openChosenList(const std::string& path) {
@@ -350,18 +362,51 @@ void BulkPaymentDialog::openChosenList(const std::string& path) {
 }
 
 void BulkPaymentDialog::changePaymentType() {
+    Before before = keepBefore();
     // The host reports the operator's choice; from here on the logic holds it.
     const int position = host_.listSelection(idPaymentType);
     state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
     takePaymentType();
+    if (cancelled_) putBack(std::move(before));
 }
 
 Outcome BulkPaymentDialog::choosePaymentType(int position) {
     Recording recording(*this);
+    Before before = keepBefore();
     state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
     takePaymentType();
-    return recording.finish(state_.paymentType >= 0 &&
+    if (cancelled_) putBack(std::move(before));
+    return recording.finish(!cancelled_ && state_.paymentType >= 0 &&
                             (state_.inputPath.empty() || state_.fileValid));
+}
+
+BulkPaymentDialog::Before BulkPaymentDialog::keepBefore() {
+    cancelled_ = false;
+    return {state_, shown_, host_.controlText(idInputPath), host_.dateValue(idPaymentDate),
+            host_.listSelection(idFormatKind)};
+}
+
+void BulkPaymentDialog::putBack(Before before) {
+    before.state.payerIban = std::move(state_.payerIban);
+    before.state.payerBic = std::move(state_.payerBic);
+    before.state.payerName = std::move(state_.payerName);
+    before.state.paymentKindCode = std::move(state_.paymentKindCode);
+    before.state.budgetUnitCode = std::move(state_.budgetUnitCode);
+    state_ = std::move(before.state);
+    updateControls();
+    host_.setControlText(idInputPath, before.pathText);
+    host_.setDateValue(idPaymentDate, before.pickerDate);
+    showText(idTotal, before.shown.total);
+    showText(idCount, before.shown.count);
+    showText(idControlCode, before.shown.controlCode);
+    host_.setListSelection(idPaymentType, state_.paymentType);
+    host_.setListSelection(idFormatKind, before.formatKind);
+    showPrepared();
+}
+
+void BulkPaymentDialog::noteCancelled() {
+    cancelled_ = true;
+    if (outcome_ != nullptr) outcome_->cancelled = true;
 }
 
 void BulkPaymentDialog::takePaymentType() {
@@ -518,8 +563,16 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
         tell(Message::writeFailed);
         return false;
     }
-    const output::PreparedWrite written =
-        output::writePreparedFile(fs_, state_.inputPath, header, state_, state_.scannedStamp);
+    output::PreparedWrite written;
+    host_.runLongWork(writingListText(), [&](const WorkProgress& progress) {
+        written = output::writePreparedFile(fs_, state_.inputPath, header, state_,
+                                            state_.scannedStamp, progress);
+    });
+    // Stopped before the rename: the list is as it was, and that needs no message.
+    if (written.cancelled) {
+        noteCancelled();
+        return false;
+    }
     noteFileCause(written.replaced.cause);
     // A list that reads otherwise than it was checked must be opened and checked again.
     if (written.listChanged) state_.fileValid = false;

@@ -160,6 +160,22 @@ class BulkPaymentDialog {
     // Keeps why a file could not be used for the outcome.
     void noteFileCause(std::error_code cause);
 
+    // The window as it stood before a list was opened, or read again for another payment type;
+    // put back when the operator stops the reading, as if the list had not been opened.
+    struct Before {
+        WorkingState state;
+        ShownFigures shown;
+        std::string pathText;
+        processing::LocalDateTime pickerDate;
+        int formatKind = 0;
+    };
+    Before keepBefore();
+    // Puts the window back as it was, but for the payer values taken over when the reading
+    // began: they are what the operator typed and still see.
+    void putBack(Before before);
+    // Keeps that the operator stopped the long work of the running intent.
+    void noteCancelled();
+
     // Starts an outcome for an intent, unless one is running (an intent inside another adds to
     // that one's), and finishes it with the state as it then stands.
     class Recording;
@@ -171,6 +187,7 @@ class BulkPaymentDialog {
     std::vector<std::string> paymentTypeEntries_;  // the entry texts of the payment-type list
     ShownFigures shown_;
     Outcome* outcome_ = nullptr;  // the outcome of the intent running, if any
+    bool cancelled_ = false;      // the reading of the list was stopped since keepBefore()
 };
 
 }  // namespace velcor::window

@@ -11,6 +11,7 @@
 
 #include "processing/DateTime.h"
 #include "window/ControlIds.h"
+#include "window/LongWork.h"
 #include "window/SepaValues.h"
 
 #include <optional>
@@ -73,6 +74,11 @@ class DialogHost {
     }
     // Ends the dialog with the given result (kCancelResult: cancelled).
     virtual void endDialog(int result) = 0;
+
+    // Runs long work (LongWork.h), which `what` names, and returns once it has ended. A screen may
+    // run it on another thread meanwhile, keep itself painted, show how far it has come and let
+    // the operator stop it; without a screen it simply runs, unwatched.
+    virtual void runLongWork(std::string_view /*what*/, const LongWork& work) { work({}); }
 
     // The current local date and time (a host may pin it, e.g. in tests).
     virtual processing::LocalDateTime now() { return processing::currentLocalDateTime(); }

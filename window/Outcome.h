@@ -48,6 +48,9 @@ struct Outcome {
     ShownFigures shown;
     bool fileValid = false;
     bool filePrepared = false;
+    // The operator stopped the reading or the writing of the list: the window stands as it did
+    // before the intent, but for the payer values it had taken over.
+    bool cancelled = false;
 };
 
 }  // namespace velcor::window

@@ -6,9 +6,11 @@
 
 #include "window/HeadlessDialogHost.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velcor::testing {
@@ -29,6 +31,17 @@ class ScriptedDialogHost : public window::HeadlessDialogHost {
     std::optional<window::SepaExportAnswer> sepaAnswer;
     std::vector<window::SepaName> sepaNamesShown;
     std::string sepaSuggestedPath;
+    // The long work runs here and now; the operator stops the next one at its report number
+    // `stopWorkAt` (0: lets it run).
+    void runLongWork(std::string_view what, const window::LongWork& work) override {
+        longWork.emplace_back(what);
+        const int stopAt = std::exchange(stopWorkAt, 0);
+        if (stopAt == 0) return work({});
+        int heard = 0;
+        work([&heard, stopAt](std::uint64_t, std::uint64_t) { return ++heard < stopAt; });
+    }
+    int stopWorkAt = 0;
+    std::vector<std::string> longWork;  // what each long work was called, in order
 
   private:
     processing::LocalDateTime today_;

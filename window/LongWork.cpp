@@ -1,0 +1,23 @@
+#include "window/LongWork.h"
+
+#include "text/Cp1251.h"
+
+namespace velcor::window {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+constexpr auto kReadingList = "Проверка на файла..."_cp;
+constexpr auto kWritingList = "Подготовка на файла..."_cp;
+constexpr auto kStopWork = "Отказ"_cp;
+
+}  // namespace
+
+std::string_view readingListText() { return kReadingList.view(); }
+
+std::string_view writingListText() { return kWritingList.view(); }
+
+std::string_view stopWorkText() { return kStopWork.view(); }
+
+}  // namespace velcor::window
