@@ -3,6 +3,7 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FixedCheckBox.h"
 #include "app/gui/LimitedTextValidator.h"
+#include "app/gui/LongWorkRunner.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
 #include "app/gui/SepaExportDialog.h"
@@ -234,6 +235,10 @@ std::optional<window::SepaExportAnswer> QtDialogHost::chooseSepaExport(
         return std::nullopt;
     }
     return answer;
+}
+
+void QtDialogHost::runLongWork(std::string_view what, const window::LongWork& work) {
+    runWithProgress(dialogParent(), fromCp1251(what), work);
 }
 
 void QtDialogHost::endDialog(int result) {

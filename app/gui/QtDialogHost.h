@@ -58,6 +58,7 @@ class QtDialogHost : public window::DialogHost {
     std::optional<window::SepaExportAnswer> chooseSepaExport(
         const std::vector<window::SepaName>& names, std::string_view suggestedPath) override;
     void endDialog(int result) override;
+    void runLongWork(std::string_view what, const window::LongWork& work) override;
 
     // Replaces the platform's open-file dialog (tests choose their file here).
     void setOpenFileChooser(OpenFileChooser chooser) { chooser_ = std::move(chooser); }
