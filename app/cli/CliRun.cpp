@@ -264,13 +264,15 @@ std::optional<std::string> sepaError(const window::Outcome& outcome, const CliOp
 
 }  // namespace
 
-int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs) {
+int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs,
+        const ProgressTerminal& progress) {
     const bool json = options.json;
     Arguments args;
     if (const auto error = convertArguments(options, args)) return fail(out, err, json, *error);
     if (const auto error = pdfTargetRefusal(options, args)) return fail(out, err, json, *error);
 
-    window::HeadlessDialogHost host;
+    // A bar in front of the JSON object would break it for whoever reads both streams as one.
+    ProgressHost host(json ? ProgressTerminal{} : progress);
     // velcor-cli never asks: it goes on with a value date the bank may refuse, and warns.
     host.goOnAnswer = !options.strictDate;
     window::BulkPaymentDialog dialog(host, fs, args.ini);
@@ -344,7 +346,7 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
 }
 
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                   fileio::FileSystem& fs) {
+                   fileio::FileSystem& fs, const ProgressTerminal& progress) {
     // Made before anything runs: once memory has run out, making them might fail too.
     const std::string outOfMemory = utf8(kOutOfMemory);
     const std::string outOfMemoryJson = errorJson(outOfMemory, kFailure, {});
@@ -371,7 +373,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             out << "velcor-cli " << VELCOR_VERSION << '\n';
             return 0;
         }
-        return run(options, out, err, fs);
+        return run(options, out, err, fs, progress);
     } catch (const std::bad_alloc&) {
         if (json)
             out << outOfMemoryJson;

@@ -5,6 +5,7 @@
 // (arguments, console, standard streams) is main.cpp's.
 
 #include "app/cli/CliOptions.h"
+#include "app/cli/CliProgress.h"
 #include "fileio/FileSystem.h"
 
 #include <ostream>
@@ -18,11 +19,13 @@ inline constexpr int kUsageError = 2;
 inline constexpr int kOutputError = 3;
 
 // Runs the parsed options against `fs`, printing to `out` and `err` (UTF-8); the exit status.
-int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs);
+// Long work draws its progress on `progress`, unless the output is JSON.
+int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs,
+        const ProgressTerminal& progress = {});
 
 // Reads the arguments (UTF-8, the program's name first) and runs them; usage errors, --help and
 // --version are answered here, and running out of memory ends the run with its message.
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
-                   fileio::FileSystem& fs);
+                   fileio::FileSystem& fs, const ProgressTerminal& progress = {});
 
 }  // namespace velcor::app::cli

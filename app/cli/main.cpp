@@ -23,6 +23,7 @@
 #include <shellapi.h>
 #else
 #include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -88,6 +89,17 @@ void holdClosedStandardStreams() {
 #endif
 }
 
+// Whether standard error is a terminal, where a progress bar can be drawn and erased again; a file
+// or a pipe would keep every drawing of it.
+bool errorStreamIsTerminal() {
+#if defined(_WIN32)
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+#else
+    return ::isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 // The output counts once it has reached its reader: a full disk or a closed pipe fails the run,
 // whatever the command did.
 int finishOutput(int status) {
@@ -115,7 +127,9 @@ int main(int argc, char** argv) {
     // A reader that went away is a failed write to report, not a reason to die without a word.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
+    app::cli::ProgressTerminal progress;
+    if (errorStreamIsTerminal()) progress.stream = &std::cerr;
     const int status = app::cli::runCommandLine(utf8Arguments(argc, argv), std::cout, std::cerr,
-                                                fileio::standardFileSystem());
+                                                fileio::standardFileSystem(), progress);
     return finishOutput(status);
 }

@@ -1,0 +1,51 @@
+#pragma once
+
+// velcor-cli's progress bar, for a list that takes a while to read or to write back: on standard
+// error when that is a terminal, drawn once the work has gone on for half a second and erased
+// when it ends, before anything else is printed.
+
+#include "window/HeadlessDialogHost.h"
+#include "window/LongWork.h"
+
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+#include <string_view>
+
+namespace velcor::app::cli {
+
+// Where the bar is drawn: nowhere without a stream.
+struct ProgressTerminal {
+    std::ostream* stream = nullptr;
+    std::chrono::milliseconds delay{500};  // work shorter than this draws nothing
+};
+
+// One bar for one piece of work, erased when it goes.
+class ProgressBar {
+  public:
+    explicit ProgressBar(const ProgressTerminal& terminal);
+    ~ProgressBar();
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
+    // The work's report (window::WorkProgress): draws the share read once it is due and whenever
+    // it has grown by a percent. Never asks the work to stop.
+    bool report(std::uint64_t done, std::uint64_t total);
+
+  private:
+    std::ostream& stream_;
+    std::chrono::steady_clock::time_point due_;
+    int drawn_ = -1;  // the percent on the terminal; -1: nothing drawn
+};
+
+// velcor-cli's host: the window's logic without a screen, with a bar for its long work.
+class ProgressHost : public window::HeadlessDialogHost {
+  public:
+    explicit ProgressHost(const ProgressTerminal& terminal) : terminal_(terminal) {}
+    void runLongWork(std::string_view what, const window::LongWork& work) override;
+
+  private:
+    ProgressTerminal terminal_;
+};
+
+}  // namespace velcor::app::cli
