@@ -60,7 +60,7 @@ enum class Message {
     sepaNoName,            // no creditor name in Latin letters; names the row
     sepaCreditorIban,      // names the row
     sepaCreditorBic,       // names the row and the version
-    valueDateQuestion,        // a value date the bank may refuse: go on? (ValueDateWarning.h)
+    valueDateQuestion,     // a value date the bank may refuse: go on? (ValueDateWarning.h)
 };
 
 // A message box as it was shown.
