@@ -92,6 +92,9 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
         }
         field.neededWhenMissing = field.kind == FieldKind::iban || field.kind == FieldKind::sum ||
                                   field.codeSlot != kNoSlot;
+        if (field.name == "NAME") nameFields_.push_back(fields_.size());
+        if (field.kind == FieldKind::iban) ibanFields_.push_back(fields_.size());
+        if (field.kind == FieldKind::sum) sumFields_.push_back(fields_.size());
         fields_.push_back(std::move(field));
     }
     // The record's table visits its chains upwards and, within a chain, the name added last
@@ -114,6 +117,7 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
         reached_ = 0;
         return;
     }
+    const std::size_t firstKept = findings.kept.size();
 
     // A byte that no bank takes would reach the bank file unseen by any field check: a NUL inside
     // an account, a vertical tab that some readers take for a line end.
@@ -165,6 +169,28 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     for (std::size_t i = reached; i < count; ++i)
         if (filledWhenMissing(i, reached)) store(i, {}, totalSum, findings);
     if (!paymentCodes_.empty()) checkRecord(findings);
+    // A clean row costs nothing here: only a row with a finding kept copies its values.
+    if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
+}
+
+std::string_view RowChecker::lastValue(const std::vector<std::size_t>& definitions) const {
+    // The record keeps the value of a repeated name's last definition that the row reached.
+    for (auto it = definitions.rbegin(); it != definitions.rend(); ++it)
+        if (*it < reached_ || filledWhenMissing(*it, reached_)) return fieldValues_[*it];
+    return {};
+}
+
+void RowChecker::describeRow(RowFindings& findings, std::size_t from) const {
+    if (from >= findings.kept.size()) return;
+    const std::string_view name = lastValue(nameFields_);
+    const std::string_view iban = lastValue(ibanFields_);
+    const std::string_view amount = lastValue(sumFields_);
+    for (std::size_t i = from; i < findings.kept.size(); ++i) {
+        RowFinding& finding = findings.kept[i];
+        finding.payeeName = name;
+        finding.iban = iban;
+        finding.amount = amount;
+    }
 }
 
 bool RowChecker::filledWhenMissing(std::size_t index, std::size_t reached) const {

@@ -36,6 +36,10 @@ class RowChecker {
     // values view that row's text.
     PaymentRecord record() const;
 
+    // Gives the findings kept from position `from` on the payee name, IBAN and amount of the row
+    // last checked, while that row's text still lives. check() does so for its own findings.
+    void describeRow(RowFindings& findings, std::size_t from) const;
+
   private:
     static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -71,6 +75,8 @@ class RowChecker {
     // Whether a fixed-length row spans its layout so that every amount reads as written;
     // otherwise adds the message that says how it differs.
     bool widthFits(std::string_view line, RowFindings& findings);
+    // The value of the last of `definitions` that the row holds; empty when it holds none.
+    std::string_view lastValue(const std::vector<std::size_t>& definitions) const;
 
     const settings::FormatDefinition* format_;
     char delimiter_;
@@ -80,6 +86,10 @@ class RowChecker {
     // The payment codes in the order in which the record's table visits them (see FieldValues):
     // a row visits those among the definitions it reached.
     std::vector<PaymentCode> paymentCodes_;
+    // The definitions of the values a finding names its row by, in order.
+    std::vector<std::size_t> nameFields_;
+    std::vector<std::size_t> ibanFields_;
+    std::vector<std::size_t> sumFields_;
 
     // The row being checked: the values read so far, by definition and by payment code, how many
     // definitions it reached, its BIC, and its IBAN's bank code and budget-account digit as the

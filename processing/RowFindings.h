@@ -6,6 +6,8 @@
 
 #include "text/Text.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -16,6 +18,9 @@ namespace velcor::processing {
 // A list of garbage raises a finding on every row; past this many the rest are only counted, so
 // the report stays readable and memory stays bounded.
 inline constexpr std::int64_t kMaxRowMessages = 1000;
+// The most findings a scan keeps for a screen that lists every one of them in a table. Each holds
+// its row's values, so a list of garbage costs some tens of megabytes at this many.
+inline constexpr std::int64_t kMaxFindingsKept = 100000;
 
 enum class FindingKind {
     noDelimiter,
@@ -34,6 +39,8 @@ enum class FindingKind {
     loneCr,
     dataAfterEndMark,
 };
+inline constexpr std::size_t kFindingKinds =
+    static_cast<std::size_t>(FindingKind::dataAfterEndMark) + 1;
 
 // The kind as scripts read it: "bic-mismatch", "zero-sum", ...
 std::string_view findingKindName(FindingKind kind);
@@ -42,21 +49,36 @@ struct RowFinding {
     std::int64_t row = 0;
     FindingKind kind = FindingKind::noDelimiter;
     std::string text;  // Windows-1251, naming the row
+    // The row's payee name (its NAME field), IBAN and amount (SUM) as written, blanks around
+    // them trimmed: what the operator looks for in the list. Empty when the format has no such
+    // field or the row ended before it, and for a finding about the line that comes once its row
+    // was read (a line too long, data after the end mark).
+    std::string payeeName;
+    std::string iban;
+    std::string amount;
 };
 
 struct RowFindings {
-    std::vector<RowFinding> kept;  // the first kMaxRowMessages, in the order they were found
+    std::vector<RowFinding> kept;  // the first `keep`, in the order they were found
     std::int64_t count = 0;        // every finding, those left out included
+    std::int64_t keep = kMaxRowMessages;
+    std::array<std::int64_t, kFindingKinds> countByKind{};  // every finding, by its kind
 
     bool empty() const { return count == 0; }
-    // How many were found but not kept.
+    // How many the message list leaves out: it names the first kMaxRowMessages.
     std::int64_t leftOut() const { return count > kMaxRowMessages ? count - kMaxRowMessages : 0; }
+    // How many were found but not kept.
+    std::int64_t notKept() const { return count - static_cast<std::int64_t>(kept.size()); }
+    std::int64_t countOf(FindingKind kind) const {
+        return countByKind[static_cast<std::size_t>(kind)];
+    }
 
     // Adds the finding whose text is text::format(format, args...), formatted only when it is
     // kept: on a list of garbage, formatting the findings left out took most of the scan.
     template <typename... Args>
     void add(FindingKind kind, std::int64_t row, const char* format, Args... args) {
-        if (count++ < kMaxRowMessages) kept.push_back({row, kind, text::format(format, args...)});
+        ++countByKind[static_cast<std::size_t>(kind)];
+        if (count++ < keep) kept.push_back({row, kind, text::format(format, args...), {}, {}, {}});
     }
 };
 

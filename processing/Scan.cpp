@@ -125,8 +125,12 @@ bool RowTally::add(std::string_view piece) {
     }
     // A CR with no LF behind it ends a line on some systems and nowhere in this list's reading:
     // such a list would reach the bank as one long row.
-    if (holdsLoneCr(piece, firstCr, crAtEnd_))
+    if (holdsLoneCr(piece, firstCr, crAtEnd_)) {
+        const std::size_t at = result_.rowFindings.kept.size();
         rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
+        // It names the row just checked, unless this piece is a blank one of that row's line.
+        if (!blank) checker_.describeRow(result_.rowFindings, at);
+    }
     return true;
 }
 
@@ -168,7 +172,8 @@ class WatchedFile final : public fileio::ReadFile {
 
 void scanList(fileio::FileSystem& fs, const std::string& path,
               const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
-              const ScanProgress& progress, ScanResult& result) {
+              const ScanProgress& progress, std::int64_t findingsKept, ScanResult& result) {
+    result.rowFindings.keep = findingsKept;
     const std::optional<fileio::FileStamp> stampBefore = fs.stamp(path);
     std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, result.cause);
     if (file == nullptr) {
@@ -247,10 +252,11 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
 
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const settings::FormatDefinition* format, char delimiter,
-                           const RowSink& sink, const ScanProgress& progress) {
+                           const RowSink& sink, const ScanProgress& progress,
+                           std::int64_t findingsKept) {
     ScanResult result;
     try {
-        scanList(fs, path, format, delimiter, sink, progress, result);
+        scanList(fs, path, format, delimiter, sink, progress, findingsKept, result);
     } catch (const std::bad_alloc&) {
         // What the header held stays: it was taken before the rows.
         dropRows(result);

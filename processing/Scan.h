@@ -56,11 +56,12 @@ using ScanProgress = std::function<bool(std::uint64_t bytesRead, std::uint64_t l
 
 // Reads the list at `path` once, in blocks, with `format` (nullptr: no payment type selected, so
 // the rows are counted but none is checked), splitting a delimited format's rows at `delimiter`,
-// and hands the rows the prepared file holds to `sink`, if any. It keeps no line: its memory does
-// not grow with the list. Changes nothing but what it returns. With `progress`, the reading
-// reports to it and stops when it asks.
+// and hands the rows the prepared file holds to `sink`, if any. It keeps no line, and of the row
+// findings the first `findingsKept`: its memory does not grow with the list. Changes nothing but
+// what it returns. With `progress`, the reading reports to it and stops when it asks.
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const settings::FormatDefinition* format, char delimiter,
-                           const RowSink& sink = {}, const ScanProgress& progress = {});
+                           const RowSink& sink = {}, const ScanProgress& progress = {},
+                           std::int64_t findingsKept = kMaxRowMessages);
 
 }  // namespace velcor::processing

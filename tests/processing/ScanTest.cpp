@@ -187,6 +187,48 @@ TEST_F(Scan, RefusesAListSavedAsUtf8) {
     }
 }
 
+// What the operator looks the row up by: its payee name, IBAN and amount as written, never those
+// of another row, and nothing for a field the row ended before or the format lacks.
+TEST_F(Scan, FindingsCarryTheValuesOfTheirRow) {
+    formats = testing::listFormats();
+    formats.push_back(testing::delimitedFormat("NN", ';', {"IBAN", "SUM"}));
+    const std::string iban = "BG80BNBG96611020345678";
+    const std::string good =
+        iban + ";BNBGBGSD;" + std::string("Иван Петров"_cp) + ";7501020018;;1250.00;\n";
+    struct Case {
+        int format;
+        std::string bytes;
+        std::int64_t row;  // every finding of this row carries the values below
+        std::string name, iban, amount;
+    } cases[] = {
+        {0, good + iban + ";BNBGBGSD; " + std::string("Петя"_cp) + " ;7501020019;;30.00;\n", 2,
+         std::string("Петя"_cp), iban, "30.00"},
+        // A row that ends early after one that had them all.
+        {0,
+         good + iban + ";UNCRBGSF;" + std::string("Мария"_cp) + ";7501020019;;5;\n" + iban +
+             ";BNBGBGSD\n",
+         3, "", iban, ""},
+        {0, "xyz\n", 1, "", "xyz", ""},
+        {0, iban + ";BNBGBGSD;" + std::string("Иван\rПетров"_cp) + ";;;0;\n", 1,
+         std::string("Иван\rПетров"_cp), iban, "0"},
+        {1, iban + "BNBGBGSD" + std::string("Иван Петров         "_cp) + "      abc.00\n", 1,
+         std::string("Иван Петров"_cp), iban, "abc.00"},
+        {3, "BG00;7\n", 1, "", "BG00", "7"},
+    };
+    for (const Case& c : cases) {
+        const ScanResult r = scan(c.bytes, c.format);
+        int named = 0;
+        for (const RowFinding& finding : r.rowFindings.kept) {
+            if (finding.row != c.row) continue;
+            ++named;
+            EXPECT_EQ(finding.payeeName, c.name) << finding.text;
+            EXPECT_EQ(finding.iban, c.iban) << finding.text;
+            EXPECT_EQ(finding.amount, c.amount) << finding.text;
+        }
+        EXPECT_GT(named, 0) << c.bytes;
+    }
+}
+
 TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
     std::string garbage;
     for (int i = 0; i < 1500; ++i) garbage += "x\n";
@@ -200,6 +242,19 @@ TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
     EXPECT_EQ(last.kind, FindingKind::noDelimiter);
     EXPECT_EQ(text::toUtf8(last.text), "Няма разделител (;)  на ред: 334");
     EXPECT_EQ(r.controlData.countText, "1500");
+
+    // A screen that lists them all in a table keeps them all; the message list still names the
+    // first thousand. Each kind is counted, kept or not.
+    for (const std::int64_t keep : {kMaxRowMessages, kMaxFindingsKept}) {
+        const ScanResult all = scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"),
+                                               &formats[1], ';', {}, {}, keep);
+        EXPECT_EQ(all.rowFindings.kept.size(), static_cast<std::size_t>(std::min(keep, 4500L)));
+        EXPECT_EQ(all.rowFindings.leftOut(), 3500);
+        for (const FindingKind kind :
+             {FindingKind::noDelimiter, FindingKind::wrongIban, FindingKind::zeroSum})
+            EXPECT_EQ(all.rowFindings.countOf(kind), 1500);
+        EXPECT_EQ(all.rowFindings.countOf(FindingKind::bicMismatch), 0);
+    }
 }
 
 TEST_F(Scan, SumsTheTotalExactly) {
