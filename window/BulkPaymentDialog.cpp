@@ -173,7 +173,8 @@ void BulkPaymentDialog::noteFileCause(std::error_code cause) {
 }
 
 void BulkPaymentDialog::showFindings() {
-    host_.showReport(rowFindingsHtml(state_.rowFindings));
+    host_.showRowFindings(rowFindingsHtml(state_.rowFindings), state_.rowFindings,
+                          state_.rowFindingsPath);
     if (outcome_ != nullptr) outcome_->findings = state_.rowFindings;
 }
 
@@ -223,10 +224,11 @@ bool BulkPaymentDialog::scanList() {
     state_.scannedStamp.reset();
     const settings::FormatDefinition* format = selectedFormat();
     const char delimiter = rowDelimiter(format);
+    const std::int64_t findingsKept = host_.rowFindingsShown();
     processing::ScanResult result;
     host_.runLongWork(readingListText(), [&](const WorkProgress& progress) {
-        result =
-            processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, {}, progress);
+        result = processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, {}, progress,
+                                             findingsKept);
     });
     if (result.error == processing::ScanError::cancelled) {
         noteCancelled();
@@ -240,6 +242,7 @@ bool BulkPaymentDialog::takeScan(processing::ScanResult& result) {
     // first line brings nothing.
     if (result.header) takeHeaderInto(*result.header, state_);
     state_.rowFindings = std::move(result.rowFindings);
+    state_.rowFindingsPath = state_.inputPath;
     noteFileCause(result.cause);
     if (auto message = scanErrorMessage(result, state_.inputPath)) {
         tell(std::move(*message));
@@ -596,7 +599,11 @@ Outcome BulkPaymentDialog::prepare() {
 }
 
 bool BulkPaymentDialog::showReport() {
-    if (!state_.filePrepared) return false;
+    if (!state_.filePrepared) {
+        // A list that failed its check has no report; what is wrong with it is shown again.
+        if (!state_.rowFindings.empty()) showFindings();
+        return false;
+    }
     // The report states the control data as the window shows them.
     processing::ControlData shown;
     shown.totalText = state_.totalText;

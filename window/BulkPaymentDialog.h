@@ -50,8 +50,10 @@ class BulkPaymentDialog {
     // Sets the value date, keeping its time of day, and shows it in the date picker. Not done,
     // and nothing changed, while a prepared list is open: its value date is its header's.
     Outcome setValueDate(int day, int month, int year);
-    Outcome prepare();      // "Подготовка"; done when this call wrote the list
-    Outcome buildReport();  // "Печат"; done when a report was built and shown
+    Outcome prepare();  // "Подготовка"; done when this call wrote the list
+    // "Печат"; done when a report was built and shown. A list that failed on row findings has
+    // none: its findings are shown again instead.
+    Outcome buildReport();
     // "Запис като SEPA XML...", before its dialog: whether the checked list can go into a SEPA
     // file, after the message that says why not, with its rows' names as written and as they
     // will be sent. Done when it can.

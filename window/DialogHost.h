@@ -10,10 +10,12 @@
 // (the limits, the sorted format-kind list) is read from the control table.
 
 #include "processing/DateTime.h"
+#include "processing/RowFindings.h"
 #include "window/ControlIds.h"
 #include "window/LongWork.h"
 #include "window/SepaValues.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +74,17 @@ class DialogHost {
         (void)suggestedPath;
         return std::nullopt;
     }
+    // Shows the row findings of the list at `listPath` in the report window, modally: `html`, their
+    // message list, as showReport shows it, and beside it the findings themselves as a table (a
+    // host without the table shows only the message list).
+    virtual void showRowFindings(std::string_view html, const processing::RowFindings& findings,
+                                 std::string_view listPath) {
+        (void)findings;
+        (void)listPath;
+        showReport(html);
+    }
+    // How many row findings of a list the host's screen can show: a scan keeps no more.
+    virtual std::int64_t rowFindingsShown() { return processing::kMaxRowMessages; }
     // Ends the dialog with the given result (kCancelResult: cancelled).
     virtual void endDialog(int result) = 0;
 

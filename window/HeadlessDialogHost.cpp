@@ -80,6 +80,13 @@ void HeadlessDialogHost::showReport(std::string_view html) {
     events_.push_back({EventKind::report, std::string(html)});
 }
 
+void HeadlessDialogHost::showRowFindings(std::string_view html,
+                                         const processing::RowFindings& findings,
+                                         std::string_view listPath) {
+    showReport(html);
+    shownFindings_.push_back({findings, std::string(listPath)});
+}
+
 void HeadlessDialogHost::endDialog(int result) { endResult_ = result; }
 
 void HeadlessDialogHost::type(ControlId id, std::string_view text) {

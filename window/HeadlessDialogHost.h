@@ -42,6 +42,10 @@ class HeadlessDialogHost : public DialogHost {
     bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
+    // Recorded as a report of `html`, with the findings and the list they were shown with.
+    void showRowFindings(std::string_view html, const processing::RowFindings& findings,
+                         std::string_view listPath) override;
+    std::int64_t rowFindingsShown() override { return rowFindingsShownAnswer; }
     void endDialog(int result) override;
 
     // The operator types `text` into an edit (replacing its text): the edit is marked modified.
@@ -53,6 +57,8 @@ class HeadlessDialogHost : public DialogHost {
     bool yesAnswer = false;                     // the answer to the save question
     // The answer to a warning's question: a run without a screen goes on unless told otherwise.
     bool goOnAnswer = true;
+    // How many row findings the screen can show (velcor-cli prints the message list's share).
+    std::int64_t rowFindingsShownAnswer = processing::kMaxRowMessages;
 
     // The record of what was shown.
     std::string shownText(ControlId id) const;
@@ -70,6 +76,12 @@ class HeadlessDialogHost : public DialogHost {
     void clearEvents() { events_.clear(); }
     const std::vector<std::string>& suggestedNames() const { return suggestedNames_; }
     int focusedControl() const { return focused_; }
+    // The row findings shown as values, in order, each with the list they were found in.
+    struct ShownFindings {
+        processing::RowFindings findings;
+        std::string listPath;
+    };
+    const std::vector<ShownFindings>& shownFindings() const { return shownFindings_; }
     std::optional<int> endResult() const { return endResult_; }
 
   private:
@@ -89,6 +101,7 @@ class HeadlessDialogHost : public DialogHost {
     std::map<ControlId, bool> checks_;
     std::map<ControlId, bool> readOnly_;
     std::vector<Event> events_;
+    std::vector<ShownFindings> shownFindings_;
     std::vector<std::string> suggestedNames_;
     int focused_ = 0;
     std::optional<int> endResult_;

@@ -5,6 +5,7 @@
 #include "text/Text.h"
 #include "window/ControlTable.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -371,7 +372,10 @@ std::optional<std::string> leftOutFindingsLine(const processing::RowFindings& fi
 
 std::string rowFindingsHtml(const processing::RowFindings& findings) {
     std::string html;
-    for (const processing::RowFinding& finding : findings.kept) html += finding.text + "<BR>";
+    // A screen may keep more findings for its table; the message list names the first ones.
+    const std::size_t listed =
+        std::min(findings.kept.size(), static_cast<std::size_t>(processing::kMaxRowMessages));
+    for (std::size_t i = 0; i < listed; ++i) html += findings.kept[i].text + "<BR>";
     if (const auto line = leftOutFindingsLine(findings)) html += *line + "<BR>";
     return html;
 }

@@ -35,6 +35,7 @@ struct WorkingState : processing::ControlData {
     std::string delimiterText;
 
     processing::RowFindings rowFindings;  // of the last scan
+    std::string rowFindingsPath;          // the list they were found in
     bool filePrepared = false;
     // The chosen list was read to its end, agreed with its header and raised no finding: only
     // such a list is written.

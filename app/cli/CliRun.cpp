@@ -296,6 +296,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             break;
         case Command::report:
             result.outcomes.push_back(dialog.buildReport());
+            // "Печат" shows a failed list's findings again; the run has printed them once.
+            result.outcomes.back().findings.reset();
             result.exitCode = result.outcomes.back().done ? 0 : kFailure;
             break;
         case Command::sepa:

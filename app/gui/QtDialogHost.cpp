@@ -7,6 +7,7 @@
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
 #include "app/gui/SepaExportDialog.h"
+#include "processing/ListName.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/ControlTable.h"
@@ -239,6 +240,15 @@ std::optional<window::SepaExportAnswer> QtDialogHost::chooseSepaExport(
 
 void QtDialogHost::runLongWork(std::string_view what, const window::LongWork& work) {
     runWithProgress(dialogParent(), fromCp1251(what), work);
+}
+
+void QtDialogHost::showRowFindings(std::string_view html, const processing::RowFindings& findings,
+                                   std::string_view listPath) {
+    ReportWindow report(dialogParent());
+    report.setReportHtml(html);
+    report.showFindings(findings, std::string(processing::listFileName(listPath)));
+    if (reportObserver_) reportObserver_(report);
+    report.exec();
 }
 
 void QtDialogHost::endDialog(int result) {

@@ -57,6 +57,9 @@ class QtDialogHost : public window::DialogHost {
     void showReport(std::string_view html) override;
     std::optional<window::SepaExportAnswer> chooseSepaExport(
         const std::vector<window::SepaName>& names, std::string_view suggestedPath) override;
+    void showRowFindings(std::string_view html, const processing::RowFindings& findings,
+                         std::string_view listPath) override;
+    std::int64_t rowFindingsShown() override { return processing::kMaxFindingsKept; }
     void endDialog(int result) override;
     void runLongWork(std::string_view what, const window::LongWork& work) override;
 

@@ -1,6 +1,7 @@
 #include "app/gui/ReportWindow.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/FindingsPanel.h"
 #include "app/gui/ScreenFit.h"
 #include "text/Cp1251.h"
 #include "ui_ReportWindow.h"
@@ -17,7 +18,11 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTextBrowser>
+
+#include <algorithm>
+#include <utility>
 
 namespace velcor::app {
 
@@ -25,6 +30,9 @@ using namespace velcor::text::literals;
 
 namespace {
 
+// The size a window with the findings table opens at.
+constexpr int kFindingsWidth = 1000;
+constexpr int kFindingsHeight = 700;
 constexpr auto kPrint = "Печат..."_cp;
 constexpr auto kPreview = "Преглед преди печат"_cp;
 constexpr auto kSavePdf = "Запис като PDF..."_cp;
@@ -68,6 +76,19 @@ QColor ReportWindow::face() const { return ui_->view->palette().color(QPalette::
 void ReportWindow::setReportHtml(std::string_view html) {
     reportHtml_ = fromCp1251(html);
     loadReportPage(*ui_->view->document(), reportHtml_, face());
+}
+
+void ReportWindow::showFindings(processing::RowFindings findings, std::string listName) {
+    findings_ = new FindingsPanel(std::move(findings), std::move(listName));
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setChildrenCollapsible(false);
+    delete layout()->replaceWidget(ui_->view, splitter);
+    splitter->addWidget(findings_);
+    splitter->addWidget(ui_->view);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    // Room for the table's five columns; a small screen still gets a window that fits it.
+    resize(std::max(width(), kFindingsWidth), std::max(height(), kFindingsHeight));
 }
 
 void ReportWindow::showContextMenu(const QPoint& pos) {

@@ -4,10 +4,12 @@
 // menu ("Печат...", "Преглед преди печат", "Запис като PDF...") and with Ctrl+P.
 
 #include "app/report/ReportDocument.h"
+#include "processing/RowFindings.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 class QTextBrowser;
@@ -18,6 +20,8 @@ class ReportWindow;
 }
 
 namespace velcor::app {
+
+class FindingsPanel;
 
 class ReportWindow : public QDialog {
     Q_OBJECT
@@ -31,6 +35,12 @@ class ReportWindow : public QDialog {
     void setReportHtml(std::string_view html);
 
     QTextBrowser* view() const;
+
+    // Puts the table of a list's row findings above the text (their message list): `listName`
+    // is the list's file name (Windows-1251).
+    void showFindings(processing::RowFindings findings, std::string listName);
+    // The findings table; nullptr when none is shown.
+    FindingsPanel* findings() const { return findings_; }
 
     // Writes what the window shows to a PDF file (as velcor-cli's report --pdf does), replacing
     // the file in one step; false (after a message) when it failed.
@@ -50,6 +60,7 @@ class ReportWindow : public QDialog {
 
     std::unique_ptr<Ui::ReportWindow> ui_;
     QString reportHtml_;  // what the page's element holds
+    FindingsPanel* findings_ = nullptr;
 };
 
 }  // namespace velcor::app

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace velcor::window::test {
 namespace {
 
@@ -263,6 +265,24 @@ TEST(DialogBrowse, RowMessagesAfterBrowseAndAfterTypeChangeDifferInWhatStays) {
     EXPECT_EQ(w.host.controlText(idCount), "");
     EXPECT_EQ(w.host.controlText(idControlCode), code);
     EXPECT_FALSE(w.state().fileValid);
+}
+
+// A screen that lists the findings in a table gets every one of them; the message list beside it
+// names the first thousand, and how many more there are.
+TEST(DialogBrowse, AScreenWithATableGetsEveryFindingAndTheMessageListTheFirstThousand) {
+    WindowSetup w(standardSettings());
+    w.host.rowFindingsShownAnswer = processing::kMaxFindingsKept;
+    std::string rows;
+    for (int i = 0; i < 1500; ++i) rows += "BG80BNBG96611020345678;BNBGBGSD;Ivan;0\r\n";
+    w.browse(w.writeList("O081206P.1DP", rows));
+    ASSERT_EQ(w.host.shownFindings().size(), 1u);
+    const processing::RowFindings& shown = w.host.shownFindings()[0].findings;
+    EXPECT_EQ(shown.kept.size(), 1500u);
+    EXPECT_EQ(shown.kept.back().row, 1500);
+    ASSERT_EQ(w.host.reports().size(), 1u);
+    const std::string messages = w.host.reports()[0];
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '<'), 1001);
+    EXPECT_NE(messages.find(std::string("още 500 не са показани"_cp)), std::string::npos);
 }
 
 TEST(DialogPaymentType, ChangeShowsKindAndDelimiterAndRescans) {

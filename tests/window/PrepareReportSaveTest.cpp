@@ -278,6 +278,43 @@ TEST(DialogReport, OnlyForAPreparedListAndBuiltAfresh) {
               std::string::npos);
 }
 
+// "Печат" on a list that failed its check shows what is wrong with it again, as values too, for
+// as long as no other list has been read; "Подготовка" still refuses the list.
+TEST(DialogReport, OnAListWithRowFindingsShowsThemAgain) {
+    ScannedList s(
+        "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n"
+        "BG95UNCR70001523456789;UNCRBGSF;Maria;0\r\n");
+    ASSERT_FALSE(s.w.state().fileValid);
+    const std::string messages = rowFindingsHtml(s.w.state().rowFindings);
+    s.w.browse(s.w.dir.file("X081206P.1DP"));  // refused by its name: nothing read
+    for (const bool intent : {false, true}) {
+        s.w.host.clearEvents();
+        if (intent) {
+            const Outcome outcome = s.w.dialog->buildReport();
+            EXPECT_FALSE(outcome.done) << "no report was built";
+            ASSERT_TRUE(outcome.findings.has_value());
+            EXPECT_EQ(outcome.findings->count, 1);
+        } else {
+            s.w.dialog->onCommand(idPrint);
+        }
+        EXPECT_EQ(s.w.host.reports(), std::vector<std::string>{messages});
+        const auto& shown = s.w.host.shownFindings().back();
+        EXPECT_EQ(shown.listPath, s.list);
+        ASSERT_EQ(shown.findings.kept.size(), 1u);
+        const processing::RowFinding& finding = shown.findings.kept[0];
+        EXPECT_EQ(finding.row, 2);
+        EXPECT_EQ(finding.payeeName, "Maria");
+        EXPECT_EQ(finding.iban, "BG95UNCR70001523456789");
+        EXPECT_EQ(finding.amount, "0");
+    }
+    EXPECT_FALSE(s.w.dialog->prepare().done);
+
+    s.w.browse(s.w.writeList("O081206P.2DP", kRows));
+    s.w.host.clearEvents();
+    s.w.dialog->onCommand(idPrint);
+    EXPECT_TRUE(s.w.host.events().empty()) << "a clean list has nothing to show";
+}
+
 // A prepared list's value date is its header's: the date picker cannot change it while the list is
 // open, and its report shows that date.
 TEST(DialogReport, PreparedListOpenedAgainIsRecognisedWithItsHeadersDate) {

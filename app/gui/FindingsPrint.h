@@ -1,0 +1,26 @@
+#pragma once
+
+// The findings table on paper: the rows of a list's findings, page after page, under a heading
+// that names the list, the day it was printed and the page.
+
+#include "processing/DateTime.h"
+#include "processing/RowFindings.h"
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+class QPagedPaintDevice;
+
+namespace velcor::app {
+
+// Prints `findings` in `order` (positions in findings.kept) on `device`, within its printable
+// area: every page under a heading with the list's file name (Windows-1251), the day `printed` and
+// "Страница N от M", the first one with the count by kind too. Only pages `fromPage` to `toPage`
+// are printed (counted from 1; 0 for either end: from the first, to the last). Returns the number
+// of pages the table takes, 0 when the device could not be painted on.
+int printFindings(QPagedPaintDevice& device, const processing::RowFindings& findings,
+                  const std::vector<std::size_t>& order, std::string_view listName,
+                  const processing::LocalDateTime& printed, int fromPage = 0, int toPage = 0);
+
+}  // namespace velcor::app
