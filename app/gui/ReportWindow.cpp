@@ -76,6 +76,9 @@ QColor ReportWindow::face() const { return ui_->view->palette().color(QPalette::
 void ReportWindow::setReportHtml(std::string_view html) {
     reportHtml_ = fromCp1251(html);
     loadReportPage(*ui_->view->document(), reportHtml_, face());
+    // The cursor moved along as the page was filled in; left at its end, the window would open
+    // scrolled to the last line of a long message list.
+    ui_->view->moveCursor(QTextCursor::Start);
 }
 
 void ReportWindow::showFindings(processing::RowFindings findings, std::string listName) {
