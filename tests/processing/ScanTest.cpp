@@ -248,7 +248,8 @@ TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
     for (const std::int64_t keep : {kMaxRowMessages, kMaxFindingsKept}) {
         const ScanResult all = scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"),
                                                &formats[1], ';', {}, {}, keep);
-        EXPECT_EQ(all.rowFindings.kept.size(), static_cast<std::size_t>(std::min(keep, 4500L)));
+        EXPECT_EQ(all.rowFindings.kept.size(),
+                  static_cast<std::size_t>(std::min<std::int64_t>(keep, 4500)));
         EXPECT_EQ(all.rowFindings.leftOut(), 3500);
         for (const FindingKind kind :
              {FindingKind::noDelimiter, FindingKind::wrongIban, FindingKind::zeroSum})
