@@ -4,6 +4,7 @@
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
 #include "app/gui/ScreenFit.h"
+#include "text/Cp1251.h"
 
 #include <QDialog>
 #include <QScreen>
@@ -13,6 +14,8 @@
 
 namespace velcor::app::test {
 namespace {
+
+using namespace velcor::text::literals;
 
 std::string describe(const QRect& r) {
     return QStringLiteral("%1,%2 %3x%4")
@@ -49,6 +52,14 @@ TEST(ScreenFit, EveryWindowFitsItsScreen) {
     ReportWindow report(&main);
     report.setReportHtml("<B>1</B><BR>");
     EXPECT_TRUE(showsWithinScreen(report, QStringLiteral("fit-report-window")));
+    report.close();
+    // With the table of a list's findings above its message list, the window asks for more room.
+    ReportWindow findings(&main);
+    processing::RowFindings rows;
+    rows.add(processing::FindingKind::zeroSum, 1, "Нулева сума на ред: %lld"_cp.c_str(), 1LL);
+    findings.setReportHtml(rows.kept[0].text);
+    findings.showFindings(rows, "O081206P.1DP");
+    EXPECT_TRUE(showsWithinScreen(findings, QStringLiteral("fit-findings-window")));
 }
 
 TEST(ScreenFit, AWindowIsShrunkToTheScreenAndMovedInside) {
