@@ -364,6 +364,33 @@ void BulkPaymentDialog::openChosenList(const std::string& path) {
     showPrepared();
 }
 
+void BulkPaymentDialog::openTypedList() {
+    const std::string typed = host_.controlText(idInputPath);
+    // An empty edit names no list; "..." cannot answer with none either.
+    if (typed.empty()) return;
+    startBrowsing();
+    openChosenList(typed);
+}
+
+Outcome BulkPaymentDialog::pathEdited() {
+    Recording recording(*this);
+    forgetList();
+    return recording.finish(true);
+}
+
+void BulkPaymentDialog::forgetList() {
+    state_.fileValid = false;
+    state_.filePrepared = false;
+    state_.scannedPath.clear();
+    state_.scannedStamp.reset();
+    state_.rowFindings = {};
+    processing::resetControlData(state_);
+    showText(idTotal, "");
+    showText(idCount, "");
+    showText(idControlCode, "");
+    showPrepared();
+}
+
 void BulkPaymentDialog::changePaymentType() {
     Before before = keepBefore();
     // The host reports the operator's choice; from here on the logic holds it.
@@ -653,6 +680,9 @@ void BulkPaymentDialog::onCommand(ControlId id) {
     switch (id) {
         case idBrowse:
             browseInputFile();
+            break;
+        case idInputPath:
+            openTypedList();
             break;
         case idPaymentType:
             changePaymentType();

@@ -65,10 +65,16 @@ class BulkPaymentDialog {
     bool sepaExportAvailable() const { return state_.fileValid; }
     // Where the SEPA file goes unless the operator says otherwise: the list's path with ".xml".
     std::string suggestedSepaPath() const { return state_.inputPath + ".xml"; }
+    // The operator changed the text of the path edit: the figures, the tick and all the logic
+    // knew of the list shown are forgotten, so that nothing is prepared or reported for a list
+    // other than the one the edit names. The window calls it on each change the operator makes;
+    // velcor-cli, which types no path, never does.
+    Outcome pathEdited();
 
     // The host's commands, each one of the intents above: 1003 "...", 1004 the payment-type
     // list's selection change, 16 "Подготовка", 1013 "Печат", 2 "Изход", and the context menu's
-    // "Запис като SEPA XML..." (its review, the host's dialog, the export).
+    // "Запис като SEPA XML..." (its review, the host's dialog, the export); and 1002, Enter in
+    // the path edit, which opens the list typed there as "..." opens a chosen one.
     void onCommand(ControlId id);
 
     // Called once the dialog has ended, before it goes away: may ask the save question and
@@ -89,6 +95,11 @@ class BulkPaymentDialog {
     void startBrowsing();
     // The steps of "..." after its dialog answered with `path`.
     void openChosenList(const std::string& path);
+    // Enter in the path edit: "..." with the typed path for the dialog's answer.
+    void openTypedList();
+    // The list shown is no longer the one the path edit names: its figures, its tick and its
+    // scan go.
+    void forgetList();
     // The payment-type change for the position the state holds.
     void takePaymentType();
     bool prepareFile();
