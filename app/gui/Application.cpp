@@ -39,6 +39,7 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
         }
     });
     window_.setSepaExportAvailable([this] { return dialog_.sepaExportAvailable(); });
+    QObject::connect(&window_, &MainWindow::pathEdited, &window_, [this] { dialog_.pathEdited(); });
 }
 
 bool MainWindowSession::run() {

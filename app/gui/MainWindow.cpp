@@ -10,6 +10,7 @@
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
 #include <QShortcut>
@@ -97,6 +98,10 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     // Only the operator's choice is a selection change; the program's own selections are not.
     connect(ui_->paymentType, &QComboBox::activated, this,
             [this] { command(window::idPaymentType); });
+    // Likewise only the operator's changes of the path; Enter there opens the typed list instead
+    // of pressing "Подготовка" for the list shown before.
+    connect(ui_->inputPath, &QLineEdit::textEdited, this, &MainWindow::pathEdited);
+    ui_->inputPath->installEventFilter(this);
 
     // Where the window manager's menu cannot be reached, the About entry lives in the window's
     // context menu and on F1.
@@ -208,6 +213,17 @@ void MainWindow::showAbout() {
 
 void MainWindow::setSepaExportAvailable(std::function<bool()> available) {
     sepaExportAvailable_ = std::move(available);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->inputPath && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            command(window::idInputPath);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {

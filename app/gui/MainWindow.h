@@ -37,8 +37,9 @@ class MainWindow : public QDialog {
     QLineEdit* edit(int id) const;
     LimitedTextValidator* validator(int id) const;
 
-    // Receives the button clicks, the payment-type choices and the cancel command (button
-    // "Изход", Escape, the close box). Without a handler the cancel command ends the window.
+    // Receives the button clicks, the payment-type choices, Enter in the path edit (its id) and
+    // the cancel command (button "Изход", Escape, the close box). Without a handler the cancel
+    // command ends the window.
     void setCommandHandler(std::function<void(window::ControlId)> handler);
     // Puts "Запис като SEPA XML..." into the context menu, enabled while `available` says so;
     // its command goes to the command handler. A window without it has no such entry.
@@ -53,9 +54,12 @@ class MainWindow : public QDialog {
   signals:
     // A command has been handled to its end, with every message and window it opened.
     void commandFinished();
+    // The operator changed the text of the path edit (typing, pasting, undoing).
+    void pathEdited();
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 #ifdef Q_OS_WIN
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 #endif

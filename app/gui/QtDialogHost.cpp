@@ -201,6 +201,9 @@ std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggest
         showMessage(window::messageText(window::Message::pathNotUsable));
         return std::nullopt;
     }
+    // With a list chosen, "Подготовка" is the next step: the focus goes there after the command,
+    // unless a message of its scan sends the operator to an edit.
+    focusAfterCommand_ = window::idPrepare;
     return path;
 }
 

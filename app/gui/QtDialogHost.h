@@ -89,9 +89,10 @@ class QtDialogHost : public window::DialogHost {
     int minute_ = 0;
     int second_ = 0;
     bool ended_ = false;
-    // The control that a message sent the operator to during the running command: it gets the
-    // focus and the selection back once the command has finished, whatever the command did after
-    // the message (a scan, a report window, new texts in the edits).
+    // The control that a message sent the operator to during the running command (or
+    // "Подготовка" after a list was chosen): it gets the focus and the selection back once the
+    // command has finished, whatever the command did after (a scan, a report window, new texts
+    // in the edits).
     std::optional<window::ControlId> focusAfterCommand_;
     QMetaObject::Connection commandFinished_;
 };

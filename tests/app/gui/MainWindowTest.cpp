@@ -187,15 +187,21 @@ TEST(MainWindowEdits, PayerEditsRefuseSemicolonsAndLineBreaks) {
     }
 }
 
-TEST(MainWindowKeys, EnterInAnyEditPressesPrepareAndEscapeCancels) {
+// Enter in the path edit opens the list typed there; in any other edit it presses
+// "Подготовка".
+TEST(MainWindowKeys, EnterInAnEditPressesPrepareButOpensThePathAndEscapeCancels) {
     RecordingWindow r;
     r.window.show();
     for (const window::ControlInfo& info : window::controlsInTabOrder()) {
         if (info.kind != ControlKind::edit) continue;
         SCOPED_TRACE(info.id);
-        r.commands.clear();
-        QTest::keyClick(r.window.edit(info.id), Qt::Key_Return);
-        EXPECT_EQ(r.commands, std::vector<int>{window::idPrepare});
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            r.commands.clear();
+            QTest::keyClick(r.window.edit(info.id), key);
+            EXPECT_EQ(r.commands,
+                      std::vector<int>{info.id == window::idInputPath ? window::idInputPath
+                                                                      : window::idPrepare});
+        }
     }
     r.commands.clear();
     QTest::keyClick(r.window.edit(window::idPayerIban), Qt::Key_Escape);
