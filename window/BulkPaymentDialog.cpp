@@ -640,7 +640,7 @@ bool BulkPaymentDialog::showReport() {
         output::reportFields(state_.inputPath, state_.paymentDate, selectedFormat(),
                              paymentTypeText(state_.paymentType), shown);
     std::string report = output::buildProcessingReport(fields);
-    host_.showReport(report);
+    host_.showProcessingReport(report, state_.inputPath);
     if (outcome_ != nullptr) {
         outcome_->report = std::move(report);
         outcome_->reportFields = std::move(fields);

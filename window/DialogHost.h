@@ -85,6 +85,12 @@ class DialogHost {
     }
     // How many row findings of a list the host's screen can show: a scan keeps no more.
     virtual std::int64_t rowFindingsShown() { return processing::kMaxRowMessages; }
+    // Shows the processing report of the list at `listPath`, modally; a host that offers to save
+    // the report proposes a place beside the list. Without that, as any report.
+    virtual void showProcessingReport(std::string_view html, std::string_view listPath) {
+        (void)listPath;
+        showReport(html);
+    }
     // Ends the dialog with the given result (kCancelResult: cancelled).
     virtual void endDialog(int result) = 0;
 

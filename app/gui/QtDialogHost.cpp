@@ -207,9 +207,12 @@ std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggest
     return path;
 }
 
-void QtDialogHost::showReport(std::string_view html) {
+void QtDialogHost::showReport(std::string_view html) { showProcessingReport(html, {}); }
+
+void QtDialogHost::showProcessingReport(std::string_view html, std::string_view listPath) {
     ReportWindow report(dialogParent());
     report.setReportHtml(html);
+    report.setListPath(fromCp1251(listPath));
     if (reportObserver_) reportObserver_(report);
     report.exec();
 }
@@ -250,6 +253,7 @@ void QtDialogHost::showRowFindings(std::string_view html, const processing::RowF
     ReportWindow report(dialogParent());
     report.setReportHtml(html);
     report.showFindings(findings, std::string(processing::listFileName(listPath)));
+    report.setListPath(fromCp1251(listPath));
     if (reportObserver_) reportObserver_(report);
     report.exec();
 }

@@ -60,6 +60,7 @@ class QtDialogHost : public window::DialogHost {
     void showRowFindings(std::string_view html, const processing::RowFindings& findings,
                          std::string_view listPath) override;
     std::int64_t rowFindingsShown() override { return processing::kMaxFindingsKept; }
+    void showProcessingReport(std::string_view html, std::string_view listPath) override;
     void endDialog(int result) override;
     void runLongWork(std::string_view what, const window::LongWork& work) override;
 

@@ -16,6 +16,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QShortcut>
 #include <QSplitter>
@@ -36,6 +37,8 @@ constexpr int kFindingsHeight = 700;
 constexpr auto kPrint = "Печат..."_cp;
 constexpr auto kPreview = "Преглед преди печат"_cp;
 constexpr auto kSavePdf = "Запис като PDF..."_cp;
+constexpr auto kPreviewButton = "Преглед"_cp;
+constexpr auto kClose = "Затвори"_cp;
 constexpr auto kPdfFiles = "PDF файлове (*.pdf)"_cp;
 constexpr auto kDefaultPdfName = "spravka.pdf"_cp;
 // The system's own message for a file it could not write (its Latin "a" included).
@@ -63,6 +66,20 @@ ReportWindow::ReportWindow(QWidget* parent)
     connect(browser, &QWidget::customContextMenuRequested, this, &ReportWindow::showContextMenu);
     auto* printKey = new QShortcut(QKeySequence::Print, this);
     connect(printKey, &QShortcut::activated, this, &ReportWindow::print);
+
+    // The same actions in plain sight; Enter closes the window, as Escape does.
+    ui_->printButton->setText(fromCp1251(kPrint));
+    ui_->previewButton->setText(fromCp1251(kPreviewButton));
+    ui_->pdfButton->setText(fromCp1251(kSavePdf));
+    ui_->closeButton->setText(fromCp1251(kClose));
+    for (QPushButton* button :
+         {ui_->printButton, ui_->previewButton, ui_->pdfButton, ui_->closeButton})
+        button->setAutoDefault(false);
+    ui_->closeButton->setDefault(true);
+    connect(ui_->printButton, &QPushButton::clicked, this, &ReportWindow::print);
+    connect(ui_->previewButton, &QPushButton::clicked, this, &ReportWindow::printPreview);
+    connect(ui_->pdfButton, &QPushButton::clicked, this, &ReportWindow::saveAsPdfChosen);
+    connect(ui_->closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
     loadReportPage(*browser->document(), reportHtml_, face());
 }
@@ -92,6 +109,13 @@ void ReportWindow::showFindings(processing::RowFindings findings, std::string li
     splitter->setStretchFactor(1, 2);
     // Room for the table's five columns; a small screen still gets a window that fits it.
     resize(std::max(width(), kFindingsWidth), std::max(height(), kFindingsHeight));
+}
+
+void ReportWindow::setListPath(const QString& listPath) { listPath_ = listPath; }
+
+QString ReportWindow::proposedPdfPath() const {
+    if (listPath_.isEmpty()) return QDir::current().filePath(fromCp1251(kDefaultPdfName));
+    return QFileInfo(listPath_).absoluteFilePath() + QStringLiteral(".pdf");
 }
 
 void ReportWindow::showContextMenu(const QPoint& pos) {
@@ -128,9 +152,9 @@ void ReportWindow::printPreview() {
 }
 
 void ReportWindow::saveAsPdfChosen() {
-    QString path = QFileDialog::getSaveFileName(
-        this, fromCp1251(kSavePdf).remove(QStringLiteral("...")),
-        QDir::current().filePath(fromCp1251(kDefaultPdfName)), fromCp1251(kPdfFiles));
+    QString path =
+        QFileDialog::getSaveFileName(this, fromCp1251(kSavePdf).remove(QStringLiteral("...")),
+                                     proposedPdfPath(), fromCp1251(kPdfFiles));
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
     saveAsPdf(path);

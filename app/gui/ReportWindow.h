@@ -1,7 +1,8 @@
 #pragma once
 
-// The report window: the report page with a given text in it, printable from the view's context
-// menu ("Печат...", "Преглед преди печат", "Запис като PDF...") and with Ctrl+P.
+// The report window: the report page with a given text in it, printable from a row of buttons
+// below it ("Печат...", "Преглед", "Запис като PDF...", "Затвори"), from the view's context menu
+// ("Печат...", "Преглед преди печат", "Запис като PDF...") and with Ctrl+P.
 
 #include "app/report/ReportDocument.h"
 #include "processing/RowFindings.h"
@@ -35,6 +36,11 @@ class ReportWindow : public QDialog {
     void setReportHtml(std::string_view html);
 
     QTextBrowser* view() const;
+    // The list the report is about: "Запис като PDF..." proposes its folder and its name with
+    // ".pdf" added. Empty: the report is about no list.
+    void setListPath(const QString& listPath);
+    // The file "Запис като PDF..." proposes.
+    QString proposedPdfPath() const;
 
     // Puts the table of a list's row findings above the text (their message list): `listName`
     // is the list's file name (Windows-1251).
@@ -61,6 +67,7 @@ class ReportWindow : public QDialog {
     std::unique_ptr<Ui::ReportWindow> ui_;
     QString reportHtml_;  // what the page's element holds
     FindingsPanel* findings_ = nullptr;
+    QString listPath_;
 };
 
 }  // namespace velcor::app

@@ -11,11 +11,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
@@ -112,7 +115,13 @@ TEST(ReportWindow, ShowsTheTextAsMarkupInAResizableWindow) {
     report.show();
     report.resize(500, 300);
     EXPECT_EQ(report.size(), QSize(500, 300));
-    EXPECT_EQ(report.view()->geometry(), report.rect());
+    // The view fills the window but for the row of buttons below it.
+    EXPECT_EQ(report.view()->geometry().topLeft(), QPoint(0, 0));
+    EXPECT_EQ(report.view()->width(), report.width());
+    for (QPushButton* button : report.findChildren<QPushButton*>()) {
+        EXPECT_GE(button->y(), report.view()->geometry().bottom());
+        EXPECT_LE(button->geometry().bottom(), report.height());
+    }
 
     struct Case {
         std::string html;
@@ -228,6 +237,62 @@ TEST(ReportWindow, ItsContextMenuOffersPrintingAndThePdfCarriesTheReport) {
     EXPECT_FALSE(report.saveAsPdf(QString::fromStdString(dir.file("missing/report.pdf"))));
     ASSERT_EQ(script.messages().size(), 1u);
     EXPECT_EQ(script.messages()[0], QString::fromUtf8("Грешка при запис във файлa!"));
+}
+
+// The buttons below the view, each opening what it names; the PDF goes beside the list by
+// default, named after it.
+TEST(ReportWindow, ItsButtonsPrintPreviewSaveAsPdfAndClose) {
+    velcor::testing::TempDir dir;
+    const QString list = QString::fromStdString(dir.file("O081206P.1DP"));
+    ReportWindow report;
+    report.setReportHtml("Грешнa сума!<BR>"_cp);
+    report.setListPath(list);
+    report.show();
+    report.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&report));
+
+    const auto button = [&](const char* text) -> QPushButton* {
+        for (QPushButton* b : report.findChildren<QPushButton*>())
+            if (b->text() == QString::fromUtf8(text)) return b;
+        ADD_FAILURE() << "no button " << text;
+        return nullptr;
+    };
+    struct Case {
+        const char* button;
+        const char* opens;  // the class of the window it opens
+    } cases[] = {
+        {"Печат...", "QPrintDialog"},
+        {"Преглед", "QPrintPreviewDialog"},
+        {"Запис като PDF...", "QFileDialog"},
+    };
+    QString proposed;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        QPushButton* b = button(c.button);
+        if (!b) continue;
+        ModalScript script({&report});
+        QString opened;
+        script.then([&](QWidget* w) {
+            opened = QString::fromLatin1(w->metaObject()->className());
+            if (auto* files = qobject_cast<QFileDialog*>(w)) {
+                const auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                proposed = files->directory().absoluteFilePath(name ? name->text() : QString());
+            }
+            static_cast<QDialog*>(w)->reject();
+        });
+        QTest::mouseClick(b, Qt::LeftButton);
+        EXPECT_EQ(opened, QString::fromLatin1(c.opens));
+        EXPECT_TRUE(script.unexpected().empty());
+    }
+    EXPECT_EQ(proposed, list + QStringLiteral(".pdf"));
+    saveScreenshot(report, QStringLiteral("report-window-buttons"));
+
+    // Enter closes the window, as "Затвори" does.
+    QTest::keyClick(report.view(), Qt::Key_Return);
+    EXPECT_FALSE(report.isVisible());
+    report.show();
+    if (QPushButton* close = button("Затвори")) QTest::mouseClick(close, Qt::LeftButton);
+    EXPECT_FALSE(report.isVisible());
 }
 
 // On paper the page lays out as a browser lays it out: the tables as wide as they ask, their
