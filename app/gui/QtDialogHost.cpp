@@ -2,12 +2,14 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FixedCheckBox.h"
+#include "app/gui/LastListFolder.h"
 #include "app/gui/LimitedTextValidator.h"
 #include "app/gui/LongWorkRunner.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
 #include "app/gui/SepaExportDialog.h"
 #include "processing/ListName.h"
+#include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/ControlTable.h"
@@ -25,6 +27,17 @@
 #include <vector>
 
 namespace velcor::app {
+
+using namespace velcor::text::literals;
+
+namespace {
+
+// The open-file dialog's filters; the first takes the day's pattern.
+constexpr auto kTodaysLists = "Списъци за днес (%1)"_cp;
+constexpr auto kAllLists = "Всички списъци (O*.*)"_cp;
+constexpr auto kAllFiles = "Всички файлове (*)"_cp;
+
+}  // namespace
 
 QtDialogHost::QtDialogHost(MainWindow& window) : window_(window) {
     commandFinished_ = QObject::connect(&window_, &MainWindow::commandFinished, &window_,
@@ -181,11 +194,16 @@ std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedN
     dialog.setWindowTitle(QString());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // Starts in the current folder and leaves the process's current folder where it was.
-    dialog.setDirectory(QDir::currentPath());
+    // Starts in the folder of the last list opened, else the current one, and leaves the
+    // process's current folder where it was.
+    const QString lastFolder = lastListFolder();
+    dialog.setDirectory(lastFolder.isEmpty() ? QDir::currentPath() : lastFolder);
     // The suggestion is a pattern of the day's files; it both fills the name box and narrows
-    // the list, and "*" gives every file back.
-    dialog.setNameFilters({suggestedName, QStringLiteral("*")});
+    // the list, and the other filters give the other lists and every file back.
+    const QStringList filters{fromCp1251(kTodaysLists).arg(suggestedName), fromCp1251(kAllLists),
+                              fromCp1251(kAllFiles)};
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.constFirst());
     dialog.selectFile(suggestedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().constFirst();
@@ -201,6 +219,7 @@ std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggest
         showMessage(window::messageText(window::Message::pathNotUsable));
         return std::nullopt;
     }
+    rememberListFolder(*chosen);
     // With a list chosen, "Подготовка" is the next step: the focus goes there after the command,
     // unless a message of its scan sends the operator to an edit.
     focusAfterCommand_ = window::idPrepare;

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
     // Headless unless the caller chose a platform (e.g. xcb to watch the tests run).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // What the window remembers for the user goes to a scratch place, not the real user's.
+    QStandardPaths::setTestModeEnabled(true);
     // As the program does: numbers in the "C" locale whatever Qt took from the environment.
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);

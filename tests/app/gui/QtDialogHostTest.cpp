@@ -2,6 +2,7 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/Application.h"
+#include "app/gui/LastListFolder.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtDialogHost.h"
 #include "support/TestSupport.h"
@@ -180,44 +181,69 @@ TEST_F(HostFixture, AChosenPathIsHandedOnInWindows1251OrRefused) {
     EXPECT_FALSE(script.messages()[0].isEmpty());
 }
 
-TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndWantsAnExistingFile) {
+// The open-file dialog names the day's pattern, first and chosen, then every list and every file;
+// it starts in the current folder until a list was opened, then in that list's folder, and
+// leaves the process's current folder alone.
+TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndStartsWhereTheLastListWas) {
     velcor::testing::TempDir dir;
     const std::string list = dir.file("O081206P.1DP");
     velcor::testing::writeFileBytes(list, "x\r\n");
     const QString folderBefore = QDir::currentPath();
+    rememberListFolder(QString());
 
+    struct Seen {
+        QString nameBox, folder, filter;
+        QStringList filters;
+        QFileDialog::FileMode mode = QFileDialog::AnyFile;
+    };
+    // Looks at the dialog, then picks the list in its folder.
+    const auto choose = [&](Seen& seen) {
+        return [&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            ASSERT_NE(dialog, nullptr);
+            seen.mode = dialog->fileMode();
+            seen.folder = dialog->directory().absolutePath();
+            seen.filters = dialog->nameFilters();
+            seen.filter = dialog->selectedNameFilter();
+            if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                seen.nameBox = edit->text();
+            dialog->setDirectory(QString::fromStdString(dir.path().string()));
+            dialog->selectFile(QString::fromStdString(list));
+            // The dialog reads its folder on a thread of its own and may turn down an accept
+            // that comes before the folder is read: press again until it closes, for at most
+            // ten seconds.
+            auto* retry = new QTimer(dialog);
+            QObject::connect(retry, &QTimer::timeout, dialog, [dialog, retry, tries = 0]() mutable {
+                if (++tries > 1000) {
+                    dialog->reject();
+                    return;
+                }
+                QMetaObject::invokeMethod(dialog, "accept");
+                if (!dialog->isVisible()) retry->stop();
+            });
+            retry->start(10);
+        };
+    };
+    Seen first, second;
     ModalScript script;
-    QString nameBox;
-    QFileDialog::FileMode mode = QFileDialog::AnyFile;
-    QString folder;
-    script.then([&](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        ASSERT_NE(dialog, nullptr);
-        mode = dialog->fileMode();
-        folder = dialog->directory().absolutePath();
-        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-            nameBox = edit->text();
-        dialog->setDirectory(QString::fromStdString(dir.path().string()));
-        dialog->selectFile(QString::fromStdString(list));
-        // The dialog reads its folder on a thread of its own and may turn down an accept that
-        // comes before the folder is read: press again until it closes, for at most ten seconds.
-        auto* retry = new QTimer(dialog);
-        QObject::connect(retry, &QTimer::timeout, dialog, [dialog, retry, tries = 0]() mutable {
-            if (++tries > 1000) {
-                dialog->reject();
-                return;
-            }
-            QMetaObject::invokeMethod(dialog, "accept");
-            if (!dialog->isVisible()) retry->stop();
-        });
-        retry->start(10);
-    });
+    script.then(choose(first)).then(choose(second));
+    EXPECT_EQ(host.chooseOpenFile("O081206P.*DP*"), std::optional<std::string>(list));
     EXPECT_EQ(host.chooseOpenFile("O081206P.*DP*"), std::optional<std::string>(list));
     EXPECT_TRUE(script.done());
-    EXPECT_EQ(nameBox, QStringLiteral("O081206P.*DP*"));
-    EXPECT_EQ(mode, QFileDialog::ExistingFile);
-    EXPECT_EQ(folder, folderBefore);
+
+    const QStringList filters{QString::fromUtf8("Списъци за днес (O081206P.*DP*)"),
+                              QString::fromUtf8("Всички списъци (O*.*)"),
+                              QString::fromUtf8("Всички файлове (*)")};
+    for (const Seen* seen : {&first, &second}) {
+        EXPECT_EQ(seen->nameBox, QStringLiteral("O081206P.*DP*"));
+        EXPECT_EQ(seen->mode, QFileDialog::ExistingFile);
+        EXPECT_EQ(seen->filters, filters);
+        EXPECT_EQ(seen->filter, filters.constFirst());
+    }
+    EXPECT_EQ(first.folder, folderBefore);
+    EXPECT_EQ(second.folder, QDir(QString::fromStdString(dir.path().string())).absolutePath());
     EXPECT_EQ(QDir::currentPath(), folderBefore);
+    rememberListFolder(QString());
 }
 
 TEST_F(HostFixture, EndingTheDialogClosesTheWindowWithTheResult) {
