@@ -22,7 +22,7 @@ endfunction()
 # The pages carry the version and its release date (the same as in the AppStream metadata's
 # newest release), never the day of the build, so the same sources give the same package.
 set(VELCOR_MAN_DATE 2026-12-09)
-set(VELCOR_MAN_DATADIR ${CMAKE_INSTALL_FULL_DATADIR})
+set(VELCOR_MAN_DATADIR ${VELCOR_INSTALLED_DATADIR})
 set(pages velcor-cli)
 if(TARGET velcor)
   list(APPEND pages velcor)

@@ -24,6 +24,12 @@ namespace {
 
 constexpr auto kNoSettingsFile = "няма файл %s в папка %s"_cp;
 constexpr auto kSettingsUnreadable = "не може да се прочете файл %s в папка %s"_cp;
+#ifdef VELCOR_STARTER_SETTINGS
+// The way out for one who typed the program's name in a terminal: the desktop menu's start.
+constexpr auto kStartWithLauncher =
+    "Стартирайте velcor-launch, както менюто: той пуска програмата в ~/.config/velcor и слага там "
+    "omp.ini по образеца %s"_cp;
+#endif
 
 }  // namespace
 
@@ -78,7 +84,14 @@ std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
     // A file that is there (a folder, no permission) is told apart from one that is missing.
     const std::string form =
         text::toUtf8(fs.stamp(settingsPath) ? kSettingsUnreadable.view() : kNoSettingsFile.view());
-    return text::format(form.c_str(), text::toUtf8(settingsPath).c_str(), folder.c_str());
+    std::string problem =
+        text::format(form.c_str(), text::toUtf8(settingsPath).c_str(), folder.c_str());
+#ifdef VELCOR_STARTER_SETTINGS
+    if (!fs.stamp(settingsPath))
+        problem += "\n" + text::format(text::toUtf8(kStartWithLauncher.view()).c_str(),
+                                       VELCOR_STARTER_SETTINGS);
+#endif
+    return problem;
 }
 
 int runSession(fileio::FileSystem& fs, const std::string& settingsPath) {

@@ -45,7 +45,8 @@ std::string programName(int argc, char** argv);
 
 // Why the program cannot start on `settingsPath` (Windows-1251) in the current folder, shown as
 // `folder` (as the system spells it): the line for the standard error stream, after the program's
-// name, in UTF-8. Nothing when the file can be opened for reading.
+// name, in UTF-8; a missing file adds a line on how to start from the desktop menu's launcher,
+// where it has one. Nothing when the file can be opened for reading.
 std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
                                                 const std::string& settingsPath,
                                                 const std::string& folder);

@@ -17,24 +17,28 @@ using testing::quoted;
 using ProgramStart = testing::ExamplesShell;
 
 // Started from a terminal in a folder whose omp.ini is missing or cannot be read, the window
-// program opens nothing, says why in one line and fails.
+// program opens nothing, says why and fails; without the file it also says how to start it with
+// the launcher, and where the starter settings are.
 TEST_F(ProgramStart, WindowWithoutReadableSettingsSaysWhereAndFails) {
     std::filesystem::create_directory(dir.path() / "empty");
     std::filesystem::create_directories(dir.path() / "folder" / "omp.ini");
     struct Case {
         const char* folder;
         std::string line;
+        std::string hint;
     } cases[] = {
-        {"empty", "velcor: няма файл omp.ini в папка "},
-        {"folder", "velcor: не може да се прочете файл omp.ini в папка "},
+        {"empty", "velcor: няма файл omp.ini в папка ",
+         "Стартирайте velcor-launch, както менюто: той пуска програмата в ~/.config/velcor и "
+         "слага там omp.ini по образеца " VELCOR_STARTER_SETTINGS "\n"},
+        {"folder", "velcor: не може да се прочете файл omp.ini в папка ", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
         const CliRun r = runShell("cd " + quoted(c.folder) +
                                   " && QT_QPA_PLATFORM=offscreen timeout 60 " + quoted(VELCOR_GUI));
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err,
-                  c.line + std::filesystem::canonical(dir.path() / c.folder).string() + "\n");
+        EXPECT_EQ(r.err, c.line + std::filesystem::canonical(dir.path() / c.folder).string() +
+                             "\n" + c.hint);
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
 }
