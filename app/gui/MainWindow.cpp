@@ -3,10 +3,13 @@
 #include "app/gui/AboutBox.h"
 #include "app/gui/AppIdentity.h"
 #include "app/gui/DatePickerBehaviour.h"
+#include "app/gui/KeyboardAccess.h"
 #include "app/gui/LimitedTextValidator.h"
 #include "app/gui/ScreenFit.h"
+#include "text/Cp1251.h"
 #include "ui_MainWindow.h"
 #include "window/ControlTable.h"
+#include "window/Currency.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -24,6 +27,11 @@
 namespace velcor::app {
 
 namespace {
+
+using namespace velcor::text::literals;
+
+constexpr auto kNoPaymentTypePlaceholder = "— изберете вид плащане —"_cp;
+constexpr int kWidestWholeValue = 22;  // an IBAN
 
 // The short date of a locale, always with a four-digit year: a two-digit year would leave the
 // century of the value date to guesswork.
@@ -84,6 +92,19 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     }
     applyControlTable();
 
+    // The currency of the amounts follows the value date; its place is as wide as either
+    // currency, the window's size being fixed.
+    const auto showCurrency = [this](QDate date) {
+        ui_->currencyLabel->setText(
+            fromCp1251(window::currencyOfValueDate(date.year(), date.month(), date.day())));
+    };
+    const QFontMetrics currencyMetrics(ui_->currencyLabel->font());
+    ui_->currencyLabel->setMinimumWidth(std::max(
+        currencyMetrics.horizontalAdvance(fromCp1251(window::currencyOfValueDate(2026, 1, 1))),
+        currencyMetrics.horizontalAdvance(fromCp1251(window::currencyOfValueDate(2025, 12, 31)))));
+    connect(ui_->paymentDate, &QDateEdit::dateChanged, this, showCurrency);
+    showCurrency(ui_->paymentDate->date());
+
     // A modal frame of fixed size, as wide as the Windows dialog (434 dialog units: a unit is a
     // quarter of the font's average character width) and as tall as its rows need.
     const int width = 434 * QFontMetrics(font()).averageCharWidth() / 4;
@@ -95,6 +116,8 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
             [this] { command(window::idPrepare); });
     connect(ui_->printButton, &QPushButton::clicked, this, [this] { command(window::idPrint); });
     connect(ui_->exitButton, &QPushButton::clicked, this, [this] { command(window::idCancel); });
+    // Without a payment type chosen the box says what it wants instead of standing blank.
+    ui_->paymentType->setPlaceholderText(fromCp1251(kNoPaymentTypePlaceholder));
     // Only the operator's choice is a selection change; the program's own selections are not.
     connect(ui_->paymentType, &QComboBox::activated, this,
             [this] { command(window::idPaymentType); });
@@ -102,6 +125,8 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     // of pressing "Подготовка" for the list shown before.
     connect(ui_->inputPath, &QLineEdit::textEdited, this, &MainWindow::pathEdited);
     ui_->inputPath->installEventFilter(this);
+
+    addKeyboardAccess(*this);
 
     // Where the window manager's menu cannot be reached, the About entry lives in the window's
     // context menu and on F1.
@@ -127,11 +152,13 @@ void MainWindow::applyControlTable() {
                 auto* lineEdit = static_cast<QLineEdit*>(widget);
                 lineEdit->setReadOnly(info.kind == window::ControlKind::readOnlyEdit);
                 if (info.limit > 0) {
-                    // Wide enough to show a value of the limit's length whole.
+                    // Wide enough to show a value of the limit's length whole, up to an IBAN's
+                    // 22 characters: a longer value (the company name) scrolls, as a small screen
+                    // at a large scale has no room for more beside the labels.
                     const QFontMetrics metrics(lineEdit->font());
+                    const int shown = std::min(info.limit, kWidestWholeValue);
                     lineEdit->setMinimumWidth(
-                        metrics.horizontalAdvance(QString(info.limit + 1, QLatin1Char('W'))) * 3 /
-                            4 +
+                        metrics.horizontalAdvance(QString(shown + 1, QLatin1Char('W'))) * 3 / 4 +
                         12);
                 }
                 auto* validator = new LimitedTextValidator(lineEdit, info.limit);

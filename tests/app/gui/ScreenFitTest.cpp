@@ -6,7 +6,12 @@
 #include "app/gui/ScreenFit.h"
 #include "text/Cp1251.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 
@@ -60,6 +65,32 @@ TEST(ScreenFit, EveryWindowFitsItsScreen) {
     findings.setReportHtml(rows.kept[0].text);
     findings.showFindings(rows, "O081206P.1DP");
     EXPECT_TRUE(showsWithinScreen(findings, QStringLiteral("fit-findings-window")));
+}
+
+// However small the screen, the main window's boxes and buttons stay clear of every label.
+TEST(ScreenFit, NoBoxOverlapsALabel) {
+    MainWindow main;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const auto inWindow = [&](const QWidget* w) {
+        return QRect(w->mapTo(&main, QPoint(0, 0)), w->size());
+    };
+    const QList<QLabel*> labels = main.findChildren<QLabel*>();
+    QList<QWidget*> boxes;
+    for (QWidget* w : main.findChildren<QWidget*>())
+        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+            qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractButton*>(w))
+            boxes << w;
+    ASSERT_GT(labels.size(), 10);
+    for (const QLabel* label : labels) {
+        if (!label->isVisible() || label->text().isEmpty()) continue;
+        for (const QWidget* box : boxes) {
+            if (!box->isVisible() || box->parentWidget() == label) continue;
+            EXPECT_FALSE(inWindow(label).intersects(inWindow(box)))
+                << label->text().toStdString() << " " << describe(inWindow(label)) << " under "
+                << box->objectName().toStdString() << " " << describe(inWindow(box));
+        }
+    }
 }
 
 TEST(ScreenFit, AWindowIsShrunkToTheScreenAndMovedInside) {

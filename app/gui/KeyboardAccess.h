@@ -1,0 +1,12 @@
+#pragma once
+
+// The main window's keyboard: Tab passes over the boxes that only show a value, and every label
+// and button has an Alt key, with the texts as they are (no "&" in them, no underline).
+
+namespace velcor::app {
+
+class MainWindow;
+
+void addKeyboardAccess(MainWindow& window);
+
+}  // namespace velcor::app
