@@ -1,13 +1,16 @@
 #include "app/gui/Application.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/LastListFolder.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/Messages.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QTranslator>
 
 #include <clocale>
@@ -40,6 +43,12 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
     window_.setCommandHandler([this](window::ControlId id) {
         try {
             dialog_.onCommand(id);
+            // A list typed into the path box and opened with Enter is opened as one chosen with
+            // "..." is: the open dialog starts in its folder next time.
+            if (id == window::idInputPath) {
+                const QFileInfo typed(window_.edit(window::idInputPath)->text());
+                if (typed.isFile()) rememberListFolder(typed.absoluteFilePath());
+            }
         } catch (const std::bad_alloc&) {
             host_.showMessage(window::messageText(window::Message::outOfMemory));
         }

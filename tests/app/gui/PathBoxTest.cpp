@@ -1,6 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "app/gui/Application.h"
+#include "app/gui/LastListFolder.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -30,7 +31,9 @@ TEST(PathBox, TheFiguresBesideThePathAreAlwaysThoseOfTheListItNames) {
     std::filesystem::copy_file(kExamples / "O081206P.1DP", first);
     // The example's first two rows, dated by another name.
     const std::string whole = velcor::testing::readFileBytes(first);
-    const std::string second = dir.file("O150107P.1DP");
+    // In a folder of its own: the open dialog starts where the list typed and opened is.
+    std::filesystem::create_directory(dir.path() / "typed");
+    const std::string second = (dir.path() / "typed" / "O150107P.1DP").string();
     velcor::testing::writeFileBytes(second,
                                     whole.substr(0, whole.find('\n', whole.find('\n') + 1) + 1));
 
@@ -92,6 +95,7 @@ TEST(PathBox, TheFiguresBesideThePathAreAlwaysThoseOfTheListItNames) {
     EXPECT_FALSE(entered.prepared);
     EXPECT_EQ(enteredDate, QDate(2007, 1, 15));
     EXPECT_TRUE(preparedSecond.prepared);
+    EXPECT_EQ(lastListFolder(), QString::fromStdString((dir.path() / "typed").string()));
     EXPECT_EQ(velcor::testing::readFileBytes(second).substr(0, 5), "OMPDP");
     // The first list was prepared once, by its own "Подготовка", and holds its own rows.
     const std::string firstNow = velcor::testing::readFileBytes(first);
