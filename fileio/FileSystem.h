@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace velcor::fileio {
 
@@ -68,7 +69,8 @@ class FileSystem {
     // followed, so that the final rename stays on one file system and is atomic) and stores its
     // path in `tempPath`. Its name is short, hidden and has nothing of the target's, so that a
     // file left by a killed run is never taken for a list. It is private from its creation and
-    // takes the mode, owner and group of an existing target before anything is written to it.
+    // takes the mode, owner and group of an existing target before anything is written to it;
+    // without a target, a folder closed to others makes it the user's alone.
     // nullptr, with the cause in `cause`, when it cannot be created, or when the existing target
     // is not a regular file that the process may write.
     virtual std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
@@ -89,6 +91,12 @@ class FileSystem {
     // the file system keeps no locks, the lock taken holds nothing. No lock and not busy: the file
     // cannot be opened or locked.
     virtual LockAttempt tryLock(const std::string& path) = 0;
+    // Creates the folder `path` where it is missing, and its missing parents, each open to the
+    // user alone; an existing folder of the user's is closed to others. False, with the cause,
+    // when it cannot be made or is no folder.
+    virtual bool createPrivateFolder(const std::string& path, std::error_code& cause) = 0;
+    // The names of what the folder `path` holds; none when it cannot be read.
+    virtual std::vector<std::string> folderEntries(const std::string& path) = 0;
 };
 
 // The real file system, through the standard library.

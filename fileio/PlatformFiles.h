@@ -21,6 +21,7 @@ struct ReplacedFile {
     std::uint32_t mode = 0;  // type and permission bits
     std::uint32_t owner = 0;
     std::uint32_t group = 0;
+    bool privateFolder = false;  // none exists, and its folder is closed to others
 };
 
 // Opens an existing regular file for reading bytes; nullptr for anything else, with the cause.
@@ -55,5 +56,9 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
 // Tries once to lock the file that `path` names, as FileSystem::tryLock.
 LockAttempt tryLockFile(const std::filesystem::path& path);
+
+// Creates a folder and its missing parents open to the user alone, as
+// FileSystem::createPrivateFolder.
+bool createPrivateFolder(const std::filesystem::path& folder, std::error_code& cause);
 
 }  // namespace velcor::fileio::detail

@@ -1,12 +1,15 @@
 // The file operations and the clock on POSIX systems.
 
 #include "fileio/FileError.h"
+#include "fileio/HostPath.h"
 #include "fileio/LocalTime.h"
 #include "fileio/PlatformFiles.h"
+#include "fileio/UserDataFolder.h"
 #include "fileio/WriteAccess.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -139,7 +142,13 @@ bool inspectReplaced(const std::filesystem::path& target, ReplacedFile& replaced
     replaced.exists = ::stat(target.c_str(), &info) == 0;
     if (!replaced.exists) {
         cause = lastSystemError();
-        return errno == ENOENT;
+        if (errno != ENOENT) return false;
+        const std::filesystem::path folder =
+            target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+        struct stat folderInfo {};
+        replaced.privateFolder =
+            ::stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & 077) == 0;
+        return true;
     }
     if (!S_ISREG(info.st_mode)) {
         cause = S_ISDIR(info.st_mode) ? std::make_error_code(std::errc::is_a_directory)
@@ -163,9 +172,10 @@ std::FILE* createTemporary(const std::filesystem::path& path, const ReplacedFile
     nameTaken = false;
     // Private from the first moment, so a private list never shows to other users; it gets the
     // list's owner, group and mode before any byte is written. Without a target the umask's
-    // defaults stand. The leading full stop of the name hides it.
+    // defaults stand, but for a folder closed to others: what is kept there stays the user's
+    // alone should it ever be moved out. The leading full stop of the name hides it.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                          replaced.exists ? 0600 : 0666);
+                          replaced.exists || replaced.privateFolder ? 0600 : 0666);
     if (fd < 0) {
         cause = lastSystemError();
         nameTaken = errno == EEXIST;
@@ -260,7 +270,57 @@ LockAttempt tryLockFile(const std::filesystem::path& path) {
     return attempt;
 }
 
+bool createPrivateFolder(const std::filesystem::path& folder, std::error_code& cause) {
+    // Each part as it comes, so that a parent made on the way is private from its creation too.
+    std::filesystem::path made;
+    for (const std::filesystem::path& part : folder) {
+        made /= part;
+        // An existing folder is not made again: some (an automounted home) refuse even to be
+        // asked.
+        struct stat existing {};
+        if (::stat(made.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode)) continue;
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+            cause = lastSystemError();
+            return false;
+        }
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+        cause = lastSystemError();
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        cause = std::make_error_code(std::errc::not_a_directory);
+        return false;
+    }
+    // A folder the user made earlier, or by hand, is closed as well: copies of lists are kept
+    // there. One of another user's is left as it is.
+    if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0 &&
+        ::chmod(folder.c_str(), info.st_mode & 0700) != 0) {
+        cause = lastSystemError();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace detail
+
+std::optional<std::string> userDataFolder() {
+    const auto absolute = [](const char* value) -> std::optional<std::filesystem::path> {
+        if (value == nullptr || *value == '\0') return std::nullopt;
+        std::filesystem::path path(value);
+        if (!path.is_absolute()) return std::nullopt;
+        return path;
+    };
+    // A relative XDG_DATA_HOME is no setting at all, as the XDG base directories have it.
+    std::optional<std::filesystem::path> base = absolute(std::getenv("XDG_DATA_HOME"));
+    if (!base) {
+        const std::optional<std::filesystem::path> home = absolute(std::getenv("HOME"));
+        if (!home) return std::nullopt;
+        base = *home / ".local" / "share";
+    }
+    return utf8FromPath((*base / "velcor").lexically_normal());
+}
 
 std::tm localTime(std::time_t moment) {
     std::tm local{};

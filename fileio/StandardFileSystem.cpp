@@ -174,6 +174,22 @@ class StandardFileSystem final : public FileSystem {
     LockAttempt tryLock(const std::string& path) override {
         return detail::tryLockFile(hostPath(path));
     }
+
+    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
+        return detail::createPrivateFolder(hostPath(path), cause);
+    }
+
+    std::vector<std::string> folderEntries(const std::string& path) override {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (std::filesystem::directory_iterator it(hostPath(path), error), end;
+             !error && it != end; it.increment(error)) {
+            // A name Windows-1251 cannot spell is none the caller could have made.
+            std::string name;
+            if (cp1251Path(it->path().filename(), name)) names.push_back(std::move(name));
+        }
+        return names;
+    }
 };
 
 }  // namespace

@@ -3,10 +3,13 @@
 // Cyrillic name is reached whatever the user's ANSI code page.
 
 #include "fileio/FileError.h"
+#include "fileio/HostPath.h"
 #include "fileio/LocalTime.h"
 #include "fileio/PlatformFiles.h"
+#include "fileio/UserDataFolder.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cwchar>
 
 #include <fcntl.h>
@@ -205,7 +208,27 @@ LockAttempt tryLockFile(const std::filesystem::path& path) {
     return attempt;
 }
 
+bool createPrivateFolder(const std::filesystem::path& folder, std::error_code& cause) {
+    // A new folder takes the access rules of the one it is made in: under the user's profile,
+    // the user's alone.
+    std::filesystem::create_directories(folder, cause);
+    if (cause) return false;
+    if (!std::filesystem::is_directory(folder, cause)) {
+        if (!cause) cause = std::make_error_code(std::errc::not_a_directory);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace detail
+
+std::optional<std::string> userDataFolder() {
+    const wchar_t* value = _wgetenv(L"LOCALAPPDATA");
+    if (value == nullptr || *value == L'\0') return std::nullopt;
+    const std::filesystem::path base(value);
+    if (!base.is_absolute()) return std::nullopt;
+    return utf8FromPath((base / L"velcor").lexically_normal());
+}
 
 std::tm localTime(std::time_t moment) {
     std::tm local{};

@@ -153,4 +153,17 @@ fileio::LockAttempt FaultyFileSystem::tryLock(const std::string& path) {
     return inner_.tryLock(path);
 }
 
+bool FaultyFileSystem::createPrivateFolder(const std::string& path, std::error_code& cause) {
+    if (nextCallFails(Step::createFolder)) {
+        cause = std::make_error_code(std::errc::io_error);
+        return false;
+    }
+    return inner_.createPrivateFolder(path, cause);
+}
+
+std::vector<std::string> FaultyFileSystem::folderEntries(const std::string& path) {
+    if (nextCallFails(Step::listFolder)) return {};
+    return inner_.folderEntries(path);
+}
+
 }  // namespace velcor::testing

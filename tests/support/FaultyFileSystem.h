@@ -27,6 +27,8 @@
 //   lock                       (one call per attempt, so a wait for a busy file makes several)
 //                              takes no lock and reports that it cannot be taken, not that the
 //                              file is busy.
+//   createFolder               creates nothing and reports failure.
+//   listFolder                 finds nothing.
 
 #include "fileio/FileSystem.h"
 
@@ -35,6 +37,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velcor::testing {
 
@@ -53,8 +56,10 @@ class FaultyFileSystem final : public fileio::FileSystem {
         copy,
         stamp,
         lock,
+        createFolder,
+        listFolder,
     };
-    static constexpr std::size_t kStepCount = static_cast<std::size_t>(Step::lock) + 1;
+    static constexpr std::size_t kStepCount = static_cast<std::size_t>(Step::listFolder) + 1;
 
     explicit FaultyFileSystem(fileio::FileSystem& inner = fileio::standardFileSystem());
 
@@ -87,6 +92,8 @@ class FaultyFileSystem final : public fileio::FileSystem {
     bool copy(const std::string& from, const std::string& to) override;
     std::optional<fileio::FileStamp> stamp(const std::string& path) override;
     fileio::LockAttempt tryLock(const std::string& path) override;
+    bool createPrivateFolder(const std::string& path, std::error_code& cause) override;
+    std::vector<std::string> folderEntries(const std::string& path) override;
 
   private:
     struct Rule {

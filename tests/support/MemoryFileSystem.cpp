@@ -123,4 +123,19 @@ fileio::LockAttempt MemoryFileSystem::tryLock(const std::string& path) {
     return attempt;
 }
 
+bool MemoryFileSystem::createPrivateFolder(const std::string&, std::error_code&) { return true; }
+
+std::vector<std::string> MemoryFileSystem::folderEntries(const std::string& path) {
+    // Either separator, as Windows takes both.
+    std::vector<std::string> names;
+    for (const auto& [file, bytes] : files) {
+        if (file.size() <= path.size() + 1 || !file.starts_with(path) ||
+            (file[path.size()] != '/' && file[path.size()] != '\\'))
+            continue;
+        const std::string name = file.substr(path.size() + 1);
+        if (name.find_first_of("/\\") == std::string::npos) names.push_back(name);
+    }
+    return names;
+}
+
 }  // namespace velcor::testing

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace velcor::testing {
 
@@ -28,6 +29,10 @@ class MemoryFileSystem final : public fileio::FileSystem {
     bool copy(const std::string& from, const std::string& to) override;
     std::optional<fileio::FileStamp> stamp(const std::string& path) override;
     fileio::LockAttempt tryLock(const std::string& path) override;
+    // Folders are there as soon as they are named: a folder holds the files whose paths begin
+    // with it and a separator.
+    bool createPrivateFolder(const std::string& path, std::error_code& cause) override;
+    std::vector<std::string> folderEntries(const std::string& path) override;
 
   private:
     void touch(const std::string& path) { versions_[path] = ++clock_; }

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -36,6 +37,29 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::file(std::string_view name) const { return (path_ / name).string(); }
+
+namespace {
+
+// No test, nor a program a test starts, reaches the data folder of the user who runs the tests:
+// what the programs keep there (the copies that undo a prepare) goes to a folder of the test
+// program's own, which goes with it.
+class OwnUserDataFolder {
+  public:
+    OwnUserDataFolder() {
+#if defined(_WIN32)
+        _putenv_s("LOCALAPPDATA", folder_.path().string().c_str());
+#else
+        ::setenv("XDG_DATA_HOME", folder_.path().c_str(), 1);
+#endif
+    }
+
+  private:
+    TempDir folder_;
+};
+
+const OwnUserDataFolder ownUserDataFolder;
+
+}  // namespace
 
 std::string readFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -22,6 +22,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 namespace velcor::app::test {
 namespace {
@@ -64,6 +65,12 @@ class HeldFileSystem final : public fileio::FileSystem {
         return inner_.stamp(path);
     }
     fileio::LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
+    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
+        return inner_.createPrivateFolder(path, cause);
+    }
+    std::vector<std::string> folderEntries(const std::string& path) override {
+        return inner_.folderEntries(path);
+    }
 
   private:
     class HeldRead final : public fileio::ReadFile {
