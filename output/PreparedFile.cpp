@@ -55,7 +55,8 @@ std::string buildHeaderLine(const PayerData& payer, const processing::LocalDateT
 PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,
                                 const std::optional<fileio::FileStamp>& scannedStamp,
-                                const processing::ScanProgress& progress) {
+                                const processing::ScanProgress& progress,
+                                const BeforeReplacing& beforeReplacing) {
     PreparedWrite result;
     result.replaced = fileio::replaceFileWith(
         fs, path,
@@ -63,7 +64,10 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             // Rows come a line at a time; they go to the file a block at a time.
             std::string block(header);
             block.reserve(kWriteBlock + text::kLinePieceLimit);
+            // Only digested for a caller who wants to know what was written.
+            fileio::ContentDigester digester;
             const auto flushBlock = [&] {
+                if (beforeReplacing) digester.add(block.data(), block.size());
                 const bool written = block.empty() || file.write(block.data(), block.size());
                 block.clear();
                 return written;
@@ -93,7 +97,8 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             result.listChanged = again.error != processing::ScanError::none ||
                                  again.controlData.recordCount != expected.recordCount ||
                                  again.controlData.controlCrc != expected.controlCrc;
-            return !result.listChanged;
+            if (result.listChanged) return false;
+            return !beforeReplacing || beforeReplacing(digester.finish());
         },
         scannedStamp);
     return result;

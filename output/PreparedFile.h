@@ -2,12 +2,14 @@
 
 // The prepared bulk payment file: one "OMP" header line in front of the accepted rows of a list.
 
+#include "fileio/ContentDigest.h"
 #include "fileio/FileSystem.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
 #include "processing/Scan.h"
 #include "settings/Settings.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,6 +46,10 @@ struct PreparedWrite {
     bool cancelled = false;
 };
 
+// Told what the prepared file holds once it is written whole, before it replaces the list; false
+// keeps the list as it is (the replacement then ends as writeFailed).
+using BeforeReplacing = std::function<bool(const fileio::ContentDigest& prepared)>;
+
 // Replaces the list at `path` by `header` followed by the list's own rows, as the scan keeps them
 // (every non-blank line, as read), through a temporary file in the same folder that is renamed
 // over the list only once it is complete. The rows are read from the list again while they are
@@ -54,6 +60,7 @@ struct PreparedWrite {
 PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,
                                 const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt,
-                                const processing::ScanProgress& progress = {});
+                                const processing::ScanProgress& progress = {},
+                                const BeforeReplacing& beforeReplacing = {});
 
 }  // namespace velcor::output

@@ -1,0 +1,289 @@
+#include "output/PrepareHistory.h"
+
+#include "fileio/HostPath.h"
+#include "fileio/UserDataFolder.h"
+#include "text/Text.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <set>
+#include <utility>
+
+namespace velcor::output {
+
+namespace {
+
+using fileio::ContentDigest;
+
+constexpr std::string_view kCopyExtension = ".copy";
+constexpr std::string_view kRecordExtension = ".prepare";
+constexpr std::string_view kRecordStart = "velcor-prepare 1\n";
+constexpr std::string_view kListField = "list ";
+// A record is a few lines; a bigger file under its name is none of the history's.
+constexpr std::size_t kRecordLimit = 1 << 16;
+constexpr std::size_t kCopyBlock = 1 << 20;
+// A run that was killed half-way left its copy or temporary file behind; one still under way
+// (another window preparing right now) is never this old.
+constexpr std::int64_t kLeftoverAge = std::int64_t{24} * 3600 * 1'000'000'000;
+
+const char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+std::filesystem::path hostPath(const std::string& cp1251) {
+    return fileio::pathFromUtf8(text::toUtf8(cp1251));
+}
+
+// One spelling of a list's path whatever folder a run starts in: absolute, with no "." or "..".
+std::string absoluteListPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(hostPath(path), error);
+    std::string out;
+    if (error || !text::fromUtf8(fileio::utf8FromPath(absolute.lexically_normal()), out))
+        return path;
+    return out;
+}
+
+std::int64_t nowNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+// The time first, so that the names sort as the prepares came; the random part keeps two
+// windows that prepare at the same moment apart.
+std::string newId() {
+    static std::mt19937_64 generator{
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+    return text::format("%020lld-%016llx", static_cast<long long>(nowNanoseconds()),
+                        static_cast<unsigned long long>(generator()));
+}
+
+// Passes what `from` holds on to `to`, digesting it on the way. False when a read (with its
+// cause in `readCause`) or a write failed.
+bool copyInto(fileio::ReadFile& from, fileio::WriteFile& to, fileio::ContentDigester& digester,
+              std::error_code& readCause) {
+    std::vector<char> buffer(kCopyBlock);
+    for (;;) {
+        const std::ptrdiff_t got = from.read(buffer.data(), buffer.size());
+        if (got < 0) {
+            readCause = from.error();
+            if (!readCause) readCause = std::make_error_code(std::errc::io_error);
+            return false;
+        }
+        if (got == 0) return true;
+        const auto size = static_cast<std::size_t>(got);
+        digester.add(buffer.data(), size);
+        if (!to.write(buffer.data(), size)) return false;
+    }
+}
+
+// A small file read whole; false when it cannot be, or is bigger than `limit`.
+bool readSmallFile(fileio::FileSystem& fs, const std::string& path, std::size_t limit,
+                   std::string& out) {
+    std::error_code cause;
+    std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, cause);
+    if (!file) return false;
+    char buffer[4096];
+    out.clear();
+    for (;;) {
+        const std::ptrdiff_t got = file->read(buffer, sizeof buffer);
+        if (got < 0) return false;
+        if (got == 0) return true;
+        out.append(buffer, static_cast<std::size_t>(got));
+        if (out.size() > limit) return false;
+    }
+}
+
+// The list's path comes last and runs to the end, so that no byte a path may hold (a line
+// break on POSIX) needs a spelling of its own.
+std::string recordText(const PendingPrepare& pending, const ContentDigest& prepared) {
+    return std::string(kRecordStart) + "original " + fileio::digestText(pending.original) +
+           "\nprepared " + fileio::digestText(prepared) + "\n" + std::string(kListField) +
+           pending.listPath;
+}
+
+}  // namespace
+
+std::optional<std::string> userPrepareHistoryFolder() {
+    const std::optional<std::string> folder = fileio::userDataFolder();
+    std::string out;
+    if (!folder || !text::fromUtf8(*folder, out)) return std::nullopt;
+    return out + kSeparator + "undo";
+}
+
+PrepareHistory::PrepareHistory(fileio::FileSystem& fs, std::string folder)
+    : fs_(fs), folder_(std::move(folder)) {}
+
+std::string PrepareHistory::entryPath(std::string_view id, std::string_view extension) const {
+    return folder_ + kSeparator + std::string(id) + std::string(extension);
+}
+
+KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::FileStamp& stamp) {
+    KeptCopy kept;
+    if (!fs_.createPrivateFolder(folder_, kept.cause)) return kept;
+    std::unique_ptr<fileio::ReadFile> list = fs_.openRead(listPath, kept.cause);
+    if (!list) return kept;
+    kept.pending.id = newId();
+    kept.pending.listPath = absoluteListPath(listPath);
+    const std::string copyPath = entryPath(kept.pending.id, kCopyExtension);
+    fileio::ContentDigester digester;
+    std::error_code readCause;
+    const fileio::Replaced written = fileio::replaceFileWith(
+        fs_, copyPath,
+        [&](fileio::WriteFile& file) { return copyInto(*list, file, digester, readCause); });
+    if (!written.ok()) {
+        kept.cause = readCause ? readCause : written.cause;
+        return kept;
+    }
+    kept.pending.original = digester.finish();
+    // Read whole while the list showed the stamp that the prepare's own replacement expects: the
+    // copy is the version the prepare replaces.
+    const std::optional<fileio::FileStamp> after = fs_.stamp(listPath);
+    if (!after || *after != stamp || kept.pending.original.size != stamp.size) {
+        fs_.remove(copyPath);
+        kept.result = KeepResult::listChanged;
+        return kept;
+    }
+    kept.result = KeepResult::kept;
+    return kept;
+}
+
+bool PrepareHistory::record(const PendingPrepare& pending, const ContentDigest& prepared,
+                            std::error_code& cause) {
+    const std::string text = recordText(pending, prepared);
+    const fileio::Replaced written =
+        fileio::replaceFile(fs_, entryPath(pending.id, kRecordExtension), {text});
+    cause = written.cause;
+    return written.ok();
+}
+
+void PrepareHistory::discard(const PendingPrepare& pending) {
+    // The record first: without it the copy is a leftover that a later prune removes.
+    fs_.remove(entryPath(pending.id, kRecordExtension));
+    fs_.remove(entryPath(pending.id, kCopyExtension));
+}
+
+std::vector<PrepareHistory::Entry> PrepareHistory::entries() {
+    std::vector<Entry> found;
+    std::string text;
+    for (const std::string& name : fs_.folderEntries(folder_)) {
+        if (!name.ends_with(kRecordExtension)) continue;
+        if (!readSmallFile(fs_, folder_ + kSeparator + name, kRecordLimit, text)) continue;
+        std::string_view rest = text;
+        if (!rest.starts_with(kRecordStart)) continue;
+        rest.remove_prefix(kRecordStart.size());
+        const auto field = [&rest](std::string_view label) -> std::optional<ContentDigest> {
+            const std::size_t end = rest.find('\n');
+            if (!rest.starts_with(label) || end == std::string_view::npos) return std::nullopt;
+            const std::string_view value = rest.substr(label.size(), end - label.size());
+            rest.remove_prefix(end + 1);
+            return fileio::parseDigestText(value);
+        };
+        const std::optional<ContentDigest> original = field("original ");
+        const std::optional<ContentDigest> prepared = original ? field("prepared ") : std::nullopt;
+        if (!prepared || !rest.starts_with(kListField) || rest.size() == kListField.size())
+            continue;
+        found.push_back({name.substr(0, name.size() - kRecordExtension.size()),
+                         std::string(rest.substr(kListField.size())), *original, *prepared});
+    }
+    std::sort(found.begin(), found.end(),
+              [](const Entry& a, const Entry& b) { return a.id > b.id; });
+    return found;
+}
+
+void PrepareHistory::prune() {
+    const std::vector<Entry> whole = entries();
+    for (std::size_t i = kKeptPrepares; i < whole.size(); ++i) {
+        fs_.remove(entryPath(whole[i].id, kRecordExtension));
+        fs_.remove(entryPath(whole[i].id, kCopyExtension));
+    }
+    const std::vector<std::string> names = fs_.folderEntries(folder_);
+    std::set<std::string> recorded;
+    for (const std::string& name : names)
+        if (name.ends_with(kRecordExtension))
+            recorded.insert(name.substr(0, name.size() - kRecordExtension.size()));
+    const std::int64_t now = nowNanoseconds();
+    for (const std::string& name : names) {
+        // Temporary files are named so by the file system's atomic replacement.
+        const bool copy = name.ends_with(kCopyExtension) &&
+                          recorded.count(name.substr(0, name.size() - kCopyExtension.size())) == 0;
+        const bool temporary = name.starts_with(".velcor-") && name.ends_with(".tmp");
+        if (!copy && !temporary) continue;
+        const std::string path = folder_ + kSeparator + name;
+        const std::optional<fileio::FileStamp> stamp = fs_.stamp(path);
+        if (stamp && now - stamp->modifiedNanoseconds > kLeftoverAge) fs_.remove(path);
+    }
+}
+
+Restored PrepareHistory::restore(const std::string& listPath) {
+    Restored restored;
+    const std::string absolute = absoluteListPath(listPath);
+    std::vector<Entry> ofList;
+    for (Entry& entry : entries())
+        if (entry.listPath == absolute) ofList.push_back(std::move(entry));
+    if (ofList.empty()) return restored;
+
+    // Taken before the list is read: a change while it is read shows at the replacement.
+    const std::optional<fileio::FileStamp> stamp = fs_.stamp(listPath);
+    std::optional<ContentDigest> now;
+    if (stamp)
+        now = fileio::digestOfFile(fs_, listPath, restored.cause);
+    else
+        restored.cause = std::make_error_code(std::errc::no_such_file_or_directory);
+    if (!now) {
+        restored.result = RestoreResult::listUnreadable;
+        return restored;
+    }
+    const auto entry = std::find_if(ofList.begin(), ofList.end(),
+                                    [&](const Entry& e) { return e.prepared == *now; });
+    if (entry == ofList.end()) {
+        const bool asBefore = std::any_of(ofList.begin(), ofList.end(),
+                                          [&](const Entry& e) { return e.original == *now; });
+        restored.result = asBefore ? RestoreResult::alreadyRestored : RestoreResult::listChanged;
+        return restored;
+    }
+
+    restored.copyPath = entryPath(entry->id, kCopyExtension);
+    std::unique_ptr<fileio::ReadFile> copy = fs_.openRead(restored.copyPath, restored.cause);
+    if (!copy) {
+        restored.result = RestoreResult::copyDamaged;
+        return restored;
+    }
+    fileio::ContentDigester digester;
+    std::error_code readCause;
+    bool damaged = false;
+    const fileio::Replaced replaced = fileio::replaceFileWith(
+        fs_, listPath,
+        [&](fileio::WriteFile& file) {
+            if (!copyInto(*copy, file, digester, readCause)) {
+                damaged = static_cast<bool>(readCause);
+                return false;
+            }
+            // What goes back must be what was kept, or the list stays the prepared file.
+            damaged = digester.finish() != entry->original;
+            return !damaged;
+        },
+        stamp);
+    if (replaced.ok()) {
+        restored.result = RestoreResult::restored;
+        return restored;
+    }
+    if (damaged) {
+        restored.result = RestoreResult::copyDamaged;
+        restored.cause = readCause;
+        return restored;
+    }
+    if (fs_.stamp(listPath) != stamp) {
+        restored.result = RestoreResult::listChanged;
+        return restored;
+    }
+    restored.result = replaced == fileio::ReplaceResult::openFailed ? RestoreResult::openFailed
+                                                                    : RestoreResult::writeFailed;
+    restored.cause = replaced.cause;
+    return restored;
+}
+
+}  // namespace velcor::output
