@@ -62,6 +62,12 @@ BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
     state_.paymentDate = host_.now();
 }
 
+void BulkPaymentDialog::keepPreparesIn(std::optional<std::string> folder) {
+    historyWanted_ = true;
+    history_.reset();
+    if (folder) history_.emplace(fs_, std::move(*folder));
+}
+
 Outcome BulkPaymentDialog::initialise() {
     Recording recording(*this);
     updateControls();
@@ -593,14 +599,37 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
         tell(Message::writeFailed);
         return false;
     }
+    // The copy to undo with is made before the long work: its failure needs a message.
+    std::optional<output::PendingPrepare> pending;
+    if (!keepListAsItWas(pending)) return false;
+    // The record that makes the kept copy an entry is written before the list is replaced, so
+    // that a prepared list always has one.
+    std::optional<std::error_code> recordFailure;
+    const auto recordPrepare = [&](const fileio::ContentDigest& prepared) {
+        std::error_code cause;
+        if (history_->record(*pending, prepared, cause)) return true;
+        recordFailure = cause;
+        return false;
+    };
     output::PreparedWrite written;
     host_.runLongWork(writingListText(), [&](const WorkProgress& progress) {
-        written = output::writePreparedFile(fs_, state_.inputPath, header, state_,
-                                            state_.scannedStamp, progress);
+        written = output::writePreparedFile(
+            fs_, state_.inputPath, header, state_, state_.scannedStamp, progress,
+            pending ? output::BeforeReplacing(recordPrepare) : output::BeforeReplacing());
     });
+    if (pending) {
+        if (written.replaced.ok())
+            history_->prune();
+        else
+            history_->discard(*pending);
+    }
     // Stopped before the rename: the list is as it was, and that needs no message.
     if (written.cancelled) {
         noteCancelled();
+        return false;
+    }
+    if (recordFailure) {
+        tell(historyNotKeptMessage(history_->folder(), fileReason(*recordFailure)));
         return false;
     }
     noteFileCause(written.replaced.cause);
@@ -617,6 +646,29 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
             break;
     }
     return true;
+}
+
+bool BulkPaymentDialog::keepListAsItWas(std::optional<output::PendingPrepare>& pending) {
+    if (!historyWanted_) return true;
+    if (!history_) {
+        tell(Message::noHistoryFolder);
+        return false;
+    }
+    output::KeptCopy kept = history_->keepCopy(state_.inputPath, *state_.scannedStamp);
+    switch (kept.result) {
+        case output::KeepResult::kept:
+            pending = std::move(kept.pending);
+            return true;
+        case output::KeepResult::listChanged:
+            // As for a list found changed before the write: it has to be opened again.
+            tell(Message::notValid);
+            return false;
+        case output::KeepResult::failed:
+            break;
+    }
+    // Not the list's cause: the list itself may well be written.
+    tell(historyNotKeptMessage(history_->folder(), fileReason(kept.cause)));
+    return false;
 }
 
 Outcome BulkPaymentDialog::prepare() {
@@ -666,6 +718,56 @@ Outcome BulkPaymentDialog::exportSepa(const output::SepaChoices& choices, const 
     return recording.finish(written);
 }
 
+bool BulkPaymentDialog::undoPrepareFile() {
+    const std::string path = state_.inputPath;
+    if (!history_ || path.empty()) {
+        tell(Message::nothingToUndo);
+        return false;
+    }
+    const output::Restored restored = history_->restore(path);
+    switch (restored.result) {
+        case output::RestoreResult::restored:
+            break;
+        case output::RestoreResult::noEntry:
+            tell(Message::nothingToUndo);
+            return false;
+        case output::RestoreResult::alreadyRestored:
+            tell(Message::alreadyUndone);
+            return false;
+        case output::RestoreResult::listChanged:
+            tell(Message::changedSincePrepare);
+            return false;
+        case output::RestoreResult::listUnreadable:
+            noteFileCause(restored.cause);
+            tell(cannotReadMessage(path));
+            return false;
+        case output::RestoreResult::copyDamaged:
+            tell(keptCopyDamagedMessage(restored.copyPath));
+            return false;
+        case output::RestoreResult::openFailed:
+            noteFileCause(restored.cause);
+            tell(Message::openForWriteFailed);
+            return false;
+        case output::RestoreResult::writeFailed:
+            noteFileCause(restored.cause);
+            tell(Message::writeFailed);
+            return false;
+    }
+    // The list is opened again as "..." opens it: what the window shows is the list as it is now.
+    // A reading stopped there shows it unread, for what was shown before is the prepared file.
+    cancelled_ = false;
+    startBrowsing();
+    openChosenList(path);
+    tell(Message::prepareUndone);
+    return true;
+}
+
+Outcome BulkPaymentDialog::undoPrepare() {
+    Recording recording(*this);
+    const bool undone = undoPrepareFile();
+    return recording.finish(undone);
+}
+
 void BulkPaymentDialog::saveSettings() {
     const settings::PayerValues payer{state_.payerBic, state_.payerIban, state_.payerName,
                                       state_.budgetUnitCode};
@@ -698,6 +800,9 @@ void BulkPaymentDialog::onCommand(ControlId id) {
             break;
         case idSepaExport:
             exportSepaFlow();
+            break;
+        case idUndoPrepare:
+            undoPrepareFile();
             break;
         default:
             break;

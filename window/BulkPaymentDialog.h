@@ -4,6 +4,7 @@
 // Each operator intent answers with an Outcome; the host has shown the same on its screen.
 
 #include "fileio/FileSystem.h"
+#include "output/PrepareHistory.h"
 #include "output/SepaExport.h"
 #include "processing/Scan.h"
 #include "window/ControlIds.h"
@@ -33,6 +34,12 @@ class BulkPaymentDialog {
     // `settingsPath` is omp.ini (in the current folder for the window; the CLI may name another).
     BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
                       std::string settingsPath = "omp.ini");
+
+    // Keeps a copy of each list that "Подготовка" rewrites in the history at `folder`
+    // (Windows-1251), so that "Отмяна на подготовката" can put it back; with no folder (the
+    // environment names none) "Подготовка" writes nothing. Without this call no copy is kept and
+    // no prepare can be undone.
+    void keepPreparesIn(std::optional<std::string> folder);
 
     // Runs once the controls exist. Not done when the settings cannot be loaded: the dialog has
     // then been ended with the cancel result.
@@ -71,10 +78,16 @@ class BulkPaymentDialog {
     // velcor-cli, which types no path, never does.
     Outcome pathEdited();
 
+    // "Отмяна на подготовката": puts the list back as it was before its last kept prepare, while
+    // it is still what that prepare wrote, and opens it again as "..." does; done when it was put
+    // back.
+    Outcome undoPrepare();
+
     // The host's commands, each one of the intents above: 1003 "...", 1004 the payment-type
     // list's selection change, 16 "Подготовка", 1013 "Печат", 2 "Изход", and the context menu's
-    // "Запис като SEPA XML..." (its review, the host's dialog, the export); and 1002, Enter in
-    // the path edit, which opens the list typed there as "..." opens a chosen one.
+    // "Запис като SEPA XML..." (its review, the host's dialog, the export) and "Отмяна на
+    // подготовката"; and 1002, Enter in the path edit, which opens the list typed there as "..."
+    // opens a chosen one.
     void onCommand(ControlId id);
 
     // Called once the dialog has ended, before it goes away: may ask the save question and
@@ -164,6 +177,10 @@ class BulkPaymentDialog {
     bool scannedFileUnchanged();
     // Writes the prepared list; false after the message that says why it was not written.
     bool writePreparedList(const settings::FormatDefinition* format);
+    // Keeps the list as it is in the history before "Подготовка" replaces it; false after the
+    // message that says why it could not be kept. Nothing is kept without a history.
+    bool keepListAsItWas(std::optional<output::PendingPrepare>& pending);
+    bool undoPrepareFile();
 
     // Shows a message box and keeps it for the outcome.
     void tell(ShownMessage message);
@@ -201,6 +218,8 @@ class BulkPaymentDialog {
     ShownFigures shown_;
     Outcome* outcome_ = nullptr;  // the outcome of the intent running, if any
     bool cancelled_ = false;      // the reading of the list was stopped since keepBefore()
+    bool historyWanted_ = false;
+    std::optional<output::PrepareHistory> history_;  // none: no folder to keep it in
 };
 
 }  // namespace velcor::window

@@ -23,6 +23,7 @@ enum ControlId : int {
     idBudgetUnitCode = 1015,   // edit, limit 10
     idDelimiter = 1016,        // read-only edit, limit 1
     idPrepared = 1017,         // check box "Файлът е подготвен"
+    idUndoPrepare = 32771,     // context-menu command "Отмяна на подготовката"
     // No control: the context menu's "Запис като SEPA XML...", a command as the buttons' are.
     idSepaExport = 40001,
 };

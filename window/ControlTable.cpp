@@ -117,6 +117,7 @@ std::string_view formatKindDelimited() { return kDelimited; }
 std::string_view formatKindFixed() { return kFixed; }
 std::string_view limitMessageTemplate() { return "Please enter no more than %1 characters."; }
 std::string_view aboutMenuText() { return "&About Velcor..."; }
+std::string_view undoPrepareMenuText() { return "Отмяна на подготовката"_cp; }
 std::string_view aboutCaption() { return "About Velcor"; }
 std::string_view aboutText() { return "Velcor Version 1.0"; }
 std::string_view reportCaption() { return kReportCaption; }

@@ -66,6 +66,7 @@ std::string_view formatKindDelimited();  // "с разделител", position 
 std::string_view formatKindFixed();       // "с фиксирана дължина", position 1
 std::string_view limitMessageTemplate();  // "Please enter no more than %1 characters."
 std::string_view aboutMenuText();         // "&About Velcor..."
+std::string_view undoPrepareMenuText();   // "Отмяна на подготовката"
 std::string_view aboutCaption();          // "About Velcor"
 std::string_view aboutText();             // "Velcor Version 1.0"
 std::string_view reportCaption();         // "Справка за масови плащания"

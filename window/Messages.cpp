@@ -70,6 +70,23 @@ constexpr auto kSepaCreditorBic = "BIC на получателя не е във 
 // A chosen path that Windows-1251 cannot spell would reach the files under another name.
 constexpr auto kPathNotUsable =
     "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
+// Without a copy of the list as it was, a payer value typed wrong would stay in the bank file
+// for good: nothing is written then.
+constexpr auto kNoHistoryFolder =
+    "Файлът не е подготвен: няма папка, в която да се запази копието му за отмяна на "
+    "подготовката!"_cp;
+constexpr auto kHistoryNotKept =
+    "Файлът не е подготвен: копието му за отмяна на подготовката не може да се запише в %s "
+    "(%s)!"_cp;
+constexpr auto kPrepareUndone =
+    "Подготовката е отменена: файлът е върнат във вида си отпреди нея."_cp;
+constexpr auto kNothingToUndo =
+    "Няма запазена подготовка на този файл, която да може да се отмени!"_cp;
+constexpr auto kChangedSincePrepare =
+    "Файлът е променен след подготовката и не може да бъде върнат!"_cp;
+constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
+constexpr auto kKeptCopyDamaged =
+    "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
 constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
@@ -160,6 +177,20 @@ std::string_view messageKindName(Message message) {
             return "sepa-creditor-bic";
         case Message::valueDateQuestion:
             return "value-date-question";
+        case Message::noHistoryFolder:
+            return "no-history-folder";
+        case Message::prepareUndone:
+            return "prepare-undone";
+        case Message::nothingToUndo:
+            return "nothing-to-undo";
+        case Message::changedSincePrepare:
+            return "changed-since-prepare";
+        case Message::alreadyUndone:
+            return "already-undone";
+        case Message::historyNotKept:
+            return "history-not-kept";
+        case Message::keptCopyDamaged:
+            return "kept-copy-damaged";
     }
     return {};
 }
@@ -222,6 +253,16 @@ std::string_view messageText(Message message) {
             return kSepaOverOwnFile;
         case Message::sepaNoValidation:
             return kSepaNoValidation;
+        case Message::noHistoryFolder:
+            return kNoHistoryFolder;
+        case Message::prepareUndone:
+            return kPrepareUndone;
+        case Message::nothingToUndo:
+            return kNothingToUndo;
+        case Message::changedSincePrepare:
+            return kChangedSincePrepare;
+        case Message::alreadyUndone:
+            return kAlreadyUndone;
         case Message::lengthLimit:
         case Message::headerBreakingCharacter:
         case Message::cannotRead:
@@ -234,6 +275,8 @@ std::string_view messageText(Message message) {
         case Message::sepaCreditorIban:
         case Message::sepaCreditorBic:
         case Message::valueDateQuestion:
+        case Message::historyNotKept:
+        case Message::keptCopyDamaged:
             break;
     }
     return {};
@@ -276,14 +319,28 @@ ShownMessage sepaSchemaRefusedMessage(output::PainVersion version) {
                          std::string(output::painVersionName(version)).c_str())};
 }
 
+ShownMessage cannotReadMessage(std::string_view path) {
+    return {Message::cannotRead, std::string(kCannotRead.view()) + std::string(path)};
+}
+
+ShownMessage historyNotKeptMessage(std::string_view folder, std::string_view reason) {
+    return {Message::historyNotKept,
+            text::format(kHistoryNotKept.c_str(), std::string(folder).c_str(),
+                         std::string(reason).c_str())};
+}
+
+ShownMessage keptCopyDamagedMessage(std::string_view copyPath) {
+    return {Message::keptCopyDamaged,
+            text::format(kKeptCopyDamaged.c_str(), std::string(copyPath).c_str())};
+}
+
 std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& result,
                                              std::string_view path) {
     switch (result.error) {
         case processing::ScanError::none:
             return std::nullopt;
         case processing::ScanError::cannotOpen:
-            return ShownMessage{Message::cannotRead,
-                                std::string(kCannotRead.view()) + std::string(path)};
+            return cannotReadMessage(path);
         case processing::ScanError::headerRefused:
             if (!result.header) return std::nullopt;
             switch (result.header->refusal) {

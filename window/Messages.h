@@ -40,6 +40,11 @@ enum class Message {
     notAHeader,             // a first line beginning with OMP that is no whole header
     iniOpenForWriteFailed,  // "Грешка при отваряне на INI файла за запис"
     iniWriteFailed,         // "Грешка при запис в INI файлa!"
+    noHistoryFolder,        // no folder to keep the copy that would undo a prepare in
+    prepareUndone,          // "Подготовката е отменена: ..."
+    nothingToUndo,          // no kept prepare of the list
+    changedSincePrepare,  // the list is not what its prepare wrote
+    alreadyUndone,        // the list is as it was before its prepare
     // Made with values:
     lengthLimit,              // "Please enter no more than %1 characters."
     headerBreakingCharacter,  // a payer value holds ";" or a control byte; names its edit
@@ -47,6 +52,8 @@ enum class Message {
     savedAsUtf8,              // a list or omp.ini saved in UTF-8, named
     headerIbanRefused,        // a prepared list's payer IBAN, in the IBAN check's words
     badFieldDefinition,       // a field line of omp.ini that lays out no column
+    historyNotKept,           // the copy that would undo a prepare could not be kept; names why
+    keptCopyDamaged,          // the copy a prepare kept is missing or damaged; names it
     // The SEPA export's, with a fixed text:
     sepaRowMessages,   // the list has row messages
     sepaBudgetType,    // the budget payment type SB has no SEPA form yet
@@ -82,6 +89,13 @@ ShownMessage shownMessage(Message message);
 ShownMessage limitMessage(int limit);
 // A payer value the header carries holds ";" or a control byte; `field` names its edit.
 ShownMessage headerBreakingCharacterMessage(std::string_view field);
+
+// "Не може да се прочете файл: " and the path.
+ShownMessage cannotReadMessage(std::string_view path);
+// The copy that would undo a prepare could not be kept in `folder`, for `reason`.
+ShownMessage historyNotKeptMessage(std::string_view folder, std::string_view reason);
+// The copy at `copyPath` that a prepare kept is missing or holds other bytes.
+ShownMessage keptCopyDamagedMessage(std::string_view copyPath);
 
 // What the operator is told of a scan that ended early: the message for its error kind (the
 // list's path where the message names it). Nothing for a scan without an error.

@@ -1,0 +1,152 @@
+#include "window/WindowSetup.h"
+
+#include "text/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace velcor::window::test {
+namespace {
+
+using namespace velcor::text::literals;
+using testing::FaultyFileSystem;
+
+// A blank line and CR LF, which the prepared file drops: only the kept copy has them.
+constexpr std::string_view kRows =
+    "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n\r\n"
+    "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25\r\n";
+
+// A window that keeps its prepares in a folder of the test's own, with the DP list scanned.
+struct KeptWindow {
+    KeptWindow() : w(standardSettings()), history(w.dir.file("data/undo")) {
+        w.dialog->keepPreparesIn(history);
+        w.selectType(1);
+        list = w.writeList("O081206P.1DP", kRows);
+        w.browse(list);
+        w.host.clearEvents();
+    }
+    std::size_t historyFiles() const {
+        std::error_code error;
+        std::size_t count = 0;
+        for (std::filesystem::directory_iterator it(history, error), end; !error && it != end;
+             it.increment(error))
+            ++count;
+        return count;
+    }
+    WindowSetup w;
+    std::string history;
+    std::string list;
+};
+
+std::vector<Message> kindsOf(const Outcome& outcome) {
+    std::vector<Message> kinds;
+    for (const ShownMessage& message : outcome.messages) kinds.push_back(message.kind);
+    return kinds;
+}
+
+// The payer name typed wrong goes into the header; undone, the list is as it was, opened again,
+// and prepared anew with the name put right.
+TEST(UndoPrepare, PutsTheListBackAndItCanBePreparedAgain) {
+    KeptWindow k;
+    k.w.host.type(idPayerName, "Firma OOF");
+    ASSERT_TRUE(k.w.dialog->prepare().done);
+    const std::string prepared = testing::readFileBytes(k.list);
+    ASSERT_NE(prepared.find("Firma OOF"), std::string::npos);
+
+    const Outcome undone = k.w.dialog->undoPrepare();
+    EXPECT_TRUE(undone.done);
+    EXPECT_EQ(kindsOf(undone), std::vector<Message>{Message::prepareUndone});
+    EXPECT_EQ(testing::readFileBytes(k.list), kRows);
+    EXPECT_FALSE(undone.filePrepared);
+    EXPECT_TRUE(undone.fileValid);
+    EXPECT_EQ(undone.shown.count, "2");
+    EXPECT_FALSE(k.w.host.isChecked(idPrepared));
+
+    const Outcome again = k.w.dialog->undoPrepare();
+    EXPECT_FALSE(again.done);
+    EXPECT_EQ(kindsOf(again), std::vector<Message>{Message::alreadyUndone});
+
+    k.w.host.type(idPayerName, "Firma OOD");
+    ASSERT_TRUE(k.w.dialog->prepare().done);
+    EXPECT_NE(testing::readFileBytes(k.list).find("Firma OOD"), std::string::npos);
+}
+
+TEST(UndoPrepare, RefusesWhatItCannotPutBackAndLeavesTheListAsItIs) {
+    const struct {
+        const char* what;
+        std::function<void(KeptWindow&)> arrange;
+        Message message;
+    } cases[] = {
+        {"the list edited after its prepare",
+         [](KeptWindow& k) {
+             k.w.dialog->prepare();
+             testing::writeFileBytes(k.list, testing::readFileBytes(k.list) + "\n");
+         },
+         Message::changedSincePrepare},
+        {"a list never prepared here", [](KeptWindow&) {}, Message::nothingToUndo},
+        {"a window that keeps no prepares",
+         [](KeptWindow& k) {
+             k.w.dialog->prepare();
+             k.w.dialog->keepPreparesIn(std::nullopt);
+         },
+         Message::nothingToUndo},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeptWindow k;
+        c.arrange(k);
+        const std::string before = testing::readFileBytes(k.list);
+        k.w.fs.resetCounts();
+        const Outcome outcome = k.w.dialog->undoPrepare();
+        EXPECT_FALSE(outcome.done);
+        EXPECT_EQ(kindsOf(outcome), std::vector<Message>{c.message});
+        EXPECT_EQ(testing::readFileBytes(k.list), before);
+        EXPECT_EQ(k.w.fs.calls(FaultyFileSystem::Step::rename), 0u);
+    }
+}
+
+// Without a copy to undo it with, the list is not prepared; a prepare that does not replace the
+// list keeps nothing of it.
+TEST(UndoPrepare, APrepareWithoutItsCopyWritesNothing) {
+    const struct {
+        const char* what;
+        std::function<void(KeptWindow&)> arrange;
+        Message message;
+    } cases[] = {
+        {"no folder for the copies",
+         [](KeptWindow& k) { k.w.dialog->keepPreparesIn(std::nullopt); }, Message::noHistoryFolder},
+        {"a file where the folder should be",
+         [](KeptWindow& k) { testing::writeFileBytes(k.w.dir.file("data"), ""); },
+         Message::historyNotKept},
+        {"the copy's record not written",  // the copy, the prepared list, then the record
+         [](KeptWindow& k) { k.w.fs.failCall(FaultyFileSystem::Step::createTemporary, 3); },
+         Message::historyNotKept},
+        {"the list not replaced",  // the copy, the record, then the list
+         [](KeptWindow& k) { k.w.fs.failCall(FaultyFileSystem::Step::rename, 3); },
+         Message::writeFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeptWindow k;
+        k.w.fs.resetCounts();
+        c.arrange(k);
+        const Outcome outcome = k.w.dialog->prepare();
+        EXPECT_FALSE(outcome.done);
+        ASSERT_EQ(outcome.messages.size(), 1u);
+        EXPECT_EQ(outcome.messages[0].kind, c.message);
+        EXPECT_EQ(testing::readFileBytes(k.list), kRows);
+        EXPECT_FALSE(outcome.filePrepared);
+        EXPECT_EQ(k.historyFiles(), 0u);
+    }
+    KeptWindow k;
+    testing::writeFileBytes(k.w.dir.file("data"), "");
+    EXPECT_EQ(k.w.dialog->prepare().messages.at(0).text,
+              std::string("Файлът не е подготвен: копието му за отмяна на подготовката не може "
+                          "да се запише в "_cp) +
+                  k.history + std::string(" (част от пътя не е папка)!"_cp));
+}
+
+}  // namespace
+}  // namespace velcor::window::test
