@@ -261,6 +261,12 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
         connect(sepa, &QAction::triggered, this, [this] { command(window::idSepaExport); });
         menu.addSeparator();
     }
+    // Offered while the tick says that the list shown is prepared; whether it can be put back is
+    // the logic's to tell.
+    QAction* undo = menu.addAction(fromCp1251(window::undoPrepareMenuText()));
+    undo->setEnabled(ui_->prepared->isChecked());
+    connect(undo, &QAction::triggered, this, [this] { command(window::idUndoPrepare); });
+    menu.addSeparator();
     connect(menu.addAction(fromCp1251(window::aboutMenuText())), &QAction::triggered, this,
             &MainWindow::showAbout);
     menu.exec(event->globalPos());
