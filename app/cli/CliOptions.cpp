@@ -73,6 +73,9 @@ constexpr std::string_view kDescription =
     "  sepa     записва плащанията на коректен СПИСЪК като SEPA кредитен превод (ISO 20022\n"
     "           pain.001, по подразбиране .09) в СПИСЪК.xml или във ФАЙЛ на --out; 0, когато\n"
     "           го е записал; --names показва имената от списъка и както отиват във файла\n"
+    "  unprepare\n"
+    "           връща СПИСЪК във вида отпреди последната му подготовка, докато той е точно\n"
+    "           файлът, записан от нея; 0, когато е върнат\n"
     "Данните на наредителя се въвеждат в полетата на прозореца, преди списъкът да се отвори.\n"
     "Дата на МП, която банката може да не приеме (минала, събота или неделя, празник),\n"
     "prepare съобщава като предупреждение и продължава; с --strict-date отказва (код 1).\n"
@@ -106,6 +109,8 @@ std::string_view commandName(Command command) {
             return "report";
         case Command::sepa:
             return "sepa";
+        case Command::unprepare:
+            return "unprepare";
     }
     return {};
 }
@@ -125,6 +130,8 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
         out.command = Command::report;
     } else if (*command == "sepa") {
         out.command = Command::sepa;
+    } else if (*command == "unprepare") {
+        out.command = Command::unprepare;
     } else {
         error = "непозната команда " + *command;
         return false;
@@ -192,7 +199,7 @@ std::string cliUsage() {
     };
     for (const Option& option : kOptions)
         if (option.inSynopsis) add(optional(option));
-    add("(check|prepare|report|sepa)");
+    add("(check|prepare|report|sepa|unprepare)");
     add("СПИСЪК");
     newLine("          velcor-cli [опции] report " + std::string(pdfOption().name) + " " +
             std::string(pdfOption().valueName) + " СПИСЪК");

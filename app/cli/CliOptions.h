@@ -7,7 +7,7 @@
 
 namespace velcor::app::cli {
 
-enum class Command { check, prepare, report, sepa };
+enum class Command { check, prepare, report, sepa, unprepare };
 
 struct CliOptions {
     std::string ini = "omp.ini";

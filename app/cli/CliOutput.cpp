@@ -215,6 +215,7 @@ void writeJson(std::ostream& out, const RunResult& run) {
         << ", \"paymentTypeEntry\": " << jsonStringOrNull(run.paymentTypeEntry)
         << ", \"valid\": " << (d.fileValid ? "true" : "false")
         << ", \"prepared\": " << (d.filePrepared ? "true" : "false")
+        << ", \"unprepared\": " << (run.unprepared ? "true" : "false")
         << ", \"total\": " << jsonStringOrNull(shownValue(shown.total))
         << ", \"count\": " << count.value_or("null")
         << ", \"controlCode\": " << jsonStringOrNull(shownValue(shown.controlCode))

@@ -34,6 +34,7 @@ struct RunResult {
     int exitCode = 1;
     std::optional<std::string> error;  // why the command failed, where velcor-cli knows (UTF-8)
     std::optional<SepaRun> sepa = std::nullopt;  // the sepa command's
+    bool unprepared = false;  // this run put the list back as it was before its prepare
 };
 
 void writeJson(std::ostream& out, const RunResult& run);

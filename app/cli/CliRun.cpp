@@ -2,6 +2,7 @@
 
 #include "app/cli/CliOutput.h"
 #include "fileio/HostPath.h"
+#include "output/PrepareHistory.h"
 #if defined(VELCOR_CLI_PDF)
 #include "app/cli/ReportPdf.h"
 #endif
@@ -276,6 +277,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
     // velcor-cli never asks: it goes on with a value date the bank may refuse, and warns.
     host.goOnAnswer = !options.strictDate;
     window::BulkPaymentDialog dialog(host, fs, args.ini);
+    // As the window: a list is prepared only with a copy to undo it with, in the user's folder.
+    dialog.keepPreparesIn(output::userPrepareHistoryFolder());
     std::vector<window::Outcome> outcomes;
     if (const auto refusal = openList(dialog, options, args, outcomes))
         return fail(out, err, json, refusal->error, refusal->messages);
@@ -304,6 +307,11 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             result.outcomes.push_back(exportSepa(dialog, options, args));
             result.exitCode = sepaExitCode(result.outcomes.back());
             result.sepa = SepaRun{sepaChoices(options), options.names};
+            break;
+        case Command::unprepare:
+            result.outcomes.push_back(dialog.undoPrepare());
+            result.unprepared = result.outcomes.back().done;
+            result.exitCode = result.unprepared ? 0 : kFailure;
             break;
     }
     const int position = dialog.state().paymentType;

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -386,6 +387,64 @@ TEST_F(CliEndToEnd, APrepareKilledAtAnyMomentLeavesTheListWhole) {
         }
     }
     EXPECT_GT(killedWhileWriting, 0) << "no run was killed before it finished";
+}
+
+// The copy lives in the user's data folder (the test program's own here), never beside the list.
+TEST_F(CliEndToEnd, UnpreparePutsThePreparedListBackByteForByte) {
+    const std::string before = file("O081206P.1DP");
+    std::vector<std::filesystem::path> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        names.push_back(entry.path());
+    ASSERT_EQ(run("--kind 101 prepare O081206P.1DP").status, 0);
+    const CliRun undone = run("--json unprepare O081206P.1DP");
+    EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+    EXPECT_TRUE(contains(undone.out, "\"prepared\": false, \"unprepared\": true")) << undone.out;
+    EXPECT_EQ(file("O081206P.1DP"), before);
+    const CliRun again = run("unprepare O081206P.1DP");
+    EXPECT_EQ(again.status, 1);
+    EXPECT_TRUE(contains(again.out, "Подготовката на този файл вече е отменена!\n")) << again.out;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_NE(std::find(names.begin(), names.end(), entry.path()), names.end()) << entry.path();
+}
+
+// As for prepare: whenever the run dies, the list is whole, the prepared file or the original.
+TEST_F(CliEndToEnd, AnUnprepareKilledAtAnyMomentLeavesTheListWhole) {
+    std::string list;
+    const std::string rows = file("O081206P.1DP");
+    while (list.size() < (6u << 20)) list += rows;
+    testing::writeFileBytes(dir.path() / "O081206P.5DP", list);
+    ASSERT_EQ(run("--kind 101 prepare O081206P.5DP").status, 0);
+    const std::string prepared = file("O081206P.5DP");
+    int killedWhileWriting = 0;
+    for (int delayMs = 0; delayMs <= 450; delayMs += 30) {
+        // The kept entry goes with the prepared file's content, whoever put it there.
+        testing::writeFileBytes(dir.path() / "O081206P.5DP", prepared);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::chdir(dir.path().c_str()) != 0) ::_exit(127);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::execl(VELCOR_CLI, VELCOR_CLI, "unprepare", "O081206P.5DP", nullptr);
+            ::_exit(127);
+        }
+        ::usleep(static_cast<useconds_t>(delayMs) * 1000);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        const std::string after = file("O081206P.5DP");
+        EXPECT_TRUE(after == list || after == prepared) << "killed after " << delayMs << " ms";
+        if (WIFSIGNALED(status) && after == prepared) ++killedWhileWriting;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(".")) std::filesystem::remove(entry.path());
+        }
+    }
+    EXPECT_GT(killedWhileWriting, 0) << "no run was killed before it finished";
+    // What the killed runs left does not stand in the way of the next.
+    testing::writeFileBytes(dir.path() / "O081206P.5DP", prepared);
+    EXPECT_EQ(run("unprepare O081206P.5DP").status, 0);
+    EXPECT_TRUE(file("O081206P.5DP") == list);
 }
 
 TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {

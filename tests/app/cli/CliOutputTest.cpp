@@ -40,7 +40,8 @@ TEST(CliJson, FormatTwoNamesEachValueOnce) {
     EXPECT_EQ(out.str(),
               "{\"format\": 2, \"file\": \"/l/O081206P.1DP\", \"paymentType\": \"DP\", "
               "\"paymentTypeEntry\": \"[DP] // main\", \"valid\": false, \"prepared\": true, "
-              "\"total\": \"1400.00\", \"count\": 4, \"controlCode\": \"42C4757F\", "
+              "\"unprepared\": false, \"total\": \"1400.00\", \"count\": 4, \"controlCode\": "
+              "\"42C4757F\", "
               "\"paymentDate\": \"08.12.2006\", \"payer\": {\"iban\": \"BG48BNBG96618000123456\", "
               "\"bic\": \"\", \"name\": \"Фирма „Юг“\", \"kind\": \"\", \"code\": \"\"}, "
               "\"rowFindings\": [{\"row\": 3, \"kind\": \"bic-mismatch\", \"text\": \"BIC "

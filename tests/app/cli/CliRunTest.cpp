@@ -120,5 +120,36 @@ TEST_F(CliRun, FailuresSayWhyInTheirWordsAndExitAsDocumented) {
     EXPECT_EQ(out.str().rfind("Употреба: velcor-cli", 0), 0u);
 }
 
+// The copy it goes back to is kept by prepare in the user's folder, here the test program's own.
+TEST_F(CliRun, UnpreparePutsBackWhatPrepareReplacedAndSaysWhenItCannot) {
+    const std::string list = listPath("O081206P.1DP");
+    const std::string original = fs.files[list];
+    EXPECT_EQ(run({"--kind", "101", "prepare", "O081206P.1DP"}), 0);
+    const std::string folder = std::filesystem::path(list).parent_path().string();
+    EXPECT_EQ(fs.folderEntries(folder).size(), 3u) << "nothing is kept beside the list";
+    EXPECT_EQ(run({"--json", "unprepare", "O081206P.1DP"}), 0);
+    for (const char* part : {"\"prepared\": false, \"unprepared\": true",
+                             "{\"kind\": \"prepare-undone\", \"text\": \"Подготовката е "
+                             "отменена: файлът е върнат във вида си отпреди нея.\"}",
+                             "\"controlCode\": \"42C4757F\"", "\"exitCode\": 0}"})
+        EXPECT_NE(out.str().find(part), std::string::npos) << part << "\n" << out.str();
+    EXPECT_EQ(fs.files[list], original);
+
+    const struct {
+        const char* list;
+        std::string output;
+    } refusals[] = {
+        {"O081206P.1DP", "Подготовката на този файл вече е отменена!\n"},
+        {"O081206P.3DP", "Няма запазена подготовка на този файл, която да може да се отмени!\n"},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.list);
+        const std::string before = fs.files[listPath(r.list)];
+        EXPECT_EQ(run({"unprepare", r.list}), 1);
+        EXPECT_EQ(out.str().rfind(r.output, 0), 0u) << out.str();
+        EXPECT_EQ(fs.files[listPath(r.list)], before);
+    }
+}
+
 }  // namespace
 }  // namespace velcor::app::cli
