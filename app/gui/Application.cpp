@@ -99,9 +99,11 @@ std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
     std::string problem =
         text::format(form.c_str(), text::toUtf8(settingsPath).c_str(), folder.c_str());
 #ifdef VELCOR_STARTER_SETTINGS
-    if (!fs.stamp(settingsPath))
-        problem += "\n" + text::format(text::toUtf8(kStartWithLauncher.view()).c_str(),
-                                       VELCOR_STARTER_SETTINGS);
+    if (!fs.stamp(settingsPath)) {
+        problem += '\n';
+        problem +=
+            text::format(text::toUtf8(kStartWithLauncher.view()).c_str(), VELCOR_STARTER_SETTINGS);
+    }
 #endif
     return problem;
 }
