@@ -1,12 +1,11 @@
 // How fast omp.ini loads when one of its lines is very long (a pasted blob, a file that lost its
 // line ends): the line is read in pieces of 4094 bytes, and the time should grow with its length,
-// not with its square. And how fast the window opens a list under a payment type of very many
+// not with its square. And how fast a session opens a list under a payment type of very many
 // fields: the time should grow with their number, not with its square.
 
 #include "fileio/FileSystem.h"
+#include "session/ListSession.h"
 #include "settings/Settings.h"
-#include "window/BulkPaymentDialog.h"
-#include "window/HeadlessDialogHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -86,12 +85,11 @@ void BM_OpenListUnderManyFields(benchmark::State& bench) {
     const SettingsWithManyFields files(bench.range(0));
     bool ok = true;
     for (auto _ : bench) {
-        window::HeadlessDialogHost host;
-        window::BulkPaymentDialog dialog(host, fileio::standardFileSystem(),
-                                         (files.folder / "omp.ini").string());
-        ok = dialog.initialise().done && ok;
-        dialog.openList((files.folder / "O081206P.1DP").string());
-        ok = dialog.state().countText == "1" && ok;
+        session::ListSession session(fileio::standardFileSystem(),
+                                     (files.folder / "omp.ini").string());
+        ok = session.loadSettings().done() && ok;
+        session.open((files.folder / "O081206P.1DP").string());
+        ok = session.state().countText == "1" && ok;
     }
     if (!ok) bench.SkipWithError("the list did not open");
     bench.SetItemsProcessed(bench.iterations() * bench.range(0));

@@ -9,10 +9,10 @@
 #include "output/PreparedFile.h"
 #include "processing/BudgetUnitCode.h"
 #include "processing/PreparedHeader.h"
+#include "session/HeaderTakeOver.h"
 #include "support/ListFormats.h"
 #include "support/PreparedRoundTrip.h"
 #include "text/Text.h"
-#include "window/HeaderTakeOver.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -32,8 +32,8 @@ void require(bool condition, const char* what) {
     }
 }
 
-window::WorkingState freshState() {
-    window::WorkingState state;
+session::ListState freshState() {
+    session::ListState state;
     state.formats = testing::listFormats();
     state.paymentDate = processing::LocalDateTime{2006, 12, 8, 0, 0, 0, true};
     return state;
@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
     }
     if (!header.complete) return 0;
-    window::WorkingState state = freshState();
-    window::takeHeaderInto(header, state);
+    session::ListState state = freshState();
+    session::takeHeaderInto(header, state);
     require(state.filePrepared, "a complete header marks the list as prepared");
 
     char reason[64];
@@ -89,11 +89,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (value->find('\0') != std::string::npos) return 0;
     const settings::FormatDefinition* format = &state.formats[sebra ? 2 : 0];
     const std::string written =
-        output::buildHeaderLine(window::payerOf(state), state.paymentDate, state, format);
+        output::buildHeaderLine(session::payerOf(state), state.paymentDate, state, format);
     const processing::PreparedHeader writtenHeader = processing::readPreparedHeader(written);
     require(writtenHeader.refusal == processing::HeaderRefusal::none, "written header reads");
-    window::WorkingState again = freshState();
-    window::takeHeaderInto(writtenHeader, again);
+    session::ListState again = freshState();
+    session::takeHeaderInto(writtenHeader, again);
     require(again.filePrepared, "written header is a prepared header");
     // A header date that is no date leaves the picker invalid; its old fields are not written.
     if (state.paymentDate.valid) require(again.paymentDate == state.paymentDate, "date changed");

@@ -9,11 +9,11 @@
 //  - a refusal says why and writes nothing.
 
 #include "output/SepaSchema.h"
+#include "support/HeadlessDialogHost.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PreparedRoundTrip.h"
 #include "support/SepaFileReader.h"
 #include "window/BulkPaymentDialog.h"
-#include "window/HeadlessDialogHost.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!outcome.done) {
         require(written == fs.files.end(), "a refused export wrote a file");
         require(outcome.messages.size() == 1, "a refusal without its message");
-        require(outcome.messages[0].kind != window::Message::sepaSchemaRefused,
+        require(outcome.messages[0].kind != session::Message::sepaSchemaRefused,
                 "the schema refused a file the export's checks let through");
         return 0;
     }
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<testing::SepaFileRead> file = testing::readSepaFile(xml);
     require(file.has_value(), "a written file is no XML");
     require(testing::sepaRuleFaults(*file).empty(), "a written file breaks the EPC rules");
-    const window::WorkingState& state = dialog.state();
+    const session::ListState& state = dialog.state();
     require(file->transactions.size() == static_cast<std::size_t>(state.recordCount),
             "not one transaction per row");
     require(testing::sepaCents(file->headerSum) == state.totalSum, "not the list's total");

@@ -10,11 +10,11 @@
 //    a file a bank reads as one checked row per data line, with the count, total and control
 //    code the list gives again (support/PreparedRoundTrip.h).
 
+#include "session/Messages.h"
 #include "settings/Settings.h"
 #include "support/MemoryFileSystem.h"
 #include "support/PreparedRoundTrip.h"
 #include "text/Text.h"
-#include "window/Messages.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings::LoadedSettings loaded;
     const settings::LoadResult load = settings::loadSettings(fs, "omp.ini", loaded);
     if (!load.ok()) {
-        require(window::loadErrorMessage(load, "omp.ini").has_value(),
+        require(session::loadErrorMessage(load, "omp.ini").has_value(),
                 "a refused file that could be read is refused with a message");
         return 0;
     }

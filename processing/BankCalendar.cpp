@@ -155,6 +155,8 @@ CalendarDate orthodoxEaster(int year) {
 
 ValueDateReading readValueDate(const CalendarDate& date, const CalendarDate& today) {
     if (date < today) return {ValueDateProblem::inThePast, std::string("в миналото"_cp)};
+    if (daysOf(date) - daysOf(today) > chr::days{kMaxDaysAhead})
+        return {ValueDateProblem::farAhead, std::string("след повече от 90 дни"_cp)};
     const chr::weekday weekday = weekdayOf(date);
     if (weekday == chr::Saturday) return {ValueDateProblem::saturday, std::string("събота"_cp)};
     if (weekday == chr::Sunday) return {ValueDateProblem::sunday, std::string("неделя"_cp)};
@@ -176,6 +178,8 @@ std::string_view valueDateProblemName(ValueDateProblem problem) {
             return "none";
         case ValueDateProblem::inThePast:
             return "in-the-past";
+        case ValueDateProblem::farAhead:
+            return "far-ahead";
         case ValueDateProblem::saturday:
             return "saturday";
         case ValueDateProblem::sunday:

@@ -41,7 +41,11 @@ enum class ValueDateProblem {
     publicHoliday,  // a public holiday in Bulgaria
     movedHoliday,   // the day off for a fixed holiday that fell on a weekend
     target2Closed,  // a day TARGET2 settles nothing (Western Good Friday, Easter Monday)
+    farAhead,       // more than kMaxDaysAhead days after today: most likely a typing slip
 };
+
+// The furthest a value date may lie ahead before it is asked about.
+inline constexpr int kMaxDaysAhead = 90;
 
 struct ValueDateReading {
     ValueDateProblem problem = ValueDateProblem::none;

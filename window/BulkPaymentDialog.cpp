@@ -1,19 +1,7 @@
 #include "window/BulkPaymentDialog.h"
 
-#include "checks/Bic.h"
-#include "checks/Iban.h"
-#include "output/PreparedFile.h"
-#include "output/ProcessingReport.h"
-#include "processing/BudgetUnitCode.h"
-#include "processing/CheckText.h"
 #include "processing/ControlData.h"
-#include "processing/ListName.h"
-#include "processing/PreparedHeader.h"
-#include "text/Text.h"
 #include "window/ControlTable.h"
-#include "window/HeaderReadBack.h"
-#include "window/HeaderTakeOver.h"
-#include "window/ValueDateWarning.h"
 
 #include <cstddef>
 #include <utility>
@@ -22,9 +10,28 @@ namespace velcor::window {
 
 namespace {
 
+using session::DateAnswer;
+using session::PayerField;
+
 int limitOf(ControlId id) {
     const ControlInfo* info = controlInfo(id);
     return info != nullptr ? info->limit : 0;
+}
+
+ControlId editOf(PayerField field) {
+    switch (field) {
+        case PayerField::iban:
+            return idPayerIban;
+        case PayerField::bic:
+            return idPayerBic;
+        case PayerField::name:
+            return idPayerName;
+        case PayerField::kindCode:
+            return idPaymentKindCode;
+        case PayerField::budgetUnitCode:
+            break;
+    }
+    return idBudgetUnitCode;
 }
 
 }  // namespace
@@ -43,7 +50,7 @@ class BulkPaymentDialog::Recording {
     // The outcome, with the state as it stands now; `done` says whether the intent did its work.
     Outcome finish(bool done) {
         outcome_.done = done;
-        const WorkingState& state = dialog_.state_;
+        const ListState& state = dialog_.session_.state();
         outcome_.controlData = static_cast<const processing::ControlData&>(state);
         outcome_.shown = dialog_.shown_;
         outcome_.fileValid = state.fileValid;
@@ -58,102 +65,15 @@ class BulkPaymentDialog::Recording {
 
 BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
                                      std::string settingsPath)
-    : host_(host), fs_(fs), settingsPath_(std::move(settingsPath)) {
-    state_.paymentDate = host_.now();
+    : host_(host), session_(fs, std::move(settingsPath)) {
+    session_.useClock([this] { return host_.now(); });
+    session_.runWorkWith([this](std::string_view what, const session::LongWork& work) {
+        host_.runLongWork(what, work);
+    });
+    session_.state().paymentDate = host_.now();
 }
 
-void BulkPaymentDialog::keepPreparesIn(std::optional<std::string> folder) {
-    historyWanted_ = true;
-    history_.reset();
-    if (folder) history_.emplace(fs_, std::move(*folder));
-}
-
-Outcome BulkPaymentDialog::initialise() {
-    Recording recording(*this);
-    updateControls();
-    host_.addListEntry(idFormatKind, formatKindDelimited());
-    host_.addListEntry(idFormatKind, formatKindFixed());
-
-    settings::LoadedSettings loaded;
-    const settings::LoadResult load = settings::loadSettings(fs_, settingsPath_, loaded);
-    if (!load.ok()) {
-        noteFileCause(load.cause);
-        if (auto message = loadErrorMessage(load, settingsPath_)) tell(std::move(*message));
-        host_.endDialog(kCancelResult);
-        return recording.finish(false);
-    }
-    state_.formats = std::move(loaded.formats);
-    paymentTypeEntries_ = std::move(loaded.entryTexts);
-    state_.clientData = loaded.client;
-    state_.iniRemainder = std::move(loaded.iniRemainder);
-    state_.payerIban = state_.clientData.iban;
-    state_.payerBic = state_.clientData.bic;
-    state_.payerName = state_.clientData.name;
-    state_.budgetUnitCode = state_.clientData.code;
-    for (const std::string& entry : paymentTypeEntries_) host_.addListEntry(idPaymentType, entry);
-
-    // The first "DP", in exact case; without one no entry is selected.
-    std::size_t position = 0;
-    while (position < state_.formats.size() &&
-           state_.formats[position].name != settings::kDefaultTypeName)
-        ++position;
-    state_.paymentType = position < state_.formats.size() ? static_cast<int>(position) : -1;
-    const int kind = takeFormatKind(selectedFormat());
-    host_.setListSelection(idPaymentType, state_.paymentType);
-    updateControls();
-    host_.setListSelection(idFormatKind, kind);
-    return recording.finish(true);
-}
-
-std::optional<std::string_view> BulkPaymentDialog::paymentTypeText(int position) const {
-    if (position < 0 || static_cast<std::size_t>(position) >= paymentTypeEntries_.size())
-        return std::nullopt;
-    return paymentTypeEntries_[static_cast<std::size_t>(position)];
-}
-
-const settings::FormatDefinition* BulkPaymentDialog::selectedFormat() const {
-    return formatAt(state_, state_.paymentType);
-}
-
-int BulkPaymentDialog::takeFormatKind(const settings::FormatDefinition* format) {
-    // With no format the delimiter stays as it is.
-    if (format == nullptr) return 0;
-    state_.delimiterText = format->delimited ? std::string(1, format->delimiter) : " ";
-    return format->delimited ? 0 : 1;
-}
-
-char BulkPaymentDialog::rowDelimiter(const settings::FormatDefinition* format) const {
-    if (!state_.delimiterText.empty()) return state_.delimiterText.front();
-    // A window that lost its delimiter text still splits at the format's own delimiter.
-    return format != nullptr ? format->delimiter : ' ';
-}
-
-std::string* BulkPaymentDialog::editMember(ControlId id) {
-    switch (id) {
-        case idInputPath:
-            return &state_.inputPath;
-        case idPayerIban:
-            return &state_.payerIban;
-        case idPayerBic:
-            return &state_.payerBic;
-        case idPayerName:
-            return &state_.payerName;
-        case idPaymentKindCode:
-            return &state_.paymentKindCode;
-        case idBudgetUnitCode:
-            return &state_.budgetUnitCode;
-        case idDelimiter:
-            return &state_.delimiterText;
-        case idTotal:
-            return &state_.totalText;
-        case idControlCode:
-            return &state_.controlCodeText;
-        case idCount:
-            return &state_.countText;
-        default:
-            return nullptr;
-    }
-}
+// Showing.
 
 void BulkPaymentDialog::showInEdit(ControlId id, const std::string& value) {
     if (const int limit = limitOf(id); limit > 0) host_.setEditLimit(id, limit);
@@ -169,213 +89,231 @@ void BulkPaymentDialog::showText(ControlId id, std::string_view value) {
     if (id == idControlCode) shown_.controlCode = std::string(value);
 }
 
-void BulkPaymentDialog::tell(ShownMessage message) {
-    host_.showMessage(message.text);
-    if (outcome_ != nullptr) outcome_->messages.push_back(std::move(message));
+void BulkPaymentDialog::showFigures(const processing::ControlData& figures) {
+    showInEdit(idTotal, figures.totalText);
+    showInEdit(idControlCode, figures.controlCodeText);
+    showInEdit(idCount, figures.countText);
 }
 
-void BulkPaymentDialog::noteFileCause(std::error_code cause) {
-    if (outcome_ != nullptr && cause) outcome_->fileCause = cause;
-}
-
-void BulkPaymentDialog::showFindings() {
-    host_.showRowFindings(rowFindingsHtml(state_.rowFindings), state_.rowFindings,
-                          state_.rowFindingsPath);
-    if (outcome_ != nullptr) outcome_->findings = state_.rowFindings;
+void BulkPaymentDialog::clearFigures() {
+    showText(idTotal, "");
+    showText(idCount, "");
+    showText(idControlCode, "");
 }
 
 void BulkPaymentDialog::updateControls() {
+    const ListState& state = session_.state();
     for (const ControlId id : exchangeOrder()) {
-        if (id == idPaymentDate) {
-            // A value date that is no date (a bad prepared header) leaves the picker on its last
-            // date.
-            const processing::LocalDateTime& date = state_.paymentDate;
-            if (date.valid && processing::isValidDate(date.day, date.month, date.year))
-                host_.setDateValue(id, date);
-        } else if (const std::string* member = editMember(id)) {
-            showInEdit(id, *member);
+        switch (id) {
+            case idPaymentDate: {
+                // A value date that is no date (a bad prepared header) leaves the picker on its
+                // last date.
+                const processing::LocalDateTime& date = state.paymentDate;
+                if (date.valid && processing::isValidDate(date.day, date.month, date.year))
+                    host_.setDateValue(id, date);
+                break;
+            }
+            case idInputPath:
+                showInEdit(id, state.inputPath);
+                break;
+            case idPayerIban:
+                showInEdit(id, state.payerIban);
+                break;
+            case idPayerBic:
+                showInEdit(id, state.payerBic);
+                break;
+            case idPayerName:
+                showInEdit(id, state.payerName);
+                break;
+            case idPaymentKindCode:
+                showInEdit(id, state.paymentKindCode);
+                break;
+            case idBudgetUnitCode:
+                showInEdit(id, state.budgetUnitCode);
+                break;
+            case idDelimiter:
+                showInEdit(id, state.delimiterText);
+                break;
+            case idTotal:
+                showInEdit(id, state.totalText);
+                break;
+            case idControlCode:
+                showInEdit(id, state.controlCodeText);
+                break;
+            case idCount:
+                showInEdit(id, state.countText);
+                break;
+            default:
+                break;
         }
     }
 }
 
-bool BulkPaymentDialog::takeEdit(ControlId id, std::string& member) {
-    member = host_.controlText(id);
-    host_.clearModified(id);
-    const int limit = limitOf(id);
-    if (limit > 0 && member.size() > static_cast<std::size_t>(limit)) {
-        tell(limitMessage(limit));
-        host_.focusAndSelectAll(id);
-        return false;
+int BulkPaymentDialog::formatKindPosition() const {
+    const settings::FormatDefinition* format = session_.selectedFormat();
+    return format == nullptr || format->delimited ? 0 : 1;
+}
+
+void BulkPaymentDialog::showPrepared() {
+    host_.setChecked(idPrepared, session_.state().filePrepared);
+    host_.setReadOnly(idPaymentDate, session_.state().filePrepared);
+}
+
+void BulkPaymentDialog::handOverEdits() {
+    // Every payer edit as it stands: one the operator did not touch holds the session's value.
+    TypedPayerValues typed;
+    for (const PayerField field : session::kPayerFields) {
+        const ControlId id = editOf(field);
+        typed[field] = host_.controlText(id);
     }
-    return true;
+    session_.typePayerValues(typed);
+    session_.typeValueDate(host_.dateValue(idPaymentDate));
+    session_.keepFindings(host_.rowFindingsShown());
 }
 
-bool BulkPaymentDialog::readControls() {
-    // A value over its limit stops the exchange: the controls after it are not taken.
-    for (const ControlId id : exchangeOrder()) {
-        if (id == idPaymentDate) {
-            state_.paymentDate = host_.dateValue(id);
-        } else if (std::string* member = editMember(id)) {
-            if (!takeEdit(id, *member)) return false;
-        }
+void BulkPaymentDialog::markTakenOver() {
+    session::TypedPayerValues pending = session_.pendingPayerValues();
+    for (const PayerField field : session::kPayerFields)
+        if (!pending[field]) host_.clearModified(editOf(field));
+}
+
+void BulkPaymentDialog::present(const session::Result& result) {
+    markTakenOver();
+    const auto tell = [&](const ShownMessage& message) {
+        // The value-date question was asked when the operator answered it.
+        if (message.kind != Message::valueDateQuestion) host_.showMessage(message.text);
+        if (outcome_ != nullptr) outcome_->messages.push_back(message);
+    };
+    for (std::size_t i = 0; i < result.messages.size(); ++i) {
+        if (result.findings && i == result.messagesBeforeFindings) break;
+        tell(result.messages[i]);
     }
-    return true;
-}
-
-bool BulkPaymentDialog::scanList() {
-    // A refused length limit has shown its message already; the scan goes on with what was taken.
-    readControls();
-    // Only a scan that reads the list to its end vouches for it.
-    state_.scannedPath.clear();
-    state_.scannedStamp.reset();
-    const settings::FormatDefinition* format = selectedFormat();
-    const char delimiter = rowDelimiter(format);
-    const std::int64_t findingsKept = host_.rowFindingsShown();
-    processing::ScanResult result;
-    host_.runLongWork(readingListText(), [&](const WorkProgress& progress) {
-        result = processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, {}, progress,
-                                             findingsKept);
-    });
-    if (result.error == processing::ScanError::cancelled) {
-        noteCancelled();
-        return false;
+    if (result.findings) {
+        host_.showRowFindings(session::rowFindingsHtml(*result.findings), *result.findings,
+                              session_.state().rowFindingsPath);
+        for (std::size_t i = result.messagesBeforeFindings; i < result.messages.size(); ++i)
+            tell(result.messages[i]);
     }
-    return takeScan(result);
-}
-
-bool BulkPaymentDialog::takeScan(processing::ScanResult& result) {
-    // What a complete header holds reaches the window even when the rows then fail; a refused
-    // first line brings nothing.
-    if (result.header) takeHeaderInto(*result.header, state_);
-    state_.rowFindings = std::move(result.rowFindings);
-    state_.rowFindingsPath = state_.inputPath;
-    noteFileCause(result.cause);
-    if (auto message = scanErrorMessage(result, state_.inputPath)) {
-        tell(std::move(*message));
-        return false;
-    }
-    state_.scannedPath = state_.inputPath;
-    state_.scannedStamp = result.stamp;
-    return takeControlData(result.controlData);
-}
-
-bool BulkPaymentDialog::takeControlData(const processing::ControlData& scanned) {
-    state_.totalSum = scanned.totalSum;
-    state_.recordCount = scanned.recordCount;
-    state_.controlCrc = scanned.controlCrc;
-    // A prepared list is held to its header (or, after a change of the payment type, to what it
-    // was recognised with), in this order: the first difference is told.
-    if (state_.filePrepared && scanned.controlCodeText != state_.controlCodeText) {
-        tell(Message::wrongControlCode);
-        return false;
-    }
-    state_.controlCodeText = scanned.controlCodeText;
-    if (state_.filePrepared) {
-        if (text::trimBlanks(scanned.totalText) != text::trimBlanks(state_.totalText)) {
-            tell(Message::wrongTotal);
-            return false;
-        }
-        if (scanned.countText != text::trimBlanks(state_.countText)) {
-            tell(Message::wrongCount);
-            return false;
-        }
-    }
-    state_.totalText = scanned.totalText;
-    state_.countText = scanned.countText;
-    updateControls();
-    return state_.rowFindings.empty();
-}
-
-void BulkPaymentDialog::scanChosenFile() {
-    state_.fileValid = scanList();
-    if (state_.fileValid || cancelled_) return;
-    processing::resetControlData(state_);
-    if (!state_.rowFindings.empty()) showFindings();
-}
-
-bool BulkPaymentDialog::scannedFileUnchanged() {
-    if (state_.scannedPath.empty() || state_.inputPath != state_.scannedPath ||
-        !state_.scannedStamp)
-        return false;
-    const std::optional<fileio::FileStamp> now = fs_.stamp(state_.inputPath);
-    return now && *now == *state_.scannedStamp;
-}
-
-std::string BulkPaymentDialog::suggestedFileName() const {
-    const settings::FormatDefinition* format = selectedFormat();
-    return processing::suggestedListPattern(
-        state_.paymentDate, format != nullptr ? std::string_view(format->name)
-                                              : std::string_view(settings::kDefaultTypeName));
-}
-
-bool BulkPaymentDialog::nameRulesPass(std::string_view path) {
-    using Kind = processing::ListNameReading::Kind;
-    const processing::ListNameReading name = processing::readListName(path, state_.paymentDate);
-    switch (name.kind) {
-        case Kind::noRules:
-            return true;
-        case Kind::notStartingWithO:
-            tell(Message::notStartingWithO);
-            return false;
-        case Kind::badDate:
-            tell(Message::badDateInName);
-            return false;
-        case Kind::dated:
+    switch (result.focus) {
+        case session::Focus::none:
+            break;
+        case session::Focus::payerValue:
+            host_.focusAndSelectAll(editOf(result.focusField));
+            break;
+        case session::Focus::valueDate:
+            host_.focusAndSelectAll(idPaymentDate);
             break;
     }
-    processing::LocalDateTime& date = state_.paymentDate;
-    date.day = name.day;
-    date.month = name.month;
-    date.year = name.year;
-    date.valid = true;
-    return true;
+    if (outcome_ == nullptr) return;
+    if (result.findings) outcome_->findings = result.findings;
+    if (result.cause) outcome_->fileCause = result.cause;
+    if (result.valueDateWarning) outcome_->valueDateWarning = result.valueDateWarning;
+    if (result.sepa) {
+        if (!outcome_->sepa) outcome_->sepa.emplace();
+        if (!result.sepa->names.empty() || !outcome_->sepa->path)
+            outcome_->sepa->names = result.sepa->names;
+        if (result.sepa->path) {
+            outcome_->sepa->path = result.sepa->path;
+            outcome_->sepa->version = result.sepa->version;
+            outcome_->sepa->count = result.sepa->count;
+            outcome_->sepa->total = result.sepa->total;
+        }
+    }
+    if (result.cancelled()) outcome_->cancelled = true;
 }
 
-void BulkPaymentDialog::startBrowsing() {
-    state_.inputPath = host_.controlText(idInputPath);
-    host_.clearModified(idInputPath);
-    state_.paymentDate = host_.now();
+session::DateAnswer BulkPaymentDialog::askAboutDate(const session::Result& result) {
+    return host_.askToGoOn(session::valueDateQuestion(*result.valueDateWarning).text)
+               ? DateAnswer::goOn
+               : DateAnswer::stop;
 }
 
-void BulkPaymentDialog::browseInputFile() {
-    Before before = keepBefore();
-    startBrowsing();
-    const std::optional<std::string> chosen = host_.chooseOpenFile(suggestedFileName());
-    if (chosen) openChosenList(*chosen);
-    if (cancelled_) putBack(std::move(before));
+// Settings.
+
+Outcome BulkPaymentDialog::initialise() {
+    Recording recording(*this);
+    updateControls();
+    host_.addListEntry(idFormatKind, formatKindDelimited());
+    host_.addListEntry(idFormatKind, formatKindFixed());
+    const session::Result loaded = session_.loadSettings();
+    present(loaded);
+    if (!loaded.done()) {
+        host_.endDialog(kCancelResult);
+        return recording.finish(false);
+    }
+    for (const std::string& entry : session_.paymentTypeEntries())
+        host_.addListEntry(idPaymentType, entry);
+    host_.setListSelection(idPaymentType, session_.state().paymentType);
+    updateControls();
+    host_.setListSelection(idFormatKind, formatKindPosition());
+    return recording.finish(true);
+}
+
+// Opening a list.
+
+BulkPaymentDialog::Before BulkPaymentDialog::keepBefore() {
+    return {shown_, host_.controlText(idInputPath), host_.dateValue(idPaymentDate),
+            host_.listSelection(idFormatKind)};
+}
+
+void BulkPaymentDialog::putBack(const Before& before) {
+    updateControls();
+    host_.setControlText(idInputPath, before.pathText);
+    host_.setDateValue(idPaymentDate, before.pickerDate);
+    showText(idTotal, before.shown.total);
+    showText(idCount, before.shown.count);
+    showText(idControlCode, before.shown.controlCode);
+    host_.setListSelection(idPaymentType, session_.state().paymentType);
+    host_.setListSelection(idFormatKind, before.formatKind);
+    showPrepared();
+}
+
+void BulkPaymentDialog::openListFlow(const std::string& path) {
+    const Before before = keepBefore();
+    handOverEdits();
+    const session::Result result = session_.open(path);
+    markTakenOver();
+    if (result.cancelled()) {
+        present(result);
+        putBack(before);
+        return;
+    }
+    const bool named = session_.state().inputPath == path;
+    if (named) {
+        host_.setControlText(idInputPath, path);
+        updateControls();
+        clearFigures();
+        if (result.counted) showFigures(*result.counted);
+    }
+    present(result);
+    if (named) showPrepared();
 }
 
 Outcome BulkPaymentDialog::openList(const std::string& path) {
     Recording recording(*this);
-    Before before = keepBefore();
-    startBrowsing();
-    openChosenList(path);
-    if (cancelled_) putBack(std::move(before));
-    return recording.finish(!cancelled_ && state_.fileValid);
+    openListFlow(path);
+    return recording.finish(session_.state().fileValid && !(outcome_ && outcome_->cancelled));
 }
 
-void BulkPaymentDialog::openChosenList(const std::string& path) {
-    state_.fileValid = false;
-    if (!nameRulesPass(path)) return;
-    state_.inputPath = path;
-    host_.setControlText(idInputPath, state_.inputPath);
-    state_.filePrepared = false;
-    processing::resetControlData(state_);
-    updateControls();
-    showText(idTotal, "");
-    showText(idCount, "");
-    showText(idControlCode, "");
-    // After a scan that failed on row messages alone, the figures it showed stay on screen.
-    scanChosenFile();
-    showPrepared();
+void BulkPaymentDialog::browseInputFile() {
+    // The open dialog suggests the day's lists of the type chosen.
+    session_.state().paymentDate = host_.now();
+    const std::optional<std::string> chosen = host_.chooseOpenFile(session_.suggestedFileName());
+    if (chosen) openListFlow(*chosen);
 }
 
 void BulkPaymentDialog::openTypedList() {
     const std::string typed = host_.controlText(idInputPath);
     // An empty edit names no list; "..." cannot answer with none either.
     if (typed.empty()) return;
-    startBrowsing();
-    openChosenList(typed);
+    host_.clearModified(idInputPath);
+    openListFlow(typed);
+}
+
+void BulkPaymentDialog::forgetList() {
+    session_.forget();
+    clearFigures();
+    showPrepared();
 }
 
 Outcome BulkPaymentDialog::pathEdited() {
@@ -384,398 +322,157 @@ Outcome BulkPaymentDialog::pathEdited() {
     return recording.finish(true);
 }
 
-void BulkPaymentDialog::forgetList() {
-    state_.fileValid = false;
-    state_.filePrepared = false;
-    state_.scannedPath.clear();
-    state_.scannedStamp.reset();
-    state_.rowFindings = {};
-    processing::resetControlData(state_);
-    showText(idTotal, "");
-    showText(idCount, "");
-    showText(idControlCode, "");
+void BulkPaymentDialog::changePaymentType(int position) {
+    const Before before = keepBefore();
+    handOverEdits();
+    const bool hasList = !session_.state().inputPath.empty();
+    const session::Result result = session_.choosePaymentType(position);
+    markTakenOver();
+    if (result.cancelled()) {
+        present(result);
+        putBack(before);
+        return;
+    }
+    updateControls();
+    host_.setListSelection(idFormatKind, formatKindPosition());
+    host_.setListSelection(idPaymentType, session_.state().paymentType);
+    if (hasList) {
+        clearFigures();
+        if (result.counted) showFigures(*result.counted);
+    }
+    present(result);
+    if (!hasList) return;
     showPrepared();
-}
-
-void BulkPaymentDialog::changePaymentType() {
-    Before before = keepBefore();
-    // The host reports the operator's choice; from here on the logic holds it.
-    const int position = host_.listSelection(idPaymentType);
-    state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
-    takePaymentType();
-    if (cancelled_) putBack(std::move(before));
+    updateControls();
 }
 
 Outcome BulkPaymentDialog::choosePaymentType(int position) {
     Recording recording(*this);
-    Before before = keepBefore();
-    state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
-    takePaymentType();
-    if (cancelled_) putBack(std::move(before));
-    return recording.finish(!cancelled_ && state_.paymentType >= 0 &&
-                            (state_.inputPath.empty() || state_.fileValid));
-}
-
-BulkPaymentDialog::Before BulkPaymentDialog::keepBefore() {
-    cancelled_ = false;
-    return {state_, shown_, host_.controlText(idInputPath), host_.dateValue(idPaymentDate),
-            host_.listSelection(idFormatKind)};
-}
-
-void BulkPaymentDialog::putBack(Before before) {
-    before.state.payerIban = std::move(state_.payerIban);
-    before.state.payerBic = std::move(state_.payerBic);
-    before.state.payerName = std::move(state_.payerName);
-    before.state.paymentKindCode = std::move(state_.paymentKindCode);
-    before.state.budgetUnitCode = std::move(state_.budgetUnitCode);
-    state_ = std::move(before.state);
-    updateControls();
-    host_.setControlText(idInputPath, before.pathText);
-    host_.setDateValue(idPaymentDate, before.pickerDate);
-    showText(idTotal, before.shown.total);
-    showText(idCount, before.shown.count);
-    showText(idControlCode, before.shown.controlCode);
-    host_.setListSelection(idPaymentType, state_.paymentType);
-    host_.setListSelection(idFormatKind, before.formatKind);
-    showPrepared();
-}
-
-void BulkPaymentDialog::noteCancelled() {
-    cancelled_ = true;
-    if (outcome_ != nullptr) outcome_->cancelled = true;
-}
-
-void BulkPaymentDialog::takePaymentType() {
-    const int kind = takeFormatKind(selectedFormat());
-    updateControls();
-    host_.setListSelection(idFormatKind, kind);
-    host_.setListSelection(idPaymentType, state_.paymentType);
-    if (state_.inputPath.empty()) return;
-
-    showText(idTotal, "");
-    showText(idCount, "");
-    showText(idControlCode, "");
-    scanChosenFile();
-    showPrepared();
-    updateControls();
+    changePaymentType(position);
+    const ListState& state = session_.state();
+    const bool cancelled = outcome_ != nullptr && outcome_->cancelled;
+    return recording.finish(!cancelled && state.paymentType >= 0 &&
+                            (state.inputPath.empty() || state.fileValid));
 }
 
 Outcome BulkPaymentDialog::typePayerValues(const TypedPayerValues& values) {
     Recording recording(*this);
-    const std::pair<const std::optional<std::string>&, ControlId> edits[] = {
-        {values.iban, idPayerIban},
-        {values.bic, idPayerBic},
-        {values.name, idPayerName},
-        {values.kindCode, idPaymentKindCode},
-        {values.budgetUnitCode, idBudgetUnitCode}};
-    // The edit and its member hold the value alike, so that no refresh of the edits can lose it
-    // before it is taken over, and that take-over checks its length as for anything typed.
-    for (const auto& [value, id] : edits) {
-        if (!value) continue;
-        *editMember(id) = *value;
-        host_.setControlText(id, *value);
+    for (const PayerField field : session::kPayerFields) {
+        const std::optional<std::string>& value = const_cast<TypedPayerValues&>(values)[field];
+        if (value) host_.setControlText(editOf(field), *value);
     }
+    session_.typePayerValues(values);
     return recording.finish(true);
-}
-
-void BulkPaymentDialog::showPrepared() {
-    host_.setChecked(idPrepared, state_.filePrepared);
-    host_.setReadOnly(idPaymentDate, state_.filePrepared);
 }
 
 Outcome BulkPaymentDialog::setValueDate(int day, int month, int year) {
     Recording recording(*this);
-    if (state_.filePrepared) return recording.finish(false);
-    processing::LocalDateTime& date = state_.paymentDate;
-    date.day = day;
-    date.month = month;
-    date.year = year;
-    date.valid = true;
-    host_.setDateValue(idPaymentDate, date);
-    return recording.finish(true);
+    const session::Result result = session_.setValueDate(day, month, year);
+    if (result.done()) host_.setDateValue(idPaymentDate, session_.state().paymentDate);
+    return recording.finish(result.done());
 }
 
-bool BulkPaymentDialog::prepareFile() {
-    if (state_.filePrepared) {
-        tell(Message::alreadyPrepared);
-        showPrepared();
+// Writing.
+
+bool BulkPaymentDialog::prepareFlow() {
+    // A path typed and not opened names another list than the one shown: it is opened first,
+    // so that the operator sees its figures before anything is written.
+    const std::string typed = host_.controlText(idInputPath);
+    if (!typed.empty() && typed != session_.state().inputPath) {
+        openTypedList();
         return false;
     }
-    if (!state_.fileValid) {
-        tell(Message::notValid);
-        return false;
-    }
-    // A list scanned without a payment type had its rows counted but none checked, and the header
-    // would name no layout: it is no bank file.
-    if (selectedFormat() == nullptr) {
-        tell(Message::noPaymentType);
-        return false;
-    }
-    // Values cut short by a length limit must not end up in a header.
-    if (!readControls()) return false;
-    // Only the list that was scanned may be rewritten with its rows: another path in the field,
-    // or a list changed on disk since, would get rows that are not its own.
-    if (!scannedFileUnchanged()) {
-        tell(Message::notValid);
-        return false;
-    }
-    const settings::FormatDefinition* format = selectedFormat();
-    if (!payerValuesPass(format) || !payerValuesFitTheHeader(format)) return false;
-    if (!valueDateAccepted()) return false;
-    if (!writePreparedList(format)) return false;
-    state_.filePrepared = true;
+    handOverEdits();
+    session::Result result = session_.prepare(DateAnswer::notAsked);
+    if (!result.done() && result.valueDateWarning && result.messages.empty())
+        result = session_.prepare(askAboutDate(result));
+    present(result);
     showPrepared();
-    return true;
-}
-
-bool BulkPaymentDialog::payerValuesPass(const settings::FormatDefinition* format) {
-    if (!settings::isSebraType(format)) {
-        char reason[processing::kReasonBufferSize] = {};
-        if (checks::CheckIban(state_.payerIban.c_str(), reason, sizeof reason) == 0) {
-            tell(Message::badPayerIban);
-            return false;
-        }
-    } else {
-        if (!processing::CheckBudgetUnitCode(state_.budgetUnitCode.c_str())) {
-            tell(Message::wrongBudgetUnitCode);
-            return false;
-        }
-        state_.payerBic = std::string(text::trimWhitespace(state_.payerBic));
-        // The header's column holds eight characters: a BIC without its branch.
-        if (state_.payerBic.size() != 8 || !checks::CheckBic(state_.payerBic)) {
-            tell(Message::badBic);
-            return false;
-        }
-    }
-    state_.payerName = std::string(text::trimWhitespace(state_.payerName));
-    if (state_.payerName.empty()) {
-        tell(Message::noPayerName);
-        return false;
-    }
-    return true;
-}
-
-bool BulkPaymentDialog::payerValuesFitTheHeader(const settings::FormatDefinition* format) {
-    // The values that the header's layout carries, as it writes them, in the order of the edits.
-    std::vector<std::pair<ControlId, std::string_view>> values;
-    if (settings::isSebraType(format)) {
-        values = {{idPayerBic, text::trimWhitespace(state_.payerBic)},
-                  {idPayerName, state_.payerName},
-                  {idBudgetUnitCode, state_.budgetUnitCode}};
-    } else {
-        values = {{idPayerIban, state_.payerIban},
-                  {idPayerName, state_.payerName},
-                  {idPaymentKindCode, state_.paymentKindCode}};
-    }
-    for (const auto& [id, value] : values) {
-        if (value.find_first_of(headerBreakingCharacters()) == std::string_view::npos) continue;
-        tell(headerBreakingCharacterMessage(fieldName(id)));
-        host_.focusAndSelectAll(id);
-        return false;
-    }
-    return true;
-}
-
-bool BulkPaymentDialog::valueDateAccepted() {
-    const std::optional<ValueDateWarning> warning =
-        valueDateWarning(state_.paymentDate, host_.now());
-    if (!warning) return true;
-    ShownMessage question = valueDateQuestion(*warning);
-    const bool goOn = host_.askToGoOn(question.text);
-    if (outcome_ != nullptr) {
-        outcome_->messages.push_back(std::move(question));
-        outcome_->valueDateWarning = *warning;
-    }
-    if (!goOn) host_.focusAndSelectAll(idPaymentDate);
-    return goOn;
-}
-
-bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* format) {
-    const std::string header =
-        output::buildHeaderLine(payerOf(state_), state_.paymentDate, state_, format);
-    // Whatever slipped past the checks before, a header that a later scan would not read as this
-    // list's control data is never written: the list stays as it is.
-    if (!headerReadsBack(header, state_)) {
-        tell(Message::writeFailed);
-        return false;
-    }
-    // The copy to undo with is made before the long work: its failure needs a message.
-    std::optional<output::PendingPrepare> pending;
-    if (!keepListAsItWas(pending)) return false;
-    // The record that makes the kept copy an entry is written before the list is replaced, so
-    // that a prepared list always has one.
-    std::optional<std::error_code> recordFailure;
-    const auto recordPrepare = [&](const fileio::ContentDigest& prepared) {
-        std::error_code cause;
-        if (history_->record(*pending, prepared, cause)) return true;
-        recordFailure = cause;
-        return false;
-    };
-    output::PreparedWrite written;
-    host_.runLongWork(writingListText(), [&](const WorkProgress& progress) {
-        written = output::writePreparedFile(
-            fs_, state_.inputPath, header, state_, state_.scannedStamp, progress,
-            pending ? output::BeforeReplacing(recordPrepare) : output::BeforeReplacing());
-    });
-    if (pending) {
-        if (written.replaced.ok())
-            history_->prune();
-        else
-            history_->discard(*pending);
-    }
-    // Stopped before the rename: the list is as it was, and that needs no message.
-    if (written.cancelled) {
-        noteCancelled();
-        return false;
-    }
-    if (recordFailure) {
-        tell(historyNotKeptMessage(history_->folder(), fileReason(*recordFailure)));
-        return false;
-    }
-    noteFileCause(written.replaced.cause);
-    // A list that reads otherwise than it was checked must be opened and checked again.
-    if (written.listChanged) state_.fileValid = false;
-    switch (written.replaced.result) {
-        case fileio::ReplaceResult::openFailed:
-            tell(Message::openForWriteFailed);
-            return false;
-        case fileio::ReplaceResult::writeFailed:
-            tell(Message::writeFailed);
-            return false;
-        case fileio::ReplaceResult::ok:
-            break;
-    }
-    return true;
-}
-
-bool BulkPaymentDialog::keepListAsItWas(std::optional<output::PendingPrepare>& pending) {
-    if (!historyWanted_) return true;
-    if (!history_) {
-        tell(Message::noHistoryFolder);
-        return false;
-    }
-    output::KeptCopy kept = history_->keepCopy(state_.inputPath, *state_.scannedStamp);
-    switch (kept.result) {
-        case output::KeepResult::kept:
-            pending = std::move(kept.pending);
-            return true;
-        case output::KeepResult::listChanged:
-            // As for a list found changed before the write: it has to be opened again.
-            tell(Message::notValid);
-            return false;
-        case output::KeepResult::failed:
-            break;
-    }
-    // Not the list's cause: the list itself may well be written.
-    tell(historyNotKeptMessage(history_->folder(), fileReason(kept.cause)));
-    return false;
+    return result.done();
 }
 
 Outcome BulkPaymentDialog::prepare() {
     Recording recording(*this);
-    const bool written = prepareFile();
+    const bool written = prepareFlow();
     return recording.finish(written);
 }
 
-bool BulkPaymentDialog::showReport() {
-    if (!state_.filePrepared) {
-        // A list that failed its check has no report; what is wrong with it is shown again.
-        if (!state_.rowFindings.empty()) showFindings();
-        return false;
-    }
-    // The report states the control data as the window shows them.
-    processing::ControlData shown;
-    shown.totalText = state_.totalText;
-    shown.countText = state_.countText;
-    shown.controlCodeText = state_.controlCodeText;
-    output::ReportFields fields =
-        output::reportFields(state_.inputPath, state_.paymentDate, selectedFormat(),
-                             paymentTypeText(state_.paymentType), shown);
-    std::string report = output::buildProcessingReport(fields);
-    host_.showProcessingReport(report, state_.inputPath);
+bool BulkPaymentDialog::reportFlow() {
+    const session::Result result = session_.report();
+    present(result);
+    if (!result.done()) return false;
+    host_.showProcessingReport(*result.report, session_.state().inputPath);
     if (outcome_ != nullptr) {
-        outcome_->report = std::move(report);
-        outcome_->reportFields = std::move(fields);
+        outcome_->report = result.report;
+        outcome_->reportFields = result.reportFields;
     }
     return true;
 }
 
 Outcome BulkPaymentDialog::buildReport() {
     Recording recording(*this);
-    const bool built = showReport();
+    const bool built = reportFlow();
     return recording.finish(built);
 }
 
 Outcome BulkPaymentDialog::reviewSepaExport() {
     Recording recording(*this);
-    const bool exportable = sepaPayments(output::PainVersion::v09).has_value();
-    return recording.finish(exportable);
+    handOverEdits();
+    const session::Result result = session_.reviewSepa();
+    present(result);
+    return recording.finish(result.done());
+}
+
+bool BulkPaymentDialog::exportSepaFlow(const output::SepaChoices& choices,
+                                       const std::string& path) {
+    handOverEdits();
+    session::Result result = session_.exportSepa(choices, path, DateAnswer::notAsked);
+    if (!result.done() && result.valueDateWarning && result.messages.empty())
+        result = session_.exportSepa(choices, path, askAboutDate(result));
+    present(result);
+    return result.done();
 }
 
 Outcome BulkPaymentDialog::exportSepa(const output::SepaChoices& choices, const std::string& path) {
     Recording recording(*this);
-    const bool written = writeSepa(choices, path);
+    const bool written = exportSepaFlow(choices, path);
     return recording.finish(written);
 }
 
-bool BulkPaymentDialog::undoPrepareFile() {
-    const std::string path = state_.inputPath;
-    if (!history_ || path.empty()) {
-        tell(Message::nothingToUndo);
-        return false;
+void BulkPaymentDialog::sepaMenuFlow() {
+    handOverEdits();
+    const session::Result review = session_.reviewSepa();
+    present(review);
+    if (!review.done()) return;
+    const std::optional<SepaExportAnswer> answer =
+        host_.chooseSepaExport(review.sepa->names, session_.suggestedSepaPath());
+    if (answer) exportSepaFlow(answer->choices, answer->path);
+}
+
+bool BulkPaymentDialog::undoFlow() {
+    const session::Result result = session_.undo();
+    if (result.done()) {
+        host_.setControlText(idInputPath, session_.state().inputPath);
+        host_.clearModified(idInputPath);
+        updateControls();
+        clearFigures();
+        if (result.counted) showFigures(*result.counted);
     }
-    const output::Restored restored = history_->restore(path);
-    switch (restored.result) {
-        case output::RestoreResult::restored:
-            break;
-        case output::RestoreResult::noEntry:
-            tell(Message::nothingToUndo);
-            return false;
-        case output::RestoreResult::alreadyRestored:
-            tell(Message::alreadyUndone);
-            return false;
-        case output::RestoreResult::listChanged:
-            tell(Message::changedSincePrepare);
-            return false;
-        case output::RestoreResult::listUnreadable:
-            noteFileCause(restored.cause);
-            tell(cannotReadMessage(path));
-            return false;
-        case output::RestoreResult::copyDamaged:
-            tell(keptCopyDamagedMessage(restored.copyPath));
-            return false;
-        case output::RestoreResult::openFailed:
-            noteFileCause(restored.cause);
-            tell(Message::openForWriteFailed);
-            return false;
-        case output::RestoreResult::writeFailed:
-            noteFileCause(restored.cause);
-            tell(Message::writeFailed);
-            return false;
-    }
-    // The list is opened again as "..." opens it: what the window shows is the list as it is now.
-    // A reading stopped there shows it unread, for what was shown before is the prepared file.
-    cancelled_ = false;
-    startBrowsing();
-    openChosenList(path);
-    tell(Message::prepareUndone);
-    return true;
+    present(result);
+    showPrepared();
+    return result.done();
 }
 
 Outcome BulkPaymentDialog::undoPrepare() {
     Recording recording(*this);
-    const bool undone = undoPrepareFile();
+    const bool undone = undoFlow();
     return recording.finish(undone);
 }
 
 void BulkPaymentDialog::saveSettings() {
-    const settings::PayerValues payer{state_.payerBic, state_.payerIban, state_.payerName,
-                                      state_.budgetUnitCode};
-    if (!settings::saveWanted(state_.filePrepared, state_.clientData, payer)) return;
-    if (!host_.askYesNo(messageText(Message::saveQuestion))) return;
-    const settings::SaveResult saved =
-        settings::writeSettings(fs_, settingsPath_, payer, state_.iniRemainder);
-    if (auto message = saveErrorMessage(saved)) tell(std::move(*message));
+    if (!session_.saveWanted()) return;
+    if (!host_.askYesNo(session::messageText(Message::saveQuestion))) return;
+    present(session_.saveSettings());
 }
 
 void BulkPaymentDialog::onCommand(ControlId id) {
@@ -787,22 +484,22 @@ void BulkPaymentDialog::onCommand(ControlId id) {
             openTypedList();
             break;
         case idPaymentType:
-            changePaymentType();
+            changePaymentType(host_.listSelection(idPaymentType));
             break;
         case idPrepare:
-            prepareFile();
+            prepareFlow();
             break;
         case idPrint:
-            showReport();
+            reportFlow();
             break;
         case idCancel:
             host_.endDialog(kCancelResult);
             break;
         case idSepaExport:
-            exportSepaFlow();
+            sepaMenuFlow();
             break;
         case idUndoPrepare:
-            undoPrepareFile();
+            undoFlow();
             break;
         default:
             break;

@@ -1,5 +1,7 @@
 #include "window/ControlTable.h"
 
+#include "session/Messages.h"
+#include "session/PayerValues.h"
 #include "text/Cp1251.h"
 
 #include <algorithm>
@@ -9,6 +11,9 @@
 namespace velcor::window {
 
 using namespace velcor::text::literals;
+using session::PayerField;
+using session::payerFieldLabel;
+using session::payerFieldLimit;
 
 namespace {
 
@@ -16,17 +21,7 @@ constexpr auto kPathLabel = "Избор на файл:"_cp;
 constexpr auto kBrowseText = "..."_cp;
 constexpr auto kFormatKindLabel = "Формат на файла:"_cp;
 constexpr auto kDelimiterLabel = "Разделител:"_cp;
-constexpr auto kPaymentTypeLabel = "Вид плащане:"_cp;
 constexpr auto kDateLabel = "Дата на МП:"_cp;
-constexpr auto kIbanLabel = "IBAN на платеца:"_cp;
-constexpr auto kBicLabel = "BIC:"_cp;
-constexpr auto kNameLabel = "Име на фирмата:"_cp;
-constexpr auto kKindCodeLabel = "Вид плащане:"_cp;
-constexpr auto kBudgetLabel = "Код на бюджетен\nразпоредител:"_cp;
-constexpr auto kTotalLabel = "Обща сума:"_cp;
-constexpr auto kCountLabel = "Брой:"_cp;
-constexpr auto kControlCodeLabel = "Контролен код:"_cp;
-constexpr auto kPreparedText = "Файлът е подготвен"_cp;
 constexpr auto kPrepareText = "Подготовка"_cp;
 constexpr auto kPrintText = "Печат"_cp;
 constexpr auto kExitText = "Изход"_cp;
@@ -42,17 +37,37 @@ const std::array<ControlInfo, 18> kControls = {{
     {idBrowse, {}, kBrowseText, ControlKind::button, 0},
     {idFormatKind, kFormatKindLabel, {}, ControlKind::dropDownList, 0, false, true},
     {idDelimiter, kDelimiterLabel, {}, ControlKind::readOnlyEdit, 1},
-    {idPaymentType, kPaymentTypeLabel, {}, ControlKind::dropDownList, 0},
+    {idPaymentType, session::paymentTypeLabel(), {}, ControlKind::dropDownList, 0},
     {idPaymentDate, kDateLabel, {}, ControlKind::datePicker, 0},
-    {idPayerIban, kIbanLabel, {}, ControlKind::edit, 22},
-    {idPayerBic, kBicLabel, {}, ControlKind::edit, 8},
-    {idPayerName, kNameLabel, {}, ControlKind::edit, 35},
-    {idPaymentKindCode, kKindCodeLabel, {}, ControlKind::edit, 6},
-    {idBudgetUnitCode, kBudgetLabel, {}, ControlKind::edit, 10},
-    {idTotal, kTotalLabel, {}, ControlKind::readOnlyEdit, 0},
-    {idCount, kCountLabel, {}, ControlKind::readOnlyEdit, 0},
-    {idControlCode, kControlCodeLabel, {}, ControlKind::readOnlyEdit, 0},
-    {idPrepared, {}, kPreparedText, ControlKind::checkBox, 0},
+    {idPayerIban,
+     payerFieldLabel(PayerField::iban),
+     {},
+     ControlKind::edit,
+     payerFieldLimit(PayerField::iban)},
+    {idPayerBic,
+     payerFieldLabel(PayerField::bic),
+     {},
+     ControlKind::edit,
+     payerFieldLimit(PayerField::bic)},
+    {idPayerName,
+     payerFieldLabel(PayerField::name),
+     {},
+     ControlKind::edit,
+     payerFieldLimit(PayerField::name)},
+    {idPaymentKindCode,
+     payerFieldLabel(PayerField::kindCode),
+     {},
+     ControlKind::edit,
+     payerFieldLimit(PayerField::kindCode)},
+    {idBudgetUnitCode,
+     payerFieldLabel(PayerField::budgetUnitCode),
+     {},
+     ControlKind::edit,
+     payerFieldLimit(PayerField::budgetUnitCode)},
+    {idTotal, session::totalLabel(), {}, ControlKind::readOnlyEdit, 0},
+    {idCount, session::countLabel(), {}, ControlKind::readOnlyEdit, 0},
+    {idControlCode, session::controlCodeLabel(), {}, ControlKind::readOnlyEdit, 0},
+    {idPrepared, {}, session::preparedText(), ControlKind::checkBox, 0},
     {idPrepare, {}, kPrepareText, ControlKind::defaultButton, 0},
     {idPrint, {}, kPrintText, ControlKind::button, 0},
     {idCancel, {}, kExitText, ControlKind::button, 0},
@@ -90,18 +105,6 @@ bool holdsPayerValue(ControlId id) {
            id == idBudgetUnitCode;
 }
 
-std::string_view headerBreakingCharacters() {
-    // A control byte in the header is one no bank takes, a line end the worst of them; a TAB
-    // stays, as in the rows.
-    static const std::string refused = [] {
-        std::string bytes = ";";
-        for (int b = 0; b < 0x20; ++b)
-            if (b != '\t') bytes += static_cast<char>(b);
-        return bytes + '\x7F';
-    }();
-    return refused;
-}
-
 std::string fieldName(ControlId id) {
     const ControlInfo* info = controlInfo(id);
     if (info == nullptr) return {};
@@ -115,7 +118,6 @@ std::string_view windowCaption() { return kCaption; }
 std::string_view controlGroupCaption() { return kGroup; }
 std::string_view formatKindDelimited() { return kDelimited; }
 std::string_view formatKindFixed() { return kFixed; }
-std::string_view limitMessageTemplate() { return "Please enter no more than %1 characters."; }
 std::string_view aboutMenuText() { return "&About Velcor..."; }
 std::string_view undoPrepareMenuText() { return "Отмяна на подготовката"_cp; }
 std::string_view aboutCaption() { return "About Velcor"; }

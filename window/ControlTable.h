@@ -3,6 +3,7 @@
 // The main window's controls: ids, labels, kinds and limits, in tab order. The logic, the Qt
 // window and the tests all read this one table.
 
+#include "session/PayerValues.h"
 #include "window/ControlIds.h"
 
 #include <cstddef>
@@ -51,9 +52,7 @@ std::size_t entryPosition(ControlId id, std::span<const std::string> entries,
 // (payer IBAN, BIC, name, payment kind code, budget-unit code).
 bool holdsPayerValue(ControlId id);
 
-// What a payer value may not hold: the header separates its values with ";" and ends at its line
-// break, so either inside a value would shift the columns behind it.
-std::string_view headerBreakingCharacters();  // ";" and the control bytes but TAB
+using session::headerBreakingCharacters;
 
 // A control's label as the name of its field in a message: without the closing ":" and with its
 // line break as a blank ("Код на бюджетен разпоредител").
@@ -63,13 +62,12 @@ std::string fieldName(ControlId id);
 std::string_view windowCaption();  // "Подготовка на файл за масово плащане"
 std::string_view controlGroupCaption();  // "Данни за контрол:"
 std::string_view formatKindDelimited();  // "с разделител", position 0 of the format-kind list
-std::string_view formatKindFixed();       // "с фиксирана дължина", position 1
-std::string_view limitMessageTemplate();  // "Please enter no more than %1 characters."
-std::string_view aboutMenuText();         // "&About Velcor..."
-std::string_view undoPrepareMenuText();   // "Отмяна на подготовката"
-std::string_view aboutCaption();          // "About Velcor"
-std::string_view aboutText();             // "Velcor Version 1.0"
-std::string_view reportCaption();         // "Справка за масови плащания"
-std::string_view sepaExportMenuText();    // "Запис като SEPA XML..."
+std::string_view formatKindFixed();      // "с фиксирана дължина", position 1
+std::string_view aboutMenuText();        // "&About Velcor..."
+std::string_view undoPrepareMenuText();  // "Отмяна на подготовката"
+std::string_view aboutCaption();         // "About Velcor"
+std::string_view aboutText();            // "Velcor Version 1.0"
+std::string_view reportCaption();        // "Справка за масови плащания"
+std::string_view sepaExportMenuText();   // "Запис като SEPA XML..."
 
 }  // namespace velcor::window

@@ -1,19 +1,17 @@
 #pragma once
 
-// The only door from BulkPaymentDialog to a screen. Three hosts realise it, side by side:
+// The only door from BulkPaymentDialog to a screen. Two hosts realise it:
 //  - QtDialogHost (app/gui): the Qt widgets of the main window;
-//  - HeadlessDialogHost (window/): controls held in memory and a record of what was shown, on
-//    which velcor-cli runs the window's logic;
-//  - ScriptedDialogHost (tests/support): the headless host with a pinned clock, which the tests
-//    script and inspect.
+//  - HeadlessDialogHost and ScriptedDialogHost (tests/support): controls held in memory and a
+//    record of what was shown, with a pinned clock, which the tests script and inspect.
 // Every text is Windows-1251; a host converts at its own edge. What both screens must do alike
 // (the limits, the sorted format-kind list) is read from the control table.
 
 #include "processing/DateTime.h"
 #include "processing/RowFindings.h"
+#include "session/LongWork.h"
+#include "session/SepaValues.h"
 #include "window/ControlIds.h"
-#include "window/LongWork.h"
-#include "window/SepaValues.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +20,14 @@
 #include <vector>
 
 namespace velcor::window {
+
+using session::LongWork;
+using session::readingListText;
+using session::SepaExportAnswer;
+using session::SepaName;
+using session::stopWorkText;
+using session::WorkProgress;
+using session::writingListText;
 
 class DialogHost {
   public:

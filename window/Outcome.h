@@ -1,13 +1,14 @@
 #pragma once
 
-// What one operator intent led to, as values: a screen shows it, velcor-cli prints it.
+// What one operator intent of the window led to, as values: the session's result as the window
+// showed it, with the figures its edits show.
 
 #include "output/ProcessingReport.h"
 #include "processing/ControlData.h"
 #include "processing/RowFindings.h"
-#include "window/Messages.h"
-#include "window/SepaValues.h"
-#include "window/ValueDateWarning.h"
+#include "session/Messages.h"
+#include "session/SepaValues.h"
+#include "session/ValueDateWarning.h"
 
 #include <optional>
 #include <string>
@@ -15,6 +16,12 @@
 #include <vector>
 
 namespace velcor::window {
+
+using session::SepaExportAnswer;
+using session::SepaName;
+using session::SepaOutcome;
+using session::ShownMessage;
+using session::ValueDateWarning;
 
 // The control data as the window's three read-only edits show them (empty where they show
 // nothing).

@@ -2,8 +2,6 @@
 
 #include "text/Cp1251.h"
 #include "text/Text.h"
-#include "window/ControlIds.h"
-#include "window/ControlTable.h"
 
 #include <algorithm>
 
@@ -48,11 +46,11 @@ std::optional<std::string> dateText(const processing::LocalDateTime& date) {
     return dateText(date.day, date.month, date.year);
 }
 
-std::string jsonMessages(const std::vector<window::ShownMessage>& messages) {
+std::string jsonMessages(const std::vector<session::ShownMessage>& messages) {
     std::string out = "[";
     for (std::size_t i = 0; i < messages.size(); ++i) {
         if (i > 0) out += ", ";
-        out += "{\"kind\": " + jsonUtf8String(window::messageKindName(messages[i].kind)) +
+        out += "{\"kind\": " + jsonUtf8String(session::messageKindName(messages[i].kind)) +
                ", \"text\": " + jsonString(messages[i].text) + "}";
     }
     return out + "]";
@@ -66,13 +64,13 @@ std::optional<std::string> shownValue(std::string_view text) {
 }
 
 // The value date's question is the window's: velcor-cli tells it as a warning instead.
-bool asked(const window::ShownMessage& message) {
-    return message.kind == window::Message::valueDateQuestion;
+bool asked(const session::ShownMessage& message) {
+    return message.kind == session::Message::valueDateQuestion;
 }
 
 std::string jsonWarnings(const RunResult& run) {
     std::string out = "[";
-    for (const window::Outcome& outcome : run.outcomes) {
+    for (const session::Result& outcome : run.results) {
         if (!outcome.valueDateWarning) continue;
         if (out.size() > 1) out += ", ";
         out += "{\"kind\": \"value-date\", \"reason\": " +
@@ -82,12 +80,7 @@ std::string jsonWarnings(const RunResult& run) {
     return out + "]";
 }
 
-// The last outcome holds the state as the run left it.
-const window::Outcome* lastOutcome(const RunResult& run) {
-    return run.outcomes.empty() ? nullptr : &run.outcomes.back();
-}
-
-std::string jsonReport(const window::Outcome& outcome) {
+std::string jsonReport(const session::Result& outcome) {
     const output::ReportFields& f = *outcome.reportFields;
     std::string out = "{\"html\": " + jsonString(*outcome.report) + ", \"fields\": {";
     out += "\"fileName\": " + jsonString(f.fileName);
@@ -104,15 +97,15 @@ std::string jsonReport(const window::Outcome& outcome) {
 }
 
 // The SEPA export's outcome: the last that has one.
-const window::SepaOutcome* sepaOutcome(const RunResult& run) {
-    for (auto it = run.outcomes.rbegin(); it != run.outcomes.rend(); ++it)
+const session::SepaOutcome* sepaOutcome(const RunResult& run) {
+    for (auto it = run.results.rbegin(); it != run.results.rend(); ++it)
         if (it->sepa) return &*it->sepa;
     return nullptr;
 }
 
 // The file written by the sepa command, or null.
 std::string jsonSepa(const RunResult& run) {
-    const window::SepaOutcome* sepa = sepaOutcome(run);
+    const session::SepaOutcome* sepa = sepaOutcome(run);
     if (sepa == nullptr || !sepa->path) return "null";
     const output::SepaChoices& choices = run.sepa->choices;
     std::string out = "{\"path\": " + jsonString(*sepa->path);
@@ -126,7 +119,7 @@ std::string jsonSepa(const RunResult& run) {
     if (run.sepa->names) {
         out += ", \"names\": [";
         for (std::size_t i = 0; i < sepa->names.size(); ++i) {
-            const window::SepaName& name = sepa->names[i];
+            const session::SepaName& name = sepa->names[i];
             out += (i > 0 ? ", " : "") + std::string("{\"row\": ") + std::to_string(name.row) +
                    ", \"written\": " + jsonString(name.written) +
                    ", \"sent\": " + jsonString(name.sent) + "}";
@@ -187,15 +180,14 @@ std::string terminalText(std::string_view utf8) {
 }
 
 void writeJson(std::ostream& out, const RunResult& run) {
-    const window::WorkingState& d = run.state;
-    const window::Outcome* last = lastOutcome(run);
-    const window::ShownFigures shown = last != nullptr ? last->shown : window::ShownFigures{};
-    std::vector<window::ShownMessage> messages;
+    const session::ListState& d = run.state;
+    const Figures& shown = run.figures;
+    std::vector<session::ShownMessage> messages;
     std::string findings = "[";
     std::int64_t leftOut = 0;
-    const window::Outcome* reported = nullptr;
-    for (const window::Outcome& outcome : run.outcomes) {
-        for (const window::ShownMessage& message : outcome.messages)
+    const session::Result* reported = nullptr;
+    for (const session::Result& outcome : run.results) {
+        for (const session::ShownMessage& message : outcome.messages)
             if (!asked(message)) messages.push_back(message);
         if (outcome.findings) {
             for (const processing::RowFinding& finding : outcome.findings->kept) {
@@ -242,11 +234,11 @@ constexpr auto kSepaWritten = "SEPA файл: %s (%s, плащания: %lld, с
 
 // The names as written and as sent, with --names, and the file written.
 void writeHumanSepa(std::ostream& out, const RunResult& run) {
-    const window::SepaOutcome* sepa = sepaOutcome(run);
+    const session::SepaOutcome* sepa = sepaOutcome(run);
     if (sepa == nullptr) return;
     const auto show = [](std::string_view cp1251) { return terminalText(text::toUtf8(cp1251)); };
     if (run.sepa->names)
-        for (const window::SepaName& name : sepa->names)
+        for (const session::SepaName& name : sepa->names)
             out << show(text::format(kSepaName.c_str(), static_cast<long long>(name.row),
                                      name.written.c_str(), name.sent.c_str()))
                 << '\n';
@@ -265,41 +257,40 @@ void writeHuman(std::ostream& out, const RunResult& run) {
     const auto show = [](std::string_view cp1251) { return terminalText(text::toUtf8(cp1251)); };
     // Message boxes and the report window's row findings, in the order they appeared.
     const std::string* report = nullptr;
-    for (const window::Outcome& outcome : run.outcomes) {
-        for (const window::ShownMessage& message : outcome.messages)
+    for (const session::Result& outcome : run.results) {
+        for (const session::ShownMessage& message : outcome.messages)
             if (!asked(message)) out << show(message.text) << '\n';
         if (outcome.findings) {
             for (const processing::RowFinding& finding : outcome.findings->kept)
                 out << show(finding.text) << '\n';
-            if (const auto line = window::leftOutFindingsLine(*outcome.findings))
+            if (const auto line = session::leftOutFindingsLine(*outcome.findings))
                 out << show(*line) << '\n';
         }
         if (outcome.report) report = &*outcome.report;
     }
-    const window::Outcome* last = lastOutcome(run);
-    const window::ShownFigures shown = last != nullptr ? last->shown : window::ShownFigures{};
+    const Figures& shown = run.figures;
     // The same labels as the window's, so that the two read alike.
-    const auto line = [&](window::ControlId id, std::string_view value) {
-        out << show(window::controlInfo(id)->label) << ' ' << show(value) << '\n';
+    const auto line = [&](std::string_view label, std::string_view value) {
+        out << show(label) << ' ' << show(value) << '\n';
     };
-    line(window::idPaymentType, run.paymentTypeEntry.value_or(""));
-    line(window::idTotal, text::trimBlanks(shown.total));
-    line(window::idCount, shown.count);
-    line(window::idControlCode, shown.controlCode);
-    if (run.state.filePrepared) out << show(window::controlInfo(window::idPrepared)->text) << '\n';
+    line(session::paymentTypeLabel(), run.paymentTypeEntry.value_or(""));
+    line(session::totalLabel(), text::trimBlanks(shown.total));
+    line(session::countLabel(), shown.count);
+    line(session::controlCodeLabel(), shown.controlCode);
+    if (run.state.filePrepared) out << show(session::preparedText()) << '\n';
     if (report != nullptr) out << show(*report) << '\n';
     if (run.sepa) writeHumanSepa(out, run);
 }
 
 void writeWarnings(std::ostream& err, const RunResult& run) {
-    for (const window::Outcome& outcome : run.outcomes)
+    for (const session::Result& outcome : run.results)
         if (outcome.valueDateWarning)
             err << "velcor-cli: предупреждение: "
                 << terminalText(text::toUtf8(outcome.valueDateWarning->text)) << '\n';
 }
 
 std::string errorJson(std::string_view error, int exitCode,
-                      const std::vector<window::ShownMessage>& messages) {
+                      const std::vector<session::ShownMessage>& messages) {
     return "{\"format\": " + std::to_string(kJsonFormat) + ", \"error\": " + jsonUtf8String(error) +
            ", \"exitCode\": " + std::to_string(exitCode) +
            ", \"messages\": " + jsonMessages(messages) + "}\n";

@@ -1,11 +1,11 @@
 #pragma once
 
 // What velcor-cli prints of a run: lines for a person, or one JSON object of a documented,
-// versioned shape (its "format"). Both are made from the outcomes of the window's intents and
-// its state, never from what a screen shows; all output is UTF-8.
+// versioned shape (its "format"). Both are made from the results of the list session's
+// operations and its state; all output is UTF-8.
 
-#include "window/Outcome.h"
-#include "window/WorkingState.h"
+#include "session/ListState.h"
+#include "session/Result.h"
 
 #include <optional>
 #include <ostream>
@@ -24,13 +24,22 @@ struct SepaRun {
     bool names = false;
 };
 
+// The control data as the run tells them (empty where it tells none): those the list's last
+// reading counted, also when its rows then failed.
+struct Figures {
+    std::string total;
+    std::string count;
+    std::string controlCode;
+};
+
 struct RunResult {
-    const window::WorkingState& state;  // the window's state at the end of the run
+    const session::ListState& state;  // the session's state at the end of the run
     // The payment type's name and its entry in the payment-type list; nothing when none is
     // selected.
     std::optional<std::string> paymentType;
     std::optional<std::string> paymentTypeEntry;
-    std::vector<window::Outcome> outcomes;  // of every intent of the run, in order
+    std::vector<session::Result> results;  // of every operation of the run, in order
+    Figures figures;
     int exitCode = 1;
     std::optional<std::string> error;  // why the command failed, where velcor-cli knows (UTF-8)
     std::optional<SepaRun> sepa = std::nullopt;  // the sepa command's
@@ -46,7 +55,7 @@ void writeWarnings(std::ostream& err, const RunResult& run);
 // The one object of a run that ended before it had a list to tell of (a usage or settings error,
 // no memory): the error (UTF-8), the exit status and the message boxes shown.
 std::string errorJson(std::string_view error, int exitCode,
-                      const std::vector<window::ShownMessage>& messages);
+                      const std::vector<session::ShownMessage>& messages);
 
 // A JSON string literal of a Windows-1251 text.
 std::string jsonString(std::string_view cp1251);

@@ -39,13 +39,12 @@ bool ProgressBar::report(std::uint64_t done, std::uint64_t total) {
     return true;
 }
 
-void ProgressHost::runLongWork(std::string_view what, const window::LongWork& work) {
-    if (terminal_.stream == nullptr) {
-        HeadlessDialogHost::runLongWork(what, work);
-        return;
-    }
-    ProgressBar bar(terminal_);
-    work([&bar](std::uint64_t done, std::uint64_t total) { return bar.report(done, total); });
+session::WorkRunner progressRunner(const ProgressTerminal& terminal) {
+    return [terminal](std::string_view, const session::LongWork& work) {
+        if (terminal.stream == nullptr) return work({});
+        ProgressBar bar(terminal);
+        work([&bar](std::uint64_t done, std::uint64_t total) { return bar.report(done, total); });
+    };
 }
 
 }  // namespace velcor::app::cli

@@ -4,8 +4,8 @@
 // error when that is a terminal, drawn once the work has gone on for half a second and erased
 // when it ends, before anything else is printed.
 
-#include "window/HeadlessDialogHost.h"
-#include "window/LongWork.h"
+#include "session/ListSession.h"
+#include "session/LongWork.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,7 +28,7 @@ class ProgressBar {
     ProgressBar(const ProgressBar&) = delete;
     ProgressBar& operator=(const ProgressBar&) = delete;
 
-    // The work's report (window::WorkProgress): draws the share read once it is due and whenever
+    // The work's report (session::WorkProgress): draws the share read once it is due and whenever
     // it has grown by a percent. Never asks the work to stop.
     bool report(std::uint64_t done, std::uint64_t total);
 
@@ -38,14 +38,7 @@ class ProgressBar {
     int drawn_ = -1;  // the percent on the terminal; -1: nothing drawn
 };
 
-// velcor-cli's host: the window's logic without a screen, with a bar for its long work.
-class ProgressHost : public window::HeadlessDialogHost {
-  public:
-    explicit ProgressHost(const ProgressTerminal& terminal) : terminal_(terminal) {}
-    void runLongWork(std::string_view what, const window::LongWork& work) override;
-
-  private:
-    ProgressTerminal terminal_;
-};
+// How velcor-cli runs the session's long work: with a bar on `terminal`, or unwatched.
+session::WorkRunner progressRunner(const ProgressTerminal& terminal);
 
 }  // namespace velcor::app::cli

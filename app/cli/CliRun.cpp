@@ -6,10 +6,9 @@
 #if defined(VELCOR_CLI_PDF)
 #include "app/cli/ReportPdf.h"
 #endif
+#include "session/ListSession.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
-#include "window/BulkPaymentDialog.h"
-#include "window/HeadlessDialogHost.h"
 
 #include <filesystem>
 #include <fstream>
@@ -29,8 +28,11 @@ using namespace velcor::text::literals;
 
 constexpr auto kOutOfMemory = "Няма достатъчно памет!"_cp;
 constexpr auto kNoReport = "Няма отчет: файлът не е подготвен"_cp;
+constexpr auto kNoReportOfFailedList = "Няма отчет: подготвеният файл не минава проверката"_cp;
 constexpr auto kPdfOverOwnFile = "--pdf не може да замени списъка или файла с настройките: "_cp;
 constexpr auto kPdfOverOtherFile = "--pdf не заменя файл, който не е PDF: "_cp;
+constexpr auto kSepaOverOwnFile = "--out не може да замени списъка или файла с настройките: "_cp;
+constexpr auto kSepaOverOtherFile = "--out не заменя файл, който не е SEPA файл (pain.001): "_cp;
 constexpr auto kNameNotCp1251 = "името на списъка съдържа знаци извън Windows-1251: "_cp;
 constexpr auto kFolderNotCp1251 = "папката на списъка съдържа знаци извън Windows-1251: "_cp;
 constexpr auto kSettingsNotCp1251 = "пътят до настройките съдържа знаци извън Windows-1251: "_cp;
@@ -42,6 +44,8 @@ constexpr auto kPdfNeedsWindow = "--pdf иска velcor-cli, компилира�
 constexpr auto kDateOfPreparedList =
     "--date не се приема за подготвен файл: датата му е тази в заглавния ред"_cp;
 constexpr auto kStrictDate = "списъкът не е подготвен: --strict-date не приема тази дата на МП"_cp;
+constexpr auto kStrictDateSepa =
+    "SEPA файлът не е записан: --strict-date не приема тази дата на МП"_cp;
 constexpr auto kSettingsNotLoaded = "не могат да се заредят настройките от "_cp;
 constexpr auto kNoTypeNamed = "няма вид плащане %s"_cp;
 constexpr auto kNoTypeToSelect =
@@ -58,12 +62,12 @@ std::string utf8(std::string_view cp1251) { return text::toUtf8(cp1251); }
 // An error of velcor-cli's own (usage, settings, encoding): the message boxes shown and a line on
 // the error stream, or under --json one object on the output.
 int fail(std::ostream& out, std::ostream& err, bool json, const std::string& error,
-         const std::vector<window::ShownMessage>& messages = {}) {
+         const std::vector<session::ShownMessage>& messages = {}) {
     if (json) {
         out << errorJson(error, kUsageError, messages);
         return kUsageError;
     }
-    for (const window::ShownMessage& message : messages)
+    for (const session::ShownMessage& message : messages)
         err << terminalText(text::toUtf8(message.text)) << '\n';
     err << "velcor-cli: " << terminalText(error) << '\n';
     return kUsageError;
@@ -76,7 +80,7 @@ std::optional<std::string> toCp1251(const std::string& utf8Text) {
     return out;
 }
 
-// The arguments as the window's logic takes them: Windows-1251.
+// The arguments as the session takes them: Windows-1251.
 struct Arguments {
     std::string listHostPath;  // the list's absolute path as the system spells it
     std::string list;
@@ -84,7 +88,7 @@ struct Arguments {
     std::optional<std::string> pdf;
     std::optional<std::string> sepaOut;  // the SEPA file's absolute path, when --out names it
     std::string type;
-    window::TypedPayerValues typed;  // the payer options given
+    session::TypedPayerValues typed;  // the payer options given
 };
 
 // Every text goes in as Windows-1251 before anything runs, so that a bad argument changes
@@ -142,35 +146,46 @@ std::optional<std::string> convertArguments(const CliOptions& options, Arguments
     return std::nullopt;
 }
 
-// Why the report's PDF may not go to the file the arguments name: it is the list or the settings
-// (under any name or link), or an existing file that is no PDF, which the report would replace.
-std::optional<std::string> pdfTargetRefusal(const CliOptions& options, const Arguments& args) {
-    if (!options.pdf) return std::nullopt;
-    const std::filesystem::path target = fileio::pathFromUtf8(*options.pdf);
-    std::error_code ec;
-    if (!std::filesystem::exists(target, ec)) return std::nullopt;
-    for (const std::string& own : {args.listHostPath, options.ini}) {
-        if (std::filesystem::equivalent(target, fileio::pathFromUtf8(own), ec))
-            return utf8(kPdfOverOwnFile) + *options.pdf;
+// Why a file written beside the list may not go where the arguments name it: the list or the
+// settings (under any name or link), or an existing file of another kind that it would replace.
+// The session's own gate, told as velcor-cli's usage errors before anything runs.
+std::optional<std::string> targetError(fileio::FileSystem& fs, const CliOptions& options,
+                                       const Arguments& args) {
+    struct Target {
+        session::TargetKind kind;
+        std::optional<std::string> path;  // Windows-1251
+        std::string named;                // as given (UTF-8)
+        std::string_view overOwnFile;
+        std::string_view overOtherFile;
+    };
+    const std::string sepaPath = args.sepaOut.value_or(args.list + ".xml");
+    const Target targets[] = {
+        {session::TargetKind::pdf, args.pdf, options.pdf.value_or(""), kPdfOverOwnFile,
+         kPdfOverOtherFile},
+        {session::TargetKind::sepaXml,
+         options.command == Command::sepa ? std::optional<std::string>(sepaPath) : std::nullopt,
+         options.out.value_or(text::toUtf8(sepaPath)), kSepaOverOwnFile, kSepaOverOtherFile}};
+    for (const Target& target : targets) {
+        if (!target.path) continue;
+        const auto refusal =
+            session::targetRefusal(fs, target.kind, *target.path, args.list, args.ini);
+        if (!refusal) continue;
+        return utf8(refusal->why == session::TargetRefusal::Why::ownFile ? target.overOwnFile
+                                                                         : target.overOtherFile) +
+               target.named;
     }
-    if (!std::filesystem::is_regular_file(target, ec)) return std::nullopt;
-    // A file that cannot be read is left to the write, which says why it fails.
-    char start[5] = {};
-    std::ifstream file(target, std::ios::binary);
-    if (file && (!file.read(start, sizeof start) || std::string_view(start, 5) != "%PDF-"))
-        return utf8(kPdfOverOtherFile) + *options.pdf;
     return std::nullopt;
 }
 
 // The position of the first payment type named `type`; -1 for none.
-int positionOf(const window::WorkingState& state, const std::string& type) {
+int positionOf(const session::ListState& state, const std::string& type) {
     for (std::size_t i = 0; i < state.formats.size(); ++i)
         if (state.formats[i].name == type) return static_cast<int>(i);
     return -1;
 }
 
 // Why there is no payment type to select, with the names there are.
-std::string noPaymentTypeError(const window::WorkingState& state, const CliOptions& options) {
+std::string noPaymentTypeError(const session::ListState& state, const CliOptions& options) {
     std::string names;
     for (const settings::FormatDefinition& format : state.formats)
         names += (names.empty() ? "" : ", ") + text::toUtf8(format.name);
@@ -181,44 +196,56 @@ std::string noPaymentTypeError(const window::WorkingState& state, const CliOptio
                                   : text::format(utf8(kTypesThereAre).c_str(), names.c_str()));
 }
 
-// Why nothing can run: the error and the message boxes shown before it.
+// Why nothing can run: the error and the messages told before it.
 struct Refusal {
     std::string error;
-    std::vector<window::ShownMessage> messages;
+    std::vector<session::ShownMessage> messages;
 };
 
-std::vector<window::ShownMessage> messagesOf(const std::vector<window::Outcome>& outcomes) {
-    std::vector<window::ShownMessage> messages;
-    for (const window::Outcome& outcome : outcomes)
-        messages.insert(messages.end(), outcome.messages.begin(), outcome.messages.end());
+std::vector<session::ShownMessage> messagesOf(const std::vector<session::Result>& results) {
+    std::vector<session::ShownMessage> messages;
+    for (const session::Result& result : results)
+        messages.insert(messages.end(), result.messages.begin(), result.messages.end());
     return messages;
+}
+
+// The figures a reading of the list gives: those it counted, or none.
+void takeFigures(const session::Result& result, Figures& figures) {
+    if (!result.counted) {
+        figures = {};
+        return;
+    }
+    figures = {result.counted->totalText, result.counted->countText,
+               result.counted->controlCodeText};
 }
 
 // Opens the list as the window's "..." does, after the settings, the payment type and the payer
 // options, each as the operator would give them. Why not, when nothing can run.
-std::optional<Refusal> openList(window::BulkPaymentDialog& dialog, const CliOptions& options,
-                                const Arguments& args, std::vector<window::Outcome>& outcomes) {
-    outcomes.push_back(dialog.initialise());
-    if (!outcomes.back().done) {
+std::optional<Refusal> openList(session::ListSession& session, const CliOptions& options,
+                                const Arguments& args, std::vector<session::Result>& results,
+                                Figures& figures) {
+    results.push_back(session.loadSettings());
+    if (!results.back().done()) {
         std::string error = utf8(kSettingsNotLoaded) + options.ini;
-        if (const std::error_code cause = outcomes.back().fileCause)
-            error += ": " + text::toUtf8(window::fileReason(cause));
-        return Refusal{error, messagesOf(outcomes)};
+        if (const std::error_code cause = results.back().cause)
+            error += ": " + text::toUtf8(session::fileReason(cause));
+        return Refusal{error, messagesOf(results)};
     }
     // Without a payment type no row would be checked and no header could name a layout: nothing
     // runs, whatever the command.
-    const int position = positionOf(dialog.state(), args.type);
-    if (position < 0) return Refusal{noPaymentTypeError(dialog.state(), options), {}};
-    if (position != dialog.state().paymentType)
-        outcomes.push_back(dialog.choosePaymentType(position));
-    outcomes.push_back(dialog.typePayerValues(args.typed));
-    outcomes.push_back(dialog.openList(args.list));
+    const int position = positionOf(session.state(), args.type);
+    if (position < 0) return Refusal{noPaymentTypeError(session.state(), options), {}};
+    if (position != session.state().paymentType)
+        results.push_back(session.choosePaymentType(position));
+    session.typePayerValues(args.typed);
+    results.push_back(session.open(args.list));
+    if (session.state().inputPath == args.list) takeFigures(results.back(), figures);
     if (options.date) {
         const auto date = parseCliDate(*options.date);
         // A prepared list's value date is its header's: another one would be printed in its
         // report and would not be the date the bank reads.
-        outcomes.push_back(dialog.setValueDate(date->day, date->month, date->year));
-        if (!outcomes.back().done) return Refusal{utf8(kDateOfPreparedList), messagesOf(outcomes)};
+        results.push_back(session.setValueDate(date->day, date->month, date->year));
+        if (!results.back().done()) return Refusal{utf8(kDateOfPreparedList), messagesOf(results)};
     }
     return std::nullopt;
 }
@@ -231,36 +258,21 @@ output::SepaChoices sepaChoices(const CliOptions& options) {
     return choices;
 }
 
-// The list written as a SEPA file where --out says, or beside itself.
-window::Outcome exportSepa(window::BulkPaymentDialog& dialog, const CliOptions& options,
-                           const Arguments& args) {
-    return dialog.exportSepa(sepaChoices(options),
-                             args.sepaOut.value_or(dialog.suggestedSepaPath()));
-}
-
-bool refusedToWrite(const window::Outcome& outcome) {
-    for (const window::ShownMessage& message : outcome.messages)
-        if (message.kind == window::Message::openForWriteFailed ||
-            message.kind == window::Message::writeFailed)
-            return true;
-    return false;
+// Why the SEPA file was not written, where the system said why: the list could not be read
+// again, or the file could not be written.
+std::optional<std::string> sepaError(const session::Result& result, const CliOptions& options,
+                                     const Arguments& args) {
+    if (!result.cause) return std::nullopt;
+    const std::string reason = text::toUtf8(session::fileReason(result.cause));
+    if (result.causePath == args.list) return options.list + ": " + reason;
+    return options.out.value_or(text::toUtf8(args.list) + ".xml") + ": " + reason;
 }
 
 // Written: 0; the file could not be written: output error, as for the report's PDF; refused: 1.
-int sepaExitCode(const window::Outcome& outcome) {
-    if (outcome.done) return 0;
-    return refusedToWrite(outcome) && outcome.fileCause ? kOutputError : kFailure;
-}
-
-// Why the file was not written, where the system said why: the list could not be read again, or
-// the file could not be written.
-std::optional<std::string> sepaError(const window::Outcome& outcome, const CliOptions& options,
-                                     const window::WorkingState& state) {
-    if (!outcome.fileCause) return std::nullopt;
-    const std::string reason = text::toUtf8(window::fileReason(outcome.fileCause));
-    if (!refusedToWrite(outcome)) return options.list + ": " + reason;
-    const std::string path = options.out.value_or(text::toUtf8(state.inputPath) + ".xml");
-    return path + ": " + reason;
+int sepaExitCode(const session::Result& result, const Arguments& args) {
+    if (result.done()) return 0;
+    const bool output = result.kind == session::ResultKind::failed && result.causePath != args.list;
+    return output ? kOutputError : kFailure;
 }
 
 }  // namespace
@@ -270,70 +282,78 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
     const bool json = options.json;
     Arguments args;
     if (const auto error = convertArguments(options, args)) return fail(out, err, json, *error);
-    if (const auto error = pdfTargetRefusal(options, args)) return fail(out, err, json, *error);
+    if (const auto error = targetError(fs, options, args)) return fail(out, err, json, *error);
 
+    session::ListSession session(fs, args.ini);
     // A bar in front of the JSON object would break it for whoever reads both streams as one.
-    ProgressHost host(json ? ProgressTerminal{} : progress);
-    // velcor-cli never asks: it goes on with a value date the bank may refuse, and warns.
-    host.goOnAnswer = !options.strictDate;
-    window::BulkPaymentDialog dialog(host, fs, args.ini);
+    session.runWorkWith(progressRunner(json ? ProgressTerminal{} : progress));
     // As the window: a list is prepared only with a copy to undo it with, in the user's folder.
-    dialog.keepPreparesIn(output::userPrepareHistoryFolder());
-    std::vector<window::Outcome> outcomes;
-    if (const auto refusal = openList(dialog, options, args, outcomes))
+    session.keepPreparesIn(output::userPrepareHistoryFolder());
+    // velcor-cli never asks: it goes on with a value date the bank may refuse, and warns.
+    const session::DateAnswer dateAnswer =
+        options.strictDate ? session::DateAnswer::stop : session::DateAnswer::goOn;
+    std::vector<session::Result> results;
+    Figures figures;
+    if (const auto refusal = openList(session, options, args, results, figures))
         return fail(out, err, json, refusal->error, refusal->messages);
 
-    // Why the list could not be read, as the scan that opened it was told.
-    std::error_code listCause;
-    for (const window::Outcome& outcome : outcomes)
-        if (outcome.fileCause) listCause = outcome.fileCause;
-    RunResult result{dialog.state(),      std::nullopt, std::nullopt,
-                     std::move(outcomes), kFailure,     std::nullopt};
+    // Why the list could not be read, as the reading that opened it was told.
+    const std::error_code listCause = results.back().cause;
+    RunResult result{session.state(), std::nullopt, std::nullopt, std::move(results),
+                     figures,         kFailure,     std::nullopt};
     switch (options.command) {
         case Command::check:
-            result.exitCode = dialog.state().fileValid ? 0 : kFailure;
+            result.exitCode = session.state().fileValid ? 0 : kFailure;
             break;
         case Command::prepare:
-            result.outcomes.push_back(dialog.prepare());
-            result.exitCode = result.outcomes.back().done ? 0 : kFailure;
+            result.results.push_back(session.prepare(dateAnswer));
+            result.exitCode = result.results.back().done() ? 0 : kFailure;
             break;
         case Command::report:
-            result.outcomes.push_back(dialog.buildReport());
-            // "Печат" shows a failed list's findings again; the run has printed them once.
-            result.outcomes.back().findings.reset();
-            result.exitCode = result.outcomes.back().done ? 0 : kFailure;
+            result.results.push_back(session.report());
+            // A list that failed its check has told what is wrong with it once already.
+            result.results.back().messages.clear();
+            result.results.back().findings.reset();
+            result.exitCode = result.results.back().done() ? 0 : kFailure;
             break;
         case Command::sepa:
-            result.outcomes.push_back(exportSepa(dialog, options, args));
-            result.exitCode = sepaExitCode(result.outcomes.back());
+            result.results.push_back(
+                session.exportSepa(sepaChoices(options),
+                                   args.sepaOut.value_or(session.suggestedSepaPath()), dateAnswer));
+            result.exitCode = sepaExitCode(result.results.back(), args);
             result.sepa = SepaRun{sepaChoices(options), options.names};
             break;
         case Command::unprepare:
-            result.outcomes.push_back(dialog.undoPrepare());
-            result.unprepared = result.outcomes.back().done;
+            result.results.push_back(session.undo());
+            result.unprepared = result.results.back().done();
+            if (result.unprepared) takeFigures(result.results.back(), result.figures);
             result.exitCode = result.unprepared ? 0 : kFailure;
             break;
     }
-    const int position = dialog.state().paymentType;
-    if (const auto entry = dialog.paymentTypeText(position)) {
+    const int position = session.state().paymentType;
+    if (const auto entry = session.paymentTypeText(position)) {
         result.paymentType =
-            text::toUtf8(dialog.state().formats[static_cast<std::size_t>(position)].name);
+            text::toUtf8(session.state().formats[static_cast<std::size_t>(position)].name);
         result.paymentTypeEntry = std::string(*entry);
     }
+    const session::Result& last = result.results.back();
     if (result.exitCode != 0) {
-        // The window only says that it could not read the list; the system said why.
+        // The session only says that it could not read the list; the system said why.
         if (listCause)
-            result.error = options.list + ": " + text::toUtf8(window::fileReason(listCause));
-        else if (options.command == Command::report && !dialog.state().filePrepared)
+            result.error = options.list + ": " + text::toUtf8(session::fileReason(listCause));
+        else if (options.command == Command::report && !session.state().filePrepared)
             result.error = utf8(kNoReport);
-        else if (options.command == Command::sepa)
-            result.error = sepaError(result.outcomes.back(), options, dialog.state());
-        else if (options.strictDate && result.outcomes.back().valueDateWarning)
-            result.error = utf8(kStrictDate);
+        else if (options.command == Command::report)
+            result.error = utf8(kNoReportOfFailedList);
+        else if (options.command == Command::sepa && last.cause)
+            result.error = sepaError(last, options, args);
+        else if (options.strictDate && last.valueDateWarning)
+            result.error =
+                options.command == Command::sepa ? utf8(kStrictDateSepa) : utf8(kStrictDate);
     }
 #if defined(VELCOR_CLI_PDF)
     // The report's PDF is output too: not written, the run fails as for the standard output.
-    const std::optional<std::string>& report = result.outcomes.back().report;
+    const std::optional<std::string>& report = last.report;
     if (result.exitCode == 0 && args.pdf && report) {
         if (const auto reason = writeReportPdf(fs, *report, *args.pdf)) {
             result.error = text::format(utf8(kPdfNotWritten).c_str(), options.pdf->c_str(),

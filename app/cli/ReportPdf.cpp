@@ -2,9 +2,9 @@
 
 #include "app/report/ReportDocument.h"
 #include "fileio/FileSystem.h"
+#include "session/Messages.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
-#include "window/Messages.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -51,8 +51,8 @@ std::optional<std::string> writeReportPdf(fileio::FileSystem& fs, std::string_vi
     const fileio::Replaced replaced = fileio::replaceFile(
         fs, path, {std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))});
     if (replaced.ok()) return std::nullopt;
-    if (replaced.cause) return window::fileReason(replaced.cause);
-    return std::string(window::messageText(window::Message::writeFailed));
+    if (replaced.cause) return session::fileReason(replaced.cause);
+    return std::string(session::messageText(session::Message::writeFailed));
 }
 
 }  // namespace velcor::app::cli

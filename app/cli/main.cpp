@@ -4,9 +4,9 @@
 
 #include "app/cli/CliRun.h"
 #include "fileio/FileSystem.h"
+#include "session/Messages.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
-#include "window/Messages.h"
 
 #include <cerrno>
 #include <csignal>
@@ -112,7 +112,7 @@ int finishOutput(int status) {
     if (error != 0)
         std::cerr << ": "
                   << text::toUtf8(
-                         window::fileReason(std::error_code(error, std::generic_category())));
+                         session::fileReason(std::error_code(error, std::generic_category())));
     std::cerr << '\n';
     return app::cli::kOutputError;
 }

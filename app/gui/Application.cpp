@@ -3,10 +3,10 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/LastListFolder.h"
 #include "output/PrepareHistory.h"
+#include "session/Messages.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
-#include "window/Messages.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -53,7 +53,7 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
                 if (typed.isFile()) rememberListFolder(typed.absoluteFilePath());
             }
         } catch (const std::bad_alloc&) {
-            host_.showMessage(window::messageText(window::Message::outOfMemory));
+            host_.showMessage(session::messageText(session::Message::outOfMemory));
         }
     });
     window_.setSepaExportAvailable([this] { return dialog_.sepaExportAvailable(); });

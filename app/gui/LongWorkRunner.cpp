@@ -43,7 +43,7 @@ int shareRead(const Shared& shared) {
 class ProgressShown {
   public:
     ProgressShown(QWidget* parent, const QString& label, Shared& shared)
-        : dialog_(label, fromCp1251(window::stopWorkText()), 0, kSteps, parent) {
+        : dialog_(label, fromCp1251(session::stopWorkText()), 0, kSteps, parent) {
         dialog_.setWindowTitle(applicationTitle());
         dialog_.setMinimumWidth(dialog_.fontMetrics().averageCharWidth() * 50);
         dialog_.setWindowModality(Qt::ApplicationModal);
@@ -76,7 +76,7 @@ class ProgressShown {
 
 }  // namespace
 
-void runWithProgress(QWidget* parent, const QString& label, const window::LongWork& work,
+void runWithProgress(QWidget* parent, const QString& label, const session::LongWork& work,
                      std::chrono::milliseconds delay) {
     Shared shared;
     // Lives on the window's thread; the work's end is posted to it, which wakes the loop below.

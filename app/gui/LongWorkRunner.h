@@ -4,7 +4,7 @@
 // thread, so that the window keeps painting: once it has gone on for a while, a progress dialog
 // shows the share read, with "Отказ", over a busy cursor.
 
-#include "window/LongWork.h"
+#include "session/LongWork.h"
 
 #include <QString>
 
@@ -22,7 +22,7 @@ inline constexpr std::chrono::milliseconds kProgressDelay{500};
 // share read; its "Отказ" asks the work to stop. Until the dialog shows, and after it has been
 // cancelled, the operator's input waits for the work's end, as it would while the window's own
 // thread worked: nothing the window does can meet the work halfway.
-void runWithProgress(QWidget* parent, const QString& label, const window::LongWork& work,
+void runWithProgress(QWidget* parent, const QString& label, const session::LongWork& work,
                      std::chrono::milliseconds delay = kProgressDelay);
 
 }  // namespace velcor::app

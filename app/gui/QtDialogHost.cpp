@@ -9,11 +9,11 @@
 #include "app/gui/ReportWindow.h"
 #include "app/gui/SepaExportDialog.h"
 #include "processing/ListName.h"
+#include "session/Messages.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/ControlTable.h"
-#include "window/Messages.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -216,7 +216,7 @@ std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggest
     if (!chosen) return std::nullopt;
     std::string path;
     if (!text::fromUtf8(QDir::toNativeSeparators(*chosen).toStdString(), path)) {
-        showMessage(window::messageText(window::Message::pathNotUsable));
+        showMessage(session::messageText(session::Message::pathNotUsable));
         return std::nullopt;
     }
     rememberListFolder(*chosen);
@@ -247,23 +247,23 @@ std::optional<QString> QtDialogHost::runSaveFileDialog(const QString& suggestedP
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<window::SepaExportAnswer> QtDialogHost::chooseSepaExport(
-    const std::vector<window::SepaName>& names, std::string_view suggestedPath) {
+std::optional<session::SepaExportAnswer> QtDialogHost::chooseSepaExport(
+    const std::vector<session::SepaName>& names, std::string_view suggestedPath) {
     SepaExportDialog choices(names, dialogParent());
     if (choices.exec() != QDialog::Accepted) return std::nullopt;
     const QString suggestion = fromCp1251(suggestedPath);
     const std::optional<QString> chosen =
         saveChooser_ ? saveChooser_(suggestion) : runSaveFileDialog(suggestion);
     if (!chosen) return std::nullopt;
-    window::SepaExportAnswer answer{choices.choices(), {}};
+    session::SepaExportAnswer answer{choices.choices(), {}};
     if (!text::fromUtf8(QDir::toNativeSeparators(*chosen).toStdString(), answer.path)) {
-        showMessage(window::messageText(window::Message::pathNotUsable));
+        showMessage(session::messageText(session::Message::pathNotUsable));
         return std::nullopt;
     }
     return answer;
 }
 
-void QtDialogHost::runLongWork(std::string_view what, const window::LongWork& work) {
+void QtDialogHost::runLongWork(std::string_view what, const session::LongWork& work) {
     runWithProgress(dialogParent(), fromCp1251(what), work);
 }
 

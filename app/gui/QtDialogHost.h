@@ -55,14 +55,14 @@ class QtDialogHost : public window::DialogHost {
     bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
-    std::optional<window::SepaExportAnswer> chooseSepaExport(
-        const std::vector<window::SepaName>& names, std::string_view suggestedPath) override;
+    std::optional<session::SepaExportAnswer> chooseSepaExport(
+        const std::vector<session::SepaName>& names, std::string_view suggestedPath) override;
     void showRowFindings(std::string_view html, const processing::RowFindings& findings,
                          std::string_view listPath) override;
     std::int64_t rowFindingsShown() override { return processing::kMaxFindingsKept; }
     void showProcessingReport(std::string_view html, std::string_view listPath) override;
     void endDialog(int result) override;
-    void runLongWork(std::string_view what, const window::LongWork& work) override;
+    void runLongWork(std::string_view what, const session::LongWork& work) override;
 
     // Replaces the platform's open-file dialog (tests choose their file here).
     void setOpenFileChooser(OpenFileChooser chooser) { chooser_ = std::move(chooser); }

@@ -3,10 +3,10 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FindingsPanel.h"
 #include "app/gui/ScreenFit.h"
+#include "session/Messages.h"
 #include "text/Cp1251.h"
 #include "ui_ReportWindow.h"
 #include "window/ControlTable.h"
-#include "window/Messages.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -169,7 +169,7 @@ bool ReportWindow::saveAsPdf(const QString& path) {
         file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit();
     if (!written) {
         QMessageBox box(QMessageBox::Warning, applicationTitle(),
-                        fromCp1251(window::messageText(window::Message::writeFailed)),
+                        fromCp1251(session::messageText(session::Message::writeFailed)),
                         QMessageBox::Ok, this);
         box.setTextFormat(Qt::PlainText);
         box.exec();

@@ -60,7 +60,7 @@ QString latin(std::string_view text) {
 
 }  // namespace
 
-SepaExportDialog::SepaExportDialog(const std::vector<window::SepaName>& names, QWidget* parent)
+SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, QWidget* parent)
     : QDialog(parent),
       names_(new QTableWidget(static_cast<int>(names.size()), 3, this)),
       version_(new QComboBox(this)),

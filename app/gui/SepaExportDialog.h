@@ -5,7 +5,7 @@
 // bank, and the file's choices: version, SEPA instant, category purpose.
 
 #include "output/SepaExport.h"
-#include "window/SepaValues.h"
+#include "session/SepaValues.h"
 
 #include <QDialog>
 
@@ -23,7 +23,7 @@ class SepaExportDialog : public QDialog {
     Q_OBJECT
 
   public:
-    SepaExportDialog(const std::vector<window::SepaName>& names, QWidget* parent = nullptr);
+    SepaExportDialog(const std::vector<session::SepaName>& names, QWidget* parent = nullptr);
 
     // The choices as the dialog shows them.
     output::SepaChoices choices() const;

@@ -288,7 +288,7 @@ TEST(PrepareFaults, ListsInACyrillicFolderPrepareByEverySpellingOfTheirPath) {
         s.host.clearEvents();
         s.host.openFileAnswer = path;
         s.dialog->onCommand(window::idBrowse);
-        ASSERT_TRUE(s.state().fileValid) << window::rowFindingsHtml(s.state().rowFindings);
+        ASSERT_TRUE(s.state().fileValid) << session::rowFindingsHtml(s.state().rowFindings);
         s.dialog->prepare().done;
         EXPECT_TRUE(s.messages().empty());
         const std::string after = testing::readFileBytes(folder / "O081206P.1DP");

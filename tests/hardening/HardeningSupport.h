@@ -43,7 +43,7 @@ struct Session {
         dialog->onCommand(window::idPaymentType);
     }
     std::vector<std::string> messages() const { return host.messages(); }
-    const window::WorkingState& state() const { return dialog->state(); }
+    const session::ListState& state() const { return dialog->state(); }
     std::string listBytes() const { return testing::readFileBytes(listPath); }
 
     testing::TempDir dir;

@@ -134,7 +134,7 @@ TEST(MalformedLists, EachHasItsCleanOutcomeAndKeepsItsRows) {
         s.selectType(c.position);
         testing::writeFileBytes(s.listPath, c.bytes);
         s.browse();
-        const std::string rowMessages = window::rowFindingsHtml(s.state().rowFindings);
+        const std::string rowMessages = session::rowFindingsHtml(s.state().rowFindings);
         EXPECT_EQ(s.state().fileValid, c.accepted) << rowMessages;
         EXPECT_EQ(s.messages(), c.message.empty() ? std::vector<std::string>{}
                                                   : std::vector<std::string>{c.message});

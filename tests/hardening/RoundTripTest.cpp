@@ -56,7 +56,7 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
         testing::writeFileBytes(s.listPath, list);
 
         s.browse();
-        const window::WorkingState first = s.state();
+        const session::ListState first = s.state();
         // A list of blank lines has nothing to pay: refused, and never written.
         if (testing::expectedRows(list).empty()) {
             EXPECT_FALSE(first.fileValid);
@@ -64,7 +64,7 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
             EXPECT_EQ(s.listBytes(), list);
             continue;
         }
-        ASSERT_TRUE(first.fileValid) << window::rowFindingsHtml(first.rowFindings);
+        ASSERT_TRUE(first.fileValid) << session::rowFindingsHtml(first.rowFindings);
 
         ASSERT_TRUE(s.dialog->prepare().done) << ::testing::PrintToString(s.messages());
         const std::string prepared = s.listBytes();
@@ -73,7 +73,7 @@ TEST(RoundTrip, AcceptedListsPreparedAndScannedAgainKeepTheirControlDataAndRows)
         EXPECT_EQ(testing::preparedFileFault(prepared, first.recordCount), std::nullopt);
 
         s.browse();
-        const window::WorkingState& again = s.state();
+        const session::ListState& again = s.state();
         EXPECT_TRUE(s.messages().empty()) << ::testing::PrintToString(s.messages());
         EXPECT_TRUE(again.fileValid);
         EXPECT_TRUE(again.filePrepared);

@@ -40,7 +40,6 @@ TEST(BankCalendar, EasterOfEveryYearFrom1990To2100IsNcals) {
 }
 
 TEST(BankCalendar, ReadsWhatIsWrongWithAValueDate) {
-    const CalendarDate today{2020, 1, 1};
     const struct {
         CalendarDate date;
         Problem problem;
@@ -89,7 +88,8 @@ TEST(BankCalendar, ReadsWhatIsWrongWithAValueDate) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(isoDate(c.date));
-        const ValueDateReading reading = readValueDate(c.date, today);
+        // Asked on the day itself: neither in the past nor far ahead.
+        const ValueDateReading reading = readValueDate(c.date, c.date);
         EXPECT_EQ(reading.problem, c.problem) << valueDateProblemName(reading.problem);
         EXPECT_EQ(reading.description, c.description) << text::toUtf8(reading.description);
     }
@@ -104,6 +104,29 @@ TEST(BankCalendar, ADayBeforeTodayIsInThePastWhateverElseItIs) {
         const ValueDateReading reading = readValueDate(past, today);
         EXPECT_EQ(reading.problem, Problem::inThePast);
         EXPECT_EQ(reading.description, std::string("в миналото"_cp));
+    }
+}
+
+// Further ahead than a quarter of a year is most likely a slip of the year or the month; up to it
+// the day's own problem is told.
+TEST(BankCalendar, MoreThanNinetyDaysAheadIsAskedAboutFirst) {
+    const CalendarDate today{2026, 12, 9};
+    const struct {
+        CalendarDate date;
+        Problem problem;
+    } cases[] = {
+        {{2027, 3, 9}, Problem::none},        // 90 days ahead, a Tuesday
+        {{2027, 3, 10}, Problem::farAhead},   // 91
+        {{2027, 12, 9}, Problem::farAhead},   // a year, the usual slip
+        {{2027, 3, 6}, Problem::saturday},    // within the 90 days
+        {{2027, 12, 25}, Problem::farAhead},  // a holiday too, but far ahead first
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(isoDate(c.date));
+        const ValueDateReading reading = readValueDate(c.date, today);
+        EXPECT_EQ(reading.problem, c.problem) << valueDateProblemName(reading.problem);
+        if (c.problem == Problem::farAhead)
+            EXPECT_EQ(reading.description, std::string("след повече от 90 дни"_cp));
     }
 }
 

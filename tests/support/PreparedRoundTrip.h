@@ -7,11 +7,11 @@
 //    and its header states that many rows and their control code;
 //  - opened again, it is recognised as prepared with the same count, total and control code.
 
+#include "support/HeadlessDialogHost.h"
 #include "support/MemoryFileSystem.h"
 #include "text/Text.h"
 #include "window/BulkPaymentDialog.h"
 #include "window/ControlIds.h"
-#include "window/HeadlessDialogHost.h"
 
 #include <cstdint>
 #include <optional>
@@ -44,7 +44,7 @@ inline constexpr std::string_view kRoundTripSebraRows =
     "BG56BNBG96618020345678;BNBGBGSD;NAP;830.45;110000;456\r\n";
 
 // The payer values typed into the window before the list is opened; none: as the settings hold.
-using TypedPayer = window::TypedPayerValues;
+using TypedPayer = session::TypedPayerValues;
 
 // CRC-32 bit by bit, and the control code the header writes of it (its bytes from the least
 // significant, in upper-case hexadecimal): apart from the system's table-driven one.
@@ -120,7 +120,7 @@ bool preparedRoundTrip(std::string_view settings, int position, std::string_view
     dialog.typePayerValues(payer);
     dialog.openList(path);
     if (!dialog.state().fileValid || dialog.state().filePrepared) return false;
-    const window::WorkingState first = dialog.state();
+    const session::ListState first = dialog.state();
     if (!dialog.prepare().done) {
         require(fs.files[path] == list, "a list that was not prepared changed");
         return false;
@@ -129,7 +129,7 @@ bool preparedRoundTrip(std::string_view settings, int position, std::string_view
     const std::optional<std::string> fault = preparedFileFault(fs.files[path], first.recordCount);
     require(!fault, fault ? fault->c_str() : "");
     dialog.openList(path);
-    const window::WorkingState& again = dialog.state();
+    const session::ListState& again = dialog.state();
     require(again.fileValid && again.filePrepared, "a prepared list fails its own check");
     require(again.countText == first.countText, "the count changed");
     require(again.totalText == first.totalText, "the total changed");

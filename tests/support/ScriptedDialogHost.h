@@ -4,7 +4,7 @@
 // scripts and whose record it inspects, with its clock pinned so that names and dates of the day
 // are known.
 
-#include "window/HeadlessDialogHost.h"
+#include "support/HeadlessDialogHost.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,18 +22,18 @@ class ScriptedDialogHost : public window::HeadlessDialogHost {
 
     // The SEPA export's dialog: what it was shown, and the answer a test scripts (nothing:
     // cancelled).
-    std::optional<window::SepaExportAnswer> chooseSepaExport(
-        const std::vector<window::SepaName>& names, std::string_view suggestedPath) override {
+    std::optional<session::SepaExportAnswer> chooseSepaExport(
+        const std::vector<session::SepaName>& names, std::string_view suggestedPath) override {
         sepaNamesShown = names;
         sepaSuggestedPath = std::string(suggestedPath);
         return sepaAnswer;
     }
-    std::optional<window::SepaExportAnswer> sepaAnswer;
-    std::vector<window::SepaName> sepaNamesShown;
+    std::optional<session::SepaExportAnswer> sepaAnswer;
+    std::vector<session::SepaName> sepaNamesShown;
     std::string sepaSuggestedPath;
     // The long work runs here and now; the operator stops the next one at its report number
     // `stopWorkAt` (0: lets it run).
-    void runLongWork(std::string_view what, const window::LongWork& work) override {
+    void runLongWork(std::string_view what, const session::LongWork& work) override {
         longWork.emplace_back(what);
         const int stopAt = std::exchange(stopWorkAt, 0);
         if (stopAt == 0) return work({});

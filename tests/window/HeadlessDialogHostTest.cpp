@@ -1,4 +1,4 @@
-#include "window/HeadlessDialogHost.h"
+#include "support/HeadlessDialogHost.h"
 
 #include "window/ControlTable.h"
 

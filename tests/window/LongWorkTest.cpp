@@ -1,4 +1,4 @@
-#include "window/LongWork.h"
+#include "session/LongWork.h"
 #include "window/WindowSetup.h"
 
 #include <gtest/gtest.h>

@@ -15,26 +15,26 @@ using namespace velcor::text::literals;
 // A list opened with two findings, one message and a report: the JSON object names each as a
 // value of its own kind, never a screen's text.
 TEST(CliJson, FormatTwoNamesEachValueOnce) {
-    window::WorkingState state;
+    session::ListState state;
     state.inputPath = "/l/O081206P.1DP";
     state.paymentDate = {2006, 12, 8, 10, 0, 0, true};
     state.payerIban = "BG48BNBG96618000123456";
     state.payerName = "Фирма „Юг“"_cp;
     state.filePrepared = true;
-    window::Outcome opened;
-    opened.messages.push_back(window::shownMessage(window::Message::notValid));
+    session::Result opened;
+    opened.messages.push_back(session::shownMessage(session::Message::notValid));
     processing::RowFindings findings;
     findings.add(processing::FindingKind::bicMismatch, 3, "BIC %s", "\"x\"");
     findings.add(processing::FindingKind::zeroSum, 4, "%s", "Нулева сума на ред: 4"_cp.c_str());
     opened.findings = findings;
-    opened.shown = {"     1400.00", "4", "42C4757F"};
-    window::Outcome reported;
+    session::Result reported;
     reported.report = "<p>R&amp;</p>";
     reported.reportFields =
         output::ReportFields{"O081206P.1DP",       state.paymentDate, "Петък"_cp, '1',       "[DP]",
                              "С разделител(;)"_cp, "     1400.00",    "4",        "42C4757F"};
-    reported.shown = opened.shown;
-    RunResult run{state, "DP", "[DP] // main", {opened, reported}, 0, std::nullopt};
+    RunResult run{
+        state, "DP",        "[DP] // main", {opened, reported}, {"     1400.00", "4", "42C4757F"},
+        0,     std::nullopt};
     std::ostringstream out;
     writeJson(out, run);
     EXPECT_EQ(out.str(),
@@ -57,9 +57,9 @@ TEST(CliJson, FormatTwoNamesEachValueOnce) {
 
 // Figures the window does not show, and no payment type, are null rather than empty.
 TEST(CliJson, WhatIsNotShownIsNull) {
-    window::WorkingState state;
+    session::ListState state;
     state.paymentDate.valid = false;
-    RunResult run{state, std::nullopt, std::nullopt, {window::Outcome{}}, 2, "грешка"};
+    RunResult run{state, std::nullopt, std::nullopt, {session::Result{}}, {}, 2, "грешка"};
     std::ostringstream out;
     writeJson(out, run);
     for (const char* part :
@@ -67,7 +67,7 @@ TEST(CliJson, WhatIsNotShownIsNull) {
           "\"count\": null", "\"controlCode\": null", "\"paymentDate\": null",
           "\"rowFindings\": []", "\"report\": null", "\"error\": \"грешка\", \"exitCode\": 2}"})
         EXPECT_NE(out.str().find(part), std::string::npos) << part << "\n" << out.str();
-    EXPECT_EQ(errorJson("x", 2, {window::limitMessage(22)}),
+    EXPECT_EQ(errorJson("x", 2, {session::limitMessage(22)}),
               "{\"format\": 2, \"error\": \"x\", \"exitCode\": 2, \"messages\": [{\"kind\": "
               "\"length-limit\", \"text\": \"Please enter no more than 22 characters.\"}]}\n");
 }

@@ -1,10 +1,14 @@
 #include "app/cli/CliRun.h"
 
+#include "processing/BankCalendar.h"
+#include "processing/DateTime.h"
 #include "support/MemoryFileSystem.h"
 #include "support/TestSupport.h"
+#include "text/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -54,6 +58,24 @@ TEST_F(CliRun, ChecksPreparesAndReportsOnTheFileSystemItIsGiven) {
     EXPECT_NE(out.str().find("Проверил:"), std::string::npos);
 }
 
+// The first day after today that the bank takes, as --date spells it.
+std::string nextBankDay() {
+    const processing::LocalDateTime now = processing::currentLocalDateTime();
+    std::chrono::sys_days day = std::chrono::sys_days{std::chrono::year_month_day{
+        std::chrono::year{now.year}, std::chrono::month{static_cast<unsigned>(now.month)},
+        std::chrono::day{static_cast<unsigned>(now.day)}}};
+    for (;;) {
+        day += std::chrono::days{1};
+        const std::chrono::year_month_day ymd{day};
+        const processing::CalendarDate date{static_cast<int>(ymd.year()),
+                                            static_cast<int>(static_cast<unsigned>(ymd.month())),
+                                            static_cast<int>(static_cast<unsigned>(ymd.day()))};
+        if (processing::readValueDate(date, {now.year, now.month, now.day}).problem ==
+            processing::ValueDateProblem::none)
+            return text::format("%02d%02d%04d", date.day, date.month, date.year);
+    }
+}
+
 // The window asks about a value date the bank may refuse; velcor-cli warns and prepares, or with
 // --strict-date refuses.
 TEST_F(CliRun, AValueDateTheBankMayRefuseIsWarnedAboutOrRefused) {
@@ -69,8 +91,13 @@ TEST_F(CliRun, AValueDateTheBankMayRefuseIsWarnedAboutOrRefused) {
     } cases[] = {
         {{"prepare"}, 0, warning, ""},
         {{"--strict-date", "prepare"}, 1, warning + refusal, ""},
-        // A Tuesday of 2099 is no day gone by, weekend or holiday.
-        {{"--strict-date", "--date", "16062099", "prepare"}, 0, "", ""},
+        {{"--strict-date", "--date", nextBankDay(), "prepare"}, 0, "", ""},
+        // A Tuesday of 2099 is no weekend or holiday, but far beyond the next three months.
+        {{"--strict-date", "--date", "16062099", "prepare"},
+         1,
+         "velcor-cli: предупреждение: Датата на МП (16.06.2099) е след повече от 90 дни.\n" +
+             refusal,
+         ""},
         {{"--json", "prepare"},
          0,
          "",

@@ -2,9 +2,9 @@
 
 #include "app/gui/Application.h"
 #include "bench/ListGenerator.h"
+#include "session/LongWork.h"
 #include "support/TestSupport.h"
 #include "window/ControlTable.h"
-#include "window/LongWork.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -218,7 +218,7 @@ TEST(LongWorkWindow, ALongReadingShowsItsProgressAndStopsWhenCancelled) {
     EXPECT_TRUE(script.done());
     EXPECT_TRUE(script.unexpected().empty()) << script.unexpected().front().toStdString();
     for (const Seen* seen : {&first, &second}) {
-        EXPECT_EQ(seen->label, shown(window::readingListText()));
+        EXPECT_EQ(seen->label, shown(session::readingListText()));
         EXPECT_EQ(seen->cancel, QString::fromUtf8("Отказ"));
         EXPECT_GT(seen->value, 0);
         EXPECT_LT(seen->value, seen->maximum);

@@ -1,15 +1,14 @@
-#include "window/Messages.h"
+#include "session/Messages.h"
 
 #include "fileio/FileError.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
-#include "window/ControlTable.h"
 
 #include <algorithm>
 #include <system_error>
 #include <utility>
 
-namespace velcor::window {
+namespace velcor::session {
 
 using namespace velcor::text::literals;
 
@@ -56,6 +55,14 @@ constexpr auto kSepaBadPurpose =
     "Категорията на плащането е код от четири главни латински букви (например SALA)!"_cp;
 constexpr auto kSepaOverOwnFile =
     "SEPA файлът не може да замени списъка или файла с настройките!"_cp;
+constexpr auto kPdfOverOwnFile = "PDF файлът не може да замени списъка или файла с настройките!"_cp;
+// A file of another kind may be a list or a bank file of the operator's: it is never replaced.
+constexpr auto kTargetOfOtherKind =
+    "Файлът %s съществува и не е %s: не се заменя. Изберете друго име!"_cp;
+constexpr auto kSepaFileKind = "SEPA файл"_cp;
+constexpr auto kPdfFileKind = "PDF файл"_cp;
+constexpr auto kPayerBicOtherBank =
+    "BIC на платеца (%s) е на друга банка, не на банката на IBAN на платеца (%s)!"_cp;
 constexpr auto kSepaNoValidation =
     "Тази версия на програмата не може да провери SEPA файл по схемата му и затова не го "
     "записва!"_cp;
@@ -191,6 +198,12 @@ std::string_view messageKindName(Message message) {
             return "history-not-kept";
         case Message::keptCopyDamaged:
             return "kept-copy-damaged";
+        case Message::pdfOverOwnFile:
+            return "pdf-over-own-file";
+        case Message::targetOfOtherKind:
+            return "target-of-other-kind";
+        case Message::payerBicOtherBank:
+            return "payer-bic-other-bank";
     }
     return {};
 }
@@ -277,15 +290,25 @@ std::string_view messageText(Message message) {
         case Message::valueDateQuestion:
         case Message::historyNotKept:
         case Message::keptCopyDamaged:
+        case Message::targetOfOtherKind:
+        case Message::payerBicOtherBank:
             break;
+        case Message::pdfOverOwnFile:
+            return kPdfOverOwnFile;
     }
     return {};
 }
 
+std::string_view paymentTypeLabel() { return "Вид плащане:"_cp; }
+std::string_view totalLabel() { return "Обща сума:"_cp; }
+std::string_view countLabel() { return "Брой:"_cp; }
+std::string_view controlCodeLabel() { return "Контролен код:"_cp; }
+std::string_view preparedText() { return "Файлът е подготвен"_cp; }
+
 ShownMessage shownMessage(Message message) { return {message, std::string(messageText(message))}; }
 
 ShownMessage limitMessage(int limit) {
-    std::string message(limitMessageTemplate());
+    std::string message("Please enter no more than %1 characters.");
     message.replace(message.find("%1"), 2, std::to_string(limit));
     return {Message::lengthLimit, message};
 }
@@ -327,6 +350,18 @@ ShownMessage historyNotKeptMessage(std::string_view folder, std::string_view rea
     return {Message::historyNotKept,
             text::format(kHistoryNotKept.c_str(), std::string(folder).c_str(),
                          std::string(reason).c_str())};
+}
+
+ShownMessage targetOfOtherKindMessage(std::string_view path, bool sepa) {
+    return {Message::targetOfOtherKind,
+            text::format(kTargetOfOtherKind.c_str(), std::string(path).c_str(),
+                         sepa ? kSepaFileKind.c_str() : kPdfFileKind.c_str())};
+}
+
+ShownMessage payerBicOtherBankMessage(std::string_view bic, std::string_view iban) {
+    return {Message::payerBicOtherBank,
+            text::format(kPayerBicOtherBank.c_str(), std::string(bic).c_str(),
+                         std::string(iban).c_str())};
 }
 
 ShownMessage keptCopyDamagedMessage(std::string_view copyPath) {
@@ -437,4 +472,4 @@ std::string rowFindingsHtml(const processing::RowFindings& findings) {
     return html;
 }
 
-}  // namespace velcor::window
+}  // namespace velcor::session

@@ -1,4 +1,4 @@
-#include "window/HeaderReadBack.h"
+#include "session/HeaderReadBack.h"
 
 #include "processing/PreparedHeader.h"
 #include "processing/TextModeReader.h"
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace velcor::window {
+namespace velcor::session {
 
 namespace {
 
@@ -28,7 +28,7 @@ class HeaderFile : public fileio::ReadFile {
 
 }  // namespace
 
-bool headerReadsBack(std::string_view header, const WorkingState& state) {
+bool headerReadsBack(std::string_view header, const ListState& state) {
     if (!header.ends_with("\r\n")) return false;
     HeaderFile file(header);
     processing::TextModeReader reader(file);
@@ -55,4 +55,4 @@ bool headerReadsBack(std::string_view header, const WorkingState& state) {
            read.controlCodeText == text::trimBlanks(state.controlCodeText);
 }
 
-}  // namespace velcor::window
+}  // namespace velcor::session

@@ -1,8 +1,8 @@
-#include "window/LongWork.h"
+#include "session/LongWork.h"
 
 #include "text/Cp1251.h"
 
-namespace velcor::window {
+namespace velcor::session {
 
 using namespace velcor::text::literals;
 
@@ -20,4 +20,4 @@ std::string_view writingListText() { return kWritingList.view(); }
 
 std::string_view stopWorkText() { return kStopWork.view(); }
 
-}  // namespace velcor::window
+}  // namespace velcor::session

@@ -1,10 +1,10 @@
-#include "window/HeaderTakeOver.h"
+#include "session/HeaderTakeOver.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace velcor::window {
+namespace velcor::session {
 namespace {
 
 using processing::LocalDateTime;
@@ -32,7 +32,7 @@ TEST(PreparedHeader, TakesWhatTheHeaderHoldsIntoTheState) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        WorkingState state;
+        ListState state;
         state.paymentDate = before;
         state.payerIban = "old iban";
         state.controlCodeText = "old";
@@ -47,4 +47,4 @@ TEST(PreparedHeader, TakesWhatTheHeaderHoldsIntoTheState) {
 }
 
 }  // namespace
-}  // namespace velcor::window
+}  // namespace velcor::session

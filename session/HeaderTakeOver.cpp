@@ -1,8 +1,8 @@
-#include "window/HeaderTakeOver.h"
+#include "session/HeaderTakeOver.h"
 
-namespace velcor::window {
+namespace velcor::session {
 
-void takeHeaderInto(const processing::PreparedHeader& header, WorkingState& state) {
+void takeHeaderInto(const processing::PreparedHeader& header, ListState& state) {
     if (!header.complete) return;
     // A complete header has a valid date.
     state.paymentDate.day = header.date->day;
@@ -23,4 +23,4 @@ void takeHeaderInto(const processing::PreparedHeader& header, WorkingState& stat
     state.filePrepared = true;
 }
 
-}  // namespace velcor::window
+}  // namespace velcor::session

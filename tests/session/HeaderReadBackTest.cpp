@@ -1,18 +1,18 @@
 #include "output/PreparedFile.h"
-#include "window/HeaderReadBack.h"
+#include "session/HeaderReadBack.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
-namespace velcor::window {
+namespace velcor::session {
 namespace {
 
 // A scanned list as "Подготовка" finds it: payer data, value date and control data. The total
 // is zero, so the header's and the shown total text agree whatever type the sum has.
-WorkingState scannedState() {
-    WorkingState state;
+ListState scannedState() {
+    ListState state;
     state.paymentDate = {2006, 12, 8, 10, 30, 0, true};
     state.payerIban = "BG48BNBG96618000123456";
     state.payerBic = "BNBGBGSD";
@@ -31,9 +31,9 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
         const char* what;
         const char* format;  // the format's name; delimited by ";" unless changed below
         // Changes the state (and the format) before the header is built from them.
-        std::function<void(WorkingState&, settings::FormatDefinition&)> before;
+        std::function<void(ListState&, settings::FormatDefinition&)> before;
         // Changes the state afterwards, so that the header states other data than the list.
-        std::function<void(WorkingState&)> after;
+        std::function<void(ListState&)> after;
         bool readsBack;
     } cases[] = {
         {"standard layout", "DP", {}, {}, true},
@@ -45,7 +45,7 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
          true},
         {"a count that widens its column",
          "DP",
-         [](WorkingState& s, auto&) {
+         [](ListState& s, auto&) {
              s.recordCount = 1234567;
              s.countText = "1234567";
          },
@@ -53,17 +53,17 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
          true},
         {"a semicolon in the name shifts the control data",
          "DP",
-         [](WorkingState& s, auto&) { s.payerName = "Firma;OOD"; },
+         [](ListState& s, auto&) { s.payerName = "Firma;OOD"; },
          {},
          false},
         {"a semicolon in the budget-unit code",
          "SB",
-         [](WorkingState& s, auto&) { s.budgetUnitCode = "12;34563"; },
+         [](ListState& s, auto&) { s.budgetUnitCode = "12;34563"; },
          {},
          false},
         {"a line feed in the kind code ends the line early",
          "DP",
-         [](WorkingState& s, auto&) { s.paymentKindCode = "12\n3"; },
+         [](ListState& s, auto&) { s.paymentKindCode = "12\n3"; },
          {},
          false},
         {"an end-of-file byte as delimiter cuts the line",
@@ -73,26 +73,26 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
          false},
         {"a year of five digits is no date",
          "DP",
-         [](WorkingState& s, auto&) { s.paymentDate.year = 20060; },
+         [](ListState& s, auto&) { s.paymentDate.year = 20060; },
          {},
          false},
         {"a budget-unit code the reader refuses",
          "sb",
-         [](WorkingState& s, auto&) { s.budgetUnitCode = "bad"; },
+         [](ListState& s, auto&) { s.budgetUnitCode = "bad"; },
          {},
          false},
-        {"another total", "DP", {}, [](WorkingState& s) { s.totalText = "        1.00"; }, false},
-        {"another count", "DP", {}, [](WorkingState& s) { s.countText = "3"; }, false},
+        {"another total", "DP", {}, [](ListState& s) { s.totalText = "        1.00"; }, false},
+        {"another count", "DP", {}, [](ListState& s) { s.countText = "3"; }, false},
         {"another control code",
          "DP",
          {},
-         [](WorkingState& s) { s.controlCodeText = "00000000"; },
+         [](ListState& s) { s.controlCodeText = "00000000"; },
          false},
-        {"another date", "DP", {}, [](WorkingState& s) { s.paymentDate.day = 9; }, false},
+        {"another date", "DP", {}, [](ListState& s) { s.paymentDate.day = 9; }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        WorkingState state = scannedState();
+        ListState state = scannedState();
         settings::FormatDefinition format{c.format, true, ';', {{"IBAN", 1, 0, 0}}};
         if (c.before) c.before(state, format);
         const std::string header =
@@ -103,4 +103,4 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
 }
 
 }  // namespace
-}  // namespace velcor::window
+}  // namespace velcor::session

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace velcor::window {
+namespace velcor::session {
 
 // Every message box of the window, by what it says. The first ones have a fixed text
 // (messageText); the rest are made with the values they name.
@@ -68,6 +68,10 @@ enum class Message {
     sepaCreditorIban,      // names the row
     sepaCreditorBic,       // names the row and the version
     valueDateQuestion,     // a value date the bank may refuse: go on? (ValueDateWarning.h)
+    // The gate of every file written beside a list:
+    pdfOverOwnFile,     // the report's PDF would replace the list or the settings
+    targetOfOtherKind,  // an existing file of another kind would be replaced; names it
+    payerBicOtherBank,  // the payer's BIC is not of the payer IBAN's bank; names both
 };
 
 // A message box as it was shown.
@@ -94,6 +98,10 @@ ShownMessage headerBreakingCharacterMessage(std::string_view field);
 ShownMessage cannotReadMessage(std::string_view path);
 // The copy that would undo a prepare could not be kept in `folder`, for `reason`.
 ShownMessage historyNotKeptMessage(std::string_view folder, std::string_view reason);
+// An existing file at `path` that is not a SEPA file (`sepa`) or a PDF would be replaced.
+ShownMessage targetOfOtherKindMessage(std::string_view path, bool sepa);
+// The payer's BIC names another bank than the payer's IBAN.
+ShownMessage payerBicOtherBankMessage(std::string_view bic, std::string_view iban);
 // The copy at `copyPath` that a prepare kept is missing or holds other bytes.
 ShownMessage keptCopyDamagedMessage(std::string_view copyPath);
 
@@ -117,10 +125,17 @@ ShownMessage sepaSchemaRefusedMessage(output::PainVersion version);
 // Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
 std::string fileReason(std::error_code cause);
 
+// The names the list's figures go by, as the window labels them and velcor-cli prints them.
+std::string_view paymentTypeLabel();  // "Вид плащане:"
+std::string_view totalLabel();        // "Обща сума:"
+std::string_view countLabel();        // "Брой:"
+std::string_view controlCodeLabel();  // "Контролен код:"
+std::string_view preparedText();      // "Файлът е подготвен"
+
 // The report window's text of row findings: each followed by "<BR>", and a closing line when
 // some were left out.
 std::string rowFindingsHtml(const processing::RowFindings& findings);
 // That closing line (without "<BR>"); nothing when every finding was kept.
 std::optional<std::string> leftOutFindingsLine(const processing::RowFindings& findings);
 
-}  // namespace velcor::window
+}  // namespace velcor::session

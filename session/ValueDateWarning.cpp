@@ -1,9 +1,9 @@
-#include "window/ValueDateWarning.h"
+#include "session/ValueDateWarning.h"
 
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
-namespace velcor::window {
+namespace velcor::session {
 
 using namespace velcor::text::literals;
 
@@ -30,4 +30,4 @@ ShownMessage valueDateQuestion(const ValueDateWarning& warning) {
     return {Message::valueDateQuestion, warning.text + std::string(kGoOn)};
 }
 
-}  // namespace velcor::window
+}  // namespace velcor::session

@@ -4,12 +4,12 @@
 // data texts become the state's.
 
 #include "processing/PreparedHeader.h"
-#include "window/WorkingState.h"
+#include "session/ListState.h"
 
-namespace velcor::window {
+namespace velcor::session {
 
 // Takes what a complete header holds into the state and marks the list as prepared; the time of
 // day of the value date stays. A refused header brings nothing.
-void takeHeaderInto(const processing::PreparedHeader& header, WorkingState& state);
+void takeHeaderInto(const processing::PreparedHeader& header, ListState& state);
 
-}  // namespace velcor::window
+}  // namespace velcor::session

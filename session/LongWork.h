@@ -8,7 +8,7 @@
 #include <functional>
 #include <string_view>
 
-namespace velcor::window {
+namespace velcor::session {
 
 // Told how many bytes of `total` (0: not known) the work has read so far; false asks it to stop,
 // which it does before it reads on.
@@ -21,4 +21,4 @@ std::string_view readingListText();  // the scan of a list
 std::string_view writingListText();  // "Подготовка" writing the prepared file
 std::string_view stopWorkText();     // the button that stops it
 
-}  // namespace velcor::window
+}  // namespace velcor::session

@@ -5,12 +5,12 @@
 
 #include "processing/BankCalendar.h"
 #include "processing/DateTime.h"
-#include "window/Messages.h"
+#include "session/Messages.h"
 
 #include <optional>
 #include <string>
 
-namespace velcor::window {
+namespace velcor::session {
 
 struct ValueDateWarning {
     processing::ValueDateProblem problem = processing::ValueDateProblem::none;
@@ -27,4 +27,4 @@ std::optional<ValueDateWarning> valueDateWarning(const processing::LocalDateTime
 // The question it asks: its text and " Да продължа ли?".
 ShownMessage valueDateQuestion(const ValueDateWarning& warning);
 
-}  // namespace velcor::window
+}  // namespace velcor::session

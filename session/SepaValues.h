@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace velcor::window {
+namespace velcor::session {
 
 // A row's name as the list holds it and as the SEPA file sends it (both Windows-1251).
 struct SepaName {
@@ -35,4 +35,4 @@ struct SepaOutcome {
     processing::Cents total = 0;
 };
 
-}  // namespace velcor::window
+}  // namespace velcor::session

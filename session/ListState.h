@@ -1,23 +1,24 @@
 #pragma once
 
-// The working state of one run of the window: what the window shows and keeps between the
-// operator's actions. BulkPaymentDialog owns it, takes the results of the scan into it, and
-// hands the output small values made from it.
+// The state of one list session: what the operator chose and what was found, kept between the
+// operator's actions. ListSession owns it, takes the results of the scan into it, and hands the
+// output small values made from it.
 
 #include "fileio/FileSystem.h"
 #include "output/PreparedFile.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
 #include "processing/RowFindings.h"
+#include "session/PayerValues.h"
 #include "settings/Settings.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace velcor::window {
+namespace velcor::session {
 
-struct WorkingState : processing::ControlData {
+struct ListState : processing::ControlData {
     std::vector<settings::FormatDefinition> formats;
     settings::ClientData clientData;  // the flags decide whether closing may save
     std::string iniRemainder;
@@ -48,9 +49,13 @@ struct WorkingState : processing::ControlData {
 
 // The format at a position of the payment-type list; nullptr for no selection (-1) or a
 // position past the end.
-const settings::FormatDefinition* formatAt(const WorkingState& state, int position);
+const settings::FormatDefinition* formatAt(const ListState& state, int position);
 
 // The payer's values as the header of a prepared list carries them.
-output::PayerData payerOf(const WorkingState& state);
+output::PayerData payerOf(const ListState& state);
 
-}  // namespace velcor::window
+// The payer's values as the operator gives them, and back.
+PayerValues payerValuesOf(const ListState& state);
+void setPayerValues(ListState& state, const PayerValues& values);
+
+}  // namespace velcor::session
