@@ -242,7 +242,9 @@ Result ListSession::open(const std::string& path) {
     typedDate_.reset();
     state_.paymentDate = now_();
     openChosen(run, path);
-    return finish(run, state_.fileValid ? ResultKind::ok : ResultKind::refused);
+    return finish(run, state_.fileValid   ? ResultKind::ok
+                       : run.result.cause ? ResultKind::failed
+                                          : ResultKind::refused);
 }
 
 Result ListSession::forget() {
@@ -268,7 +270,9 @@ Result ListSession::choosePaymentType(int position) {
     state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
     takePaymentType(run);
     const bool done = state_.paymentType >= 0 && (state_.inputPath.empty() || state_.fileValid);
-    return finish(run, done ? ResultKind::ok : ResultKind::refused);
+    return finish(run, done               ? ResultKind::ok
+                       : run.result.cause ? ResultKind::failed
+                                          : ResultKind::refused);
 }
 
 Result ListSession::setValueDate(int day, int month, int year) {

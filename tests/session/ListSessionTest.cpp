@@ -1,0 +1,374 @@
+#include "session/ListSession.h"
+
+#include "fileio/FileSystem.h"
+#include "support/TestSupport.h"
+#include "text/Cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velcor::session {
+namespace {
+
+using namespace velcor::text::literals;
+
+constexpr std::string_view kPlainIban = "BG80BNBG96611020345678";
+constexpr std::string_view kCleanRows =
+    "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50\r\n"
+    "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25\r\n";
+
+std::string settings(std::string_view bic = "BNBGBGSD") {
+    return "[CLIENT]\r\nBIC = " + std::string(bic) +
+           "\r\nIBAN = BG80BNBG96611020345678\r\nNAME = Firma OOD\r\nCODE = 1234563\r\n"
+           "[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nNAME = 3\r\nSUM = 4\r\n"
+           "[SB]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nSUM = 3\r\n"
+           "PAYMENT_SEBRA = 4\r\n";
+}
+
+// A folder with omp.ini and a session on it whose day is `today`.
+struct Fixture {
+    explicit Fixture(processing::LocalDateTime today, std::string_view content = settings())
+        : ini(dir.file("omp.ini")), session(fileio::standardFileSystem(), ini) {
+        testing::writeFileBytes(ini, content);
+        session.useClock([today] { return today; });
+        loaded = session.loadSettings().done();
+    }
+    std::string list(std::string_view name, std::string_view bytes) {
+        const std::string path = dir.file(name);
+        testing::writeFileBytes(path, bytes);
+        return path;
+    }
+    testing::TempDir dir;
+    std::string ini;
+    ListSession session;
+    bool loaded = false;
+};
+
+constexpr processing::LocalDateTime kDec2006{2006, 12, 8, 10, 0, 0, true};
+constexpr processing::LocalDateTime kJan2026{2026, 1, 15, 10, 0, 0, true};
+
+std::vector<Message> kinds(const Result& result) {
+    std::vector<Message> out;
+    for (const ShownMessage& message : result.messages) out.push_back(message.kind);
+    return out;
+}
+
+// Opening a list: its kind, what was told, and the figures counted even when the rows fail.
+TEST(ListSession, OpenAnswersWithTheKindTheMessagesAndTheFigures) {
+    const struct {
+        const char* what;
+        const char* name;
+        std::string bytes;
+        ResultKind kind;
+        std::vector<Message> messages;
+        bool findings;
+        bool counted;
+    } cases[] = {
+        {"clean", "O081206P.1DP", std::string(kCleanRows), ResultKind::ok, {}, false, true},
+        {"a row finding",
+         "O081206P.1DP",
+         "BG80BNBG96611020345679;BNBGBGSD;Ivan;10.50\r\n",
+         ResultKind::refused,
+         {},
+         true,
+         true},
+        {"no payments",
+         "O081206P.1DP",
+         "\r\n\r\n",
+         ResultKind::refused,
+         {Message::noPayments},
+         false,
+         false},
+        {"name rules",
+         "Q081206P.1DP",
+         std::string(kCleanRows),
+         ResultKind::refused,
+         {Message::notStartingWithO},
+         false,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f(kDec2006);
+        ASSERT_TRUE(f.loaded);
+        const Result result = f.session.open(f.list(c.name, c.bytes));
+        EXPECT_EQ(result.kind, c.kind);
+        EXPECT_EQ(kinds(result), c.messages);
+        EXPECT_EQ(result.findings.has_value(), c.findings);
+        EXPECT_EQ(result.counted.has_value(), c.counted);
+        EXPECT_EQ(result.fileValid, c.kind == ResultKind::ok);
+    }
+    // A list that is not there is a failure with the system's cause and the path.
+    Fixture f(kDec2006);
+    const std::string missing = f.dir.file("O081206P.9DP");
+    const Result result = f.session.open(missing);
+    EXPECT_EQ(result.kind, ResultKind::failed);
+    EXPECT_TRUE(result.cause);
+    EXPECT_EQ(result.causePath, missing);
+}
+
+// Every refusal of a prepare, in its order, with the value to correct; the list stays as it was.
+TEST(ListSession, PrepareRefusesAtItsGatesAndSaysWhereToLook) {
+    const struct {
+        const char* what;
+        std::string ini;
+        int type;  // 0 DP, 1 SB
+        std::function<void(ListSession&)> arrange;
+        DateAnswer answer;
+        std::vector<Message> messages;
+        Focus focus;
+        bool warning;
+    } cases[] = {
+        {"a name over its limit",
+         settings(),
+         0,
+         [](ListSession& s) {
+             TypedPayerValues typed;
+             typed.name = std::string(36, 'N');
+             typed.kindCode = "123";
+             s.typePayerValues(typed);
+         },
+         DateAnswer::goOn,
+         {Message::lengthLimit},
+         Focus::payerValue,
+         false},
+        {"a semicolon in the name",
+         settings(),
+         0,
+         [](ListSession& s) {
+             TypedPayerValues typed;
+             typed.name = "A;B";
+             s.typePayerValues(typed);
+         },
+         DateAnswer::goOn,
+         {Message::headerBreakingCharacter},
+         Focus::payerValue,
+         false},
+        {"the date gone by, not asked yet",
+         settings(),
+         0,
+         [](ListSession&) {},
+         DateAnswer::notAsked,
+         {},
+         Focus::none,
+         true},
+        {"the date gone by, and no",
+         settings(),
+         0,
+         [](ListSession&) {},
+         DateAnswer::stop,
+         {Message::valueDateQuestion},
+         Focus::valueDate,
+         true},
+        {"a payer BIC of another bank beside the IBAN in the SB header",
+         settings("UNCRBGSF"),
+         1,
+         [](ListSession&) {},
+         DateAnswer::goOn,
+         {Message::payerBicOtherBank},
+         Focus::none,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f({2006, 12, 20, 10, 0, 0, true}, c.ini);
+        const std::string rows = c.type == 0 ? std::string(kCleanRows)
+                                             : "BG80BNBG96611020345678;BNBGBGSD;10.50;123456\r\n";
+        const std::string path = f.list(c.type == 0 ? "O081206P.1DP" : "O081206P.1SB", rows);
+        if (c.type == 1) ASSERT_TRUE(f.session.choosePaymentType(1).done());
+        ASSERT_TRUE(f.session.open(path).done());
+        c.arrange(f.session);
+        const Result result = f.session.prepare(c.answer);
+        EXPECT_EQ(result.kind, ResultKind::refused);
+        EXPECT_EQ(kinds(result), c.messages);
+        EXPECT_EQ(result.focus, c.focus);
+        EXPECT_EQ(result.valueDateWarning.has_value(), c.warning);
+        EXPECT_FALSE(result.filePrepared);
+        EXPECT_EQ(testing::readFileBytes(path), rows);
+    }
+}
+
+// Written after "go on", the prepare says which question it went past; the report states the
+// header's figures; undo puts the list back byte for byte and reads it again.
+TEST(ListSession, PrepareReportAndUndoAnswerWithTheirValues) {
+    Fixture f({2006, 12, 20, 10, 0, 0, true});
+    f.session.keepPreparesIn(f.dir.file("history"));
+    const std::string path = f.list("O081206P.1DP", kCleanRows);
+    EXPECT_EQ(f.session.report().kind, ResultKind::refused) << "nothing is open";
+    ASSERT_TRUE(f.session.open(path).done());
+    EXPECT_FALSE(f.session.report().report.has_value()) << "not prepared yet";
+
+    const Result prepared = f.session.prepare(DateAnswer::goOn);
+    EXPECT_EQ(prepared.kind, ResultKind::ok);
+    EXPECT_EQ(kinds(prepared), std::vector<Message>{Message::valueDateQuestion});
+    EXPECT_EQ(prepared.controlData.totalSum, 3075);
+    EXPECT_EQ(prepared.controlData.recordCount, 2);
+    EXPECT_TRUE(prepared.filePrepared);
+
+    const Result report = f.session.report();
+    ASSERT_EQ(report.kind, ResultKind::ok);
+    ASSERT_TRUE(report.reportFields.has_value());
+    EXPECT_EQ(report.reportFields->count, "2");
+    EXPECT_EQ(report.reportFields->fileName, "O081206P.1DP");
+
+    const Result undone = f.session.undo();
+    EXPECT_EQ(undone.kind, ResultKind::ok);
+    EXPECT_EQ(kinds(undone).back(), Message::prepareUndone);
+    EXPECT_EQ(testing::readFileBytes(path), kCleanRows);
+    EXPECT_FALSE(undone.filePrepared);
+    EXPECT_TRUE(undone.fileValid);
+    EXPECT_EQ(f.session.undo().kind, ResultKind::refused) << "nothing left to undo";
+}
+
+// A prepared list that no longer agrees with its header has no report: what is wrong with it is
+// told again instead.
+TEST(ListSession, NoReportOfAPreparedListThatFailsItsHeaderCheck) {
+    Fixture f({2006, 12, 20, 10, 0, 0, true});
+    const std::string path = f.list("O081206P.1DP", kCleanRows);
+    ASSERT_TRUE(f.session.open(path).done());
+    ASSERT_TRUE(f.session.prepare(DateAnswer::goOn).done());
+    std::string bytes = testing::readFileBytes(path);
+    bytes.replace(bytes.find("10.50"), 5, "10.51");
+    testing::writeFileBytes(path, bytes);
+    const Result opened = f.session.open(path);
+    EXPECT_EQ(kinds(opened), std::vector<Message>{Message::wrongControlCode});
+    const Result report = f.session.report();
+    EXPECT_EQ(report.kind, ResultKind::refused);
+    EXPECT_FALSE(report.report.has_value());
+    EXPECT_EQ(kinds(report), std::vector<Message>{Message::wrongControlCode});
+}
+
+// No file written beside a list replaces the list, the settings or a file of another kind.
+TEST(ListSession, TheTargetGateKeepsEveryOtherFile) {
+    Fixture f(kDec2006);
+    const std::string path = f.list("O081206P.1DP", kCleanRows);
+    ASSERT_TRUE(f.session.open(path).done());
+    const std::string pdf = f.list("report.pdf", "%PDF-1.4\n...");
+    const std::string xml =
+        f.list("old.xml",
+               "<?xml version=\"1.0\"?><Document "
+               "xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.001.001.09\"></Document>");
+    const std::string text = f.list("notes.txt", "a list of mine\n");
+    using Why = TargetRefusal::Why;
+    const struct {
+        TargetKind kind;
+        std::string path;
+        std::optional<Why> why;
+    } cases[] = {
+        {TargetKind::sepaXml, path, Why::ownFile},
+        {TargetKind::sepaXml, f.ini, Why::ownFile},
+        {TargetKind::sepaXml, f.dir.file("new.xml"), std::nullopt},
+        {TargetKind::sepaXml, xml, std::nullopt},
+        {TargetKind::sepaXml, text, Why::otherKind},
+        {TargetKind::sepaXml, pdf, Why::otherKind},
+        {TargetKind::pdf, pdf, std::nullopt},
+        {TargetKind::pdf, xml, Why::otherKind},
+        {TargetKind::pdf, path, Why::ownFile},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto refusal = f.session.targetRefusal(c.kind, c.path);
+        ASSERT_EQ(refusal.has_value(), c.why.has_value());
+        if (refusal) EXPECT_EQ(refusal->why, *c.why);
+    }
+}
+
+// The SEPA export passes the gates a prepare does: the value date, the payer's bank, the target.
+TEST(ListSession, TheSepaExportPassesTheSameGates) {
+    const struct {
+        const char* what;
+        std::string ini;
+        processing::LocalDateTime today;
+        bool overTheList;
+        DateAnswer answer;
+        std::vector<Message> messages;
+        bool warning;
+    } cases[] = {
+        {"the payer BIC of another bank",
+         settings("UNCRBGSF"),
+         kJan2026,
+         false,
+         DateAnswer::goOn,
+         {Message::payerBicOtherBank},
+         false},
+        {"over the list",
+         settings(),
+         kJan2026,
+         true,
+         DateAnswer::goOn,
+         {Message::sepaOverOwnFile},
+         false},
+        {"a date gone by, not asked",
+         settings(),
+         {2026, 2, 2, 9, 0, 0, true},
+         false,
+         DateAnswer::notAsked,
+         {},
+         true},
+        {"a date gone by, and no",
+         settings(),
+         {2026, 2, 2, 9, 0, 0, true},
+         false,
+         DateAnswer::stop,
+         {Message::valueDateQuestion},
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f(c.today, c.ini);
+        const std::string path = f.list("O150126P.1DP", kCleanRows);
+        ASSERT_TRUE(f.session.open(path).done());
+        const std::string target = c.overTheList ? path : f.dir.file("bank.xml");
+        const Result result = f.session.exportSepa({}, target, c.answer);
+        EXPECT_EQ(result.kind, ResultKind::refused);
+        EXPECT_EQ(kinds(result), c.messages);
+        EXPECT_EQ(result.valueDateWarning.has_value(), c.warning);
+        EXPECT_EQ(testing::readFileBytes(path), kCleanRows);
+        if (!c.overTheList) EXPECT_FALSE(std::filesystem::exists(target));
+    }
+}
+
+// Stopped while it reads, an operation leaves the session as it was, but for the payer values it
+// had taken over.
+TEST(ListSession, AStoppedReadingLeavesEverythingAsItWas) {
+    Fixture f(kDec2006);
+    const std::string first = f.list("O081206P.1DP", kCleanRows);
+    ASSERT_TRUE(f.session.open(first).done());
+    const ListState before = f.session.state();
+    f.session.runWorkWith([](std::string_view, const LongWork& work) {
+        work([](std::uint64_t, std::uint64_t) { return false; });
+    });
+    TypedPayerValues typed;
+    typed.name = "Nova firma";
+    f.session.typePayerValues(typed);
+    const Result result = f.session.open(f.list("O151206P.2DP", kCleanRows));
+    EXPECT_EQ(result.kind, ResultKind::cancelled);
+    EXPECT_EQ(f.session.state().inputPath, before.inputPath);
+    EXPECT_EQ(f.session.state().paymentDate, before.paymentDate);
+    EXPECT_EQ(f.session.state().countText, before.countText);
+    EXPECT_TRUE(f.session.state().fileValid);
+    EXPECT_EQ(f.session.state().payerName, "Nova firma");
+}
+
+// The payer values are taken over in one order; a value over its limit is taken and ends it.
+TEST(PayerValues, TakeOverStopsAfterTheFirstValueOverItsLimit) {
+    PayerValues values{"IBAN0", "BIC0", "NAME0", "KIND0", "CODE0"};
+    TypedPayerValues typed;
+    typed.iban = std::string(kPlainIban);
+    typed.name = std::string(36, 'N');
+    typed.kindCode = "101";
+    EXPECT_EQ(takeOverPayerValues(typed, values), PayerField::name);
+    EXPECT_EQ(values.iban, kPlainIban);
+    EXPECT_EQ(values.name, std::string(36, 'N'));
+    EXPECT_EQ(values.kindCode, "KIND0") << "not taken after the refused one";
+    EXPECT_EQ(typed.kindCode, "101") << "still given, for the next take-over";
+    EXPECT_EQ(takeOverPayerValues(typed, values), std::nullopt);
+    EXPECT_EQ(values.kindCode, "101");
+}
+
+}  // namespace
+}  // namespace velcor::session
