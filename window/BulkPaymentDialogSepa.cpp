@@ -36,6 +36,41 @@ std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) 
     return names;
 }
 
+// The list as the scan that found it clean read it, for the export's own readings of its rows.
+output::SepaList scannedList(const WorkingState& state, const settings::FormatDefinition* format,
+                             char delimiter) {
+    return {state.inputPath,   format,        delimiter, state.scannedStamp,
+            state.recordCount, state.totalSum};
+}
+
+// What tells why the rows of the list could not go into a file; nothing for a reading stopped
+// when asked.
+std::optional<ShownMessage> listErrorMessage(output::SepaListError error,
+                                             const std::optional<output::SepaRowFault>& fault,
+                                             output::PainVersion version,
+                                             const std::string& listPath) {
+    switch (error) {
+        case output::SepaListError::none:
+        case output::SepaListError::cancelled:
+            break;
+        case output::SepaListError::cannotOpen:
+        case output::SepaListError::readError: {
+            // Told as a scan that could not read the list tells it.
+            processing::ScanResult unread;
+            unread.error = processing::ScanError::cannotOpen;
+            return scanErrorMessage(unread, listPath);
+        }
+        case output::SepaListError::changed:
+            return shownMessage(Message::notValid);
+        case output::SepaListError::rowFault:
+            if (fault) return sepaRowFaultMessage(*fault, version);
+            return shownMessage(Message::notValid);
+        case output::SepaListError::outOfMemory:
+            return shownMessage(Message::outOfMemory);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 void BulkPaymentDialog::exportSepaFlow() {
@@ -79,39 +114,29 @@ std::optional<std::vector<output::SepaPayment>> BulkPaymentDialog::sepaPayments(
     }
     if (!sepaPayerPasses(version)) return std::nullopt;
 
-    output::SepaRows rows = output::readSepaRows(fs_, state_.inputPath, *format,
-                                                 rowDelimiter(format), state_.scannedStamp);
-    noteFileCause(rows.cause);
-    switch (rows.error) {
-        case output::SepaRows::Error::none:
-            break;
-        case output::SepaRows::Error::cannotOpen:
-        case output::SepaRows::Error::readError: {
-            // Told as a scan that could not read the list tells it.
-            processing::ScanResult unread;
-            unread.error = processing::ScanError::cannotOpen;
-            tell(*scanErrorMessage(unread, state_.inputPath));
-            return std::nullopt;
-        }
-        case output::SepaRows::Error::changed:
-            tell(Message::notValid);
-            return std::nullopt;
-    }
-    // The rows read again must be the ones the scan counted and added up.
-    if (static_cast<std::int64_t>(rows.payments.size()) != state_.recordCount ||
-        rows.total != state_.totalSum) {
-        tell(Message::notValid);
+    output::SepaReview review;
+    host_.runLongWork(readingListText(), [&](const WorkProgress& progress) {
+        review = output::reviewSepaList(fs_, scannedList(state_, format, rowDelimiter(format)),
+                                        version, progress);
+    });
+    noteFileCause(review.cause);
+    if (review.error == output::SepaListError::cancelled) noteCancelled();
+    // A row fault is told after the names are out.
+    if (review.error != output::SepaListError::none &&
+        review.error != output::SepaListError::rowFault) {
+        if (auto message = listErrorMessage(review.error, {}, version, state_.inputPath))
+            tell(std::move(*message));
         return std::nullopt;
     }
     if (outcome_ != nullptr) {
         if (!outcome_->sepa) outcome_->sepa.emplace();
-        outcome_->sepa->names = namesOf(rows.payments);
+        outcome_->sepa->names = namesOf(review.names.shown);
     }
-    if (const auto fault = output::firstRowFault(rows.payments, version)) {
-        tell(sepaRowFaultMessage(*fault, version));
+    if (review.fault) {
+        tell(sepaRowFaultMessage(*review.fault, version));
         return std::nullopt;
     }
-    return std::move(rows.payments);
+    return std::move(review.names.shown);
 }
 
 bool BulkPaymentDialog::sepaPayerPasses(output::PainVersion version) {
@@ -151,12 +176,23 @@ bool BulkPaymentDialog::writeSepa(const output::SepaChoices& choices, const std:
     data.created = host_.now();
     data.unique = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
     data.listPath = state_.inputPath;
-    const output::SepaMessage message = output::sepaMessage(data, *payments);
-    const output::SepaWritten written = output::writeSepaFile(fs_, path, message);
+    const settings::FormatDefinition* format = selectedFormat();
+    output::SepaWritten written;
+    host_.runLongWork(readingListText(), [&](const WorkProgress& progress) {
+        written =
+            output::writeSepaFile(fs_, path, scannedList(state_, format, rowDelimiter(format)),
+                                  data, progress, output::filePermissions(fs_, state_.inputPath));
+    });
     noteFileCause(written.cause);
     switch (written.result) {
         case output::SepaWritten::Result::ok:
             break;
+        case output::SepaWritten::Result::listError:
+            if (written.listError == output::SepaListError::cancelled) noteCancelled();
+            if (auto message = listErrorMessage(written.listError, written.fault, choices.version,
+                                                state_.inputPath))
+                tell(std::move(*message));
+            return false;
         case output::SepaWritten::Result::schemaRefused:
             tell(sepaSchemaRefusedMessage(choices.version));
             return false;
@@ -171,7 +207,7 @@ bool BulkPaymentDialog::writeSepa(const output::SepaChoices& choices, const std:
         if (!outcome_->sepa) outcome_->sepa.emplace();
         outcome_->sepa->path = path;
         outcome_->sepa->version = choices.version;
-        outcome_->sepa->count = static_cast<std::int64_t>(payments->size());
+        outcome_->sepa->count = state_.recordCount;
         outcome_->sepa->total = state_.totalSum;
     }
     return true;
