@@ -50,14 +50,6 @@ SepaListError listErrorOf(processing::ScanError error) {
     return SepaListError::changed;
 }
 
-// A name without the blanks that the SEPA text runs together and trims.
-std::string withoutBlanks(std::string_view text) {
-    std::string out;
-    for (const char c : text)
-        if (c != ' ') out += c;
-    return out;
-}
-
 // The temporary file the document is written to, removed unless it was put in place.
 class TemporaryFile {
   public:
@@ -158,6 +150,11 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     if (!writer.begin(header, list.count, list.total))
         return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
 
+    // Every row's end-to-end id is the same name cut the same way, then the row's number: the
+    // name is spelled once.
+    std::string endToEndId = sepaEndToEndId(data.listPath, 1, list.count);
+    endToEndId.pop_back();
+    const std::size_t idPrefix = endToEndId.size();
     std::int64_t count = 0;
     processing::Cents total = 0;
     SepaListError stopped = SepaListError::none;
@@ -171,15 +168,18 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
             stopped = SepaListError::changed;
             return false;
         }
-        const SepaPayment payment = sepaPayment(row.record);
+        SepaPayment payment = sepaPayment(row.record);
         if (const auto problem = rowProblem(payment, data.choices.version)) {
             stopped = SepaListError::rowFault;
             fault = SepaRowFault{*problem, payment.row};
             return false;
         }
         total += payment.amount;
-        return writer.add({sepaEndToEndId(data.listPath, payment.row, list.count), payment.amount,
-                           payment.name, payment.iban, payment.bic, payment.remittance});
+        endToEndId.resize(idPrefix);
+        endToEndId += std::to_string(payment.row);
+        return writer.add({endToEndId, payment.amount, std::move(payment.name),
+                           std::move(payment.iban), std::move(payment.bic),
+                           std::move(payment.remittance)});
     };
     const processing::ScanResult scan =
         processing::scanPaymentFile(fs, list.path, list.format, list.delimiter, options);
@@ -228,7 +228,11 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
 
 }  // namespace
 
-SepaPayment sepaPayment(const processing::PaymentRecord& record) {
+namespace {
+
+// The row as its transaction carries it; its text only when `withRemittance` (the review shows no
+// text, and spares its spelling for every row).
+SepaPayment paymentOf(const processing::PaymentRecord& record, bool withRemittance) {
     SepaPayment payment;
     payment.row = record.rowNumber;
     const processing::AmountReading amount = processing::readAmount(valueOf(record, "SUM"));
@@ -238,9 +242,14 @@ SepaPayment sepaPayment(const processing::PaymentRecord& record) {
     payment.iban = compactIban(valueOf(record, "IBAN"));
     payment.bic = valueOf(record, "BIC");
     // A field named REASON is carried as the payment's text; the row checks know no such field.
-    payment.remittance = sepaText(valueOf(record, "REASON"), kMaxSepaRemittance);
+    if (withRemittance)
+        payment.remittance = sepaText(valueOf(record, "REASON"), kMaxSepaRemittance);
     return payment;
 }
+
+}  // namespace
+
+SepaPayment sepaPayment(const processing::PaymentRecord& record) { return paymentOf(record, true); }
 
 std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion version) {
     if (p.amount < kMinSepaAmount || p.amount > kMaxSepaAmount)
@@ -262,7 +271,17 @@ bool nameLosesCharacters(std::string_view written, std::string_view sent) {
     // Cut at the limit: the whole name would be longer than it.
     if (sent.size() == kMaxSepaName && sepaText(written, kMaxSepaName + 1).size() > kMaxSepaName)
         return true;
-    return withoutBlanks(transliterate(written)) != withoutBlanks(sent);
+    // Otherwise the same letters, blanks aside.
+    const std::string spelled = transliterate(written);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (;; ++i, ++j) {
+        while (i < spelled.size() && spelled[i] == ' ') ++i;
+        while (j < sent.size() && sent[j] == ' ') ++j;
+        if (i == spelled.size() || j == sent.size()) break;
+        if (spelled[i] != sent[j]) return true;
+    }
+    return i != spelled.size() || j != sent.size();
 }
 
 void SepaNames::add(const SepaPayment& payment) {
@@ -305,7 +324,7 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
             changed = true;
             return false;
         }
-        const SepaPayment payment = sepaPayment(row.record);
+        const SepaPayment payment = paymentOf(row.record, false);
         ++count;
         total += payment.amount;
         if (!review.fault)
