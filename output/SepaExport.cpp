@@ -226,10 +226,6 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     return {};
 }
 
-}  // namespace
-
-namespace {
-
 // The row as its transaction carries it; its text only when `withRemittance` (the review shows no
 // text, and spares its spelling for every row).
 SepaPayment paymentOf(const processing::PaymentRecord& record, bool withRemittance) {
