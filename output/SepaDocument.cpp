@@ -6,7 +6,6 @@
 #include "text/Text.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <string_view>
 #include <utility>
 
@@ -16,8 +15,7 @@ namespace {
 
 // Escapes the characters XML reserves; the SEPA set leaves none of them but the apostrophe,
 // which needs none in element text, so this only guards the file's form.
-std::string xmlText(std::string_view text) {
-    std::string out;
+void appendXmlText(std::string& out, std::string_view text) {
     for (const char c : text) {
         if (c == '&')
             out += "&amp;";
@@ -28,128 +26,152 @@ std::string xmlText(std::string_view text) {
         else
             out += c;
     }
-    return out;
 }
 
 std::string isoDate(const processing::LocalDateTime& date) {
     return text::format("%04d-%02d-%02d", date.year, date.month, date.day);
 }
 
-// Writes the document with two blanks per level.
-class XmlWriter {
-  public:
-    void open(std::string_view name, std::string_view attributes = {}) {
-        indent();
-        append({"<", name, attributes, ">\n"});
-        ++depth_;
-    }
-    void close(std::string_view name) {
-        --depth_;
-        indent();
-        append({"</", name, ">\n"});
-    }
-    void element(std::string_view name, std::string_view value) {
-        indent();
-        append({"<", name, ">", xmlText(value), "</", name, ">\n"});
-    }
-    void raw(std::string_view line) {
-        indent();
-        append({line, "\n"});
-    }
-    // <outer><inner>value</inner></outer>
-    void nested(std::string_view outer, std::string_view inner, std::string_view value) {
-        open(outer);
-        element(inner, value);
-        close(outer);
-    }
-    std::string take() { return std::move(out_); }
-
-  private:
-    // Appended in place: also spares GCC 12 its false overlap warning on "<" + std::string(...).
-    void append(std::initializer_list<std::string_view> pieces) {
-        for (std::string_view piece : pieces) out_ += piece;
-    }
-    void indent() { out_.append(static_cast<std::size_t>(depth_) * 2, ' '); }
-    std::string out_;
-    int depth_ = 0;
-};
-
-void writeAgent(XmlWriter& xml, std::string_view element, std::string_view bic,
-                PainVersion version) {
-    xml.open(element);
-    xml.nested("FinInstnId", version == PainVersion::v03 ? "BIC" : "BICFI", bic);
-    xml.close(element);
-}
-
-void writeAccount(XmlWriter& xml, std::string_view element, std::string_view iban) {
-    xml.open(element);
-    xml.nested("Id", "IBAN", iban);
-    xml.close(element);
-}
-
-void writeTransaction(XmlWriter& xml, const SepaTransaction& t, PainVersion version) {
-    xml.open("CdtTrfTxInf");
-    xml.nested("PmtId", "EndToEndId", t.endToEndId);
-    xml.open("Amt");
-    xml.raw("<InstdAmt Ccy=\"EUR\">" + sepaAmount(t.amount) + "</InstdAmt>");
-    xml.close("Amt");
-    // Within the EEA the creditor's bank is found from the IBAN: a row without a BIC names none.
-    if (!t.creditorBic.empty()) writeAgent(xml, "CdtrAgt", t.creditorBic, version);
-    xml.nested("Cdtr", "Nm", t.creditorName);
-    writeAccount(xml, "CdtrAcct", t.creditorIban);
-    if (!t.remittance.empty()) xml.nested("RmtInf", "Ustrd", t.remittance);
-    xml.close("CdtTrfTxInf");
-}
+// What the writer holds before it hands it on: large enough that the output is called seldom.
+constexpr std::size_t kHeldBytes = 64 * 1024;
 
 }  // namespace
+
+// The document has two blanks of indent per level. Pieces are appended in place: this also spares
+// GCC 12 its false overlap warning on "<" + std::string(...).
+void SepaDocumentWriter::open(std::string_view name, std::string_view attributes) {
+    indent();
+    held_.append("<").append(name).append(attributes).append(">\n");
+    ++depth_;
+}
+
+void SepaDocumentWriter::close(std::string_view name) {
+    --depth_;
+    indent();
+    held_.append("</").append(name).append(">\n");
+}
+
+void SepaDocumentWriter::element(std::string_view name, std::string_view value) {
+    indent();
+    held_.append("<").append(name).append(">");
+    appendXmlText(held_, value);
+    held_.append("</").append(name).append(">\n");
+}
+
+void SepaDocumentWriter::raw(std::string_view line) {
+    indent();
+    held_.append(line).append("\n");
+}
+
+// <outer><inner>value</inner></outer>
+void SepaDocumentWriter::nested(std::string_view outer, std::string_view inner,
+                                std::string_view value) {
+    open(outer);
+    element(inner, value);
+    close(outer);
+}
+
+void SepaDocumentWriter::agent(std::string_view name, std::string_view bic) {
+    open(name);
+    nested("FinInstnId", version_ == PainVersion::v03 ? "BIC" : "BICFI", bic);
+    close(name);
+}
+
+void SepaDocumentWriter::account(std::string_view name, std::string_view iban) {
+    open(name);
+    nested("Id", "IBAN", iban);
+    close(name);
+}
+
+bool SepaDocumentWriter::flushFull() {
+    if (held_.size() < kHeldBytes) return true;
+    const bool taken = out_(held_);
+    held_.clear();
+    return taken;
+}
+
+bool SepaDocumentWriter::begin(const SepaMessage& message, std::int64_t count,
+                               processing::Cents sum) {
+    version_ = message.version;
+    const std::string countText = std::to_string(count);
+    const std::string sumText = sepaAmount(sum);
+    const processing::LocalDateTime& c = message.created;
+    const std::string created = text::format("%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month,
+                                             c.day, c.hour, c.minute, c.second);
+
+    raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    open("Document", " xmlns=\"urn:iso:std:iso:20022:tech:xsd:" +
+                         std::string(painVersionName(message.version)) + "\"");
+    open("CstmrCdtTrfInitn");
+    open("GrpHdr");
+    element("MsgId", message.messageId);
+    element("CreDtTm", created);
+    element("NbOfTxs", countText);
+    element("CtrlSum", sumText);
+    nested("InitgPty", "Nm", message.debtorName);
+    close("GrpHdr");
+
+    open("PmtInf");
+    element("PmtInfId", message.paymentInformationId);
+    element("PmtMtd", "TRF");
+    element("NbOfTxs", countText);
+    element("CtrlSum", sumText);
+    open("PmtTpInf");
+    nested("SvcLvl", "Cd", "SEPA");
+    if (message.instant) nested("LclInstrm", "Cd", "INST");
+    if (!message.categoryPurpose.empty()) nested("CtgyPurp", "Cd", message.categoryPurpose);
+    close("PmtTpInf");
+    // .09 lets the date carry a time of day; it carries none here.
+    if (message.version == PainVersion::v03)
+        element("ReqdExctnDt", isoDate(message.executionDate));
+    else
+        nested("ReqdExctnDt", "Dt", isoDate(message.executionDate));
+    nested("Dbtr", "Nm", message.debtorName);
+    account("DbtrAcct", message.debtorIban);
+    agent("DbtrAgt", message.debtorBic);
+    element("ChrgBr", "SLEV");
+    return flushFull();
+}
+
+bool SepaDocumentWriter::add(const SepaTransaction& t) {
+    open("CdtTrfTxInf");
+    nested("PmtId", "EndToEndId", t.endToEndId);
+    open("Amt");
+    indent();
+    held_.append("<InstdAmt Ccy=\"EUR\">").append(sepaAmount(t.amount)).append("</InstdAmt>\n");
+    close("Amt");
+    // Within the EEA the creditor's bank is found from the IBAN: a row without a BIC names none.
+    if (!t.creditorBic.empty()) agent("CdtrAgt", t.creditorBic);
+    nested("Cdtr", "Nm", t.creditorName);
+    account("CdtrAcct", t.creditorIban);
+    if (!t.remittance.empty()) nested("RmtInf", "Ustrd", t.remittance);
+    close("CdtTrfTxInf");
+    return flushFull();
+}
+
+bool SepaDocumentWriter::finish() {
+    close("PmtInf");
+    close("CstmrCdtTrfInitn");
+    close("Document");
+    const bool taken = held_.empty() || out_(held_);
+    held_.clear();
+    return taken;
+}
 
 std::string sepaAmount(processing::Cents cents) { return processing::formatCents(cents, 0); }
 
 std::string sepaDocument(const SepaMessage& message) {
     processing::Cents sum = 0;
     for (const SepaTransaction& t : message.transactions) sum += t.amount;
-    const std::string count = std::to_string(message.transactions.size());
-    const processing::LocalDateTime& c = message.created;
-    const std::string created = text::format("%04d-%02d-%02dT%02d:%02d:%02d", c.year, c.month,
-                                             c.day, c.hour, c.minute, c.second);
-
-    XmlWriter xml;
-    xml.raw("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    xml.open("Document", " xmlns=\"urn:iso:std:iso:20022:tech:xsd:" +
-                             std::string(painVersionName(message.version)) + "\"");
-    xml.open("CstmrCdtTrfInitn");
-    xml.open("GrpHdr");
-    xml.element("MsgId", message.messageId);
-    xml.element("CreDtTm", created);
-    xml.element("NbOfTxs", count);
-    xml.element("CtrlSum", sepaAmount(sum));
-    xml.nested("InitgPty", "Nm", message.debtorName);
-    xml.close("GrpHdr");
-
-    xml.open("PmtInf");
-    xml.element("PmtInfId", message.paymentInformationId);
-    xml.element("PmtMtd", "TRF");
-    xml.element("NbOfTxs", count);
-    xml.element("CtrlSum", sepaAmount(sum));
-    xml.open("PmtTpInf");
-    xml.nested("SvcLvl", "Cd", "SEPA");
-    if (message.instant) xml.nested("LclInstrm", "Cd", "INST");
-    if (!message.categoryPurpose.empty()) xml.nested("CtgyPurp", "Cd", message.categoryPurpose);
-    xml.close("PmtTpInf");
-    // .09 lets the date carry a time of day; it carries none here.
-    if (message.version == PainVersion::v03)
-        xml.element("ReqdExctnDt", isoDate(message.executionDate));
-    else
-        xml.nested("ReqdExctnDt", "Dt", isoDate(message.executionDate));
-    xml.nested("Dbtr", "Nm", message.debtorName);
-    writeAccount(xml, "DbtrAcct", message.debtorIban);
-    writeAgent(xml, "DbtrAgt", message.debtorBic, message.version);
-    xml.element("ChrgBr", "SLEV");
-    for (const SepaTransaction& t : message.transactions) writeTransaction(xml, t, message.version);
-    xml.close("PmtInf");
-    xml.close("CstmrCdtTrfInitn");
-    xml.close("Document");
-    return xml.take();
+    std::string document;
+    SepaDocumentWriter writer([&](std::string_view bytes) {
+        document += bytes;
+        return true;
+    });
+    writer.begin(message, static_cast<std::int64_t>(message.transactions.size()), sum);
+    for (const SepaTransaction& t : message.transactions) writer.add(t);
+    writer.finish();
+    return document;
 }
 
 std::string sepaMessageId(const processing::LocalDateTime& created, std::uint64_t unique) {

@@ -10,8 +10,10 @@
 #include "processing/DateTime.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velcor::output {
@@ -46,6 +48,39 @@ struct SepaMessage {
     std::string debtorIban;  // compact
     std::string debtorBic;
     std::vector<SepaTransaction> transactions;
+};
+
+// Writes the document of a message piece by piece as its transactions arrive, so that a file of
+// any length is never in memory at once: the bytes are handed to `out` in order, in blocks of some
+// tens of kilobytes. The same message gives the same bytes as sepaDocument().
+class SepaDocumentWriter {
+  public:
+    // Receives the next bytes of the document; false when they could not be taken.
+    using Output = std::function<bool(std::string_view bytes)>;
+    explicit SepaDocumentWriter(Output out) : out_(std::move(out)) {}
+
+    // The group header and the payment information up to its first transaction, of `message`
+    // (its transactions are not looked at) with `count` transactions worth `sum` in all.
+    bool begin(const SepaMessage& message, std::int64_t count, processing::Cents sum);
+    bool add(const SepaTransaction& transaction);
+    // The document's end, and everything still held handed to the output.
+    bool finish();
+
+  private:
+    bool flushFull();
+    void open(std::string_view name, std::string_view attributes = {});
+    void close(std::string_view name);
+    void element(std::string_view name, std::string_view value);
+    void raw(std::string_view line);
+    void nested(std::string_view outer, std::string_view inner, std::string_view value);
+    void agent(std::string_view element, std::string_view bic);
+    void account(std::string_view element, std::string_view iban);
+    void indent() { held_.append(static_cast<std::size_t>(depth_) * 2, ' '); }
+
+    Output out_;
+    std::string held_;
+    int depth_ = 0;
+    PainVersion version_ = PainVersion::v09;
 };
 
 // The XML document of `message` (UTF-8): the group header with the number of transactions and

@@ -1,9 +1,14 @@
 #include "output/SepaExport.h"
 
+#include "fileio/HostPath.h"
+#include "output/SepaSchema.h"
 #include "output/Transliteration.h"
-#include "processing/RowChecker.h"
-#include "processing/TextModeReader.h"
 #include "text/Text.h"
+
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <utility>
 
 namespace velcor::output {
 
@@ -14,7 +19,216 @@ std::string valueOf(const processing::PaymentRecord& record, std::string_view na
     return value != nullptr ? std::string(*value) : std::string();
 }
 
-SepaPayment paymentOf(const processing::PaymentRecord& record) {
+// The row count, total and stamp that a reading of the list must end with: those of the check
+// scan that found it clean.
+bool matchesScan(const processing::ScanResult& scan, const SepaList& list, std::int64_t count,
+                 processing::Cents total) {
+    return scan.rowFindings.empty() && scan.stamp && list.stamp && *scan.stamp == *list.stamp &&
+           count == list.count && total == list.total && scan.controlData.recordCount == list.count;
+}
+
+// How a scan that read the list's rows for a file ended, when it did not end well.
+SepaListError listErrorOf(processing::ScanError error) {
+    switch (error) {
+        case processing::ScanError::none:
+            return SepaListError::none;
+        case processing::ScanError::cannotOpen:
+            return SepaListError::cannotOpen;
+        case processing::ScanError::readError:
+            return SepaListError::readError;
+        case processing::ScanError::outOfMemory:
+            return SepaListError::outOfMemory;
+        case processing::ScanError::cancelled:
+            return SepaListError::cancelled;
+        case processing::ScanError::headerRefused:
+        case processing::ScanError::savedAsUtf8:
+        case processing::ScanError::noPayments:
+        case processing::ScanError::rowsNotTaken:
+            break;
+    }
+    // What the check scan found clean reads otherwise now.
+    return SepaListError::changed;
+}
+
+// The temporary file the document is written to, removed unless it was put in place.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(fileio::FileSystem& fs) : fs_(fs) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() { discard(); }
+
+    std::unique_ptr<fileio::WriteFile> file;
+    std::string path;
+    bool placed = false;
+
+    void discard() {
+        // Closed first: Windows keeps an open file from being removed.
+        if (file) file->close();
+        file.reset();
+        if (!path.empty() && !placed) fs_.remove(path);
+        path.clear();
+    }
+
+  private:
+    fileio::FileSystem& fs_;
+};
+
+// The written document read back for its validation, telling the progress as the list's reading
+// did; a stop asked for ends the reading as a failed read would.
+class WatchedRead final : public fileio::ReadFile {
+  public:
+    WatchedRead(fileio::ReadFile& file, const processing::ScanProgress& progress,
+                std::uint64_t size)
+        : file_(file), progress_(progress), size_(size) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        if (progress_ && !progress_(read_, size_)) {
+            cancelled = true;
+            return -1;
+        }
+        const std::ptrdiff_t got = file_.read(buffer, size);
+        if (got > 0) read_ += static_cast<std::uint64_t>(got);
+        return got;
+    }
+    bool cancelled = false;
+
+  private:
+    fileio::ReadFile& file_;
+    const processing::ScanProgress& progress_;
+    std::uint64_t size_;
+    std::uint64_t read_ = 0;
+};
+
+// Narrows the temporary file's permissions to `permissions` before anything is written to it.
+void restrictPermissions(fileio::FileSystem& fs, const std::string& path,
+                         std::optional<std::uint32_t> permissions) {
+#if defined(_WIN32)
+    (void)fs;
+    (void)path;
+    (void)permissions;
+#else
+    if (!permissions || &fs != &fileio::standardFileSystem()) return;
+    const std::filesystem::path host = fileio::pathFromUtf8(text::toUtf8(path));
+    std::error_code error;
+    const auto now = std::filesystem::status(host, error).permissions();
+    if (error) return;
+    const auto kept = now & static_cast<std::filesystem::perms>(*permissions & 0777);
+    if (kept != now) std::filesystem::permissions(host, kept, error);
+#endif
+}
+
+SepaWritten listFailure(SepaListError error, std::error_code cause = {}) {
+    SepaWritten written;
+    written.result = SepaWritten::Result::listError;
+    written.listError = error;
+    written.cause = cause;
+    return written;
+}
+
+SepaWritten writeFailure(SepaWritten::Result result, std::error_code cause) {
+    SepaWritten written;
+    written.result = result;
+    written.cause = cause;
+    return written;
+}
+
+SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
+                           const SepaFileData& data, const processing::ScanProgress& progress,
+                           std::optional<std::uint32_t> permissions, TemporaryFile& temp) {
+    if (list.format == nullptr) return listFailure(SepaListError::changed);
+    std::error_code cause;
+    temp.file = fs.createTemporaryBeside(path, temp.path, cause);
+    if (!temp.file) return writeFailure(SepaWritten::Result::openFailed, cause);
+    restrictPermissions(fs, temp.path, permissions);
+
+    const SepaMessage header = sepaMessage(data, {});
+    bool writeFailed = false;
+    SepaDocumentWriter writer([&](std::string_view bytes) {
+        writeFailed = !temp.file->write(bytes.data(), bytes.size());
+        return !writeFailed;
+    });
+    if (!writer.begin(header, list.count, list.total))
+        return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
+
+    // Every row's end-to-end id is the same name cut the same way, then the row's number: the
+    // name is spelled once.
+    std::string endToEndId = sepaEndToEndId(data.listPath, 1, list.count);
+    endToEndId.pop_back();
+    const std::size_t idPrefix = endToEndId.size();
+    std::int64_t count = 0;
+    processing::Cents total = 0;
+    SepaListError stopped = SepaListError::none;
+    std::optional<SepaRowFault> fault;
+    processing::ScanOptions options;
+    options.progress = progress;
+    options.findingsKept = 0;
+    options.records = [&](const processing::ScannedRow& row) {
+        ++count;
+        if (!row.clean || count > list.count) {
+            stopped = SepaListError::changed;
+            return false;
+        }
+        SepaPayment payment = sepaPayment(row.record);
+        if (const auto problem = rowProblem(payment, data.choices.version)) {
+            stopped = SepaListError::rowFault;
+            fault = SepaRowFault{*problem, payment.row};
+            return false;
+        }
+        total += payment.amount;
+        endToEndId.resize(idPrefix);
+        endToEndId += std::to_string(payment.row);
+        return writer.add({endToEndId, payment.amount, std::move(payment.name),
+                           std::move(payment.iban), std::move(payment.bic),
+                           std::move(payment.remittance)});
+    };
+    const processing::ScanResult scan =
+        processing::scanPaymentFile(fs, list.path, list.format, list.delimiter, options);
+    if (writeFailed) return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
+    if (stopped != SepaListError::none) {
+        SepaWritten written = listFailure(stopped);
+        written.fault = fault;
+        return written;
+    }
+    if (const SepaListError error = listErrorOf(scan.error); error != SepaListError::none)
+        return listFailure(error, scan.cause);
+    if (!matchesScan(scan, list, count, total)) return listFailure(SepaListError::changed);
+
+    if (!writer.finish() || !temp.file->flush() || !temp.file->sync())
+        return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
+    const bool closed = temp.file->close();
+    cause = temp.file->error();
+    temp.file.reset();
+    if (!closed) return writeFailure(SepaWritten::Result::writeFailed, cause);
+
+    // What is validated is what was written, read back from the disk.
+    std::unique_ptr<fileio::ReadFile> written = fs.openRead(temp.path, cause);
+    if (written == nullptr) return writeFailure(SepaWritten::Result::writeFailed, cause);
+    const std::optional<fileio::FileStamp> writtenStamp = fs.stamp(temp.path);
+    WatchedRead watched(*written, progress, writtenStamp ? writtenStamp->size : 0);
+    SchemaVerdict verdict = validateSepaStream(data.choices.version, watched);
+    written.reset();
+    if (watched.cancelled) return listFailure(SepaListError::cancelled);
+    switch (verdict.result) {
+        case SchemaVerdict::Result::valid:
+            break;
+        case SchemaVerdict::Result::outOfMemory:
+            return listFailure(SepaListError::outOfMemory);
+        case SchemaVerdict::Result::invalid: {
+            SepaWritten refused;
+            refused.result = SepaWritten::Result::schemaRefused;
+            refused.complaint = std::move(verdict.complaint);
+            return refused;
+        }
+    }
+    if (!fs.rename(temp.path, path, cause))
+        return writeFailure(SepaWritten::Result::writeFailed, cause);
+    temp.placed = true;
+    return {};
+}
+
+// The row as its transaction carries it; its text only when `withRemittance` (the review shows no
+// text, and spares its spelling for every row).
+SepaPayment paymentOf(const processing::PaymentRecord& record, bool withRemittance) {
     SepaPayment payment;
     payment.row = record.rowNumber;
     const processing::AmountReading amount = processing::readAmount(valueOf(record, "SUM"));
@@ -24,69 +238,110 @@ SepaPayment paymentOf(const processing::PaymentRecord& record) {
     payment.iban = compactIban(valueOf(record, "IBAN"));
     payment.bic = valueOf(record, "BIC");
     // A field named REASON is carried as the payment's text; the row checks know no such field.
-    payment.remittance = sepaText(valueOf(record, "REASON"), kMaxSepaRemittance);
+    if (withRemittance)
+        payment.remittance = sepaText(valueOf(record, "REASON"), kMaxSepaRemittance);
     return payment;
 }
 
 }  // namespace
 
-SepaRows readSepaRows(fileio::FileSystem& fs, const std::string& path,
-                      const settings::FormatDefinition& format, char delimiter,
-                      const std::optional<fileio::FileStamp>& scannedStamp) {
-    SepaRows rows;
-    const auto unchanged = [&] {
-        const std::optional<fileio::FileStamp> now = fs.stamp(path);
-        return scannedStamp && now && *now == *scannedStamp;
-    };
-    std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, rows.cause);
-    if (file == nullptr) {
-        rows.error = SepaRows::Error::cannotOpen;
-        return rows;
-    }
-    if (!unchanged()) {
-        rows.error = SepaRows::Error::changed;
-        return rows;
-    }
-    processing::TextModeReader reader(*file);
-    processing::RowChecker checker(&format, delimiter);
-    processing::Cents checkedTotal = 0;
-    std::int64_t rowNumber = 0;
-    std::string_view piece;
-    processing::TextModeReader::Result read = reader.next(piece);
-    // A prepared list's header is no row.
-    if (read == processing::TextModeReader::Result::piece && piece.starts_with("OMP"))
-        read = reader.next(piece);
-    for (; read == processing::TextModeReader::Result::piece; read = reader.next(piece)) {
-        if (text::trimBlanks(piece).empty()) continue;
-        processing::RowFindings findings;
-        checker.check(piece, ++rowNumber, checkedTotal, findings);
-        if (!findings.empty()) {
-            rows.error = SepaRows::Error::changed;
-            return rows;
-        }
-        rows.payments.push_back(paymentOf(checker.record()));
-        rows.total += rows.payments.back().amount;
-    }
-    if (read == processing::TextModeReader::Result::error) {
-        rows.error = SepaRows::Error::readError;
-        rows.cause = file->error();
-        return rows;
-    }
-    if (!unchanged()) rows.error = SepaRows::Error::changed;
-    return rows;
+SepaPayment sepaPayment(const processing::PaymentRecord& record) { return paymentOf(record, true); }
+
+std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion version) {
+    if (p.amount < kMinSepaAmount || p.amount > kMaxSepaAmount)
+        return SepaRowProblem::amountOutOfRange;
+    if (p.name.empty()) return SepaRowProblem::noName;
+    if (!isSepaIban(p.iban)) return SepaRowProblem::iban;
+    if (!p.bic.empty() && !isSepaBic(p.bic, version)) return SepaRowProblem::bic;
+    return std::nullopt;
 }
 
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version) {
-    for (const SepaPayment& p : payments) {
-        if (p.amount < kMinSepaAmount || p.amount > kMaxSepaAmount)
-            return SepaRowFault{SepaRowProblem::amountOutOfRange, p.row};
-        if (p.name.empty()) return SepaRowFault{SepaRowProblem::noName, p.row};
-        if (!isSepaIban(p.iban)) return SepaRowFault{SepaRowProblem::iban, p.row};
-        if (!p.bic.empty() && !isSepaBic(p.bic, version))
-            return SepaRowFault{SepaRowProblem::bic, p.row};
-    }
+    for (const SepaPayment& p : payments)
+        if (const auto problem = rowProblem(p, version)) return SepaRowFault{*problem, p.row};
     return std::nullopt;
+}
+
+bool nameLosesCharacters(std::string_view written, std::string_view sent) {
+    // Cut at the limit: the whole name would be longer than it.
+    if (sent.size() == kMaxSepaName && sepaText(written, kMaxSepaName + 1).size() > kMaxSepaName)
+        return true;
+    // Otherwise the same letters, blanks aside.
+    const std::string spelled = transliterate(written);
+    std::size_t i = 0;
+    std::size_t j = 0;
+    for (;; ++i, ++j) {
+        while (i < spelled.size() && spelled[i] == ' ') ++i;
+        while (j < sent.size() && sent[j] == ' ') ++j;
+        if (i == spelled.size() || j == sent.size()) break;
+        if (spelled[i] != sent[j]) return true;
+    }
+    return i != spelled.size() || j != sent.size();
+}
+
+void SepaNames::add(const SepaPayment& payment) {
+    if (everyRow_ && shown.size() == kShown) {
+        // Too many rows to look over each: only those that lose characters stay in sight.
+        everyRow_ = false;
+        std::vector<SepaPayment> kept;
+        for (SepaPayment& p : shown)
+            if (nameLosesCharacters(p.writtenName, p.name)) kept.push_back(std::move(p));
+        leftOut = static_cast<std::int64_t>(shown.size() - kept.size());
+        shown = std::move(kept);
+    }
+    if (everyRow_ ||
+        (shown.size() < kShown && nameLosesCharacters(payment.writtenName, payment.name))) {
+        SepaPayment names;
+        names.row = payment.row;
+        names.writtenName = payment.writtenName;
+        names.name = payment.name;
+        shown.push_back(std::move(names));
+        return;
+    }
+    ++leftOut;
+}
+
+SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
+                          const processing::ScanProgress& progress) {
+    SepaReview review;
+    if (list.format == nullptr) {
+        review.error = SepaListError::changed;
+        return review;
+    }
+    std::int64_t count = 0;
+    processing::Cents total = 0;
+    bool changed = false;
+    processing::ScanOptions options;
+    options.progress = progress;
+    options.findingsKept = 0;
+    options.records = [&](const processing::ScannedRow& row) {
+        if (!row.clean) {
+            changed = true;
+            return false;
+        }
+        const SepaPayment payment = paymentOf(row.record, false);
+        ++count;
+        total += payment.amount;
+        if (!review.fault)
+            if (const auto problem = rowProblem(payment, version))
+                review.fault = SepaRowFault{*problem, payment.row};
+        review.names.add(payment);
+        return true;
+    };
+    const processing::ScanResult scan =
+        processing::scanPaymentFile(fs, list.path, list.format, list.delimiter, options);
+    review.cause = scan.cause;
+    review.error = changed ? SepaListError::changed : listErrorOf(scan.error);
+    if (review.error == SepaListError::none && !matchesScan(scan, list, count, total))
+        review.error = SepaListError::changed;
+    if (review.error != SepaListError::none) {
+        review.fault.reset();
+        review.names = {};
+    } else if (review.fault) {
+        review.error = SepaListError::rowFault;
+    }
+    return review;
 }
 
 SepaMessage sepaMessage(const SepaFileData& data, const std::vector<SepaPayment>& payments) {
@@ -110,28 +365,36 @@ SepaMessage sepaMessage(const SepaFileData& data, const std::vector<SepaPayment>
     return message;
 }
 
-SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path,
-                          const SepaMessage& message) {
-    SepaWritten written;
-    const std::string document = sepaDocument(message);
-    if (auto complaint = schemaViolation(message.version, document)) {
-        written.result = SepaWritten::Result::schemaRefused;
-        written.complaint = std::move(*complaint);
-        return written;
+SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
+                          const SepaFileData& data, const processing::ScanProgress& progress,
+                          std::optional<std::uint32_t> permissions) {
+    if (!sepaValidationAvailable()) {
+        SepaWritten refused;
+        refused.result = SepaWritten::Result::schemaRefused;
+        refused.complaint = "this build has no schema validation";
+        return refused;
     }
-    const fileio::Replaced replaced = fileio::replaceFile(fs, path, {document});
-    written.cause = replaced.cause;
-    switch (replaced.result) {
-        case fileio::ReplaceResult::ok:
-            break;
-        case fileio::ReplaceResult::openFailed:
-            written.result = SepaWritten::Result::openFailed;
-            break;
-        case fileio::ReplaceResult::writeFailed:
-            written.result = SepaWritten::Result::writeFailed;
-            break;
+    TemporaryFile temp(fs);
+    try {
+        return writeStreaming(fs, path, list, data, progress, permissions, temp);
+    } catch (const std::bad_alloc&) {
+        temp.discard();
+        return listFailure(SepaListError::outOfMemory);
     }
-    return written;
+}
+
+std::optional<std::uint32_t> filePermissions(fileio::FileSystem& fs, const std::string& path) {
+#if defined(_WIN32)
+    (void)fs;
+    (void)path;
+    return std::nullopt;
+#else
+    if (&fs != &fileio::standardFileSystem()) return std::nullopt;
+    std::error_code error;
+    const auto status = std::filesystem::status(fileio::pathFromUtf8(text::toUtf8(path)), error);
+    if (error || !std::filesystem::is_regular_file(status)) return std::nullopt;
+    return static_cast<std::uint32_t>(status.permissions()) & 0777u;
+#endif
 }
 
 }  // namespace velcor::output

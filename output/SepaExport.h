@@ -1,12 +1,14 @@
 #pragma once
 
 // A checked payment list written as a SEPA credit-transfer file: its rows read again from the
-// list as the scan read them, each turned into one transaction, the whole validated against the
-// schema of its version and only then written, in one step.
+// list by the scan, each turned into one transaction and written as it comes, the whole validated
+// against the schema of its version and only then put in place, in one step.
 
 #include "fileio/FileSystem.h"
 #include "output/SepaDocument.h"
 #include "processing/DateTime.h"
+#include "processing/PaymentRecord.h"
+#include "processing/Scan.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -35,27 +37,29 @@ struct SepaPayment {
     std::string remittance;   // the REASON field as sent, at most 140 characters; empty: none
 };
 
-struct SepaRows {
-    enum class Error {
-        none,
-        cannotOpen,
-        readError,
-        // The file is not the one the scan read and found clean: another stamp, or a row that
-        // reads with a finding.
-        changed,
-    };
-    Error error = Error::none;
-    std::error_code cause;  // cannotOpen, readError: as the system said it
-    std::vector<SepaPayment> payments;
+// The list as the check scan read it and found it clean: where it is, how its rows read, its
+// stamp, and the number and total of its rows, which the file must carry.
+struct SepaList {
+    std::string path;
+    const settings::FormatDefinition* format = nullptr;
+    char delimiter = ' ';
+    std::optional<fileio::FileStamp> stamp;
+    std::int64_t count = 0;
     processing::Cents total = 0;
 };
 
-// Reads the rows of the list at `path` with `format`, splitting a delimited format's rows at
-// `delimiter`, as the scan read them: after a prepared list's header, blank lines left out, every
-// row checked again. `scannedStamp`: the list as the scan read it, which it must still be.
-SepaRows readSepaRows(fileio::FileSystem& fs, const std::string& path,
-                      const settings::FormatDefinition& format, char delimiter,
-                      const std::optional<fileio::FileStamp>& scannedStamp);
+// How a list's rows read for a SEPA file ended short of a file.
+enum class SepaListError {
+    none,
+    cannotOpen,
+    readError,
+    // The file is not the one the check scan read and found clean: another stamp, a row that
+    // reads with a finding, another number of rows or another total.
+    changed,
+    rowFault,  // a row that the file cannot carry (`fault` says which and why)
+    outOfMemory,
+    cancelled,
+};
 
 // Why a row cannot go into a SEPA file.
 enum class SepaRowProblem {
@@ -69,10 +73,52 @@ struct SepaRowFault {
     std::int64_t row;
 };
 
+// The row of `record` as a SEPA transaction carries it.
+SepaPayment sepaPayment(const processing::PaymentRecord& record);
+
+// The first fault of `payment` that a file of `version` cannot carry; nothing when it can go.
+std::optional<SepaRowProblem> rowProblem(const SepaPayment& payment, PainVersion version);
+
 // The first fault of the first row that a file of `version` cannot carry; nothing when every
 // row can go.
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version);
+
+// The rows' names as the list holds them and as the file sends them, for the operator to look
+// over before the file is written, in bounded memory: every row's while the list has at most
+// kShown rows; beyond that only the rows whose name loses more than its letters' spelling
+// (characters dropped or replaced, or cut at the length limit), the first kShown of them, and how
+// many rows were left out.
+struct SepaNames {
+    static constexpr std::size_t kShown = 1000;
+    std::vector<SepaPayment> shown;  // in row order; of each its row and names
+    std::int64_t leftOut = 0;
+
+    void add(const SepaPayment& payment);
+
+  private:
+    bool everyRow_ = true;
+};
+
+// Whether a name is sent as more than its letters in Latin: characters dropped or replaced,
+// blanks aside, or the name cut at the length limit.
+bool nameLosesCharacters(std::string_view written, std::string_view sent);
+
+// What the review of a list for a SEPA file found.
+struct SepaReview {
+    SepaListError error = SepaListError::none;
+    std::error_code cause;  // cannotOpen, readError: as the system said it
+    // rowFault: the first fault of the first row a file of its version cannot carry.
+    std::optional<SepaRowFault> fault;
+    SepaNames names;  // read to its end, also after a row fault
+};
+
+// Reads the list's rows again, as the scan reads them (after a prepared list's header, blank
+// lines left out, every row checked again), for a file of `version`: each row's names, and the
+// first row the file cannot carry. With `progress`, the reading reports to it and stops when it
+// asks. Its memory does not grow with the list.
+SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
+                          const processing::ScanProgress& progress = {});
 
 // The payer as the list's header would carry it (Windows-1251, as typed).
 struct SepaPayer {
@@ -99,17 +145,30 @@ struct SepaWritten {
     enum class Result {
         ok,
         schemaRefused,  // the document is not valid under its schema: nothing written
-        openFailed,     // as replaceFile's
-        writeFailed,
+        openFailed,     // no temporary file could be made beside the file: nothing written
+        writeFailed,    // writing, closing or renaming failed: nothing written
+        listError,      // reading the list's rows ended short (`listError` says how)
     };
     Result result = Result::ok;
-    std::string complaint;  // schemaRefused: the validator's words
-    std::error_code cause;  // openFailed, writeFailed: as the system said it
+    SepaListError listError = SepaListError::none;
+    std::optional<SepaRowFault> fault;  // listError rowFault
+    std::string complaint;              // schemaRefused: the validator's words
+    std::error_code cause;              // openFailed, writeFailed, listError cannotOpen/readError
 };
 
-// Validates `message`'s document against its version's schema and, only when it is valid,
-// replaces `path` with it in one step (a failure leaves no partial file).
-SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path,
-                          const SepaMessage& message);
+// Writes the SEPA file of the list at `path`: the group header first, with the number and total
+// of the rows the check scan found; then each row, as the list is read again, checked again and
+// turned into its transaction, written to a temporary file beside `path` as it comes; then that
+// file validated against its version's schema as a stream. Only a file whose rows matched the
+// scan's number, total and stamp, and that the schema takes, replaces `path`, in one step; any
+// failure leaves no file. Memory does not grow with the list. `permissions` (POSIX bits): those
+// the file may have at most, so that it is no more open than the list it comes from.
+SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
+                          const SepaFileData& data, const processing::ScanProgress& progress = {},
+                          std::optional<std::uint32_t> permissions = std::nullopt);
+
+// The permission bits of the file at `path`, where the system has them and `fs` is the real file
+// system; nothing otherwise.
+std::optional<std::uint32_t> filePermissions(fileio::FileSystem& fs, const std::string& path);
 
 }  // namespace velcor::output

@@ -1,11 +1,14 @@
 #include "output/SepaSchema.h"
 
-#include <climits>
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <new>
 
 #if defined(VELCOR_SEPA_VALIDATION)
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xmlschemas.h>
 
 // The schemas' bytes, generated from resources/iso20022/ by cmake/EmbedFile.cmake.
@@ -34,21 +37,30 @@ using ErrorPointer = const xmlError*;
 using ErrorPointer = xmlErrorPtr;
 #endif
 
-// The first complaints of a parse or a validation, collected instead of printed.
+// The first complaints of a parse or a validation, collected instead of printed, and whether
+// any of them was a lack of memory.
 struct Complaints {
     static constexpr int kKept = 3;
     std::string text;
     int count = 0;
+    bool outOfMemory = false;
 
     static void collect(void* data, ErrorPointer error) {
         auto* complaints = static_cast<Complaints*>(data);
-        if (error == nullptr || complaints->count++ >= kKept) return;
-        std::string message = error->message != nullptr ? error->message : "";
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-            message.pop_back();
-        if (!complaints->text.empty()) complaints->text += "; ";
-        if (error->line > 0) complaints->text += "line " + std::to_string(error->line) + ": ";
-        complaints->text += message;
+        if (error == nullptr) return;
+        if (error->code == XML_ERR_NO_MEMORY) complaints->outOfMemory = true;
+        if (complaints->count++ >= kKept) return;
+        try {
+            std::string message = error->message != nullptr ? error->message : "";
+            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+                message.pop_back();
+            if (!complaints->text.empty()) complaints->text += "; ";
+            if (error->line > 0) complaints->text += "line " + std::to_string(error->line) + ": ";
+            complaints->text += message;
+        } catch (const std::bad_alloc&) {
+            // Called from C: nothing may be thrown through libxml2.
+            complaints->outOfMemory = true;
+        }
     }
 };
 
@@ -71,40 +83,108 @@ xmlSchemaPtr schemaOf(PainVersion version) {
     return schema;
 }
 
+// The document's bytes as libxml2 asks for them.
+int readDocument(void* context, char* buffer, int size) {
+    try {
+        const std::ptrdiff_t got =
+            static_cast<fileio::ReadFile*>(context)->read(buffer, static_cast<std::size_t>(size));
+        return got < 0 ? -1 : static_cast<int>(got);
+    } catch (...) {
+        // Called from C: nothing may be thrown through libxml2.
+        return -1;
+    }
+}
+
+int keepOpen(void*) { return 0; }
+
+// No network, and no entity or DTD taken in (neither XML_PARSE_NOENT nor XML_PARSE_DTDLOAD): the
+// document is the program's own, and nothing in it may reach out.
+constexpr int kParseOptions = XML_PARSE_NONET;
+
+// Reads the whole document through `reader`, validating it as it goes; frees the reader.
+SchemaVerdict validateReader(xmlSchemaPtr schema, xmlTextReaderPtr reader, Complaints& complaints) {
+    SchemaVerdict verdict;
+    const xmlSchemaValidCtxtPtr validator = xmlSchemaNewValidCtxt(schema);
+    int read = -1;
+    bool valid = false;
+    if (validator != nullptr) {
+        xmlSchemaSetValidStructuredErrors(validator, &Complaints::collect, &complaints);
+        if (xmlTextReaderSchemaValidateCtxt(reader, validator, 0) == 0) {
+            do {
+                read = xmlTextReaderRead(reader);
+            } while (read == 1);
+            valid = read == 0 && xmlTextReaderIsValid(reader) == 1;
+        }
+    }
+    // The reader ends its validation before the validator goes.
+    xmlFreeTextReader(reader);
+    if (validator != nullptr) xmlSchemaFreeValidCtxt(validator);
+    if (validator == nullptr || complaints.outOfMemory) {
+        verdict.result = SchemaVerdict::Result::outOfMemory;
+        return verdict;
+    }
+    if (valid) return verdict;
+    verdict.result = SchemaVerdict::Result::invalid;
+    if (!complaints.text.empty())
+        verdict.complaint = complaints.text;
+    else
+        verdict.complaint = read < 0 ? "not well-formed XML" : "not valid";
+    return verdict;
+}
+
+// A document held in memory, read as a file is.
+class MemoryRead final : public fileio::ReadFile {
+  public:
+    explicit MemoryRead(std::string_view bytes) : rest_(bytes) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = std::min(size, rest_.size());
+        if (n > 0) std::memcpy(buffer, rest_.data(), n);
+        rest_.remove_prefix(n);
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+  private:
+    std::string_view rest_;
+};
+
 }  // namespace
 
 bool sepaValidationAvailable() { return true; }
 
-std::optional<std::string> schemaViolation(PainVersion version, std::string_view xml) {
+SchemaVerdict validateSepaStream(PainVersion version, fileio::ReadFile& file) {
     const xmlSchemaPtr schema = schemaOf(version);
-    if (schema == nullptr) return std::string("the schema cannot be read");
-    if (xml.size() > static_cast<std::size_t>(INT_MAX)) return std::string("the file is too big");
-
+    if (schema == nullptr) return {SchemaVerdict::Result::invalid, "the schema cannot be read"};
     Complaints complaints;
+    const xmlTextReaderPtr reader =
+        xmlReaderForIO(&readDocument, &keepOpen, &file, "sepa.xml", nullptr, kParseOptions);
+    if (reader == nullptr) return {SchemaVerdict::Result::outOfMemory, {}};
     // The document's own parse errors go to the same collection, never to the standard error.
-    xmlSetStructuredErrorFunc(&complaints, &Complaints::collect);
-    const xmlDocPtr document = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "sepa.xml",
-                                             nullptr, XML_PARSE_NONET);
-    xmlSetStructuredErrorFunc(nullptr, nullptr);
-    if (document == nullptr)
-        return complaints.text.empty() ? std::string("not well-formed XML") : complaints.text;
+    xmlTextReaderSetStructuredErrorHandler(reader, &Complaints::collect, &complaints);
+    return validateReader(schema, reader, complaints);
+}
 
-    const xmlSchemaValidCtxtPtr validator = xmlSchemaNewValidCtxt(schema);
-    int result = -1;
-    if (validator != nullptr) {
-        xmlSchemaSetValidStructuredErrors(validator, &Complaints::collect, &complaints);
-        result = xmlSchemaValidateDoc(validator, document);
-        xmlSchemaFreeValidCtxt(validator);
+std::optional<std::string> schemaViolation(PainVersion version, std::string_view xml) {
+    MemoryRead file(xml);
+    SchemaVerdict verdict = validateSepaStream(version, file);
+    switch (verdict.result) {
+        case SchemaVerdict::Result::valid:
+            return std::nullopt;
+        case SchemaVerdict::Result::outOfMemory:
+            return std::string("out of memory");
+        case SchemaVerdict::Result::invalid:
+            break;
     }
-    xmlFreeDoc(document);
-    if (result == 0) return std::nullopt;
-    return complaints.text.empty() ? std::string("not valid") : complaints.text;
+    return std::move(verdict.complaint);
 }
 
 #else
 
 // A build without libxml2 (the Windows cross-build) has no validation, and so no SEPA export.
 bool sepaValidationAvailable() { return false; }
+
+SchemaVerdict validateSepaStream(PainVersion, fileio::ReadFile&) {
+    return {SchemaVerdict::Result::invalid, "this build has no schema validation"};
+}
 
 std::optional<std::string> schemaViolation(PainVersion, std::string_view) {
     return std::string("this build has no schema validation");

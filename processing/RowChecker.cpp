@@ -235,12 +235,17 @@ bool RowChecker::widthFits(std::string_view line, RowFindings& findings) {
 
 PaymentRecord RowChecker::record() const {
     PaymentRecord record;
+    fillRecord(record);
+    return record;
+}
+
+void RowChecker::fillRecord(PaymentRecord& record) const {
+    record.values.clear();
     record.budgetAccount = budgetAccount_;
     record.rowNumber = rowNumber_;
     for (std::size_t i = 0; i < fields_.size(); ++i)
         if (i < reached_ || filledWhenMissing(i, reached_))
             record.values.set(fields_[i].name, fieldValues_[i]);
-    return record;
 }
 
 // Stores the value of definition `index` and runs the checks of its name.

@@ -35,6 +35,9 @@ class RowChecker {
     // The record of the last row checked, made on request (the scan never asks for it); its
     // values view that row's text.
     PaymentRecord record() const;
+    // The same into `record`, whose storage is reused: a scan that hands every row's record on
+    // allocates nothing per row once the record has grown.
+    void fillRecord(PaymentRecord& record) const;
 
     // Gives the findings kept from position `from` on the payee name, IBAN and amount of the row
     // last checked, while that row's text still lives. check() does so for its own findings.

@@ -61,9 +61,12 @@ void dropRows(ScanResult& result) {
 // the sink and the row findings.
 class RowTally {
   public:
-    RowTally(const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
+    RowTally(const settings::FormatDefinition* format, char delimiter, const ScanOptions& options,
              ScanResult& result)
-        : checker_(format, delimiter), sink_(sink), result_(result) {}
+        : checker_(format, delimiter),
+          sink_(options.rows),
+          records_(options.records),
+          result_(result) {}
 
     // One line piece as the reader hands it over; false when the sink refused it.
     bool add(std::string_view piece);
@@ -77,6 +80,8 @@ class RowTally {
 
     RowChecker checker_;
     const RowSink& sink_;
+    const RecordSink& records_;
+    PaymentRecord record_;  // reused row after row
     ScanResult& result_;
     // Whether the kept lines end in a piece of an over-long line whose end has not come yet.
     bool rowOpen_ = false;
@@ -119,6 +124,7 @@ bool RowTally::add(std::string_view piece) {
     data.controlCrc = addToCrc(data.controlCrc, piece, firstCr);
     if (sink_ && !sink_(piece)) return false;
     rowOpen_ = !endsLine;
+    const std::int64_t findingsBefore = result_.rowFindings.count;
     if (!blank) {
         ++data.recordCount;
         checker_.check(piece, data.recordCount, data.totalSum, result_.rowFindings);
@@ -131,7 +137,10 @@ bool RowTally::add(std::string_view piece) {
         // It names the row just checked, unless this piece is a blank one of that row's line.
         if (!blank) checker_.describeRow(result_.rowFindings, at);
     }
-    return true;
+    if (blank || !records_) return true;
+    checker_.fillRecord(record_);
+    const bool clean = !lineRefused_ && result_.rowFindings.count == findingsBefore;
+    return records_(ScannedRow{data.recordCount, piece, record_, clean});
 }
 
 void RowTally::finish(bool dataAfterEndMark) {
@@ -171,9 +180,10 @@ class WatchedFile final : public fileio::ReadFile {
 };
 
 void scanList(fileio::FileSystem& fs, const std::string& path,
-              const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
-              const ScanProgress& progress, std::int64_t findingsKept, ScanResult& result) {
-    result.rowFindings.keep = findingsKept;
+              const settings::FormatDefinition* format, char delimiter, const ScanOptions& options,
+              ScanResult& result) {
+    const ScanProgress& progress = options.progress;
+    result.rowFindings.keep = options.findingsKept;
     const std::optional<fileio::FileStamp> stampBefore = fs.stamp(path);
     std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, result.cause);
     if (file == nullptr) {
@@ -201,7 +211,7 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
         // saved.
         read = reader.next(piece);
     }
-    RowTally rows(format, delimiter, sink, result);
+    RowTally rows(format, delimiter, options, result);
     for (; read == TextModeReader::Result::piece; read = reader.next(piece)) {
         utf8.feed(piece);
         if (!rows.add(piece)) {
@@ -254,9 +264,16 @@ ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const settings::FormatDefinition* format, char delimiter,
                            const RowSink& sink, const ScanProgress& progress,
                            std::int64_t findingsKept) {
+    return scanPaymentFile(fs, path, format, delimiter,
+                           ScanOptions{sink, {}, progress, findingsKept});
+}
+
+ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
+                           const settings::FormatDefinition* format, char delimiter,
+                           const ScanOptions& options) {
     ScanResult result;
     try {
-        scanList(fs, path, format, delimiter, sink, progress, findingsKept, result);
+        scanList(fs, path, format, delimiter, options, result);
     } catch (const std::bad_alloc&) {
         // What the header held stays: it was taken before the rows.
         dropRows(result);

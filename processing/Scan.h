@@ -5,6 +5,7 @@
 
 #include "fileio/FileSystem.h"
 #include "processing/ControlData.h"
+#include "processing/PaymentRecord.h"
 #include "processing/PreparedHeader.h"
 #include "processing/RowFindings.h"
 #include "settings/Settings.h"
@@ -54,6 +55,26 @@ using RowSink = std::function<bool(std::string_view piece)>;
 // the scan ends as cancelled.
 using ScanProgress = std::function<bool(std::uint64_t bytesRead, std::uint64_t listSize)>;
 
+// One non-blank row of the list after its header, as the scan read and checked it.
+struct ScannedRow {
+    std::int64_t number;          // among the list's non-blank lines, from 1
+    std::string_view line;        // as read, with its LF
+    const PaymentRecord& record;  // its values by field name, viewing `line`
+    bool clean;                   // its checks found nothing
+};
+
+// Receives every non-blank row in order, while its text lives. False stops the reading (the
+// receiver could not take the row).
+using RecordSink = std::function<bool(const ScannedRow& row)>;
+
+// What a scan hands its rows to and reports to, besides what it returns.
+struct ScanOptions {
+    RowSink rows;        // the pieces the prepared file holds
+    RecordSink records;  // each row's values; its records are made only when set
+    ScanProgress progress;
+    std::int64_t findingsKept = kMaxRowMessages;
+};
+
 // Reads the list at `path` once, in blocks, with `format` (nullptr: no payment type selected, so
 // the rows are counted but none is checked), splitting a delimited format's rows at `delimiter`,
 // and hands the rows the prepared file holds to `sink`, if any. It keeps no line, and of the row
@@ -63,5 +84,10 @@ ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const settings::FormatDefinition* format, char delimiter,
                            const RowSink& sink = {}, const ScanProgress& progress = {},
                            std::int64_t findingsKept = kMaxRowMessages);
+// The same with its receivers and progress in `options`; a false from either receiver ends the
+// scan as rowsNotTaken.
+ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
+                           const settings::FormatDefinition* format, char delimiter,
+                           const ScanOptions& options);
 
 }  // namespace velcor::processing

@@ -140,6 +140,9 @@ class ListSession {
     // The SEPA export's steps.
     bool sepaReady(Run& run, output::PainVersion version, DateAnswer answer, bool review);
     bool sepaPayerPasses(Run& run, output::PainVersion version);
+    // Reads the rows again for a file of `version`: their names, and the first row it cannot
+    // carry.
+    bool reviewSepaRows(Run& run, output::PainVersion version);
     bool writeSepa(Run& run, const output::SepaChoices& choices, const std::string& path,
                    DateAnswer answer);
     // The row findings of the last scan, and the messages that failed it, told again.

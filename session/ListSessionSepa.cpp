@@ -28,6 +28,37 @@ std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) 
     return names;
 }
 
+// The list as the scan that found it clean read it, for the export's own readings of its rows.
+output::SepaList scannedList(const ListState& state, const settings::FormatDefinition* format,
+                             char delimiter) {
+    return {state.inputPath,   format,        delimiter, state.scannedStamp,
+            state.recordCount, state.totalSum};
+}
+
+// What tells why the rows of the list could not go into a file; nothing for a reading stopped
+// when asked.
+std::optional<ShownMessage> listErrorMessage(output::SepaListError error,
+                                             const std::optional<output::SepaRowFault>& fault,
+                                             output::PainVersion version,
+                                             const std::string& listPath) {
+    switch (error) {
+        case output::SepaListError::none:
+        case output::SepaListError::cancelled:
+            break;
+        case output::SepaListError::cannotOpen:
+        case output::SepaListError::readError:
+            return cannotReadMessage(listPath);
+        case output::SepaListError::changed:
+            return shownMessage(Message::notValid);
+        case output::SepaListError::rowFault:
+            if (fault) return sepaRowFaultMessage(*fault, version);
+            return shownMessage(Message::notValid);
+        case output::SepaListError::outOfMemory:
+            return shownMessage(Message::outOfMemory);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool ListSession::sepaPayerPasses(Run& run, output::PainVersion version) {
@@ -85,36 +116,41 @@ bool ListSession::sepaReady(Run& run, output::PainVersion version, DateAnswer an
     return review || dateAccepted(run, answer);
 }
 
-Result ListSession::reviewSepa() {
-    Run run;
-    if (!sepaReady(run, output::PainVersion::v09, DateAnswer::goOn, true))
-        return finish(run, ResultKind::refused);
-    const settings::FormatDefinition& format = *selectedFormat();
-    output::SepaRows rows = output::readSepaRows(fs_, state_.inputPath, format,
-                                                 rowDelimiter(&format), state_.scannedStamp);
-    run.noteCause(rows.cause, state_.inputPath);
-    switch (rows.error) {
-        case output::SepaRows::Error::none:
-            break;
-        case output::SepaRows::Error::cannotOpen:
-        case output::SepaRows::Error::readError:
-            run.tell(cannotReadMessage(state_.inputPath));
-            return finish(run, ResultKind::failed);
-        case output::SepaRows::Error::changed:
-            run.tell(Message::notValid);
-            return finish(run, ResultKind::refused);
+bool ListSession::reviewSepaRows(Run& run, output::PainVersion version) {
+    const settings::FormatDefinition* format = selectedFormat();
+    output::SepaReview review;
+    runner_(readingListText(), [&](const WorkProgress& progress) {
+        review = output::reviewSepaList(fs_, scannedList(state_, format, rowDelimiter(format)),
+                                        version, progress);
+    });
+    run.noteCause(review.cause, state_.inputPath);
+    if (review.error == output::SepaListError::cancelled) {
+        run.cancelled = true;
+        run.before = state_;
+        return false;
     }
-    if (static_cast<std::int64_t>(rows.payments.size()) != state_.recordCount ||
-        rows.total != state_.totalSum) {
-        run.tell(Message::notValid);
-        return finish(run, ResultKind::refused);
+    // A row fault is told after the names are out.
+    if (review.error != output::SepaListError::none &&
+        review.error != output::SepaListError::rowFault) {
+        if (auto message = listErrorMessage(review.error, {}, version, state_.inputPath))
+            run.tell(std::move(*message));
+        return false;
     }
     run.result.sepa.emplace();
-    run.result.sepa->names = namesOf(rows.payments);
-    if (const auto fault = output::firstRowFault(rows.payments, output::PainVersion::v09)) {
-        run.tell(sepaRowFaultMessage(*fault, output::PainVersion::v09));
-        return finish(run, ResultKind::refused);
+    run.result.sepa->names = namesOf(review.names.shown);
+    run.result.sepa->namesLeftOut = review.names.leftOut;
+    if (review.fault) {
+        run.tell(sepaRowFaultMessage(*review.fault, version));
+        return false;
     }
+    return true;
+}
+
+Result ListSession::reviewSepa() {
+    Run run;
+    const output::PainVersion version = output::PainVersion::v09;
+    if (!sepaReady(run, version, DateAnswer::goOn, true) || !reviewSepaRows(run, version))
+        return finish(run, run.result.cause ? ResultKind::failed : ResultKind::refused);
     return finish(run, ResultKind::ok);
 }
 
@@ -139,33 +175,8 @@ bool ListSession::writeSepa(Run& run, const output::SepaChoices& choices, const 
         run.tell(refusal->message);
         return false;
     }
-    const settings::FormatDefinition& format = *selectedFormat();
-    output::SepaRows rows = output::readSepaRows(fs_, state_.inputPath, format,
-                                                 rowDelimiter(&format), state_.scannedStamp);
-    run.noteCause(rows.cause, state_.inputPath);
-    switch (rows.error) {
-        case output::SepaRows::Error::none:
-            break;
-        case output::SepaRows::Error::cannotOpen:
-        case output::SepaRows::Error::readError:
-            run.tell(cannotReadMessage(state_.inputPath));
-            return false;
-        case output::SepaRows::Error::changed:
-            run.tell(Message::notValid);
-            return false;
-    }
-    // The rows read again must be the ones the scan counted and added up.
-    if (static_cast<std::int64_t>(rows.payments.size()) != state_.recordCount ||
-        rows.total != state_.totalSum) {
-        run.tell(Message::notValid);
-        return false;
-    }
-    run.result.sepa.emplace();
-    run.result.sepa->names = namesOf(rows.payments);
-    if (const auto fault = output::firstRowFault(rows.payments, choices.version)) {
-        run.tell(sepaRowFaultMessage(*fault, choices.version));
-        return false;
-    }
+    // The rows' names come out, and a row the file cannot carry is named, before any writing.
+    if (!reviewSepaRows(run, choices.version)) return false;
     output::SepaFileData data;
     data.choices = choices;
     data.payer = {state_.payerIban, state_.payerBic, state_.payerName};
@@ -173,25 +184,41 @@ bool ListSession::writeSepa(Run& run, const output::SepaChoices& choices, const 
     data.created = now_();
     data.unique = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
     data.listPath = state_.inputPath;
-    const output::SepaMessage message = output::sepaMessage(data, rows.payments);
-    const output::SepaWritten written = output::writeSepaFile(fs_, path, message);
-    run.noteCause(written.cause, path);
+    const settings::FormatDefinition* format = selectedFormat();
+    output::SepaWritten written;
+    runner_(readingListText(), [&](const WorkProgress& progress) {
+        written =
+            output::writeSepaFile(fs_, path, scannedList(state_, format, rowDelimiter(format)),
+                                  data, progress, output::filePermissions(fs_, state_.inputPath));
+    });
     switch (written.result) {
         case output::SepaWritten::Result::ok:
             break;
+        case output::SepaWritten::Result::listError:
+            run.noteCause(written.cause, state_.inputPath);
+            if (written.listError == output::SepaListError::cancelled) {
+                run.cancelled = true;
+                run.before = state_;
+            }
+            if (auto message = listErrorMessage(written.listError, written.fault, choices.version,
+                                                state_.inputPath))
+                run.tell(std::move(*message));
+            return false;
         case output::SepaWritten::Result::schemaRefused:
             run.tell(sepaSchemaRefusedMessage(choices.version));
             return false;
         case output::SepaWritten::Result::openFailed:
+            run.noteCause(written.cause, path);
             run.tell(Message::openForWriteFailed);
             return false;
         case output::SepaWritten::Result::writeFailed:
+            run.noteCause(written.cause, path);
             run.tell(Message::writeFailed);
             return false;
     }
     run.result.sepa->path = path;
     run.result.sepa->version = choices.version;
-    run.result.sepa->count = static_cast<std::int64_t>(rows.payments.size());
+    run.result.sepa->count = state_.recordCount;
     run.result.sepa->total = state_.totalSum;
     return true;
 }

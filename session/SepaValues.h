@@ -27,7 +27,10 @@ struct SepaExportAnswer {
 
 // What the SEPA export showed and wrote.
 struct SepaOutcome {
-    std::vector<SepaName> names;  // every row's, once the rows were read
+    // Once the rows were read: every row's names for a list of up to a thousand rows; beyond,
+    // only those whose sent name lost characters, at most a thousand, and how many were left out.
+    std::vector<SepaName> names;
+    std::int64_t namesLeftOut = 0;
     // Once written: the file, its version, and its number of transactions and control sum.
     std::optional<std::string> path;
     output::PainVersion version = output::PainVersion::v09;

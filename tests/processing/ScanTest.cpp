@@ -374,6 +374,70 @@ TEST_F(Scan, ReportsItsProgressAndTakesNothingWhenStopped) {
     }
 }
 
+// A receiver of records hears every non-blank row after a header, in order, numbered as the scan
+// counts them, with its values and whether its checks found nothing; a false from it ends the
+// scan there.
+TEST_F(Scan, HandsEachRowsRecordToItsReceiverUntilItRefusesOne) {
+    const std::string good = "BG80BNBG96611020345678;BNBGBGSD;Ivan;;10.50";
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> heard;  // "number name clean"
+        ScanError error;
+    } cases[] = {
+        {"blank lines are no rows",
+         "\r\n" + good + "\r\n   \r\n" + good + "\n",
+         {"1 Ivan 1", "2 Ivan 1"},
+         ScanError::none},
+        {"a row with a finding is told so",
+         good + "\r\nBG00BNBG96611020345678;BNBGBGSD;Petar;;1\r\n",
+         {"1 Ivan 1", "2 Petar 0"},
+         ScanError::none},
+        {"the last row without its line end",
+         good + "\r\n" + good,
+         {"1 Ivan 1", "2 Ivan 1"},
+         ScanError::none},
+        {"a refused row ends the scan",
+         good + "\nstop;;Stop;;1\n" + good + "\n",
+         {"1 Ivan 1", "2 Stop 0"},
+         ScanError::rowsNotTaken},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::writeFileBytes(dir.path() / "list.txt", c.bytes);
+        std::vector<std::string> heard;
+        ScanOptions options;
+        options.records = [&](const ScannedRow& row) {
+            const std::string_view* name = row.record.values.find("NAME");
+            heard.push_back(std::to_string(row.number) + " " + std::string(name ? *name : "-") +
+                            " " + (row.clean ? "1" : "0"));
+            EXPECT_EQ(row.record.rowNumber, row.number);
+            EXPECT_TRUE(row.line.ends_with('\n') || !c.bytes.ends_with('\n'));
+            return !row.line.starts_with("stop");
+        };
+        const ScanResult r = scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"),
+                                             &formats[1], ';', options);
+        EXPECT_EQ(heard, c.heard);
+        EXPECT_EQ(r.error, c.error);
+    }
+}
+
+// With no payment type selected the rows have no values, and the receiver still hears each one.
+TEST_F(Scan, HandsRowsWithoutValuesWhenNoTypeIsSelected) {
+    testing::writeFileBytes(dir.path() / "list.txt", "a\r\n\r\nb\r\n");
+    std::vector<std::int64_t> numbers;
+    ScanOptions options;
+    options.records = [&](const ScannedRow& row) {
+        EXPECT_TRUE(row.record.values.empty());
+        numbers.push_back(row.number);
+        return true;
+    };
+    const ScanResult r =
+        scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"), nullptr, ';', options);
+    EXPECT_EQ(r.error, ScanError::none);
+    EXPECT_EQ(numbers, (std::vector<std::int64_t>{1, 2}));
+}
+
 TEST_F(Scan, RecordsWhichVersionOfTheFileItRead) {
     const testing::ScanWithRows r = scan("abc\n");
     ASSERT_TRUE(r.stamp.has_value());

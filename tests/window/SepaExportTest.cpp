@@ -322,5 +322,41 @@ TEST(SepaExport, TheMenuCommandShowsTheNamesThenWritesWhatTheDialogAnswers) {
     EXPECT_EQ(file.transactions.size(), 2u);
 }
 
+// Past a thousand rows the dialog is shown only the names that lose more than their letters'
+// spelling, so that what it holds stays bounded whatever the list's length.
+TEST(SepaExport, ALongListShowsOnlyTheNamesThatLoseCharacters) {
+    WindowSetup w(kSettings);
+    const std::string lossy = "BG95UNCR70001523456789;Иван \"Бор\";2\r\n"_cp;
+    std::string rows;
+    for (int i = 1; i <= 1001; ++i) rows += i == 5 ? lossy : std::string(kRow);
+    w.browse(w.writeList("O150126P.1DP", rows));
+    w.dialog->onCommand(idSepaExport);
+    EXPECT_EQ(w.host.sepaNamesShown, (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor"}}));
+}
+
+// The export reads the list as long work twice, its review and its write; the operator may stop
+// it, which writes nothing and says nothing but the value date's question it asked before (the
+// tests' day lies in 2006, the list's value date in 2026).
+TEST(SepaExport, ItsReadingsAreLongWorkTheOperatorCanStop) {
+    WindowSetup w(kSettings);
+    const std::string list = w.writeList("O150126P.1DP", std::string(kRow) + std::string(kRow));
+    w.browse(list);
+    const std::string path = w.dir.file("out.xml");
+    w.host.longWork.clear();
+    EXPECT_TRUE(w.dialog->exportSepa({}, path).done);
+    EXPECT_EQ(w.host.longWork, (std::vector<std::string>{std::string(readingListText()),
+                                                         std::string(readingListText())}));
+    std::filesystem::remove(path);
+
+    w.host.clearEvents();
+    w.host.stopWorkAt = 1;
+    const Outcome stopped = w.dialog->exportSepa({}, path);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_FALSE(stopped.done);
+    ASSERT_EQ(stopped.messages.size(), 1u);
+    EXPECT_EQ(stopped.messages[0].kind, Message::valueDateQuestion);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 }  // namespace
 }  // namespace velcor::window::test
