@@ -605,9 +605,10 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
     // The record that makes the kept copy an entry is written before the list is replaced, so
     // that a prepared list always has one.
     std::optional<std::error_code> recordFailure;
-    const auto recordPrepare = [&](const fileio::ContentDigest& prepared) {
+    const auto recordPrepare = [&](const fileio::ContentDigest& original,
+                                   const fileio::ContentDigest& prepared) {
         std::error_code cause;
-        if (history_->record(*pending, prepared, cause)) return true;
+        if (history_->record(*pending, original, prepared, cause)) return true;
         recordFailure = cause;
         return false;
     };
@@ -619,7 +620,7 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
     });
     if (pending) {
         if (written.replaced.ok())
-            history_->prune();
+            history_->settle(*pending);
         else
             history_->discard(*pending);
     }
