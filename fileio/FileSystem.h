@@ -2,7 +2,8 @@
 
 // The one door through which the core touches files. Paths are Windows-1251 strings, as every
 // text inside Velcor; the standard implementation converts them for the host system. Tests put a
-// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy, lock).
+// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy, lock,
+// link).
 
 #include <cstddef>
 #include <cstdint>
