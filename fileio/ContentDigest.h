@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,23 +17,31 @@
 
 namespace velcor::fileio {
 
-// SHA-256 (FIPS 180-4) of bytes that come in pieces of any size.
+// SHA-256 (FIPS 180-4) of bytes that come in pieces of any size. The system's own
+// implementation does the work (libcrypto's, with the processor's SHA instructions where it has
+// them, on POSIX systems; CNG on Windows), in a source file of each system's. It can be moved, not
+// copied; a moved-from one starts anew. The system's hash fails only where memory runs out, which
+// throws std::bad_alloc as any allocation would.
 class Sha256 {
   public:
     using Digest = std::array<std::uint8_t, 32>;
+
+    Sha256() noexcept;
+    ~Sha256();
+    Sha256(Sha256&& other) noexcept;
+    Sha256& operator=(Sha256&& other) noexcept;
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
 
     void add(const char* data, std::size_t size);
     // The digest of everything added so far; nothing may be added after it.
     Digest finish();
 
   private:
-    void compress(const unsigned char* block);
+    struct State;  // the system's hash object, made at the first byte
+    State& state();
 
-    std::array<std::uint32_t, 8> state_ = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                                           0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::array<unsigned char, 64> block_{};
-    std::size_t buffered_ = 0;
-    std::uint64_t length_ = 0;  // in bytes
+    std::unique_ptr<State> state_;
 };
 
 struct ContentDigest {

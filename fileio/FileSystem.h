@@ -2,7 +2,8 @@
 
 // The one door through which the core touches files. Paths are Windows-1251 strings, as every
 // text inside Velcor; the standard implementation converts them for the host system. Tests put a
-// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy, lock).
+// fake in its place to make any single step fail (open, a write, flush, sync, rename, copy, lock,
+// link).
 
 #include <cstddef>
 #include <cstdint>
@@ -97,6 +98,24 @@ class FileSystem {
     virtual bool createPrivateFolder(const std::string& path, std::error_code& cause) = 0;
     // The names of what the folder `path` holds; none when it cannot be read.
     virtual std::vector<std::string> folderEntries(const std::string& path) = 0;
+    // Gives the file that `from` names (symbolic links followed), a regular file of the user's
+    // own, the further name `to`, which must be new: a hard link. Both names then hold one file,
+    // whose bytes change for both, until a rename replaces one of them and so leaves the old file
+    // to the other alone. False, with the cause, where it cannot be made (across file systems, on
+    // one that has no links, for another user's file); a file system without links has none.
+    virtual bool hardLink(const std::string& from, const std::string& to, std::error_code& cause) {
+        (void)from;
+        (void)to;
+        cause = std::make_error_code(std::errc::operation_not_supported);
+        return false;
+    }
+    // Closes the file `path` to all but its owner, as a file made in a private folder is, unless
+    // it has another name besides this one, whose readers would lose it too. False where it stays
+    // open to others; true where nothing is closed (also where the system keeps no such rights).
+    virtual bool makePrivate(const std::string& path) {
+        (void)path;
+        return true;
+    }
 };
 
 // The real file system, through the standard library.

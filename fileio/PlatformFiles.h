@@ -51,6 +51,14 @@ bool renameReplacing(const std::filesystem::path& from, const std::filesystem::p
 // Copies `from` to `to`, overwriting `to`.
 bool copyReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Gives the regular file `from`, of the user's own, the further name `to`, as
+// FileSystem::hardLink.
+bool linkFile(const std::filesystem::path& from, const std::filesystem::path& to,
+              std::error_code& cause);
+
+// Closes a file of one name to all but its owner, as FileSystem::makePrivate.
+bool makeFilePrivate(const std::filesystem::path& path);
+
 // The stamp of the file that `path` names; none when it is missing.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 

@@ -232,6 +232,35 @@ bool copyReplacing(const std::filesystem::path& from, const std::filesystem::pat
            !error;
 }
 
+bool linkFile(const std::filesystem::path& from, const std::filesystem::path& to,
+              std::error_code& cause) {
+    // Another user's file would stay theirs, and count against them, in this user's folder.
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) {
+        cause = lastSystemError();
+        return false;
+    }
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid()) {
+        cause = std::make_error_code(std::errc::operation_not_permitted);
+        return false;
+    }
+    // The file itself, should `from` be a symbolic link still (a chain the caller did not end).
+    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        cause = lastSystemError();
+        return false;
+    }
+    return true;
+}
+
+bool makeFilePrivate(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    if ((info.st_mode & 077) == 0) return true;
+    // A file of another name too: closing it would close that name to those it is open to.
+    if (info.st_nlink != 1 || info.st_uid != ::geteuid()) return false;
+    return ::chmod(path.c_str(), S_IRUSR | S_IWUSR) == 0;
+}
+
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;

@@ -167,6 +167,14 @@ class StandardFileSystem final : public FileSystem {
         return detail::copyReplacing(hostPath(from), hostPath(to));
     }
 
+    bool hardLink(const std::string& from, const std::string& to, std::error_code& cause) override {
+        return detail::linkFile(followLinks(hostPath(from)), hostPath(to), cause);
+    }
+
+    bool makePrivate(const std::string& path) override {
+        return detail::makeFilePrivate(hostPath(path));
+    }
+
     std::optional<FileStamp> stamp(const std::string& path) override {
         return detail::stampOf(hostPath(path));
     }

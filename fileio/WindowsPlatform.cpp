@@ -159,6 +159,19 @@ bool copyReplacing(const std::filesystem::path& from, const std::filesystem::pat
     return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
+bool linkFile(const std::filesystem::path& from, const std::filesystem::path& to,
+              std::error_code& cause) {
+    // Refused across volumes (ERROR_NOT_SAME_DEVICE) and on file systems without links (FAT).
+    if (CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return true;
+    cause = std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    return false;
+}
+
+// A file's access rules on Windows are its own and go with every name of it: a linked list
+// keeps the rules it had, which let no one read it who could not read the list itself. The
+// folder under the user's profile keeps others out of the history as a whole.
+bool makeFilePrivate(const std::filesystem::path&) { return true; }
+
 std::optional<FileStamp> stampOf(const std::filesystem::path& path) {
     const HANDLE handle = openForAttributes(path);
     if (handle == INVALID_HANDLE_VALUE) return std::nullopt;

@@ -5,6 +5,7 @@
 #include "text/Text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -61,10 +62,20 @@ std::string newId() {
                         static_cast<unsigned long long>(generator()));
 }
 
-// Passes what `from` holds on to `to`, digesting it on the way. False when a read (with its
-// cause in `readCause`) or a write failed.
-bool copyInto(fileio::ReadFile& from, fileio::WriteFile& to, fileio::ContentDigester& digester,
-              std::error_code& readCause) {
+// When the entry `id` was begun: the time its name starts with; none for a name not made so.
+std::optional<std::int64_t> begunAt(std::string_view id) {
+    constexpr std::size_t kDigits = 20;
+    std::int64_t at = 0;
+    if (id.size() <= kDigits || id[kDigits] != '-') return std::nullopt;
+    const auto [end, error] = std::from_chars(id.data(), id.data() + kDigits, at);
+    if (error != std::errc() || end != id.data() + kDigits) return std::nullopt;
+    return at;
+}
+
+// Passes what `from` holds on to `to`, counting it in `copied` and digesting it on the way where
+// a `digester` is given. False when a read (with its cause in `readCause`) or a write failed.
+bool copyInto(fileio::ReadFile& from, fileio::WriteFile& to, std::error_code& readCause,
+              std::uint64_t& copied, fileio::ContentDigester* digester = nullptr) {
     std::vector<char> buffer(kCopyBlock);
     for (;;) {
         const std::ptrdiff_t got = from.read(buffer.data(), buffer.size());
@@ -75,7 +86,8 @@ bool copyInto(fileio::ReadFile& from, fileio::WriteFile& to, fileio::ContentDige
         }
         if (got == 0) return true;
         const auto size = static_cast<std::size_t>(got);
-        digester.add(buffer.data(), size);
+        copied += size;
+        if (digester != nullptr) digester->add(buffer.data(), size);
         if (!to.write(buffer.data(), size)) return false;
     }
 }
@@ -99,10 +111,10 @@ bool readSmallFile(fileio::FileSystem& fs, const std::string& path, std::size_t 
 
 // The list's path comes last and runs to the end, so that no byte a path may hold (a line
 // break on POSIX) needs a spelling of its own.
-std::string recordText(const PendingPrepare& pending, const ContentDigest& prepared) {
-    return std::string(kRecordStart) + "original " + fileio::digestText(pending.original) +
-           "\nprepared " + fileio::digestText(prepared) + "\n" + std::string(kListField) +
-           pending.listPath;
+std::string recordText(const PendingPrepare& pending, const ContentDigest& original,
+                       const ContentDigest& prepared) {
+    return std::string(kRecordStart) + "original " + fileio::digestText(original) + "\nprepared " +
+           fileio::digestText(prepared) + "\n" + std::string(kListField) + pending.listPath;
 }
 
 }  // namespace
@@ -124,25 +136,39 @@ std::string PrepareHistory::entryPath(std::string_view id, std::string_view exte
 KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::FileStamp& stamp) {
     KeptCopy kept;
     if (!fs_.createPrivateFolder(folder_, kept.cause)) return kept;
-    std::unique_ptr<fileio::ReadFile> list = fs_.openRead(listPath, kept.cause);
-    if (!list) return kept;
     kept.pending.id = newId();
     kept.pending.listPath = absoluteListPath(listPath);
     const std::string copyPath = entryPath(kept.pending.id, kCopyExtension);
-    fileio::ContentDigester digester;
+    // The list's own file, when it still shows the stamp that the prepare's replacement expects,
+    // is the version the prepare replaces; the rename then leaves it to the copy's name alone.
+    std::error_code linkCause;
+    if (fs_.hardLink(listPath, copyPath, linkCause)) {
+        if (fs_.stamp(copyPath) != stamp) {
+            fs_.remove(copyPath);
+            kept.result = KeepResult::listChanged;
+            return kept;
+        }
+        kept.result = KeepResult::kept;
+        return kept;
+    }
+    // On another file system, or one without links: a copy. Its digest is not needed; the
+    // record's comes from the prepare's own reading of the list, and a copy that differs from it
+    // is refused when it would be put back.
+    std::unique_ptr<fileio::ReadFile> list = fs_.openRead(listPath, kept.cause);
+    if (!list) return kept;
+    std::uint64_t copied = 0;
     std::error_code readCause;
     const fileio::Replaced written = fileio::replaceFileWith(
         fs_, copyPath,
-        [&](fileio::WriteFile& file) { return copyInto(*list, file, digester, readCause); });
+        [&](fileio::WriteFile& file) { return copyInto(*list, file, readCause, copied); });
     if (!written.ok()) {
         kept.cause = readCause ? readCause : written.cause;
         return kept;
     }
-    kept.pending.original = digester.finish();
     // Read whole while the list showed the stamp that the prepare's own replacement expects: the
     // copy is the version the prepare replaces.
     const std::optional<fileio::FileStamp> after = fs_.stamp(listPath);
-    if (!after || *after != stamp || kept.pending.original.size != stamp.size) {
+    if (!after || *after != stamp || copied != stamp.size) {
         fs_.remove(copyPath);
         kept.result = KeepResult::listChanged;
         return kept;
@@ -151,9 +177,9 @@ KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::Fil
     return kept;
 }
 
-bool PrepareHistory::record(const PendingPrepare& pending, const ContentDigest& prepared,
-                            std::error_code& cause) {
-    const std::string text = recordText(pending, prepared);
+bool PrepareHistory::record(const PendingPrepare& pending, const ContentDigest& original,
+                            const ContentDigest& prepared, std::error_code& cause) {
+    const std::string text = recordText(pending, original, prepared);
     const fileio::Replaced written =
         fileio::replaceFile(fs_, entryPath(pending.id, kRecordExtension), {text});
     cause = written.cause;
@@ -164,6 +190,12 @@ void PrepareHistory::discard(const PendingPrepare& pending) {
     // The record first: without it the copy is a leftover that a later prune removes.
     fs_.remove(entryPath(pending.id, kRecordExtension));
     fs_.remove(entryPath(pending.id, kCopyExtension));
+}
+
+void PrepareHistory::settle(const PendingPrepare& pending) {
+    // Best effort: the folder is closed to others all the same.
+    fs_.makePrivate(entryPath(pending.id, kCopyExtension));
+    prune();
 }
 
 std::vector<PrepareHistory::Entry> PrepareHistory::entries() {
@@ -213,8 +245,14 @@ void PrepareHistory::prune() {
         const bool temporary = name.starts_with(".velcor-") && name.ends_with(".tmp");
         if (!copy && !temporary) continue;
         const std::string path = folder_ + kSeparator + name;
-        const std::optional<fileio::FileStamp> stamp = fs_.stamp(path);
-        if (stamp && now - stamp->modifiedNanoseconds > kLeftoverAge) fs_.remove(path);
+        std::optional<std::int64_t> begun =
+            copy ? begunAt(std::string_view(name).substr(0, name.size() - kCopyExtension.size()))
+                 : std::nullopt;
+        if (!begun) {
+            const std::optional<fileio::FileStamp> stamp = fs_.stamp(path);
+            if (stamp) begun = stamp->modifiedNanoseconds;
+        }
+        if (begun && now - *begun > kLeftoverAge) fs_.remove(path);
     }
 }
 
@@ -253,12 +291,13 @@ Restored PrepareHistory::restore(const std::string& listPath) {
         return restored;
     }
     fileio::ContentDigester digester;
+    std::uint64_t copied = 0;
     std::error_code readCause;
     bool damaged = false;
     const fileio::Replaced replaced = fileio::replaceFileWith(
         fs_, listPath,
         [&](fileio::WriteFile& file) {
-            if (!copyInto(*copy, file, digester, readCause)) {
+            if (!copyInto(*copy, file, readCause, copied, &digester)) {
                 damaged = static_cast<bool>(readCause);
                 return false;
             }

@@ -7,7 +7,9 @@
 //
 // An entry is two files named by one id that sorts by time: ID.copy, the list as it was, and
 // ID.prepare, the record of the list's path and of both contents (size and SHA-256). The copy is
-// written first and the record last, each in one step, so an entry without its record is none.
+// kept first and the record written last, each in one step, so an entry without its record is
+// none. Where the folder is on the list's file system, the copy is the list's own file under a
+// second name (a hard link), which the prepare's rename leaves to the history: nothing is copied.
 
 #include "fileio/ContentDigest.h"
 #include "fileio/FileSystem.h"
@@ -32,7 +34,6 @@ std::optional<std::string> userPrepareHistoryFolder();
 struct PendingPrepare {
     std::string id;
     std::string listPath;  // absolute
-    fileio::ContentDigest original;
 };
 
 enum class KeepResult {
@@ -71,17 +72,24 @@ class PrepareHistory {
 
     const std::string& folder() const { return folder_; }
 
-    // Before a prepare replaces the list at `listPath`: keeps a copy of it, which must be the
-    // version that shows `stamp` before and after it is read.
+    // Before a prepare replaces the list at `listPath`: keeps the version of it that shows
+    // `stamp`, linked where the folder is on the list's file system and copied elsewhere. The
+    // prepare must replace the list by a rename (never write it in place), or a linked copy would
+    // change with it.
     KeptCopy keepCopy(const std::string& listPath, const fileio::FileStamp& stamp);
-    // Once the prepared file is written, before it replaces the list: the entry's record, which
-    // makes it whole. False, with the cause, when it cannot be written.
-    bool record(const PendingPrepare& pending, const fileio::ContentDigest& prepared,
-                std::error_code& cause);
+    // Once the prepared file is written, before it replaces the list: the entry's record of what
+    // the list held (`original`, as the prepare read it) and what replaces it, which makes the
+    // entry whole. False, with the cause, when it cannot be written.
+    bool record(const PendingPrepare& pending, const fileio::ContentDigest& original,
+                const fileio::ContentDigest& prepared, std::error_code& cause);
     // A prepare that did not replace its list leaves nothing behind.
     void discard(const PendingPrepare& pending);
+    // A prepare that replaced its list: its copy, the list's old file where it was linked, is the
+    // history's alone now and is closed to others as a copy is; then the history is pruned.
+    void settle(const PendingPrepare& pending);
     // Removes the entries beyond the newest kKeptPrepares, and copies and temporary files older
-    // than a day that no record names (what runs killed half-way left).
+    // than a day that no record names (what runs killed half-way left). A copy's age is its id's:
+    // a linked one shows the time the list was last written.
     void prune();
 
     // Puts the list at `listPath` back as it was before the newest kept prepare whose prepared

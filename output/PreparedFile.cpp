@@ -6,11 +6,92 @@
 #include "text/LineLimits.h"
 #include "text/Text.h"
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 namespace velcor::output {
 
 namespace {
 
 constexpr std::size_t kWriteBlock = 1 << 20;
+
+// A file read through to `digester`, which learns whether it was read to its end.
+class DigestedReadFile final : public fileio::ReadFile {
+  public:
+    DigestedReadFile(std::unique_ptr<fileio::ReadFile> file, fileio::ContentDigester& digester,
+                     bool& atEnd)
+        : file_(std::move(file)), digester_(digester), atEnd_(atEnd) {}
+
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        const std::ptrdiff_t got = file_->read(buffer, size);
+        if (got > 0) digester_.add(buffer, static_cast<std::size_t>(got));
+        if (got == 0 && size > 0) atEnd_ = true;
+        return got;
+    }
+    std::error_code error() const override { return file_->error(); }
+
+  private:
+    std::unique_ptr<fileio::ReadFile> file_;
+    fileio::ContentDigester& digester_;
+    bool& atEnd_;
+};
+
+// The file system as it is, but for the one list whose reading is digested on the way: the
+// original's digest costs no pass of its own.
+class DigestingFileSystem final : public fileio::FileSystem {
+  public:
+    DigestingFileSystem(fileio::FileSystem& inner, std::string path)
+        : inner_(inner), path_(std::move(path)) {}
+
+    // What the last reading of the list gave; none when it did not read the list to its end.
+    std::optional<fileio::ContentDigest> digest() {
+        if (!atEnd_) return std::nullopt;
+        atEnd_ = false;
+        return digester_.finish();
+    }
+
+    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
+                                               std::error_code& cause) override {
+        std::unique_ptr<fileio::ReadFile> file = inner_.openRead(path, cause);
+        if (!file || path != path_) return file;
+        digester_ = {};
+        atEnd_ = false;
+        return std::make_unique<DigestedReadFile>(std::move(file), digester_, atEnd_);
+    }
+    std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
+                                                             std::string& tempPath,
+                                                             std::error_code& cause) override {
+        return inner_.createTemporaryBeside(targetPath, tempPath, cause);
+    }
+    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override {
+        return inner_.rename(from, to, cause);
+    }
+    bool remove(const std::string& path) override { return inner_.remove(path); }
+    bool copy(const std::string& from, const std::string& to) override {
+        return inner_.copy(from, to);
+    }
+    std::optional<fileio::FileStamp> stamp(const std::string& path) override {
+        return inner_.stamp(path);
+    }
+    fileio::LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
+    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
+        return inner_.createPrivateFolder(path, cause);
+    }
+    std::vector<std::string> folderEntries(const std::string& path) override {
+        return inner_.folderEntries(path);
+    }
+    bool hardLink(const std::string& from, const std::string& to, std::error_code& cause) override {
+        return inner_.hardLink(from, to, cause);
+    }
+    bool makePrivate(const std::string& path) override { return inner_.makePrivate(path); }
+
+  private:
+    fileio::FileSystem& inner_;
+    std::string path_;
+    fileio::ContentDigester digester_;
+    bool atEnd_ = false;
+};
 
 // The kind code goes into the header only for payers whose IBAN has the digit 8 as its 13th
 // character; a shorter IBAN has no such character and gets the one-blank column.
@@ -58,6 +139,9 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 const processing::ScanProgress& progress,
                                 const BeforeReplacing& beforeReplacing) {
     PreparedWrite result;
+    // The list is digested while it is read again, for a caller who wants to know what it held.
+    DigestingFileSystem digesting(fs, path);
+    fileio::FileSystem& reading = beforeReplacing ? digesting : fs;
     result.replaced = fileio::replaceFileWith(
         fs, path,
         [&](fileio::WriteFile& file) {
@@ -75,7 +159,7 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             // Read as the scan read it, with no row check: the rows it keeps are written as they
             // come, and their control data are counted again.
             const processing::ScanResult again = processing::scanPaymentFile(
-                fs, path, nullptr, ' ',
+                reading, path, nullptr, ' ',
                 [&](std::string_view piece) {
                     block += piece;
                     return block.size() < kWriteBlock || flushBlock();
@@ -98,7 +182,14 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                  again.controlData.recordCount != expected.recordCount ||
                                  again.controlData.controlCrc != expected.controlCrc;
             if (result.listChanged) return false;
-            return !beforeReplacing || beforeReplacing(digester.finish());
+            if (!beforeReplacing) return true;
+            // A scan that stopped at an end mark with data behind it did not read the list to
+            // its end: it is read once more for its digest, and the stamp checked before the
+            // rename vouches that both readings saw the same list.
+            std::optional<fileio::ContentDigest> original = digesting.digest();
+            std::error_code cause;
+            if (!original) original = fileio::digestOfFile(fs, path, cause);
+            return original && beforeReplacing(*original, digester.finish());
         },
         scannedStamp);
     return result;

@@ -46,9 +46,11 @@ struct PreparedWrite {
     bool cancelled = false;
 };
 
-// Told what the prepared file holds once it is written whole, before it replaces the list; false
-// keeps the list as it is (the replacement then ends as writeFailed).
-using BeforeReplacing = std::function<bool(const fileio::ContentDigest& prepared)>;
+// Told what the list held, digested as it was read for the prepared file, and what the prepared
+// file holds, once it is written whole and before it replaces the list; false keeps the list as
+// it is (the replacement then ends as writeFailed).
+using BeforeReplacing = std::function<bool(const fileio::ContentDigest& original,
+                                           const fileio::ContentDigest& prepared)>;
 
 // Replaces the list at `path` by `header` followed by the list's own rows, as the scan keeps them
 // (every non-blank line, as read), through a temporary file in the same folder that is renamed

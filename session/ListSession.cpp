@@ -454,9 +454,10 @@ bool ListSession::writePreparedList(Run& run, const settings::FormatDefinition* 
     // The record that makes the kept copy an entry is written before the list is replaced, so
     // that a prepared list always has one.
     std::optional<std::error_code> recordFailure;
-    const auto recordPrepare = [&](const fileio::ContentDigest& prepared) {
+    const auto recordPrepare = [&](const fileio::ContentDigest& original,
+                                   const fileio::ContentDigest& prepared) {
         std::error_code cause;
-        if (history_->record(*pending, prepared, cause)) return true;
+        if (history_->record(*pending, original, prepared, cause)) return true;
         recordFailure = cause;
         return false;
     };
@@ -468,7 +469,7 @@ bool ListSession::writePreparedList(Run& run, const settings::FormatDefinition* 
     });
     if (pending) {
         if (written.replaced.ok())
-            history_->prune();
+            history_->settle(*pending);
         else
             history_->discard(*pending);
     }

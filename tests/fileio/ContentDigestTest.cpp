@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velcor::fileio {
@@ -42,6 +43,29 @@ TEST(Sha256, GivesThePublishedDigestsHoweverTheBytesArePieced) {
             EXPECT_EQ(hexDigits(sha.finish()), v.digest);
         }
     }
+}
+
+// A digest under way can be handed on, as a digester kept in a moved result is: the bytes added
+// before and after the move make one digest, and what it was moved from starts anew.
+TEST(Sha256, MovedItGoesOnWhereItWasAndWhatItLeftStartsAnew) {
+    const std::string abc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const std::string empty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+    Sha256 first;
+    first.add("a", 1);
+    Sha256 second(std::move(first));
+    second.add("b", 1);
+    Sha256 third;
+    third.add("xyz", 3);
+    third = std::move(second);
+    third.add("c", 1);
+    EXPECT_EQ(hexDigits(third.finish()), abc);
+    EXPECT_EQ(hexDigits(first.finish()), empty);
+    EXPECT_EQ(hexDigits(second.finish()), empty);
+    std::vector<Sha256> many(3);
+    for (Sha256& sha : many) sha.add("abc", 3);
+    many.resize(40);  // moved to a larger buffer on the way
+    EXPECT_EQ(hexDigits(many[2].finish()), abc);
+    EXPECT_EQ(hexDigits(many[39].finish()), empty);
 }
 
 TEST(ContentDigest, ItsTextReadsBackAndNothingElseDoes) {

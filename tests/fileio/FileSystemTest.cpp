@@ -2,6 +2,7 @@
 #include "fileio/FileSystem.h"
 #include "fileio/WriteAccess.h"
 #include "support/FaultyFileSystem.h"
+#include "support/MemoryFileSystem.h"
 #include "support/TestSupport.h"
 #include "text/Cp1251.h"
 
@@ -443,6 +444,71 @@ TEST(ReplaceFile, RefusesATargetThatMayNotBeWritten) {
 #endif
 
 // Symbolic links are POSIX's: Windows lets only privileged users make them.
+// A second name of a file is that file, until a rename puts another in the place of one of
+// the names: the other keeps the old file. Only a new name is made; a file system with no links
+// (the fake held in memory) says so.
+TEST(StandardFileSystem, AHardLinkIsTheFileItselfUntilARenameReplacesOneName) {
+    TempDir dir;
+    auto& fs = standardFileSystem();
+    writeFileBytes(dir.path() / "list", "old");
+    ASSERT_TRUE(fs.hardLink(dir.file("list"), dir.file("kept"), ignored)) << ignored.message();
+    EXPECT_EQ(fs.stamp(dir.file("kept")), fs.stamp(dir.file("list")));
+    ASSERT_EQ(replaceFile(fs, dir.file("list"), {"new"}), ReplaceResult::ok);
+    EXPECT_EQ(readFileBytes(dir.path() / "kept"), "old");
+    EXPECT_EQ(readFileBytes(dir.path() / "list"), "new");
+    EXPECT_NE(fs.stamp(dir.file("kept"))->fileId, fs.stamp(dir.file("list"))->fileId);
+
+    const struct {
+        const char* from;
+        const char* to;
+        std::errc cause;
+    } refused[] = {
+        {"list", "kept", std::errc::file_exists},
+        {"missing", "other", std::errc::no_such_file_or_directory},
+        {"list", "no folder/other", std::errc::no_such_file_or_directory},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.from + std::string(" -> ") + r.to);
+        std::error_code cause;
+        EXPECT_FALSE(fs.hardLink(dir.file(r.from), dir.file(r.to), cause));
+#if defined(_WIN32)
+        EXPECT_TRUE(cause);  // as Windows numbers it
+#else
+        EXPECT_EQ(cause, r.cause);
+#endif
+    }
+    testing::MemoryFileSystem memory;
+    memory.files["list"] = "old";
+    std::error_code cause;
+    EXPECT_FALSE(memory.hardLink("list", "kept", cause));
+    EXPECT_EQ(cause, std::errc::operation_not_supported);
+    EXPECT_EQ(memory.files.count("kept"), 0u);
+}
+
+#if !defined(_WIN32)
+// Linked through a symbolic link, the name is the file's, never the link's; and a file is closed
+// to others only where it has no other name, whose readers would lose it too.
+TEST(StandardFileSystem, LinksTheFileALinkPointsToAndClosesOnlyAFileOfOneName) {
+    namespace sfs = std::filesystem;
+    TempDir dir;
+    auto& fs = standardFileSystem();
+    writeFileBytes(dir.path() / "list", "bytes");
+    sfs::permissions(dir.path() / "list", sfs::perms(0644));
+    sfs::create_symlink("list", dir.path() / "symbolic");
+    ASSERT_TRUE(fs.hardLink(dir.file("symbolic"), dir.file("kept"), ignored)) << ignored.message();
+    EXPECT_FALSE(sfs::is_symlink(dir.path() / "kept"));
+    EXPECT_EQ(fs.stamp(dir.file("kept"))->fileId, fs.stamp(dir.file("list"))->fileId);
+
+    EXPECT_FALSE(fs.makePrivate(dir.file("kept")));
+    EXPECT_EQ(sfs::status(dir.path() / "list").permissions(), sfs::perms(0644));
+    sfs::remove(dir.path() / "list");
+    EXPECT_TRUE(fs.makePrivate(dir.file("kept")));
+    EXPECT_EQ(sfs::status(dir.path() / "kept").permissions(), sfs::perms(0600));
+    EXPECT_TRUE(fs.makePrivate(dir.file("kept")));
+    EXPECT_FALSE(fs.makePrivate(dir.file("missing")));
+}
+#endif
+
 #if !defined(_WIN32)
 // A link to a list: the list it points to is replaced (the temporary file goes beside it, so the
 // rename stays in one folder) and the link stays a link. A loop of links is refused.

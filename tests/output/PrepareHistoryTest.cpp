@@ -2,6 +2,7 @@
 
 #include "support/FaultyFileSystem.h"
 #include "support/TestSupport.h"
+#include "text/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +34,20 @@ fileio::ContentDigest digestOf(const std::string& bytes) {
 
 class History : public ::testing::Test {
   public:
-    // A prepare as the window makes one: the copy kept, the record written, the list replaced.
+    // A prepare as the window makes one: the copy kept, the record written, the list replaced
+    // by a rename, the history settled.
     PendingPrepare prepare(const std::string& path, const std::string& prepared) {
+        const std::string original = testing::readFileBytes(path);
         const KeptCopy kept = history.keepCopy(path, *fs.stamp(path));
         EXPECT_EQ(kept.result, KeepResult::kept) << kept.cause.message();
         std::error_code cause;
-        EXPECT_TRUE(history.record(kept.pending, digestOf(prepared), cause));
+        EXPECT_TRUE(history.record(kept.pending, digestOf(original), digestOf(prepared), cause));
         EXPECT_TRUE(fileio::replaceFile(fs, path, {prepared}).ok());
+        history.settle(kept.pending);
         return kept.pending;
+    }
+    std::string copyOf(const PendingPrepare& pending) {
+        return dir.file("data/velcor/undo/" + pending.id + ".copy");
     }
     std::vector<std::string> names() {
         std::vector<std::string> found = fs.folderEntries(history.folder());
@@ -138,56 +145,147 @@ TEST_F(History, KeepsTheLastHundredPrepares) {
     EXPECT_EQ(testing::readFileBytes(lists[2]), kOriginal + "2");
 }
 
+// On the list's file system the kept copy is the list's own file, which the prepare's rename
+// leaves to the history; where no link can be made (another file system) it is a copy. Either
+// way it holds the list as it was, while the list holds what replaced it.
+TEST_F(History, KeepsTheListsOwnFileWhereItCanAndACopyElsewhere) {
+    const struct {
+        const char* what;
+        bool linksFail;
+    } cases[] = {{"one file system", false}, {"across file systems", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FaultyFileSystem faulty;
+        if (c.linksFail) faulty.failFromCall(FaultyFileSystem::Step::link);
+        PrepareHistory kept(faulty, history.folder());
+        testing::writeFileBytes(list, kOriginal);
+        const fileio::FileStamp before = *fs.stamp(list);
+        const KeptCopy copy = kept.keepCopy(list, before);
+        ASSERT_EQ(copy.result, KeepResult::kept) << copy.cause.message();
+        const std::string copyPath = copyOf(copy.pending);
+        EXPECT_EQ(fs.stamp(copyPath)->fileId == before.fileId, !c.linksFail);
+        std::error_code cause;
+        ASSERT_TRUE(kept.record(copy.pending, digestOf(kOriginal), digestOf(kPrepared), cause));
+        ASSERT_TRUE(fileio::replaceFile(faulty, list, {kPrepared}, before).ok());
+        kept.settle(copy.pending);
+        EXPECT_EQ(testing::readFileBytes(copyPath), kOriginal);
+        EXPECT_EQ(testing::readFileBytes(list), kPrepared);
+        EXPECT_NE(fs.stamp(list)->fileId, fs.stamp(copyPath)->fileId);
+        EXPECT_EQ(faulty.calls(FaultyFileSystem::Step::copy), 0u);
+        EXPECT_EQ(kept.restore(list).result, RestoreResult::restored);
+        EXPECT_EQ(testing::readFileBytes(list), kOriginal);
+    }
+}
+
 // A copy without its record, as a run killed before it wrote the record leaves, is no entry; a
-// day later it goes, as does a temporary file of such a run.
+// day after it was kept it goes, as does a temporary file of such a run. A linked copy shows
+// the list's own time, however old: it is judged by the time its name holds.
 TEST_F(History, AnEntryWithoutItsRecordIsNoneAndGoesADayLater) {
+    const std::string folder = dir.file("data/velcor/undo/");
+    const auto twoDaysAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
     testing::writeFileBytes(list, kOriginal);
+    std::filesystem::last_write_time(list, twoDaysAgo);
     const KeptCopy first = history.keepCopy(list, *fs.stamp(list));
     const KeptCopy second = history.keepCopy(list, *fs.stamp(list));
     ASSERT_EQ(second.result, KeepResult::kept);
-    testing::writeFileBytes(list, kPrepared);
     EXPECT_EQ(history.restore(list).result, RestoreResult::noEntry);
-    const std::string folder = dir.file("data/velcor/undo/");
+    // The first as a run two days ago would have named it.
+    const std::int64_t then =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::system_clock::now().time_since_epoch() - std::chrono::hours(48))
+            .count();
+    const std::string oldId =
+        text::format("%020lld", static_cast<long long>(then)) + first.pending.id.substr(20);
+    std::filesystem::rename(folder + first.pending.id + ".copy", folder + oldId + ".copy");
     testing::writeFileBytes(folder + ".velcor-1.tmp", "half");
-    const auto twoDaysAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(48);
-    std::filesystem::last_write_time(folder + first.pending.id + ".copy", twoDaysAgo);
     std::filesystem::last_write_time(folder + ".velcor-1.tmp", twoDaysAgo);
     history.prune();
     EXPECT_EQ(names(), std::vector<std::string>{second.pending.id + ".copy"});
 }
 
-// What the prepare is about to replace must be what was copied, and a copy that cannot be kept
+// What the prepare is about to replace must be what was kept, and a copy that cannot be kept
 // whole leaves nothing behind.
 TEST_F(History, AKeptCopyIsTheVersionThePrepareReplacesOrNone) {
-    testing::writeFileBytes(list, kOriginal + std::string(3 << 20, 'x'));
-    const fileio::FileStamp stamp = *fs.stamp(list);
-    fs.runAtCall(FaultyFileSystem::Step::read, 2,
-                 [&] { testing::writeFileBytes(list, kOriginal + "appended"); });
-    EXPECT_EQ(history.keepCopy(list, stamp).result, KeepResult::listChanged);
-    EXPECT_TRUE(names().empty());
-
-    const fileio::FileStamp now = *fs.stamp(list);
-    fs.failCall(FaultyFileSystem::Step::sync, fs.calls(FaultyFileSystem::Step::sync) + 1);
-    const KeptCopy failed = history.keepCopy(list, now);
-    EXPECT_EQ(failed.result, KeepResult::failed);
-    EXPECT_EQ(failed.cause, std::errc::io_error);
-    EXPECT_TRUE(names().empty());
-
+    const std::string large = kOriginal + std::string(3 << 20, 'x');
+    const struct {
+        const char* what;
+        std::function<void(FaultyFileSystem&)> arrange;
+        KeepResult result;
+        std::error_code cause;
+    } cases[] = {
+        {"the list changed before it was linked",
+         [&](FaultyFileSystem& faulty) {
+             faulty.runAtCall(FaultyFileSystem::Step::link, 1,
+                              [&] { testing::writeFileBytes(list, kOriginal + "appended"); });
+         },
+         KeepResult::listChanged,
+         {}},
+        {"the list changed while it was copied",
+         [&](FaultyFileSystem& faulty) {
+             faulty.failFromCall(FaultyFileSystem::Step::link);
+             faulty.runAtCall(FaultyFileSystem::Step::read, 2,
+                              [&] { testing::writeFileBytes(list, kOriginal + "appended"); });
+         },
+         KeepResult::listChanged,
+         {}},
+        {"the copy not synced",
+         [](FaultyFileSystem& faulty) {
+             faulty.failFromCall(FaultyFileSystem::Step::link);
+             faulty.failCall(FaultyFileSystem::Step::sync);
+         },
+         KeepResult::failed, std::make_error_code(std::errc::io_error)},
+        {"the list not readable for its copy",
+         [](FaultyFileSystem& faulty) {
+             faulty.failFromCall(FaultyFileSystem::Step::link);
+             faulty.failCall(FaultyFileSystem::Step::read);
+         },
+         KeepResult::failed, std::make_error_code(std::errc::io_error)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::writeFileBytes(list, large);
+        const fileio::FileStamp stamp = *fs.stamp(list);
+        FaultyFileSystem faulty;
+        c.arrange(faulty);
+        PrepareHistory kept(faulty, history.folder());
+        const KeptCopy copy = kept.keepCopy(list, stamp);
+        EXPECT_EQ(copy.result, c.result);
+        EXPECT_EQ(copy.cause, c.cause);
+        EXPECT_TRUE(names().empty());
+    }
     PrepareHistory blocked(fs, list + "/undo");
-    EXPECT_EQ(blocked.keepCopy(list, now).cause, std::errc::not_a_directory);
+    EXPECT_EQ(blocked.keepCopy(list, *fs.stamp(list)).cause, std::errc::not_a_directory);
 }
 
 #if !defined(_WIN32)
+// A linked copy is closed to others once the rename has left it to the history, as a copy is
+// from the start; but not where the list's file has a name elsewhere too, which would lose what
+// it allows with it.
 TEST_F(History, IsTheUsersAlone) {
     using std::filesystem::perms;
-    testing::writeFileBytes(list, kOriginal);
-    const PendingPrepare pending = prepare(list, kPrepared);
+    const perms open =
+        perms::owner_read | perms::owner_write | perms::group_read | perms::others_read;
+    const perms privateFile = perms::owner_read | perms::owner_write;
     const std::string folder = dir.file("data/velcor/undo");
-    EXPECT_EQ(std::filesystem::status(dir.file("data")).permissions(), perms::owner_all);
-    EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all);
-    for (const char* extension : {".copy", ".prepare"})
-        EXPECT_EQ(std::filesystem::status(folder + "/" + pending.id + extension).permissions(),
-                  perms::owner_read | perms::owner_write);
+    const std::string otherName = dir.file("kept elsewhere");
+    for (const bool secondName : {false, true}) {
+        SCOPED_TRACE(secondName ? "a list with a second name" : "a list open to others");
+        testing::writeFileBytes(list, kOriginal);
+        std::filesystem::permissions(list, open);
+        std::filesystem::remove(otherName);
+        if (secondName) std::filesystem::create_hard_link(list, otherName);
+        const PendingPrepare pending = prepare(list, kPrepared);
+        EXPECT_EQ(std::filesystem::status(dir.file("data")).permissions(), perms::owner_all);
+        EXPECT_EQ(std::filesystem::status(folder).permissions(), perms::owner_all);
+        EXPECT_EQ(std::filesystem::status(folder + "/" + pending.id + ".prepare").permissions(),
+                  privateFile);
+        EXPECT_EQ(std::filesystem::status(folder + "/" + pending.id + ".copy").permissions(),
+                  secondName ? open : privateFile);
+        EXPECT_EQ(std::filesystem::status(list).permissions(), open);
+        if (secondName) {
+            EXPECT_EQ(testing::readFileBytes(otherName), kOriginal);
+        }
+    }
 }
 #endif
 

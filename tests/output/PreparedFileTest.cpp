@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace velcor::output {
@@ -244,6 +245,47 @@ TEST_F(PreparedFileWrite, AnyFailingStepLeavesTheListAsItWas) {
                   c.result);
         EXPECT_EQ(testing::readFileBytes(list), original);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    }
+}
+
+// The caller who keeps the list for undoing learns what it held, byte for byte as it was read
+// for the prepared file (past CR LF, blank lines and an end mark, and the data behind one, which
+// the rows' reading leaves), and what the prepared file holds; false from it keeps the list.
+TEST_F(PreparedFileWrite, TellsWhatTheListHeldAndWhatReplacesIt) {
+    const auto digestOf = [](const std::string& bytes) {
+        fileio::ContentDigester digester;
+        digester.add(bytes.data(), bytes.size());
+        return digester.finish();
+    };
+    std::string large;
+    for (int row = 0; row < 30000; ++row) large += "row " + std::to_string(row) + " of many\r\n";
+    const struct {
+        const char* what;
+        std::string list;
+        bool goOn;
+    } cases[] = {
+        {"rows, blank lines and CR LF", original, true},
+        {"more than a block", large, true},
+        {"an end mark with data behind it", "row one\r\n\x1A" + std::string(200'000, 'x'), true},
+        {"an end mark and blanks", "row one\r\n\x1A\r\n  ", true},
+        {"told to keep the list", original, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::writeFileBytes(list, c.list);
+        std::optional<fileio::ContentDigest> told[2];
+        const PreparedWrite written = writePreparedFile(
+            fileio::standardFileSystem(), list, "OMPDP;header\r\n", scanned(),
+            fileio::standardFileSystem().stamp(list), {},
+            [&](const fileio::ContentDigest& was, const fileio::ContentDigest& is) {
+                told[0] = was;
+                told[1] = is;
+                return c.goOn;
+            });
+        EXPECT_EQ(written.replaced.ok(), c.goOn);
+        EXPECT_EQ(told[0], digestOf(c.list));
+        EXPECT_EQ(testing::readFileBytes(list) == c.list, !c.goOn);
+        EXPECT_EQ(told[1] == digestOf(testing::readFileBytes(list)), c.goOn);
     }
 }
 

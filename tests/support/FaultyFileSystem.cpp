@@ -166,4 +166,17 @@ std::vector<std::string> FaultyFileSystem::folderEntries(const std::string& path
     return inner_.folderEntries(path);
 }
 
+bool FaultyFileSystem::hardLink(const std::string& from, const std::string& to,
+                                std::error_code& cause) {
+    if (nextCallFails(Step::link)) {
+        cause = std::make_error_code(std::errc::cross_device_link);
+        return false;
+    }
+    return inner_.hardLink(from, to, cause);
+}
+
+bool FaultyFileSystem::makePrivate(const std::string& path) {
+    return !nextCallFails(Step::makePrivate) && inner_.makePrivate(path);
+}
+
 }  // namespace velcor::testing

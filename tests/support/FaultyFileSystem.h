@@ -29,6 +29,9 @@
 //                              file is busy.
 //   createFolder               creates nothing and reports failure.
 //   listFolder                 finds nothing.
+//   link                       makes no link and reports that the two paths are on different
+//                              file systems, the one refusal a caller has to expect.
+//   makePrivate                leaves the file as it is and reports failure.
 
 #include "fileio/FileSystem.h"
 
@@ -58,8 +61,10 @@ class FaultyFileSystem final : public fileio::FileSystem {
         lock,
         createFolder,
         listFolder,
+        link,
+        makePrivate,
     };
-    static constexpr std::size_t kStepCount = static_cast<std::size_t>(Step::listFolder) + 1;
+    static constexpr std::size_t kStepCount = static_cast<std::size_t>(Step::makePrivate) + 1;
 
     explicit FaultyFileSystem(fileio::FileSystem& inner = fileio::standardFileSystem());
 
@@ -94,6 +99,8 @@ class FaultyFileSystem final : public fileio::FileSystem {
     fileio::LockAttempt tryLock(const std::string& path) override;
     bool createPrivateFolder(const std::string& path, std::error_code& cause) override;
     std::vector<std::string> folderEntries(const std::string& path) override;
+    bool hardLink(const std::string& from, const std::string& to, std::error_code& cause) override;
+    bool makePrivate(const std::string& path) override;
 
   private:
     struct Rule {

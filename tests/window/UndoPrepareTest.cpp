@@ -120,11 +120,25 @@ TEST(UndoPrepare, APrepareWithoutItsCopyWritesNothing) {
         {"a file where the folder should be",
          [](KeptWindow& k) { testing::writeFileBytes(k.w.dir.file("data"), ""); },
          Message::historyNotKept},
-        {"the copy's record not written",  // the copy, the prepared list, then the record
-         [](KeptWindow& k) { k.w.fs.failCall(FaultyFileSystem::Step::createTemporary, 3); },
+        // The list linked into the history: the prepared list is made, then the record.
+        {"the record not written",
+         [](KeptWindow& k) { k.w.fs.failCall(FaultyFileSystem::Step::createTemporary, 2); },
          Message::historyNotKept},
-        {"the list not replaced",  // the copy, the record, then the list
-         [](KeptWindow& k) { k.w.fs.failCall(FaultyFileSystem::Step::rename, 3); },
+        {"the list not replaced",  // the record, then the list
+         [](KeptWindow& k) { k.w.fs.failCall(FaultyFileSystem::Step::rename, 2); },
+         Message::writeFailed},
+        // On another file system the list is copied: the copy, the prepared list, the record.
+        {"the copy's record not written",
+         [](KeptWindow& k) {
+             k.w.fs.failFromCall(FaultyFileSystem::Step::link);
+             k.w.fs.failCall(FaultyFileSystem::Step::createTemporary, 3);
+         },
+         Message::historyNotKept},
+        {"the copied list not replaced",  // the copy, the record, then the list
+         [](KeptWindow& k) {
+             k.w.fs.failFromCall(FaultyFileSystem::Step::link);
+             k.w.fs.failCall(FaultyFileSystem::Step::rename, 3);
+         },
          Message::writeFailed},
     };
     for (const auto& c : cases) {
