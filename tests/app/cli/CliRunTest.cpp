@@ -178,5 +178,17 @@ TEST_F(CliRun, UnpreparePutsBackWhatPrepareReplacedAndSaysWhenItCannot) {
     }
 }
 
+// A prepared list that no longer agrees with its header has no report: the run says why it
+// failed its check once, and that there is no report.
+TEST_F(CliRun, NoReportOfAPreparedListThatFailsItsOwnCheck) {
+    std::string& bytes = fs.files[listPath("O081206P.3DP")];
+    bytes.replace(bytes.find("1250.00"), 7, "1250.01");
+    EXPECT_EQ(run({"report", "O081206P.3DP"}), 1);
+    EXPECT_EQ(out.str().find("Проверил:"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Грешен контролен код!"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("Грешен контролен код!"), out.str().rfind("Грешен контролен код!"));
+    EXPECT_EQ(err.str(), "velcor-cli: Няма отчет: подготвеният файл не минава проверката\n");
+}
+
 }  // namespace
 }  // namespace velcor::app::cli

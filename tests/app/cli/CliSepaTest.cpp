@@ -86,5 +86,59 @@ TEST_F(CliSepa, ARefusalWritesNothingAndAMisusedOptionIsAUsageError) {
     }
 }
 
+// Every way out passes the same gate: no SEPA file over the list or over a file of another
+// kind (a usage error, before anything runs), the payer's BIC of the payer IBAN's bank, and the
+// value date warned about, or refused with --strict-date.
+TEST_F(CliSepa, TheExportPassesTheGatesOfAPrepare) {
+    fs.files[path("notes.txt")] = "a list of mine\n";
+    fs.files[path("old.xml")] =
+        "<?xml version=\"1.0\"?>\n<Document "
+        "xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.001.001.09\"/>\n";
+    const std::string pastDate =
+        "velcor-cli: предупреждение: Датата на МП (15.01.2026) е в миналото.\n";
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string error;      // the error stream, from its start
+        std::string untouched;  // a file that must keep its bytes
+    } cases[] = {
+        {{"sepa", "--out", "O150126P.1DP", "O150126P.1DP"},
+         2,
+         "velcor-cli: --out не може да замени списъка или файла с настройките: O150126P.1DP\n",
+         "O150126P.1DP"},
+        {{"sepa", "--out", "notes.txt", "O150126P.1DP"},
+         2,
+         "velcor-cli: --out не заменя файл, който не е SEPA файл (pain.001): notes.txt\n",
+         "notes.txt"},
+        // Refused before the date is looked at: no warning either.
+        {{"--bic", "UNCRBGSF", "sepa", "--out", "new.xml", "O150126P.1DP"}, 1, "", "O150126P.1DP"},
+        {{"--strict-date", "sepa", "--out", "new.xml", "O150126P.1DP"},
+         1,
+         pastDate +
+             "velcor-cli: SEPA файлът не е записан: --strict-date не приема тази дата на МП\n",
+         "O150126P.1DP"},
+        {{"sepa", "--out", "old.xml", "O150126P.1DP"}, 0, pastDate, "O150126P.1DP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        const std::string before = fs.files[path(c.untouched.c_str())];
+        EXPECT_EQ(run(c.arguments), c.status);
+        if (c.error.empty())
+            EXPECT_EQ(err.str(), "");
+        else
+            EXPECT_EQ(err.str().rfind(c.error, 0), 0u) << err.str();
+        EXPECT_EQ(fs.files[path(c.untouched.c_str())], before);
+        if (c.status != 0) EXPECT_EQ(fs.files.count(path("new.xml")), 0u);
+    }
+    EXPECT_TRUE(testing::readSepaFile(fs.files[path("old.xml")]).has_value())
+        << "an earlier SEPA file is replaced by the new one";
+    EXPECT_EQ(run({"--json", "--bic", "UNCRBGSF", "sepa", "--out", "new.xml", "O150126P.1DP"}), 1);
+    EXPECT_TRUE(
+        printed("\"kind\": \"payer-bic-other-bank\", \"text\": \"BIC на платеца "
+                "(UNCRBGSF) е на друга банка, не на банката на IBAN на платеца "
+                "(BG48BNBG96618000123456)!\""))
+        << out.str();
+}
+
 }  // namespace
 }  // namespace velcor::app::cli
