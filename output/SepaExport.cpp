@@ -99,9 +99,10 @@ class WatchedRead final : public fileio::ReadFile {
     std::uint64_t read_ = 0;
 };
 
-// Narrows the temporary file's permissions to `permissions` before anything is written to it.
-void restrictPermissions(fileio::FileSystem& fs, const std::string& path,
-                         std::optional<std::uint32_t> permissions) {
+}  // namespace
+
+void narrowPermissions(fileio::FileSystem& fs, const std::string& path,
+                       std::optional<std::uint32_t> permissions) {
 #if defined(_WIN32)
     (void)fs;
     (void)path;
@@ -116,6 +117,8 @@ void restrictPermissions(fileio::FileSystem& fs, const std::string& path,
     if (kept != now) std::filesystem::permissions(host, kept, error);
 #endif
 }
+
+namespace {
 
 SepaWritten listFailure(SepaListError error, std::error_code cause = {}) {
     SepaWritten written;
@@ -139,7 +142,8 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     std::error_code cause;
     temp.file = fs.createTemporaryBeside(path, temp.path, cause);
     if (!temp.file) return writeFailure(SepaWritten::Result::openFailed, cause);
-    restrictPermissions(fs, temp.path, permissions);
+    // Narrowed before anything is written to it.
+    narrowPermissions(fs, temp.path, permissions);
 
     const SepaMessage header = sepaMessage(data, {});
     bool writeFailed = false;

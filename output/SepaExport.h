@@ -167,6 +167,12 @@ SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const
                           const SepaFileData& data, const processing::ScanProgress& progress = {},
                           std::optional<std::uint32_t> permissions = std::nullopt);
 
+// Narrows the permissions of the file at `path` to `permissions` (POSIX bits), where the system
+// has them and `fs` is the real file system: a file written beside a list is no more open than
+// the list.
+void narrowPermissions(fileio::FileSystem& fs, const std::string& path,
+                       std::optional<std::uint32_t> permissions);
+
 // The permission bits of the file at `path`, where the system has them and `fs` is the real file
 // system; nothing otherwise.
 std::optional<std::uint32_t> filePermissions(fileio::FileSystem& fs, const std::string& path);

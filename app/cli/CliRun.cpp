@@ -3,6 +3,7 @@
 #include "app/cli/CliOutput.h"
 #include "fileio/HostPath.h"
 #include "output/PrepareHistory.h"
+#include "output/SepaExport.h"
 #if defined(VELCOR_CLI_PDF)
 #include "app/cli/ReportPdf.h"
 #endif
@@ -359,6 +360,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             result.error = text::format(utf8(kPdfNotWritten).c_str(), options.pdf->c_str(),
                                         text::toUtf8(*reason).c_str());
             result.exitCode = kOutputError;
+        } else {
+            output::narrowPermissions(fs, *args.pdf, output::filePermissions(fs, args.list));
         }
     }
 #endif

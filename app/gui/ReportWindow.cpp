@@ -3,8 +3,12 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FindingsPanel.h"
 #include "app/gui/ScreenFit.h"
+#include "fileio/FileSystem.h"
+#include "output/SepaExport.h"
+#include "session/ListSession.h"
 #include "session/Messages.h"
 #include "text/Cp1251.h"
+#include "text/Text.h"
 #include "ui_ReportWindow.h"
 #include "window/ControlTable.h"
 
@@ -161,6 +165,24 @@ void ReportWindow::saveAsPdfChosen() {
 }
 
 bool ReportWindow::saveAsPdf(const QString& path) {
+    const auto tell = [this](std::string_view text) {
+        QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
+                        this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    };
+    fileio::FileSystem& fs = fileio::standardFileSystem();
+    std::string target;
+    std::string list;
+    text::fromUtf8(QDir::toNativeSeparators(path).toStdString(), target);
+    text::fromUtf8(QDir::toNativeSeparators(listPath_).toStdString(), list);
+    // The gate of every file written beside a list: never over the list, the settings or a file
+    // that is no PDF.
+    if (const auto refusal =
+            session::targetRefusal(fs, session::TargetKind::pdf, target, list, "omp.ini")) {
+        tell(refusal->message.text);
+        return false;
+    }
     // Written beside the file and renamed over it at the end, so that a report saved before is
     // never left half overwritten.
     const QByteArray pdf = reportPagePdf(reportHtml_);
@@ -168,13 +190,11 @@ bool ReportWindow::saveAsPdf(const QString& path) {
     const bool written =
         file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit();
     if (!written) {
-        QMessageBox box(QMessageBox::Warning, applicationTitle(),
-                        fromCp1251(session::messageText(session::Message::writeFailed)),
-                        QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+        tell(session::messageText(session::Message::writeFailed));
+        return false;
     }
-    return written;
+    if (!list.empty()) output::narrowPermissions(fs, target, output::filePermissions(fs, list));
+    return true;
 }
 
 }  // namespace velcor::app
