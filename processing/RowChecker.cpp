@@ -69,6 +69,7 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
             field.kind = FieldKind::egn;
         else if (field.name == "BULSTAT")
             field.kind = FieldKind::bulstat;
+        field.column = definition.number > 0 ? static_cast<std::size_t>(definition.number) - 1 : 0;
         field.start = definition.start;
         field.end = definition.end;
         width_ = std::max<long long>(width_, definition.end);
@@ -103,7 +104,9 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
         paymentCodes_.begin(), paymentCodes_.end(), [](const PaymentCode& a, const PaymentCode& b) {
             return a.chain != b.chain ? a.chain < b.chain : a.firstField > b.firstField;
         });
+    byColumnNumber_ = settings::readsByColumnNumber(*format_);
     fieldValues_.resize(fields_.size());
+    present_.resize(fields_.size());
     codeValues_.resize(paymentCodes_.size());
 }
 
@@ -113,10 +116,8 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     budgetAccount_ = false;
     hasIban_ = false;
     bic_.reset();
-    if (format_ == nullptr) {
-        reached_ = 0;
-        return;
-    }
+    std::fill(present_.begin(), present_.end(), char{0});
+    if (format_ == nullptr) return;
     const std::size_t firstKept = findings.kept.size();
 
     // A byte that no bank takes would reach the bank file unseen by any field check: a NUL inside
@@ -127,13 +128,27 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                      static_cast<long long>(rowNumber_));
     widthRefused_ = !format_->delimited && !widthFits(line, findings);
 
-    // How many definitions, from the first, the row reached.
-    std::size_t reached = 0;
+    if (format_->delimited)
+        readDelimited(line, totalSum, findings);
+    else
+        readFixedLength(line, totalSum, findings);
+    // A row that ends before its account, its amount or a payment code is no payment: those
+    // fields are checked as present and empty, once per name, so the row cannot pass without
+    // them. Other fields stay absent.
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (filledWhenMissing(i)) store(i, {}, totalSum, findings);
+    if (!paymentCodes_.empty()) checkRecord(findings);
+    // A clean row costs nothing here: only a row with a finding kept copies its values.
+    if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
+}
+
+void RowChecker::readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings) {
+    const std::string_view row = text::trimWhitespace(line);
     const std::size_t count = fields_.size();
-    if (format_->delimited) {
-        const std::string_view row = text::trimWhitespace(line);
+    if (!byColumnNumber_) {
+        // The definitions take the columns in line order until the row ends.
         std::size_t p = 0;
-        for (; reached < count && p <= row.size(); ++reached) {
+        for (std::size_t reached = 0; reached < count && p <= row.size(); ++reached) {
             std::string_view value;
             const std::size_t k = findByte(row, delimiter_, p);
             if (k != std::string_view::npos) {
@@ -146,37 +161,53 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                     findings.add(FindingKind::noDelimiter, rowNumber_, kNoDelimiter.c_str(),
                                  delimiter_, static_cast<long long>(rowNumber_));
             }
+            present_[reached] = 1;
             store(reached, text::trimWhitespace(value), totalSum, findings);
         }
-    } else {
-        const auto length = static_cast<long long>(line.size());
-        for (; reached < count; ++reached) {
-            const Field& field = fields_[reached];
-            if (field.end - field.start + 1 <= 0 || field.end > length) break;
-            // A start below column 1 reads from column 1: nothing in front of the row is read.
-            const long long first = std::max(field.start, 1LL);
-            const long long size = std::max(field.end - first + 1, 0LL);
-            store(reached,
-                  text::trimWhitespace(line.substr(static_cast<std::size_t>(first - 1),
-                                                   static_cast<std::size_t>(size))),
-                  totalSum, findings);
-        }
+        return;
     }
-    reached_ = reached;
-    // A row that ends before its account, its amount or a payment code is no payment: those
-    // fields are checked as present and empty, once per name, so the row cannot pass without
-    // them. Other fields stay absent.
-    for (std::size_t i = reached; i < count; ++i)
-        if (filledWhenMissing(i, reached)) store(i, {}, totalSum, findings);
-    if (!paymentCodes_.empty()) checkRecord(findings);
-    // A clean row costs nothing here: only a row with a finding kept copies its values.
-    if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
+    columns_.clear();
+    for (std::size_t p = 0;;) {
+        const std::size_t k = findByte(row, delimiter_, p);
+        if (k == std::string_view::npos) {
+            columns_.push_back(row.substr(p));
+            break;
+        }
+        columns_.push_back(row.substr(p, k - p));
+        p = k + 1;
+    }
+    if (columns_.size() == 1 && count > 0)
+        findings.add(FindingKind::noDelimiter, rowNumber_, kNoDelimiter.c_str(), delimiter_,
+                     static_cast<long long>(rowNumber_));
+    // Each definition reads the column it names, in line order, so that the messages keep the
+    // order of the field lines; a column past the row's end leaves its field absent.
+    for (std::size_t i = 0; i < count; ++i)
+        if (fields_[i].column < columns_.size()) {
+            present_[i] = 1;
+            store(i, text::trimWhitespace(columns_[fields_[i].column]), totalSum, findings);
+        }
+}
+
+void RowChecker::readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings) {
+    const auto length = static_cast<long long>(line.size());
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const Field& field = fields_[i];
+        if (field.end - field.start + 1 <= 0 || field.end > length) break;
+        // A start below column 1 reads from column 1: nothing in front of the row is read.
+        const long long first = std::max(field.start, 1LL);
+        const long long size = std::max(field.end - first + 1, 0LL);
+        present_[i] = 1;
+        store(i,
+              text::trimWhitespace(
+                  line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(size))),
+              totalSum, findings);
+    }
 }
 
 std::string_view RowChecker::lastValue(const std::vector<std::size_t>& definitions) const {
     // The record keeps the value of a repeated name's last definition that the row reached.
     for (auto it = definitions.rbegin(); it != definitions.rend(); ++it)
-        if (*it < reached_ || filledWhenMissing(*it, reached_)) return fieldValues_[*it];
+        if (inRecord(*it)) return fieldValues_[*it];
     return {};
 }
 
@@ -193,10 +224,10 @@ void RowChecker::describeRow(RowFindings& findings, std::size_t from) const {
     }
 }
 
-bool RowChecker::filledWhenMissing(std::size_t index, std::size_t reached) const {
+bool RowChecker::filledWhenMissing(std::size_t index) const {
     const Field& field = fields_[index];
-    return field.neededWhenMissing &&
-           (field.previousOfName == kNone || field.previousOfName < reached);
+    return field.neededWhenMissing && present_[index] == 0 &&
+           (field.previousOfName == kNone || present_[field.previousOfName] != 0);
 }
 
 bool RowChecker::widthFits(std::string_view line, RowFindings& findings) {
@@ -238,8 +269,7 @@ PaymentRecord RowChecker::record() const {
     record.budgetAccount = budgetAccount_;
     record.rowNumber = rowNumber_;
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (i < reached_ || filledWhenMissing(i, reached_))
-            record.values.set(fields_[i].name, fieldValues_[i]);
+        if (inRecord(i)) record.values.set(fields_[i].name, fieldValues_[i]);
     return record;
 }
 

@@ -50,6 +50,7 @@ class RowChecker {
         FieldKind kind = FieldKind::other;
         long long start = 0;
         long long end = 0;
+        std::size_t column = 0;  // read by column number: the 0-based column of a delimited row
         std::size_t codeSlot = kNoSlot;      // a payment code's place in codeValues_
         std::size_t previousOfName = kNone;  // the definition of the same name before this one
         // A row that ends before this field is still checked as if it held it empty: an account,
@@ -70,8 +71,15 @@ class RowChecker {
     void checkField(const Field& field, std::string_view value, Cents& totalSum,
                     RowFindings& findings);
     void checkRecord(RowFindings& findings);
-    // Whether definition `index` is filled in empty when the row ends before it: once per name.
-    bool filledWhenMissing(std::size_t index, std::size_t reached) const;
+    // Whether definition `index` is filled in empty when the row holds no value for it: once
+    // per name.
+    bool filledWhenMissing(std::size_t index) const;
+    // Whether the record holds definition `index`: read from the row or filled in empty.
+    bool inRecord(std::size_t index) const {
+        return present_[index] != 0 || filledWhenMissing(index);
+    }
+    void readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings);
+    void readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings);
     // Whether a fixed-length row spans its layout so that every amount reads as written;
     // otherwise adds the message that says how it differs.
     bool widthFits(std::string_view line, RowFindings& findings);
@@ -81,6 +89,8 @@ class RowChecker {
     const settings::FormatDefinition* format_;
     char delimiter_;
     std::vector<Field> fields_;
+    // A delimited format whose fields name their columns, rather than taking them in line order.
+    bool byColumnNumber_ = false;
     // A fixed-length layout's width: the last column any field reaches.
     long long width_ = 0;
     // The payment codes in the order in which the record's table visits them (see FieldValues):
@@ -91,12 +101,14 @@ class RowChecker {
     std::vector<std::size_t> ibanFields_;
     std::vector<std::size_t> sumFields_;
 
-    // The row being checked: the values read so far, by definition and by payment code, how many
-    // definitions it reached, its BIC, and its IBAN's bank code and budget-account digit as the
-    // IBAN check reads them (upper case, blanks, dashes and the like left out).
+    // The row being checked: the values read so far, by definition and by payment code, which
+    // definitions it holds, its columns (read by column number), its BIC, and its IBAN's bank
+    // code and budget-account digit as the IBAN check reads them (upper case, blanks, dashes and
+    // the like left out).
     std::vector<std::string_view> fieldValues_;
     std::vector<std::string_view> codeValues_;
-    std::size_t reached_ = 0;
+    std::vector<char> present_;
+    std::vector<std::string_view> columns_;
     std::int64_t rowNumber_ = 0;
     bool budgetAccount_ = false;
     bool widthRefused_ = false;  // its amounts are not added to the total

@@ -83,6 +83,57 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
     }
 }
 
+// A delimited format whose fields carry the given numbers.
+settings::FormatDefinition numbered(std::initializer_list<std::pair<const char*, int>> fields) {
+    settings::FormatDefinition format{"DP", true, ';', {}};
+    for (const auto& [name, number] : fields) format.fields.push_back({name, number, 0, 0});
+    return format;
+}
+
+TEST(RowReader, NumberedDelimitedFieldsReadTheirOwnColumns) {
+    const auto noDocument = numbered({{"IBAN", 1}, {"BIC", 2}, {"NAME", 3}, {"SUM", 5}});
+    const auto shuffled = numbered({{"SUM", 3}, {"IBAN", 1}, {"NAME", 2}});
+    const auto inOrder = numbered({{"F1", 1}, {"F2", 2}, {"F3", 3}});
+    const auto byLine = numbered({{"F1", 0}, {"F2", 0}, {"F3", 0}});
+    const auto far = numbered({{"F1", 2147483647}, {"F2", 1}});
+    const std::string iban = "BG80BNBG96611020345678";
+    const ReadCase cases[] = {
+        // Column 4 (a document number) is read by nobody; the amount is column 5.
+        {noDocument, iban + ";BNBGBGSD;Ivan;DOC-17;12.50\n",
+         "IBAN=" + iban + "|BIC=BNBGBGSD|NAME=Ivan|SUM=12.50"},
+        {shuffled, "BG80BNBG96611020345678; Ivan ;7\n", "SUM=7|IBAN=" + iban + "|NAME=Ivan"},
+        // A column past the row's end leaves the field absent; an amount is then checked empty.
+        {noDocument, iban + ";BNBGBGSD;Ivan;DOC\n",
+         "IBAN=" + iban + "|BIC=BNBGBGSD|NAME=Ivan|SUM=", "Нулева сума на ред: 7<BR>"},
+        {far, "a;b\n", "F1-|F2=a"},
+        {far, "a\n", "F1-|F2=a", "Няма разделител (;)  на ред: 7<BR>"},
+        // Numbered 1..n in line order, or all 0, a row reads as the line order reads it.
+        {inOrder, "x;y\n", "F1=x|F2=y|F3-"},
+        {byLine, "x;y\n", "F1=x|F2=y|F3-"},
+        {inOrder, "xyz\n", "F1=xyz|F2-|F3-", "Няма разделител (;)  на ред: 7<BR>"},
+        {byLine, "xyz\n", "F1=xyz|F2-|F3-", "Няма разделител (;)  на ред: 7<BR>"},
+    };
+    for (const ReadCase& c : cases) {
+        Cents total = 0;
+        RowFindings messages;
+        RowChecker checker(&c.format, c.format.delimiter);
+        checker.check(c.line, 7, total, messages);
+        EXPECT_EQ(describe(checker.record(), c.format), c.expected) << c.line;
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)), c.messages) << c.line;
+    }
+}
+
+TEST(RowReader, NumberedFieldsKeepTheOrderOfTheirLinesInMessages) {
+    // The IBAN's line comes after the EGN's: its message follows, whatever the columns.
+    const auto format = numbered({{"EGN", 2}, {"IBAN", 1}, {"SUM", 3}});
+    Cents total = 0;
+    RowFindings messages;
+    RowChecker(&format, ';').check("BG81BNBG96611020345678;7523169264;1\n", 4, total, messages);
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)),
+              "Грешен ЕГН  на ред: 4<BR>Грешен IBAN( Wrong IBAN ! ) на ред: 4<BR>");
+    EXPECT_EQ(total, 100);
+}
+
 TEST(RowReader, SplitsAtTheDelimiterItIsGiven) {
     const auto format = delimitedFormat("D", ';', {"F1", "F2"});
     Cents total = 0;

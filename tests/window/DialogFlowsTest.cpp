@@ -82,6 +82,8 @@ TEST(DialogInitialisation, MissingOrBadSettingsEndTheDialog) {
     } cases[] = {
         {"[FX]\r\nIBAN = 1,5,2\r\n",
          std::string("Некоректна дефиниция за поле: IBAN от секция: FX"_cp)},
+        {"[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nSUM = 1\r\n",
+         std::string("Некоректна номерация на полетата в секция: DP"_cp)},
         {"\xEF\xBB\xBF" + standardSettings(), std::string("Файлът "_cp) + "%s" + utf8Tail},
     };
     for (const auto& c : cases) {
