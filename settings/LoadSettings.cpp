@@ -6,6 +6,7 @@
 #include "text/Utf8Sniffer.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -107,6 +108,19 @@ Numbering numberingOf(const std::vector<FieldDefinition>& fields) {
 
 // Whether the section that ends here may become a format; otherwise `result` says why not.
 bool sectionFits(const FormatDefinition& format, LoadResult& result) {
+    bool seen[std::size(kSingleFieldNames)] = {};
+    for (const FieldDefinition& field : format.fields) {
+        for (std::size_t i = 0; i < std::size(kSingleFieldNames); ++i) {
+            if (!text::equalsIgnoreAsciiCase(field.name, kSingleFieldNames[i])) continue;
+            if (seen[i]) {
+                result.error = LoadError::repeatedField;
+                result.fieldName = field.name;
+                result.sectionName = format.name;
+                return false;
+            }
+            seen[i] = true;
+        }
+    }
     if (format.delimited && numberingOf(format.fields) == Numbering::mixed) {
         result.error = LoadError::badFieldNumbering;
         result.sectionName = format.name;

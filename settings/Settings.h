@@ -71,13 +71,16 @@ enum class LoadError {
     // from 1 on: a column read by two fields, or one field read by line order beside numbered
     // ones, would read another column than the one meant.
     badFieldNumbering,
+    // A section that defines a field the checks, the header, the report or the SEPA export read
+    // more than once: one of the two values would be checked and the other paid.
+    repeatedField,
 };
 
 struct LoadResult {
     LoadError error = LoadError::none;
     std::error_code cause;  // cannotRead: why, as the system said it
-    // badFieldDefinition: the field's name and its section's name; badFieldNumbering: the
-    // section's name.
+    // badFieldDefinition, repeatedField: the field's name and its section's name;
+    // badFieldNumbering: the section's name.
     std::string fieldName;
     std::string sectionName;
 
@@ -89,6 +92,11 @@ LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedS
 
 // Reads the bytes of a settings file, held in memory, by the same rules (cannotRead aside).
 LoadResult parseSettings(std::string_view bytes, LoadedSettings& out);
+
+// The field names that something beyond the row reader reads (ASCII case ignored): a section may
+// define each of them once. Other names may repeat.
+inline constexpr std::string_view kSingleFieldNames[] = {
+    "IBAN", "BIC", "NAME", "SUM", "EGN", "BULSTAT", "PAYMENT", "PAYMENT_SEBRA", "REASON"};
 
 // Whether the fields of a delimited format are read from the columns their numbers name (every
 // number 1 or more, no two alike) rather than in line order (every number 0).

@@ -66,6 +66,8 @@ std::string finding(const Loaded& loaded) {
             return "field " + loaded.result.fieldName + " of " + loaded.result.sectionName;
         case LoadError::badFieldNumbering:
             return "numbering of " + loaded.result.sectionName;
+        case LoadError::repeatedField:
+            return "repeated " + loaded.result.fieldName + " in " + loaded.result.sectionName;
     }
     return {};
 }
@@ -270,6 +272,37 @@ TEST(LoadSettings, DelimitedFieldNumbersAreColumnsOrAllZero) {
               "numbering of " + section);
     // Fixed-length sections may number their fields as they like.
     EXPECT_EQ(finding(loadText("[FX]\nA = 1,1,2\nB = 1,3,4\nC = -1,5,6\n")), "none");
+}
+
+// A field that the checks, the header, the report or the SEPA export read is defined once: with
+// two, one value would be checked and the other paid.
+TEST(LoadSettings, AFieldReadBeyondTheRowIsDefinedOnce) {
+    const struct {
+        std::string section;
+        std::string expected;
+    } cases[] = {
+        {"[DP]\nFORMAT=DELIMITED(;)\nSUM = 1\nIBAN = 2\nsum = 3\n", "repeated sum in DP"},
+        {"[FX]\nIBAN = 1,1,22\nIban = 2,23,44\n", "repeated Iban in FX"},
+        {"[FX]\nBIC = 1,1,8\nA = 2,9,9\nBIC = 3,10,17\n", "repeated BIC in FX"},
+        {"[DP]\nFORMAT=DELIMITED\nReason = 0\nREASON = 0\n", "repeated REASON in DP"},
+        {"[SB]\nFORMAT=DELIMITED\nPAYMENT_SEBRA\t= 0\nPAYMENT_SEBRA = 0\n",
+         "repeated PAYMENT_SEBRA in SB"},
+        {"[SB]\nFORMAT=DELIMITED\nPAYMENT = 1\nPayment = 1\n", "repeated Payment in SB"},
+        {"[DP]\nFORMAT=DELIMITED\nNAME=0\nEGN=0\nBULSTAT=0\nEGN=0\n", "repeated EGN in DP"},
+        // The repeat is named before a numbering that the repeat itself may cause.
+        {"[DP]\nFORMAT=DELIMITED\nNAME = 3\nNAME = 3\n", "repeated NAME in DP"},
+        // Other names, and names the checks read by a prefix alone, may repeat.
+        {"[DP]\nFORMAT=DELIMITED\nX = 0\nX = 0\nPAYMENT_X = 0\nPAYMENT_X = 0\n", "none"},
+        {"[FX]\nNOTE = 1,1,2\nNOTE = 2,3,4\nPAYMENT = 3,5,6\nPAYMENT_SEBRA = 4,7,8\n", "none"},
+        // Each section counts its own fields.
+        {"[A]\nSUM = 1,1,2\n[B]\nSUM = 1,1,2\n", "none"},
+        {"[A]\nSUM = 1,1,2\n[CLIENT]\nNAME = x\n[B]\nSUM = 1,1,2\nSUM = 1,3,4\n",
+         "repeated SUM in B"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        EXPECT_EQ(finding(loadText(c.section)), c.expected);
+    }
 }
 
 TEST(LoadSettings, FormatKeyAfterAFieldIsAField) {

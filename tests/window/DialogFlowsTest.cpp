@@ -84,6 +84,8 @@ TEST(DialogInitialisation, MissingOrBadSettingsEndTheDialog) {
          std::string("Некоректна дефиниция за поле: IBAN от секция: FX"_cp)},
         {"[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nSUM = 1\r\n",
          std::string("Некоректна номерация на полетата в секция: DP"_cp)},
+        {"[FX]\r\nSUM = 1,1,10\r\nIBAN = 2,11,32\r\nSum = 3,33,40\r\n",
+         std::string("Полето Sum е определено повече от веднъж в секция: FX"_cp)},
         {"\xEF\xBB\xBF" + standardSettings(), std::string("Файлът "_cp) + "%s" + utf8Tail},
     };
     for (const auto& c : cases) {
