@@ -56,7 +56,7 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,
                                 const std::optional<fileio::FileStamp>& scannedStamp,
                                 const processing::ScanProgress& progress,
-                                const BeforeReplacing& beforeReplacing) {
+                                const BeforeReplacing& beforeReplacing, char delimiter) {
     PreparedWrite result;
     result.replaced = fileio::replaceFileWith(
         fs, path,
@@ -75,7 +75,7 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             // Read as the scan read it, with no row check: the rows it keeps are written as they
             // come, and their control data are counted again.
             const processing::ScanResult again = processing::scanPaymentFile(
-                fs, path, nullptr, ' ',
+                fs, path, nullptr, delimiter,
                 [&](std::string_view piece) {
                     block += piece;
                     return block.size() < kWriteBlock || flushBlock();

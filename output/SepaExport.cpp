@@ -57,7 +57,7 @@ SepaRows readSepaRows(fileio::FileSystem& fs, const std::string& path,
     if (read == processing::TextModeReader::Result::piece && piece.starts_with("OMP"))
         read = reader.next(piece);
     for (; read == processing::TextModeReader::Result::piece; read = reader.next(piece)) {
-        if (text::trimBlanks(piece).empty()) continue;
+        if (processing::isBlankLine(piece, &format, delimiter)) continue;
         processing::RowFindings findings;
         checker.check(piece, ++rowNumber, checkedTotal, findings);
         if (!findings.empty()) {

@@ -47,6 +47,12 @@ bool bicMatchesIban(std::string_view bic, std::string_view ibanStart) {
 
 }  // namespace
 
+bool isBlankLine(std::string_view line, const settings::FormatDefinition* format, char delimiter) {
+    const char blank[] = {format == nullptr || format->delimited ? delimiter : ' ', ' ', '\t', '\r',
+                          '\n'};
+    return line.find_first_not_of(std::string_view(blank, sizeof blank)) == std::string_view::npos;
+}
+
 RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     : format_(format), delimiter_(delimiter) {
     if (format_ == nullptr) return;

@@ -15,6 +15,12 @@
 
 namespace velcor::processing {
 
+// Whether `line` is a blank line of a list read with `format` and `delimiter`, which is no row: it
+// holds nothing but blanks, TABs and line ends, or, in a delimited list (or one read with no
+// format), delimiters as well: spreadsheets write such rows below their data for cells that are
+// only formatted.
+bool isBlankLine(std::string_view line, const settings::FormatDefinition* format, char delimiter);
+
 // Prepares a format once for many rows: the scan calls check() for every row of a list, so the
 // upper-cased field names, their kinds and the order in which the row checks visit the payment
 // codes are worked out once, and a row fills no table of its own. The format must outlive the

@@ -63,7 +63,11 @@ class RowTally {
   public:
     RowTally(const settings::FormatDefinition* format, char delimiter, const RowSink& sink,
              ScanResult& result)
-        : checker_(format, delimiter), sink_(sink), result_(result) {}
+        : checker_(format, delimiter),
+          format_(format),
+          delimiter_(delimiter),
+          sink_(sink),
+          result_(result) {}
 
     // One line piece as the reader hands it over; false when the sink refused it.
     bool add(std::string_view piece);
@@ -76,6 +80,8 @@ class RowTally {
     }
 
     RowChecker checker_;
+    const settings::FormatDefinition* format_;
+    char delimiter_;
     const RowSink& sink_;
     ScanResult& result_;
     // Whether the kept lines end in a piece of an over-long line whose end has not come yet.
@@ -92,7 +98,7 @@ class RowTally {
 bool RowTally::add(std::string_view piece) {
     ControlData& data = result_.controlData;
     const bool endsLine = piece.back() == '\n';
-    const bool blank = text::trimBlanks(piece).empty();
+    const bool blank = isBlankLine(piece, format_, delimiter_);
     // A line longer than a piece would count as several payments where the bank sees one line.
     // Only its LF alone in the next piece is harmless: the line itself fitted.
     const bool continues = lineOpen_ && piece != "\n";

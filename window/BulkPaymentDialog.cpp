@@ -615,7 +615,8 @@ bool BulkPaymentDialog::writePreparedList(const settings::FormatDefinition* form
     host_.runLongWork(writingListText(), [&](const WorkProgress& progress) {
         written = output::writePreparedFile(
             fs_, state_.inputPath, header, state_, state_.scannedStamp, progress,
-            pending ? output::BeforeReplacing(recordPrepare) : output::BeforeReplacing());
+            pending ? output::BeforeReplacing(recordPrepare) : output::BeforeReplacing(),
+            format == nullptr || format->delimited ? rowDelimiter(format) : ' ');
     });
     if (pending) {
         if (written.replaced.ok())

@@ -127,6 +127,42 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     EXPECT_EQ(r.acceptedLines, std::string("a\0b\nc\n", 6));
 }
 
+// Spreadsheets write rows of delimiters alone below the data, for cells that are only formatted.
+// Under a delimited format such a row is a blank line; a fixed-length row of them is data.
+TEST_F(Scan, RowsOfDelimitersAloneAreBlankLines) {
+    const std::string good = "BG80BNBG96611020345678;BNBGBGSD;N;;1.00\n";
+    const struct {
+        std::string bytes;
+        int selection;
+        std::int64_t count;
+        std::string rows;
+    } cases[] = {
+        {good + ";;;;;;\r\n;;;;;;\r\n", 1, 1, good},
+        {";;;;\n" + good + " ; \t;\n;", 1, 1, good},
+        {good + ";\n", 1, 1, good},
+        {good + ";;x;;\n", 1, 2, good + ";;x;;\n"},
+        {good + ";;,;\n", 1, 2, good + ";;,;\n"},
+        // With no payment type, the delimiter given still makes a blank line.
+        {"x\n;;;\n", -1, 1, "x\n"},
+        // A fixed-length list splits nothing: its semicolons are data.
+        {"x\n;\n", 0, 2, "x\n;\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const testing::ScanWithRows r = scan(c.bytes, c.selection);
+        EXPECT_EQ(r.controlData.recordCount, c.count);
+        EXPECT_EQ(r.acceptedLines, c.rows);
+        if (c.selection == 1 && c.count == 1) {
+            EXPECT_TRUE(clean(r)) << testing::joinedTexts(r.rowFindings);
+            // The control code covers the rows kept, as the prepared file holds them.
+            EXPECT_EQ(r.controlData.controlCodeText,
+                      scan(c.rows, c.selection).controlData.controlCodeText);
+        }
+    }
+    // A list of nothing else holds no payment.
+    EXPECT_EQ(scan(";;;;;;\r\n;;;;;;\r\n", 1).error, ScanError::noPayments);
+}
+
 struct RefusedCase {
     std::string bytes;
     std::string rowMessages;  // UTF-8
