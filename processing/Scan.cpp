@@ -93,7 +93,23 @@ class RowTally {
     bool lineOpen_ = false;
     std::int64_t lineRow_ = 0;
     bool lineRefused_ = false;
+    // Whether the line has been counted as a row; a line counts once however many pieces it has.
+    bool lineCounted_ = false;
+    // A row's first piece that its line may go on behind: checked once the next piece shows the
+    // line ended with it, and never when the line turns out too long (it is refused once, and
+    // its pieces would only give findings about where it was cut).
+    std::string heldPiece_;
+    bool held_ = false;
+
+    void checkHeld();
 };
+
+void RowTally::checkHeld() {
+    if (!held_) return;
+    held_ = false;
+    checker_.check(heldPiece_, result_.controlData.recordCount, result_.controlData.totalSum,
+                   result_.rowFindings);
+}
 
 bool RowTally::add(std::string_view piece) {
     ControlData& data = result_.controlData;
@@ -105,8 +121,13 @@ bool RowTally::add(std::string_view piece) {
     if (!lineOpen_) {
         lineRow_ = data.recordCount + 1;
         lineRefused_ = false;
+        lineCounted_ = false;
     }
     lineOpen_ = !endsLine;
+    if (continues)
+        held_ = false;
+    else
+        checkHeld();
     if (continues && !lineRefused_) {
         lineRefused_ = true;
         result_.rowFindings.add(FindingKind::lineTooLong, lineRow_, kLineTooLong.c_str(),
@@ -125,22 +146,33 @@ bool RowTally::add(std::string_view piece) {
     data.controlCrc = addToCrc(data.controlCrc, piece, firstCr);
     if (sink_ && !sink_(piece)) return false;
     rowOpen_ = !endsLine;
-    if (!blank) {
+    bool checked = false;
+    // A line counts once, at its first piece that is not blank. Pieces that come after blank
+    // ones belong to a line refused already, and are no row to check.
+    if (!blank && !lineCounted_) {
+        lineCounted_ = true;
         ++data.recordCount;
-        checker_.check(piece, data.recordCount, data.totalSum, result_.rowFindings);
+        if (lineOpen_ && !lineRefused_) {
+            heldPiece_.assign(piece);
+            held_ = true;
+        } else if (!lineRefused_) {
+            checker_.check(piece, data.recordCount, data.totalSum, result_.rowFindings);
+            checked = true;
+        }
     }
     // A CR with no LF behind it ends a line on some systems and nowhere in this list's reading:
     // such a list would reach the bank as one long row.
     if (holdsLoneCr(piece, firstCr, crAtEnd_)) {
         const std::size_t at = result_.rowFindings.kept.size();
         rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
-        // It names the row just checked, unless this piece is a blank one of that row's line.
-        if (!blank) checker_.describeRow(result_.rowFindings, at);
+        // It names the row just checked.
+        if (checked) checker_.describeRow(result_.rowFindings, at);
     }
     return true;
 }
 
 void RowTally::finish(bool dataAfterEndMark) {
+    checkHeld();  // the list ended with a piece of the longest length
     const std::int64_t count = result_.controlData.recordCount;
     if (crAtEnd_) rowFinding(FindingKind::loneCr, kLoneCr.c_str(), count);
     // The mark stands in the last row kept unless that row had ended before it.
