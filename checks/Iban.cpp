@@ -1,5 +1,6 @@
 #include "checks/Iban.h"
 
+#include "checks/IbanRegistry.h"
 #include "checks/giant/Giant.h"
 #include "checks/giant/GiantState.h"
 #include "text/Text.h"
@@ -31,6 +32,13 @@ constexpr std::size_t kBlock = 8;
 const char kTooLong[] = "IBAN String is too long!";
 const char kTooShort[] = "Wrong IBAN!";
 const char kWrongCheckDigits[] = "Wrong IBAN !";
+const char kWrongCharacter[] = "Wrong IBAN character!";
+const char kUnknownCountry[] = "Unknown IBAN country!";
+const char kWrongLength[] = "Wrong IBAN length!";
+
+bool isLatinLetterOrDigit(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
 
 void writeMessage(char* message, std::size_t messageSize, const char* text) {
     if (message != nullptr && messageSize > 0) std::snprintf(message, messageSize, "%s", text);
@@ -307,6 +315,31 @@ int CheckIban(std::string_view text, char* message, std::size_t messageSize) {
     }
     if (checkValue(normalized, length) != 97) {
         writeMessage(message, messageSize, kWrongCheckDigits);
+        return 0;
+    }
+    return 1;
+}
+
+int CheckIbanField(std::string_view text, char* message, std::size_t messageSize) {
+    for (const char c : text) {
+        if (!isLatinLetterOrDigit(c) && c != ' ' && c != '-') {
+            writeMessage(message, messageSize, kWrongCharacter);
+            return 0;
+        }
+    }
+    if (CheckIban(text, message, messageSize) == 0) return 0;
+    char country[2];
+    const std::size_t length =
+        static_cast<std::size_t>(std::count_if(text.begin(), text.end(), isLatinLetterOrDigit));
+    const std::size_t expected = CompactIbanStart(text, country, sizeof country) == sizeof country
+                                     ? IbanLengthOfCountry({country, sizeof country})
+                                     : 0;
+    if (expected == 0) {
+        writeMessage(message, messageSize, kUnknownCountry);
+        return 0;
+    }
+    if (length != expected) {
+        writeMessage(message, messageSize, kWrongLength);
         return 0;
     }
     return 1;

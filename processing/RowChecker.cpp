@@ -301,7 +301,7 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             // CheckIban writes its reason whenever it refuses; the buffer is read only then.
             char reason[kReasonBufferSize];
             reason[0] = '\0';
-            if (!checks::CheckIban(value, reason, sizeof reason))
+            if (!checks::CheckIbanField(value, reason, sizeof reason))
                 findings.add(FindingKind::wrongIban, rowNumber_, kWrongIban.c_str(), reason, row);
             hasIban_ = true;
             ibanStartLength_ = checks::CompactIbanStart(value, ibanStart_, sizeof ibanStart_);

@@ -163,6 +163,12 @@ struct CheckCase {
     Cents total = 0;
 };
 
+std::string cp1251(std::string_view utf8) {
+    std::string out;
+    EXPECT_TRUE(text::fromUtf8(utf8, out)) << utf8;
+    return out;
+}
+
 std::string row(std::initializer_list<std::string> values) {
     std::string out;
     bool first = true;
@@ -261,9 +267,20 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
          row({"bg56-bnbg-9661-8020-3456-78", "BNBGBGSD", "1", "1"}), "", 100},
         {delimitedFormat("DP", ';', {"BIC", "IBAN", "SUM"}),
          row({"UNCRBGSF", "BG56 BNBG 9661 8020 3456 78", "1"}), bicMismatch, 100},
-        // A NUL is refused with the row; the IBAN check still sees the bytes behind it.
+        // A NUL is refused with the row, and in an IBAN as a byte no account holds.
         {delimitedFormat("DP", ';', {"IBAN", "F2"}), std::string(kIban) + std::string("\0X;\n", 4),
-         "Недопустим управляващ знак (0x00) на ред: 5<BR>" + wrongIban},
+         "Недопустим управляващ знак (0x00) на ред: 5<BR>"
+         "Грешен IBAN( Wrong IBAN character! ) на ред: 5<BR>"},
+        // The IBAN field is the account as written to the bank: only its separators are passed
+        // over, and its length is its country's.
+        {dp, row({kIban + cp1251(" (Мария)"), "BNBG", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN character! ) на ред: 5<BR>", 100},
+        {dp, row({cp1251("BG80BNBG9661102034567А8"), "BNBG", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN character! ) на ред: 5<BR>", 100},
+        {dp, row({"BG34BNBG9661102034567", "BNBG", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN length! ) на ред: 5<BR>", 100},
+        {dp, row({"XY22BNBG96611020345678", "BNBG", "", "", "", "1"}),
+         "Грешен IBAN( Unknown IBAN country! ) на ред: 5<BR>", 100},
         // Identifier fields hold digits (a BULSTAT's grouped by blanks and hyphens) and nothing
         // else: a letter or a sign would be weighed by its code and could pass by chance.
         {dp, row({kIban, "BNBG", "", "", "831 642-181", "1"}), "", 100},

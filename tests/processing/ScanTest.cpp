@@ -350,7 +350,7 @@ TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
               "Грешен ЕГН  на ред: 2<BR>"
               "Нулева сума на ред: 2<BR>"
               "Няма разделител (;)  на ред: 3<BR>"
-              "Грешен IBAN( Wrong IBAN! ) на ред: 3<BR>"
+              "Грешен IBAN( Wrong IBAN character! ) на ред: 3<BR>"
               "Нулева сума на ред: 3<BR>");
     // The control data are complete although the rows have messages.
     EXPECT_EQ(r.controlData.countText, "3");

@@ -1,0 +1,32 @@
+#include "checks/IbanRegistry.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <iterator>
+
+namespace velcor::checks {
+
+namespace {
+
+struct CountryLength {
+    std::string_view country;
+    std::size_t length;
+};
+
+constexpr CountryLength kRegistry[] = {
+#include "checks/IbanRegistry.inc"
+};
+
+static_assert(std::size(kRegistry) > 0, "the IBAN registry holds no country");
+
+}  // namespace
+
+std::size_t IbanLengthOfCountry(std::string_view country) {
+    const auto* const found =
+        std::find_if(std::begin(kRegistry), std::end(kRegistry),
+                     [country](const CountryLength& entry) { return entry.country == country; });
+    return found != std::end(kRegistry) ? found->length : 0;
+}
+
+}  // namespace velcor::checks
