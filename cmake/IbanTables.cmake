@@ -24,4 +24,6 @@ endfunction()
 set(VELCOR_IBAN_TABLES_DIR ${PROJECT_BINARY_DIR}/generated)
 velcor_iban_table(${PROJECT_SOURCE_DIR}/resources/iban/registry.txt
                   ${VELCOR_IBAN_TABLES_DIR}/checks/IbanRegistry.inc)
+velcor_iban_table(${PROJECT_SOURCE_DIR}/resources/iban/territories.txt
+                  ${VELCOR_IBAN_TABLES_DIR}/checks/IbanTerritories.inc)
 target_include_directories(velcor_checks PRIVATE ${VELCOR_IBAN_TABLES_DIR})

@@ -1,5 +1,6 @@
 #include "processing/RowChecker.h"
 
+#include "checks/Bic.h"
 #include "checks/Iban.h"
 #include "checks/PersonalIds.h"
 #include "checks/WeightTable.h"
@@ -30,6 +31,8 @@ constexpr auto kWrongBulstat = "Грешен БУЛСТАТ  на ред: %lld"_
 constexpr auto kZeroSum = "Нулева сума на ред: %lld"_cp;
 constexpr auto kNoBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: %lld"_cp;
 constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %lld"_cp;
+constexpr auto kWrongBic = "Грешен BIC на ред: %lld"_cp;
+constexpr auto kNoBic = "Липсва BIC на ред: %lld"_cp;
 
 constexpr auto kInvalidSum = "Невалидна сума на ред: %lld"_cp;
 constexpr auto kControlByte = "Недопустим управляващ знак (0x%02X) на ред: %lld"_cp;
@@ -38,12 +41,6 @@ constexpr auto kRowTooLong = "Редът е по-дълъг от формата 
 
 constexpr std::string_view kPaymentPrefix = "PAYMENT";
 constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
-
-// The bank code of an IBAN (the 5th to 8th characters of its compact form) against the first
-// four bytes of a BIC as written. Values too short to hold them do not match.
-bool bicMatchesIban(std::string_view bic, std::string_view ibanStart) {
-    return bic.size() >= 4 && ibanStart.size() >= 8 && bic.substr(0, 4) == ibanStart.substr(4, 4);
-}
 
 }  // namespace
 
@@ -293,8 +290,19 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
     const auto row = static_cast<long long>(rowNumber_);
     switch (field.kind) {
         case FieldKind::bic:
+            // Only a BIC of its form is matched against the IBAN: any four letters in front of
+            // other bytes would do otherwise.
+            bic_.reset();
+            if (value.empty()) {
+                findings.add(FindingKind::noBic, rowNumber_, kNoBic.c_str(), row);
+                break;
+            }
+            if (!checks::CheckBic(value)) {
+                findings.add(FindingKind::wrongBic, rowNumber_, kWrongBic.c_str(), row);
+                break;
+            }
             bic_ = value;
-            if (hasIban_ && !bicMatchesIban(value, {ibanStart_, ibanStartLength_}))
+            if (hasIban_ && !checks::BicMatchesIban(value, {ibanStart_, ibanStartLength_}))
                 findings.add(FindingKind::bicMismatch, rowNumber_, kBicMismatch.c_str(), row);
             break;
         case FieldKind::iban: {
@@ -306,7 +314,7 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             hasIban_ = true;
             ibanStartLength_ = checks::CompactIbanStart(value, ibanStart_, sizeof ibanStart_);
             const std::string_view start(ibanStart_, ibanStartLength_);
-            if (bic_ && !bicMatchesIban(*bic_, start))
+            if (bic_ && !checks::BicMatchesIban(*bic_, start))
                 findings.add(FindingKind::bicMismatch, rowNumber_, kBicMismatch.c_str(), row);
             // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
             if (start.size() > 13 && hasBudgetAccountDigit(start)) budgetAccount_ = true;

@@ -108,9 +108,9 @@ class RowChecker {
     std::vector<std::size_t> sumFields_;
 
     // The row being checked: the values read so far, by definition and by payment code, which
-    // definitions it holds, its columns (read by column number), its BIC, and its IBAN's bank
-    // code and budget-account digit as the IBAN check reads them (upper case, blanks, dashes and
-    // the like left out).
+    // definitions it holds, its columns (read by column number), its BIC (one of the BIC form),
+    // and its IBAN's start with the bank code and the budget-account digit as the IBAN check
+    // reads them (upper case, blanks, dashes and the like left out).
     std::vector<std::string_view> fieldValues_;
     std::vector<std::string_view> codeValues_;
     std::vector<char> present_;

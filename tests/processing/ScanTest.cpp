@@ -367,7 +367,7 @@ TEST_F(Scan, WithoutAPaymentTypeCountsTheRowsAndChecksNothing) {
 }
 
 TEST_F(Scan, SplitsTheRowsAtTheDelimiterItIsGiven) {
-    testing::writeFileBytes(dir.path() / "list.txt", "BG80BNBG96611020345678,BNBG,N,,1.00\n");
+    testing::writeFileBytes(dir.path() / "list.txt", "BG80BNBG96611020345678,BNBGBGSD,N,,1.00\n");
     const testing::ScanWithRows r = testing::scanKeepingRows(
         fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ',');
     EXPECT_TRUE(clean(r)) << testing::joinedTexts(r.rowFindings);
