@@ -32,10 +32,20 @@ constexpr Territory kTerritories[] = {
 }  // namespace
 
 std::size_t IbanLengthOfCountry(std::string_view country) {
-    const auto* const found =
-        std::find_if(std::begin(kRegistry), std::end(kRegistry),
-                     [country](const CountryLength& entry) { return entry.country == country; });
-    return found != std::end(kRegistry) ? found->length : 0;
+    // Every row's IBAN asks: the lengths are looked up by the two letters, not searched for.
+    static const std::array<unsigned char, 26 * 26> lengths = [] {
+        std::array<unsigned char, 26 * 26> table{};
+        for (const CountryLength& entry : kRegistry)
+            table[static_cast<std::size_t>(entry.country[0] - 'A') * 26 +
+                  static_cast<std::size_t>(entry.country[1] - 'A')] =
+                static_cast<unsigned char>(entry.length);
+        return table;
+    }();
+    if (country.size() != 2 || country[0] < 'A' || country[0] > 'Z' || country[1] < 'A' ||
+        country[1] > 'Z')
+        return 0;
+    return lengths[static_cast<std::size_t>(country[0] - 'A') * 26 +
+                   static_cast<std::size_t>(country[1] - 'A')];
 }
 
 bool BicCountryFitsIban(std::string_view bicCountry, std::string_view ibanCountry) {

@@ -45,9 +45,11 @@ constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
 }  // namespace
 
 bool isBlankLine(std::string_view line, const settings::FormatDefinition* format, char delimiter) {
-    const char blank[] = {format == nullptr || format->delimited ? delimiter : ' ', ' ', '\t', '\r',
-                          '\n'};
-    return line.find_first_not_of(std::string_view(blank, sizeof blank)) == std::string_view::npos;
+    const char separator = format == nullptr || format->delimited ? delimiter : ' ';
+    // Asked of every line: most begin with data, and are told at their first byte.
+    for (const char c : line)
+        if (c != separator && c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+    return true;
 }
 
 RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
@@ -107,7 +109,12 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
         paymentCodes_.begin(), paymentCodes_.end(), [](const PaymentCode& a, const PaymentCode& b) {
             return a.chain != b.chain ? a.chain < b.chain : a.firstField > b.firstField;
         });
+    // Numbered 1..n in line order, the columns are the ones the line order reads.
     byColumnNumber_ = settings::readsByColumnNumber(*format_);
+    bool inLineOrder = true;
+    for (std::size_t i = 0; i < fields_.size() && inLineOrder; ++i)
+        inLineOrder = fields_[i].column == i;
+    if (inLineOrder) byColumnNumber_ = false;
     fieldValues_.resize(fields_.size());
     present_.resize(fields_.size());
     codeValues_.resize(paymentCodes_.size());
@@ -131,27 +138,27 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                      static_cast<long long>(rowNumber_));
     widthRefused_ = !format_->delimited && !widthFits(line, findings);
 
-    if (format_->delimited)
-        readDelimited(line, totalSum, findings);
-    else
-        readFixedLength(line, totalSum, findings);
+    const std::size_t firstMissing = format_->delimited ? readDelimited(line, totalSum, findings)
+                                                        : readFixedLength(line, totalSum, findings);
     // A row that ends before its account, its amount or a payment code is no payment: those
     // fields are checked as present and empty, once per name, so the row cannot pass without
     // them. Other fields stay absent.
-    for (std::size_t i = 0; i < fields_.size(); ++i)
+    for (std::size_t i = firstMissing; i < fields_.size(); ++i)
         if (filledWhenMissing(i)) store(i, {}, totalSum, findings);
     if (!paymentCodes_.empty()) checkRecord(findings);
     // A clean row costs nothing here: only a row with a finding kept copies its values.
     if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
 }
 
-void RowChecker::readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings) {
+std::size_t RowChecker::readDelimited(std::string_view line, Cents& totalSum,
+                                      RowFindings& findings) {
     const std::string_view row = text::trimWhitespace(line);
     const std::size_t count = fields_.size();
     if (!byColumnNumber_) {
         // The definitions take the columns in line order until the row ends.
         std::size_t p = 0;
-        for (std::size_t reached = 0; reached < count && p <= row.size(); ++reached) {
+        std::size_t reached = 0;
+        for (; reached < count && p <= row.size(); ++reached) {
             std::string_view value;
             const std::size_t k = findByte(row, delimiter_, p);
             if (k != std::string_view::npos) {
@@ -167,7 +174,7 @@ void RowChecker::readDelimited(std::string_view line, Cents& totalSum, RowFindin
             present_[reached] = 1;
             store(reached, text::trimWhitespace(value), totalSum, findings);
         }
-        return;
+        return reached;
     }
     columns_.clear();
     for (std::size_t p = 0;;) {
@@ -189,11 +196,14 @@ void RowChecker::readDelimited(std::string_view line, Cents& totalSum, RowFindin
             present_[i] = 1;
             store(i, text::trimWhitespace(columns_[fields_[i].column]), totalSum, findings);
         }
+    return 0;
 }
 
-void RowChecker::readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings) {
+std::size_t RowChecker::readFixedLength(std::string_view line, Cents& totalSum,
+                                        RowFindings& findings) {
     const auto length = static_cast<long long>(line.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
+    std::size_t i = 0;
+    for (; i < fields_.size(); ++i) {
         const Field& field = fields_[i];
         if (field.end - field.start + 1 <= 0 || field.end > length) break;
         // A start below column 1 reads from column 1: nothing in front of the row is read.
@@ -205,6 +215,7 @@ void RowChecker::readFixedLength(std::string_view line, Cents& totalSum, RowFind
                   line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(size))),
               totalSum, findings);
     }
+    return i;
 }
 
 std::string_view RowChecker::lastValue(const std::vector<std::size_t>& definitions) const {

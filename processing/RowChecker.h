@@ -84,8 +84,10 @@ class RowChecker {
     bool inRecord(std::size_t index) const {
         return present_[index] != 0 || filledWhenMissing(index);
     }
-    void readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings);
-    void readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings);
+    // Each reads the row's fields and returns the first definition the row may lack: those
+    // before it were all read.
+    std::size_t readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings);
+    std::size_t readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings);
     // Whether a fixed-length row spans its layout so that every amount reads as written;
     // otherwise adds the message that says how it differs.
     bool widthFits(std::string_view line, RowFindings& findings);

@@ -73,6 +73,16 @@ TEST(CheckIbanField, TakesLettersDigitsBlanksAndHyphensOfAnAccountOfItsCountrysL
     }
 }
 
+// Every byte: a Latin letter, a digit, a blank and a hyphen are an IBAN's; no other is.
+TEST(CheckIbanField, RefusesEveryByteButLatinLettersDigitsBlanksAndHyphens) {
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        const bool allowed = std::isalnum(b) != 0 || c == ' ' || c == '-';
+        const std::string text = "BG80BNBG9661" + std::string(1, c) + "1020345678";
+        EXPECT_EQ(checkField(text).message != "Wrong IBAN character!", allowed) << b;
+    }
+}
+
 // The registry's table against the registry's own example IBANs (one per country, among the
 // public vectors): every country it lists has one, of the length it gives, that passes.
 TEST(IbanRegistry, EveryCountryHasItsRegistryExampleOfItsLength) {
