@@ -1,5 +1,7 @@
 #include "checks/Bic.h"
 
+#include "checks/IbanRegistry.h"
+
 namespace velcor::checks {
 
 namespace {
@@ -16,6 +18,13 @@ bool CheckBic(std::string_view bic) {
         if (!fits) return false;
     }
     return true;
+}
+
+bool BicMatchesIban(std::string_view bic, std::string_view compactIbanStart) {
+    if (bic.size() < 6 || compactIbanStart.size() < 8) return false;
+    const std::string_view country = compactIbanStart.substr(0, 2);
+    if (country == "BG") return bic.substr(0, 4) == compactIbanStart.substr(4, 4);
+    return BicCountryFitsIban(bic.substr(4, 2), country);
 }
 
 }  // namespace velcor::checks

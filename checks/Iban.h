@@ -16,6 +16,14 @@ int CheckIban(const char* text, char* message, std::size_t messageSize);
 // that is neither a letter nor a digit.
 int CheckIban(std::string_view text, char* message, std::size_t messageSize);
 
+// The IBAN of a payment list's row: CheckIban, and beyond its check digits the form an account
+// the bank can be paid to has. 0 with "Wrong IBAN character!" when the text holds a byte other
+// than a Latin letter, a digit, a blank or a hyphen (CheckIban would pass over it, and the row
+// would reach the bank as written); CheckIban's own reasons next; then "Unknown IBAN country!"
+// when the IBAN registry holds no country of its first two letters, and "Wrong IBAN length!" when
+// its compact form is not as long as that country's IBANs.
+int CheckIbanField(std::string_view text, char* message, std::size_t messageSize);
+
 // Upper-cases `text` and keeps only A-Z and 0-9, into `out`. 0 with "IBAN String is too long!"
 // when the input has 4096 bytes or more (or the result does not fit `outSize`).
 int NormalizeIban(const char* text, char* out, std::size_t outSize, char* message,

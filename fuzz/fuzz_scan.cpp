@@ -47,7 +47,8 @@ void scanUnder(int position, const std::string& bytes) {
         testing::scanKeepingRows(fs, kListPath, &format, format.delimiter);
     // Up to a refusal of the whole list, every non-blank row is handed on as read.
     if (first.error == processing::ScanError::none) {
-        require(first.acceptedLines == testing::expectedRows(bytes),
+        require(first.acceptedLines ==
+                    testing::expectedRows(bytes, format.delimited ? format.delimiter : ' '),
                 "rows handed on differ from the non-blank rows");
         require(first.stamp.has_value(), "an accepted scan vouches for the list it read");
     } else {

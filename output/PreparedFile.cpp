@@ -137,7 +137,7 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,
                                 const std::optional<fileio::FileStamp>& scannedStamp,
                                 const processing::ScanProgress& progress,
-                                const BeforeReplacing& beforeReplacing) {
+                                const BeforeReplacing& beforeReplacing, char delimiter) {
     PreparedWrite result;
     // The list is digested while it is read again, for a caller who wants to know what it held.
     DigestingFileSystem digesting(fs, path);
@@ -159,7 +159,7 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             // Read as the scan read it, with no row check: the rows it keeps are written as they
             // come, and their control data are counted again.
             const processing::ScanResult again = processing::scanPaymentFile(
-                reading, path, nullptr, ' ',
+                reading, path, nullptr, delimiter,
                 [&](std::string_view piece) {
                     block += piece;
                     return block.size() < kWriteBlock || flushBlock();

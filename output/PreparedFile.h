@@ -58,11 +58,13 @@ using BeforeReplacing = std::function<bool(const fileio::ContentDigest& original
 // written, so no more than a block of them is ever in memory; their count and control code must
 // come out as `expected` (the scan's), and with `scannedStamp` the list must still show that
 // stamp right before the rename, or nothing is replaced. On any failure the list is as it was.
-// The reading reports to `progress`, if any, which may stop it before the rename.
+// The reading reports to `progress`, if any, which may stop it before the rename. `delimiter` is
+// the one the scan was given for a delimited list (a blank otherwise): rows of delimiters alone are
+// blank lines, as the scan left them out.
 PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,
                                 const std::optional<fileio::FileStamp>& scannedStamp = std::nullopt,
                                 const processing::ScanProgress& progress = {},
-                                const BeforeReplacing& beforeReplacing = {});
+                                const BeforeReplacing& beforeReplacing = {}, char delimiter = ' ');
 
 }  // namespace velcor::output

@@ -1,5 +1,6 @@
 #include "processing/RowChecker.h"
 
+#include "checks/Bic.h"
 #include "checks/Iban.h"
 #include "checks/PersonalIds.h"
 #include "checks/WeightTable.h"
@@ -30,6 +31,8 @@ constexpr auto kWrongBulstat = "Грешен БУЛСТАТ  на ред: %lld"_
 constexpr auto kZeroSum = "Нулева сума на ред: %lld"_cp;
 constexpr auto kNoBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: %lld"_cp;
 constexpr auto kNoSebraCode = "Липсва код за плащане СЕБРА на ред: %lld"_cp;
+constexpr auto kWrongBic = "Грешен BIC на ред: %lld"_cp;
+constexpr auto kNoBic = "Липсва BIC на ред: %lld"_cp;
 
 constexpr auto kInvalidSum = "Невалидна сума на ред: %lld"_cp;
 constexpr auto kControlByte = "Недопустим управляващ знак (0x%02X) на ред: %lld"_cp;
@@ -39,13 +42,15 @@ constexpr auto kRowTooLong = "Редът е по-дълъг от формата 
 constexpr std::string_view kPaymentPrefix = "PAYMENT";
 constexpr std::string_view kPaymentSebra = "PAYMENT_SEBRA";
 
-// The bank code of an IBAN (the 5th to 8th characters of its compact form) against the first
-// four bytes of a BIC as written. Values too short to hold them do not match.
-bool bicMatchesIban(std::string_view bic, std::string_view ibanStart) {
-    return bic.size() >= 4 && ibanStart.size() >= 8 && bic.substr(0, 4) == ibanStart.substr(4, 4);
-}
-
 }  // namespace
+
+bool isBlankLine(std::string_view line, const settings::FormatDefinition* format, char delimiter) {
+    const char separator = format == nullptr || format->delimited ? delimiter : ' ';
+    // Asked of every line: most begin with data, and are told at their first byte.
+    for (const char c : line)
+        if (c != separator && c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+    return true;
+}
 
 RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
     : format_(format), delimiter_(delimiter) {
@@ -69,6 +74,7 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
             field.kind = FieldKind::egn;
         else if (field.name == "BULSTAT")
             field.kind = FieldKind::bulstat;
+        field.column = definition.number > 0 ? static_cast<std::size_t>(definition.number) - 1 : 0;
         field.start = definition.start;
         field.end = definition.end;
         width_ = std::max<long long>(width_, definition.end);
@@ -103,7 +109,14 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
         paymentCodes_.begin(), paymentCodes_.end(), [](const PaymentCode& a, const PaymentCode& b) {
             return a.chain != b.chain ? a.chain < b.chain : a.firstField > b.firstField;
         });
+    // Numbered 1..n in line order, the columns are the ones the line order reads.
+    byColumnNumber_ = settings::readsByColumnNumber(*format_);
+    bool inLineOrder = true;
+    for (std::size_t i = 0; i < fields_.size() && inLineOrder; ++i)
+        inLineOrder = fields_[i].column == i;
+    if (inLineOrder) byColumnNumber_ = false;
     fieldValues_.resize(fields_.size());
+    present_.resize(fields_.size());
     codeValues_.resize(paymentCodes_.size());
 }
 
@@ -113,10 +126,8 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     budgetAccount_ = false;
     hasIban_ = false;
     bic_.reset();
-    if (format_ == nullptr) {
-        reached_ = 0;
-        return;
-    }
+    std::fill(present_.begin(), present_.end(), char{0});
+    if (format_ == nullptr) return;
     const std::size_t firstKept = findings.kept.size();
 
     // A byte that no bank takes would reach the bank file unseen by any field check: a NUL inside
@@ -127,12 +138,26 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                      static_cast<long long>(rowNumber_));
     widthRefused_ = !format_->delimited && !widthFits(line, findings);
 
-    // How many definitions, from the first, the row reached.
-    std::size_t reached = 0;
+    const std::size_t firstMissing = format_->delimited ? readDelimited(line, totalSum, findings)
+                                                        : readFixedLength(line, totalSum, findings);
+    // A row that ends before its account, its amount or a payment code is no payment: those
+    // fields are checked as present and empty, once per name, so the row cannot pass without
+    // them. Other fields stay absent.
+    for (std::size_t i = firstMissing; i < fields_.size(); ++i)
+        if (filledWhenMissing(i)) store(i, {}, totalSum, findings);
+    if (!paymentCodes_.empty()) checkRecord(findings);
+    // A clean row costs nothing here: only a row with a finding kept copies its values.
+    if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
+}
+
+std::size_t RowChecker::readDelimited(std::string_view line, Cents& totalSum,
+                                      RowFindings& findings) {
+    const std::string_view row = text::trimWhitespace(line);
     const std::size_t count = fields_.size();
-    if (format_->delimited) {
-        const std::string_view row = text::trimWhitespace(line);
+    if (!byColumnNumber_) {
+        // The definitions take the columns in line order until the row ends.
         std::size_t p = 0;
+        std::size_t reached = 0;
         for (; reached < count && p <= row.size(); ++reached) {
             std::string_view value;
             const std::size_t k = findByte(row, delimiter_, p);
@@ -146,37 +171,57 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
                     findings.add(FindingKind::noDelimiter, rowNumber_, kNoDelimiter.c_str(),
                                  delimiter_, static_cast<long long>(rowNumber_));
             }
+            present_[reached] = 1;
             store(reached, text::trimWhitespace(value), totalSum, findings);
         }
-    } else {
-        const auto length = static_cast<long long>(line.size());
-        for (; reached < count; ++reached) {
-            const Field& field = fields_[reached];
-            if (field.end - field.start + 1 <= 0 || field.end > length) break;
-            // A start below column 1 reads from column 1: nothing in front of the row is read.
-            const long long first = std::max(field.start, 1LL);
-            const long long size = std::max(field.end - first + 1, 0LL);
-            store(reached,
-                  text::trimWhitespace(line.substr(static_cast<std::size_t>(first - 1),
-                                                   static_cast<std::size_t>(size))),
-                  totalSum, findings);
-        }
+        return reached;
     }
-    reached_ = reached;
-    // A row that ends before its account, its amount or a payment code is no payment: those
-    // fields are checked as present and empty, once per name, so the row cannot pass without
-    // them. Other fields stay absent.
-    for (std::size_t i = reached; i < count; ++i)
-        if (filledWhenMissing(i, reached)) store(i, {}, totalSum, findings);
-    if (!paymentCodes_.empty()) checkRecord(findings);
-    // A clean row costs nothing here: only a row with a finding kept copies its values.
-    if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
+    columns_.clear();
+    for (std::size_t p = 0;;) {
+        const std::size_t k = findByte(row, delimiter_, p);
+        if (k == std::string_view::npos) {
+            columns_.push_back(row.substr(p));
+            break;
+        }
+        columns_.push_back(row.substr(p, k - p));
+        p = k + 1;
+    }
+    if (columns_.size() == 1 && count > 0)
+        findings.add(FindingKind::noDelimiter, rowNumber_, kNoDelimiter.c_str(), delimiter_,
+                     static_cast<long long>(rowNumber_));
+    // Each definition reads the column it names, in line order, so that the messages keep the
+    // order of the field lines; a column past the row's end leaves its field absent.
+    for (std::size_t i = 0; i < count; ++i)
+        if (fields_[i].column < columns_.size()) {
+            present_[i] = 1;
+            store(i, text::trimWhitespace(columns_[fields_[i].column]), totalSum, findings);
+        }
+    return 0;
+}
+
+std::size_t RowChecker::readFixedLength(std::string_view line, Cents& totalSum,
+                                        RowFindings& findings) {
+    const auto length = static_cast<long long>(line.size());
+    std::size_t i = 0;
+    for (; i < fields_.size(); ++i) {
+        const Field& field = fields_[i];
+        if (field.end - field.start + 1 <= 0 || field.end > length) break;
+        // A start below column 1 reads from column 1: nothing in front of the row is read.
+        const long long first = std::max(field.start, 1LL);
+        const long long size = std::max(field.end - first + 1, 0LL);
+        present_[i] = 1;
+        store(i,
+              text::trimWhitespace(
+                  line.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(size))),
+              totalSum, findings);
+    }
+    return i;
 }
 
 std::string_view RowChecker::lastValue(const std::vector<std::size_t>& definitions) const {
     // The record keeps the value of a repeated name's last definition that the row reached.
     for (auto it = definitions.rbegin(); it != definitions.rend(); ++it)
-        if (*it < reached_ || filledWhenMissing(*it, reached_)) return fieldValues_[*it];
+        if (inRecord(*it)) return fieldValues_[*it];
     return {};
 }
 
@@ -193,10 +238,10 @@ void RowChecker::describeRow(RowFindings& findings, std::size_t from) const {
     }
 }
 
-bool RowChecker::filledWhenMissing(std::size_t index, std::size_t reached) const {
+bool RowChecker::filledWhenMissing(std::size_t index) const {
     const Field& field = fields_[index];
-    return field.neededWhenMissing &&
-           (field.previousOfName == kNone || field.previousOfName < reached);
+    return field.neededWhenMissing && present_[index] == 0 &&
+           (field.previousOfName == kNone || present_[field.previousOfName] != 0);
 }
 
 bool RowChecker::widthFits(std::string_view line, RowFindings& findings) {
@@ -244,8 +289,7 @@ void RowChecker::fillRecord(PaymentRecord& record) const {
     record.budgetAccount = budgetAccount_;
     record.rowNumber = rowNumber_;
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (i < reached_ || filledWhenMissing(i, reached_))
-            record.values.set(fields_[i].name, fieldValues_[i]);
+        if (inRecord(i)) record.values.set(fields_[i].name, fieldValues_[i]);
 }
 
 // Stores the value of definition `index` and runs the checks of its name.
@@ -262,20 +306,31 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
     const auto row = static_cast<long long>(rowNumber_);
     switch (field.kind) {
         case FieldKind::bic:
+            // Only a BIC of its form is matched against the IBAN: any four letters in front of
+            // other bytes would do otherwise.
+            bic_.reset();
+            if (value.empty()) {
+                findings.add(FindingKind::noBic, rowNumber_, kNoBic.c_str(), row);
+                break;
+            }
+            if (!checks::CheckBic(value)) {
+                findings.add(FindingKind::wrongBic, rowNumber_, kWrongBic.c_str(), row);
+                break;
+            }
             bic_ = value;
-            if (hasIban_ && !bicMatchesIban(value, {ibanStart_, ibanStartLength_}))
+            if (hasIban_ && !checks::BicMatchesIban(value, {ibanStart_, ibanStartLength_}))
                 findings.add(FindingKind::bicMismatch, rowNumber_, kBicMismatch.c_str(), row);
             break;
         case FieldKind::iban: {
             // CheckIban writes its reason whenever it refuses; the buffer is read only then.
             char reason[kReasonBufferSize];
             reason[0] = '\0';
-            if (!checks::CheckIban(value, reason, sizeof reason))
+            if (!checks::CheckIbanField(value, reason, sizeof reason))
                 findings.add(FindingKind::wrongIban, rowNumber_, kWrongIban.c_str(), reason, row);
             hasIban_ = true;
             ibanStartLength_ = checks::CompactIbanStart(value, ibanStart_, sizeof ibanStart_);
             const std::string_view start(ibanStart_, ibanStartLength_);
-            if (bic_ && !bicMatchesIban(*bic_, start))
+            if (bic_ && !checks::BicMatchesIban(*bic_, start))
                 findings.add(FindingKind::bicMismatch, rowNumber_, kBicMismatch.c_str(), row);
             // A row's IBAN needs a 14th character as well; the payer's needs only the 13th.
             if (start.size() > 13 && hasBudgetAccountDigit(start)) budgetAccount_ = true;

@@ -15,6 +15,12 @@
 
 namespace velcor::processing {
 
+// Whether `line` is a blank line of a list read with `format` and `delimiter`, which is no row: it
+// holds nothing but blanks, TABs and line ends, or, in a delimited list (or one read with no
+// format), delimiters as well: spreadsheets write such rows below their data for cells that are
+// only formatted.
+bool isBlankLine(std::string_view line, const settings::FormatDefinition* format, char delimiter);
+
 // Prepares a format once for many rows: the scan calls check() for every row of a list, so the
 // upper-cased field names, their kinds and the order in which the row checks visit the payment
 // codes are worked out once, and a row fills no table of its own. The format must outlive the
@@ -53,6 +59,7 @@ class RowChecker {
         FieldKind kind = FieldKind::other;
         long long start = 0;
         long long end = 0;
+        std::size_t column = 0;  // read by column number: the 0-based column of a delimited row
         std::size_t codeSlot = kNoSlot;      // a payment code's place in codeValues_
         std::size_t previousOfName = kNone;  // the definition of the same name before this one
         // A row that ends before this field is still checked as if it held it empty: an account,
@@ -73,8 +80,17 @@ class RowChecker {
     void checkField(const Field& field, std::string_view value, Cents& totalSum,
                     RowFindings& findings);
     void checkRecord(RowFindings& findings);
-    // Whether definition `index` is filled in empty when the row ends before it: once per name.
-    bool filledWhenMissing(std::size_t index, std::size_t reached) const;
+    // Whether definition `index` is filled in empty when the row holds no value for it: once
+    // per name.
+    bool filledWhenMissing(std::size_t index) const;
+    // Whether the record holds definition `index`: read from the row or filled in empty.
+    bool inRecord(std::size_t index) const {
+        return present_[index] != 0 || filledWhenMissing(index);
+    }
+    // Each reads the row's fields and returns the first definition the row may lack: those
+    // before it were all read.
+    std::size_t readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings);
+    std::size_t readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings);
     // Whether a fixed-length row spans its layout so that every amount reads as written;
     // otherwise adds the message that says how it differs.
     bool widthFits(std::string_view line, RowFindings& findings);
@@ -84,6 +100,8 @@ class RowChecker {
     const settings::FormatDefinition* format_;
     char delimiter_;
     std::vector<Field> fields_;
+    // A delimited format whose fields name their columns, rather than taking them in line order.
+    bool byColumnNumber_ = false;
     // A fixed-length layout's width: the last column any field reaches.
     long long width_ = 0;
     // The payment codes in the order in which the record's table visits them (see FieldValues):
@@ -94,12 +112,14 @@ class RowChecker {
     std::vector<std::size_t> ibanFields_;
     std::vector<std::size_t> sumFields_;
 
-    // The row being checked: the values read so far, by definition and by payment code, how many
-    // definitions it reached, its BIC, and its IBAN's bank code and budget-account digit as the
-    // IBAN check reads them (upper case, blanks, dashes and the like left out).
+    // The row being checked: the values read so far, by definition and by payment code, which
+    // definitions it holds, its columns (read by column number), its BIC (one of the BIC form),
+    // and its IBAN's start with the bank code and the budget-account digit as the IBAN check
+    // reads them (upper case, blanks, dashes and the like left out).
     std::vector<std::string_view> fieldValues_;
     std::vector<std::string_view> codeValues_;
-    std::size_t reached_ = 0;
+    std::vector<char> present_;
+    std::vector<std::string_view> columns_;
     std::int64_t rowNumber_ = 0;
     bool budgetAccount_ = false;
     bool widthRefused_ = false;  // its amounts are not added to the total

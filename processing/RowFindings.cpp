@@ -34,6 +34,10 @@ std::string_view findingKindName(FindingKind kind) {
             return "lone-cr";
         case FindingKind::dataAfterEndMark:
             return "data-after-end-mark";
+        case FindingKind::wrongBic:
+            return "wrong-bic";
+        case FindingKind::noBic:
+            return "no-bic";
     }
     return {};
 }

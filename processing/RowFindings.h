@@ -38,9 +38,10 @@ enum class FindingKind {
     lineTooLong,
     loneCr,
     dataAfterEndMark,
+    wrongBic,
+    noBic,
 };
-inline constexpr std::size_t kFindingKinds =
-    static_cast<std::size_t>(FindingKind::dataAfterEndMark) + 1;
+inline constexpr std::size_t kFindingKinds = static_cast<std::size_t>(FindingKind::noBic) + 1;
 
 // The kind as scripts read it: "bic-mismatch", "zero-sum", ...
 std::string_view findingKindName(FindingKind kind);

@@ -64,14 +64,16 @@ class RowTally {
     RowTally(const settings::FormatDefinition* format, char delimiter, const ScanOptions& options,
              ScanResult& result)
         : checker_(format, delimiter),
+          format_(format),
+          delimiter_(delimiter),
           sink_(options.rows),
           records_(options.records),
           result_(result) {}
 
-    // One line piece as the reader hands it over; false when the sink refused it.
+    // One line piece as the reader hands it over; false when a sink refused it.
     bool add(std::string_view piece);
-    // Once the list has been read to its end.
-    void finish(bool dataAfterEndMark);
+    // Once the list has been read to its end; false when the record sink refused the last row.
+    bool finish(bool dataAfterEndMark);
 
   private:
     void rowFinding(FindingKind kind, const char* form, std::int64_t row) {
@@ -79,6 +81,8 @@ class RowTally {
     }
 
     RowChecker checker_;
+    const settings::FormatDefinition* format_;
+    char delimiter_;
     const RowSink& sink_;
     const RecordSink& records_;
     PaymentRecord record_;  // reused row after row
@@ -92,20 +96,53 @@ class RowTally {
     bool lineOpen_ = false;
     std::int64_t lineRow_ = 0;
     bool lineRefused_ = false;
+    // Whether the line has been counted as a row; a line counts once however many pieces it has.
+    bool lineCounted_ = false;
+    // A row's first piece that its line may go on behind: checked once the next piece shows the
+    // line ended with it, and never when the line turns out too long (it is refused once, and
+    // its pieces would only give findings about where it was cut).
+    std::string heldPiece_;
+    bool held_ = false;
+
+    // Checks `line` as the row last counted and hands its record to the record sink, if any;
+    // false when the sink refused it.
+    bool check(std::string_view line);
+    bool checkHeld();
 };
+
+bool RowTally::check(std::string_view line) {
+    ControlData& data = result_.controlData;
+    const std::int64_t findingsBefore = result_.rowFindings.count;
+    checker_.check(line, data.recordCount, data.totalSum, result_.rowFindings);
+    if (!records_) return true;
+    checker_.fillRecord(record_);
+    return records_(
+        ScannedRow{data.recordCount, line, record_, result_.rowFindings.count == findingsBefore});
+}
+
+bool RowTally::checkHeld() {
+    if (!held_) return true;
+    held_ = false;
+    return check(heldPiece_);
+}
 
 bool RowTally::add(std::string_view piece) {
     ControlData& data = result_.controlData;
     const bool endsLine = piece.back() == '\n';
-    const bool blank = text::trimBlanks(piece).empty();
+    const bool blank = isBlankLine(piece, format_, delimiter_);
     // A line longer than a piece would count as several payments where the bank sees one line.
     // Only its LF alone in the next piece is harmless: the line itself fitted.
     const bool continues = lineOpen_ && piece != "\n";
     if (!lineOpen_) {
         lineRow_ = data.recordCount + 1;
         lineRefused_ = false;
+        lineCounted_ = false;
     }
     lineOpen_ = !endsLine;
+    if (continues)
+        held_ = false;
+    else if (!checkHeld())
+        return false;
     if (continues && !lineRefused_) {
         lineRefused_ = true;
         result_.rowFindings.add(FindingKind::lineTooLong, lineRow_, kLineTooLong.c_str(),
@@ -124,32 +161,41 @@ bool RowTally::add(std::string_view piece) {
     data.controlCrc = addToCrc(data.controlCrc, piece, firstCr);
     if (sink_ && !sink_(piece)) return false;
     rowOpen_ = !endsLine;
-    const std::int64_t findingsBefore = result_.rowFindings.count;
-    if (!blank) {
+    bool checked = false;
+    // A line counts once, at its first piece that is not blank. Pieces that come after blank
+    // ones belong to a line refused already, and are no row to check.
+    if (!blank && !lineCounted_) {
+        lineCounted_ = true;
         ++data.recordCount;
-        checker_.check(piece, data.recordCount, data.totalSum, result_.rowFindings);
+        if (lineOpen_ && !lineRefused_) {
+            heldPiece_.assign(piece);
+            held_ = true;
+        } else if (!lineRefused_) {
+            if (!check(piece)) return false;
+            checked = true;
+        }
     }
     // A CR with no LF behind it ends a line on some systems and nowhere in this list's reading:
     // such a list would reach the bank as one long row.
     if (holdsLoneCr(piece, firstCr, crAtEnd_)) {
         const std::size_t at = result_.rowFindings.kept.size();
         rowFinding(FindingKind::loneCr, kLoneCr.c_str(), data.recordCount);
-        // It names the row just checked, unless this piece is a blank one of that row's line.
-        if (!blank) checker_.describeRow(result_.rowFindings, at);
+        // It names the row just checked.
+        if (checked) checker_.describeRow(result_.rowFindings, at);
     }
-    if (blank || !records_) return true;
-    checker_.fillRecord(record_);
-    const bool clean = !lineRefused_ && result_.rowFindings.count == findingsBefore;
-    return records_(ScannedRow{data.recordCount, piece, record_, clean});
+    return true;
 }
 
-void RowTally::finish(bool dataAfterEndMark) {
+bool RowTally::finish(bool dataAfterEndMark) {
+    // The list ended with a piece of the longest length.
+    if (!checkHeld()) return false;
     const std::int64_t count = result_.controlData.recordCount;
     if (crAtEnd_) rowFinding(FindingKind::loneCr, kLoneCr.c_str(), count);
     // The mark stands in the last row kept unless that row had ended before it.
     if (dataAfterEndMark)
         rowFinding(FindingKind::dataAfterEndMark, kDataAfterEndMark.c_str(),
                    rowOpen_ ? count : count + 1);
+    return true;
 }
 
 // The list's file as the reader reads it, telling the progress of each block before it is read. A
@@ -233,7 +279,10 @@ void scanList(fileio::FileSystem& fs, const std::string& path,
         result.error = ScanError::readError;
         return;
     }
-    rows.finish(reader.dataAfterEndMark());
+    if (!rows.finish(reader.dataAfterEndMark())) {
+        result.error = ScanError::rowsNotTaken;
+        return;
+    }
     file.reset();
     if (utf8.isUtf8()) {
         dropRows(result);

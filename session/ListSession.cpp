@@ -465,7 +465,8 @@ bool ListSession::writePreparedList(Run& run, const settings::FormatDefinition* 
     runner_(writingListText(), [&](const WorkProgress& progress) {
         written = output::writePreparedFile(
             fs_, state_.inputPath, header, state_, state_.scannedStamp, progress,
-            pending ? output::BeforeReplacing(recordPrepare) : output::BeforeReplacing());
+            pending ? output::BeforeReplacing(recordPrepare) : output::BeforeReplacing(),
+            format == nullptr || format->delimited ? rowDelimiter(format) : ' ');
     });
     if (pending) {
         if (written.replaced.ok())

@@ -42,6 +42,8 @@ constexpr auto kSaveQuestion = "Да се запишат ли данните з�
 constexpr auto kHeaderBreakingCharacter =
     "Недопустим знак (точка и запетая, нов ред или друг управляващ знак) в полето „%s“!"_cp;
 constexpr auto kBadFieldDefinition = "Некоректна дефиниция за поле: %s от секция: %s"_cp;
+constexpr auto kBadFieldNumbering = "Некоректна номерация на полетата в секция: %s"_cp;
+constexpr auto kRepeatedField = "Полето %s е определено повече от веднъж в секция: %s"_cp;
 constexpr auto kIniOpenForWriteFailed = "Грешка при отваряне на INI файла за запис"_cp;
 constexpr auto kIniWriteFailed = "Грешка при запис в INI файлa!"_cp;
 constexpr auto kSepaRowMessages =
@@ -417,6 +419,14 @@ std::optional<ShownMessage> loadErrorMessage(const settings::LoadResult& result,
         case settings::LoadError::badFieldDefinition:
             return ShownMessage{Message::badFieldDefinition,
                                 text::format(kBadFieldDefinition.c_str(), result.fieldName.c_str(),
+                                             result.sectionName.c_str())};
+        case settings::LoadError::badFieldNumbering:
+            return ShownMessage{
+                Message::badFieldDefinition,
+                text::format(kBadFieldNumbering.c_str(), result.sectionName.c_str())};
+        case settings::LoadError::repeatedField:
+            return ShownMessage{Message::badFieldDefinition,
+                                text::format(kRepeatedField.c_str(), result.fieldName.c_str(),
                                              result.sectionName.c_str())};
     }
     return std::nullopt;

@@ -5,7 +5,10 @@
 #include "text/Text.h"
 #include "text/Utf8Sniffer.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <vector>
 
 namespace velcor::settings {
 
@@ -84,12 +87,58 @@ struct PendingFormat {
     std::string entryText;
 };
 
-void finishPending(std::optional<PendingFormat>& pending, LoadedSettings& out) {
+enum class Numbering { lineOrder, columns, mixed };
+
+Numbering numberingOf(const std::vector<FieldDefinition>& fields) {
+    bool allZero = true;
+    bool allPositive = true;
+    for (const FieldDefinition& field : fields) {
+        allZero = allZero && field.number == 0;
+        allPositive = allPositive && field.number > 0;
+    }
+    if (allZero) return Numbering::lineOrder;
+    if (!allPositive) return Numbering::mixed;
+    std::vector<std::int32_t> numbers;
+    numbers.reserve(fields.size());
+    for (const FieldDefinition& field : fields) numbers.push_back(field.number);
+    std::sort(numbers.begin(), numbers.end());
+    return std::adjacent_find(numbers.begin(), numbers.end()) == numbers.end() ? Numbering::columns
+                                                                               : Numbering::mixed;
+}
+
+// Whether the section that ends here may become a format; otherwise `result` says why not.
+bool sectionFits(const FormatDefinition& format, LoadResult& result) {
+    bool seen[std::size(kSingleFieldNames)] = {};
+    for (const FieldDefinition& field : format.fields) {
+        for (std::size_t i = 0; i < std::size(kSingleFieldNames); ++i) {
+            if (!text::equalsIgnoreAsciiCase(field.name, kSingleFieldNames[i])) continue;
+            if (seen[i]) {
+                result.error = LoadError::repeatedField;
+                result.fieldName = field.name;
+                result.sectionName = format.name;
+                return false;
+            }
+            seen[i] = true;
+        }
+    }
+    if (format.delimited && numberingOf(format.fields) == Numbering::mixed) {
+        result.error = LoadError::badFieldNumbering;
+        result.sectionName = format.name;
+        return false;
+    }
+    return true;
+}
+
+// Adds the pending section to the formats when it gives one; false, with `result` saying why,
+// when it ends the load.
+bool finishPending(std::optional<PendingFormat>& pending, LoadedSettings& out, LoadResult& result) {
     if (pending && !pending->definition.fields.empty() && !pending->definition.name.empty()) {
+        if (!sectionFits(pending->definition, result)) return false;
         out.formats.push_back(std::move(pending->definition));
         out.entryTexts.push_back(std::move(pending->entryText));
     }
     pending.reset();
+    return true;
 }
 
 bool readWholeFile(fileio::FileSystem& fs, const std::string& path, std::string& bytes,
@@ -139,7 +188,7 @@ LoadResult parseSettings(std::string_view bytes, LoadedSettings& out) {
                 continue;
             }
             loaded.iniRemainder.append(line);
-            finishPending(pending, loaded);
+            if (!finishPending(pending, loaded, result)) return result;
             pending.emplace();
             pending->definition.name = std::string(text::trimBlanks(name));
             pending->entryText = std::string(trimmed);
@@ -177,9 +226,13 @@ LoadResult parseSettings(std::string_view bytes, LoadedSettings& out) {
         format.fields.push_back(std::move(field));
     }
 
-    finishPending(pending, loaded);
+    if (!finishPending(pending, loaded, result)) return result;
     out = std::move(loaded);
     return result;
+}
+
+bool readsByColumnNumber(const FormatDefinition& format) {
+    return format.delimited && numberingOf(format.fields) == Numbering::columns;
 }
 
 LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedSettings& out) {

@@ -17,6 +17,8 @@ namespace velcor::settings {
 // One field line of a format section: "NAME = number, start, end".
 struct FieldDefinition {
     std::string name;  // trimmed, case kept
+    // Delimited: the 1-based column the field is read from, or 0 in every field line of a section
+    // whose fields are taken in line order.
     std::int32_t number = 0;
     std::int32_t start = 0;  // fixed-length: 1-based first column
     std::int32_t end = 0;    // fixed-length: 1-based last column, inclusive
@@ -65,12 +67,20 @@ enum class LoadError {
     cannotRead,          // the file cannot be opened or read
     savedAsUtf8,         // the file begins with UTF-8's byte order mark
     badFieldDefinition,  // a field line of a fixed-length section has no end or starts after it
+    // A delimited section whose fields are neither all numbered 0 nor each given its own column
+    // from 1 on: a column read by two fields, or one field read by line order beside numbered
+    // ones, would read another column than the one meant.
+    badFieldNumbering,
+    // A section that defines a field the checks, the header, the report or the SEPA export read
+    // more than once: one of the two values would be checked and the other paid.
+    repeatedField,
 };
 
 struct LoadResult {
     LoadError error = LoadError::none;
     std::error_code cause;  // cannotRead: why, as the system said it
-    // badFieldDefinition: the field's name and its section's name.
+    // badFieldDefinition, repeatedField: the field's name and its section's name;
+    // badFieldNumbering: the section's name.
     std::string fieldName;
     std::string sectionName;
 
@@ -82,6 +92,15 @@ LoadResult loadSettings(fileio::FileSystem& fs, const std::string& path, LoadedS
 
 // Reads the bytes of a settings file, held in memory, by the same rules (cannotRead aside).
 LoadResult parseSettings(std::string_view bytes, LoadedSettings& out);
+
+// The field names that something beyond the row reader reads (ASCII case ignored): a section may
+// define each of them once. Other names may repeat.
+inline constexpr std::string_view kSingleFieldNames[] = {
+    "IBAN", "BIC", "NAME", "SUM", "EGN", "BULSTAT", "PAYMENT", "PAYMENT_SEBRA", "REASON"};
+
+// Whether the fields of a delimited format are read from the columns their numbers name (every
+// number 1 or more, no two alike) rather than in line order (every number 0).
+bool readsByColumnNumber(const FormatDefinition& format);
 
 // What a save writes into [CLIENT].
 struct PayerValues {

@@ -122,6 +122,10 @@ std::string_view findingKindWords(processing::FindingKind kind) {
             return "CR без LF"_cp;
         case FindingKind::dataAfterEndMark:
             return "Данни след Ctrl-Z"_cp;
+        case FindingKind::wrongBic:
+            return "Грешен BIC"_cp;
+        case FindingKind::noBic:
+            return "Липсва BIC"_cp;
     }
     return {};
 }

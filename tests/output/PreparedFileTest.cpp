@@ -2,6 +2,7 @@
 
 #include "processing/Scan.h"
 #include "support/FaultyFileSystem.h"
+#include "support/ListFormats.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,34 @@ TEST_F(PreparedFileWrite, HeaderWithCrLfThenTheListsRowsAsRead) {
     EXPECT_EQ(testing::readFileBytes(list), header + "row one\nrow two\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
         << "no temporary file is left beside the list";
+}
+
+// Rows of delimiters alone, which spreadsheets write below the data, are blank lines of a
+// delimited list: left out as the scan with that delimiter left them out.
+TEST_F(PreparedFileWrite, RowsOfDelimitersAloneAreLeftOutOfADelimitedList) {
+    const auto semicolons = testing::delimitedFormat("DP", ';', {"NAME"});
+    const std::string header = "OMPDP;08122006; ...; \r\n";
+    const struct {
+        const settings::FormatDefinition* format;
+        char delimiter;
+        std::string rows;
+    } cases[] = {
+        {&semicolons, ';', "a;b\nc\n"},
+        {nullptr, ';', "a;b\nc\n"},
+        {nullptr, ' ', "a;b\n;;;\nc\n"},
+    };
+    for (const auto& c : cases) {
+        testing::writeFileBytes(list, "a;b\r\n;;;\r\n ;\t; \r\nc\r\n;;");
+        if (c.delimiter == ' ') testing::writeFileBytes(list, "a;b\r\n;;;\r\nc\r\n");
+        const processing::ControlData expected =
+            processing::scanPaymentFile(fileio::standardFileSystem(), list, c.format, c.delimiter)
+                .controlData;
+        const PreparedWrite written =
+            writePreparedFile(fileio::standardFileSystem(), list, header, expected, std::nullopt,
+                              {}, {}, c.delimiter);
+        EXPECT_EQ(written.replaced, fileio::ReplaceResult::ok) << c.rows;
+        EXPECT_EQ(testing::readFileBytes(list), header + c.rows);
+    }
 }
 
 // Rows that do not give the scan's count and control code again are not the rows that were

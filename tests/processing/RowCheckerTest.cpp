@@ -83,6 +83,57 @@ TEST(RowReader, ReadsFixedLengthAndDelimitedColumns) {
     }
 }
 
+// A delimited format whose fields carry the given numbers.
+settings::FormatDefinition numbered(std::initializer_list<std::pair<const char*, int>> fields) {
+    settings::FormatDefinition format{"DP", true, ';', {}};
+    for (const auto& [name, number] : fields) format.fields.push_back({name, number, 0, 0});
+    return format;
+}
+
+TEST(RowReader, NumberedDelimitedFieldsReadTheirOwnColumns) {
+    const auto noDocument = numbered({{"IBAN", 1}, {"BIC", 2}, {"NAME", 3}, {"SUM", 5}});
+    const auto shuffled = numbered({{"SUM", 3}, {"IBAN", 1}, {"NAME", 2}});
+    const auto inOrder = numbered({{"F1", 1}, {"F2", 2}, {"F3", 3}});
+    const auto byLine = numbered({{"F1", 0}, {"F2", 0}, {"F3", 0}});
+    const auto far = numbered({{"F1", 2147483647}, {"F2", 1}});
+    const std::string iban = "BG80BNBG96611020345678";
+    const ReadCase cases[] = {
+        // Column 4 (a document number) is read by nobody; the amount is column 5.
+        {noDocument, iban + ";BNBGBGSD;Ivan;DOC-17;12.50\n",
+         "IBAN=" + iban + "|BIC=BNBGBGSD|NAME=Ivan|SUM=12.50"},
+        {shuffled, "BG80BNBG96611020345678; Ivan ;7\n", "SUM=7|IBAN=" + iban + "|NAME=Ivan"},
+        // A column past the row's end leaves the field absent; an amount is then checked empty.
+        {noDocument, iban + ";BNBGBGSD;Ivan;DOC\n",
+         "IBAN=" + iban + "|BIC=BNBGBGSD|NAME=Ivan|SUM=", "Нулева сума на ред: 7<BR>"},
+        {far, "a;b\n", "F1-|F2=a"},
+        {far, "a\n", "F1-|F2=a", "Няма разделител (;)  на ред: 7<BR>"},
+        // Numbered 1..n in line order, or all 0, a row reads as the line order reads it.
+        {inOrder, "x;y\n", "F1=x|F2=y|F3-"},
+        {byLine, "x;y\n", "F1=x|F2=y|F3-"},
+        {inOrder, "xyz\n", "F1=xyz|F2-|F3-", "Няма разделител (;)  на ред: 7<BR>"},
+        {byLine, "xyz\n", "F1=xyz|F2-|F3-", "Няма разделител (;)  на ред: 7<BR>"},
+    };
+    for (const ReadCase& c : cases) {
+        Cents total = 0;
+        RowFindings messages;
+        RowChecker checker(&c.format, c.format.delimiter);
+        checker.check(c.line, 7, total, messages);
+        EXPECT_EQ(describe(checker.record(), c.format), c.expected) << c.line;
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)), c.messages) << c.line;
+    }
+}
+
+TEST(RowReader, NumberedFieldsKeepTheOrderOfTheirLinesInMessages) {
+    // The IBAN's line comes after the EGN's: its message follows, whatever the columns.
+    const auto format = numbered({{"EGN", 2}, {"IBAN", 1}, {"SUM", 3}});
+    Cents total = 0;
+    RowFindings messages;
+    RowChecker(&format, ';').check("BG81BNBG96611020345678;7523169264;1\n", 4, total, messages);
+    EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)),
+              "Грешен ЕГН  на ред: 4<BR>Грешен IBAN( Wrong IBAN ! ) на ред: 4<BR>");
+    EXPECT_EQ(total, 100);
+}
+
 TEST(RowReader, SplitsAtTheDelimiterItIsGiven) {
     const auto format = delimitedFormat("D", ';', {"F1", "F2"});
     Cents total = 0;
@@ -112,6 +163,12 @@ struct CheckCase {
     Cents total = 0;
 };
 
+std::string cp1251(std::string_view utf8) {
+    std::string out;
+    EXPECT_TRUE(text::fromUtf8(utf8, out)) << utf8;
+    return out;
+}
+
 std::string row(std::initializer_list<std::string> values) {
     std::string out;
     bool first = true;
@@ -135,33 +192,56 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
     const std::string invalidSum = "Невалидна сума на ред: 5<BR>";
     const std::string noBudgetCode = "Липсва код за плащане на бюджетна сметка на ред: 5<BR>";
     const std::string noSebraCode = "Липсва код за плащане СЕБРА на ред: 5<BR>";
+    const std::string wrongBic = "Грешен BIC на ред: 5<BR>";
+    const std::string noBic = "Липсва BIC на ред: 5<BR>";
     const CheckCase cases[] = {
-        {dp, row({kIban, "BNBG9661", "Ivan", "7523169263", "831642181", "12.50"}), "", 1250},
-        {dp, row({"BG81BNBG96611020345678", "BNBG", "", "", "", "1"}), wrongIban, 100},
-        {dp, row({kIban, "UNCR7000", "", "", "", "1"}), bicMismatch, 100},
-        {dp, row({kIban, "", "", "", "", "1"}), bicMismatch, 100},
-        {dp, row({kIban, "BNB", "", "", "", "1"}), bicMismatch, 100},
-        {dp, row({kIban, "bnbg9661", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({kIban, "BNBGBGSD", "Ivan", "7523169263", "831642181", "12.50"}), "", 1250},
+        {dp, row({"BG81BNBG96611020345678", "BNBGBGSD", "", "", "", "1"}), wrongIban, 100},
+        {dp, row({kIban, "UNCRBGSF", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({kIban, "", "", "", "", "1"}), noBic, 100},
+        // A BIC has its form, or it is no BIC: its first four letters alone matched before.
+        {dp, row({kIban, "BNB", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "BNBG", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "BNBG!!@@", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "BNBGbgsd", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "BNBG BGSD", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "bnbgbgsd", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "BNBGBGSDX", "", "", "", "1"}), wrongBic, 100},
+        {dp, row({kIban, "BNBGBGSDXXX", "", "", "", "1"}), "", 100},
+        {dp, row({kIban, " BNBGBGSD ", "", "", "", "1"}), "", 100},
+        // The bank code holds for Bulgarian IBANs; others are matched by country, a territory
+        // that uses another country's IBANs by that country.
+        {dp, row({"DE89370400440532013000", "COBADEFFXXX", "", "", "", "1"}), "", 100},
+        {dp, row({"DE89370400440532013000", "COBAATWW", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({"DE89370400440532013000", "BNBGBGSD", "", "", "", "1"}), bicMismatch, 100},
+        {dp, row({"FR1420041010050500013M02606", "BFCORERX", "", "", "", "1"}), "", 100},
+        {dp, row({"FR1420041010050500013M02606", "BNPAFRPP", "", "", "", "1"}), "", 100},
+        {dp, row({"GB29NWBK60161331926819", "RBOSJESH", "", "", "", "1"}), "", 100},
+        {dp, row({"GB29NWBK60161331926819", "BFCORERX", "", "", "", "1"}), bicMismatch, 100},
         // An IBAN too short to hold a bank code never matches a BIC.
-        {dp, row({"BG80BNB", "BNBG", "", "", "", "1"}),
+        {dp, row({"BG80BNB", "BNBGBGSD", "", "", "", "1"}),
          "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>" + bicMismatch, 100},
-        {dp, row({"", "", "", "", "", "1"}),
+        {dp, row({"", "", "", "", "", "1"}), "Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" + noBic,
+         100},
+        {dp, row({"", "BNBGBGSD", "", "", "", "1"}),
          "Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" + bicMismatch, 100},
-        {dp, row({kIban, "BNBG", "", "7523169264", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
-        {dp, row({kIban, "BNBG", "", "", "831642182", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>", 100},
-        {dp, row({kIban, "BNBG", "", "", "", "0"}), zero},
-        {dp, row({kIban, "BNBG", "", "", "", ""}), zero},
-        {dp, row({kIban, "BNBG", "", "", "", "-0.00"}), zero},
+        {dp, row({kIban, "BNBGBGSD", "", "7523169264", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
+        {dp, row({kIban, "BNBGBGSD", "", "", "831642182", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>",
+         100},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "0"}), zero},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", ""}), zero},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "-0.00"}), zero},
         // A text that is no plain decimal is refused, never read in part or taken for zero; a
         // credit transfer is never negative.
-        {dp, row({kIban, "BNBG", "", "", "", "abc"}), invalidSum},
-        {dp, row({kIban, "BNBG", "", "", "", "-5"}), invalidSum},
-        {dp, row({kIban, "BNBG", "", "", "", "12,50"}), invalidSum},
-        {dp, row({kIban, "BNBG", "", "", "", "0.000001"}), invalidSum},
-        {dp, row({kIban, "BNBG", "", "", "", "1e3"}), invalidSum},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "abc"}), invalidSum},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "-5"}), invalidSum},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "12,50"}), invalidSum},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "0.000001"}), invalidSum},
+        {dp, row({kIban, "BNBGBGSD", "", "", "", "1e3"}), invalidSum},
         // With the BIC first the match runs at the IBAN, after the IBAN check's own message.
-        {bicFirst, row({"UNCR", "BG81BNBG96611020345678", "3"}), wrongIban + bicMismatch, 300},
-        {bicFirst, row({"BNBG", kIban, "3"}), "", 300},
+        {bicFirst, row({"UNCRBGSF", "BG81BNBG96611020345678", "3"}), wrongIban + bicMismatch, 300},
+        {bicFirst, row({"BNBGBGSD", kIban, "3"}), "", 300},
+        {bicFirst, row({"UNCR", kIban, "3"}), wrongBic, 300},
         {twoSums, row({"2", "3"}), "", 500},
         {twoSums, row({"0", "3"}), zero, 300},
         // Budget accounts need every PAYMENT code; the SEBRA code is needed by "SB" alone.
@@ -187,9 +267,14 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
         {delimitedFormat("DP", ';', {"IBAN", "PAYMENT"}), row({"BG56BNBG96618", ""}),
          "Грешен IBAN( Wrong IBAN ! ) на ред: 5<BR>"},
         // A row that ends before its IBAN or SUM is checked as if both were there and empty.
-        {delimitedFormat("DP", ';', {"BIC", "NAME", "IBAN", "SUM"}), "BNBG\n",
+        {delimitedFormat("DP", ';', {"BIC", "NAME", "IBAN", "SUM"}), "BNBGBGSD\n",
          "Няма разделител (;)  на ред: 5<BR>Грешен IBAN( Wrong IBAN! ) на ред: 5<BR>" +
              bicMismatch + zero},
+        // A BIC is not: a row may leave out a BIC at its end (a SEPA payment needs none), but
+        // one it holds must be a BIC.
+        {delimitedFormat("DP", ';', {"IBAN", "SUM", "BIC"}), std::string(kIban) + ";1\n", "", 100},
+        {delimitedFormat("DP", ';', {"IBAN", "SUM", "BIC"}), std::string(kIban) + ";1;\n", noBic,
+         100},
         {fixedFormat("F", {{"IBAN", 1, 22}, {"SUM", 23, 30}}), std::string(kIban) + "\n",
          "Редът е по-къс от формата (30 знака) на ред: 5<BR>" + zero},
         // So is a payment code: spreadsheets drop the empty cells at a row's end.
@@ -210,16 +295,27 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
          row({"bg56-bnbg-9661-8020-3456-78", "BNBGBGSD", "1", "1"}), "", 100},
         {delimitedFormat("DP", ';', {"BIC", "IBAN", "SUM"}),
          row({"UNCRBGSF", "BG56 BNBG 9661 8020 3456 78", "1"}), bicMismatch, 100},
-        // A NUL is refused with the row; the IBAN check still sees the bytes behind it.
+        // A NUL is refused with the row, and in an IBAN as a byte no account holds.
         {delimitedFormat("DP", ';', {"IBAN", "F2"}), std::string(kIban) + std::string("\0X;\n", 4),
-         "Недопустим управляващ знак (0x00) на ред: 5<BR>" + wrongIban},
+         "Недопустим управляващ знак (0x00) на ред: 5<BR>"
+         "Грешен IBAN( Wrong IBAN character! ) на ред: 5<BR>"},
+        // The IBAN field is the account as written to the bank: only its separators are passed
+        // over, and its length is its country's.
+        {dp, row({kIban + cp1251(" (Мария)"), "BNBGBGSD", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN character! ) на ред: 5<BR>", 100},
+        {dp, row({cp1251("BG80BNBG9661102034567А8"), "BNBGBGSD", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN character! ) на ред: 5<BR>", 100},
+        {dp, row({"BG34BNBG9661102034567", "BNBGBGSD", "", "", "", "1"}),
+         "Грешен IBAN( Wrong IBAN length! ) на ред: 5<BR>", 100},
+        {dp, row({"XY22BNBG96611020345678", "BNBGBGSD", "", "", "", "1"}),
+         "Грешен IBAN( Unknown IBAN country! ) на ред: 5<BR>" + bicMismatch, 100},
         // Identifier fields hold digits (a BULSTAT's grouped by blanks and hyphens) and nothing
         // else: a letter or a sign would be weighed by its code and could pass by chance.
-        {dp, row({kIban, "BNBG", "", "", "831 642-181", "1"}), "", 100},
-        {dp, row({kIban, "BNBG", "", "", "BG831642181", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>",
+        {dp, row({kIban, "BNBGBGSD", "", "", "831 642-181", "1"}), "", 100},
+        {dp, row({kIban, "BNBGBGSD", "", "", "BG831642181", "1"}), "Грешен БУЛСТАТ  на ред: 5<BR>",
          100},
-        {dp, row({kIban, "BNBG", "", "7501020A#8", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
-        {dp, row({kIban, "BNBG", "", "7501020 98", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
+        {dp, row({kIban, "BNBGBGSD", "", "7501020A#8", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
+        {dp, row({kIban, "BNBGBGSD", "", "7501020 98", "", "1"}), "Грешен ЕГН  на ред: 5<BR>", 100},
     };
     for (const CheckCase& c : cases) {
         Cents total = 0;

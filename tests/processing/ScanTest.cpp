@@ -95,7 +95,7 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     const std::string x5000(5000, 'x');
     r = scan(x5000 + "\nabc\n");
     EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), tooLong);
-    EXPECT_EQ(r.controlData.recordCount, 3);  // 4094 bytes, the other 906, abc
+    EXPECT_EQ(r.controlData.recordCount, 2);  // the long line is one row, abc the next
     EXPECT_EQ(r.acceptedLines, x5000 + "\nabc\n");
 
     // The LF of a 4094-byte line arrives on its own; it still ends that row.
@@ -112,11 +112,11 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     const std::string longRow = "x" + std::string(4093, 'y') + blanks + "z" + blanks + "  \n";
     r = scan(longRow + "abc\n");
     EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), tooLong);
-    EXPECT_EQ(r.controlData.recordCount, 3);  // the first piece, the one holding "z", abc
+    EXPECT_EQ(r.controlData.recordCount, 2);
     EXPECT_EQ(r.acceptedLines, longRow + "abc\n");
     const testing::ScanWithRows again = scan(r.acceptedLines);
     EXPECT_EQ(again.controlData.controlCodeText, r.controlData.controlCodeText);
-    EXPECT_EQ(again.controlData.recordCount, 3);
+    EXPECT_EQ(again.controlData.recordCount, 2);
     // Leading blank pieces are part of the line too: its row number is that of its first row.
     r = scan("abc\n" + blanks + "x\n");
     EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)),
@@ -125,6 +125,75 @@ TEST_F(Scan, KeepsEveryNonBlankLineAsReadAndTheRowsApart) {
     r = scan(std::string("a\0b\nc\n", 6));
     EXPECT_TRUE(clean(r));
     EXPECT_EQ(r.acceptedLines, std::string("a\0b\nc\n", 6));
+}
+
+// Spreadsheets write rows of delimiters alone below the data, for cells that are only formatted.
+// Under a delimited format such a row is a blank line; a fixed-length row of them is data.
+TEST_F(Scan, RowsOfDelimitersAloneAreBlankLines) {
+    const std::string good = "BG80BNBG96611020345678;BNBGBGSD;N;;1.00\n";
+    const struct {
+        std::string bytes;
+        int selection;
+        std::int64_t count;
+        std::string rows;
+    } cases[] = {
+        {good + ";;;;;;\r\n;;;;;;\r\n", 1, 1, good},
+        {";;;;\n" + good + " ; \t;\n;", 1, 1, good},
+        {good + ";\n", 1, 1, good},
+        {good + ";;x;;\n", 1, 2, good + ";;x;;\n"},
+        {good + ";;,;\n", 1, 2, good + ";;,;\n"},
+        // With no payment type, the delimiter given still makes a blank line.
+        {"x\n;;;\n", -1, 1, "x\n"},
+        // A fixed-length list splits nothing: its semicolons are data.
+        {"x\n;\n", 0, 2, "x\n;\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const testing::ScanWithRows r = scan(c.bytes, c.selection);
+        EXPECT_EQ(r.controlData.recordCount, c.count);
+        EXPECT_EQ(r.acceptedLines, c.rows);
+        if (c.selection == 1 && c.count == 1) {
+            EXPECT_TRUE(clean(r)) << testing::joinedTexts(r.rowFindings);
+            // The control code covers the rows kept, as the prepared file holds them.
+            EXPECT_EQ(r.controlData.controlCodeText,
+                      scan(c.rows, c.selection).controlData.controlCodeText);
+        }
+    }
+    // A list of nothing else holds no payment.
+    EXPECT_EQ(scan(";;;;;;\r\n;;;;;;\r\n", 1).error, ScanError::noPayments);
+}
+
+// A physical line longer than 4094 bytes is one row of the list however it is read: it is
+// refused once, nothing is checked in its pieces, and the rows after it keep their numbers.
+TEST_F(Scan, ALineTooLongIsOneRowRefusedOnce) {
+    const std::string row = "BG80BNBG96611020345678;BNBGBGSD;";
+    const std::string tail = ";7523169263;1.00\n";
+    const std::string bad = "BG81BNBG96611020345678;BNBGBGSD;N;;1.00\n";
+    const std::string tooLong = "Редът е по-дълъг от 4094 знака на ред: ";
+    const std::string wrongIban = "Грешен IBAN( Wrong IBAN ! ) на ред: ";
+    const struct {
+        std::string bytes;
+        std::int64_t count;
+        std::string messages;
+    } cases[] = {
+        {row + std::string(5000, 'n') + tail + bad, 2, tooLong + "1<BR>" + wrongIban + "2<BR>"},
+        {bad + row + std::string(9000, 'n') + tail + bad + bad, 4,
+         wrongIban + "1<BR>" + tooLong + "2<BR>" + wrongIban + "3<BR>" + wrongIban + "4<BR>"},
+        // Exactly 4094 bytes with its LF read alone, or at the very end of the list, fit.
+        {bad + row + std::string(4094 - row.size() - tail.size() + 1, 'n') + tail + bad, 3,
+         wrongIban + "1<BR>" + wrongIban + "3<BR>"},
+        {row + std::string(4094 - row.size() - tail.size() + 1, 'n') +
+             tail.substr(0, tail.size() - 1),
+         1, ""},
+    };
+    for (const auto& c : cases) {
+        const testing::ScanWithRows r = scan(c.bytes, 1);
+        EXPECT_EQ(r.controlData.recordCount, c.count) << c.bytes.size();
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), c.messages) << c.bytes.size();
+        EXPECT_EQ(r.acceptedLines, c.bytes);
+        // Its rows read back from the prepared file as they were read here.
+        EXPECT_EQ(scan(r.acceptedLines, 1).controlData.recordCount, c.count);
+    }
 }
 
 struct RefusedCase {
@@ -281,7 +350,7 @@ TEST_F(Scan, ChecksTheRowsOfAListAndKeepsThoseWithMessages) {
               "Грешен ЕГН  на ред: 2<BR>"
               "Нулева сума на ред: 2<BR>"
               "Няма разделител (;)  на ред: 3<BR>"
-              "Грешен IBAN( Wrong IBAN! ) на ред: 3<BR>"
+              "Грешен IBAN( Wrong IBAN character! ) на ред: 3<BR>"
               "Нулева сума на ред: 3<BR>");
     // The control data are complete although the rows have messages.
     EXPECT_EQ(r.controlData.countText, "3");
@@ -298,7 +367,7 @@ TEST_F(Scan, WithoutAPaymentTypeCountsTheRowsAndChecksNothing) {
 }
 
 TEST_F(Scan, SplitsTheRowsAtTheDelimiterItIsGiven) {
-    testing::writeFileBytes(dir.path() / "list.txt", "BG80BNBG96611020345678,BNBG,N,,1.00\n");
+    testing::writeFileBytes(dir.path() / "list.txt", "BG80BNBG96611020345678,BNBGBGSD,N,,1.00\n");
     const testing::ScanWithRows r = testing::scanKeepingRows(
         fileio::standardFileSystem(), dir.file("list.txt"), &formats[1], ',');
     EXPECT_TRUE(clean(r)) << testing::joinedTexts(r.rowFindings);

@@ -64,6 +64,10 @@ std::string finding(const Loaded& loaded) {
             return "UTF-8";
         case LoadError::badFieldDefinition:
             return "field " + loaded.result.fieldName + " of " + loaded.result.sectionName;
+        case LoadError::badFieldNumbering:
+            return "numbering of " + loaded.result.sectionName;
+        case LoadError::repeatedField:
+            return "repeated " + loaded.result.fieldName + " in " + loaded.result.sectionName;
     }
     return {};
 }
@@ -97,12 +101,12 @@ TEST(LoadSettings, EveryRuleOfTheFile) {
          "[SB]",
          {{"EGN", 1, 1, 10}, {"AMOUNT", 2, 11, 20}, {"FORMAT", 3, 21, 30}}},
         {"CLIENT", true, ' ', "[ CLIENT ]", {{"X", 0, 0, 0}}},
-        {"TAB", true, '|', "[ TAB ]", {{"B", -5, 7, kMax}, {"FORMAT", 0, 0, 0}}},
+        {"TAB", true, '|', "[ TAB ]", {{"B", 0, 7, kMax}, {"FORMAT", 0, 0, 0}}},
         {"NUMS",
          true,
          '\t',
          "[NUMS]",
-         {{"C", 7, 0, 0}, {"D", 2, -3, 12}, {"E", 0, 0, 5}, {"F", kMax, kMin, 1}, {"G", 4, 0, 0}}},
+         {{"C", 7, 0, 0}, {"D", 2, -3, 12}, {"E", 5, 0, 5}, {"F", kMax, kMin, 1}, {"G", 4, 0, 0}}},
     };
     ASSERT_EQ(s.formats.size(), expected.size());
     ASSERT_EQ(s.entryTexts.size(), expected.size());
@@ -224,7 +228,80 @@ TEST(LoadSettings, FixedLengthFieldCheck) {
         EXPECT_EQ(finding(fixed), c.fixedAccepts ? "none" : badField("BAD", "SB"));
         const Loaded delimited =
             loadText("[ SB ] x\r\nFORMAT=DELIMITED\r\nOK = 1,1,2\r\nBAD = " + c.value + "\r\n");
-        EXPECT_EQ(finding(delimited), "none");
+        // Only the first number counts there: an empty value is column 0 beside column 1.
+        EXPECT_EQ(finding(delimited), c.value.empty() ? "numbering of SB" : "none");
+    }
+}
+
+// A delimited section either numbers every field with a column of its own or none at all; any
+// other numbering would read a column other than the one meant.
+TEST(LoadSettings, DelimitedFieldNumbersAreColumnsOrAllZero) {
+    struct Case {
+        std::string fields;
+        std::string expected;
+        bool byColumn = false;
+    };
+    const std::vector<Case> cases = {
+        {"IBAN = 1\nBIC = 2\nNAME = 3\nSUM = 5\n", "none", true},
+        {"SUM = 3\nIBAN = 1\n", "none", true},
+        {"A = 7\n", "none", true},
+        {"A = 2147483647\nB = 1\n", "none", true},
+        {"IBAN = 0\nSUM = 0\n", "none"},
+        {"IBAN\t=\nSUM = x\n", "none"},  // no digits read as 0
+        {"IBAN = 1\nSUM = 0\n", "numbering of DP"},
+        {"IBAN = 0\nSUM = 2\n", "numbering of DP"},
+        {"IBAN = 1\nSUM = 1\n", "numbering of DP"},
+        {"IBAN = 2\nBIC = 1\nSUM = 2\n", "numbering of DP"},
+        {"IBAN = -1\nSUM = 2\n", "numbering of DP"},
+        {"IBAN = -1\n", "numbering of DP"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fields);
+        const Loaded loaded =
+            loadText("[DP] x\nFORMAT=DELIMITED(;)\n" + c.fields + "[FX]\nA=1,1,1\n");
+        EXPECT_EQ(finding(loaded), c.expected);
+        if (!loaded.ok) continue;
+        ASSERT_EQ(loaded.settings.formats.size(), 2u);
+        EXPECT_EQ(readsByColumnNumber(loaded.settings.formats[0]), c.byColumn);
+        // Fixed-length sections keep their numbers as labels.
+        EXPECT_FALSE(readsByColumnNumber(loaded.settings.formats[1]));
+    }
+    // The section that ends the load is named in Windows-1251 as written, trimmed.
+    const std::string section(kSectionName.view());
+    EXPECT_EQ(finding(loadText("[ " + section + " ]\nFORMAT=DELIMITED\nA=1\nB=1\n")),
+              "numbering of " + section);
+    // Fixed-length sections may number their fields as they like.
+    EXPECT_EQ(finding(loadText("[FX]\nA = 1,1,2\nB = 1,3,4\nC = -1,5,6\n")), "none");
+}
+
+// A field that the checks, the header, the report or the SEPA export read is defined once: with
+// two, one value would be checked and the other paid.
+TEST(LoadSettings, AFieldReadBeyondTheRowIsDefinedOnce) {
+    const struct {
+        std::string section;
+        std::string expected;
+    } cases[] = {
+        {"[DP]\nFORMAT=DELIMITED(;)\nSUM = 1\nIBAN = 2\nsum = 3\n", "repeated sum in DP"},
+        {"[FX]\nIBAN = 1,1,22\nIban = 2,23,44\n", "repeated Iban in FX"},
+        {"[FX]\nBIC = 1,1,8\nA = 2,9,9\nBIC = 3,10,17\n", "repeated BIC in FX"},
+        {"[DP]\nFORMAT=DELIMITED\nReason = 0\nREASON = 0\n", "repeated REASON in DP"},
+        {"[SB]\nFORMAT=DELIMITED\nPAYMENT_SEBRA\t= 0\nPAYMENT_SEBRA = 0\n",
+         "repeated PAYMENT_SEBRA in SB"},
+        {"[SB]\nFORMAT=DELIMITED\nPAYMENT = 1\nPayment = 1\n", "repeated Payment in SB"},
+        {"[DP]\nFORMAT=DELIMITED\nNAME=0\nEGN=0\nBULSTAT=0\nEGN=0\n", "repeated EGN in DP"},
+        // The repeat is named before a numbering that the repeat itself may cause.
+        {"[DP]\nFORMAT=DELIMITED\nNAME = 3\nNAME = 3\n", "repeated NAME in DP"},
+        // Other names, and names the checks read by a prefix alone, may repeat.
+        {"[DP]\nFORMAT=DELIMITED\nX = 0\nX = 0\nPAYMENT_X = 0\nPAYMENT_X = 0\n", "none"},
+        {"[FX]\nNOTE = 1,1,2\nNOTE = 2,3,4\nPAYMENT = 3,5,6\nPAYMENT_SEBRA = 4,7,8\n", "none"},
+        // Each section counts its own fields.
+        {"[A]\nSUM = 1,1,2\n[B]\nSUM = 1,1,2\n", "none"},
+        {"[A]\nSUM = 1,1,2\n[CLIENT]\nNAME = x\n[B]\nSUM = 1,1,2\nSUM = 1,3,4\n",
+         "repeated SUM in B"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        EXPECT_EQ(finding(loadText(c.section)), c.expected);
     }
 }
 
@@ -316,12 +393,12 @@ TEST(LoadSettings, ClientBetweenFieldsDoesNotEndTheFormat) {
 TEST(LoadSettings, FieldCommentsAndNumbers) {
     const Loaded loaded = loadText(
         "[T]\nFORMAT = DELIMITED\n//A = 1,1,1\n = 5\nB = 7 // 1,2,3\nC = 1,2,3//4\n"
-        "D = 1,\t+9 ,0x7\nE= -0, - 4, 1\n");
+        "D = 2,\t+9 ,0x7\nE= +3, - 4, 1\n");
     ASSERT_TRUE(loaded.ok);
     ASSERT_EQ(loaded.settings.formats.size(), 1u);
     EXPECT_EQ(loaded.settings.formats[0].fields,
               (std::vector<FieldDefinition>{
-                  {"B", 7, 0, 0}, {"C", 1, 2, 3}, {"D", 1, 9, 0}, {"E", 0, 0, 1}}));
+                  {"B", 7, 0, 0}, {"C", 1, 2, 3}, {"D", 2, 9, 0}, {"E", 3, 0, 1}}));
 }
 
 // A physical line longer than 4094 bytes is read as several lines; its bytes all stay.

@@ -38,9 +38,10 @@ inline std::vector<std::string_view> linePieces(std::string_view text) {
     return pieces;
 }
 
-// The rows a scan must keep: every non-blank piece after a prepared list's "OMP" header, as read.
-// A blank piece of a row cut into pieces is kept whole: it belongs to that row.
-inline std::string expectedRows(std::string_view bytes) {
+// The rows a scan must keep: every non-blank piece after a prepared list's "OMP" header, as read;
+// a piece of blanks, TABs, line ends and `delimiter` alone is blank. A blank piece of a row cut
+// into pieces is kept whole: it belongs to that row.
+inline std::string expectedRows(std::string_view bytes, char delimiter = ' ') {
     const std::string text = textModeView(bytes);
     const std::vector<std::string_view> pieces = linePieces(text);
     std::string rows;
@@ -49,7 +50,9 @@ inline std::string expectedRows(std::string_view bytes) {
         const std::string_view piece = pieces[i];
         if (i == 0 && piece.starts_with("OMP")) continue;
         const bool endsLine = piece.ends_with('\n');
-        if (text::trimBlanks(piece).empty() && !rowOpen) continue;
+        const bool blank = piece.find_first_not_of(std::string{delimiter, ' ', '\t', '\r', '\n'}) ==
+                           std::string_view::npos;
+        if (blank && !rowOpen) continue;
         rows += piece;
         rowOpen = !endsLine;
     }

@@ -82,6 +82,10 @@ TEST(DialogInitialisation, MissingOrBadSettingsEndTheDialog) {
     } cases[] = {
         {"[FX]\r\nIBAN = 1,5,2\r\n",
          std::string("Некоректна дефиниция за поле: IBAN от секция: FX"_cp)},
+        {"[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nSUM = 1\r\n",
+         std::string("Некоректна номерация на полетата в секция: DP"_cp)},
+        {"[FX]\r\nSUM = 1,1,10\r\nIBAN = 2,11,32\r\nSum = 3,33,40\r\n",
+         std::string("Полето Sum е определено повече от веднъж в секция: FX"_cp)},
         {"\xEF\xBB\xBF" + standardSettings(), std::string("Файлът "_cp) + "%s" + utf8Tail},
     };
     for (const auto& c : cases) {

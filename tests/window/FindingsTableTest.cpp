@@ -57,6 +57,17 @@ TEST(FindingsTable, TheSummaryCountsEveryFindingByKindTheMostFrequentFirst) {
     EXPECT_EQ(text::toUtf8(findingsSummary({})), "Намерени грешки: 0");
 }
 
+TEST(FindingsTable, TheSummaryNamesTheBicFindingsByTheirKinds) {
+    processing::RowFindings findings;
+    for (int i = 0; i < 2; ++i) findings.add(FindingKind::wrongBic, i, "b");
+    findings.add(FindingKind::noBic, 3, "n");
+    findings.add(FindingKind::bicMismatch, 4, "m");
+    EXPECT_EQ(text::toUtf8(findingsSummary(findings)),
+              "Намерени грешки: 4 — Грешен BIC: 2, BIC на друга банка: 1, Липсва BIC: 1");
+    EXPECT_EQ(processing::findingKindName(FindingKind::wrongBic), "wrong-bic");
+    EXPECT_EQ(processing::findingKindName(FindingKind::noBic), "no-bic");
+}
+
 TEST(FindingsTable, SortsByAnyColumnEitherWayKeepingTheFoundOrderOfEquals) {
     const std::vector<RowFinding> findings = {
         finding(4, FindingKind::zeroSum, "Нулева сума на ред: 4"_cp, "борис"_cp, "0"),

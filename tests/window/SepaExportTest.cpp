@@ -206,13 +206,16 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          none,
          {},
          "Няма име на получателя, което да се изпише с латински букви, на ред: 1"_cp},
+        // The row check refuses an account longer than its country's IBANs before the export
+        // could.
         {"an account longer than any IBAN",
          0,
          "O150126P.1DP",
          row(longIban, "", "Ivan", "5"),
          none,
          {},
-         "IBAN на получателя не е във вида за SEPA на ред: 1"_cp},
+         "Списъкът има съобщения за грешни редове: SEPA файл се съставя само от коректен "
+         "списък!"_cp},
         {"a test BIC in .03",
          0,
          "O150126P.1DP",
