@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (value->find('\0') != std::string::npos) return 0;
     const settings::FormatDefinition* format = &state.formats[sebra ? 2 : 0];
     const std::string written =
-        output::buildHeaderLine(session::payerOf(state), state.paymentDate, state, format);
+        processing::buildHeaderLine(session::payerOf(state), state.paymentDate, state, format);
     const processing::PreparedHeader writtenHeader = processing::readPreparedHeader(written);
     require(writtenHeader.refusal == processing::HeaderRefusal::none, "written header reads");
     session::ListState again = freshState();

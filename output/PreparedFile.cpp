@@ -93,45 +93,7 @@ class DigestingFileSystem final : public fileio::FileSystem {
     bool atEnd_ = false;
 };
 
-// The kind code goes into the header only for payers whose IBAN has the digit 8 as its 13th
-// character; a shorter IBAN has no such character and gets the one-blank column.
-std::string kindCodeColumn(const PayerData& payer) {
-    if (processing::hasBudgetAccountDigit(payer.iban)) return payer.kindCode;
-    return " ";
-}
-
 }  // namespace
-
-std::string headerFormatDescription(const settings::FormatDefinition* format) {
-    if (format == nullptr || !format->delimited) return {};
-    return "DELIMITED(" + std::string(1, format->delimiter) + ")";
-}
-
-std::string buildHeaderLine(const PayerData& payer, const processing::LocalDateTime& date,
-                            const processing::ControlData& data,
-                            const settings::FormatDefinition* format) {
-    const std::string upperName = format != nullptr ? text::upperLatin(format->name) : "";
-    const std::string description = headerFormatDescription(format);
-    const std::string name(text::trimWhitespace(payer.name));
-    const std::string total = processing::formatCents(data.totalSum, 20);
-
-    // The blank flag of "% 22s" and the like has no effect on strings, so the widths alone give
-    // the columns; "% 6lld" keeps its blank in place of a plus sign.
-    if (settings::isSebraType(format)) {
-        const std::string bic(text::trimWhitespace(payer.bic));
-        return text::format("OMPSB;%02d%02d%04d;", date.day, date.month, date.year) +
-               text::format("%-8s;%-10s;%-35s;%s;% 6lld; %8s; %s\r\n", bic.c_str(),
-                            payer.budgetUnitCode.c_str(), name.c_str(), total.c_str(),
-                            static_cast<long long>(data.recordCount), data.controlCodeText.c_str(),
-                            description.c_str());
-    }
-    const std::string code = upperName.substr(0, 2);
-    return text::format("OMP%2.2s;%02d%02d%04d;", code.c_str(), date.day, date.month, date.year) +
-           text::format("%22s;%6s;%-35s;%s;% 6lld; %8s; %s\r\n", payer.iban.c_str(),
-                        kindCodeColumn(payer).c_str(), name.c_str(), total.c_str(),
-                        static_cast<long long>(data.recordCount), data.controlCodeText.c_str(),
-                        description.c_str());
-}
 
 PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                                 std::string_view header, const processing::ControlData& expected,

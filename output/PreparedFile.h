@@ -1,11 +1,13 @@
 #pragma once
 
-// The prepared bulk payment file: one "OMP" header line in front of the accepted rows of a list.
+// The prepared bulk payment file: one "OMP" header line (processing/PreparedHeader.h) in front of
+// the accepted rows of a list.
 
 #include "fileio/ContentDigest.h"
 #include "fileio/FileSystem.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
+#include "processing/PreparedHeader.h"
 #include "processing/Scan.h"
 #include "settings/Settings.h"
 
@@ -15,26 +17,6 @@
 #include <string_view>
 
 namespace velcor::output {
-
-// "DELIMITED(" + delimiter + ")" for a delimited format; empty for a fixed-length one or none.
-std::string headerFormatDescription(const settings::FormatDefinition* format);
-
-// The payer's values a header carries: the IBAN and kind code in the standard layout, the BIC and
-// budget-unit code in the budget layout, the name in both.
-struct PayerData {
-    std::string iban;
-    std::string bic;
-    std::string name;
-    std::string kindCode;
-    std::string budgetUnitCode;
-};
-
-// The header line, ending CR LF, for `format` (nullptr: no payment type selected), the payer,
-// the value date and the control data. The payer name (and, for the budget layout, the BIC) are
-// trimmed here too, so the line is right whatever the caller did before.
-std::string buildHeaderLine(const PayerData& payer, const processing::LocalDateTime& date,
-                            const processing::ControlData& data,
-                            const settings::FormatDefinition* format);
 
 // How a prepared list was written.
 struct PreparedWrite {

@@ -19,6 +19,12 @@ struct LocalDateTime {
 // Windows date functions accept them).
 bool isValidDate(int day, int month, int year);
 
+// Whether amounts on that day are in euro: Bulgaria pays in euro since 1 January 2026, in leva
+// before.
+constexpr bool isEuroDate(int year, int month, int day) {
+    return year * 10000 + month * 100 + day >= 2026'01'01;
+}
+
 // 0 = Sunday ... 6 = Saturday, for a valid date.
 int dayOfWeek(int day, int month, int year);
 

@@ -1,4 +1,9 @@
 #include "processing/PreparedHeader.h"
+#include <algorithm>
+#include <cstring>
+#include "fileio/FileSystem.h"
+#include "processing/Amount.h"
+#include "processing/TextModeReader.h"
 
 #include "checks/Iban.h"
 #include "processing/BudgetUnitCode.h"
@@ -144,6 +149,84 @@ PreparedHeader readPreparedHeader(std::string_view line) {
     }
     header.complete = true;
     return header;
+}
+
+std::string headerFormatDescription(const settings::FormatDefinition* format) {
+    if (format == nullptr || !format->delimited) return {};
+    return "DELIMITED(" + std::string(1, format->delimiter) + ")";
+}
+
+// The kind code goes into the header only for payers whose IBAN has the digit 8 as its 13th
+// character; a shorter IBAN has no such character and gets the one-blank column.
+static std::string kindCodeColumn(const PayerData& payer) {
+    if (processing::hasBudgetAccountDigit(payer.iban)) return payer.kindCode;
+    return " ";
+}
+
+std::string buildHeaderLine(const PayerData& payer, const LocalDateTime& date,
+                            const ControlData& data, const settings::FormatDefinition* format) {
+    const std::string upperName = format != nullptr ? text::upperLatin(format->name) : "";
+    const std::string description = headerFormatDescription(format);
+    const std::string name(text::trimWhitespace(payer.name));
+    const std::string total = formatCents(data.totalSum, 20);
+
+    // The blank flag of "% 22s" and the like has no effect on strings, so the widths alone give
+    // the columns; "% 6lld" keeps its blank in place of a plus sign.
+    if (settings::isSebraType(format)) {
+        const std::string bic(text::trimWhitespace(payer.bic));
+        return text::format("OMPSB;%02d%02d%04d;", date.day, date.month, date.year) +
+               text::format("%-8s;%-10s;%-35s;%s;% 6lld; %8s; %s\r\n", bic.c_str(),
+                            payer.budgetUnitCode.c_str(), name.c_str(), total.c_str(),
+                            static_cast<long long>(data.recordCount), data.controlCodeText.c_str(),
+                            description.c_str());
+    }
+    const std::string code = upperName.substr(0, 2);
+    return text::format("OMP%2.2s;%02d%02d%04d;", code.c_str(), date.day, date.month, date.year) +
+           text::format("%22s;%6s;%-35s;%s;% 6lld; %8s; %s\r\n", payer.iban.c_str(),
+                        kindCodeColumn(payer).c_str(), name.c_str(), total.c_str(),
+                        static_cast<long long>(data.recordCount), data.controlCodeText.c_str(),
+                        description.c_str());
+}
+
+// The header as the file the scan would open.
+class HeaderFile : public fileio::ReadFile {
+  public:
+    explicit HeaderFile(std::string_view bytes) : rest_(bytes) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min(size, rest_.size());
+        if (count > 0) std::memcpy(buffer, rest_.data(), count);
+        rest_.remove_prefix(count);
+        return static_cast<std::ptrdiff_t>(count);
+    }
+
+  private:
+    std::string_view rest_;
+};
+
+bool headerReadsBack(std::string_view header, const LocalDateTime& date, const ControlData& data) {
+    if (!header.ends_with("\r\n")) return false;
+    HeaderFile file(header);
+    TextModeReader reader(file);
+    std::string_view line;
+    if (reader.next(line) != TextModeReader::Result::piece) return false;
+    // Text mode turns the closing CR LF into LF; anything that ends the line sooner would leave
+    // the rest of the header to be read as a payment row.
+    const std::string_view body = header.substr(0, header.size() - 2);
+    if (line.size() != body.size() + 1 || !line.starts_with(body) || !line.ends_with('\n'))
+        return false;
+    // The scan takes only such a first line for a header.
+    if (!line.starts_with("OMP")) return false;
+
+    // A value the reader refuses (a payer IBAN, say) is not told here: a header that does not
+    // read back is refused as a whole.
+    const PreparedHeader read = readPreparedHeader(line);
+    if (read.refusal != HeaderRefusal::none || !read.complete) return false;
+
+    return read.date && read.date->valid && read.date->day == date.day &&
+           read.date->month == date.month && read.date->year == date.year &&
+           read.totalText == text::trimBlanks(data.totalText) &&
+           read.countText == text::trimBlanks(data.countText) &&
+           read.controlCodeText == text::trimBlanks(data.controlCodeText);
 }
 
 }  // namespace velcor::processing

@@ -2,6 +2,10 @@
 
 // The header line of a prepared list: what its reader takes from it.
 
+#include "processing/ControlData.h"
+#include "processing/DateTime.h"
+#include "settings/Settings.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,5 +50,30 @@ struct PreparedHeader {
 // payer's values (a valid IBAN, or an eight-character BIC and a valid budget-unit code), a name,
 // the total with two decimals, the count and the eight-digit control code, and no control byte.
 PreparedHeader readPreparedHeader(std::string_view line);
+
+// "DELIMITED(" + delimiter + ")" for a delimited format; empty for a fixed-length one or none.
+std::string headerFormatDescription(const settings::FormatDefinition* format);
+
+// The payer's values a header carries: the IBAN and kind code in the standard layout, the BIC and
+// budget-unit code in the budget layout, the name in both.
+struct PayerData {
+    std::string iban;
+    std::string bic;
+    std::string name;
+    std::string kindCode;
+    std::string budgetUnitCode;
+};
+
+// The header line, ending CR LF, for `format` (nullptr: no payment type selected), the payer,
+// the value date and the control data. The payer name (and, for the budget layout, the BIC) are
+// trimmed here too, so the line is right whatever the caller did before.
+std::string buildHeaderLine(const PayerData& payer, const LocalDateTime& date,
+                            const ControlData& data, const settings::FormatDefinition* format);
+
+// The last check before a header is written: whether `header` (ending CR LF) comes back as one
+// whole line when the list is read in text mode, and this reader takes from it the value date
+// `date` and the control data as their texts stand in `data`. A value that slipped a ";", a line
+// break or an end-of-file byte into the header fails here.
+bool headerReadsBack(std::string_view header, const LocalDateTime& date, const ControlData& data);
 
 }  // namespace velcor::processing

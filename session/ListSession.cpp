@@ -8,7 +8,7 @@
 #include "processing/BudgetUnitCode.h"
 #include "processing/CheckText.h"
 #include "processing/ListName.h"
-#include "session/HeaderReadBack.h"
+#include "processing/PreparedHeader.h"
 #include "session/HeaderTakeOver.h"
 #include "text/Text.h"
 
@@ -441,10 +441,10 @@ Result ListSession::prepare(DateAnswer answer) {
 
 bool ListSession::writePreparedList(Run& run, const settings::FormatDefinition* format) {
     const std::string header =
-        output::buildHeaderLine(payerOf(state_), state_.paymentDate, state_, format);
+        processing::buildHeaderLine(payerOf(state_), state_.paymentDate, state_, format);
     // Whatever slipped past the checks before, a header that a later scan would not read as this
     // list's control data is never written: the list stays as it is.
-    if (!headerReadsBack(header, state_)) {
+    if (!processing::headerReadsBack(header, state_.paymentDate, state_)) {
         run.tell(Message::writeFailed);
         return false;
     }

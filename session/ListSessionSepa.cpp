@@ -18,7 +18,7 @@ namespace {
 // Amounts before 1 January 2026 were in leva: a list dated before is no euro payment.
 bool isEuroValueDate(const processing::LocalDateTime& date) {
     return date.valid && processing::isValidDate(date.day, date.month, date.year) &&
-           date.year >= 2026;
+           processing::isEuroDate(date.year, date.month, date.day);
 }
 
 std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) {

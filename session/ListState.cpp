@@ -7,7 +7,7 @@ const settings::FormatDefinition* formatAt(const ListState& state, int position)
     return &state.formats[static_cast<std::size_t>(position)];
 }
 
-output::PayerData payerOf(const ListState& state) {
+processing::PayerData payerOf(const ListState& state) {
     return {state.payerIban, state.payerBic, state.payerName, state.paymentKindCode,
             state.budgetUnitCode};
 }

@@ -52,7 +52,7 @@ struct ListState : processing::ControlData {
 const settings::FormatDefinition* formatAt(const ListState& state, int position);
 
 // The payer's values as the header of a prepared list carries them.
-output::PayerData payerOf(const ListState& state);
+processing::PayerData payerOf(const ListState& state);
 
 // The payer's values as the operator gives them, and back.
 PayerValues payerValuesOf(const ListState& state);

@@ -1,5 +1,6 @@
 #include "window/Currency.h"
 
+#include "processing/DateTime.h"
 #include "text/Cp1251.h"
 
 namespace velcor::window {
@@ -10,12 +11,11 @@ namespace {
 
 constexpr auto kEuro = "EUR"_cp;
 constexpr auto kLeva = "лв."_cp;
-constexpr int kEuroSince = 2026'01'01;  // yyyymmdd
 
 }  // namespace
 
 std::string_view currencyOfValueDate(int year, int month, int day) {
-    return year * 10000 + month * 100 + day >= kEuroSince ? kEuro.view() : kLeva.view();
+    return processing::isEuroDate(year, month, day) ? kEuro.view() : kLeva.view();
 }
 
 }  // namespace velcor::window

@@ -14,6 +14,10 @@
 namespace velcor::output {
 namespace {
 
+using processing::buildHeaderLine;
+using processing::headerFormatDescription;
+using processing::PayerData;
+
 using testing::FaultyFileSystem;
 
 settings::FormatDefinition fixedFormat(std::string name) {

@@ -1,5 +1,5 @@
-#include "output/PreparedFile.h"
-#include "session/HeaderReadBack.h"
+#include "processing/PreparedHeader.h"
+#include "session/ListState.h"
 
 #include <gtest/gtest.h>
 
@@ -96,9 +96,10 @@ TEST(HeaderReadBack, OnlyAHeaderThatReadsBackAsTheListsDateAndControlDataPasses)
         settings::FormatDefinition format{c.format, true, ';', {{"IBAN", 1, 0, 0}}};
         if (c.before) c.before(state, format);
         const std::string header =
-            output::buildHeaderLine(payerOf(state), state.paymentDate, state, &format);
+            processing::buildHeaderLine(payerOf(state), state.paymentDate, state, &format);
         if (c.after) c.after(state);
-        EXPECT_EQ(headerReadsBack(header, state), c.readsBack) << header;
+        EXPECT_EQ(processing::headerReadsBack(header, state.paymentDate, state), c.readsBack)
+            << header;
     }
 }
 
