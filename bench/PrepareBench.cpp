@@ -115,42 +115,13 @@ Workplace& workplace() {
 }
 
 // The standard file system as it is on two file systems: no link can be made, the list is copied.
-class WithoutLinks final : public fileio::FileSystem {
+class WithoutLinks final : public fileio::ForwardingFileSystem {
   public:
-    std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
-                                               std::error_code& cause) override {
-        return inner_.openRead(path, cause);
-    }
-    std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                             std::string& tempPath,
-                                                             std::error_code& cause) override {
-        return inner_.createTemporaryBeside(targetPath, tempPath, cause);
-    }
-    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override {
-        return inner_.rename(from, to, cause);
-    }
-    bool remove(const std::string& path) override { return inner_.remove(path); }
-    bool copy(const std::string& from, const std::string& to) override {
-        return inner_.copy(from, to);
-    }
-    std::optional<fileio::FileStamp> stamp(const std::string& path) override {
-        return inner_.stamp(path);
-    }
-    fileio::LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
-    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
-        return inner_.createPrivateFolder(path, cause);
-    }
-    std::vector<std::string> folderEntries(const std::string& path) override {
-        return inner_.folderEntries(path);
-    }
+    WithoutLinks() : ForwardingFileSystem(fileio::standardFileSystem()) {}
     bool hardLink(const std::string&, const std::string&, std::error_code& cause) override {
         cause = std::make_error_code(std::errc::cross_device_link);
         return false;
     }
-    bool makePrivate(const std::string& path) override { return inner_.makePrivate(path); }
-
-  private:
-    fileio::FileSystem& inner_ = fileio::standardFileSystem();
 };
 
 // One prepare as the window makes it, from the kept copy to the settled history, of the list as

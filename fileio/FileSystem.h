@@ -118,6 +118,61 @@ class FileSystem {
     }
 };
 
+// A file system that hands every call to another one; a subclass changes only what it overrides
+// (a reading watched on its way, a step made to fail).
+class ForwardingFileSystem : public FileSystem {
+  public:
+    explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+    std::unique_ptr<ReadFile> openRead(const std::string& path, std::error_code& cause) override {
+        return inner_.openRead(path, cause);
+    }
+    std::unique_ptr<WriteFile> createTemporaryBeside(const std::string& targetPath,
+                                                     std::string& tempPath,
+                                                     std::error_code& cause) override {
+        return inner_.createTemporaryBeside(targetPath, tempPath, cause);
+    }
+    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override {
+        return inner_.rename(from, to, cause);
+    }
+    bool remove(const std::string& path) override { return inner_.remove(path); }
+    bool copy(const std::string& from, const std::string& to) override {
+        return inner_.copy(from, to);
+    }
+    std::optional<FileStamp> stamp(const std::string& path) override { return inner_.stamp(path); }
+    LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
+    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
+        return inner_.createPrivateFolder(path, cause);
+    }
+    std::vector<std::string> folderEntries(const std::string& path) override {
+        return inner_.folderEntries(path);
+    }
+    bool hardLink(const std::string& from, const std::string& to, std::error_code& cause) override {
+        return inner_.hardLink(from, to, cause);
+    }
+    bool makePrivate(const std::string& path) override { return inner_.makePrivate(path); }
+
+  protected:
+    FileSystem& inner() { return inner_; }
+
+  private:
+    FileSystem& inner_;
+};
+
+// Bytes held in memory, read as a file is.
+class BytesReadFile final : public ReadFile {
+  public:
+    explicit BytesReadFile(std::string_view bytes) : rest_(bytes) {}
+    std::ptrdiff_t read(char* buffer, std::size_t size) override {
+        const std::size_t n = size < rest_.size() ? size : rest_.size();
+        rest_.copy(buffer, n);
+        rest_.remove_prefix(n);
+        return static_cast<std::ptrdiff_t>(n);
+    }
+
+  private:
+    std::string_view rest_;
+};
+
 // The real file system, through the standard library.
 FileSystem& standardFileSystem();
 

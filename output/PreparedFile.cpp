@@ -39,10 +39,10 @@ class DigestedReadFile final : public fileio::ReadFile {
 
 // The file system as it is, but for the one list whose reading is digested on the way: the
 // original's digest costs no pass of its own.
-class DigestingFileSystem final : public fileio::FileSystem {
+class DigestingFileSystem final : public fileio::ForwardingFileSystem {
   public:
     DigestingFileSystem(fileio::FileSystem& inner, std::string path)
-        : inner_(inner), path_(std::move(path)) {}
+        : ForwardingFileSystem(inner), path_(std::move(path)) {}
 
     // What the last reading of the list gave; none when it did not read the list to its end.
     std::optional<fileio::ContentDigest> digest() {
@@ -53,41 +53,14 @@ class DigestingFileSystem final : public fileio::FileSystem {
 
     std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
                                                std::error_code& cause) override {
-        std::unique_ptr<fileio::ReadFile> file = inner_.openRead(path, cause);
+        std::unique_ptr<fileio::ReadFile> file = inner().openRead(path, cause);
         if (!file || path != path_) return file;
         digester_ = {};
         atEnd_ = false;
         return std::make_unique<DigestedReadFile>(std::move(file), digester_, atEnd_);
     }
-    std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                             std::string& tempPath,
-                                                             std::error_code& cause) override {
-        return inner_.createTemporaryBeside(targetPath, tempPath, cause);
-    }
-    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override {
-        return inner_.rename(from, to, cause);
-    }
-    bool remove(const std::string& path) override { return inner_.remove(path); }
-    bool copy(const std::string& from, const std::string& to) override {
-        return inner_.copy(from, to);
-    }
-    std::optional<fileio::FileStamp> stamp(const std::string& path) override {
-        return inner_.stamp(path);
-    }
-    fileio::LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
-    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
-        return inner_.createPrivateFolder(path, cause);
-    }
-    std::vector<std::string> folderEntries(const std::string& path) override {
-        return inner_.folderEntries(path);
-    }
-    bool hardLink(const std::string& from, const std::string& to, std::error_code& cause) override {
-        return inner_.hardLink(from, to, cause);
-    }
-    bool makePrivate(const std::string& path) override { return inner_.makePrivate(path); }
 
   private:
-    fileio::FileSystem& inner_;
     std::string path_;
     fileio::ContentDigester digester_;
     bool atEnd_ = false;

@@ -132,21 +132,6 @@ SchemaVerdict validateReader(xmlSchemaPtr schema, xmlTextReaderPtr reader, Compl
     return verdict;
 }
 
-// A document held in memory, read as a file is.
-class MemoryRead final : public fileio::ReadFile {
-  public:
-    explicit MemoryRead(std::string_view bytes) : rest_(bytes) {}
-    std::ptrdiff_t read(char* buffer, std::size_t size) override {
-        const std::size_t n = std::min(size, rest_.size());
-        if (n > 0) std::memcpy(buffer, rest_.data(), n);
-        rest_.remove_prefix(n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-
-  private:
-    std::string_view rest_;
-};
-
 }  // namespace
 
 bool sepaValidationAvailable() { return true; }
@@ -164,7 +149,7 @@ SchemaVerdict validateSepaStream(PainVersion version, fileio::ReadFile& file) {
 }
 
 std::optional<std::string> schemaViolation(PainVersion version, std::string_view xml) {
-    MemoryRead file(xml);
+    fileio::BytesReadFile file(xml);
     SchemaVerdict verdict = validateSepaStream(version, file);
     switch (verdict.result) {
         case SchemaVerdict::Result::valid:

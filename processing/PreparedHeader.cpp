@@ -188,24 +188,10 @@ std::string buildHeaderLine(const PayerData& payer, const LocalDateTime& date,
                         description.c_str());
 }
 
-// The header as the file the scan would open.
-class HeaderFile : public fileio::ReadFile {
-  public:
-    explicit HeaderFile(std::string_view bytes) : rest_(bytes) {}
-    std::ptrdiff_t read(char* buffer, std::size_t size) override {
-        const std::size_t count = std::min(size, rest_.size());
-        if (count > 0) std::memcpy(buffer, rest_.data(), count);
-        rest_.remove_prefix(count);
-        return static_cast<std::ptrdiff_t>(count);
-    }
-
-  private:
-    std::string_view rest_;
-};
-
 bool headerReadsBack(std::string_view header, const LocalDateTime& date, const ControlData& data) {
     if (!header.ends_with("\r\n")) return false;
-    HeaderFile file(header);
+    // The header as the file the scan would open.
+    fileio::BytesReadFile file(header);
     TextModeReader reader(file);
     std::string_view line;
     if (reader.next(line) != TextModeReader::Result::piece) return false;

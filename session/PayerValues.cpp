@@ -23,40 +23,36 @@ std::string payerFieldName(PayerField field) {
     return name;
 }
 
-std::string& PayerValues::operator[](PayerField field) {
+namespace {
+
+// The member of `values` (PayerValues or TypedPayerValues, which name them alike) for `field`.
+template <class Values>
+auto& memberOf(Values& values, PayerField field) {
     switch (field) {
         case PayerField::iban:
-            return iban;
+            return values.iban;
         case PayerField::bic:
-            return bic;
+            return values.bic;
         case PayerField::name:
-            return name;
+            return values.name;
         case PayerField::kindCode:
-            return kindCode;
+            return values.kindCode;
         case PayerField::budgetUnitCode:
             break;
     }
-    return budgetUnitCode;
+    return values.budgetUnitCode;
 }
 
+}  // namespace
+
+std::string& PayerValues::operator[](PayerField field) { return memberOf(*this, field); }
+
 const std::string& PayerValues::operator[](PayerField field) const {
-    return const_cast<PayerValues&>(*this)[field];
+    return memberOf(*this, field);
 }
 
 std::optional<std::string>& TypedPayerValues::operator[](PayerField field) {
-    switch (field) {
-        case PayerField::iban:
-            return iban;
-        case PayerField::bic:
-            return bic;
-        case PayerField::name:
-            return name;
-        case PayerField::kindCode:
-            return kindCode;
-        case PayerField::budgetUnitCode:
-            break;
-    }
-    return budgetUnitCode;
+    return memberOf(*this, field);
 }
 
 std::optional<PayerField> takeOverPayerValues(TypedPayerValues& typed, PayerValues& values) {

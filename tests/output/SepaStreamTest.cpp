@@ -92,42 +92,17 @@ TEST(SepaStream, WritesTheBytesOfTheWholeDocumentOfTheSameRows) {
 }
 
 // A read that runs out of memory, as an allocation deep in the reading would.
-class StarvedFileSystem final : public fileio::FileSystem {
+class StarvedFileSystem final : public fileio::ForwardingFileSystem {
   public:
-    explicit StarvedFileSystem(testing::MemoryFileSystem& inner) : inner_(inner) {}
+    explicit StarvedFileSystem(testing::MemoryFileSystem& inner) : ForwardingFileSystem(inner) {}
     std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
                                                std::error_code& cause) override {
         struct Starved final : fileio::ReadFile {
             std::ptrdiff_t read(char*, std::size_t) override { throw std::bad_alloc(); }
         };
         if (path == kList) return std::make_unique<Starved>();
-        return inner_.openRead(path, cause);
+        return inner().openRead(path, cause);
     }
-    std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& target,
-                                                             std::string& temp,
-                                                             std::error_code& cause) override {
-        return inner_.createTemporaryBeside(target, temp, cause);
-    }
-    bool rename(const std::string& from, const std::string& to, std::error_code& c) override {
-        return inner_.rename(from, to, c);
-    }
-    bool remove(const std::string& path) override { return inner_.remove(path); }
-    bool copy(const std::string& from, const std::string& to) override {
-        return inner_.copy(from, to);
-    }
-    std::optional<fileio::FileStamp> stamp(const std::string& path) override {
-        return inner_.stamp(path);
-    }
-    fileio::LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
-    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
-        return inner_.createPrivateFolder(path, cause);
-    }
-    std::vector<std::string> folderEntries(const std::string& path) override {
-        return inner_.folderEntries(path);
-    }
-
-  private:
-    testing::MemoryFileSystem& inner_;
 };
 
 // Every refusal names its reason, and leaves the old file as it was and nothing beside it.

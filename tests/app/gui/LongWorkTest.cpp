@@ -31,10 +31,12 @@ const std::filesystem::path kExamples = VELCOR_EXAMPLES_DIR;
 
 // The standard file system, but every reading of one file stops at its `holdAt`th block until the
 // test lets it go on: the reading then lasts as long as the test needs.
-class HeldFileSystem final : public fileio::FileSystem {
+class HeldFileSystem final : public fileio::ForwardingFileSystem {
   public:
     HeldFileSystem(std::string heldPath, int holdAt)
-        : heldPath_(std::move(heldPath)), holdAt_(holdAt) {}
+        : ForwardingFileSystem(fileio::standardFileSystem()),
+          heldPath_(std::move(heldPath)),
+          holdAt_(holdAt) {}
 
     // Lets the held reading, or the next one to be held, go on.
     void release() {
@@ -45,31 +47,9 @@ class HeldFileSystem final : public fileio::FileSystem {
 
     std::unique_ptr<fileio::ReadFile> openRead(const std::string& path,
                                                std::error_code& cause) override {
-        std::unique_ptr<fileio::ReadFile> file = inner_.openRead(path, cause);
+        std::unique_ptr<fileio::ReadFile> file = inner().openRead(path, cause);
         if (file == nullptr || path != heldPath_) return file;
         return std::make_unique<HeldRead>(std::move(file), *this);
-    }
-    std::unique_ptr<fileio::WriteFile> createTemporaryBeside(const std::string& targetPath,
-                                                             std::string& tempPath,
-                                                             std::error_code& cause) override {
-        return inner_.createTemporaryBeside(targetPath, tempPath, cause);
-    }
-    bool rename(const std::string& from, const std::string& to, std::error_code& cause) override {
-        return inner_.rename(from, to, cause);
-    }
-    bool remove(const std::string& path) override { return inner_.remove(path); }
-    bool copy(const std::string& from, const std::string& to) override {
-        return inner_.copy(from, to);
-    }
-    std::optional<fileio::FileStamp> stamp(const std::string& path) override {
-        return inner_.stamp(path);
-    }
-    fileio::LockAttempt tryLock(const std::string& path) override { return inner_.tryLock(path); }
-    bool createPrivateFolder(const std::string& path, std::error_code& cause) override {
-        return inner_.createPrivateFolder(path, cause);
-    }
-    std::vector<std::string> folderEntries(const std::string& path) override {
-        return inner_.folderEntries(path);
     }
 
   private:
@@ -95,7 +75,6 @@ class HeldFileSystem final : public fileio::FileSystem {
         changed_.wait_for(lock, std::chrono::seconds(20), [&] { return released_ >= ticket; });
     }
 
-    fileio::FileSystem& inner_ = fileio::standardFileSystem();
     std::string heldPath_;
     int holdAt_;
     std::mutex mutex_;
