@@ -125,8 +125,9 @@ TEST(BankCalendar, MoreThanNinetyDaysAheadIsAskedAboutFirst) {
         SCOPED_TRACE(isoDate(c.date));
         const ValueDateReading reading = readValueDate(c.date, today);
         EXPECT_EQ(reading.problem, c.problem) << valueDateProblemName(reading.problem);
-        if (c.problem == Problem::farAhead)
+        if (c.problem == Problem::farAhead) {
             EXPECT_EQ(reading.description, std::string("след повече от 90 дни"_cp));
+        }
     }
 }
 

@@ -123,12 +123,15 @@ TEST_F(CliSepa, TheExportPassesTheGatesOfAPrepare) {
         SCOPED_TRACE(::testing::PrintToString(c.arguments));
         const std::string before = fs.files[path(c.untouched.c_str())];
         EXPECT_EQ(run(c.arguments), c.status);
-        if (c.error.empty())
+        if (c.error.empty()) {
             EXPECT_EQ(err.str(), "");
-        else
+        } else {
             EXPECT_EQ(err.str().rfind(c.error, 0), 0u) << err.str();
+        }
         EXPECT_EQ(fs.files[path(c.untouched.c_str())], before);
-        if (c.status != 0) EXPECT_EQ(fs.files.count(path("new.xml")), 0u);
+        if (c.status != 0) {
+            EXPECT_EQ(fs.files.count(path("new.xml")), 0u);
+        }
     }
     EXPECT_TRUE(testing::readSepaFile(fs.files[path("old.xml")]).has_value())
         << "an earlier SEPA file is replaced by the new one";
