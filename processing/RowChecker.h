@@ -3,6 +3,7 @@
 // Reading one row of a payment list by its format and checking it as it is read.
 
 #include "processing/Amount.h"
+#include "processing/BudgetRules.h"
 #include "processing/PaymentRecord.h"
 #include "processing/RowFindings.h"
 #include "settings/Settings.h"
@@ -22,8 +23,10 @@ namespace velcor::processing {
 class RowChecker {
   public:
     // nullptr: no payment type selected; rows are then read with no fields and nothing is checked.
-    // A delimited format's rows are split at `delimiter`.
-    RowChecker(const settings::FormatDefinition* format, char delimiter);
+    // A delimited format's rows are split at `delimiter`. Rows to the budget are checked by
+    // `budgetRules`.
+    RowChecker(const settings::FormatDefinition* format, char delimiter,
+               BudgetRules budgetRules = BudgetRules::before2023);
 
     // Reads `line` (with its LF, if it had one) as row `rowNumber` and runs the field and row
     // checks: accepted amounts are added to `totalSum`, findings to `findings`. A row holding a
@@ -73,6 +76,12 @@ class RowChecker {
     void checkField(const Field& field, std::string_view value, Cents& totalSum,
                     RowFindings& findings);
     void checkRecord(RowFindings& findings);
+    // The row checks of a row to the budget under the rules from 1 October 2023: the obligor's
+    // identifier, and a payment code only on an account with "84" at positions 13-14.
+    void checkBudgetPayment(RowFindings& findings);
+    // Whether an EGN or BULSTAT value is left to the obligor's check: a foreigner's number under
+    // the rules that take one.
+    bool obligorsForeignerNumber(std::string_view value) const;
     // Whether definition `index` is filled in empty when the row ends before it: once per name.
     bool filledWhenMissing(std::size_t index, std::size_t reached) const;
     // Whether a fixed-length row spans its layout so that every amount reads as written;
@@ -83,6 +92,7 @@ class RowChecker {
 
     const settings::FormatDefinition* format_;
     char delimiter_;
+    BudgetRules budgetRules_;
     std::vector<Field> fields_;
     // A fixed-length layout's width: the last column any field reaches.
     long long width_ = 0;
@@ -93,6 +103,9 @@ class RowChecker {
     std::vector<std::size_t> nameFields_;
     std::vector<std::size_t> ibanFields_;
     std::vector<std::size_t> sumFields_;
+    // The definitions the obligor's identifier is read from.
+    std::vector<std::size_t> egnFields_;
+    std::vector<std::size_t> bulstatFields_;
 
     // The row being checked: the values read so far, by definition and by payment code, how many
     // definitions it reached, its BIC, and its IBAN's bank code and budget-account digit as the

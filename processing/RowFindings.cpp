@@ -34,6 +34,12 @@ std::string_view findingKindName(FindingKind kind) {
             return "lone-cr";
         case FindingKind::dataAfterEndMark:
             return "data-after-end-mark";
+        case FindingKind::noObligorId:
+            return "no-obligor-id";
+        case FindingKind::wrongObligorId:
+            return "wrong-obligor-id";
+        case FindingKind::paymentCodeNotAllowed:
+            return "payment-code-not-allowed";
     }
     return {};
 }

@@ -38,9 +38,13 @@ enum class FindingKind {
     lineTooLong,
     loneCr,
     dataAfterEndMark,
+    // A row to the budget under the rules from 1 October 2023.
+    noObligorId,
+    wrongObligorId,
+    paymentCodeNotAllowed,
 };
 inline constexpr std::size_t kFindingKinds =
-    static_cast<std::size_t>(FindingKind::dataAfterEndMark) + 1;
+    static_cast<std::size_t>(FindingKind::paymentCodeNotAllowed) + 1;
 
 // The kind as scripts read it: "bic-mismatch", "zero-sum", ...
 std::string_view findingKindName(FindingKind kind);

@@ -63,7 +63,7 @@ class RowTally {
   public:
     RowTally(const settings::FormatDefinition* format, char delimiter, const ScanOptions& options,
              ScanResult& result)
-        : checker_(format, delimiter),
+        : checker_(format, delimiter, options.budgetRules),
           sink_(options.rows),
           records_(options.records),
           result_(result) {}
@@ -265,7 +265,7 @@ ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const RowSink& sink, const ScanProgress& progress,
                            std::int64_t findingsKept) {
     return scanPaymentFile(fs, path, format, delimiter,
-                           ScanOptions{sink, {}, progress, findingsKept});
+                           ScanOptions{sink, {}, progress, findingsKept, BudgetRules::before2023});
 }
 
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,

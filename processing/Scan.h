@@ -4,6 +4,7 @@
 // their checks, and the header of a prepared list.
 
 #include "fileio/FileSystem.h"
+#include "processing/BudgetRules.h"
 #include "processing/ControlData.h"
 #include "processing/PaymentRecord.h"
 #include "processing/PreparedHeader.h"
@@ -73,6 +74,8 @@ struct ScanOptions {
     RecordSink records;  // each row's values; its records are made only when set
     ScanProgress progress;
     std::int64_t findingsKept = kMaxRowMessages;
+    // Which rules the rows to the budget are checked by.
+    BudgetRules budgetRules = BudgetRules::before2023;
 };
 
 // Reads the list at `path` once, in blocks, with `format` (nullptr: no payment type selected, so

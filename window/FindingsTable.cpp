@@ -122,6 +122,12 @@ std::string_view findingKindWords(processing::FindingKind kind) {
             return "CR без LF"_cp;
         case FindingKind::dataAfterEndMark:
             return "Данни след Ctrl-Z"_cp;
+        case FindingKind::noObligorId:
+            return "Липсва идентификатор на задълженото лице"_cp;
+        case FindingKind::wrongObligorId:
+            return "Грешен идентификатор на задълженото лице"_cp;
+        case FindingKind::paymentCodeNotAllowed:
+            return "Код за плащане без 84 в сметката"_cp;
     }
     return {};
 }
