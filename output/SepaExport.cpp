@@ -162,6 +162,7 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     processing::ScanOptions options;
     options.progress = progress;
     options.findingsKept = 0;
+    options.budgetRules = list.budgetRules;
     options.records = [&](const processing::ScannedRow& row) {
         ++count;
         if (!row.clean || count > list.count) {
@@ -315,6 +316,7 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
     processing::ScanOptions options;
     options.progress = progress;
     options.findingsKept = 0;
+    options.budgetRules = list.budgetRules;
     options.records = [&](const processing::ScannedRow& row) {
         if (!row.clean) {
             changed = true;

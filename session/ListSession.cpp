@@ -143,8 +143,11 @@ void ListSession::scan(Run& run) {
     const char delimiter = rowDelimiter(format);
     processing::ScanResult scanned;
     runner_(readingListText(), [&](const WorkProgress& progress) {
-        scanned = processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, {},
-                                              progress, findingsKept_);
+        processing::ScanOptions options;
+        options.progress = progress;
+        options.findingsKept = findingsKept_;
+        options.budgetRules = state_.budgetRules;
+        scanned = processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, options);
     });
     if (scanned.error == processing::ScanError::cancelled) {
         run.cancelled = true;
@@ -273,6 +276,25 @@ Result ListSession::choosePaymentType(int position) {
     return finish(run, done               ? ResultKind::ok
                        : run.result.cause ? ResultKind::failed
                                           : ResultKind::refused);
+}
+
+Result ListSession::chooseBudgetRules(processing::BudgetRules rules) {
+    Run run{.before = state_};
+    state_.budgetRules = rules;
+    // As a change of the payment type: the list open is checked again, by the rules now chosen.
+    if (!state_.inputPath.empty()) scan(run);
+    const bool done = state_.inputPath.empty() || state_.fileValid;
+    return finish(run, done               ? ResultKind::ok
+                       : run.result.cause ? ResultKind::failed
+                                          : ResultKind::refused);
+}
+
+std::optional<std::string> ListSession::budgetRulesHint() const {
+    // Only a list that was checked, whatever the check found, was checked by the older rules.
+    const bool checked = state_.fileValid || !state_.rowFindings.empty();
+    if (!checked || !processing::laterBudgetRulesApply(state_.budgetRules, state_.paymentDate))
+        return std::nullopt;
+    return std::string(processing::laterBudgetRulesHint());
 }
 
 Result ListSession::setValueDate(int day, int month, int year) {
@@ -547,7 +569,7 @@ Result ListSession::report() {
     shown.controlCodeText = state_.controlCodeText;
     output::ReportFields fields =
         output::reportFields(state_.inputPath, state_.paymentDate, selectedFormat(),
-                             paymentTypeText(state_.paymentType), shown);
+                             paymentTypeText(state_.paymentType), shown, state_.budgetRules);
     run.result.report = output::buildProcessingReport(fields);
     run.result.reportFields = std::move(fields);
     return finish(run, ResultKind::ok);

@@ -6,6 +6,7 @@
 
 #include "fileio/FileSystem.h"
 #include "output/PreparedFile.h"
+#include "processing/BudgetRules.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
 #include "processing/RowFindings.h"
@@ -34,6 +35,8 @@ struct ListState : processing::ControlData {
     std::string paymentKindCode;
     std::string budgetUnitCode;
     std::string delimiterText;
+    // Which rules the rows to the budget are checked by: the operator's choice.
+    processing::BudgetRules budgetRules = processing::BudgetRules::before2023;
 
     processing::RowFindings rowFindings;  // of the last scan
     std::string rowFindingsPath;          // the list they were found in
