@@ -14,7 +14,7 @@ constexpr auto kBefore2023 = "до 30.09.2023"_cp;
 constexpr auto kFrom2023 = "от 01.10.2023"_cp;
 constexpr auto kLabel = "Правила за плащания към бюджета"_cp;
 constexpr auto kLaterRules =
-    "Датата на МП е след 30.09.2023: от 01.10.2023 важат други правила за плащания към бюджета"_cp;
+    "За дата на МП от 01.10.2023 важат новите правила за плащания към бюджета"_cp;
 
 constexpr std::string_view kForeignerPrefix = "LNC";
 

@@ -46,6 +46,9 @@ class RowChecker {
     // last checked, while that row's text still lives. check() does so for its own findings.
     void describeRow(RowFindings& findings, std::size_t from) const;
 
+    // Whether the row last checked pays to an account of the budget (8 at position 13).
+    bool budgetAccount() const { return budgetAccount_; }
+
   private:
     static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);

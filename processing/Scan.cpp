@@ -128,6 +128,7 @@ bool RowTally::add(std::string_view piece) {
     if (!blank) {
         ++data.recordCount;
         checker_.check(piece, data.recordCount, data.totalSum, result_.rowFindings);
+        if (checker_.budgetAccount()) ++result_.budgetRows;
     }
     // A CR with no LF behind it ends a line on some systems and nowhere in this list's reading:
     // such a list would reach the bank as one long row.

@@ -42,6 +42,8 @@ struct ScanResult {
     // to its end.
     ControlData controlData;
     RowFindings rowFindings;
+    // How many rows pay to an account of the budget (8 at position 13 of the IBAN).
+    std::int64_t budgetRows = 0;
     // Read to its end: the list's stamp, when the list stayed the same while it was read.
     std::optional<fileio::FileStamp> stamp;
 };

@@ -170,6 +170,7 @@ bool ListSession::takeScan(Run& run, processing::ScanResult& scanned) {
     // brings nothing.
     if (scanned.header) takeHeaderInto(*scanned.header, state_);
     state_.rowFindings = std::move(scanned.rowFindings);
+    state_.budgetRows = scanned.budgetRows;
     state_.rowFindingsPath = state_.inputPath;
     run.noteCause(scanned.cause, state_.inputPath);
     if (auto message = scanErrorMessage(scanned, state_.inputPath)) {
@@ -287,14 +288,6 @@ Result ListSession::chooseBudgetRules(processing::BudgetRules rules) {
     return finish(run, done               ? ResultKind::ok
                        : run.result.cause ? ResultKind::failed
                                           : ResultKind::refused);
-}
-
-std::optional<std::string> ListSession::budgetRulesHint() const {
-    // Only a list that was checked, whatever the check found, was checked by the older rules.
-    const bool checked = state_.fileValid || !state_.rowFindings.empty();
-    if (!checked || !processing::laterBudgetRulesApply(state_.budgetRules, state_.paymentDate))
-        return std::nullopt;
-    return std::string(processing::laterBudgetRulesHint());
 }
 
 Result ListSession::setValueDate(int day, int month, int year) {

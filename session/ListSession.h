@@ -84,7 +84,7 @@ class ListSession {
     Result chooseBudgetRules(processing::BudgetRules rules);
     // Windows-1251: the line that says that later rules for payments to the budget exist than
     // those the list open was checked by, for its value date; nothing when none do.
-    std::optional<std::string> budgetRulesHint() const;
+    std::optional<std::string> budgetRulesHint() const { return session::budgetRulesHint(state_); }
     // Values the operator gave; they are taken over (and their limits checked) by the next
     // operation that reads the list or writes.
     void typePayerValues(const TypedPayerValues& values);

@@ -13,6 +13,7 @@
 #include "session/PayerValues.h"
 #include "settings/Settings.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ struct ListState : processing::ControlData {
     processing::BudgetRules budgetRules = processing::BudgetRules::before2023;
 
     processing::RowFindings rowFindings;  // of the last scan
+    std::int64_t budgetRows = 0;          // its rows to accounts of the budget
     std::string rowFindingsPath;          // the list they were found in
     bool filePrepared = false;
     // The chosen list was read to its end, agreed with its header and raised no finding: only
@@ -53,6 +55,11 @@ struct ListState : processing::ControlData {
 // The format at a position of the payment-type list; nullptr for no selection (-1) or a
 // position past the end.
 const settings::FormatDefinition* formatAt(const ListState& state, int position);
+
+// Windows-1251: the line that says that later rules for payments to the budget exist than those
+// the list open, holding rows to the budget, was checked by, for its value date; nothing when
+// none do.
+std::optional<std::string> budgetRulesHint(const ListState& state);
 
 // The payer's values as the header of a prepared list carries them.
 output::PayerData payerOf(const ListState& state);

@@ -354,6 +354,14 @@ TEST(ListSession, BudgetRulesCheckTheListOpenAgainAndHintAtNewerOnes) {
         {"O021023P.1BU", BudgetRules::from2023, true, false},
         {"O290923P.1BU", BudgetRules::before2023, false, false},
     };
+    // A list with no row to the budget is checked alike by both rules: it is told nothing.
+    {
+        Fixture f(kJan2026, ini);
+        ASSERT_TRUE(f.session.choosePaymentType(2).done());
+        const std::string ordinary = "BG80BNBG96611020345678;BNBGBGSD;Ivan;7523169263;;10.50\r\n";
+        EXPECT_TRUE(f.session.open(f.list("O021023P.1BU", ordinary)).done());
+        EXPECT_FALSE(f.session.budgetRulesHint());
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + std::string(processing::budgetRulesName(c.rules)));
         Fixture f(kJan2026, ini);
@@ -364,7 +372,9 @@ TEST(ListSession, BudgetRulesCheckTheListOpenAgainAndHintAtNewerOnes) {
         EXPECT_EQ(f.session.open(path).done(), c.valid);
         EXPECT_EQ(f.session.state().fileValid, c.valid);
         EXPECT_EQ(f.session.budgetRulesHint().has_value(), c.hint);
-        if (c.hint) EXPECT_EQ(*f.session.budgetRulesHint(), processing::laterBudgetRulesHint());
+        if (c.hint) {
+            EXPECT_EQ(*f.session.budgetRulesHint(), processing::laterBudgetRulesHint());
+        }
 
         // The other rules, and back: each change reads the list again.
         const BudgetRules other =
