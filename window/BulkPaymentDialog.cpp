@@ -346,6 +346,35 @@ void BulkPaymentDialog::changePaymentType(int position) {
     updateControls();
 }
 
+void BulkPaymentDialog::changeBudgetRules(processing::BudgetRules rules) {
+    const Before before = keepBefore();
+    handOverEdits();
+    const bool hasList = !session_.state().inputPath.empty();
+    const session::Result result = session_.chooseBudgetRules(rules);
+    markTakenOver();
+    if (result.cancelled()) {
+        present(result);
+        putBack(before);
+        return;
+    }
+    if (hasList) {
+        clearFigures();
+        if (result.counted) showFigures(*result.counted);
+    }
+    present(result);
+    if (!hasList) return;
+    showPrepared();
+    updateControls();
+}
+
+Outcome BulkPaymentDialog::chooseBudgetRules(processing::BudgetRules rules) {
+    Recording recording(*this);
+    changeBudgetRules(rules);
+    const ListState& state = session_.state();
+    const bool cancelled = outcome_ != nullptr && outcome_->cancelled;
+    return recording.finish(!cancelled && (state.inputPath.empty() || state.fileValid));
+}
+
 Outcome BulkPaymentDialog::choosePaymentType(int position) {
     Recording recording(*this);
     changePaymentType(position);
