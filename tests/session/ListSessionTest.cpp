@@ -354,6 +354,19 @@ TEST(ListSession, BudgetRulesCheckTheListOpenAgainAndHintAtNewerOnes) {
         {"O021023P.1BU", BudgetRules::from2023, true, false},
         {"O290923P.1BU", BudgetRules::before2023, false, false},
     };
+    // A reading the operator stops keeps the rules the list was checked by, and its verdict.
+    {
+        Fixture f(kJan2026, ini);
+        ASSERT_TRUE(f.session.choosePaymentType(2).done());
+        ASSERT_FALSE(f.session.open(f.list("O021023P.1BU", rows)).done());
+        f.session.runWorkWith([](std::string_view, const LongWork& work) {
+            work([](std::uint64_t, std::uint64_t) { return false; });
+        });
+        EXPECT_EQ(f.session.chooseBudgetRules(BudgetRules::from2023).kind, ResultKind::cancelled);
+        EXPECT_EQ(f.session.state().budgetRules, BudgetRules::before2023);
+        EXPECT_FALSE(f.session.state().fileValid);
+        EXPECT_TRUE(f.session.budgetRulesHint());
+    }
     // A list with no row to the budget is checked alike by both rules: it is told nothing.
     {
         Fixture f(kJan2026, ini);
