@@ -60,6 +60,9 @@ const settings::FormatDefinition* formatAt(const ListState& state, int position)
 // the list open, holding rows to the budget, was checked by, for its value date; nothing when
 // none do.
 std::optional<std::string> budgetRulesHint(const ListState& state);
+// The same for the value date `valueDate`, as a window shows it before it is taken over.
+std::optional<std::string> budgetRulesHint(const ListState& state,
+                                           const processing::LocalDateTime& valueDate);
 
 // The payer's values as the header of a prepared list carries them.
 output::PayerData payerOf(const ListState& state);

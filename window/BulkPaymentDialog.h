@@ -53,8 +53,11 @@ class BulkPaymentDialog {
     // as after a change of the payment type. Done when no list is open or it passes.
     Outcome chooseBudgetRules(processing::BudgetRules rules);
     // Windows-1251: the line that says that newer rules for payments to the budget exist than
-    // those the list open was checked by; nothing when none do.
-    std::optional<std::string> budgetRulesHint() const { return session_.budgetRulesHint(); }
+    // those the list open was checked by, for the value date the date picker shows; nothing when
+    // none do.
+    std::optional<std::string> budgetRulesHint() const {
+        return session::budgetRulesHint(session_.state(), host_.dateValue(idPaymentDate));
+    }
     // Types the given values into the payer edits, as the operator would; they are taken over
     // at the next scan or "Подготовка".
     Outcome typePayerValues(const TypedPayerValues& values);

@@ -10,6 +10,7 @@
 #include "window/ControlIds.h"
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -78,9 +79,12 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
                          rememberBudgetRules(kept);
                          showBudgetRulesHint();
                      });
-    // Every command may open another list or change its value date.
+    // Every command may open another list or change its value date; so may the operator.
     QObject::connect(&window_, &MainWindow::commandFinished, &window_,
                      [this] { showBudgetRulesHint(); });
+    if (auto* date = qobject_cast<QDateEdit*>(window_.control(window::idPaymentDate)))
+        QObject::connect(date, &QDateEdit::dateChanged, &window_,
+                         [this] { showBudgetRulesHint(); });
 }
 
 void MainWindowSession::showBudgetRulesHint() {

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,7 @@ TEST(BudgetRulesChoice, ChecksTheListAgainAndIsRememberedAcrossStarts) {
                                     "BG56BNBG96618020345678;BNBGBGSD;Ivan;7501020018;;100.00;\r\n");
 
     Seen started, opened, chosen, restarted, reopened;
+    Seen earlier;
     bool reachedByAlt = false;
     {
         MainWindowSession session(fileio::standardFileSystem(), settingsPath);
@@ -72,6 +74,11 @@ TEST(BudgetRulesChoice, ChecksTheListAgainAndIsRememberedAcrossStarts) {
                               Qt::LeftButton);
             opened = look(session);
             saveScreenshot(window, QStringLiteral("main-window-budget-rules-hint"));
+            // The hint follows the value date the picker shows.
+            auto* date = static_cast<QDateEdit*>(window.control(window::idPaymentDate));
+            date->setDate(QDate(2023, 9, 29));
+            earlier = look(session);
+            date->setDate(QDate(2023, 10, 2));
             // Alt+З reaches the choice (Tab passes over it); the arrow chooses.
             window.activateWindow();
             EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -125,6 +132,7 @@ TEST(BudgetRulesChoice, ChecksTheListAgainAndIsRememberedAcrossStarts) {
     } cases[] = {
         {"started", started, older, {}, false},
         {"opened by the older rules", opened, older, hint, false},
+        {"dated before the newer rules", earlier, older, {}, false},
         {"checked again by the newer", chosen, newer, {}, true},
         {"started again", restarted, newer, {}, false},
         {"opened again", reopened, newer, {}, true},
