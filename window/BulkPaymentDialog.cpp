@@ -347,9 +347,14 @@ void BulkPaymentDialog::changePaymentType(int position) {
 }
 
 void BulkPaymentDialog::changeBudgetRules(processing::BudgetRules rules) {
+    // Without a list nothing is read, and nothing the operator typed is taken over: the window
+    // may not even show its values yet (the rules remembered are chosen as it is made).
+    if (session_.state().inputPath.empty()) {
+        session_.chooseBudgetRules(rules);
+        return;
+    }
     const Before before = keepBefore();
     handOverEdits();
-    const bool hasList = !session_.state().inputPath.empty();
     const session::Result result = session_.chooseBudgetRules(rules);
     markTakenOver();
     if (result.cancelled()) {
@@ -357,12 +362,9 @@ void BulkPaymentDialog::changeBudgetRules(processing::BudgetRules rules) {
         putBack(before);
         return;
     }
-    if (hasList) {
-        clearFigures();
-        if (result.counted) showFigures(*result.counted);
-    }
+    clearFigures();
+    if (result.counted) showFigures(*result.counted);
     present(result);
-    if (!hasList) return;
     showPrepared();
     updateControls();
 }
