@@ -41,6 +41,10 @@ constexpr auto kPiece4 =
 constexpr auto kPiece5 =
     "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Тип на "
     "превода:</TD><TD width=50>%s</TD></TR></TABLE><BR>"_cp;
+// Only for the rules since 1 October 2023: a report of the older rules reads as it always has.
+constexpr auto kPieceBudgetRules =
+    "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>%s:</TD><TD "
+    "width=50>%s</TD></TR></TABLE><BR>"_cp;
 constexpr auto kPiece6 =
     "<TABLE width=60%% rows=1 cols=2><TR><TD width=50>Формат на "
     "файла:</TD><TD width=50>%s</TD></TR></TABLE><BR><BR>"_cp;
@@ -98,7 +102,8 @@ std::string reportFormatDescription(const settings::FormatDefinition* format) {
 ReportFields reportFields(std::string_view inputPath, const processing::LocalDateTime& date,
                           const settings::FormatDefinition* format,
                           std::optional<std::string_view> paymentTypeText,
-                          const processing::ControlData& shown) {
+                          const processing::ControlData& shown,
+                          processing::BudgetRules budgetRules) {
     ReportFields fields;
     fields.fileName = processing::listFileName(inputPath);
     if (date.valid && processing::isValidDate(date.day, date.month, date.year)) {
@@ -111,6 +116,7 @@ ReportFields reportFields(std::string_view inputPath, const processing::LocalDat
     fields.total = shown.totalText;
     fields.count = shown.countText;
     fields.controlCode = shown.controlCodeText;
+    fields.budgetRules = budgetRules;
     return fields;
 }
 
@@ -126,6 +132,10 @@ std::string buildProcessingReport(const ReportFields& fields) {
     }
     report += fill(kPiece4.c_str(), fields.sequenceDigit);
     report += fill(kPiece5.c_str(), escaped(fields.paymentType).c_str());
+    if (fields.budgetRules != processing::BudgetRules::before2023)
+        report +=
+            fill(kPieceBudgetRules.c_str(), std::string(processing::budgetRulesLabel()).c_str(),
+                 std::string(processing::budgetRulesText(fields.budgetRules)).c_str());
     report += fill(kPiece6.c_str(), escaped(fields.formatDescription).c_str());
     report += kPiece7.view();
     report += fill(kPiece8.c_str(), escaped(fields.total).c_str());

@@ -2,6 +2,7 @@
 
 // The processing report of a prepared list: a short HTML text for the report window.
 
+#include "processing/BudgetRules.h"
 #include "processing/ControlData.h"
 #include "processing/DateTime.h"
 #include "settings/Settings.h"
@@ -33,14 +34,17 @@ struct ReportFields {
     std::string total;  // the control data as the window shows them
     std::string count;
     std::string controlCode;
+    // The rules the list's rows to the budget were checked by; the report names the newer ones.
+    processing::BudgetRules budgetRules = processing::BudgetRules::before2023;
 };
 
 // The report's fields for the list at `inputPath`, its value date, its payment type (`format` and
 // the selected entry's text, nothing when none is selected) and its control data as shown.
-ReportFields reportFields(std::string_view inputPath, const processing::LocalDateTime& date,
-                          const settings::FormatDefinition* format,
-                          std::optional<std::string_view> paymentTypeText,
-                          const processing::ControlData& shown);
+ReportFields reportFields(
+    std::string_view inputPath, const processing::LocalDateTime& date,
+    const settings::FormatDefinition* format, std::optional<std::string_view> paymentTypeText,
+    const processing::ControlData& shown,
+    processing::BudgetRules budgetRules = processing::BudgetRules::before2023);
 
 // The report text of those fields. Texts that come from files or settings are escaped for HTML.
 std::string buildProcessingReport(const ReportFields& fields);

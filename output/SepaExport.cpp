@@ -166,6 +166,7 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     processing::ScanOptions options;
     options.progress = progress;
     options.findingsKept = 0;
+    options.budgetRules = list.budgetRules;
     options.records = [&](const processing::ScannedRow& row) {
         ++count;
         if (!row.clean || count > list.count) {
@@ -319,6 +320,7 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
     processing::ScanOptions options;
     options.progress = progress;
     options.findingsKept = 0;
+    options.budgetRules = list.budgetRules;
     options.records = [&](const processing::ScannedRow& row) {
         if (!row.clean) {
             changed = true;

@@ -46,6 +46,8 @@ struct SepaList {
     std::optional<fileio::FileStamp> stamp;
     std::int64_t count = 0;
     processing::Cents total = 0;
+    // The rules its rows to the budget were checked by, and are read again by.
+    processing::BudgetRules budgetRules = processing::BudgetRules::before2023;
 };
 
 // How a list's rows read for a SEPA file ended short of a file.

@@ -34,6 +34,11 @@ constexpr auto kNoSebraCode = "Липсва код за плащане СЕБР�
 constexpr auto kWrongBic = "Грешен BIC на ред: %lld"_cp;
 constexpr auto kNoBic = "Липсва BIC на ред: %lld"_cp;
 
+constexpr auto kNoObligorId = "Липсва идентификатор на задълженото лице на ред: %lld"_cp;
+constexpr auto kWrongObligorId = "Грешен идентификатор на задълженото лице на ред: %lld"_cp;
+constexpr auto kPaymentCodeNotAllowed =
+    "Код за плащане се попълва само за сметки с 84 на позиции 13-14 на ред: %lld"_cp;
+
 constexpr auto kInvalidSum = "Невалидна сума на ред: %lld"_cp;
 constexpr auto kControlByte = "Недопустим управляващ знак (0x%02X) на ред: %lld"_cp;
 constexpr auto kRowTooShort = "Редът е по-къс от формата (%lld знака) на ред: %lld"_cp;
@@ -52,8 +57,9 @@ bool isBlankLine(std::string_view line, const settings::FormatDefinition* format
     return true;
 }
 
-RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
-    : format_(format), delimiter_(delimiter) {
+RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter,
+                       BudgetRules budgetRules)
+    : format_(format), delimiter_(delimiter), budgetRules_(budgetRules) {
     if (format_ == nullptr) return;
     const bool sebraType = settings::isSebraType(format_);
     fields_.reserve(format_->fields.size());
@@ -101,6 +107,8 @@ RowChecker::RowChecker(const settings::FormatDefinition* format, char delimiter)
         if (field.name == "NAME") nameFields_.push_back(fields_.size());
         if (field.kind == FieldKind::iban) ibanFields_.push_back(fields_.size());
         if (field.kind == FieldKind::sum) sumFields_.push_back(fields_.size());
+        if (field.kind == FieldKind::egn) egnFields_.push_back(fields_.size());
+        if (field.kind == FieldKind::bulstat) bulstatFields_.push_back(fields_.size());
         fields_.push_back(std::move(field));
     }
     // The record's table visits its chains upwards and, within a chain, the name added last
@@ -146,6 +154,7 @@ void RowChecker::check(std::string_view line, std::int64_t rowNumber, Cents& tot
     for (std::size_t i = firstMissing; i < fields_.size(); ++i)
         if (filledWhenMissing(i)) store(i, {}, totalSum, findings);
     if (!paymentCodes_.empty()) checkRecord(findings);
+    if (budgetRules_ == BudgetRules::from2023 && budgetAccount_) checkBudgetPayment(findings);
     // A clean row costs nothing here: only a row with a finding kept copies its values.
     if (findings.kept.size() > firstKept) describeRow(findings, firstKept);
 }
@@ -337,11 +346,11 @@ void RowChecker::checkField(const Field& field, std::string_view value, Cents& t
             break;
         }
         case FieldKind::egn:
-            if (!value.empty() && !checks::CheckEgn(value))
+            if (!value.empty() && !checks::CheckEgn(value) && !obligorsForeignerNumber(value))
                 findings.add(FindingKind::wrongEgn, rowNumber_, kWrongEgn.c_str(), row);
             break;
         case FieldKind::bulstat:
-            if (!value.empty() && !checks::CheckBulstat(value))
+            if (!value.empty() && !checks::CheckBulstat(value) && !obligorsForeignerNumber(value))
                 findings.add(FindingKind::wrongBulstat, rowNumber_, kWrongBulstat.c_str(), row);
             break;
         case FieldKind::sum: {
@@ -366,10 +375,39 @@ void RowChecker::checkRecord(RowFindings& findings) {
     // Every code has its value by now: read from the row, or empty for a row that ended before it.
     for (const PaymentCode& code : paymentCodes_) {
         if (!codeValues_[code.slot].empty()) continue;
-        if (code.budget && budgetAccount_)
+        if (code.budget && budgetAccount_ && budgetRules_ == BudgetRules::before2023)
             findings.add(FindingKind::noBudgetCode, rowNumber_, kNoBudgetCode.c_str(), row);
         if (code.sebra)
             findings.add(FindingKind::noSebraCode, rowNumber_, kNoSebraCode.c_str(), row);
+    }
+}
+
+bool RowChecker::obligorsForeignerNumber(std::string_view value) const {
+    return budgetRules_ == BudgetRules::from2023 && isForeignerNumberForm(value);
+}
+
+void RowChecker::checkBudgetPayment(RowFindings& findings) {
+    const auto row = static_cast<long long>(rowNumber_);
+    switch (readObligorId(lastValue(egnFields_), lastValue(bulstatFields_))) {
+        case ObligorId::valid:
+            break;
+        case ObligorId::missing:
+            findings.add(FindingKind::noObligorId, rowNumber_, kNoObligorId.c_str(), row);
+            break;
+        case ObligorId::wrong:
+            findings.add(FindingKind::wrongObligorId, rowNumber_, kWrongObligorId.c_str(), row);
+            break;
+    }
+    // Only the payment-type code is bound to "84" accounts; the SEBRA code keeps its own rule.
+    const std::string_view start(ibanStart_, ibanStartLength_);
+    if (start.size() > 13 && start[12] == '8' && start[13] == '4') return;
+    for (const PaymentCode& code : paymentCodes_) {
+        if (!code.budget || fields_[code.firstField].name == kPaymentSebra ||
+            codeValues_[code.slot].empty())
+            continue;
+        findings.add(FindingKind::paymentCodeNotAllowed, rowNumber_, kPaymentCodeNotAllowed.c_str(),
+                     row);
+        return;
     }
 }
 

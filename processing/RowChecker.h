@@ -3,6 +3,7 @@
 // Reading one row of a payment list by its format and checking it as it is read.
 
 #include "processing/Amount.h"
+#include "processing/BudgetRules.h"
 #include "processing/PaymentRecord.h"
 #include "processing/RowFindings.h"
 #include "settings/Settings.h"
@@ -28,8 +29,10 @@ bool isBlankLine(std::string_view line, const settings::FormatDefinition* format
 class RowChecker {
   public:
     // nullptr: no payment type selected; rows are then read with no fields and nothing is checked.
-    // A delimited format's rows are split at `delimiter`.
-    RowChecker(const settings::FormatDefinition* format, char delimiter);
+    // A delimited format's rows are split at `delimiter`. Rows to the budget are checked by
+    // `budgetRules`.
+    RowChecker(const settings::FormatDefinition* format, char delimiter,
+               BudgetRules budgetRules = BudgetRules::before2023);
 
     // Reads `line` (with its LF, if it had one) as row `rowNumber` and runs the field and row
     // checks: accepted amounts are added to `totalSum`, findings to `findings`. A row holding a
@@ -48,6 +51,9 @@ class RowChecker {
     // Gives the findings kept from position `from` on the payee name, IBAN and amount of the row
     // last checked, while that row's text still lives. check() does so for its own findings.
     void describeRow(RowFindings& findings, std::size_t from) const;
+
+    // Whether the row last checked pays to an account of the budget (8 at position 13).
+    bool budgetAccount() const { return budgetAccount_; }
 
   private:
     static constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
@@ -91,6 +97,12 @@ class RowChecker {
     // before it were all read.
     std::size_t readDelimited(std::string_view line, Cents& totalSum, RowFindings& findings);
     std::size_t readFixedLength(std::string_view line, Cents& totalSum, RowFindings& findings);
+    // The row checks of a row to the budget under the rules from 1 October 2023: the obligor's
+    // identifier, and a payment code only on an account with "84" at positions 13-14.
+    void checkBudgetPayment(RowFindings& findings);
+    // Whether an EGN or BULSTAT value is left to the obligor's check: a foreigner's number under
+    // the rules that take one.
+    bool obligorsForeignerNumber(std::string_view value) const;
     // Whether a fixed-length row spans its layout so that every amount reads as written;
     // otherwise adds the message that says how it differs.
     bool widthFits(std::string_view line, RowFindings& findings);
@@ -99,6 +111,7 @@ class RowChecker {
 
     const settings::FormatDefinition* format_;
     char delimiter_;
+    BudgetRules budgetRules_;
     std::vector<Field> fields_;
     // A delimited format whose fields name their columns, rather than taking them in line order.
     bool byColumnNumber_ = false;
@@ -111,6 +124,9 @@ class RowChecker {
     std::vector<std::size_t> nameFields_;
     std::vector<std::size_t> ibanFields_;
     std::vector<std::size_t> sumFields_;
+    // The definitions the obligor's identifier is read from.
+    std::vector<std::size_t> egnFields_;
+    std::vector<std::size_t> bulstatFields_;
 
     // The row being checked: the values read so far, by definition and by payment code, which
     // definitions it holds, its columns (read by column number), its BIC (one of the BIC form),

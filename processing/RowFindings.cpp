@@ -38,6 +38,12 @@ std::string_view findingKindName(FindingKind kind) {
             return "wrong-bic";
         case FindingKind::noBic:
             return "no-bic";
+        case FindingKind::noObligorId:
+            return "no-obligor-id";
+        case FindingKind::wrongObligorId:
+            return "wrong-obligor-id";
+        case FindingKind::paymentCodeNotAllowed:
+            return "payment-code-not-allowed";
     }
     return {};
 }

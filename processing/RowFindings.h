@@ -40,8 +40,13 @@ enum class FindingKind {
     dataAfterEndMark,
     wrongBic,
     noBic,
+    // A row to the budget under the rules from 1 October 2023.
+    noObligorId,
+    wrongObligorId,
+    paymentCodeNotAllowed,
 };
-inline constexpr std::size_t kFindingKinds = static_cast<std::size_t>(FindingKind::noBic) + 1;
+inline constexpr std::size_t kFindingKinds =
+    static_cast<std::size_t>(FindingKind::paymentCodeNotAllowed) + 1;
 
 // The kind as scripts read it: "bic-mismatch", "zero-sum", ...
 std::string_view findingKindName(FindingKind kind);

@@ -63,7 +63,7 @@ class RowTally {
   public:
     RowTally(const settings::FormatDefinition* format, char delimiter, const ScanOptions& options,
              ScanResult& result)
-        : checker_(format, delimiter),
+        : checker_(format, delimiter, options.budgetRules),
           format_(format),
           delimiter_(delimiter),
           sink_(options.rows),
@@ -114,6 +114,7 @@ bool RowTally::check(std::string_view line) {
     ControlData& data = result_.controlData;
     const std::int64_t findingsBefore = result_.rowFindings.count;
     checker_.check(line, data.recordCount, data.totalSum, result_.rowFindings);
+    if (checker_.budgetAccount()) ++result_.budgetRows;
     if (!records_) return true;
     checker_.fillRecord(record_);
     return records_(
@@ -314,7 +315,7 @@ ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,
                            const RowSink& sink, const ScanProgress& progress,
                            std::int64_t findingsKept) {
     return scanPaymentFile(fs, path, format, delimiter,
-                           ScanOptions{sink, {}, progress, findingsKept});
+                           ScanOptions{sink, {}, progress, findingsKept, BudgetRules::before2023});
 }
 
 ScanResult scanPaymentFile(fileio::FileSystem& fs, const std::string& path,

@@ -4,6 +4,7 @@
 // their checks, and the header of a prepared list.
 
 #include "fileio/FileSystem.h"
+#include "processing/BudgetRules.h"
 #include "processing/ControlData.h"
 #include "processing/PaymentRecord.h"
 #include "processing/PreparedHeader.h"
@@ -41,6 +42,8 @@ struct ScanResult {
     // to its end.
     ControlData controlData;
     RowFindings rowFindings;
+    // How many rows pay to an account of the budget (8 at position 13 of the IBAN).
+    std::int64_t budgetRows = 0;
     // Read to its end: the list's stamp, when the list stayed the same while it was read.
     std::optional<fileio::FileStamp> stamp;
 };
@@ -73,6 +76,8 @@ struct ScanOptions {
     RecordSink records;  // each row's values; its records are made only when set
     ScanProgress progress;
     std::int64_t findingsKept = kMaxRowMessages;
+    // Which rules the rows to the budget are checked by.
+    BudgetRules budgetRules = BudgetRules::before2023;
 };
 
 // Reads the list at `path` once, in blocks, with `format` (nullptr: no payment type selected, so

@@ -143,8 +143,11 @@ void ListSession::scan(Run& run) {
     const char delimiter = rowDelimiter(format);
     processing::ScanResult scanned;
     runner_(readingListText(), [&](const WorkProgress& progress) {
-        scanned = processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, {},
-                                              progress, findingsKept_);
+        processing::ScanOptions options;
+        options.progress = progress;
+        options.findingsKept = findingsKept_;
+        options.budgetRules = state_.budgetRules;
+        scanned = processing::scanPaymentFile(fs_, state_.inputPath, format, delimiter, options);
     });
     if (scanned.error == processing::ScanError::cancelled) {
         run.cancelled = true;
@@ -167,6 +170,7 @@ bool ListSession::takeScan(Run& run, processing::ScanResult& scanned) {
     // brings nothing.
     if (scanned.header) takeHeaderInto(*scanned.header, state_);
     state_.rowFindings = std::move(scanned.rowFindings);
+    state_.budgetRows = scanned.budgetRows;
     state_.rowFindingsPath = state_.inputPath;
     run.noteCause(scanned.cause, state_.inputPath);
     if (auto message = scanErrorMessage(scanned, state_.inputPath)) {
@@ -272,6 +276,17 @@ Result ListSession::choosePaymentType(int position) {
     state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
     takePaymentType(run);
     const bool done = state_.paymentType >= 0 && (state_.inputPath.empty() || state_.fileValid);
+    return finish(run, done               ? ResultKind::ok
+                       : run.result.cause ? ResultKind::failed
+                                          : ResultKind::refused);
+}
+
+Result ListSession::chooseBudgetRules(processing::BudgetRules rules) {
+    Run run{.before = state_};
+    state_.budgetRules = rules;
+    // As a change of the payment type: the list open is checked again, by the rules now chosen.
+    if (!state_.inputPath.empty()) scan(run);
+    const bool done = state_.inputPath.empty() || state_.fileValid;
     return finish(run, done               ? ResultKind::ok
                        : run.result.cause ? ResultKind::failed
                                           : ResultKind::refused);
@@ -550,7 +565,7 @@ Result ListSession::report() {
     shown.controlCodeText = state_.controlCodeText;
     output::ReportFields fields =
         output::reportFields(state_.inputPath, state_.paymentDate, selectedFormat(),
-                             paymentTypeText(state_.paymentType), shown);
+                             paymentTypeText(state_.paymentType), shown, state_.budgetRules);
     run.result.report = output::buildProcessingReport(fields);
     run.result.reportFields = std::move(fields);
     return finish(run, ResultKind::ok);

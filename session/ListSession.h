@@ -80,6 +80,11 @@ class ListSession {
     // The list shown is no longer the one the operator names: its figures and its scan go.
     Result forget();
     Result choosePaymentType(int position);
+    // The rules the rows to the budget are checked by; the list open is read again by them.
+    Result chooseBudgetRules(processing::BudgetRules rules);
+    // Windows-1251: the line that says that later rules for payments to the budget exist than
+    // those the list open was checked by, for its value date; nothing when none do.
+    std::optional<std::string> budgetRulesHint() const { return session::budgetRulesHint(state_); }
     // Values the operator gave; they are taken over (and their limits checked) by the next
     // operation that reads the list or writes.
     void typePayerValues(const TypedPayerValues& values);

@@ -31,8 +31,8 @@ std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) 
 // The list as the scan that found it clean read it, for the export's own readings of its rows.
 output::SepaList scannedList(const ListState& state, const settings::FormatDefinition* format,
                              char delimiter) {
-    return {state.inputPath,   format,        delimiter, state.scannedStamp,
-            state.recordCount, state.totalSum};
+    return {state.inputPath,   format,         delimiter,        state.scannedStamp,
+            state.recordCount, state.totalSum, state.budgetRules};
 }
 
 // What tells why the rows of the list could not go into a file; nothing for a reading stopped

@@ -346,6 +346,37 @@ void BulkPaymentDialog::changePaymentType(int position) {
     updateControls();
 }
 
+void BulkPaymentDialog::changeBudgetRules(processing::BudgetRules rules) {
+    // Without a list nothing is read, and nothing the operator typed is taken over: the window
+    // may not even show its values yet (the rules remembered are chosen as it is made).
+    if (session_.state().inputPath.empty()) {
+        session_.chooseBudgetRules(rules);
+        return;
+    }
+    const Before before = keepBefore();
+    handOverEdits();
+    const session::Result result = session_.chooseBudgetRules(rules);
+    markTakenOver();
+    if (result.cancelled()) {
+        present(result);
+        putBack(before);
+        return;
+    }
+    clearFigures();
+    if (result.counted) showFigures(*result.counted);
+    present(result);
+    showPrepared();
+    updateControls();
+}
+
+Outcome BulkPaymentDialog::chooseBudgetRules(processing::BudgetRules rules) {
+    Recording recording(*this);
+    changeBudgetRules(rules);
+    const ListState& state = session_.state();
+    const bool cancelled = outcome_ != nullptr && outcome_->cancelled;
+    return recording.finish(!cancelled && (state.inputPath.empty() || state.fileValid));
+}
+
 Outcome BulkPaymentDialog::choosePaymentType(int position) {
     Recording recording(*this);
     changePaymentType(position);

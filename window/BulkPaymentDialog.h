@@ -49,6 +49,15 @@ class BulkPaymentDialog {
     Outcome openList(const std::string& path);
     // Picks the entry at `position` of the payment-type list (-1: none) and handles the change.
     Outcome choosePaymentType(int position);
+    // Picks the rules rows to the budget are checked by; the list open is checked again by them,
+    // as after a change of the payment type. Done when no list is open or it passes.
+    Outcome chooseBudgetRules(processing::BudgetRules rules);
+    // Windows-1251: the line that says that newer rules for payments to the budget exist than
+    // those the list open was checked by, for the value date the date picker shows; nothing when
+    // none do.
+    std::optional<std::string> budgetRulesHint() const {
+        return session::budgetRulesHint(session_.state(), host_.dateValue(idPaymentDate));
+    }
     // Types the given values into the payer edits, as the operator would; they are taken over
     // at the next scan or "Подготовка".
     Outcome typePayerValues(const TypedPayerValues& values);
@@ -113,6 +122,7 @@ class BulkPaymentDialog {
     void openListFlow(const std::string& path);
     void openTypedList();
     void changePaymentType(int position);
+    void changeBudgetRules(processing::BudgetRules rules);
     bool prepareFlow();
     bool reportFlow();
     bool exportSepaFlow(const output::SepaChoices& choices, const std::string& path);

@@ -126,6 +126,12 @@ std::string_view findingKindWords(processing::FindingKind kind) {
             return "Грешен BIC"_cp;
         case FindingKind::noBic:
             return "Липсва BIC"_cp;
+        case FindingKind::noObligorId:
+            return "Липсва идентификатор на задълженото лице"_cp;
+        case FindingKind::wrongObligorId:
+            return "Грешен идентификатор на задълженото лице"_cp;
+        case FindingKind::paymentCodeNotAllowed:
+            return "Код за плащане без 84 в сметката"_cp;
     }
     return {};
 }

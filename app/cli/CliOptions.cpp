@@ -1,6 +1,7 @@
 #include "app/cli/CliOptions.h"
 
 #include "output/SepaDocument.h"
+#include "processing/BudgetRules.h"
 #include "processing/DateTime.h"
 
 #include <string_view>
@@ -32,6 +33,8 @@ const Option kOptions[] = {
     {"--code", "X", [](CliOptions& o, std::string v) { o.code = std::move(v); }},
     {"--json", "", [](CliOptions& o, std::string) { o.json = true; }},
     {"--strict-date", "", [](CliOptions& o, std::string) { o.strictDate = true; }},
+    {"--budget-rules", "2006|2023",
+     [](CliOptions& o, std::string v) { o.budgetRules = std::move(v); }},
     {"--pdf", "ФАЙЛ", [](CliOptions& o, std::string v) { o.pdf = std::move(v); }, false, "report"},
     {"--pain", "09|03", [](CliOptions& o, std::string v) { o.pain = std::move(v); }, false, "sepa"},
     {"--instant", "", [](CliOptions& o, std::string) { o.instant = true; }, false, "sepa"},
@@ -79,6 +82,9 @@ constexpr std::string_view kDescription =
     "Данните на наредителя се въвеждат в полетата на прозореца, преди списъкът да се отвори.\n"
     "Дата на МП, която банката може да не приеме (минала, събота или неделя, празник),\n"
     "prepare съобщава като предупреждение и продължава; с --strict-date отказва (код 1).\n"
+    "Плащанията към бюджета се проверяват по правилата до 30.09.2023 (2006, по подразбиране:\n"
+    "код за плащане) или с --budget-rules 2023 по тези от 01.10.2023 (идентификатор на\n"
+    "задълженото лице; код за плащане само за сметки с 84 на позиции 13-14).\n"
     "--json извежда един JSON обект (формат 2), и при грешка. Иначе кодът на завършване е 1\n"
     "(и при липса на памет), 2 при грешка в командния ред, настройките или кодировката,\n"
     "3 когато изходът, PDF или SEPA файлът не може да се запише.\n";
@@ -156,6 +162,10 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
     }
     if (out.out && out.out->empty()) {
         error = "--out иска име на файл";
+        return false;
+    }
+    if (out.budgetRules && !processing::budgetRulesNamed(*out.budgetRules)) {
+        error = "--budget-rules иска 2006 или 2023";
         return false;
     }
     if (out.date && !parseCliDate(*out.date)) {

@@ -28,6 +28,8 @@ struct CliOptions {
     std::optional<std::string> out;
     bool json = false;
     bool strictDate = false;  // prepare refuses a value date the bank may refuse
+    // The rules rows to the budget are checked by: "2006" (the default) or "2023".
+    std::optional<std::string> budgetRules;
     bool help = false;
     bool version = false;
     Command command = Command::check;

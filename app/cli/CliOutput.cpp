@@ -70,6 +70,9 @@ bool asked(const session::ShownMessage& message) {
 
 std::string jsonWarnings(const RunResult& run) {
     std::string out = "[";
+    // Told once, of the run's end: the list and the value date it was left with.
+    if (const auto hint = session::budgetRulesHint(run.state))
+        out += "{\"kind\": \"budget-rules\", \"text\": " + jsonString(*hint) + "}";
     for (const session::Result& outcome : run.results) {
         if (!outcome.valueDateWarning) continue;
         if (out.size() > 1) out += ", ";
@@ -205,6 +208,7 @@ void writeJson(std::ostream& out, const RunResult& run) {
     out << "{\"format\": " << kJsonFormat << ", \"file\": " << jsonString(d.inputPath)
         << ", \"paymentType\": " << jsonStringOrNull(run.paymentType)
         << ", \"paymentTypeEntry\": " << jsonStringOrNull(run.paymentTypeEntry)
+        << ", \"budgetRules\": " << jsonUtf8String(processing::budgetRulesName(d.budgetRules))
         << ", \"valid\": " << (d.fileValid ? "true" : "false")
         << ", \"prepared\": " << (d.filePrepared ? "true" : "false")
         << ", \"unprepared\": " << (run.unprepared ? "true" : "false")
@@ -274,6 +278,8 @@ void writeHuman(std::ostream& out, const RunResult& run) {
         out << show(label) << ' ' << show(value) << '\n';
     };
     line(session::paymentTypeLabel(), run.paymentTypeEntry.value_or(""));
+    line(std::string(processing::budgetRulesLabel()) + ":",
+         processing::budgetRulesText(run.state.budgetRules));
     line(session::totalLabel(), text::trimBlanks(shown.total));
     line(session::countLabel(), shown.count);
     line(session::controlCodeLabel(), shown.controlCode);
@@ -283,6 +289,8 @@ void writeHuman(std::ostream& out, const RunResult& run) {
 }
 
 void writeWarnings(std::ostream& err, const RunResult& run) {
+    if (const auto hint = session::budgetRulesHint(run.state))
+        err << "velcor-cli: предупреждение: " << terminalText(text::toUtf8(*hint)) << '\n';
     for (const session::Result& outcome : run.results)
         if (outcome.valueDateWarning)
             err << "velcor-cli: предупреждение: "

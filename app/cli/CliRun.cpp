@@ -239,6 +239,9 @@ std::optional<Refusal> openList(session::ListSession& session, const CliOptions&
     if (position != session.state().paymentType)
         results.push_back(session.choosePaymentType(position));
     session.typePayerValues(args.typed);
+    // Chosen before the list is opened, so that it is read once, by these rules.
+    if (options.budgetRules)
+        session.chooseBudgetRules(*processing::budgetRulesNamed(*options.budgetRules));
     results.push_back(session.open(args.list));
     if (session.state().inputPath == args.list) takeFigures(results.back(), figures);
     if (options.date) {

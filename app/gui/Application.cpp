@@ -1,6 +1,7 @@
 #include "app/gui/Application.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/BudgetRulesSetting.h"
 #include "app/gui/LastListFolder.h"
 #include "output/PrepareHistory.h"
 #include "session/Messages.h"
@@ -9,6 +10,7 @@
 #include "window/ControlIds.h"
 
 #include <QApplication>
+#include <QDateEdit>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -57,7 +59,36 @@ MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string setting
         }
     });
     window_.setSepaExportAvailable([this] { return dialog_.sepaExportAvailable(); });
-    QObject::connect(&window_, &MainWindow::pathEdited, &window_, [this] { dialog_.pathEdited(); });
+    QObject::connect(&window_, &MainWindow::pathEdited, &window_, [this] {
+        dialog_.pathEdited();
+        showBudgetRulesHint();
+    });
+    // The rules chosen last time; no list is open yet, so nothing is read by them.
+    dialog_.chooseBudgetRules(rememberedBudgetRules());
+    window_.showBudgetRules(dialog_.state().budgetRules);
+    QObject::connect(&window_, &MainWindow::budgetRulesChosen, &window_,
+                     [this](processing::BudgetRules rules) {
+                         try {
+                             dialog_.chooseBudgetRules(rules);
+                         } catch (const std::bad_alloc&) {
+                             host_.showMessage(session::messageText(session::Message::outOfMemory));
+                         }
+                         // A reading the operator stopped keeps the rules it was checked by.
+                         const processing::BudgetRules kept = dialog_.state().budgetRules;
+                         window_.showBudgetRules(kept);
+                         rememberBudgetRules(kept);
+                         showBudgetRulesHint();
+                     });
+    // Every command may open another list or change its value date; so may the operator.
+    QObject::connect(&window_, &MainWindow::commandFinished, &window_,
+                     [this] { showBudgetRulesHint(); });
+    if (auto* date = qobject_cast<QDateEdit*>(window_.control(window::idPaymentDate)))
+        QObject::connect(date, &QDateEdit::dateChanged, &window_,
+                         [this] { showBudgetRulesHint(); });
+}
+
+void MainWindowSession::showBudgetRulesHint() {
+    window_.showBudgetRulesHint(dialog_.budgetRulesHint());
 }
 
 bool MainWindowSession::run() {

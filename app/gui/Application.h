@@ -29,6 +29,10 @@ class MainWindowSession {
     bool run();
 
   private:
+    // Beside the choice of rules for payments to the budget: whether newer ones exist than those
+    // the list open was checked by.
+    void showBudgetRulesHint();
+
     MainWindow window_;
     QtDialogHost host_;
     window::BulkPaymentDialog dialog_;

@@ -4,6 +4,7 @@
 #include "window/ControlIds.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QKeySequence>
 #include <QShortcut>
 #include <QWidget>
@@ -29,6 +30,9 @@ constexpr AltKey kAltKeys[] = {
     {window::idPrepare, u'П'},        {window::idPrint, u'Е'},
     {window::idCancel, u'И'},
 };
+
+// The rules for payments to the budget: "З" of "за", which no control of the table uses.
+constexpr char16_t kBudgetRulesKey = u'З';
 
 // Shown, not worked: Tab passes over them; a click still reaches them, to copy a value.
 constexpr window::ControlId kShownOnly[] = {window::idDelimiter, window::idTotal, window::idCount,
@@ -56,6 +60,16 @@ void addKeyboardAccess(MainWindow& window) {
                 if (target->isEnabled()) target->setFocus(Qt::ShortcutFocusReason);
             });
         }
+    }
+
+    // The rules are chosen seldom, and once for good: Tab goes round the controls of every list
+    // and passes over them; Alt reaches them, and the arrows then choose.
+    if (QComboBox* rules = window.budgetRulesBox()) {
+        rules->setFocusPolicy(Qt::ClickFocus);
+        auto* shortcut = new QShortcut(
+            QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(kBudgetRulesKey))), &window);
+        QObject::connect(shortcut, &QShortcut::activated, rules,
+                         [rules] { rules->setFocus(Qt::ShortcutFocusReason); });
     }
 }
 

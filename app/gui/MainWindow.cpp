@@ -92,6 +92,20 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     }
     applyControlTable();
 
+    // On three lines ("Правила за", "плащания към", "бюджета:"), no wider than the labels above
+    // it: a small screen has no room for a wider first column.
+    std::string label(processing::budgetRulesLabel());
+    for (const std::size_t blank : {label.find(' ', label.find(' ') + 1), label.rfind(' ')})
+        label[blank] = '\n';
+    ui_->budgetRulesLabel->setText(fromCp1251(label + ":"));
+    for (const processing::BudgetRules rules :
+         {processing::BudgetRules::before2023, processing::BudgetRules::from2023})
+        ui_->budgetRules->addItem(fromCp1251(processing::budgetRulesText(rules)),
+                                  static_cast<int>(rules));
+    // The window's size is fixed: it is measured with the hint shown, which it then leaves out
+    // until a list asks for it.
+    ui_->budgetRulesHint->setText(fromCp1251(processing::laterBudgetRulesHint()));
+
     // The currency of the amounts follows the value date; its place is as wide as either
     // currency, the window's size being fixed.
     const auto showCurrency = [this](QDate date) {
@@ -110,6 +124,7 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     const int width = 434 * QFontMetrics(font()).averageCharWidth() / 4;
     setFixedSize(std::max(width, sizeHint().width()), sizeHint().height());
     keepOnScreen(*this);
+    ui_->budgetRulesHint->clear();
 
     connect(ui_->browseButton, &QPushButton::clicked, this, [this] { command(window::idBrowse); });
     connect(ui_->prepareButton, &QPushButton::clicked, this,
@@ -124,6 +139,8 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
     // Likewise only the operator's changes of the path; Enter there opens the typed list instead
     // of pressing "Подготовка" for the list shown before.
     connect(ui_->inputPath, &QLineEdit::textEdited, this, &MainWindow::pathEdited);
+    connect(ui_->budgetRules, &QComboBox::activated, this,
+            [this] { emit budgetRulesChosen(budgetRules()); });
     ui_->inputPath->installEventFilter(this);
 
     addKeyboardAccess(*this);
@@ -215,6 +232,25 @@ QLineEdit* MainWindow::edit(int id) const { return qobject_cast<QLineEdit*>(cont
 LimitedTextValidator* MainWindow::validator(int id) const {
     const auto it = validators_.find(id);
     return it == validators_.end() ? nullptr : it->second;
+}
+
+QComboBox* MainWindow::budgetRulesBox() const { return ui_->budgetRules; }
+
+QLabel* MainWindow::budgetRulesHintLabel() const { return ui_->budgetRulesHint; }
+
+processing::BudgetRules MainWindow::budgetRules() const {
+    return ui_->budgetRules->currentData().toInt() ==
+                   static_cast<int>(processing::BudgetRules::from2023)
+               ? processing::BudgetRules::from2023
+               : processing::BudgetRules::before2023;
+}
+
+void MainWindow::showBudgetRules(processing::BudgetRules rules) {
+    ui_->budgetRules->setCurrentIndex(ui_->budgetRules->findData(static_cast<int>(rules)));
+}
+
+void MainWindow::showBudgetRulesHint(const std::optional<std::string>& hint) {
+    ui_->budgetRulesHint->setText(hint ? fromCp1251(*hint) : QString());
 }
 
 void MainWindow::setCommandHandler(std::function<void(window::ControlId)> handler) {

@@ -4,6 +4,7 @@
 // limits of the window's control table, with one map from control id to widget. What the
 // controls do is decided by the window logic; this class only passes the operator's commands on.
 
+#include "processing/BudgetRules.h"
 #include "window/ControlIds.h"
 
 #include <QDialog>
@@ -11,7 +12,10 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 
@@ -45,6 +49,17 @@ class MainWindow : public QDialog {
     // its command goes to the command handler. A window without it has no such entry.
     void setSepaExportAvailable(std::function<bool()> available);
 
+    // The choice "Правила за плащания към бюджета" beside the payment type, and the line beside
+    // it that says that newer rules exist than those the list open was checked by. They are the
+    // operator's own setting, not a control of the window's table.
+    QComboBox* budgetRulesBox() const;
+    QLabel* budgetRulesHintLabel() const;
+    processing::BudgetRules budgetRules() const;
+    // Shows `rules` as chosen; the program's own selection is no choice of the operator's.
+    void showBudgetRules(processing::BudgetRules rules);
+    // Windows-1251; nothing empties the line.
+    void showBudgetRulesHint(const std::optional<std::string>& hint);
+
     // The About box, modal over this window.
     void showAbout();
 
@@ -56,6 +71,8 @@ class MainWindow : public QDialog {
     void commandFinished();
     // The operator changed the text of the path edit (typing, pasting, undoing).
     void pathEdited();
+    // The operator chose rules for payments to the budget.
+    void budgetRulesChosen(processing::BudgetRules rules);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -86,6 +86,54 @@ TEST_F(CliEndToEnd, ExitStatusOfEachCommand) {
     }
 }
 
+// --budget-rules picks the rules rows to the budget are checked by; the default ones warn, once
+// and on the error stream, of a list dated from 1 October 2023 that holds such rows.
+TEST_F(CliEndToEnd, BudgetRulesAreChosenNamedAndWarnedAbout) {
+    testing::writeFileBytes(dir.path() / "O021023P.1DP",
+                            "BG56BNBG96618020345678;BNBGBGSD;Ivan;7501020018;;100.00;\r\n");
+    const std::string warning =
+        "velcor-cli: предупреждение: За дата на МП от 01.10.2023 важат новите правила за "
+        "плащания към бюджета\n";
+    const struct {
+        std::string arguments;
+        int status;
+        std::vector<std::string> output;  // parts the standard output must hold
+        bool warned;
+    } cases[] = {
+        {"check O021023P.1DP",
+         1,
+         {"Липсва код за плащане на бюджетна сметка на ред: 1\n",
+          "Правила за плащания към бюджета: до 30.09.2023\n"},
+         true},
+        {"--budget-rules 2023 check O021023P.1DP",
+         0,
+         {"Правила за плащания към бюджета: от 01.10.2023\n"},
+         false},
+        {"--json --budget-rules=2023 check O021023P.1DP",
+         0,
+         {"\"budgetRules\": \"2023\"", "\"valid\": true", "\"warnings\": []"},
+         false},
+        {"--json check O021023P.1DP",
+         1,
+         {"\"budgetRules\": \"2006\"", "\"warnings\": [{\"kind\": \"budget-rules\", "},
+         false},  // in the JSON, not on the error stream
+        {"--budget-rules 2024 check O021023P.1DP", 2, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const CliRun r = run(c.arguments);
+        EXPECT_EQ(r.status, c.status) << r.out << r.err;
+        for (const std::string& part : c.output) EXPECT_TRUE(contains(r.out, part)) << r.out;
+        const std::size_t at = r.err.find(warning);
+        EXPECT_EQ(at != std::string::npos, c.warned) << r.err;
+        if (c.warned) {
+            EXPECT_EQ(r.err.find(warning, at + 1), std::string::npos) << r.err;
+        }
+    }
+    EXPECT_TRUE(contains(run("--budget-rules 2024 check O021023P.1DP").err,
+                         "velcor-cli: --budget-rules иска 2006 или 2023\n"));
+}
+
 TEST_F(CliEndToEnd, JsonHasEveryKeyOnce) {
     const CliRun r = run("--json --kind 101 check O081206P.1DP");
     ASSERT_EQ(r.status, 0);

@@ -131,5 +131,31 @@ TEST(ProcessingReport, InvalidDateAndNoTypeGiveEmptyCells) {
               std::string::npos);
 }
 
+// A list checked by the rules for payments to the budget since 1 October 2023 says so after its
+// payment type; one checked by the older rules has the report as it always was.
+TEST(ProcessingReport, NamesTheNewerRulesForPaymentsToTheBudget) {
+    const auto format = semicolonFormat();
+    const Prepared state = preparedState();
+    const std::string older = output::buildProcessingReport(
+        reportFields(state.inputPath, state.paymentDate, &format, "[DP]", state.shown));
+    const struct {
+        processing::BudgetRules rules;
+        std::string added;  // after the payment type's row
+    } cases[] = {
+        {processing::BudgetRules::before2023, ""},
+        {processing::BudgetRules::from2023,
+         "<TABLE width=60% rows=1 cols=2><TR><TD width=50>Правила за плащания към бюджета:</TD>"
+         "<TD width=50>от 01.10.2023</TD></TR></TABLE><BR>"_cp},
+    };
+    const std::string typeRow = "<TD width=50>[DP]</TD></TR></TABLE><BR>";
+    for (const auto& c : cases) {
+        std::string expected = older;
+        expected.insert(expected.find(typeRow) + typeRow.size(), c.added);
+        EXPECT_EQ(output::buildProcessingReport(reportFields(
+                      state.inputPath, state.paymentDate, &format, "[DP]", state.shown, c.rules)),
+                  expected);
+    }
+}
+
 }  // namespace
 }  // namespace velcor::output

@@ -327,6 +327,81 @@ TEST(RowChecks, RaiseEachMessageInTheDefinedOrder) {
     }
 }
 
+// Rows to accounts with 80, 84 and 88 at positions 13-14, and to an ordinary one, under both
+// rules for payments to the budget: before 1 October 2023 every budget account needs a payment
+// code; since then it needs the obligor's identifier, and a code only on an "84" account.
+TEST(BudgetRows, AreCheckedByTheRulesChosen) {
+    const std::string budget80 = kBudgetIban;
+    const std::string budget84 = "BG38BNBG96618420345678";
+    const std::string budget88 = "BG20BNBG96618820345678";
+    const auto dp = delimitedFormat("DP", ';', {"IBAN", "EGN", "BULSTAT", "PAYMENT", "SUM"});
+    const auto noIds = delimitedFormat("DP", ';', {"IBAN", "PAYMENT", "SUM"});
+    const auto sb = delimitedFormat("SB", ';', {"IBAN", "EGN", "PAYMENT", "PAYMENT_SEBRA", "SUM"});
+    const std::string egn = "7523169263";
+    const std::string eik9 = "831642181";
+    const std::string eik13 = "1234567800023";
+    const std::string lnc = "LNC7111042925";
+    const std::string noCode = "Липсва код за плащане на бюджетна сметка на ред: 5<BR>";
+    const std::string noSebra = "Липсва код за плащане СЕБРА на ред: 5<BR>";
+    const std::string noId = "Липсва идентификатор на задълженото лице на ред: 5<BR>";
+    const std::string wrongId = "Грешен идентификатор на задълженото лице на ред: 5<BR>";
+    const std::string codeNot84 =
+        "Код за плащане се попълва само за сметки с 84 на позиции 13-14 на ред: 5<BR>";
+    const std::string wrongEgn = "Грешен ЕГН  на ред: 5<BR>";
+    const std::string wrongBulstat = "Грешен БУЛСТАТ  на ред: 5<BR>";
+    const struct {
+        settings::FormatDefinition format;
+        std::string line;
+        std::string before2023;  // UTF-8
+        std::string from2023;
+    } cases[] = {
+        // Identifiers with no code.
+        {dp, row({budget80, egn, "", "", "1"}), noCode, ""},
+        {dp, row({budget80, "", eik9, "", "1"}), noCode, ""},
+        {dp, row({budget80, "", eik13, "", "1"}), noCode, ""},
+        {dp, row({budget80, lnc, "", "", "1"}), wrongEgn + noCode, ""},
+        {dp, row({budget80, "", lnc, "", "1"}), wrongBulstat + noCode, ""},
+        {dp, row({budget84, egn, "", "", "1"}), noCode, ""},
+        {dp, row({budget88, "", eik9, "", "1"}), noCode, ""},
+        // No identifier, or a wrong one.
+        {dp, row({budget80, "", "", "", "1"}), noCode, noId},
+        {dp, row({budget84, "", "", "123456", "1"}), "", noId},
+        {noIds, row({budget84, "123456", "1"}), "", noId},
+        {dp, row({budget80, "7523169264", "", "", "1"}), wrongEgn + noCode, wrongEgn + wrongId},
+        {dp, row({budget80, "", "831642182", "", "1"}), wrongBulstat + noCode,
+         wrongBulstat + wrongId},
+        {dp, row({budget80, "LNC7111042922", "", "", "1"}), wrongEgn + noCode, wrongId},
+        {dp, row({budget80, "8801011234561", "", "", "1"}), noCode, wrongId},
+        {dp, row({budget80, "", "831 642-181", "", "1"}), noCode, wrongId},
+        {dp, row({budget80, "7523169264", eik9, "", "1"}), wrongEgn + noCode, wrongEgn},
+        // A code: only an "84" account takes one.
+        {dp, row({budget84, egn, "", "123456", "1"}), "", ""},
+        {dp, row({budget80, egn, "", "123456", "1"}), "", codeNot84},
+        {dp, row({budget88, "", eik13, "123456", "1"}), "", codeNot84},
+        {dp, row({budget80, "", "", "123456", "1"}), "", noId + codeNot84},
+        // An ordinary account is no payment to the budget; a foreigner's number is an identifier
+        // all the same under the newer rules.
+        {dp, row({kIban, "", "", "", "1"}), "", ""},
+        {dp, row({kIban, "", "", "123456", "1"}), "", ""},
+        {dp, row({kIban, lnc, "", "", "1"}), wrongEgn, ""},
+        // The SEBRA code keeps its rule, and is no payment-type code.
+        {sb, row({budget80, egn, "", "", "1"}), noCode + noSebra + noCode, noSebra},
+        {sb, row({budget80, egn, "", "1", "1"}), noCode, ""},
+        {sb, row({budget80, egn, "123456", "1", "1"}), "", codeNot84},
+    };
+    for (const auto& c : cases) {
+        for (const BudgetRules rules : {BudgetRules::before2023, BudgetRules::from2023}) {
+            Cents total = 0;
+            RowFindings messages;
+            RowChecker(&c.format, ';', rules).check(c.line, 5, total, messages);
+            EXPECT_EQ(text::toUtf8(testing::joinedTexts(messages)),
+                      rules == BudgetRules::before2023 ? c.before2023 : c.from2023)
+                << budgetRulesName(rules) << " " << c.format.name << " " << c.line;
+            EXPECT_EQ(total, 100) << c.line;
+        }
+    }
+}
+
 // The example layout's rows: IBAN 1-22, BIC 23-30, NAME 31-50, SUM 51-62.
 std::string fx(std::string name, std::string amount, std::string tail = "\n") {
     return std::string(kIban) + "BNBGBGSD" + name + amount + tail;

@@ -678,5 +678,41 @@ TEST(PreparedHeader, RaisesOnlyANameWrittenInTheDosCodePage) {
     }
 }
 
+// The scan checks the rows to the budget by the rules its options name, and its receivers see
+// the rows as clean or not by them.
+TEST_F(Scan, ChecksRowsToTheBudgetByTheRulesItIsGiven) {
+    formats.push_back(testing::delimitedFormat("DP", ';', {"IBAN", "EGN", "PAYMENT", "SUM"}));
+    testing::writeFileBytes(dir.path() / "list.txt",
+                            "BG56BNBG96618020345678;7523169263;;1\n"
+                            "BG56BNBG96618020345678;;;2\n");
+    const struct {
+        BudgetRules rules;
+        std::string findings;  // UTF-8
+        std::vector<bool> clean;
+    } cases[] = {
+        {BudgetRules::before2023,
+         "Липсва код за плащане на бюджетна сметка на ред: 1<BR>"
+         "Липсва код за плащане на бюджетна сметка на ред: 2<BR>",
+         {false, false}},
+        {BudgetRules::from2023,
+         "Липсва идентификатор на задълженото лице на ред: 2<BR>",
+         {true, false}},
+    };
+    for (const auto& c : cases) {
+        ScanOptions options;
+        options.budgetRules = c.rules;
+        std::vector<bool> clean;
+        options.records = [&](const ScannedRow& row) {
+            clean.push_back(row.clean);
+            return true;
+        };
+        const ScanResult r = scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"),
+                                             &formats.back(), ';', options);
+        EXPECT_EQ(text::toUtf8(testing::joinedTexts(r.rowFindings)), c.findings);
+        EXPECT_EQ(clean, c.clean);
+        EXPECT_EQ(r.controlData.totalText, "        3.00");
+    }
+}
+
 }  // namespace
 }  // namespace velcor::processing

@@ -338,6 +338,79 @@ TEST(ListSession, TheSepaExportPassesTheSameGates) {
     }
 }
 
+// The rules for payments to the budget: a change reads the list open again, as a change of the
+// payment type does, the SEPA export reads its rows by the same rules, and a list of a value date
+// since 1 October 2023 checked by the older rules says that newer ones exist.
+TEST(ListSession, BudgetRulesCheckTheListOpenAgainAndHintAtNewerOnes) {
+    const std::string ini = settings() +
+                            "[BU]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nNAME = "
+                            "3\r\nEGN = 4\r\nPAYMENT = 5\r\nSUM = 6\r\n";
+    // To a budget account with the obligor's EGN and no payment code.
+    const std::string rows = "BG56BNBG96618020345678;BNBGBGSD;Ivan;7523169263;;10.50\r\n";
+    using processing::BudgetRules;
+    const struct {
+        const char* name;
+        BudgetRules rules;
+        bool valid;
+        bool hint;
+    } cases[] = {
+        {"O081206P.1BU", BudgetRules::before2023, false, false},
+        {"O081206P.1BU", BudgetRules::from2023, true, false},
+        {"O021023P.1BU", BudgetRules::before2023, false, true},
+        {"O021023P.1BU", BudgetRules::from2023, true, false},
+        {"O290923P.1BU", BudgetRules::before2023, false, false},
+    };
+    // A reading the operator stops keeps the rules the list was checked by, and its verdict.
+    {
+        Fixture f(kJan2026, ini);
+        ASSERT_TRUE(f.session.choosePaymentType(2).done());
+        ASSERT_FALSE(f.session.open(f.list("O021023P.1BU", rows)).done());
+        f.session.runWorkWith([](std::string_view, const LongWork& work) {
+            work([](std::uint64_t, std::uint64_t) { return false; });
+        });
+        EXPECT_EQ(f.session.chooseBudgetRules(BudgetRules::from2023).kind, ResultKind::cancelled);
+        EXPECT_EQ(f.session.state().budgetRules, BudgetRules::before2023);
+        EXPECT_FALSE(f.session.state().fileValid);
+        EXPECT_TRUE(f.session.budgetRulesHint());
+    }
+    // A list with no row to the budget is checked alike by both rules: it is told nothing.
+    {
+        Fixture f(kJan2026, ini);
+        ASSERT_TRUE(f.session.choosePaymentType(2).done());
+        const std::string ordinary = "BG80BNBG96611020345678;BNBGBGSD;Ivan;7523169263;;10.50\r\n";
+        EXPECT_TRUE(f.session.open(f.list("O021023P.1BU", ordinary)).done());
+        EXPECT_FALSE(f.session.budgetRulesHint());
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::string(processing::budgetRulesName(c.rules)));
+        Fixture f(kJan2026, ini);
+        ASSERT_TRUE(f.session.choosePaymentType(2).done());
+        EXPECT_TRUE(f.session.chooseBudgetRules(c.rules).done()) << "no list: nothing to read";
+        EXPECT_FALSE(f.session.budgetRulesHint()) << "no list checked";
+        const std::string path = f.list(c.name, rows);
+        EXPECT_EQ(f.session.open(path).done(), c.valid);
+        EXPECT_EQ(f.session.state().fileValid, c.valid);
+        EXPECT_EQ(f.session.budgetRulesHint().has_value(), c.hint);
+        if (c.hint) {
+            EXPECT_EQ(*f.session.budgetRulesHint(), processing::laterBudgetRulesHint());
+        }
+
+        // The other rules, and back: each change reads the list again.
+        const BudgetRules other =
+            c.rules == BudgetRules::before2023 ? BudgetRules::from2023 : BudgetRules::before2023;
+        const Result changed = f.session.chooseBudgetRules(other);
+        EXPECT_EQ(changed.done(), !c.valid);
+        EXPECT_EQ(changed.findings.has_value(), c.valid);
+        EXPECT_FALSE(f.session.budgetRulesHint() && other == BudgetRules::from2023);
+        EXPECT_EQ(f.session.chooseBudgetRules(c.rules).done(), c.valid);
+        EXPECT_EQ(f.session.state().budgetRules, c.rules);
+        // A SEPA file is in euro: its value date is one from 2026 on.
+        if (!c.valid) continue;
+        ASSERT_TRUE(f.session.setValueDate(15, 1, 2026).done());
+        EXPECT_TRUE(f.session.reviewSepa().done());
+    }
+}
+
 // Stopped while it reads, an operation leaves the session as it was, but for the payer values it
 // had taken over.
 TEST(ListSession, AStoppedReadingLeavesEverythingAsItWas) {

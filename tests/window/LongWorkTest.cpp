@@ -53,6 +53,10 @@ TEST(LongWork, StoppingTheReadingLeavesTheWindowAsIfTheListHadNotBeenOpened) {
          }},
         {"choosePaymentType", true,
          [](WindowSetup& w, const std::string&) { return w.dialog->choosePaymentType(0); }},
+        {"chooseBudgetRules", true,
+         [](WindowSetup& w, const std::string&) {
+             return w.dialog->chooseBudgetRules(processing::BudgetRules::from2023);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

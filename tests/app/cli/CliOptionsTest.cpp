@@ -30,6 +30,7 @@ std::string describe(const CliOptions& o) {
     add("kind", o.kind);
     add("code", o.code);
     add("pdf", o.pdf);
+    add("budget-rules", o.budgetRules);
     if (o.json) out += " json";
     if (o.help) out += " help";
     if (o.version) out += " version";
@@ -45,6 +46,10 @@ TEST(CliOptions, ParsesEachFormAndRefusesWithAReason) {
          "",
          "check L iban=I bic=B name=N kind=101 code=C"},
         {{"report", "--pdf", "r.pdf", "L"}, "", "report L pdf=r.pdf"},
+        {{"--budget-rules", "2023", "check", "L"}, "", "check L budget-rules=2023"},
+        {{"--budget-rules=2006", "prepare", "L"}, "", "prepare L budget-rules=2006"},
+        {{"--budget-rules", "2024", "check", "L"}, "--budget-rules иска 2006 или 2023"},
+        {{"--budget-rules=", "check", "L"}, "--budget-rules иска 2006 или 2023"},
         // After "--" a name that begins with a hyphen is a list.
         {{"check", "--", "-L"}, "", "check -L"},
         {{"-h"}, "", "check  help"},
@@ -79,8 +84,9 @@ TEST(CliOptions, ParsesEachFormAndRefusesWithAReason) {
 
 TEST(CliOptions, TheUsageNamesEveryOptionWithinItsWidth) {
     const std::string usage = cliUsage();
-    for (const char* option : {"--ini", "--type", "--date", "--iban", "--bic", "--name", "--kind",
-                               "--code", "--json", "--pdf", "--help", "-h", "--version"})
+    for (const char* option :
+         {"--ini", "--type", "--date", "--iban", "--bic", "--name", "--kind", "--code", "--json",
+          "--pdf", "--budget-rules", "--help", "-h", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     // Lines are measured in characters, the Cyrillic ones too.
     for (std::size_t start = 0; start < usage.size();) {

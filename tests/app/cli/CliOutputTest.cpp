@@ -39,7 +39,8 @@ TEST(CliJson, FormatTwoNamesEachValueOnce) {
     writeJson(out, run);
     EXPECT_EQ(out.str(),
               "{\"format\": 2, \"file\": \"/l/O081206P.1DP\", \"paymentType\": \"DP\", "
-              "\"paymentTypeEntry\": \"[DP] // main\", \"valid\": false, \"prepared\": true, "
+              "\"paymentTypeEntry\": \"[DP] // main\", \"budgetRules\": \"2006\", "
+              "\"valid\": false, \"prepared\": true, "
               "\"unprepared\": false, \"total\": \"1400.00\", \"count\": 4, \"controlCode\": "
               "\"42C4757F\", "
               "\"paymentDate\": \"08.12.2006\", \"payer\": {\"iban\": \"BG48BNBG96618000123456\", "

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <sstream>
@@ -188,6 +189,88 @@ TEST_F(CliRun, NoReportOfAPreparedListThatFailsItsOwnCheck) {
     EXPECT_NE(out.str().find("Грешен контролен код!"), std::string::npos) << out.str();
     EXPECT_EQ(out.str().find("Грешен контролен код!"), out.str().rfind("Грешен контролен код!"));
     EXPECT_EQ(err.str(), "velcor-cli: Няма отчет: подготвеният файл не минава проверката\n");
+}
+
+// --budget-rules: the rows to the budget checked by the rules chosen, the JSON naming them, and
+// a list dated from 1 October 2023 checked by the older ones told once that newer ones exist.
+TEST_F(CliRun, ChecksRowsToTheBudgetByTheRulesChosenAndWarnsOfNewerOnes) {
+    // A budget account with the obligor's EGN and no code, and an "84" one with a BULSTAT and a
+    // code; then a budget account with a code and no identifier.
+    fs.files[listPath("O021023P.1DP")] =
+        "BG56BNBG96618020345678;BNBGBGSD;Ivan;7501020018;;100.00;\r\n"
+        "BG38BNBG96618420345678;BNBGBGSD;NAP;;831053674;50.00;123456\r\n";
+    fs.files[listPath("O021023P.2DP")] = "BG56BNBG96618020345678;BNBGBGSD;Ivan;;;100.00;123456\r\n";
+    const std::string hint =
+        "{\"kind\": \"budget-rules\", \"text\": \"За дата на МП от 01.10.2023 важат новите "
+        "правила за плащания към бюджета\"}";
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::vector<std::string> parts;  // the JSON holds them
+        bool warned;
+    } cases[] = {
+        {{"check", "O021023P.1DP"},
+         1,
+         {"\"budgetRules\": \"2006\"",
+          "{\"row\": 1, \"kind\": \"no-budget-code\", \"text\": \"Липсва код за плащане на "
+          "бюджетна сметка на ред: 1\"}",
+          "\"rowFindingsLeftOut\": 0"},
+         true},
+        {{"--budget-rules", "2006", "check", "O021023P.2DP"},
+         0,
+         {"\"budgetRules\": \"2006\""},
+         true},
+        {{"--budget-rules", "2023", "check", "O021023P.1DP"},
+         0,
+         {"\"budgetRules\": \"2023\"", "\"valid\": true", "\"rowFindings\": []"},
+         false},
+        {{"--budget-rules", "2023", "check", "O021023P.2DP"},
+         1,
+         {"{\"row\": 1, \"kind\": \"no-obligor-id\", \"text\": \"Липсва идентификатор на "
+          "задълженото лице на ред: 1\"}, {\"row\": 1, \"kind\": \"payment-code-not-allowed\", "
+          "\"text\": \"Код за плащане се попълва само за сметки с 84 на позиции 13-14 на ред: "
+          "1\"}]"},
+         false},
+        // A list with no row to the budget is checked alike by both, and is told nothing; nor are
+        // older lists.
+        {{"--date", "02102023", "check", "O081206P.1DP"}, 0, {"\"budgetRules\": \"2006\""}, false},
+        {{"check", "O081206P.1DP"}, 0, {"\"budgetRules\": \"2006\""}, false},
+        {{"--budget-rules", "2023", "check", "O081206P.1DP"},
+         0,
+         {"\"budgetRules\": \"2023\""},
+         false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.begin(), "--json");
+        SCOPED_TRACE(arguments.back() + " " + arguments[1] + " " + arguments[2]);
+        EXPECT_EQ(run(arguments), c.status) << out.str();
+        for (const std::string& part : c.parts)
+            EXPECT_NE(out.str().find(part), std::string::npos) << part << "\n" << out.str();
+        const std::size_t warning = out.str().find(hint);
+        EXPECT_EQ(warning != std::string::npos, c.warned) << out.str();
+        if (c.warned) {
+            EXPECT_EQ(out.str().find(hint, warning + 1), std::string::npos) << "once";
+        }
+
+        // The same run for a person: the rules named among the figures, the hint on the error
+        // stream once.
+        EXPECT_EQ(run(c.arguments), c.status);
+        const bool newer =
+            std::find(c.arguments.begin(), c.arguments.end(), "2023") != c.arguments.end();
+        EXPECT_NE(out.str().find(newer ? "Правила за плащания към бюджета: от 01.10.2023\n"
+                                       : "Правила за плащания към бюджета: до 30.09.2023\n"),
+                  std::string::npos)
+            << out.str();
+        const std::string line =
+            "velcor-cli: предупреждение: За дата на МП от 01.10.2023 важат новите правила за "
+            "плащания към бюджета\n";
+        const std::size_t at = err.str().find(line);
+        EXPECT_EQ(at != std::string::npos, c.warned) << err.str();
+        if (c.warned) {
+            EXPECT_EQ(err.str().find(line, at + 1), std::string::npos) << err.str();
+        }
+    }
 }
 
 }  // namespace
