@@ -282,7 +282,8 @@ Result ListSession::choosePaymentType(int position) {
 }
 
 Result ListSession::chooseBudgetRules(processing::BudgetRules rules) {
-    Run run{.before = state_};
+    Run run;
+    run.before = state_;
     state_.budgetRules = rules;
     // As a change of the payment type: the list open is checked again, by the rules now chosen.
     if (!state_.inputPath.empty()) scan(run);
