@@ -218,6 +218,10 @@ bool isSepaIban(std::string_view compact) {
     return true;
 }
 
+bool isBudgetAccount(std::string_view compact) {
+    return compact.size() > 13 && compact.starts_with("BG") && compact[12] == '8';
+}
+
 bool isSepaBic(std::string_view bic, PainVersion version) {
     if (!checks::CheckBic(bic)) return false;
     return version != PainVersion::v03 || (bic[6] != '0' && bic[6] != '1' && bic[7] != 'O');

@@ -107,6 +107,9 @@ std::string compactIban(std::string_view text);
 // Whether a compact IBAN has the form a SEPA file takes: two letters, two digits, then 1 to 30
 // letters or digits.
 bool isSepaIban(std::string_view compact);
+// Whether a compact IBAN is a Bulgarian budget account: BG, with the account type beginning with
+// 8 (the IBAN's 13th character), as the row check reads a budget account.
+bool isBudgetAccount(std::string_view compact);
 // Whether `bic` has the form `version`'s schema takes: a BIC (8 or 11 characters, upper case),
 // and for .03 no test or passive location code ("0" or "1" as its 7th character, "O" as its 8th).
 bool isSepaBic(std::string_view bic, PainVersion version);

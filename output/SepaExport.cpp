@@ -253,6 +253,7 @@ std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion versi
     if (p.name.empty()) return SepaRowProblem::noName;
     if (!isSepaIban(p.iban)) return SepaRowProblem::iban;
     if (!p.bic.empty() && !isSepaBic(p.bic, version)) return SepaRowProblem::bic;
+    if (isBudgetAccount(p.iban)) return SepaRowProblem::budgetAccount;
     return std::nullopt;
 }
 

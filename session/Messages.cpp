@@ -74,6 +74,9 @@ constexpr auto kSepaNoName =
     "Няма име на получателя, което да се изпише с латински букви, на ред: %lld"_cp;
 constexpr auto kSepaCreditorIban = "IBAN на получателя не е във вида за SEPA на ред: %lld"_cp;
 constexpr auto kSepaCreditorBic = "BIC на получателя не е във вида за %s на ред: %lld"_cp;
+constexpr auto kSepaBudgetAccount =
+    "Плащане към бюджетна сметка не се записва в SEPA файл: за кода за плащане и задълженото "
+    "лице още няма обявено съответствие с pain.001, на ред: %lld"_cp;
 // A chosen path that Windows-1251 cannot spell would reach the files under another name.
 constexpr auto kPathNotUsable =
     "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
@@ -182,6 +185,8 @@ std::string_view messageKindName(Message message) {
             return "sepa-creditor-iban";
         case Message::sepaCreditorBic:
             return "sepa-creditor-bic";
+        case Message::sepaBudgetAccount:
+            return "sepa-budget-account";
         case Message::valueDateQuestion:
             return "value-date-question";
         case Message::noHistoryFolder:
@@ -287,6 +292,7 @@ std::string_view messageText(Message message) {
         case Message::sepaNoName:
         case Message::sepaCreditorIban:
         case Message::sepaCreditorBic:
+        case Message::sepaBudgetAccount:
         case Message::valueDateQuestion:
         case Message::historyNotKept:
         case Message::keptCopyDamaged:
@@ -328,6 +334,8 @@ ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::Pain
             return {Message::sepaNoName, text::format(kSepaNoName.c_str(), row)};
         case output::SepaRowProblem::iban:
             return {Message::sepaCreditorIban, text::format(kSepaCreditorIban.c_str(), row)};
+        case output::SepaRowProblem::budgetAccount:
+            return {Message::sepaBudgetAccount, text::format(kSepaBudgetAccount.c_str(), row)};
         case output::SepaRowProblem::bic:
             break;
     }

@@ -67,6 +67,7 @@ enum class Message {
     sepaNoName,            // no creditor name in Latin letters; names the row
     sepaCreditorIban,      // names the row
     sepaCreditorBic,       // names the row and the version
+    sepaBudgetAccount,     // a row to a budget account, which has no SEPA form yet; names the row
     valueDateQuestion,     // a value date the bank may refuse: go on? (ValueDateWarning.h)
     // The gate of every file written beside a list:
     pdfOverOwnFile,     // the report's PDF would replace the list or the settings

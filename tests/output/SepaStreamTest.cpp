@@ -203,6 +203,10 @@ TEST(SepaStream, RowFaultsAndALackOfMemoryAreToldAsSuch) {
          PainVersion::v09, SepaRowProblem::amountOutOfRange},
         {"a test BIC in .03", "BG80BNBG96611020345678;A;1.00;;BNBGBG01\r\n", PainVersion::v03,
          SepaRowProblem::bic},
+        {"a budget account", "BG21BNBG96618000123457;A;1.00;\r\n", PainVersion::v09,
+         SepaRowProblem::budgetAccount},
+        {"a budget account written in groups", "BG21 BNBG 9661 8000 1234 57;A;1.00;\r\n",
+         PainVersion::v09, SepaRowProblem::budgetAccount},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
