@@ -1,6 +1,7 @@
 #include "output/SepaExport.h"
 
 #include "fileio/HostPath.h"
+#include "output/SepaCountries.h"
 #include "output/SepaSchema.h"
 #include "output/Transliteration.h"
 #include "text/Text.h"
@@ -171,7 +172,7 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
         SepaPayment payment = sepaPayment(row.record);
         if (const auto problem = rowProblem(payment, data.choices.version)) {
             stopped = SepaListError::rowFault;
-            fault = SepaRowFault{*problem, payment.row};
+            fault = sepaRowFault(*problem, payment);
             return false;
         }
         total += payment.amount;
@@ -247,11 +248,18 @@ SepaPayment paymentOf(const processing::PaymentRecord& record, bool withRemittan
 
 SepaPayment sepaPayment(const processing::PaymentRecord& record) { return paymentOf(record, true); }
 
+SepaRowFault sepaRowFault(SepaRowProblem problem, const SepaPayment& payment) {
+    SepaRowFault fault{problem, payment.row, {}};
+    if (problem == SepaRowProblem::country) fault.country = payment.iban.substr(0, 2);
+    return fault;
+}
+
 std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion version) {
     if (p.amount < kMinSepaAmount || p.amount > kMaxSepaAmount)
         return SepaRowProblem::amountOutOfRange;
     if (p.name.empty()) return SepaRowProblem::noName;
     if (!isSepaIban(p.iban)) return SepaRowProblem::iban;
+    if (!isSepaCountry(std::string_view(p.iban).substr(0, 2))) return SepaRowProblem::country;
     if (!p.bic.empty() && !isSepaBic(p.bic, version)) return SepaRowProblem::bic;
     if (isBudgetAccount(p.iban)) return SepaRowProblem::budgetAccount;
     return std::nullopt;
@@ -260,7 +268,7 @@ std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion versi
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version) {
     for (const SepaPayment& p : payments)
-        if (const auto problem = rowProblem(p, version)) return SepaRowFault{*problem, p.row};
+        if (const auto problem = rowProblem(p, version)) return sepaRowFault(*problem, p);
     return std::nullopt;
 }
 
@@ -326,7 +334,7 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
         total += payment.amount;
         if (!review.fault)
             if (const auto problem = rowProblem(payment, version))
-                review.fault = SepaRowFault{*problem, payment.row};
+                review.fault = sepaRowFault(*problem, payment);
         review.names.add(payment);
         return true;
     };

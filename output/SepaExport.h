@@ -66,6 +66,7 @@ enum class SepaRowProblem {
     amountOutOfRange,  // outside 0.01 to 999 999 999.99
     noName,            // no NAME, or none left in Latin letters
     iban,              // no IBAN of the form the file takes
+    country,           // an IBAN of a country outside the SEPA schemes
     bic,               // a BIC not of the form `version`'s schema takes
     // A Bulgarian budget account (8 as the IBAN's 13th character): the row check wants its
     // payment code, which the file has no published place for, nor for the obligor's id.
@@ -74,7 +75,10 @@ enum class SepaRowProblem {
 struct SepaRowFault {
     SepaRowProblem problem;
     std::int64_t row;
+    std::string country;  // country: the two letters the IBAN begins with
 };
+// The fault `problem` of the row of `payment`.
+SepaRowFault sepaRowFault(SepaRowProblem problem, const SepaPayment& payment);
 
 // The row of `record` as a SEPA transaction carries it.
 SepaPayment sepaPayment(const processing::PaymentRecord& record);

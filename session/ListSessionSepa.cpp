@@ -2,6 +2,7 @@
 // refused with a message of its own wherever the file could not be what the bank takes.
 
 #include "checks/Iban.h"
+#include "output/SepaCountries.h"
 #include "output/SepaExport.h"
 #include "output/Transliteration.h"
 #include "processing/CheckText.h"
@@ -63,8 +64,9 @@ std::optional<ShownMessage> listErrorMessage(output::SepaListError error,
 
 bool ListSession::sepaPayerPasses(Run& run, output::PainVersion version) {
     char reason[processing::kReasonBufferSize] = {};
+    const std::string payerIban = output::compactIban(state_.payerIban);
     if (checks::CheckIban(state_.payerIban.c_str(), reason, sizeof reason) == 0 ||
-        !output::isSepaIban(output::compactIban(state_.payerIban))) {
+        !output::isSepaIban(payerIban) || !output::isSepaCountry(payerIban.substr(0, 2))) {
         run.tell(Message::badPayerIban);
         return false;
     }

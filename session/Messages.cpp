@@ -73,6 +73,8 @@ constexpr auto kSepaAmountOutOfRange =
 constexpr auto kSepaNoName =
     "Няма име на получателя, което да се изпише с латински букви, на ред: %lld"_cp;
 constexpr auto kSepaCreditorIban = "IBAN на получателя не е във вида за SEPA на ред: %lld"_cp;
+constexpr auto kSepaCreditorCountry =
+    "IBAN на получателя е от държава извън SEPA (%s) на ред: %lld"_cp;
 constexpr auto kSepaCreditorBic = "BIC на получателя не е във вида за %s на ред: %lld"_cp;
 constexpr auto kSepaBudgetAccount =
     "Плащане към бюджетна сметка не се записва в SEPA файл: за кода за плащане и задълженото "
@@ -183,6 +185,8 @@ std::string_view messageKindName(Message message) {
             return "sepa-no-name";
         case Message::sepaCreditorIban:
             return "sepa-creditor-iban";
+        case Message::sepaCreditorCountry:
+            return "sepa-creditor-country";
         case Message::sepaCreditorBic:
             return "sepa-creditor-bic";
         case Message::sepaBudgetAccount:
@@ -291,6 +295,7 @@ std::string_view messageText(Message message) {
         case Message::sepaAmountOutOfRange:
         case Message::sepaNoName:
         case Message::sepaCreditorIban:
+        case Message::sepaCreditorCountry:
         case Message::sepaCreditorBic:
         case Message::sepaBudgetAccount:
         case Message::valueDateQuestion:
@@ -334,6 +339,9 @@ ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::Pain
             return {Message::sepaNoName, text::format(kSepaNoName.c_str(), row)};
         case output::SepaRowProblem::iban:
             return {Message::sepaCreditorIban, text::format(kSepaCreditorIban.c_str(), row)};
+        case output::SepaRowProblem::country:
+            return {Message::sepaCreditorCountry,
+                    text::format(kSepaCreditorCountry.c_str(), fault.country.c_str(), row)};
         case output::SepaRowProblem::budgetAccount:
             return {Message::sepaBudgetAccount, text::format(kSepaBudgetAccount.c_str(), row)};
         case output::SepaRowProblem::bic:

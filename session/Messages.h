@@ -66,6 +66,7 @@ enum class Message {
     sepaAmountOutOfRange,  // names the row
     sepaNoName,            // no creditor name in Latin letters; names the row
     sepaCreditorIban,      // names the row
+    sepaCreditorCountry,   // an IBAN of a country outside SEPA; names the country and the row
     sepaCreditorBic,       // names the row and the version
     sepaBudgetAccount,     // a row to a budget account, which has no SEPA form yet; names the row
     valueDateQuestion,     // a value date the bank may refuse: go on? (ValueDateWarning.h)

@@ -187,6 +187,44 @@ TEST(SepaStream, ARefusalLeavesTheOldFileAndNothingBesideIt) {
     }
 }
 
+// The countries and territories of the SEPA schemes by their IBANs' first letters: the EU's, the
+// EEA's, those admitted besides (the latest among them too), and none else.
+TEST(SepaStream, OnlyIbansOfTheSchemesCountriesGo) {
+    const struct {
+        const char* iban;
+        bool goes;
+    } cases[] = {
+        {"BG80BNBG96611020345678", true},
+        {"DE89370400440532013000", true},
+        {"CH9300762011623852957", true},
+        {"GB29NWBK60161331926819", true},
+        {"GI75NWBK000000007099453", true},
+        {"AL47212110090000000235698741", true},
+        {"ME94505012000000123456", true},
+        {"RS35260005601001611379", true},
+        {"VA59001123000012345678", true},
+        {"TR86000100000000000000000001", false},
+        {"RU4204452522540702810400000000001", false},
+        {"UA263220010000026201234567890", false},
+        {"XK051212012345678906", false},
+        {"BA391290079401028494", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.iban);
+        SepaPayment payment;
+        payment.row = 7;
+        payment.amount = 100;
+        payment.name = "A";
+        payment.iban = c.iban;
+        const std::optional<SepaRowProblem> problem = rowProblem(payment, PainVersion::v09);
+        EXPECT_EQ(!problem.has_value(), c.goes);
+        if (c.goes) continue;
+        EXPECT_EQ(problem, SepaRowProblem::country);
+        const SepaRowFault fault = sepaRowFault(*problem, payment);
+        EXPECT_EQ(fault.country + " " + std::to_string(fault.row), std::string(c.iban, 2) + " 7");
+    }
+}
+
 // A row the file cannot carry is refused as it is read, by its row, and so is a reading that runs
 // out of memory: as such, not as a document its schema refuses.
 TEST(SepaStream, RowFaultsAndALackOfMemoryAreToldAsSuch) {
@@ -203,6 +241,8 @@ TEST(SepaStream, RowFaultsAndALackOfMemoryAreToldAsSuch) {
          PainVersion::v09, SepaRowProblem::amountOutOfRange},
         {"a test BIC in .03", "BG80BNBG96611020345678;A;1.00;;BNBGBG01\r\n", PainVersion::v03,
          SepaRowProblem::bic},
+        {"an IBAN of a country outside the schemes", "TR86000100000000000000000001;A;1.00;\r\n",
+         PainVersion::v09, SepaRowProblem::country},
         {"a budget account", "BG21BNBG96618000123457;A;1.00;\r\n", PainVersion::v09,
          SepaRowProblem::budgetAccount},
         {"a budget account written in groups", "BG21 BNBG 9661 8000 1234 57;A;1.00;\r\n",

@@ -220,6 +220,23 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          none,
          {PainVersion::v03, false, ""},
          "BIC на получателя не е във вида за pain.001.001.03 на ред: 1"_cp},
+        {"an IBAN of a country outside the schemes",
+         0,
+         "O150126P.1DP",
+         std::string(kRow) + std::string(kRow) +
+             row("TR86000100000000000000000001", "", "Ali", "5"),
+         none,
+         {},
+         "IBAN на получателя е от държава извън SEPA (TR) на ред: 3"_cp},
+        {"a payer IBAN outside the schemes",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         [](WindowSetup& w, const std::string&) {
+             w.host.type(idPayerIban, "XK051212012345678906");
+         },
+         {},
+         "Грешен IBAN на платеца!"_cp},
         {"a budget account, whose payment code the file has no place for",
          0,
          "O150126P.1DP",
