@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 namespace velcor::output {
@@ -35,6 +36,8 @@ struct SepaPayment {
     std::string iban;         // compact
     std::string bic;          // as the list holds it; empty: none
     std::string remittance;   // the REASON field as sent, at most 140 characters; empty: none
+    // The E2E field's value where the list's format names one: the row's end-to-end id.
+    std::optional<std::string> endToEndId;
 };
 
 // The list as the check scan read it and found it clean: where it is, how its rows read, its
@@ -71,23 +74,42 @@ enum class SepaRowProblem {
     // A Bulgarian budget account (8 as the IBAN's 13th character): the row check wants its
     // payment code, which the file has no published place for, nor for the obligor's id.
     budgetAccount,
+    endToEndId,          // an E2E value that is no identifier of the file (isSepaId)
+    repeatedEndToEndId,  // an E2E value an earlier row of the list gave
 };
 struct SepaRowFault {
     SepaRowProblem problem;
     std::int64_t row;
-    std::string country;  // country: the two letters the IBAN begins with
+    std::string country;      // country: the two letters the IBAN begins with
+    std::int64_t earlierRow;  // repeatedEndToEndId: the row that gave the id first
 };
 // The fault `problem` of the row of `payment`.
 SepaRowFault sepaRowFault(SepaRowProblem problem, const SepaPayment& payment);
 
-// The row of `record` as a SEPA transaction carries it.
-SepaPayment sepaPayment(const processing::PaymentRecord& record);
+// Whether a list of `format` gives its rows' end-to-end ids: it names a field E2E.
+bool namesEndToEndId(const settings::FormatDefinition& format);
+
+// The row of `record` as a SEPA transaction carries it; its end-to-end id the E2E field's value
+// where `endToEndField` (the list's format names one).
+SepaPayment sepaPayment(const processing::PaymentRecord& record, bool endToEndField = false);
+
+// The end-to-end ids the rows of a list gave so far, to find one given twice. They are kept
+// whole, so its memory grows with a list that gives them.
+class SepaIdsGiven {
+  public:
+    // The fault of `payment` when an earlier row gave its id; nothing otherwise, or when it gives
+    // none. Its id counts as given from now on.
+    std::optional<SepaRowFault> add(const SepaPayment& payment);
+
+  private:
+    std::unordered_map<std::string, std::int64_t> rows_;
+};
 
 // The first fault of `payment` that a file of `version` cannot carry; nothing when it can go.
 std::optional<SepaRowProblem> rowProblem(const SepaPayment& payment, PainVersion version);
 
-// The first fault of the first row that a file of `version` cannot carry; nothing when every
-// row can go.
+// The first fault of the first row that a file of `version` cannot carry, an end-to-end id given
+// twice among them; nothing when every row can go.
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version);
 
@@ -140,7 +162,7 @@ struct SepaFileData {
     SepaPayer payer;
     processing::LocalDateTime executionDate;  // the value date
     processing::LocalDateTime created;        // now
-    std::uint64_t unique = 0;                 // random bits of the message id
+    std::uint64_t unique = 0;                 // random bits of the message id and the rows' ids
     std::string listPath;                     // names the end-to-end ids
 };
 

@@ -76,6 +76,11 @@ constexpr auto kSepaCreditorIban = "IBAN на получателя не е въ�
 constexpr auto kSepaCreditorCountry =
     "IBAN на получателя е от държава извън SEPA (%s) на ред: %lld"_cp;
 constexpr auto kSepaCreditorBic = "BIC на получателя не е във вида за %s на ред: %lld"_cp;
+constexpr auto kSepaEndToEndId =
+    "Стойността в полето E2E не е от 1 до 35 знака от набора за SEPA (без / в началото, в края "
+    "или два поред) на ред: %lld"_cp;
+constexpr auto kSepaRepeatedEndToEndId =
+    "Стойността в полето E2E повтаря тази от ред %lld на ред: %lld"_cp;
 constexpr auto kSepaBudgetAccount =
     "Плащане към бюджетна сметка не се записва в SEPA файл: за кода за плащане и задълженото "
     "лице още няма обявено съответствие с pain.001, на ред: %lld"_cp;
@@ -191,6 +196,10 @@ std::string_view messageKindName(Message message) {
             return "sepa-creditor-bic";
         case Message::sepaBudgetAccount:
             return "sepa-budget-account";
+        case Message::sepaEndToEndId:
+            return "sepa-end-to-end-id";
+        case Message::sepaRepeatedEndToEndId:
+            return "sepa-repeated-end-to-end-id";
         case Message::valueDateQuestion:
             return "value-date-question";
         case Message::noHistoryFolder:
@@ -298,6 +307,8 @@ std::string_view messageText(Message message) {
         case Message::sepaCreditorCountry:
         case Message::sepaCreditorBic:
         case Message::sepaBudgetAccount:
+        case Message::sepaEndToEndId:
+        case Message::sepaRepeatedEndToEndId:
         case Message::valueDateQuestion:
         case Message::historyNotKept:
         case Message::keptCopyDamaged:
@@ -342,6 +353,12 @@ ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::Pain
         case output::SepaRowProblem::country:
             return {Message::sepaCreditorCountry,
                     text::format(kSepaCreditorCountry.c_str(), fault.country.c_str(), row)};
+        case output::SepaRowProblem::endToEndId:
+            return {Message::sepaEndToEndId, text::format(kSepaEndToEndId.c_str(), row)};
+        case output::SepaRowProblem::repeatedEndToEndId:
+            return {Message::sepaRepeatedEndToEndId,
+                    text::format(kSepaRepeatedEndToEndId.c_str(),
+                                 static_cast<long long>(fault.earlierRow), row)};
         case output::SepaRowProblem::budgetAccount:
             return {Message::sepaBudgetAccount, text::format(kSepaBudgetAccount.c_str(), row)};
         case output::SepaRowProblem::bic:

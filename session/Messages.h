@@ -62,14 +62,16 @@ enum class Message {
     sepaOverOwnFile,   // the file would replace the list or the settings
     sepaNoValidation,  // a build without schema validation writes no SEPA file
     // and made with values:
-    sepaSchemaRefused,     // the file its schema refuses; names the version
-    sepaAmountOutOfRange,  // names the row
-    sepaNoName,            // no creditor name in Latin letters; names the row
-    sepaCreditorIban,      // names the row
-    sepaCreditorCountry,   // an IBAN of a country outside SEPA; names the country and the row
-    sepaCreditorBic,       // names the row and the version
-    sepaBudgetAccount,     // a row to a budget account, which has no SEPA form yet; names the row
-    valueDateQuestion,     // a value date the bank may refuse: go on? (ValueDateWarning.h)
+    sepaSchemaRefused,       // the file its schema refuses; names the version
+    sepaAmountOutOfRange,    // names the row
+    sepaNoName,              // no creditor name in Latin letters; names the row
+    sepaCreditorIban,        // names the row
+    sepaCreditorCountry,     // an IBAN of a country outside SEPA; names the country and the row
+    sepaCreditorBic,         // names the row and the version
+    sepaBudgetAccount,       // a row to a budget account, which has no SEPA form yet; names the row
+    sepaEndToEndId,          // an E2E value that is no identifier of the file; names the row
+    sepaRepeatedEndToEndId,  // an E2E value given twice; names both rows
+    valueDateQuestion,       // a value date the bank may refuse: go on? (ValueDateWarning.h)
     // The gate of every file written beside a list:
     pdfOverOwnFile,     // the report's PDF would replace the list or the settings
     targetOfOtherKind,  // an existing file of another kind would be replaced; names it

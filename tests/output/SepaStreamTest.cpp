@@ -225,6 +225,56 @@ TEST(SepaStream, OnlyIbansOfTheSchemesCountriesGo) {
     }
 }
 
+// Ids a list gives in an E2E field are checked as the rows are read: one given twice is refused
+// at its second row, naming the first, by the review and the write alike; and they are written
+// as given.
+TEST(SepaStream, AnE2EFieldsIdsAreWrittenAsGivenAndOnceEach) {
+    const settings::FormatDefinition format =
+        testing::delimitedFormat("DP", ';', {"IBAN", "NAME", "SUM", "e2e"});
+    const auto rowWith = [](const std::string& id) {
+        return "BG80BNBG96611020345678;A;1.00;" + id + "\r\n";
+    };
+    const struct {
+        const char* what;
+        std::string rows;
+        std::int64_t faultRow;  // 0: written
+        std::int64_t earlierRow;
+    } cases[] = {
+        {"each once", rowWith("X-1") + rowWith("X-2") + rowWith("X-3"), 0, 0},
+        {"the first again", rowWith("X-1") + rowWith("X-2") + rowWith("X-1"), 3, 1},
+        {"the next one again", rowWith("X-1") + rowWith("X-2") + rowWith("X-2"), 3, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::MemoryFileSystem fs;
+        fs.files[kList] = c.rows;
+        const processing::ScanResult scan = processing::scanPaymentFile(fs, kList, &format, ';');
+        const SepaList list{kList,
+                            &format,
+                            ';',
+                            scan.stamp,
+                            scan.controlData.recordCount,
+                            scan.controlData.totalSum};
+        const SepaReview review = reviewSepaList(fs, list, PainVersion::v09);
+        const SepaWritten written = writeSepaFile(fs, kOut, list, fileData(PainVersion::v09));
+        for (const std::optional<SepaRowFault>& fault : {review.fault, written.fault}) {
+            ASSERT_EQ(fault.has_value(), c.faultRow != 0);
+            if (!fault) continue;
+            EXPECT_EQ(fault->problem, SepaRowProblem::repeatedEndToEndId);
+            EXPECT_EQ(fault->row, c.faultRow);
+            EXPECT_EQ(fault->earlierRow, c.earlierRow);
+        }
+        if (c.faultRow != 0) {
+            EXPECT_EQ(fs.files.count(kOut), 0u);
+            continue;
+        }
+        ASSERT_EQ(written.result, SepaWritten::Result::ok);
+        for (const char* id : {"X-1", "X-2", "X-3"})
+            EXPECT_NE(fs.files[kOut].find(std::string("<EndToEndId>") + id + "</EndToEndId>"),
+                      std::string::npos);
+    }
+}
+
 // A row the file cannot carry is refused as it is read, by its row, and so is a reading that runs
 // out of memory: as such, not as a document its schema refuses.
 TEST(SepaStream, RowFaultsAndALackOfMemoryAreToldAsSuch) {

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace velcor::window::test {
 namespace {
@@ -48,6 +49,11 @@ const std::string kSettings =
     "[SB]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nNAME = 3\r\nSUM = 4\r\n"
     "PAYMENT = 5\r\nPAYMENT_SEBRA = 6\r\n";
 constexpr std::string_view kRow = "BG80BNBG96611020345678;Ivan;10.50\r\n";
+
+// The export's token in its rows' end-to-end ids: the end of its message id.
+std::string tokenOf(const testing::SepaFileRead& file) {
+    return file.messageId.size() < 8 ? "" : file.messageId.substr(file.messageId.size() - 8);
+}
 
 // An IBAN with its check digits worked out: `country` and `bban`.
 std::string ibanOf(const std::string& country, const std::string& bban) {
@@ -95,7 +101,8 @@ TEST(SepaExport, EveryExampleListDatedIn2026IsAValidFileOfEachVersion) {
                       "Primerna firma OOD BG48BNBG96618000123456 BNBGBGSD");
             for (std::size_t i = 0; i < file.transactions.size(); ++i) {
                 const auto& t = file.transactions[i];
-                EXPECT_EQ(t.endToEndId, std::string(list.redated) + "-" + std::to_string(i + 1));
+                EXPECT_EQ(t.endToEndId, std::string(list.redated) + "-" + tokenOf(file) + "-" +
+                                            std::to_string(i + 1));
                 EXPECT_EQ(t.name, names.at(i));
             }
         }
@@ -130,7 +137,7 @@ TEST(SepaExport, RowsCarryWhatTheyHoldWithinTheRulesLengths) {
     EXPECT_EQ(second.name + " " + second.amount + " " + second.remittance, "Maria 0.01 ");
     std::string zhLatin;
     for (int i = 0; i < 70; ++i) zhLatin += "zh";
-    EXPECT_EQ(third.endToEndId, "O150126P.1DP-3");
+    EXPECT_EQ(third.endToEndId, "O150126P.1DP-" + tokenOf(file) + "-3");
     EXPECT_EQ(third.name, zhLatin.substr(0, 70));
     EXPECT_EQ(third.remittance, zhLatin);
     EXPECT_EQ(third.amount, "999999999.99");
@@ -299,6 +306,101 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
         EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message});
         EXPECT_FALSE(std::filesystem::exists(path));
         EXPECT_EQ(testing::readFileBytes(list), before);
+    }
+}
+
+// The ids the export makes are its own: two lists whose long names begin alike, or one list
+// exported twice, share none, and each stays within the rules' 35 characters.
+TEST(SepaExport, EachExportGivesItsRowsIdsOfItsOwn) {
+    const std::string common = "O150126-zaplati-za-yanuari-otdel-prodazhbi-i-marketing";
+    const struct {
+        const char* what;
+        std::string first;
+        std::string second;
+    } cases[] = {
+        {"two lists with long common names", common + "-A.1DP", common + "-B.1DP"},
+        {"one list exported twice", common + "-A.1DP", common + "-A.1DP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(kSettings);
+        std::set<std::string> ids;
+        for (const std::string& name : {c.first, c.second}) {
+            w.browse(w.writeList(name, std::string(kRow) + std::string(kRow)));
+            ASSERT_TRUE(w.state().fileValid);
+            const std::string path = w.dir.file("out.xml");
+            std::filesystem::remove(path);
+            ASSERT_TRUE(w.dialog->exportSepa({}, path).done);
+            const testing::SepaFileRead file = readBack(path);
+            EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});
+            ASSERT_EQ(file.transactions.size(), 2u);
+            for (std::size_t i = 0; i < 2; ++i) {
+                const std::string& id = file.transactions[i].endToEndId;
+                EXPECT_LE(id.size(), 35u) << id;
+                EXPECT_TRUE(id.ends_with(tokenOf(file) + "-" + std::to_string(i + 1))) << id;
+                EXPECT_TRUE(ids.insert(id).second) << id << " again";
+            }
+        }
+    }
+}
+
+// A format that names an E2E field gives the rows' ids: taken as they are when each is an id the
+// file may carry and no other row gave it; otherwise the row is refused and nothing written.
+TEST(SepaExport, AnE2EFieldGivesTheIdsOnlyWhenEachIsAUniqueSepaId) {
+    const std::string settings =
+        std::string(kClient) +
+        "[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nNAME = 2\r\nSUM = 3\r\nE2E = 4\r\n";
+    const std::string start = "BG80BNBG96611020345678;Ivan;10.50";
+    const auto rows = [&](std::initializer_list<std::string> ids) {
+        std::string out;
+        for (const std::string& id : ids) out += start + id + "\r\n";
+        return out;
+    };
+    const std::string notAnId =
+        "Стойността в полето E2E не е от 1 до 35 знака от набора за SEPA (без / в началото, в "
+        "края или два поред) на ред: "_cp;
+    const struct {
+        const char* what;
+        std::string rows;
+        std::vector<std::string> ids;  // as written; none when refused
+        std::string message;
+    } cases[] = {
+        {"ids of the SEPA set",
+         rows({";INV 2026/001", ";(A)+1:2,3.4'5?", ";" + std::string(35, '9')}),
+         {"INV 2026/001", "(A)+1:2,3.4'5?", std::string(35, '9')},
+         ""},
+        {"a Cyrillic letter", rows({";A-1", ";Ф-2"_cp}), {}, notAnId + "2"},
+        {"36 characters", rows({";" + std::string(36, '9')}), {}, notAnId + "1"},
+        {"a slash in front", rows({";A-1", ";/A-2"}), {}, notAnId + "2"},
+        {"a slash at the end", rows({";A-1/"}), {}, notAnId + "1"},
+        {"two slashes", rows({";A//1"}), {}, notAnId + "1"},
+        {"an empty value", rows({";A-1", ";"}), {}, notAnId + "2"},
+        {"a row that ends before the field", rows({";A-1", ""}), {}, notAnId + "2"},
+        {"an id given twice",
+         rows({";A-1", ";A-2", ";A-1"}),
+         {},
+         "Стойността в полето E2E повтаря тази от ред 1 на ред: 3"_cp},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(settings);
+        w.browse(w.writeList("O150126P.1DP", c.rows));
+        ASSERT_TRUE(w.state().fileValid);
+        w.host.clearEvents();
+        const std::string path = w.dir.file("out.xml");
+        const bool done = w.dialog->exportSepa({}, path).done;
+        EXPECT_EQ(done, c.message.empty());
+        if (!done) {
+            EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message});
+            EXPECT_FALSE(std::filesystem::exists(path));
+            continue;
+        }
+        EXPECT_TRUE(xmllintValidates(path, PainVersion::v09));
+        const testing::SepaFileRead file = readBack(path);
+        EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});
+        std::vector<std::string> ids;
+        for (const auto& t : file.transactions) ids.push_back(t.endToEndId);
+        EXPECT_EQ(ids, c.ids);
     }
 }
 
