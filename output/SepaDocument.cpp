@@ -2,6 +2,7 @@
 
 #include "checks/Bic.h"
 #include "checks/Iban.h"
+#include "output/CategoryPurpose.h"
 #include "output/Transliteration.h"
 #include "text/Text.h"
 
@@ -240,11 +241,6 @@ bool isSepaBic(std::string_view bic, PainVersion version) {
     return version != PainVersion::v03 || (bic[6] != '0' && bic[6] != '1' && bic[7] != 'O');
 }
 
-bool isCategoryPurposeCode(std::string_view code) {
-    if (code.size() != 4) return false;
-    for (const char c : code)
-        if (c < 'A' || c > 'Z') return false;
-    return true;
-}
+bool isCategoryPurposeCode(std::string_view code) { return findCategoryPurpose(code) != nullptr; }
 
 }  // namespace velcor::output

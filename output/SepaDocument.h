@@ -123,7 +123,8 @@ bool isBudgetAccount(std::string_view compact);
 // Whether `bic` has the form `version`'s schema takes: a BIC (8 or 11 characters, upper case),
 // and for .03 no test or passive location code ("0" or "1" as its 7th character, "O" as its 8th).
 bool isSepaBic(std::string_view bic, PainVersion version);
-// Whether `code` is a category purpose code: four capital Latin letters.
+// Whether `code` is a category purpose code: one of ISO 20022's ExternalCategoryPurpose1Code
+// (CategoryPurpose.h).
 bool isCategoryPurposeCode(std::string_view code);
 
 }  // namespace velcor::output

@@ -52,7 +52,8 @@ constexpr auto kSepaBudgetType =
 constexpr auto kSepaBeforeEuro =
     "Датата на МП е преди 01.01.2026: тогава сумите са в лева, а SEPA файлът е в евро!"_cp;
 constexpr auto kSepaBadPurpose =
-    "Категорията на плащането е код от четири главни латински букви (например SALA)!"_cp;
+    "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на ISO "
+    "20022 (например SALA)!"_cp;
 constexpr auto kSepaOverOwnFile =
     "SEPA файлът не може да замени списъка или файла с настройките!"_cp;
 constexpr auto kPdfOverOwnFile = "PDF файлът не може да замени списъка или файла с настройките!"_cp;

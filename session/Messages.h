@@ -58,7 +58,7 @@ enum class Message {
     sepaRowMessages,   // the list has row messages
     sepaBudgetType,    // the budget payment type SB has no SEPA form yet
     sepaBeforeEuro,    // a value date before 1 January 2026, when amounts were in leva
-    sepaBadPurpose,    // a category purpose that is not four capital letters
+    sepaBadPurpose,    // a category purpose that is no code of ISO's list
     sepaOverOwnFile,   // the file would replace the list or the settings
     sepaNoValidation,  // a build without schema validation writes no SEPA file
     // and made with values:

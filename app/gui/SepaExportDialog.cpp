@@ -2,6 +2,7 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/ScreenFit.h"
+#include "output/CategoryPurpose.h"
 #include "output/SepaDocument.h"
 #include "text/Cp1251.h"
 
@@ -14,11 +15,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <string_view>
-#include <utility>
 
 namespace velcor::app {
 
@@ -40,19 +42,6 @@ constexpr auto kInstant = "Незабавен превод (SEPA Instant)"_cp;
 constexpr auto kPurpose = "Категория на плащането:"_cp;
 constexpr auto kSave = "Запис..."_cp;
 constexpr auto kCancel = "Отказ"_cp;
-
-// The category purposes a Bulgarian payer uses most, with what they mean; any other code of four
-// capital letters may be typed.
-constexpr std::pair<std::string_view, std::string_view> kPurposes[] = {
-    {"SALA", "заплати"_cp},
-    {"PENS", "пенсии"_cp},
-    {"SUPP", "плащане към доставчик"_cp},
-    {"TAXS", "данъци"_cp},
-    {"SSBE", "социални помощи"_cp},
-    {"GOVT", "плащане към държавата"_cp},
-    {"INTC", "плащане в група от дружества"_cp},
-    {"TREA", "касови операции"_cp},
-};
 
 QString latin(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -95,9 +84,26 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     version_->addItem(fromCp1251(kVersion09));
     version_->addItem(fromCp1251(kVersion03));
 
+    // Every code of the list, its meaning beside it in the drop-down; a code may be typed too.
     purpose_->setEditable(true);
-    purpose_->addItem(QString());
-    for (const auto& [code, meaning] : kPurposes) purpose_->addItem(latin(code));
+    const auto purposes = output::categoryPurposes();
+    auto* model = new QStandardItemModel(static_cast<int>(purposes.size()) + 1, 2, purpose_);
+    for (std::size_t i = 0; i < purposes.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        model->setItem(row, 0, new QStandardItem(latin(purposes[i].code)));
+        model->setItem(row, 1, new QStandardItem(fromCp1251(purposes[i].meaning)));
+    }
+    auto* view = new QTableView(purpose_);
+    view->horizontalHeader()->hide();
+    view->verticalHeader()->hide();
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setShowGrid(false);
+    purpose_->setModel(model);
+    purpose_->setModelColumn(0);
+    purpose_->setView(view);
+    view->resizeColumnsToContents();
+    view->resizeRowsToContents();
+    view->setMinimumWidth(view->horizontalHeader()->length() + 24);
     purpose_->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[A-Za-z]{0,4}")), purpose_));
     purpose_->setInsertPolicy(QComboBox::NoInsert);
@@ -137,11 +143,9 @@ void SepaExportDialog::takePurpose() {
         edit->setCursorPosition(cursor);
         return;  // the change of the text comes back here
     }
-    QString meaning;
-    for (const auto& [code, words] : kPurposes)
-        if (typed == latin(code)) meaning = fromCp1251(words);
-    purposeMeaning_->setText(meaning);
-    save_->setEnabled(typed.isEmpty() || output::isCategoryPurposeCode(typed.toStdString()));
+    const output::CategoryPurpose* purpose = output::findCategoryPurpose(typed.toStdString());
+    purposeMeaning_->setText(purpose != nullptr ? fromCp1251(purpose->meaning) : QString());
+    save_->setEnabled(typed.isEmpty() || purpose != nullptr);
 }
 
 output::SepaChoices SepaExportDialog::choices() const {

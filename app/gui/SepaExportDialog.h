@@ -32,6 +32,7 @@ class SepaExportDialog : public QDialog {
     QComboBox* versionList() const { return version_; }
     QCheckBox* instantBox() const { return instant_; }
     QComboBox* purposeList() const { return purpose_; }
+    QLabel* purposeMeaning() const { return purposeMeaning_; }
     QPushButton* saveButton() const { return save_; }
 
   private:

@@ -75,7 +75,9 @@ TEST_F(CliSepa, ARefusalWritesNothingAndAMisusedOptionIsAUsageError) {
     } cases[] = {
         {{"sepa", "--pain", "9", "O150126P.1DP"}, "--pain иска 09 или 03"},
         {{"sepa", "--purpose", "Sala", "O150126P.1DP"},
-         "--purpose иска код от четири главни латински букви, например SALA"},
+         "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например SALA"},
+        {{"sepa", "--purpose", "ABCD", "O150126P.1DP"},
+         "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например SALA"},
         {{"--instant", "check", "O150126P.1DP"}, "--instant е само за командата sepa"},
         {{"report", "--out", "x.xml", "O150126P.1DP"}, "--out е само за командата sepa"},
     };

@@ -1,15 +1,19 @@
 #include "GuiTestSupport.h"
 
+#include "app/gui/AppIdentity.h"
 #include "app/gui/Application.h"
 #include "app/gui/SepaExportDialog.h"
+#include "output/CategoryPurpose.h"
 #include "support/SepaFileReader.h"
 #include "support/TestSupport.h"
 #include "window/ControlTable.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -117,6 +121,46 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->localInstrument + " " + file->categoryPurpose, "INST SALA");
     EXPECT_EQ(file->transactions.size(), 4u);
+}
+
+// The purpose's drop-down offers every code of ISO's list with its meaning in Bulgarian; a code
+// typed is shown with its meaning, and only a code of the list, or none, can be saved.
+TEST(SepaExportWindow, ThePurposeIsACodeOfTheListShownWithItsMeaning) {
+    SepaExportDialog dialog({});
+    const QAbstractItemModel* offered = dialog.purposeList()->model();
+    const auto purposes = output::categoryPurposes();
+    ASSERT_EQ(offered->rowCount(), static_cast<int>(purposes.size()) + 1);
+    EXPECT_EQ(offered->index(0, 0).data().toString(), QString());
+    for (std::size_t i = 0; i < purposes.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        EXPECT_EQ(offered->index(row, 0).data().toString().toStdString(), purposes[i].code);
+        EXPECT_EQ(offered->index(row, 1).data().toString(), fromCp1251(purposes[i].meaning));
+    }
+    const struct {
+        const char* typed;
+        const char* shown;  // in the edit
+        const char* meaning;
+        bool saves;
+    } cases[] = {
+        {"", "", "", true},
+        {"sala", "SALA", "заплати", true},
+        {"SUPP", "SUPP", "плащане към доставчик", true},
+        {"ABCD", "ABCD", "", false},
+        {"TAX", "TAX", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLineEdit* edit = dialog.purposeList()->lineEdit();
+        edit->clear();
+        typeText(edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.shown));
+        EXPECT_EQ(dialog.purposeMeaning()->text(), QString::fromUtf8(c.meaning));
+        EXPECT_EQ(dialog.saveButton()->isEnabled(), c.saves);
+        EXPECT_EQ(dialog.choices().categoryPurpose, std::string(c.shown));
+    }
+    dialog.purposeList()->showPopup();
+    saveScreenshot(*dialog.purposeList()->view(), QStringLiteral("sepa-purposes"));
+    dialog.purposeList()->hidePopup();
 }
 
 }  // namespace
