@@ -238,21 +238,27 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     return {};
 }
 
-// The row as its transaction carries it; its text only when `withRemittance` (the review shows no
-// text, and spares its spelling for every row).
-SepaPayment paymentOf(const processing::PaymentRecord& record, bool withRemittance,
-                      bool endToEndField) {
+// `cp1251` as a SEPA file carries it in at most `maximum` characters; `cut` tells whether it
+// was longer. Two characters past the limit: a cut at a blank drops the blank.
+std::string sepaTextCut(std::string_view cp1251, std::size_t maximum, bool& cut) {
+    std::string whole = sepaText(cp1251, maximum + 2);
+    cut = whole.size() > maximum;
+    return cut ? sepaText(cp1251, maximum) : whole;
+}
+
+// The row as its transaction carries it.
+SepaPayment paymentOf(const processing::PaymentRecord& record, bool endToEndField) {
     SepaPayment payment;
     payment.row = record.rowNumber;
     const processing::AmountReading amount = processing::readAmount(valueOf(record, "SUM"));
     if (amount.kind == processing::AmountReading::Kind::amount) payment.amount = amount.cents;
     payment.writtenName = valueOf(record, "NAME");
-    payment.name = sepaText(payment.writtenName, kMaxSepaName);
+    payment.name = sepaTextCut(payment.writtenName, kMaxSepaName, payment.nameCut);
     payment.iban = compactIban(valueOf(record, "IBAN"));
     payment.bic = valueOf(record, "BIC");
     // A field named REASON is carried as the payment's text; the row checks know no such field.
-    if (withRemittance)
-        payment.remittance = sepaText(valueOf(record, "REASON"), kMaxSepaRemittance);
+    payment.remittance =
+        sepaTextCut(valueOf(record, "REASON"), kMaxSepaRemittance, payment.remittanceCut);
     // A row that ends before the field gives an empty id, which is refused.
     if (endToEndField) payment.endToEndId = valueOf(record, "E2E");
     return payment;
@@ -268,7 +274,7 @@ bool namesEndToEndId(const settings::FormatDefinition& format) {
 }
 
 SepaPayment sepaPayment(const processing::PaymentRecord& record, bool endToEndField) {
-    return paymentOf(record, true, endToEndField);
+    return paymentOf(record, endToEndField);
 }
 
 std::optional<SepaRowFault> SepaIdsGiven::add(const SepaPayment& payment) {
@@ -309,8 +315,9 @@ std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& paymen
 }
 
 bool nameLosesCharacters(std::string_view written, std::string_view sent) {
-    // Cut at the limit: the whole name would be longer than it.
-    if (sent.size() == kMaxSepaName && sepaText(written, kMaxSepaName + 1).size() > kMaxSepaName)
+    // Cut at the limit: the whole name would be longer than it (two past it, as a cut at a blank
+    // drops the blank).
+    if (sent.size() == kMaxSepaName && sepaText(written, kMaxSepaName + 2).size() > kMaxSepaName)
         return true;
     // Otherwise the same letters, blanks aside.
     const std::string spelled = transliterate(written);
@@ -326,25 +333,31 @@ bool nameLosesCharacters(std::string_view written, std::string_view sent) {
 }
 
 void SepaNames::add(const SepaPayment& payment) {
+    const auto worthShowing = [](const SepaPayment& p) {
+        return p.remittanceCut || nameLosesCharacters(p.writtenName, p.name);
+    };
     if (everyRow_ && shown.size() == kShown) {
         // Too many rows to look over each: only those that lose characters stay in sight.
         everyRow_ = false;
         std::vector<SepaPayment> kept;
         for (SepaPayment& p : shown)
-            if (nameLosesCharacters(p.writtenName, p.name)) kept.push_back(std::move(p));
+            if (worthShowing(p)) kept.push_back(std::move(p));
         leftOut = static_cast<std::int64_t>(shown.size() - kept.size());
         shown = std::move(kept);
     }
-    if (everyRow_ ||
-        (shown.size() < kShown && nameLosesCharacters(payment.writtenName, payment.name))) {
+    if (everyRow_ || (shown.size() < kShown && worthShowing(payment))) {
         SepaPayment names;
         names.row = payment.row;
         names.writtenName = payment.writtenName;
         names.name = payment.name;
+        names.remittance = payment.remittance;
+        names.nameCut = payment.nameCut;
+        names.remittanceCut = payment.remittanceCut;
         shown.push_back(std::move(names));
         return;
     }
     ++leftOut;
+    if (payment.nameCut || payment.remittanceCut) ++cutsLeftOut;
 }
 
 SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
@@ -367,7 +380,7 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
             changed = true;
             return false;
         }
-        const SepaPayment payment = paymentOf(row.record, false, endToEndField);
+        const SepaPayment payment = paymentOf(row.record, endToEndField);
         ++count;
         total += payment.amount;
         if (!review.fault) {

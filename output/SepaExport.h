@@ -36,6 +36,10 @@ struct SepaPayment {
     std::string iban;         // compact
     std::string bic;          // as the list holds it; empty: none
     std::string remittance;   // the REASON field as sent, at most 140 characters; empty: none
+    // Whether the name or the text was longer in Latin letters than the rules let the file carry,
+    // and lost its end.
+    bool nameCut = false;
+    bool remittanceCut = false;
     // The E2E field's value where the list's format names one: the row's end-to-end id.
     std::optional<std::string> endToEndId;
 };
@@ -113,15 +117,16 @@ std::optional<SepaRowProblem> rowProblem(const SepaPayment& payment, PainVersion
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version);
 
-// The rows' names as the list holds them and as the file sends them, for the operator to look
-// over before the file is written, in bounded memory: every row's while the list has at most
-// kShown rows; beyond that only the rows whose name loses more than its letters' spelling
-// (characters dropped or replaced, or cut at the length limit), the first kShown of them, and how
-// many rows were left out.
+// The rows' names as the list holds them and as the file sends them, and their texts as sent, for
+// the operator to look over before the file is written, in bounded memory: every row's while the
+// list has at most kShown rows; beyond that only the rows whose name loses more than its letters'
+// spelling (characters dropped or replaced, or cut at the length limit) or whose text was cut, the
+// first kShown of them, and how many rows were left out, of them how many had a text cut.
 struct SepaNames {
     static constexpr std::size_t kShown = 1000;
-    std::vector<SepaPayment> shown;  // in row order; of each its row and names
+    std::vector<SepaPayment> shown;  // in row order; of each its row, names, text and cuts
     std::int64_t leftOut = 0;
+    std::int64_t cutsLeftOut = 0;  // rows left out whose name or text was cut
 
     void add(const SepaPayment& payment);
 

@@ -25,7 +25,8 @@ bool isEuroValueDate(const processing::LocalDateTime& date) {
 std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) {
     std::vector<SepaName> names;
     names.reserve(payments.size());
-    for (const output::SepaPayment& p : payments) names.push_back({p.row, p.writtenName, p.name});
+    for (const output::SepaPayment& p : payments)
+        names.push_back({p.row, p.writtenName, p.name, p.remittance, p.nameCut, p.remittanceCut});
     return names;
 }
 
@@ -141,6 +142,7 @@ bool ListSession::reviewSepaRows(Run& run, output::PainVersion version) {
     run.result.sepa.emplace();
     run.result.sepa->names = namesOf(review.names.shown);
     run.result.sepa->namesLeftOut = review.names.leftOut;
+    run.result.sepa->cutsLeftOut = review.names.cutsLeftOut;
     if (review.fault) {
         run.tell(sepaRowFaultMessage(*review.fault, version));
         return false;

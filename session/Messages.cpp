@@ -105,6 +105,14 @@ constexpr auto kChangedSincePrepare =
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
+constexpr auto kSepaNameCut =
+    "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "
+    "%lld"_cp;
+constexpr auto kSepaRemittanceCut =
+    "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се губи) "
+    "на ред: %lld"_cp;
+constexpr auto kSepaCutsLeftOut =
+    "Още %lld реда със съкратено име или основание не са показани."_cp;
 constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
@@ -466,6 +474,24 @@ std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result) {
             return shownMessage(Message::iniWriteFailed);
     }
     return std::nullopt;
+}
+
+std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome) {
+    std::vector<SepaCutWarning> warnings;
+    for (const SepaName& name : outcome.names) {
+        const auto row = static_cast<long long>(name.row);
+        if (name.nameCut)
+            warnings.push_back(
+                {"sepa-name-cut", name.row, text::format(kSepaNameCut.c_str(), row)});
+        if (name.remittanceCut)
+            warnings.push_back(
+                {"sepa-remittance-cut", name.row, text::format(kSepaRemittanceCut.c_str(), row)});
+    }
+    if (outcome.cutsLeftOut > 0)
+        warnings.push_back(
+            {"sepa-cuts-left-out", 0,
+             text::format(kSepaCutsLeftOut.c_str(), static_cast<long long>(outcome.cutsLeftOut))});
+    return warnings;
 }
 
 std::string fileReason(std::error_code error) {

@@ -6,12 +6,14 @@
 
 #include "output/SepaExport.h"
 #include "processing/Scan.h"
+#include "session/SepaValues.h"
 #include "settings/Settings.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace velcor::session {
 
@@ -125,6 +127,15 @@ std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result);
 // A row that a SEPA file of `version` cannot carry, named; the file its schema refused.
 ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::PainVersion version);
 ShownMessage sepaSchemaRefusedMessage(output::PainVersion version);
+
+// The warnings of a SEPA export whose rows lost the end of their name or text in the file: one
+// for each such row shown, in row order, and one for those left out.
+struct SepaCutWarning {
+    std::string_view kind;  // "sepa-name-cut", "sepa-remittance-cut", "sepa-cuts-left-out"
+    std::int64_t row = 0;   // 0 for those left out
+    std::string text;       // Windows-1251
+};
+std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome);
 
 // Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
 std::string fileReason(std::error_code cause);

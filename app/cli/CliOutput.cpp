@@ -71,11 +71,21 @@ bool asked(const session::ShownMessage& message) {
 std::string jsonWarnings(const RunResult& run) {
     std::string out = "[";
     for (const session::Result& outcome : run.results) {
-        if (!outcome.valueDateWarning) continue;
-        if (out.size() > 1) out += ", ";
-        out += "{\"kind\": \"value-date\", \"reason\": " +
-               jsonUtf8String(processing::valueDateProblemName(outcome.valueDateWarning->problem)) +
-               ", \"text\": " + jsonString(outcome.valueDateWarning->text) + "}";
+        if (outcome.valueDateWarning) {
+            if (out.size() > 1) out += ", ";
+            out += "{\"kind\": \"value-date\", \"reason\": " +
+                   jsonUtf8String(
+                       processing::valueDateProblemName(outcome.valueDateWarning->problem)) +
+                   ", \"text\": " + jsonString(outcome.valueDateWarning->text) + "}";
+        }
+        if (!outcome.sepa) continue;
+        // A row whose name or text the SEPA file cuts: "row" names it (null for those left out).
+        for (const session::SepaCutWarning& cut : session::sepaCutWarnings(*outcome.sepa)) {
+            if (out.size() > 1) out += ", ";
+            out += "{\"kind\": " + jsonUtf8String(cut.kind) +
+                   ", \"row\": " + (cut.row > 0 ? std::to_string(cut.row) : "null") +
+                   ", \"text\": " + jsonString(cut.text) + "}";
+        }
     }
     return out + "]";
 }
@@ -122,7 +132,8 @@ std::string jsonSepa(const RunResult& run) {
             const session::SepaName& name = sepa->names[i];
             out += (i > 0 ? ", " : "") + std::string("{\"row\": ") + std::to_string(name.row) +
                    ", \"written\": " + jsonString(name.written) +
-                   ", \"sent\": " + jsonString(name.sent) + "}";
+                   ", \"sent\": " + jsonString(name.sent) +
+                   ", \"remittance\": " + jsonString(name.remittance) + "}";
         }
         out += "]";
     }
@@ -283,10 +294,15 @@ void writeHuman(std::ostream& out, const RunResult& run) {
 }
 
 void writeWarnings(std::ostream& err, const RunResult& run) {
-    for (const session::Result& outcome : run.results)
-        if (outcome.valueDateWarning)
-            err << "velcor-cli: предупреждение: "
-                << terminalText(text::toUtf8(outcome.valueDateWarning->text)) << '\n';
+    const auto warn = [&err](std::string_view cp1251) {
+        err << "velcor-cli: предупреждение: " << terminalText(text::toUtf8(cp1251)) << '\n';
+    };
+    for (const session::Result& outcome : run.results) {
+        if (outcome.valueDateWarning) warn(outcome.valueDateWarning->text);
+        if (outcome.sepa)
+            for (const session::SepaCutWarning& cut : session::sepaCutWarnings(*outcome.sepa))
+                warn(cut.text);
+    }
 }
 
 std::string errorJson(std::string_view error, int exitCode,

@@ -339,12 +339,69 @@ TEST(SepaStream, TellsWhichNamesLoseMoreThanTheirLetters) {
         {"Иван & син"_cp, true},          // & sent as +
         {std::string(70, 'a'), false},
         {std::string(71, 'a'), true},                        // cut
+        {std::string(70, 'a') + " b", true},                 // cut at a blank
         {std::string(69, 'a') + std::string("ж"_cp), true},  // cut within the letter's spelling
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.written);
         EXPECT_EQ(nameLosesCharacters(c.written, sepaText(c.written, kMaxSepaName)), c.loses);
     }
+}
+
+// A name over 70 or a text over 140 characters once in Latin letters is cut, and the payment says
+// so; one that fits exactly, blanks run together, is not. Past the names' bound a row whose text
+// was cut stays in sight, and one left out is counted.
+TEST(SepaStream, TellsWhichNamesAndTextsTheFileCuts) {
+    const std::string zh35(35, "ж"_cp.view()[0]);  // 70 Latin letters
+    const struct {
+        const char* what;
+        std::string name;
+        std::string reason;
+        bool nameCut;
+        bool remittanceCut;
+    } cases[] = {
+        {"both within", "Ivan", "Zaplata", false, false},
+        {"a name of 70 once in Latin letters", zh35, "", false, false},
+        {"a name of 71", zh35 + "a", "", true, false},
+        {"a name that shrinks within by its blanks", "Ivan" + std::string(80, ' ') + "Petrov", "",
+         false, false},
+        {"a text of 140", "Ivan", zh35 + zh35, false, false},
+        {"a text of 141, its invoice number lost", "Ivan", zh35 + zh35 + "1", false, true},
+        {"a text cut at a blank", "Ivan", zh35 + zh35 + " No 12", false, true},
+        {"a name cut at a blank", zh35 + " Petrov", "", true, false},
+        {"both over", zh35 + zh35, zh35 + zh35 + zh35, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::MemoryFileSystem fs;
+        fs.files[kList] = "BG80BNBG96611020345678;" + c.name + ";1.00;" + c.reason + "\r\n";
+        const std::vector<SepaPayment> payments = paymentsOf(fs);
+        ASSERT_EQ(payments.size(), 1u);
+        EXPECT_EQ(payments[0].nameCut, c.nameCut);
+        EXPECT_EQ(payments[0].remittanceCut, c.remittanceCut);
+        EXPECT_LE(payments[0].name.size(), kMaxSepaName);
+        EXPECT_LE(payments[0].remittance.size(), kMaxSepaRemittance);
+        const SepaReview review = reviewSepaList(fs, checked(fs), PainVersion::v09);
+        ASSERT_EQ(review.names.shown.size(), 1u);
+        EXPECT_EQ(review.names.shown[0].nameCut, c.nameCut);
+        EXPECT_EQ(review.names.shown[0].remittanceCut, c.remittanceCut);
+        EXPECT_EQ(review.names.shown[0].remittance, payments[0].remittance);
+    }
+
+    // A thousand rows that fit, one more, a thousand and three whose text was cut.
+    SepaNames kept;
+    for (std::int64_t i = 1; i <= 2004; ++i) {
+        SepaPayment p;
+        p.row = i;
+        p.writtenName = p.name = "Ivan";
+        p.remittanceCut = i > 1001;
+        kept.add(p);
+    }
+    ASSERT_EQ(kept.shown.size(), SepaNames::kShown);
+    EXPECT_EQ(kept.shown.front().row, 1002);
+    EXPECT_TRUE(kept.shown.front().remittanceCut);
+    EXPECT_EQ(kept.leftOut, 1004);
+    EXPECT_EQ(kept.cutsLeftOut, 3);
 }
 
 // Up to its bound every row's names are kept; past it only those that lose characters, and the

@@ -2,6 +2,7 @@
 // against the project's copy of its schema and read back by a reader of its own
 // (support/SepaFileReader.h), and every refusal says why and writes nothing.
 
+#include "output/Transliteration.h"
 #include "support/IbanModel.h"
 #include "support/SepaFileReader.h"
 #include "text/Cp1251.h"
@@ -413,6 +414,50 @@ TEST(SepaExport, AnE2EFieldGivesTheIdsOnlyWhenEachIsAUniqueSepaId) {
     }
 }
 
+// A name or text the file cuts at the rules' length is shown to the operator, with the text as
+// sent, and warned about by its row; one that fits is not.
+TEST(SepaExport, ANameOrTextTheFileCutsIsWarnedAboutByItsRow) {
+    const std::string zh35(35, "ж"_cp.view()[0]);  // 70 Latin letters
+    const std::string longName = zh35 + "a";
+    const std::string longText = zh35 + zh35 + " f-ra 123";
+    const std::string nameCut =
+        "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "_cp;
+    const std::string textCut =
+        "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се "
+        "губи) на ред: "_cp;
+    const struct {
+        const char* what;
+        std::string name;
+        std::string reason;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"both fit", zh35, zh35 + zh35, {}},
+        {"a name over 70", longName, "Zaplata", {nameCut + "2"}},
+        {"a text over 140", "Ivan", longText, {textCut + "2"}},
+        {"both over", longName, longText, {nameCut + "2", textCut + "2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(kSettings);
+        const std::string list =
+            w.writeList("O150126P.1DP", std::string(kRow) + "BG80BNBG96611020345678;" + c.name +
+                                            ";1;" + c.reason + "\r\n");
+        w.browse(list);
+        w.dialog->onCommand(idSepaExport);
+        ASSERT_EQ(w.host.sepaNamesShown.size(), 2u);
+        const SepaName& shown = w.host.sepaNamesShown[1];
+        EXPECT_EQ(shown.nameCut, c.name == longName);
+        EXPECT_EQ(shown.remittanceCut, c.reason == longText);
+        EXPECT_EQ(shown.remittance, output::sepaText(c.reason, output::kMaxSepaRemittance));
+        SepaOutcome outcome;
+        outcome.names = w.host.sepaNamesShown;
+        std::vector<std::string> warnings;
+        for (const session::SepaCutWarning& warning : session::sepaCutWarnings(outcome))
+            warnings.push_back(warning.text);
+        EXPECT_EQ(warnings, c.warnings);
+    }
+}
+
 // The file never replaces the list or the settings, and a write that fails leaves no file.
 TEST(SepaExport, NothingIsReplacedButTheFileAndAFailedWriteLeavesNone) {
     WindowSetup w(kSettings);
@@ -445,7 +490,8 @@ TEST(SepaExport, TheMenuCommandShowsTheNamesThenWritesWhatTheDialogAnswers) {
     w.browse(list);
     w.dialog->onCommand(idSepaExport);
     EXPECT_EQ(w.host.sepaNamesShown,
-              (std::vector<SepaName>{{1, "Ivan", "Ivan"}, {2, "Щерю Янев"_cp, "Shteryu Yanev"}}));
+              (std::vector<SepaName>{{1, "Ivan", "Ivan", "", false, false},
+                                     {2, "Щерю Янев"_cp, "Shteryu Yanev", "", false, false}}));
     EXPECT_EQ(w.host.sepaSuggestedPath, list + ".xml");
     EXPECT_FALSE(std::filesystem::exists(list + ".xml"));
 
@@ -467,7 +513,8 @@ TEST(SepaExport, ALongListShowsOnlyTheNamesThatLoseCharacters) {
     for (int i = 1; i <= 1001; ++i) rows += i == 5 ? lossy : std::string(kRow);
     w.browse(w.writeList("O150126P.1DP", rows));
     w.dialog->onCommand(idSepaExport);
-    EXPECT_EQ(w.host.sepaNamesShown, (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor"}}));
+    EXPECT_EQ(w.host.sepaNamesShown,
+              (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor", "", false, false}}));
 }
 
 // The export reads the list as long work twice, its review and its write; the operator may stop

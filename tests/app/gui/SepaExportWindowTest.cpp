@@ -163,5 +163,45 @@ TEST(SepaExportWindow, ThePurposeIsACodeOfTheListShownWithItsMeaning) {
     dialog.purposeList()->hidePopup();
 }
 
+// The preview shows each row's text as sent beside its names; a name or text the file cuts is
+// marked, its warning in its tooltip, and a line under the table counts the rows cut.
+TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
+    const std::vector<session::SepaName> names = {
+        {1, "Ivan", "Ivan", "Zaplata", false, false},
+        {2, "Maria", "Maria", std::string(140, 'a'), false, true},
+        {3, std::string(80, 'b'), std::string(70, 'b'), "", true, false},
+    };
+    const struct {
+        int row;
+        int column;
+        const char* tooltip;  // empty: not marked
+    } cases[] = {
+        {0, 2, ""},
+        {0, 3, ""},
+        {1, 2, ""},
+        {1, 3,
+         "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се "
+         "губи) на ред: 2"},
+        {2, 2,
+         "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "
+         "3"},
+        {2, 3, ""},
+    };
+    SepaExportDialog dialog(names);
+    ASSERT_EQ(dialog.namesTable()->columnCount(), 4);
+    EXPECT_EQ(dialog.namesTable()->item(0, 3)->text(), QStringLiteral("Zaplata"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.row) + " " + std::to_string(c.column));
+        EXPECT_EQ(dialog.namesTable()->item(c.row, c.column)->toolTip(),
+                  QString::fromUtf8(c.tooltip));
+    }
+    EXPECT_FALSE(dialog.cutsLine()->isHidden());
+    EXPECT_TRUE(dialog.cutsLine()->text().contains(QStringLiteral("(редове: 2)")))
+        << dialog.cutsLine()->text().toStdString();
+    dialog.show();
+    saveScreenshot(dialog, QStringLiteral("sepa-export-cuts"));
+    EXPECT_TRUE(SepaExportDialog({names[0]}).cutsLine()->isHidden());
+}
+
 }  // namespace
 }  // namespace velcor::app::test
