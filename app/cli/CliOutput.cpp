@@ -1,5 +1,10 @@
 #include "app/cli/CliOutput.h"
 
+#include "checks/Bic.h"
+#include "checks/Iban.h"
+#include "output/SepaDocument.h"
+#include "processing/BudgetUnitCode.h"
+#include "processing/CheckText.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -104,6 +109,41 @@ std::string jsonReport(const session::Result& outcome) {
     out += ", \"count\": " + jsonStringOrNull(shownValue(f.count));
     out += ", \"controlCode\": " + jsonStringOrNull(shownValue(f.controlCode));
     return out + "}}";
+}
+
+// The payer's values in effect after the run, trimmed: those the list's header holds or a
+// prepare would write (the IBAN, the kind code where the IBAN is a budget account, and the name;
+// for the budget type SB the BIC, the budget-unit code and the name), or for the sepa command
+// those the file names its debtor by (IBAN, BIC, name). A value with no place there, or that its
+// check refuses, went nowhere: null.
+std::string jsonPayer(const RunResult& run) {
+    const session::ListState& d = run.state;
+    const settings::FormatDefinition* format =
+        d.paymentType >= 0 && static_cast<std::size_t>(d.paymentType) < d.formats.size()
+            ? &d.formats[static_cast<std::size_t>(d.paymentType)]
+            : nullptr;
+    const bool sebra = settings::isSebraType(format);
+    const bool sepa = run.sepa.has_value();
+    const auto trimmed = [](const std::string& value) {
+        return std::string(text::trimBlanks(value));
+    };
+    const std::string iban = trimmed(d.payerIban);
+    const std::string bic = trimmed(d.payerBic);
+    const std::string name = trimmed(d.payerName);
+    const std::string kind = trimmed(d.paymentKindCode);
+    const std::string code = trimmed(d.budgetUnitCode);
+    char reason[processing::kReasonBufferSize] = {};
+    const bool ibanPasses = checks::CheckIban(iban.c_str(), reason, sizeof reason) != 0;
+    const auto value = [](bool inEffect, const std::string& text) {
+        return inEffect && !text.empty() ? jsonString(text) : std::string("null");
+    };
+    const bool bicPasses = sepa ? checks::CheckBic(bic) : bic.size() == 8 && checks::CheckBic(bic);
+    return "{\"iban\": " + value((sepa || !sebra) && ibanPasses, iban) +
+           ", \"bic\": " + value((sepa || sebra) && bicPasses, bic) +
+           ", \"name\": " + value(true, name) + ", \"kind\": " +
+           value(!sepa && !sebra && processing::hasBudgetAccountDigit(d.payerIban), kind) +
+           ", \"code\": " +
+           value(!sepa && sebra && processing::CheckBudgetUnitCode(code.c_str()), code) + "}";
 }
 
 // The SEPA export's outcome: the last that has one.
@@ -223,12 +263,9 @@ void writeJson(std::ostream& out, const RunResult& run) {
         << ", \"count\": " << count.value_or("null")
         << ", \"controlCode\": " << jsonStringOrNull(shownValue(shown.controlCode))
         << ", \"paymentDate\": " << jsonStringOrNull(dateText(d.paymentDate))
-        << ", \"payer\": {\"iban\": " << jsonString(d.payerIban)
-        << ", \"bic\": " << jsonString(d.payerBic) << ", \"name\": " << jsonString(d.payerName)
-        << ", \"kind\": " << jsonString(d.paymentKindCode)
-        << ", \"code\": " << jsonString(d.budgetUnitCode) << "}"
-        << ", \"rowFindings\": " << findings << ", \"rowFindingsLeftOut\": " << leftOut
-        << ", \"messages\": " << jsonMessages(messages) << ", \"warnings\": " << jsonWarnings(run)
+        << ", \"payer\": " << jsonPayer(run) << ", \"rowFindings\": " << findings
+        << ", \"rowFindingsLeftOut\": " << leftOut << ", \"messages\": " << jsonMessages(messages)
+        << ", \"warnings\": " << jsonWarnings(run)
         << ", \"report\": " << (reported != nullptr ? jsonReport(*reported) : "null");
     // Only the sepa command's object tells of a SEPA file.
     if (run.sepa) out << ", \"sepa\": " << jsonSepa(run);
