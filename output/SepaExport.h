@@ -150,7 +150,7 @@ struct SepaReview {
 // Reads the list's rows again, as the scan reads them (after a prepared list's header, blank
 // lines left out, every row checked again), for a file of `version`: each row's names, and the
 // first row the file cannot carry. With `progress`, the reading reports to it and stops when it
-// asks. Its memory does not grow with the list.
+// asks. Its memory does not grow with the list, but for the ids an E2E field gives.
 SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
                           const processing::ScanProgress& progress = {});
 
@@ -195,8 +195,9 @@ struct SepaWritten {
 // turned into its transaction, written to a temporary file beside `path` as it comes; then that
 // file validated against its version's schema as a stream. Only a file whose rows matched the
 // scan's number, total and stamp, and that the schema takes, replaces `path`, in one step; any
-// failure leaves no file. Memory does not grow with the list. `permissions` (POSIX bits): those
-// the file may have at most, so that it is no more open than the list it comes from.
+// failure leaves no file. Memory does not grow with the list, but for the ids an E2E field gives.
+// `permissions` (POSIX bits): those the file may have at most, so that it is no more open than
+// the list it comes from.
 SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
                           const SepaFileData& data, const processing::ScanProgress& progress = {},
                           std::optional<std::uint32_t> permissions = std::nullopt);
