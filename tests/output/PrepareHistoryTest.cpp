@@ -143,12 +143,17 @@ TEST_F(History, APrepareIsFoundByTheFileItsPathNamed) {
         std::filesystem::create_directory(here.file("real"));
         testing::writeFileBytes(here.file("real/O081206P.1DP"), kOriginal);
         testing::writeFileBytes(here.file("real/O081206P.2DP"), kPrepared);
+        // Where the system makes no symbolic links (Windows without the right), only the cases
+        // without them run.
         std::error_code error;
         std::filesystem::create_directory_symlink(here.file("real"), here.file("link"), error);
         if (!error)
             std::filesystem::create_symlink(here.file("real/O081206P.1DP"), here.file("alias.1DP"),
                                             error);
-        if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+        const std::string paths = std::string(c.preparedThrough) + c.undoneThrough;
+        if (error &&
+            (paths.find("link") != std::string::npos || paths.find("alias") != std::string::npos))
+            continue;
 
         const std::string through = here.file(c.preparedThrough);
         const KeptCopy kept = own.keepCopy(through, *fs.stamp(through));
