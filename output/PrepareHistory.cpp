@@ -22,6 +22,7 @@ using fileio::ContentDigest;
 constexpr std::string_view kCopyExtension = ".copy";
 constexpr std::string_view kRecordExtension = ".prepare";
 constexpr std::string_view kRecordStart = "velcor-prepare 1\n";
+constexpr std::string_view kResolvedField = "resolved ";
 constexpr std::string_view kListField = "list ";
 // A record is a few lines; a bigger file under its name is none of the history's.
 constexpr std::size_t kRecordLimit = 1 << 16;
@@ -43,6 +44,19 @@ std::string absoluteListPath(const std::string& path) {
     std::string out;
     if (error || !text::fromUtf8(fileio::utf8FromPath(absolute.lexically_normal()), out))
         return path;
+    return out;
+}
+
+// The file a list's path names, whatever link or spelling of its folder leads there: absolute,
+// with its links resolved as far as they exist.
+std::string resolvedListPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(hostPath(path), error);
+    if (error) return absoluteListPath(path);
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+    std::string out;
+    if (error || !text::fromUtf8(fileio::utf8FromPath(resolved), out))
+        return absoluteListPath(path);
     return out;
 }
 
@@ -109,12 +123,30 @@ bool readSmallFile(fileio::FileSystem& fs, const std::string& path, std::size_t 
     }
 }
 
-// The list's path comes last and runs to the end, so that no byte a path may hold (a line
-// break on POSIX) needs a spelling of its own.
+// The list's path comes last and runs to the end, and the resolved one is preceded by its length,
+// so that no byte a path may hold (a line break on POSIX) needs a spelling of its own.
 std::string recordText(const PendingPrepare& pending, const ContentDigest& original,
                        const ContentDigest& prepared) {
     return std::string(kRecordStart) + "original " + fileio::digestText(original) + "\nprepared " +
-           fileio::digestText(prepared) + "\n" + std::string(kListField) + pending.listPath;
+           fileio::digestText(prepared) + "\n" + std::string(kResolvedField) +
+           std::to_string(pending.resolvedPath.size()) + " " + pending.resolvedPath + "\n" +
+           std::string(kListField) + pending.listPath;
+}
+
+// The resolved path at the front of `rest` ("resolved LENGTH PATH\n"), taken off it; an empty
+// one where a record of an older version has none; nothing for a field that is malformed.
+std::optional<std::string> takeResolvedPath(std::string_view& rest) {
+    if (!rest.starts_with(kResolvedField)) return std::string();
+    std::string_view field = rest.substr(kResolvedField.size());
+    std::size_t length = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), length);
+    const std::size_t digits = static_cast<std::size_t>(end - field.data());
+    if (error != std::errc() || digits == 0 || field.size() < digits + 1 + length + 1 ||
+        field[digits] != ' ' || field[digits + 1 + length] != '\n')
+        return std::nullopt;
+    std::string path(field.substr(digits + 1, length));
+    rest = field.substr(digits + 1 + length + 1);
+    return path;
 }
 
 }  // namespace
@@ -138,6 +170,7 @@ KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::Fil
     if (!fs_.createPrivateFolder(folder_, kept.cause)) return kept;
     kept.pending.id = newId();
     kept.pending.listPath = absoluteListPath(listPath);
+    kept.pending.resolvedPath = resolvedListPath(listPath);
     const std::string copyPath = entryPath(kept.pending.id, kCopyExtension);
     // The list's own file, when it still shows the stamp that the prepare's replacement expects,
     // is the version the prepare replaces; the rename then leaves it to the copy's name alone.
@@ -216,10 +249,13 @@ std::vector<PrepareHistory::Entry> PrepareHistory::entries() {
         };
         const std::optional<ContentDigest> original = field("original ");
         const std::optional<ContentDigest> prepared = original ? field("prepared ") : std::nullopt;
-        if (!prepared || !rest.starts_with(kListField) || rest.size() == kListField.size())
+        const std::optional<std::string> resolved =
+            prepared ? takeResolvedPath(rest) : std::nullopt;
+        if (!resolved || !rest.starts_with(kListField) || rest.size() == kListField.size())
             continue;
         found.push_back({name.substr(0, name.size() - kRecordExtension.size()),
-                         std::string(rest.substr(kListField.size())), *original, *prepared});
+                         std::string(rest.substr(kListField.size())), *resolved, *original,
+                         *prepared});
     }
     std::sort(found.begin(), found.end(),
               [](const Entry& a, const Entry& b) { return a.id > b.id; });
@@ -259,13 +295,23 @@ void PrepareHistory::prune() {
 Restored PrepareHistory::restore(const std::string& listPath) {
     Restored restored;
     const std::string absolute = absoluteListPath(listPath);
-    std::vector<Entry> ofList;
-    for (Entry& entry : entries())
-        if (entry.listPath == absolute) ofList.push_back(std::move(entry));
-    if (ofList.empty()) return restored;
-
+    const std::string resolved = resolvedListPath(listPath);
     // Taken before the list is read: a change while it is read shows at the replacement.
     const std::optional<fileio::FileStamp> stamp = fs_.stamp(listPath);
+    // The same path, the same file it resolved to, or a path that names the same file now (a
+    // record of an older version names no resolved file).
+    const auto ofThisList = [&](const Entry& entry) {
+        if (entry.listPath == absolute) return true;
+        if (!entry.resolvedPath.empty() && entry.resolvedPath == resolved) return true;
+        if (!stamp || stamp->fileId == 0) return false;
+        const std::optional<fileio::FileStamp> other = fs_.stamp(entry.listPath);
+        return other && *other == *stamp;
+    };
+    std::vector<Entry> ofList;
+    for (Entry& entry : entries())
+        if (ofThisList(entry)) ofList.push_back(std::move(entry));
+    if (ofList.empty()) return restored;
+
     std::optional<ContentDigest> now;
     if (stamp)
         now = fileio::digestOfFile(fs_, listPath, restored.cause);

@@ -6,7 +6,8 @@
 // be taken for a list and sent to the bank.
 //
 // An entry is two files named by one id that sorts by time: ID.copy, the list as it was, and
-// ID.prepare, the record of the list's path and of both contents (size and SHA-256). The copy is
+// ID.prepare, the record of the list's path, of the file it named, and of both contents (size and
+// SHA-256). The copy is
 // kept first and the record written last, each in one step, so an entry without its record is
 // none. Where the folder is on the list's file system, the copy is the list's own file under a
 // second name (a hard link), which the prepare's rename leaves to the history: nothing is copied.
@@ -33,7 +34,8 @@ std::optional<std::string> userPrepareHistoryFolder();
 // A prepare under way: the copy of its list is kept, its record not yet written.
 struct PendingPrepare {
     std::string id;
-    std::string listPath;  // absolute
+    std::string listPath;      // absolute
+    std::string resolvedPath;  // the file it names: absolute, links and "." or ".." resolved
 };
 
 enum class KeepResult {
@@ -94,13 +96,15 @@ class PrepareHistory {
 
     // Puts the list at `listPath` back as it was before the newest kept prepare whose prepared
     // file it still is, byte for byte (checked by content), in one step and only while it stays
-    // that file.
+    // that file. A prepare is of the list when it was made through the same path, or through
+    // another that named the same file: a link, another spelling of its folder.
     Restored restore(const std::string& listPath);
 
   private:
     struct Entry {
         std::string id;
         std::string listPath;
+        std::string resolvedPath;  // empty in a record of an older version
         fileio::ContentDigest original;
         fileio::ContentDigest prepared;
     };

@@ -2,6 +2,7 @@
 
 #include "checks/Bic.h"
 #include "checks/Iban.h"
+#include "output/CategoryPurpose.h"
 #include "output/Transliteration.h"
 #include "text/Text.h"
 
@@ -180,7 +181,12 @@ std::string sepaMessageId(const processing::LocalDateTime& created, std::uint64_
                         static_cast<unsigned long long>(unique & 0xFFFFFFFFFFFFull));
 }
 
-std::string sepaEndToEndId(std::string_view listPath, std::int64_t row, std::int64_t lastRow) {
+std::string sepaExportToken(std::uint64_t unique) {
+    return text::format("%08llX", static_cast<unsigned long long>(unique & 0xFFFFFFFFull));
+}
+
+std::string sepaEndToEndId(std::string_view listPath, std::string_view token, std::int64_t row,
+                           std::int64_t lastRow) {
     const std::size_t slash = listPath.find_last_of("/\\");
     const std::string_view fileName =
         slash == std::string_view::npos ? listPath : listPath.substr(slash + 1);
@@ -194,11 +200,19 @@ std::string sepaEndToEndId(std::string_view listPath, std::int64_t row, std::int
         else if (c == ' ' || c == '_')
             name += '-';
     }
-    const std::string number = std::to_string(row);
+    const std::string number = std::string(token) + "-" + std::to_string(row);
     if (name.empty()) return number;
-    const std::size_t room = kMaxSepaId - 1 - std::to_string(std::max(row, lastRow)).size();
-    if (name.size() > room) name.resize(room);
+    const std::size_t used = token.size() + 2 + std::to_string(std::max(row, lastRow)).size();
+    if (used >= kMaxSepaId) return number;
+    if (name.size() > kMaxSepaId - used) name.resize(kMaxSepaId - used);
     return name + "-" + number;
+}
+
+bool isSepaId(std::string_view id) {
+    if (id.empty() || id.size() > kMaxSepaId) return false;
+    if (id.front() == '/' || id.back() == '/' || id.find("//") != std::string_view::npos)
+        return false;
+    return std::all_of(id.begin(), id.end(), isSepaCharacter);
 }
 
 std::string compactIban(std::string_view text) {
@@ -218,16 +232,15 @@ bool isSepaIban(std::string_view compact) {
     return true;
 }
 
+bool isBudgetAccount(std::string_view compact) {
+    return compact.size() > 13 && compact.starts_with("BG") && compact[12] == '8';
+}
+
 bool isSepaBic(std::string_view bic, PainVersion version) {
     if (!checks::CheckBic(bic)) return false;
     return version != PainVersion::v03 || (bic[6] != '0' && bic[6] != '1' && bic[7] != 'O');
 }
 
-bool isCategoryPurposeCode(std::string_view code) {
-    if (code.size() != 4) return false;
-    for (const char c : code)
-        if (c < 'A' || c > 'Z') return false;
-    return true;
-}
+bool isCategoryPurposeCode(std::string_view code) { return findCategoryPurpose(code) != nullptr; }
 
 }  // namespace velcor::output

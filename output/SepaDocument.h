@@ -96,10 +96,20 @@ std::string sepaAmount(processing::Cents cents);
 // letters and digits of the SEPA set, 29 characters, so that two exports never share one.
 std::string sepaMessageId(const processing::LocalDateTime& created, std::uint64_t unique);
 
-// The end-to-end id of row `row` of the list at `listPath`: the list's file name (transliterated,
-// letters, digits, "." and "-") and the row number, "O150126P.1DP-3", at most 35 characters;
-// the name is cut to the same length for every row up to `lastRow`.
-std::string sepaEndToEndId(std::string_view listPath, std::int64_t row, std::int64_t lastRow);
+// The token of an export in its rows' end-to-end ids: the last eight characters of its message
+// id (sepaMessageId), part of its random bits, so that no two exports give a row the same id.
+std::string sepaExportToken(std::uint64_t unique);
+
+// The end-to-end id of row `row` of the list at `listPath` in the export of `token`: the list's
+// file name (transliterated, letters, digits, "." and "-"), the token and the row number,
+// "O150126P.1DP-3A9F10C2-3", at most 35 characters; the name is cut to the same length for every
+// row up to `lastRow`.
+std::string sepaEndToEndId(std::string_view listPath, std::string_view token, std::int64_t row,
+                           std::int64_t lastRow);
+
+// Whether `id` may stand as an identifier of the file (an end-to-end id the list gives): 1 to 35
+// characters of the SEPA set, no "/" at either end, no "//".
+bool isSepaId(std::string_view id);
 
 // The compact form of an IBAN as the IBAN check reads it (upper case, letters and digits);
 // longer than kMaxIban characters when the text is.
@@ -107,10 +117,14 @@ std::string compactIban(std::string_view text);
 // Whether a compact IBAN has the form a SEPA file takes: two letters, two digits, then 1 to 30
 // letters or digits.
 bool isSepaIban(std::string_view compact);
+// Whether a compact IBAN is a Bulgarian budget account: BG, with the account type beginning with
+// 8 (the IBAN's 13th character), as the row check reads a budget account.
+bool isBudgetAccount(std::string_view compact);
 // Whether `bic` has the form `version`'s schema takes: a BIC (8 or 11 characters, upper case),
 // and for .03 no test or passive location code ("0" or "1" as its 7th character, "O" as its 8th).
 bool isSepaBic(std::string_view bic, PainVersion version);
-// Whether `code` is a category purpose code: four capital Latin letters.
+// Whether `code` is a category purpose code: one of ISO 20022's ExternalCategoryPurpose1Code
+// (CategoryPurpose.h).
 bool isCategoryPurposeCode(std::string_view code);
 
 }  // namespace velcor::output

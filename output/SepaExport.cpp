@@ -1,10 +1,12 @@
 #include "output/SepaExport.h"
 
 #include "fileio/HostPath.h"
+#include "output/SepaCountries.h"
 #include "output/SepaSchema.h"
 #include "output/Transliteration.h"
 #include "text/Text.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -154,11 +156,14 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     if (!writer.begin(header, list.count, list.total))
         return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
 
-    // Every row's end-to-end id is the same name cut the same way, then the row's number: the
-    // name is spelled once.
-    std::string endToEndId = sepaEndToEndId(data.listPath, 1, list.count);
+    // Every row's end-to-end id the list does not give is the same name cut the same way and the
+    // export's token, then the row's number: the name is spelled once.
+    const bool endToEndField = namesEndToEndId(*list.format);
+    std::string endToEndId =
+        sepaEndToEndId(data.listPath, sepaExportToken(data.unique), 1, list.count);
     endToEndId.pop_back();
     const std::size_t idPrefix = endToEndId.size();
+    SepaIdsGiven given;
     std::int64_t count = 0;
     processing::Cents total = 0;
     SepaListError stopped = SepaListError::none;
@@ -173,15 +178,22 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
             stopped = SepaListError::changed;
             return false;
         }
-        SepaPayment payment = sepaPayment(row.record);
-        if (const auto problem = rowProblem(payment, data.choices.version)) {
+        SepaPayment payment = sepaPayment(row.record, endToEndField);
+        if (const auto problem = rowProblem(payment, data.choices.version))
+            fault = sepaRowFault(*problem, payment);
+        else
+            fault = given.add(payment);
+        if (fault) {
             stopped = SepaListError::rowFault;
-            fault = SepaRowFault{*problem, payment.row};
             return false;
         }
         total += payment.amount;
-        endToEndId.resize(idPrefix);
-        endToEndId += std::to_string(payment.row);
+        if (payment.endToEndId) {
+            endToEndId = std::move(*payment.endToEndId);
+        } else {
+            endToEndId.resize(idPrefix);
+            endToEndId += std::to_string(payment.row);
+        }
         return writer.add({endToEndId, payment.amount, std::move(payment.name),
                            std::move(payment.iban), std::move(payment.bic),
                            std::move(payment.remittance)});
@@ -231,46 +243,86 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     return {};
 }
 
-// The row as its transaction carries it; its text only when `withRemittance` (the review shows no
-// text, and spares its spelling for every row).
-SepaPayment paymentOf(const processing::PaymentRecord& record, bool withRemittance) {
+// `cp1251` as a SEPA file carries it in at most `maximum` characters; `cut` tells whether it
+// was longer. Two characters past the limit: a cut at a blank drops the blank.
+std::string sepaTextCut(std::string_view cp1251, std::size_t maximum, bool& cut) {
+    std::string whole = sepaText(cp1251, maximum + 2);
+    cut = whole.size() > maximum;
+    return cut ? sepaText(cp1251, maximum) : whole;
+}
+
+// The row as its transaction carries it.
+SepaPayment paymentOf(const processing::PaymentRecord& record, bool endToEndField) {
     SepaPayment payment;
     payment.row = record.rowNumber;
     const processing::AmountReading amount = processing::readAmount(valueOf(record, "SUM"));
     if (amount.kind == processing::AmountReading::Kind::amount) payment.amount = amount.cents;
     payment.writtenName = valueOf(record, "NAME");
-    payment.name = sepaText(payment.writtenName, kMaxSepaName);
+    payment.name = sepaTextCut(payment.writtenName, kMaxSepaName, payment.nameCut);
     payment.iban = compactIban(valueOf(record, "IBAN"));
     payment.bic = valueOf(record, "BIC");
     // A field named REASON is carried as the payment's text; the row checks know no such field.
-    if (withRemittance)
-        payment.remittance = sepaText(valueOf(record, "REASON"), kMaxSepaRemittance);
+    payment.remittance =
+        sepaTextCut(valueOf(record, "REASON"), kMaxSepaRemittance, payment.remittanceCut);
+    // A row that ends before the field gives an empty id, which is refused.
+    if (endToEndField) payment.endToEndId = valueOf(record, "E2E");
     return payment;
 }
 
 }  // namespace
 
-SepaPayment sepaPayment(const processing::PaymentRecord& record) { return paymentOf(record, true); }
+bool namesEndToEndId(const settings::FormatDefinition& format) {
+    return std::any_of(format.fields.begin(), format.fields.end(),
+                       [](const settings::FieldDefinition& field) {
+                           return text::upperLatin(field.name) == "E2E";
+                       });
+}
+
+SepaPayment sepaPayment(const processing::PaymentRecord& record, bool endToEndField) {
+    return paymentOf(record, endToEndField);
+}
+
+std::optional<SepaRowFault> SepaIdsGiven::add(const SepaPayment& payment) {
+    if (!payment.endToEndId) return std::nullopt;
+    const auto [at, added] = rows_.try_emplace(*payment.endToEndId, payment.row);
+    if (added) return std::nullopt;
+    SepaRowFault fault = sepaRowFault(SepaRowProblem::repeatedEndToEndId, payment);
+    fault.earlierRow = at->second;
+    return fault;
+}
+
+SepaRowFault sepaRowFault(SepaRowProblem problem, const SepaPayment& payment) {
+    SepaRowFault fault{problem, payment.row, {}, 0};
+    if (problem == SepaRowProblem::country) fault.country = payment.iban.substr(0, 2);
+    return fault;
+}
 
 std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion version) {
     if (p.amount < kMinSepaAmount || p.amount > kMaxSepaAmount)
         return SepaRowProblem::amountOutOfRange;
     if (p.name.empty()) return SepaRowProblem::noName;
     if (!isSepaIban(p.iban)) return SepaRowProblem::iban;
+    if (!isSepaCountry(std::string_view(p.iban).substr(0, 2))) return SepaRowProblem::country;
     if (!p.bic.empty() && !isSepaBic(p.bic, version)) return SepaRowProblem::bic;
+    if (isBudgetAccount(p.iban)) return SepaRowProblem::budgetAccount;
+    if (p.endToEndId && !isSepaId(*p.endToEndId)) return SepaRowProblem::endToEndId;
     return std::nullopt;
 }
 
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version) {
-    for (const SepaPayment& p : payments)
-        if (const auto problem = rowProblem(p, version)) return SepaRowFault{*problem, p.row};
+    SepaIdsGiven given;
+    for (const SepaPayment& p : payments) {
+        if (const auto problem = rowProblem(p, version)) return sepaRowFault(*problem, p);
+        if (auto fault = given.add(p)) return fault;
+    }
     return std::nullopt;
 }
 
 bool nameLosesCharacters(std::string_view written, std::string_view sent) {
-    // Cut at the limit: the whole name would be longer than it.
-    if (sent.size() == kMaxSepaName && sepaText(written, kMaxSepaName + 1).size() > kMaxSepaName)
+    // Cut at the limit: the whole name would be longer than it (two past it, as a cut at a blank
+    // drops the blank).
+    if (sent.size() == kMaxSepaName && sepaText(written, kMaxSepaName + 2).size() > kMaxSepaName)
         return true;
     // Otherwise the same letters, blanks aside.
     const std::string spelled = transliterate(written);
@@ -286,25 +338,31 @@ bool nameLosesCharacters(std::string_view written, std::string_view sent) {
 }
 
 void SepaNames::add(const SepaPayment& payment) {
+    const auto worthShowing = [](const SepaPayment& p) {
+        return p.remittanceCut || nameLosesCharacters(p.writtenName, p.name);
+    };
     if (everyRow_ && shown.size() == kShown) {
         // Too many rows to look over each: only those that lose characters stay in sight.
         everyRow_ = false;
         std::vector<SepaPayment> kept;
         for (SepaPayment& p : shown)
-            if (nameLosesCharacters(p.writtenName, p.name)) kept.push_back(std::move(p));
+            if (worthShowing(p)) kept.push_back(std::move(p));
         leftOut = static_cast<std::int64_t>(shown.size() - kept.size());
         shown = std::move(kept);
     }
-    if (everyRow_ ||
-        (shown.size() < kShown && nameLosesCharacters(payment.writtenName, payment.name))) {
+    if (everyRow_ || (shown.size() < kShown && worthShowing(payment))) {
         SepaPayment names;
         names.row = payment.row;
         names.writtenName = payment.writtenName;
         names.name = payment.name;
+        names.remittance = payment.remittance;
+        names.nameCut = payment.nameCut;
+        names.remittanceCut = payment.remittanceCut;
         shown.push_back(std::move(names));
         return;
     }
     ++leftOut;
+    if (payment.nameCut || payment.remittanceCut) ++cutsLeftOut;
 }
 
 SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
@@ -317,6 +375,8 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
     std::int64_t count = 0;
     processing::Cents total = 0;
     bool changed = false;
+    const bool endToEndField = namesEndToEndId(*list.format);
+    SepaIdsGiven given;
     processing::ScanOptions options;
     options.progress = progress;
     options.findingsKept = 0;
@@ -326,12 +386,15 @@ SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVers
             changed = true;
             return false;
         }
-        const SepaPayment payment = paymentOf(row.record, false);
+        const SepaPayment payment = paymentOf(row.record, endToEndField);
         ++count;
         total += payment.amount;
-        if (!review.fault)
+        if (!review.fault) {
             if (const auto problem = rowProblem(payment, version))
-                review.fault = SepaRowFault{*problem, payment.row};
+                review.fault = sepaRowFault(*problem, payment);
+            else
+                review.fault = given.add(payment);
+        }
         review.names.add(payment);
         return true;
     };
@@ -364,10 +427,12 @@ SepaMessage sepaMessage(const SepaFileData& data, const std::vector<SepaPayment>
     message.debtorIban = compactIban(data.payer.iban);
     message.debtorBic = std::string(text::trimWhitespace(data.payer.bic));
     const std::int64_t lastRow = payments.empty() ? 0 : payments.back().row;
+    const std::string token = sepaExportToken(data.unique);
     message.transactions.reserve(payments.size());
     for (const SepaPayment& p : payments)
-        message.transactions.push_back({sepaEndToEndId(data.listPath, p.row, lastRow), p.amount,
-                                        p.name, p.iban, p.bic, p.remittance});
+        message.transactions.push_back(
+            {p.endToEndId.value_or(sepaEndToEndId(data.listPath, token, p.row, lastRow)), p.amount,
+             p.name, p.iban, p.bic, p.remittance});
     return message;
 }
 

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 namespace velcor::output {
@@ -35,6 +36,12 @@ struct SepaPayment {
     std::string iban;         // compact
     std::string bic;          // as the list holds it; empty: none
     std::string remittance;   // the REASON field as sent, at most 140 characters; empty: none
+    // Whether the name or the text was longer in Latin letters than the rules let the file carry,
+    // and lost its end.
+    bool nameCut = false;
+    bool remittanceCut = false;
+    // The E2E field's value where the list's format names one: the row's end-to-end id.
+    std::optional<std::string> endToEndId;
 };
 
 // The list as the check scan read it and found it clean: where it is, how its rows read, its
@@ -68,33 +75,60 @@ enum class SepaRowProblem {
     amountOutOfRange,  // outside 0.01 to 999 999 999.99
     noName,            // no NAME, or none left in Latin letters
     iban,              // no IBAN of the form the file takes
+    country,           // an IBAN of a country outside the SEPA schemes
     bic,               // a BIC not of the form `version`'s schema takes
+    // A Bulgarian budget account (8 as the IBAN's 13th character): the row check wants its
+    // payment code, which the file has no published place for, nor for the obligor's id.
+    budgetAccount,
+    endToEndId,          // an E2E value that is no identifier of the file (isSepaId)
+    repeatedEndToEndId,  // an E2E value an earlier row of the list gave
 };
 struct SepaRowFault {
     SepaRowProblem problem;
     std::int64_t row;
+    std::string country;      // country: the two letters the IBAN begins with
+    std::int64_t earlierRow;  // repeatedEndToEndId: the row that gave the id first
 };
+// The fault `problem` of the row of `payment`.
+SepaRowFault sepaRowFault(SepaRowProblem problem, const SepaPayment& payment);
 
-// The row of `record` as a SEPA transaction carries it.
-SepaPayment sepaPayment(const processing::PaymentRecord& record);
+// Whether a list of `format` gives its rows' end-to-end ids: it names a field E2E.
+bool namesEndToEndId(const settings::FormatDefinition& format);
+
+// The row of `record` as a SEPA transaction carries it; its end-to-end id the E2E field's value
+// where `endToEndField` (the list's format names one).
+SepaPayment sepaPayment(const processing::PaymentRecord& record, bool endToEndField = false);
+
+// The end-to-end ids the rows of a list gave so far, to find one given twice. They are kept
+// whole, so its memory grows with a list that gives them.
+class SepaIdsGiven {
+  public:
+    // The fault of `payment` when an earlier row gave its id; nothing otherwise, or when it gives
+    // none. Its id counts as given from now on.
+    std::optional<SepaRowFault> add(const SepaPayment& payment);
+
+  private:
+    std::unordered_map<std::string, std::int64_t> rows_;
+};
 
 // The first fault of `payment` that a file of `version` cannot carry; nothing when it can go.
 std::optional<SepaRowProblem> rowProblem(const SepaPayment& payment, PainVersion version);
 
-// The first fault of the first row that a file of `version` cannot carry; nothing when every
-// row can go.
+// The first fault of the first row that a file of `version` cannot carry, an end-to-end id given
+// twice among them; nothing when every row can go.
 std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& payments,
                                           PainVersion version);
 
-// The rows' names as the list holds them and as the file sends them, for the operator to look
-// over before the file is written, in bounded memory: every row's while the list has at most
-// kShown rows; beyond that only the rows whose name loses more than its letters' spelling
-// (characters dropped or replaced, or cut at the length limit), the first kShown of them, and how
-// many rows were left out.
+// The rows' names as the list holds them and as the file sends them, and their texts as sent, for
+// the operator to look over before the file is written, in bounded memory: every row's while the
+// list has at most kShown rows; beyond that only the rows whose name loses more than its letters'
+// spelling (characters dropped or replaced, or cut at the length limit) or whose text was cut, the
+// first kShown of them, and how many rows were left out, of them how many had a text cut.
 struct SepaNames {
     static constexpr std::size_t kShown = 1000;
-    std::vector<SepaPayment> shown;  // in row order; of each its row and names
+    std::vector<SepaPayment> shown;  // in row order; of each its row, names, text and cuts
     std::int64_t leftOut = 0;
+    std::int64_t cutsLeftOut = 0;  // rows left out whose name or text was cut
 
     void add(const SepaPayment& payment);
 
@@ -118,7 +152,7 @@ struct SepaReview {
 // Reads the list's rows again, as the scan reads them (after a prepared list's header, blank
 // lines left out, every row checked again), for a file of `version`: each row's names, and the
 // first row the file cannot carry. With `progress`, the reading reports to it and stops when it
-// asks. Its memory does not grow with the list.
+// asks. Its memory does not grow with the list, but for the ids an E2E field gives.
 SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
                           const processing::ScanProgress& progress = {});
 
@@ -135,7 +169,7 @@ struct SepaFileData {
     SepaPayer payer;
     processing::LocalDateTime executionDate;  // the value date
     processing::LocalDateTime created;        // now
-    std::uint64_t unique = 0;                 // random bits of the message id
+    std::uint64_t unique = 0;                 // random bits of the message id and the rows' ids
     std::string listPath;                     // names the end-to-end ids
 };
 
@@ -163,8 +197,9 @@ struct SepaWritten {
 // turned into its transaction, written to a temporary file beside `path` as it comes; then that
 // file validated against its version's schema as a stream. Only a file whose rows matched the
 // scan's number, total and stamp, and that the schema takes, replaces `path`, in one step; any
-// failure leaves no file. Memory does not grow with the list. `permissions` (POSIX bits): those
-// the file may have at most, so that it is no more open than the list it comes from.
+// failure leaves no file. Memory does not grow with the list, but for the ids an E2E field gives.
+// `permissions` (POSIX bits): those the file may have at most, so that it is no more open than
+// the list it comes from.
 SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
                           const SepaFileData& data, const processing::ScanProgress& progress = {},
                           std::optional<std::uint32_t> permissions = std::nullopt);

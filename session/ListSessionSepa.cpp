@@ -2,6 +2,7 @@
 // refused with a message of its own wherever the file could not be what the bank takes.
 
 #include "checks/Iban.h"
+#include "output/SepaCountries.h"
 #include "output/SepaExport.h"
 #include "output/Transliteration.h"
 #include "processing/CheckText.h"
@@ -24,7 +25,8 @@ bool isEuroValueDate(const processing::LocalDateTime& date) {
 std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) {
     std::vector<SepaName> names;
     names.reserve(payments.size());
-    for (const output::SepaPayment& p : payments) names.push_back({p.row, p.writtenName, p.name});
+    for (const output::SepaPayment& p : payments)
+        names.push_back({p.row, p.writtenName, p.name, p.remittance, p.nameCut, p.remittanceCut});
     return names;
 }
 
@@ -63,8 +65,9 @@ std::optional<ShownMessage> listErrorMessage(output::SepaListError error,
 
 bool ListSession::sepaPayerPasses(Run& run, output::PainVersion version) {
     char reason[processing::kReasonBufferSize] = {};
+    const std::string payerIban = output::compactIban(state_.payerIban);
     if (checks::CheckIban(state_.payerIban.c_str(), reason, sizeof reason) == 0 ||
-        !output::isSepaIban(output::compactIban(state_.payerIban))) {
+        !output::isSepaIban(payerIban) || !output::isSepaCountry(payerIban.substr(0, 2))) {
         run.tell(Message::badPayerIban);
         return false;
     }
@@ -139,6 +142,7 @@ bool ListSession::reviewSepaRows(Run& run, output::PainVersion version) {
     run.result.sepa.emplace();
     run.result.sepa->names = namesOf(review.names.shown);
     run.result.sepa->namesLeftOut = review.names.leftOut;
+    run.result.sepa->cutsLeftOut = review.names.cutsLeftOut;
     if (review.fault) {
         run.tell(sepaRowFaultMessage(*review.fault, version));
         return false;

@@ -54,7 +54,8 @@ constexpr auto kSepaBudgetType =
 constexpr auto kSepaBeforeEuro =
     "Датата на МП е преди 01.01.2026: тогава сумите са в лева, а SEPA файлът е в евро!"_cp;
 constexpr auto kSepaBadPurpose =
-    "Категорията на плащането е код от четири главни латински букви (например SALA)!"_cp;
+    "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на ISO "
+    "20022 (например SALA)!"_cp;
 constexpr auto kSepaOverOwnFile =
     "SEPA файлът не може да замени списъка или файла с настройките!"_cp;
 constexpr auto kPdfOverOwnFile = "PDF файлът не може да замени списъка или файла с настройките!"_cp;
@@ -75,7 +76,17 @@ constexpr auto kSepaAmountOutOfRange =
 constexpr auto kSepaNoName =
     "Няма име на получателя, което да се изпише с латински букви, на ред: %lld"_cp;
 constexpr auto kSepaCreditorIban = "IBAN на получателя не е във вида за SEPA на ред: %lld"_cp;
+constexpr auto kSepaCreditorCountry =
+    "IBAN на получателя е от държава извън SEPA (%s) на ред: %lld"_cp;
 constexpr auto kSepaCreditorBic = "BIC на получателя не е във вида за %s на ред: %lld"_cp;
+constexpr auto kSepaEndToEndId =
+    "Стойността в полето E2E не е от 1 до 35 знака от набора за SEPA (без / в началото, в края "
+    "или два поред) на ред: %lld"_cp;
+constexpr auto kSepaRepeatedEndToEndId =
+    "Стойността в полето E2E повтаря тази от ред %lld на ред: %lld"_cp;
+constexpr auto kSepaBudgetAccount =
+    "Плащане към бюджетна сметка не се записва в SEPA файл: за кода за плащане и задълженото "
+    "лице още няма обявено съответствие с pain.001, на ред: %lld"_cp;
 // A chosen path that Windows-1251 cannot spell would reach the files under another name.
 constexpr auto kPathNotUsable =
     "Пътят до файла съдържа знаци, които програмата не може да използва!"_cp;
@@ -96,6 +107,14 @@ constexpr auto kChangedSincePrepare =
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
+constexpr auto kSepaNameCut =
+    "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "
+    "%lld"_cp;
+constexpr auto kSepaRemittanceCut =
+    "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се губи) "
+    "на ред: %lld"_cp;
+constexpr auto kSepaCutsLeftOut =
+    "Още %lld реда със съкратено име или основание не са показани."_cp;
 constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
@@ -182,8 +201,16 @@ std::string_view messageKindName(Message message) {
             return "sepa-no-name";
         case Message::sepaCreditorIban:
             return "sepa-creditor-iban";
+        case Message::sepaCreditorCountry:
+            return "sepa-creditor-country";
         case Message::sepaCreditorBic:
             return "sepa-creditor-bic";
+        case Message::sepaBudgetAccount:
+            return "sepa-budget-account";
+        case Message::sepaEndToEndId:
+            return "sepa-end-to-end-id";
+        case Message::sepaRepeatedEndToEndId:
+            return "sepa-repeated-end-to-end-id";
         case Message::valueDateQuestion:
             return "value-date-question";
         case Message::noHistoryFolder:
@@ -288,7 +315,11 @@ std::string_view messageText(Message message) {
         case Message::sepaAmountOutOfRange:
         case Message::sepaNoName:
         case Message::sepaCreditorIban:
+        case Message::sepaCreditorCountry:
         case Message::sepaCreditorBic:
+        case Message::sepaBudgetAccount:
+        case Message::sepaEndToEndId:
+        case Message::sepaRepeatedEndToEndId:
         case Message::valueDateQuestion:
         case Message::historyNotKept:
         case Message::keptCopyDamaged:
@@ -330,6 +361,17 @@ ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::Pain
             return {Message::sepaNoName, text::format(kSepaNoName.c_str(), row)};
         case output::SepaRowProblem::iban:
             return {Message::sepaCreditorIban, text::format(kSepaCreditorIban.c_str(), row)};
+        case output::SepaRowProblem::country:
+            return {Message::sepaCreditorCountry,
+                    text::format(kSepaCreditorCountry.c_str(), fault.country.c_str(), row)};
+        case output::SepaRowProblem::endToEndId:
+            return {Message::sepaEndToEndId, text::format(kSepaEndToEndId.c_str(), row)};
+        case output::SepaRowProblem::repeatedEndToEndId:
+            return {Message::sepaRepeatedEndToEndId,
+                    text::format(kSepaRepeatedEndToEndId.c_str(),
+                                 static_cast<long long>(fault.earlierRow), row)};
+        case output::SepaRowProblem::budgetAccount:
+            return {Message::sepaBudgetAccount, text::format(kSepaBudgetAccount.c_str(), row)};
         case output::SepaRowProblem::bic:
             break;
     }
@@ -442,6 +484,24 @@ std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result) {
             return shownMessage(Message::iniWriteFailed);
     }
     return std::nullopt;
+}
+
+std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome) {
+    std::vector<SepaCutWarning> warnings;
+    for (const SepaName& name : outcome.names) {
+        const auto row = static_cast<long long>(name.row);
+        if (name.nameCut)
+            warnings.push_back(
+                {"sepa-name-cut", name.row, text::format(kSepaNameCut.c_str(), row)});
+        if (name.remittanceCut)
+            warnings.push_back(
+                {"sepa-remittance-cut", name.row, text::format(kSepaRemittanceCut.c_str(), row)});
+    }
+    if (outcome.cutsLeftOut > 0)
+        warnings.push_back(
+            {"sepa-cuts-left-out", 0,
+             text::format(kSepaCutsLeftOut.c_str(), static_cast<long long>(outcome.cutsLeftOut))});
+    return warnings;
 }
 
 std::string fileReason(std::error_code error) {

@@ -6,12 +6,14 @@
 
 #include "output/SepaExport.h"
 #include "processing/Scan.h"
+#include "session/SepaValues.h"
 #include "settings/Settings.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace velcor::session {
 
@@ -58,16 +60,20 @@ enum class Message {
     sepaRowMessages,   // the list has row messages
     sepaBudgetType,    // the budget payment type SB has no SEPA form yet
     sepaBeforeEuro,    // a value date before 1 January 2026, when amounts were in leva
-    sepaBadPurpose,    // a category purpose that is not four capital letters
+    sepaBadPurpose,    // a category purpose that is no code of ISO's list
     sepaOverOwnFile,   // the file would replace the list or the settings
     sepaNoValidation,  // a build without schema validation writes no SEPA file
     // and made with values:
-    sepaSchemaRefused,     // the file its schema refuses; names the version
-    sepaAmountOutOfRange,  // names the row
-    sepaNoName,            // no creditor name in Latin letters; names the row
-    sepaCreditorIban,      // names the row
-    sepaCreditorBic,       // names the row and the version
-    valueDateQuestion,     // a value date the bank may refuse: go on? (ValueDateWarning.h)
+    sepaSchemaRefused,       // the file its schema refuses; names the version
+    sepaAmountOutOfRange,    // names the row
+    sepaNoName,              // no creditor name in Latin letters; names the row
+    sepaCreditorIban,        // names the row
+    sepaCreditorCountry,     // an IBAN of a country outside SEPA; names the country and the row
+    sepaCreditorBic,         // names the row and the version
+    sepaBudgetAccount,       // a row to a budget account, which has no SEPA form yet; names the row
+    sepaEndToEndId,          // an E2E value that is no identifier of the file; names the row
+    sepaRepeatedEndToEndId,  // an E2E value given twice; names both rows
+    valueDateQuestion,       // a value date the bank may refuse: go on? (ValueDateWarning.h)
     // The gate of every file written beside a list:
     pdfOverOwnFile,     // the report's PDF would replace the list or the settings
     targetOfOtherKind,  // an existing file of another kind would be replaced; names it
@@ -121,6 +127,15 @@ std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result);
 // A row that a SEPA file of `version` cannot carry, named; the file its schema refused.
 ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::PainVersion version);
 ShownMessage sepaSchemaRefusedMessage(output::PainVersion version);
+
+// The warnings of a SEPA export whose rows lost the end of their name or text in the file: one
+// for each such row shown, in row order, and one for those left out.
+struct SepaCutWarning {
+    std::string_view kind;  // "sepa-name-cut", "sepa-remittance-cut", "sepa-cuts-left-out"
+    std::int64_t row = 0;   // 0 for those left out
+    std::string text;       // Windows-1251
+};
+std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome);
 
 // Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
 std::string fileReason(std::error_code cause);

@@ -11,11 +11,15 @@
 
 namespace velcor::session {
 
-// A row's name as the list holds it and as the SEPA file sends it (both Windows-1251).
+// A row's name as the list holds it and as the SEPA file sends it, and its text as sent (all
+// Windows-1251); whether the name or the text lost its end at the rules' length.
 struct SepaName {
     std::int64_t row = 0;
     std::string written;
     std::string sent;
+    std::string remittance;
+    bool nameCut = false;
+    bool remittanceCut = false;
     friend bool operator==(const SepaName&, const SepaName&) = default;
 };
 
@@ -31,6 +35,7 @@ struct SepaOutcome {
     // only those whose sent name lost characters, at most a thousand, and how many were left out.
     std::vector<SepaName> names;
     std::int64_t namesLeftOut = 0;
+    std::int64_t cutsLeftOut = 0;  // of those left out, the rows whose name or text was cut
     // Once written: the file, its version, and its number of transactions and control sum.
     std::optional<std::string> path;
     output::PainVersion version = output::PainVersion::v09;

@@ -157,7 +157,9 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
         return false;
     }
     if (out.purpose && !output::isCategoryPurposeCode(*out.purpose)) {
-        error = "--purpose иска код от четири главни латински букви, например SALA";
+        error =
+            "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например "
+            "SALA";
         return false;
     }
     if (out.out && out.out->empty()) {

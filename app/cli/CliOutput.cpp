@@ -1,5 +1,10 @@
 #include "app/cli/CliOutput.h"
 
+#include "checks/Bic.h"
+#include "checks/Iban.h"
+#include "output/SepaDocument.h"
+#include "processing/BudgetUnitCode.h"
+#include "processing/CheckText.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -74,11 +79,21 @@ std::string jsonWarnings(const RunResult& run) {
     if (const auto hint = session::budgetRulesHint(run.state))
         out += "{\"kind\": \"budget-rules\", \"text\": " + jsonString(*hint) + "}";
     for (const session::Result& outcome : run.results) {
-        if (!outcome.valueDateWarning) continue;
-        if (out.size() > 1) out += ", ";
-        out += "{\"kind\": \"value-date\", \"reason\": " +
-               jsonUtf8String(processing::valueDateProblemName(outcome.valueDateWarning->problem)) +
-               ", \"text\": " + jsonString(outcome.valueDateWarning->text) + "}";
+        if (outcome.valueDateWarning) {
+            if (out.size() > 1) out += ", ";
+            out += "{\"kind\": \"value-date\", \"reason\": " +
+                   jsonUtf8String(
+                       processing::valueDateProblemName(outcome.valueDateWarning->problem)) +
+                   ", \"text\": " + jsonString(outcome.valueDateWarning->text) + "}";
+        }
+        if (!outcome.sepa) continue;
+        // A row whose name or text the SEPA file cuts: "row" names it (null for those left out).
+        for (const session::SepaCutWarning& cut : session::sepaCutWarnings(*outcome.sepa)) {
+            if (out.size() > 1) out += ", ";
+            out += "{\"kind\": " + jsonUtf8String(cut.kind) +
+                   ", \"row\": " + (cut.row > 0 ? std::to_string(cut.row) : "null") +
+                   ", \"text\": " + jsonString(cut.text) + "}";
+        }
     }
     return out + "]";
 }
@@ -97,6 +112,41 @@ std::string jsonReport(const session::Result& outcome) {
     out += ", \"count\": " + jsonStringOrNull(shownValue(f.count));
     out += ", \"controlCode\": " + jsonStringOrNull(shownValue(f.controlCode));
     return out + "}}";
+}
+
+// The payer's values in effect after the run, trimmed: those the list's header holds or a
+// prepare would write (the IBAN, the kind code where the IBAN is a budget account, and the name;
+// for the budget type SB the BIC, the budget-unit code and the name), or for the sepa command
+// those the file names its debtor by (IBAN, BIC, name). A value with no place there, or that its
+// check refuses, went nowhere: null.
+std::string jsonPayer(const RunResult& run) {
+    const session::ListState& d = run.state;
+    const settings::FormatDefinition* format =
+        d.paymentType >= 0 && static_cast<std::size_t>(d.paymentType) < d.formats.size()
+            ? &d.formats[static_cast<std::size_t>(d.paymentType)]
+            : nullptr;
+    const bool sebra = settings::isSebraType(format);
+    const bool sepa = run.sepa.has_value();
+    const auto trimmed = [](const std::string& value) {
+        return std::string(text::trimBlanks(value));
+    };
+    const std::string iban = trimmed(d.payerIban);
+    const std::string bic = trimmed(d.payerBic);
+    const std::string name = trimmed(d.payerName);
+    const std::string kind = trimmed(d.paymentKindCode);
+    const std::string code = trimmed(d.budgetUnitCode);
+    char reason[processing::kReasonBufferSize] = {};
+    const bool ibanPasses = checks::CheckIban(iban.c_str(), reason, sizeof reason) != 0;
+    const auto value = [](bool inEffect, const std::string& text) {
+        return inEffect && !text.empty() ? jsonString(text) : std::string("null");
+    };
+    const bool bicPasses = sepa ? checks::CheckBic(bic) : bic.size() == 8 && checks::CheckBic(bic);
+    return "{\"iban\": " + value((sepa || !sebra) && ibanPasses, iban) +
+           ", \"bic\": " + value((sepa || sebra) && bicPasses, bic) +
+           ", \"name\": " + value(true, name) + ", \"kind\": " +
+           value(!sepa && !sebra && processing::hasBudgetAccountDigit(d.payerIban), kind) +
+           ", \"code\": " +
+           value(!sepa && sebra && processing::CheckBudgetUnitCode(code.c_str()), code) + "}";
 }
 
 // The SEPA export's outcome: the last that has one.
@@ -125,7 +175,8 @@ std::string jsonSepa(const RunResult& run) {
             const session::SepaName& name = sepa->names[i];
             out += (i > 0 ? ", " : "") + std::string("{\"row\": ") + std::to_string(name.row) +
                    ", \"written\": " + jsonString(name.written) +
-                   ", \"sent\": " + jsonString(name.sent) + "}";
+                   ", \"sent\": " + jsonString(name.sent) +
+                   ", \"remittance\": " + jsonString(name.remittance) + "}";
         }
         out += "]";
     }
@@ -216,12 +267,9 @@ void writeJson(std::ostream& out, const RunResult& run) {
         << ", \"count\": " << count.value_or("null")
         << ", \"controlCode\": " << jsonStringOrNull(shownValue(shown.controlCode))
         << ", \"paymentDate\": " << jsonStringOrNull(dateText(d.paymentDate))
-        << ", \"payer\": {\"iban\": " << jsonString(d.payerIban)
-        << ", \"bic\": " << jsonString(d.payerBic) << ", \"name\": " << jsonString(d.payerName)
-        << ", \"kind\": " << jsonString(d.paymentKindCode)
-        << ", \"code\": " << jsonString(d.budgetUnitCode) << "}"
-        << ", \"rowFindings\": " << findings << ", \"rowFindingsLeftOut\": " << leftOut
-        << ", \"messages\": " << jsonMessages(messages) << ", \"warnings\": " << jsonWarnings(run)
+        << ", \"payer\": " << jsonPayer(run) << ", \"rowFindings\": " << findings
+        << ", \"rowFindingsLeftOut\": " << leftOut << ", \"messages\": " << jsonMessages(messages)
+        << ", \"warnings\": " << jsonWarnings(run)
         << ", \"report\": " << (reported != nullptr ? jsonReport(*reported) : "null");
     // Only the sepa command's object tells of a SEPA file.
     if (run.sepa) out << ", \"sepa\": " << jsonSepa(run);
@@ -289,12 +337,16 @@ void writeHuman(std::ostream& out, const RunResult& run) {
 }
 
 void writeWarnings(std::ostream& err, const RunResult& run) {
-    if (const auto hint = session::budgetRulesHint(run.state))
-        err << "velcor-cli: предупреждение: " << terminalText(text::toUtf8(*hint)) << '\n';
-    for (const session::Result& outcome : run.results)
-        if (outcome.valueDateWarning)
-            err << "velcor-cli: предупреждение: "
-                << terminalText(text::toUtf8(outcome.valueDateWarning->text)) << '\n';
+    const auto warn = [&err](std::string_view cp1251) {
+        err << "velcor-cli: предупреждение: " << terminalText(text::toUtf8(cp1251)) << '\n';
+    };
+    if (const auto hint = session::budgetRulesHint(run.state)) warn(*hint);
+    for (const session::Result& outcome : run.results) {
+        if (outcome.valueDateWarning) warn(outcome.valueDateWarning->text);
+        if (outcome.sepa)
+            for (const session::SepaCutWarning& cut : session::sepaCutWarnings(*outcome.sepa))
+                warn(cut.text);
+    }
 }
 
 std::string errorJson(std::string_view error, int exitCode,

@@ -48,8 +48,9 @@ struct RunResult {
 
 void writeJson(std::ostream& out, const RunResult& run);
 void writeHuman(std::ostream& out, const RunResult& run);
-// The warnings of a run, which the window asks about and velcor-cli goes on after (a value date
-// the bank may refuse): a "velcor-cli: предупреждение: " line each, for the error stream.
+// The warnings of a run, which the window asks about or shows and velcor-cli goes on after (a
+// value date the bank may refuse, a row whose name or text the SEPA file cuts): a
+// "velcor-cli: предупреждение: " line each, for the error stream.
 void writeWarnings(std::ostream& err, const RunResult& run);
 
 // The one object of a run that ended before it had a list to tell of (a usage or settings error,

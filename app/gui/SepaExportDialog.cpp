@@ -2,10 +2,14 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/ScreenFit.h"
+#include "output/CategoryPurpose.h"
 #include "output/SepaDocument.h"
+#include "session/Messages.h"
 #include "text/Cp1251.h"
+#include "text/Text.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -14,9 +18,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <map>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -33,6 +41,10 @@ constexpr auto kIntroduction =
 constexpr auto kRow = "Ред"_cp;
 constexpr auto kWritten = "Име в списъка"_cp;
 constexpr auto kSent = "Име във файла"_cp;
+constexpr auto kRemittance = "Основание във файла"_cp;
+constexpr auto kCuts =
+    "Отбелязаните текстове са по-дълги, отколкото SEPA файлът допуска, и краят им се губи "
+    "(редове: %lld)."_cp;
 constexpr auto kVersion = "Версия:"_cp;
 constexpr auto kVersion09 = "pain.001.001.09 (от 2024 г.)"_cp;
 constexpr auto kVersion03 = "pain.001.001.03 (по-стара)"_cp;
@@ -40,19 +52,6 @@ constexpr auto kInstant = "Незабавен превод (SEPA Instant)"_cp;
 constexpr auto kPurpose = "Категория на плащането:"_cp;
 constexpr auto kSave = "Запис..."_cp;
 constexpr auto kCancel = "Отказ"_cp;
-
-// The category purposes a Bulgarian payer uses most, with what they mean; any other code of four
-// capital letters may be typed.
-constexpr std::pair<std::string_view, std::string_view> kPurposes[] = {
-    {"SALA", "заплати"_cp},
-    {"PENS", "пенсии"_cp},
-    {"SUPP", "плащане към доставчик"_cp},
-    {"TAXS", "данъци"_cp},
-    {"SSBE", "социални помощи"_cp},
-    {"GOVT", "плащане към държавата"_cp},
-    {"INTC", "плащане в група от дружества"_cp},
-    {"TREA", "касови операции"_cp},
-};
 
 QString latin(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -62,11 +61,12 @@ QString latin(std::string_view text) {
 
 SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, QWidget* parent)
     : QDialog(parent),
-      names_(new QTableWidget(static_cast<int>(names.size()), 3, this)),
+      names_(new QTableWidget(static_cast<int>(names.size()), 4, this)),
       version_(new QComboBox(this)),
       instant_(new QCheckBox(fromCp1251(kInstant), this)),
       purpose_(new QComboBox(this)),
       purposeMeaning_(new QLabel(this)),
+      cuts_(new QLabel(this)),
       save_(nullptr) {
     setWindowTitle(fromCp1251(kCaption));
     setWindowIcon(applicationIcon());
@@ -76,28 +76,68 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     auto* introduction = new QLabel(fromCp1251(kIntroduction), this);
     introduction->setWordWrap(true);
 
-    names_->setHorizontalHeaderLabels({fromCp1251(kRow), fromCp1251(kWritten), fromCp1251(kSent)});
+    names_->setHorizontalHeaderLabels(
+        {fromCp1251(kRow), fromCp1251(kWritten), fromCp1251(kSent), fromCp1251(kRemittance)});
     names_->verticalHeader()->hide();
     names_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     names_->setSelectionBehavior(QAbstractItemView::SelectRows);
     names_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     names_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     names_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    names_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+    // A name or text that loses its end is marked, its warning in its tooltip.
+    session::SepaOutcome shown;
+    shown.names = names;
+    std::map<std::pair<std::int64_t, bool>, QString> cuts;
+    for (const session::SepaCutWarning& cut : session::sepaCutWarnings(shown))
+        cuts[{cut.row, cut.kind == "sepa-remittance-cut"}] = fromCp1251(cut.text);
+    const auto mark = [&](QTableWidgetItem* item, std::int64_t row, bool remittance) {
+        const auto cut = cuts.find({row, remittance});
+        if (cut == cuts.end()) return item;
+        item->setBackground(QColor(255, 236, 179));
+        item->setToolTip(cut->second);
+        return item;
+    };
+    std::set<std::int64_t> rowsCut;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const int row = static_cast<int>(i);
-        auto* number = new QTableWidgetItem(QString::number(names[i].row));
+        const session::SepaName& name = names[i];
+        auto* number = new QTableWidgetItem(QString::number(name.row));
         number->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         names_->setItem(row, 0, number);
-        names_->setItem(row, 1, new QTableWidgetItem(fromCp1251(names[i].written)));
-        names_->setItem(row, 2, new QTableWidgetItem(fromCp1251(names[i].sent)));
+        names_->setItem(row, 1, new QTableWidgetItem(fromCp1251(name.written)));
+        names_->setItem(row, 2, mark(new QTableWidgetItem(fromCp1251(name.sent)), name.row, false));
+        names_->setItem(row, 3,
+                        mark(new QTableWidgetItem(fromCp1251(name.remittance)), name.row, true));
+        if (name.nameCut || name.remittanceCut) rowsCut.insert(name.row);
     }
+    cuts_->setWordWrap(true);
+    cuts_->setText(fromCp1251(text::format(kCuts.c_str(), static_cast<long long>(rowsCut.size()))));
+    cuts_->setVisible(!rowsCut.empty());
 
     version_->addItem(fromCp1251(kVersion09));
     version_->addItem(fromCp1251(kVersion03));
 
+    // Every code of the list, its meaning beside it in the drop-down; a code may be typed too.
     purpose_->setEditable(true);
-    purpose_->addItem(QString());
-    for (const auto& [code, meaning] : kPurposes) purpose_->addItem(latin(code));
+    const auto purposes = output::categoryPurposes();
+    auto* model = new QStandardItemModel(static_cast<int>(purposes.size()) + 1, 2, purpose_);
+    for (std::size_t i = 0; i < purposes.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        model->setItem(row, 0, new QStandardItem(latin(purposes[i].code)));
+        model->setItem(row, 1, new QStandardItem(fromCp1251(purposes[i].meaning)));
+    }
+    auto* view = new QTableView(purpose_);
+    view->horizontalHeader()->hide();
+    view->verticalHeader()->hide();
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setShowGrid(false);
+    purpose_->setModel(model);
+    purpose_->setModelColumn(0);
+    purpose_->setView(view);
+    view->resizeColumnsToContents();
+    view->resizeRowsToContents();
+    view->setMinimumWidth(view->horizontalHeader()->length() + 24);
     purpose_->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[A-Za-z]{0,4}")), purpose_));
     purpose_->setInsertPolicy(QComboBox::NoInsert);
@@ -121,6 +161,7 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(introduction);
     layout->addWidget(names_, 1);
+    layout->addWidget(cuts_);
     layout->addLayout(form);
     layout->addWidget(buttons);
     resize(640, 420);
@@ -137,11 +178,9 @@ void SepaExportDialog::takePurpose() {
         edit->setCursorPosition(cursor);
         return;  // the change of the text comes back here
     }
-    QString meaning;
-    for (const auto& [code, words] : kPurposes)
-        if (typed == latin(code)) meaning = fromCp1251(words);
-    purposeMeaning_->setText(meaning);
-    save_->setEnabled(typed.isEmpty() || output::isCategoryPurposeCode(typed.toStdString()));
+    const output::CategoryPurpose* purpose = output::findCategoryPurpose(typed.toStdString());
+    purposeMeaning_->setText(purpose != nullptr ? fromCp1251(purpose->meaning) : QString());
+    save_->setEnabled(typed.isEmpty() || purpose != nullptr);
 }
 
 output::SepaChoices SepaExportDialog::choices() const {

@@ -1,8 +1,9 @@
 #pragma once
 
 // The dialog of "Запис като SEPA XML...": every row's name as the list holds it and as the SEPA
-// file will send it, so that the operator sees the transliteration before anything goes to the
-// bank, and the file's choices: version, SEPA instant, category purpose.
+// file will send it, and its text as sent, so that the operator sees the transliteration, and any
+// name or text cut at the rules' length, before anything goes to the bank; and the file's
+// choices: version, SEPA instant, category purpose.
 
 #include "output/SepaExport.h"
 #include "session/SepaValues.h"
@@ -32,6 +33,8 @@ class SepaExportDialog : public QDialog {
     QComboBox* versionList() const { return version_; }
     QCheckBox* instantBox() const { return instant_; }
     QComboBox* purposeList() const { return purpose_; }
+    QLabel* purposeMeaning() const { return purposeMeaning_; }
+    QLabel* cutsLine() const { return cuts_; }
     QPushButton* saveButton() const { return save_; }
 
   private:
@@ -43,6 +46,7 @@ class SepaExportDialog : public QDialog {
     QCheckBox* instant_;
     QComboBox* purpose_;
     QLabel* purposeMeaning_;
+    QLabel* cuts_;  // how many rows lose the end of a name or text
     QPushButton* save_;
 };
 

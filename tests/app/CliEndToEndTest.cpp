@@ -499,6 +499,33 @@ TEST_F(CliEndToEnd, AnUnprepareKilledAtAnyMomentLeavesTheListWhole) {
     EXPECT_TRUE(file("O081206P.5DP") == list);
 }
 
+// A list prepared through a linked folder is undone from its real path and the other way round:
+// the kept prepare is found by the file the path names.
+TEST_F(CliEndToEnd, UnprepareFindsAPrepareMadeThroughALink) {
+    const struct {
+        const char* what;
+        const char* prepared;
+        const char* undone;
+    } cases[] = {
+        {"through a linked folder, then the real path", "link/O081206P.1DP", "real/O081206P.1DP"},
+        {"the real path, then through a linked folder", "real/O081206P.1DP", "link/O081206P.1DP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(runShell("rm -rf real link && mkdir real && cp O081206P.1DP real/ && "
+                           "ln -s real link")
+                      .status,
+                  0);
+        const std::string original = file("real/O081206P.1DP");
+        ASSERT_EQ(run(std::string("--kind 101 prepare ") + c.prepared).status, 0);
+        ASSERT_NE(file("real/O081206P.1DP"), original);
+        const CliRun undone = run(std::string("--json unprepare ") + c.undone);
+        EXPECT_EQ(undone.status, 0) << undone.out << undone.err;
+        EXPECT_TRUE(contains(undone.out, "\"unprepared\": true")) << undone.out;
+        EXPECT_EQ(file("real/O081206P.1DP"), original);
+    }
+}
+
 TEST_F(CliEndToEnd, RunningOutOfMemoryEndsWithAMessage) {
     if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer cannot start under a memory limit";
     std::filesystem::resize_file(dir.path() / "omp.ini", std::uintmax_t{1} << 30);

@@ -112,6 +112,68 @@ TEST_F(History, PutsTheListBackOnlyWhileItIsThePreparedFile) {
 }
 
 // The content decides which prepare is undone: the newest whose prepared file the list is.
+// A prepare is found by the file its path named as well as by the path: one made through a
+// linked folder or a link to the list is undone from the list's real path and the other way
+// round, also once the link is gone; another list of the same folder is not it.
+TEST_F(History, APrepareIsFoundByTheFileItsPathNamed) {
+    const struct {
+        const char* what;
+        const char* preparedThrough;
+        const char* undoneThrough;
+        bool linksGone;
+        RestoreResult result;
+    } cases[] = {
+        {"a linked folder, then the real path", "link/O081206P.1DP", "real/O081206P.1DP", false,
+         RestoreResult::restored},
+        {"the real path, then a linked folder", "real/O081206P.1DP", "link/O081206P.1DP", false,
+         RestoreResult::restored},
+        {"a link to the list, then the real path", "alias.1DP", "real/O081206P.1DP", false,
+         RestoreResult::restored},
+        {"another spelling of the folder", "real/../real/./O081206P.1DP", "real/O081206P.1DP",
+         false, RestoreResult::restored},
+        {"a linked folder gone since", "link/O081206P.1DP", "real/O081206P.1DP", true,
+         RestoreResult::restored},
+        {"another list of the folder", "real/O081206P.1DP", "real/O081206P.2DP", false,
+         RestoreResult::noEntry},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempDir here;
+        PrepareHistory own(fs, here.file("undo"));
+        std::filesystem::create_directory(here.file("real"));
+        testing::writeFileBytes(here.file("real/O081206P.1DP"), kOriginal);
+        testing::writeFileBytes(here.file("real/O081206P.2DP"), kPrepared);
+        // Where the system makes no symbolic links (Windows without the right), only the cases
+        // without them run.
+        std::error_code error;
+        std::filesystem::create_directory_symlink(here.file("real"), here.file("link"), error);
+        if (!error)
+            std::filesystem::create_symlink(here.file("real/O081206P.1DP"), here.file("alias.1DP"),
+                                            error);
+        const std::string paths = std::string(c.preparedThrough) + c.undoneThrough;
+        if (error &&
+            (paths.find("link") != std::string::npos || paths.find("alias") != std::string::npos))
+            continue;
+
+        const std::string through = here.file(c.preparedThrough);
+        const KeptCopy kept = own.keepCopy(through, *fs.stamp(through));
+        ASSERT_EQ(kept.result, KeepResult::kept);
+        std::error_code cause;
+        ASSERT_TRUE(own.record(kept.pending, digestOf(kOriginal), digestOf(kPrepared), cause));
+        ASSERT_TRUE(fileio::replaceFile(fs, through, {kPrepared}).ok());
+        own.settle(kept.pending);
+        if (c.linksGone) {
+            std::filesystem::remove(here.file("link"));
+            std::filesystem::remove(here.file("alias.1DP"));
+        }
+
+        EXPECT_EQ(own.restore(here.file(c.undoneThrough)).result, c.result);
+        const bool undone = c.result == RestoreResult::restored;
+        EXPECT_EQ(testing::readFileBytes(here.file("real/O081206P.1DP")),
+                  undone ? kOriginal : kPrepared);
+    }
+}
+
 TEST_F(History, TheNewestPrepareWhoseFileTheListIsIsUndone) {
     testing::writeFileBytes(list, kOriginal);
     prepare(list, kPrepared);

@@ -162,6 +162,94 @@ TEST(SepaStream, ARefusalLeavesTheOldFileAndNothingBesideIt) {
     }
 }
 
+// The countries and territories of the SEPA schemes by their IBANs' first letters: the EU's, the
+// EEA's, those admitted besides (the latest among them too), and none else.
+TEST(SepaStream, OnlyIbansOfTheSchemesCountriesGo) {
+    const struct {
+        const char* iban;
+        bool goes;
+    } cases[] = {
+        {"BG80BNBG96611020345678", true},
+        {"DE89370400440532013000", true},
+        {"CH9300762011623852957", true},
+        {"GB29NWBK60161331926819", true},
+        {"GI75NWBK000000007099453", true},
+        {"AL47212110090000000235698741", true},
+        {"ME94505012000000123456", true},
+        {"RS35260005601001611379", true},
+        {"VA59001123000012345678", true},
+        {"TR330006100519786457841326", false},
+        {"RU4204452522540702810400000000001", false},
+        {"UA263220010000026201234567890", false},
+        {"XK051212012345678906", false},
+        {"BA391290079401028494", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.iban);
+        SepaPayment payment;
+        payment.row = 7;
+        payment.amount = 100;
+        payment.name = "A";
+        payment.iban = c.iban;
+        const std::optional<SepaRowProblem> problem = rowProblem(payment, PainVersion::v09);
+        EXPECT_EQ(!problem.has_value(), c.goes);
+        if (c.goes) continue;
+        EXPECT_EQ(problem, SepaRowProblem::country);
+        const SepaRowFault fault = sepaRowFault(*problem, payment);
+        EXPECT_EQ(fault.country + " " + std::to_string(fault.row), std::string(c.iban, 2) + " 7");
+    }
+}
+
+// Ids a list gives in an E2E field are checked as the rows are read: one given twice is refused
+// at its second row, naming the first, by the review and the write alike; and they are written
+// as given.
+TEST(SepaStream, AnE2EFieldsIdsAreWrittenAsGivenAndOnceEach) {
+    const settings::FormatDefinition format =
+        testing::delimitedFormat("DP", ';', {"IBAN", "NAME", "SUM", "e2e"});
+    const auto rowWith = [](const std::string& id) {
+        return "BG80BNBG96611020345678;A;1.00;" + id + "\r\n";
+    };
+    const struct {
+        const char* what;
+        std::string rows;
+        std::int64_t faultRow;  // 0: written
+        std::int64_t earlierRow;
+    } cases[] = {
+        {"each once", rowWith("X-1") + rowWith("X-2") + rowWith("X-3"), 0, 0},
+        {"the first again", rowWith("X-1") + rowWith("X-2") + rowWith("X-1"), 3, 1},
+        {"the next one again", rowWith("X-1") + rowWith("X-2") + rowWith("X-2"), 3, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::MemoryFileSystem fs;
+        fs.files[kList] = c.rows;
+        const processing::ScanResult scan = processing::scanPaymentFile(fs, kList, &format, ';');
+        const SepaList list{kList,
+                            &format,
+                            ';',
+                            scan.stamp,
+                            scan.controlData.recordCount,
+                            scan.controlData.totalSum};
+        const SepaReview review = reviewSepaList(fs, list, PainVersion::v09);
+        const SepaWritten written = writeSepaFile(fs, kOut, list, fileData(PainVersion::v09));
+        for (const std::optional<SepaRowFault>& fault : {review.fault, written.fault}) {
+            ASSERT_EQ(fault.has_value(), c.faultRow != 0);
+            if (!fault) continue;
+            EXPECT_EQ(fault->problem, SepaRowProblem::repeatedEndToEndId);
+            EXPECT_EQ(fault->row, c.faultRow);
+            EXPECT_EQ(fault->earlierRow, c.earlierRow);
+        }
+        if (c.faultRow != 0) {
+            EXPECT_EQ(fs.files.count(kOut), 0u);
+            continue;
+        }
+        ASSERT_EQ(written.result, SepaWritten::Result::ok);
+        for (const char* id : {"X-1", "X-2", "X-3"})
+            EXPECT_NE(fs.files[kOut].find(std::string("<EndToEndId>") + id + "</EndToEndId>"),
+                      std::string::npos);
+    }
+}
+
 // A row the file cannot carry is refused as it is read, by its row, and so is a reading that runs
 // out of memory: as such, not as a document its schema refuses.
 TEST(SepaStream, RowFaultsAndALackOfMemoryAreToldAsSuch) {
@@ -178,6 +266,12 @@ TEST(SepaStream, RowFaultsAndALackOfMemoryAreToldAsSuch) {
          PainVersion::v09, SepaRowProblem::amountOutOfRange},
         {"a test BIC in .03", "BG80BNBG96611020345678;A;1.00;;BNBGBG01\r\n", PainVersion::v03,
          SepaRowProblem::bic},
+        {"an IBAN of a country outside the schemes", "TR330006100519786457841326;A;1.00;\r\n",
+         PainVersion::v09, SepaRowProblem::country},
+        {"a budget account", "BG21BNBG96618000123457;A;1.00;\r\n", PainVersion::v09,
+         SepaRowProblem::budgetAccount},
+        {"a budget account written in groups", "BG21 BNBG 9661 8000 1234 57;A;1.00;\r\n",
+         PainVersion::v09, SepaRowProblem::budgetAccount},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -220,12 +314,69 @@ TEST(SepaStream, TellsWhichNamesLoseMoreThanTheirLetters) {
         {"Иван & син"_cp, true},          // & sent as +
         {std::string(70, 'a'), false},
         {std::string(71, 'a'), true},                        // cut
+        {std::string(70, 'a') + " b", true},                 // cut at a blank
         {std::string(69, 'a') + std::string("ж"_cp), true},  // cut within the letter's spelling
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.written);
         EXPECT_EQ(nameLosesCharacters(c.written, sepaText(c.written, kMaxSepaName)), c.loses);
     }
+}
+
+// A name over 70 or a text over 140 characters once in Latin letters is cut, and the payment says
+// so; one that fits exactly, blanks run together, is not. Past the names' bound a row whose text
+// was cut stays in sight, and one left out is counted.
+TEST(SepaStream, TellsWhichNamesAndTextsTheFileCuts) {
+    const std::string zh35(35, "ж"_cp.view()[0]);  // 70 Latin letters
+    const struct {
+        const char* what;
+        std::string name;
+        std::string reason;
+        bool nameCut;
+        bool remittanceCut;
+    } cases[] = {
+        {"both within", "Ivan", "Zaplata", false, false},
+        {"a name of 70 once in Latin letters", zh35, "", false, false},
+        {"a name of 71", zh35 + "a", "", true, false},
+        {"a name that shrinks within by its blanks", "Ivan" + std::string(80, ' ') + "Petrov", "",
+         false, false},
+        {"a text of 140", "Ivan", zh35 + zh35, false, false},
+        {"a text of 141, its invoice number lost", "Ivan", zh35 + zh35 + "1", false, true},
+        {"a text cut at a blank", "Ivan", zh35 + zh35 + " No 12", false, true},
+        {"a name cut at a blank", zh35 + " Petrov", "", true, false},
+        {"both over", zh35 + zh35, zh35 + zh35 + zh35, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::MemoryFileSystem fs;
+        fs.files[kList] = "BG80BNBG96611020345678;" + c.name + ";1.00;" + c.reason + "\r\n";
+        const std::vector<SepaPayment> payments = paymentsOf(fs);
+        ASSERT_EQ(payments.size(), 1u);
+        EXPECT_EQ(payments[0].nameCut, c.nameCut);
+        EXPECT_EQ(payments[0].remittanceCut, c.remittanceCut);
+        EXPECT_LE(payments[0].name.size(), kMaxSepaName);
+        EXPECT_LE(payments[0].remittance.size(), kMaxSepaRemittance);
+        const SepaReview review = reviewSepaList(fs, checked(fs), PainVersion::v09);
+        ASSERT_EQ(review.names.shown.size(), 1u);
+        EXPECT_EQ(review.names.shown[0].nameCut, c.nameCut);
+        EXPECT_EQ(review.names.shown[0].remittanceCut, c.remittanceCut);
+        EXPECT_EQ(review.names.shown[0].remittance, payments[0].remittance);
+    }
+
+    // A thousand rows that fit, one more, a thousand and three whose text was cut.
+    SepaNames kept;
+    for (std::int64_t i = 1; i <= 2004; ++i) {
+        SepaPayment p;
+        p.row = i;
+        p.writtenName = p.name = "Ivan";
+        p.remittanceCut = i > 1001;
+        kept.add(p);
+    }
+    ASSERT_EQ(kept.shown.size(), SepaNames::kShown);
+    EXPECT_EQ(kept.shown.front().row, 1002);
+    EXPECT_TRUE(kept.shown.front().remittanceCut);
+    EXPECT_EQ(kept.leftOut, 1004);
+    EXPECT_EQ(kept.cutsLeftOut, 3);
 }
 
 // Up to its bound every row's names are kept; past it only those that lose characters, and the

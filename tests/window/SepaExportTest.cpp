@@ -2,6 +2,7 @@
 // against the project's copy of its schema and read back by a reader of its own
 // (support/SepaFileReader.h), and every refusal says why and writes nothing.
 
+#include "output/Transliteration.h"
 #include "support/IbanModel.h"
 #include "support/SepaFileReader.h"
 #include "text/Cp1251.h"
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace velcor::window::test {
 namespace {
@@ -48,6 +50,11 @@ const std::string kSettings =
     "[SB]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nNAME = 3\r\nSUM = 4\r\n"
     "PAYMENT = 5\r\nPAYMENT_SEBRA = 6\r\n";
 constexpr std::string_view kRow = "BG80BNBG96611020345678;Ivan;10.50\r\n";
+
+// The export's token in its rows' end-to-end ids: the end of its message id.
+std::string tokenOf(const testing::SepaFileRead& file) {
+    return file.messageId.size() < 8 ? "" : file.messageId.substr(file.messageId.size() - 8);
+}
 
 // An IBAN with its check digits worked out: `country` and `bban`.
 std::string ibanOf(const std::string& country, const std::string& bban) {
@@ -95,7 +102,8 @@ TEST(SepaExport, EveryExampleListDatedIn2026IsAValidFileOfEachVersion) {
                       "Primerna firma OOD BG48BNBG96618000123456 BNBGBGSD");
             for (std::size_t i = 0; i < file.transactions.size(); ++i) {
                 const auto& t = file.transactions[i];
-                EXPECT_EQ(t.endToEndId, std::string(list.redated) + "-" + std::to_string(i + 1));
+                EXPECT_EQ(t.endToEndId, std::string(list.redated) + "-" + tokenOf(file) + "-" +
+                                            std::to_string(i + 1));
                 EXPECT_EQ(t.name, names.at(i));
             }
         }
@@ -130,7 +138,7 @@ TEST(SepaExport, RowsCarryWhatTheyHoldWithinTheRulesLengths) {
     EXPECT_EQ(second.name + " " + second.amount + " " + second.remittance, "Maria 0.01 ");
     std::string zhLatin;
     for (int i = 0; i < 70; ++i) zhLatin += "zh";
-    EXPECT_EQ(third.endToEndId, "O150126P.1DP-3");
+    EXPECT_EQ(third.endToEndId, "O150126P.1DP-" + tokenOf(file) + "-3");
     EXPECT_EQ(third.name, zhLatin.substr(0, 70));
     EXPECT_EQ(third.remittance, zhLatin);
     EXPECT_EQ(third.amount, "999999999.99");
@@ -223,6 +231,30 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          none,
          {PainVersion::v03, false, ""},
          "BIC на получателя не е във вида за pain.001.001.03 на ред: 1"_cp},
+        {"an IBAN of a country outside the schemes",
+         0,
+         "O150126P.1DP",
+         std::string(kRow) + std::string(kRow) + row("TR330006100519786457841326", "", "Ali", "5"),
+         none,
+         {},
+         "IBAN на получателя е от държава извън SEPA (TR) на ред: 3"_cp},
+        {"a payer IBAN outside the schemes",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         [](WindowSetup& w, const std::string&) {
+             w.host.type(idPayerIban, "XK051212012345678906");
+         },
+         {},
+         "Грешен IBAN на платеца!"_cp},
+        {"a budget account, whose payment code the file has no place for",
+         0,
+         "O150126P.1DP",
+         std::string(kRow) + row("BG21BNBG96618000123457", "", "NAP", "5"),
+         none,
+         {},
+         "Плащане към бюджетна сметка не се записва в SEPA файл: за кода за плащане и "
+         "задълженото лице още няма обявено съответствие с pain.001, на ред: 2"_cp},
         {"payer IBAN",
          0,
          "O150126P.1DP",
@@ -246,13 +278,22 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          [](WindowSetup& w, const std::string&) { w.host.type(idPayerName, "„“"_cp); },
          {},
          "Не е въведено наименование на наредителя!"_cp},
-        {"category purpose",
+        {"category purpose in small letters",
          0,
          "O150126P.1DP",
          std::string(kRow),
          none,
          {PainVersion::v09, false, "Sala"},
-         "Категорията на плащането е код от четири главни латински букви (например SALA)!"_cp},
+         "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на "
+         "ISO 20022 (например SALA)!"_cp},
+        {"category purpose of four capitals but no code of the list",
+         0,
+         "O150126P.1DP",
+         std::string(kRow),
+         none,
+         {PainVersion::v09, false, "ABCD"},
+         "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на "
+         "ISO 20022 (например SALA)!"_cp},
         {"list changed since the scan",
          0,
          "O150126P.1DP",
@@ -277,6 +318,145 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
         EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message});
         EXPECT_FALSE(std::filesystem::exists(path));
         EXPECT_EQ(testing::readFileBytes(list), before);
+    }
+}
+
+// The ids the export makes are its own: two lists whose long names begin alike, or one list
+// exported twice, share none, and each stays within the rules' 35 characters.
+TEST(SepaExport, EachExportGivesItsRowsIdsOfItsOwn) {
+    const std::string common = "O150126-zaplati-za-yanuari-otdel-prodazhbi-i-marketing";
+    const struct {
+        const char* what;
+        std::string first;
+        std::string second;
+    } cases[] = {
+        {"two lists with long common names", common + "-A.1DP", common + "-B.1DP"},
+        {"one list exported twice", common + "-A.1DP", common + "-A.1DP"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(kSettings);
+        std::set<std::string> ids;
+        for (const std::string& name : {c.first, c.second}) {
+            w.browse(w.writeList(name, std::string(kRow) + std::string(kRow)));
+            ASSERT_TRUE(w.state().fileValid);
+            const std::string path = w.dir.file("out.xml");
+            std::filesystem::remove(path);
+            ASSERT_TRUE(w.dialog->exportSepa({}, path).done);
+            const testing::SepaFileRead file = readBack(path);
+            EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});
+            ASSERT_EQ(file.transactions.size(), 2u);
+            for (std::size_t i = 0; i < 2; ++i) {
+                const std::string& id = file.transactions[i].endToEndId;
+                EXPECT_LE(id.size(), 35u) << id;
+                EXPECT_TRUE(id.ends_with(tokenOf(file) + "-" + std::to_string(i + 1))) << id;
+                EXPECT_TRUE(ids.insert(id).second) << id << " again";
+            }
+        }
+    }
+}
+
+// A format that names an E2E field gives the rows' ids: taken as they are when each is an id the
+// file may carry and no other row gave it; otherwise the row is refused and nothing written.
+TEST(SepaExport, AnE2EFieldGivesTheIdsOnlyWhenEachIsAUniqueSepaId) {
+    const std::string settings =
+        std::string(kClient) +
+        "[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nNAME = 2\r\nSUM = 3\r\nE2E = 4\r\n";
+    const std::string start = "BG80BNBG96611020345678;Ivan;10.50";
+    const auto rows = [&](std::initializer_list<std::string> ids) {
+        std::string out;
+        for (const std::string& id : ids) out += start + id + "\r\n";
+        return out;
+    };
+    const std::string notAnId =
+        "Стойността в полето E2E не е от 1 до 35 знака от набора за SEPA (без / в началото, в "
+        "края или два поред) на ред: "_cp;
+    const struct {
+        const char* what;
+        std::string rows;
+        std::vector<std::string> ids;  // as written; none when refused
+        std::string message;
+    } cases[] = {
+        {"ids of the SEPA set",
+         rows({";INV 2026/001", ";(A)+1:2,3.4'5?", ";" + std::string(35, '9')}),
+         {"INV 2026/001", "(A)+1:2,3.4'5?", std::string(35, '9')},
+         ""},
+        {"a Cyrillic letter", rows({";A-1", ";Ф-2"_cp}), {}, notAnId + "2"},
+        {"36 characters", rows({";" + std::string(36, '9')}), {}, notAnId + "1"},
+        {"a slash in front", rows({";A-1", ";/A-2"}), {}, notAnId + "2"},
+        {"a slash at the end", rows({";A-1/"}), {}, notAnId + "1"},
+        {"two slashes", rows({";A//1"}), {}, notAnId + "1"},
+        {"an empty value", rows({";A-1", ";"}), {}, notAnId + "2"},
+        {"a row that ends before the field", rows({";A-1", ""}), {}, notAnId + "2"},
+        {"an id given twice",
+         rows({";A-1", ";A-2", ";A-1"}),
+         {},
+         "Стойността в полето E2E повтаря тази от ред 1 на ред: 3"_cp},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(settings);
+        w.browse(w.writeList("O150126P.1DP", c.rows));
+        ASSERT_TRUE(w.state().fileValid);
+        w.host.clearEvents();
+        const std::string path = w.dir.file("out.xml");
+        const bool done = w.dialog->exportSepa({}, path).done;
+        EXPECT_EQ(done, c.message.empty());
+        if (!done) {
+            EXPECT_EQ(w.host.messages(), std::vector<std::string>{c.message});
+            EXPECT_FALSE(std::filesystem::exists(path));
+            continue;
+        }
+        EXPECT_TRUE(xmllintValidates(path, PainVersion::v09));
+        const testing::SepaFileRead file = readBack(path);
+        EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});
+        std::vector<std::string> ids;
+        for (const auto& t : file.transactions) ids.push_back(t.endToEndId);
+        EXPECT_EQ(ids, c.ids);
+    }
+}
+
+// A name or text the file cuts at the rules' length is shown to the operator, with the text as
+// sent, and warned about by its row; one that fits is not.
+TEST(SepaExport, ANameOrTextTheFileCutsIsWarnedAboutByItsRow) {
+    const std::string zh35(35, "ж"_cp.view()[0]);  // 70 Latin letters
+    const std::string longName = zh35 + "a";
+    const std::string longText = zh35 + zh35 + " f-ra 123";
+    const std::string nameCut =
+        "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "_cp;
+    const std::string textCut =
+        "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се "
+        "губи) на ред: "_cp;
+    const struct {
+        const char* what;
+        std::string name;
+        std::string reason;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"both fit", zh35, zh35 + zh35, {}},
+        {"a name over 70", longName, "Zaplata", {nameCut + "2"}},
+        {"a text over 140", "Ivan", longText, {textCut + "2"}},
+        {"both over", longName, longText, {nameCut + "2", textCut + "2"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(kSettings);
+        const std::string list =
+            w.writeList("O150126P.1DP", std::string(kRow) + "BG80BNBG96611020345678;" + c.name +
+                                            ";1;" + c.reason + "\r\n");
+        w.browse(list);
+        w.dialog->onCommand(idSepaExport);
+        ASSERT_EQ(w.host.sepaNamesShown.size(), 2u);
+        const SepaName& shown = w.host.sepaNamesShown[1];
+        EXPECT_EQ(shown.nameCut, c.name == longName);
+        EXPECT_EQ(shown.remittanceCut, c.reason == longText);
+        EXPECT_EQ(shown.remittance, output::sepaText(c.reason, output::kMaxSepaRemittance));
+        SepaOutcome outcome;
+        outcome.names = w.host.sepaNamesShown;
+        std::vector<std::string> warnings;
+        for (const session::SepaCutWarning& warning : session::sepaCutWarnings(outcome))
+            warnings.push_back(warning.text);
+        EXPECT_EQ(warnings, c.warnings);
     }
 }
 
@@ -312,7 +492,8 @@ TEST(SepaExport, TheMenuCommandShowsTheNamesThenWritesWhatTheDialogAnswers) {
     w.browse(list);
     w.dialog->onCommand(idSepaExport);
     EXPECT_EQ(w.host.sepaNamesShown,
-              (std::vector<SepaName>{{1, "Ivan", "Ivan"}, {2, "Щерю Янев"_cp, "Shteryu Yanev"}}));
+              (std::vector<SepaName>{{1, "Ivan", "Ivan", "", false, false},
+                                     {2, "Щерю Янев"_cp, "Shteryu Yanev", "", false, false}}));
     EXPECT_EQ(w.host.sepaSuggestedPath, list + ".xml");
     EXPECT_FALSE(std::filesystem::exists(list + ".xml"));
 
@@ -334,7 +515,8 @@ TEST(SepaExport, ALongListShowsOnlyTheNamesThatLoseCharacters) {
     for (int i = 1; i <= 1001; ++i) rows += i == 5 ? lossy : std::string(kRow);
     w.browse(w.writeList("O150126P.1DP", rows));
     w.dialog->onCommand(idSepaExport);
-    EXPECT_EQ(w.host.sepaNamesShown, (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor"}}));
+    EXPECT_EQ(w.host.sepaNamesShown,
+              (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor", "", false, false}}));
 }
 
 // The export reads the list as long work twice, its review and its write; the operator may stop

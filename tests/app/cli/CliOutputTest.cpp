@@ -44,7 +44,7 @@ TEST(CliJson, FormatTwoNamesEachValueOnce) {
               "\"unprepared\": false, \"total\": \"1400.00\", \"count\": 4, \"controlCode\": "
               "\"42C4757F\", "
               "\"paymentDate\": \"08.12.2006\", \"payer\": {\"iban\": \"BG48BNBG96618000123456\", "
-              "\"bic\": \"\", \"name\": \"Фирма „Юг“\", \"kind\": \"\", \"code\": \"\"}, "
+              "\"bic\": null, \"name\": \"Фирма „Юг“\", \"kind\": null, \"code\": null}, "
               "\"rowFindings\": [{\"row\": 3, \"kind\": \"bic-mismatch\", \"text\": \"BIC "
               "\\\"x\\\"\"}, {\"row\": 4, \"kind\": \"zero-sum\", \"text\": \"Нулева сума на ред: "
               "4\"}], \"rowFindingsLeftOut\": 0, \"messages\": [{\"kind\": \"not-valid\", "

@@ -79,6 +79,51 @@ std::string nextBankDay() {
 
 // The window asks about a value date the bank may refuse; velcor-cli warns and prepares, or with
 // --strict-date refuses.
+// The JSON object's payer holds the values in effect after the command, trimmed: those the
+// header holds or a prepare would write, or for sepa those the file names the debtor by; an
+// option that went nowhere, or a value its check refused, is null.
+TEST_F(CliRun, TheJsonPayerHoldsTheValuesInEffect) {
+    fs.files[listPath("O081206P.1SB")] =
+        testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/O081206P.1SB");
+    const std::string name = "\"name\": \"Примерна фирма ООД\"";
+    const struct {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string payer;
+    } cases[] = {
+        {"the kind code of a budget account, trimmed",
+         {"--kind", " 101 ", "check", "O081206P.1DP"},
+         "{\"iban\": \"BG48BNBG96618000123456\", \"bic\": null, " + name +
+             ", \"kind\": \"101\", \"code\": null}"},
+        {"a kind code with the budget type SB",
+         {"--type", "SB", "--kind", "101", "check", "O081206P.1SB"},
+         "{\"iban\": null, \"bic\": \"BNBGBGSD\", " + name +
+             ", \"kind\": null, \"code\": \"1234563\"}"},
+        {"an untrimmed budget-unit code",
+         {"--type", "SB", "--code", " 70826640 ", "check", "O081206P.1SB"},
+         "{\"iban\": null, \"bic\": \"BNBGBGSD\", " + name +
+             ", \"kind\": null, \"code\": \"70826640\"}"},
+        {"an IBAN a prepare refused",
+         {"--iban", "BG00BNBG96618000123456", "prepare", "O081206P.1DP"},
+         "{\"iban\": null, \"bic\": null, " + name + ", \"kind\": null, \"code\": null}"},
+        {"a prepared list's header",
+         {"check", "O081206P.3DP"},
+         "{\"iban\": \"BG48BNBG96618000123456\", \"bic\": null, " + name +
+             ", \"kind\": \"101\", \"code\": null}"},
+        {"the SEPA file's debtor",
+         {"--kind", "101", "sepa", "O081206P.1DP"},
+         "{\"iban\": \"BG48BNBG96618000123456\", \"bic\": \"BNBGBGSD\", " + name +
+             ", \"kind\": null, \"code\": null}"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.begin(), "--json");
+        run(arguments);
+        EXPECT_NE(out.str().find("\"payer\": " + c.payer + ", "), std::string::npos) << out.str();
+    }
+}
+
 TEST_F(CliRun, AValueDateTheBankMayRefuseIsWarnedAboutOrRefused) {
     const std::string warning =
         "velcor-cli: предупреждение: Датата на МП (08.12.2006) е в миналото.\n";

@@ -4,6 +4,7 @@
 #include "support/MemoryFileSystem.h"
 #include "support/SepaFileReader.h"
 #include "support/TestSupport.h"
+#include "text/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -58,9 +59,54 @@ TEST_F(CliSepa, WritesTheFileBesideTheListOrWhereOutSaysAndTellsOfIt) {
     EXPECT_TRUE(printed("\"sepa\": {\"path\": \"" + path("x.xml") +
                         "\", \"version\": \"pain.001.001.03\", \"instant\": true, \"purpose\": "
                         "\"SALA\", \"count\": 4, \"total\": \"6276.15\", \"names\": [{\"row\": 1, "
-                        "\"written\": \"Иван Петров\", \"sent\": \"Ivan Petrov\"}, "))
+                        "\"written\": \"Иван Петров\", \"sent\": \"Ivan Petrov\", "
+                        "\"remittance\": \"\"}, "))
         << out.str();
     EXPECT_EQ(testing::readSepaFile(fs.files[path("x.xml")])->localInstrument, "INST");
+}
+
+// A name the file cuts is warned about by its row on the error stream, or in the JSON object's
+// warnings; the file is written all the same.
+TEST_F(CliSepa, ANameTheFileCutsIsWarnedAboutByItsRow) {
+    std::string longName;
+    for (int i = 0; i < 30; ++i) longName += "Щ";  // "Sht" thirty times
+    std::string cp1251;
+    ASSERT_TRUE(
+        text::fromUtf8("BG80BNBG96611020345678;BNBGBGSD;" + longName + ";;;5.00;\r\n", cp1251));
+    fs.files[path("O150126P.2DP")] =
+        testing::readFileBytes(std::string(VELCOR_EXAMPLES_DIR) + "/O081206P.1DP") + cp1251;
+    const std::string warning =
+        "Името на получателя е по-дълго от 70 знака на латиница и във "
+        "файла е съкратено на ред: 5";
+    const struct {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string onOut;
+        std::string onErr;
+    } cases[] = {
+        {"for a person",
+         {"sepa", "O150126P.2DP"},
+         "",
+         "velcor-cli: предупреждение: " + warning + "\n"},
+        {"as JSON",
+         {"--json", "sepa", "O150126P.2DP"},
+         "\"warnings\": [{\"kind\": \"value-date\", \"reason\": \"in-the-past\", \"text\": ",
+         ""},
+        {"as JSON, by its row",
+         {"--json", "sepa", "O150126P.2DP"},
+         "{\"kind\": \"sepa-name-cut\", \"row\": 5, \"text\": \"" + warning + "\"}]",
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs.files.erase(path("O150126P.2DP") + ".xml");
+        EXPECT_EQ(run(c.arguments), 0) << err.str();
+        EXPECT_TRUE(printed(c.onOut)) << out.str();
+        EXPECT_NE(err.str().find(c.onErr), std::string::npos) << err.str();
+        EXPECT_EQ(
+            testing::readSepaFile(fs.files[path("O150126P.2DP") + ".xml"])->transactions.size(),
+            5u);
+    }
 }
 
 TEST_F(CliSepa, ARefusalWritesNothingAndAMisusedOptionIsAUsageError) {
@@ -75,7 +121,9 @@ TEST_F(CliSepa, ARefusalWritesNothingAndAMisusedOptionIsAUsageError) {
     } cases[] = {
         {{"sepa", "--pain", "9", "O150126P.1DP"}, "--pain иска 09 или 03"},
         {{"sepa", "--purpose", "Sala", "O150126P.1DP"},
-         "--purpose иска код от четири главни латински букви, например SALA"},
+         "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например SALA"},
+        {{"sepa", "--purpose", "ABCD", "O150126P.1DP"},
+         "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например SALA"},
         {{"--instant", "check", "O150126P.1DP"}, "--instant е само за командата sepa"},
         {{"report", "--out", "x.xml", "O150126P.1DP"}, "--out е само за командата sepa"},
     };

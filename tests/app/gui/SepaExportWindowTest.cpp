@@ -1,15 +1,19 @@
 #include "GuiTestSupport.h"
 
+#include "app/gui/AppIdentity.h"
 #include "app/gui/Application.h"
 #include "app/gui/SepaExportDialog.h"
+#include "output/CategoryPurpose.h"
 #include "support/SepaFileReader.h"
 #include "support/TestSupport.h"
 #include "window/ControlTable.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -117,6 +121,86 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->localInstrument + " " + file->categoryPurpose, "INST SALA");
     EXPECT_EQ(file->transactions.size(), 4u);
+}
+
+// The purpose's drop-down offers every code of ISO's list with its meaning in Bulgarian; a code
+// typed is shown with its meaning, and only a code of the list, or none, can be saved.
+TEST(SepaExportWindow, ThePurposeIsACodeOfTheListShownWithItsMeaning) {
+    SepaExportDialog dialog({});
+    const QAbstractItemModel* offered = dialog.purposeList()->model();
+    const auto purposes = output::categoryPurposes();
+    ASSERT_EQ(offered->rowCount(), static_cast<int>(purposes.size()) + 1);
+    EXPECT_EQ(offered->index(0, 0).data().toString(), QString());
+    for (std::size_t i = 0; i < purposes.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        EXPECT_EQ(offered->index(row, 0).data().toString().toStdString(), purposes[i].code);
+        EXPECT_EQ(offered->index(row, 1).data().toString(), fromCp1251(purposes[i].meaning));
+    }
+    const struct {
+        const char* typed;
+        const char* shown;  // in the edit
+        const char* meaning;
+        bool saves;
+    } cases[] = {
+        {"", "", "", true},
+        {"sala", "SALA", "заплати", true},
+        {"SUPP", "SUPP", "плащане към доставчик", true},
+        {"ABCD", "ABCD", "", false},
+        {"TAX", "TAX", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        QLineEdit* edit = dialog.purposeList()->lineEdit();
+        edit->clear();
+        typeText(edit, QString::fromUtf8(c.typed));
+        EXPECT_EQ(edit->text(), QString::fromUtf8(c.shown));
+        EXPECT_EQ(dialog.purposeMeaning()->text(), QString::fromUtf8(c.meaning));
+        EXPECT_EQ(dialog.saveButton()->isEnabled(), c.saves);
+        EXPECT_EQ(dialog.choices().categoryPurpose, std::string(c.shown));
+    }
+    dialog.purposeList()->showPopup();
+    saveScreenshot(*dialog.purposeList()->view(), QStringLiteral("sepa-purposes"));
+    dialog.purposeList()->hidePopup();
+}
+
+// The preview shows each row's text as sent beside its names; a name or text the file cuts is
+// marked, its warning in its tooltip, and a line under the table counts the rows cut.
+TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
+    const std::vector<session::SepaName> names = {
+        {1, "Ivan", "Ivan", "Zaplata", false, false},
+        {2, "Maria", "Maria", std::string(140, 'a'), false, true},
+        {3, std::string(80, 'b'), std::string(70, 'b'), "", true, false},
+    };
+    const struct {
+        int row;
+        int column;
+        const char* tooltip;  // empty: not marked
+    } cases[] = {
+        {0, 2, ""},
+        {0, 3, ""},
+        {1, 2, ""},
+        {1, 3,
+         "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се "
+         "губи) на ред: 2"},
+        {2, 2,
+         "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "
+         "3"},
+        {2, 3, ""},
+    };
+    SepaExportDialog dialog(names);
+    ASSERT_EQ(dialog.namesTable()->columnCount(), 4);
+    EXPECT_EQ(dialog.namesTable()->item(0, 3)->text(), QStringLiteral("Zaplata"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.row) + " " + std::to_string(c.column));
+        EXPECT_EQ(dialog.namesTable()->item(c.row, c.column)->toolTip(),
+                  QString::fromUtf8(c.tooltip));
+    }
+    EXPECT_FALSE(dialog.cutsLine()->isHidden());
+    EXPECT_TRUE(dialog.cutsLine()->text().contains(QStringLiteral("(редове: 2)")))
+        << dialog.cutsLine()->text().toStdString();
+    dialog.show();
+    saveScreenshot(dialog, QStringLiteral("sepa-export-cuts"));
+    EXPECT_TRUE(SepaExportDialog({names[0]}).cutsLine()->isHidden());
 }
 
 }  // namespace
