@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -200,7 +201,7 @@ TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndStartsWhereTheLastList
     const auto choose = [&](Seen& seen) {
         return [&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
-            ASSERT_NE(dialog, nullptr);
+            ASSERT_NE(dialog, nullptr) << w->metaObject()->className();
             seen.mode = dialog->fileMode();
             seen.folder = dialog->directory().absolutePath();
             seen.filters = dialog->nameFilters();
@@ -212,15 +213,24 @@ TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndStartsWhereTheLastList
             // The dialog reads its folder on a thread of its own and may turn down an accept
             // that comes before the folder is read: press again until it closes, for at most
             // ten seconds.
+            // A choice made before the list shows in the dialog's model may leave the name box as
+            // it was, and an accept then only warns that there is no such file, in a box of its
+            // own: the list is chosen again and the dialog pressed once the folder has been read.
+            const QString folder = QDir(QString::fromStdString(dir.path().string())).absolutePath();
+            const QString chosen = QString::fromStdString(list);
             auto* retry = new QTimer(dialog);
-            QObject::connect(retry, &QTimer::timeout, dialog, [dialog, retry, tries = 0]() mutable {
-                if (++tries > 1000) {
-                    dialog->reject();
-                    return;
-                }
-                QMetaObject::invokeMethod(dialog, "accept");
-                if (!dialog->isVisible()) retry->stop();
-            });
+            QObject::connect(retry, &QTimer::timeout, dialog,
+                             [dialog, retry, folder, chosen, tries = 0]() mutable {
+                                 if (++tries > 1000) {
+                                     dialog->reject();
+                                     return;
+                                 }
+                                 auto* model = dialog->findChild<QFileSystemModel*>();
+                                 if (model != nullptr && model->rowCount(model->index(folder)) == 0)
+                                     return;
+                                 QMetaObject::invokeMethod(dialog, "accept");
+                                 if (!dialog->isVisible()) retry->stop();
+                             });
             retry->start(10);
         };
     };
