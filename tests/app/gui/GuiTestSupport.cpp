@@ -9,9 +9,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -104,12 +102,8 @@ int main(int argc, char** argv) {
     // Headless unless the caller chose a platform (e.g. xcb to watch the tests run).
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    // What the window remembers for the user goes to a scratch place, not the real user's, and
-    // one of this process's own: tests run side by side never read each other's last folder.
+    // What the window remembers for the user goes to a scratch place, not the real user's.
     QStandardPaths::setTestModeEnabled(true);
-    const QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     // As the program does: numbers in the "C" locale whatever Qt took from the environment.
     std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
