@@ -238,7 +238,7 @@ void ListSession::openChosen(Run& run, const std::string& path) {
 }
 
 Result ListSession::open(const std::string& path) {
-    Run run{.before = state_};
+    Run run{.result = {}, .before = state_};
     typedDate_.reset();
     state_.paymentDate = now_();
     openChosen(run, path);
@@ -266,7 +266,7 @@ void ListSession::takePaymentType(Run& run) {
 }
 
 Result ListSession::choosePaymentType(int position) {
-    Run run{.before = state_};
+    Run run{.result = {}, .before = state_};
     state_.paymentType = formatAt(state_, position) != nullptr ? position : -1;
     takePaymentType(run);
     const bool done = state_.paymentType >= 0 && (state_.inputPath.empty() || state_.fileValid);

@@ -94,6 +94,9 @@ constexpr auto kChangedSincePrepare =
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
+constexpr auto kAlreadyPreparedHint =
+    "Ако подготовката е направена с тази програма, тя може да се отмени от меню „Файл“, команда "
+    "„Отмяна на подготовката“ (Ctrl+Z)."_cp;
 constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
@@ -304,6 +307,8 @@ std::string_view totalLabel() { return "Обща сума:"_cp; }
 std::string_view countLabel() { return "Брой:"_cp; }
 std::string_view controlCodeLabel() { return "Контролен код:"_cp; }
 std::string_view preparedText() { return "Файлът е подготвен"_cp; }
+
+std::string_view alreadyPreparedHint() { return kAlreadyPreparedHint; }
 
 ShownMessage shownMessage(Message message) { return {message, std::string(messageText(message))}; }
 

@@ -89,6 +89,9 @@ std::string_view messageText(Message message);
 // A message with a fixed text.
 ShownMessage shownMessage(Message message);
 
+// What the window adds below "Файлът вече е обработен!": where a prepare is undone.
+std::string_view alreadyPreparedHint();
+
 // "Please enter no more than %1 characters." with the limit in place of %1.
 ShownMessage limitMessage(int limit);
 // A payer value the header carries holds ";" or a control byte; `field` names its edit.

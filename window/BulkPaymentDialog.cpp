@@ -181,7 +181,10 @@ void BulkPaymentDialog::present(const session::Result& result) {
     markTakenOver();
     const auto tell = [&](const ShownMessage& message) {
         // The value-date question was asked when the operator answered it.
-        if (message.kind != Message::valueDateQuestion) host_.showMessage(message.text);
+        if (message.kind == Message::alreadyPrepared)
+            host_.showMessage(message.text, session::alreadyPreparedHint());
+        else if (message.kind != Message::valueDateQuestion)
+            host_.showMessage(message.text);
         if (outcome_ != nullptr) outcome_->messages.push_back(message);
     };
     for (std::size_t i = 0; i < result.messages.size(); ++i) {

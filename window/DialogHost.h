@@ -61,6 +61,12 @@ class DialogHost {
 
     // Modal message box: exclamation icon, OK, the application's name as caption.
     virtual void showMessage(std::string_view text) = 0;
+    // The same box with `detail` below the text, in smaller words: what the operator can do
+    // about it. A host without room for it shows the text alone.
+    virtual void showMessage(std::string_view text, std::string_view detail) {
+        (void)detail;
+        showMessage(text);
+    }
     // The save question: Yes/No, No the default, stop icon. True only for Yes.
     virtual bool askYesNo(std::string_view text) = 0;
     // Whether to go on in spite of a warning: Yes/No, No the default, warning icon. True only for

@@ -164,10 +164,13 @@ void QtDialogHost::setChecked(window::ControlId id, bool checked) {
     if (auto* box = qobject_cast<QAbstractButton*>(window_.control(id))) box->setChecked(checked);
 }
 
-void QtDialogHost::showMessage(std::string_view text) {
+void QtDialogHost::showMessage(std::string_view text) { showMessage(text, {}); }
+
+void QtDialogHost::showMessage(std::string_view text, std::string_view detail) {
     QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
                     dialogParent());
     box.setTextFormat(Qt::PlainText);
+    if (!detail.empty()) box.setInformativeText(fromCp1251(detail).toHtmlEscaped());
     box.exec();
 }
 

@@ -58,16 +58,20 @@ bool HeadlessDialogHost::isReadOnly(ControlId id) const {
 }
 
 void HeadlessDialogHost::showMessage(std::string_view text) {
-    events_.push_back({EventKind::message, std::string(text)});
+    events_.push_back({EventKind::message, std::string(text), {}});
+}
+
+void HeadlessDialogHost::showMessage(std::string_view text, std::string_view detail) {
+    events_.push_back({EventKind::message, std::string(text), std::string(detail)});
 }
 
 bool HeadlessDialogHost::askYesNo(std::string_view text) {
-    events_.push_back({EventKind::question, std::string(text)});
+    events_.push_back({EventKind::question, std::string(text), {}});
     return yesAnswer;
 }
 
 bool HeadlessDialogHost::askToGoOn(std::string_view text) {
-    events_.push_back({EventKind::question, std::string(text)});
+    events_.push_back({EventKind::question, std::string(text), {}});
     return goOnAnswer;
 }
 
@@ -77,7 +81,7 @@ std::optional<std::string> HeadlessDialogHost::chooseOpenFile(std::string_view s
 }
 
 void HeadlessDialogHost::showReport(std::string_view html) {
-    events_.push_back({EventKind::report, std::string(html)});
+    events_.push_back({EventKind::report, std::string(html), {}});
 }
 
 void HeadlessDialogHost::showRowFindings(std::string_view html,

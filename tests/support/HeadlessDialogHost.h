@@ -22,6 +22,7 @@ class HeadlessDialogHost : public DialogHost {
     struct Event {
         EventKind kind;
         std::string text;
+        std::string detail = {};  // what a message box says below its text
     };
 
     std::string controlText(ControlId id) override;
@@ -38,6 +39,7 @@ class HeadlessDialogHost : public DialogHost {
     void setChecked(ControlId id, bool checked) override;
     void setReadOnly(ControlId id, bool readOnly) override;
     void showMessage(std::string_view text) override;
+    void showMessage(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;

@@ -46,6 +46,39 @@ std::vector<Message> kindsOf(const Outcome& outcome) {
     return kinds;
 }
 
+// "Файлът вече е обработен!" keeps its text and says below it where the undo is; the window's
+// other refusals say nothing below theirs.
+TEST(UndoPrepare, AListPreparedAlreadyIsToldWhereItsUndoIs) {
+    KeptWindow k;
+    ASSERT_TRUE(k.w.dialog->prepare().done);
+    struct Case {
+        const char* what;
+        std::function<Outcome()> act;
+        Message kind;
+        std::string_view detail;
+    } cases[] = {
+        {"prepared again", [&] { return k.w.dialog->prepare(); }, Message::alreadyPrepared,
+         session::alreadyPreparedHint()},
+        {"a list that is no more",
+         [&] {
+             k.w.dialog->pathEdited();
+             return k.w.dialog->prepare();
+         },
+         Message::notValid,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        k.w.host.clearEvents();
+        const Outcome outcome = c.act();
+        EXPECT_EQ(kindsOf(outcome), std::vector<Message>{c.kind});
+        ASSERT_EQ(k.w.host.events().size(), 1u);
+        EXPECT_EQ(k.w.host.events()[0].text, session::messageText(c.kind));
+        EXPECT_EQ(k.w.host.events()[0].detail, c.detail);
+    }
+    EXPECT_NE(session::alreadyPreparedHint().find("„Файл“"_cp.view()), std::string_view::npos);
+}
+
 // The payer name typed wrong goes into the header; undone, the list is as it was, opened again,
 // and prepared anew with the name put right.
 TEST(UndoPrepare, PutsTheListBackAndItCanBePreparedAgain) {
