@@ -91,6 +91,8 @@ constexpr auto kNothingToUndo =
     "Няма запазена подготовка на този файл, която да може да се отмени!"_cp;
 constexpr auto kChangedSincePrepare =
     "Файлът е променен след подготовката и не може да бъде върнат!"_cp;
+constexpr auto kReportNeedsPrepare =
+    "Справката се съставя за подготвен файл: натиснете „Подготовка“."_cp;
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
@@ -197,6 +199,8 @@ std::string_view messageKindName(Message message) {
             return "changed-since-prepare";
         case Message::alreadyUndone:
             return "already-undone";
+        case Message::reportNeedsPrepare:
+            return "report-needs-prepare";
         case Message::historyNotKept:
             return "history-not-kept";
         case Message::keptCopyDamaged:
@@ -279,6 +283,8 @@ std::string_view messageText(Message message) {
             return kChangedSincePrepare;
         case Message::alreadyUndone:
             return kAlreadyUndone;
+        case Message::reportNeedsPrepare:
+            return kReportNeedsPrepare;
         case Message::lengthLimit:
         case Message::headerBreakingCharacter:
         case Message::cannotRead:

@@ -45,6 +45,7 @@ enum class Message {
     nothingToUndo,          // no kept prepare of the list
     changedSincePrepare,  // the list is not what its prepare wrote
     alreadyUndone,        // the list is as it was before its prepare
+    reportNeedsPrepare,   // "Печат" on a list checked clean and not prepared
     // Made with values:
     lengthLimit,              // "Please enter no more than %1 characters."
     headerBreakingCharacter,  // a payer value holds ";" or a control byte; names its edit

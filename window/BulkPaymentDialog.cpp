@@ -95,6 +95,16 @@ void BulkPaymentDialog::showFigures(const processing::ControlData& figures) {
     showInEdit(idCount, figures.countText);
 }
 
+void BulkPaymentDialog::showCountedFigures(const session::Result& result) {
+    // Rows read without a payment type were counted, not checked: their figures would pass for
+    // a checked list's.
+    if (result.counted && session_.selectedFormat() != nullptr) showFigures(*result.counted);
+}
+
+void BulkPaymentDialog::askForPaymentType() {
+    if (session_.selectedFormat() == nullptr) host_.focusAndSelectAll(idPaymentType);
+}
+
 void BulkPaymentDialog::clearFigures() {
     showText(idTotal, "");
     showText(idCount, "");
@@ -286,10 +296,11 @@ void BulkPaymentDialog::openListFlow(const std::string& path) {
         host_.setControlText(idInputPath, path);
         updateControls();
         clearFigures();
-        if (result.counted) showFigures(*result.counted);
+        showCountedFigures(result);
     }
     present(result);
     if (named) showPrepared();
+    if (named) askForPaymentType();
 }
 
 Outcome BulkPaymentDialog::openList(const std::string& path) {
@@ -341,12 +352,14 @@ void BulkPaymentDialog::changePaymentType(int position) {
     host_.setListSelection(idPaymentType, session_.state().paymentType);
     if (hasList) {
         clearFigures();
-        if (result.counted) showFigures(*result.counted);
+        showCountedFigures(result);
     }
     present(result);
     if (!hasList) return;
     showPrepared();
     updateControls();
+    if (session_.selectedFormat() == nullptr) clearFigures();
+    askForPaymentType();
 }
 
 Outcome BulkPaymentDialog::choosePaymentType(int position) {
@@ -401,8 +414,18 @@ Outcome BulkPaymentDialog::prepare() {
 }
 
 bool BulkPaymentDialog::reportFlow() {
-    const session::Result result = session_.report();
+    session::Result result = session_.report();
+    // A list checked clean and not prepared has no report, and nothing wrong to tell again: the
+    // operator is told what comes first.
+    const ListState& state = session_.state();
+    // Without a payment type its rows were not checked at all: the type comes first then.
+    const bool noType = session_.selectedFormat() == nullptr;
+    if (!result.done() && result.messages.empty() && !result.findings && state.fileValid &&
+        !state.filePrepared)
+        result.messages.push_back(
+            session::shownMessage(noType ? Message::noPaymentType : Message::reportNeedsPrepare));
     present(result);
+    if (!result.done() && state.fileValid) askForPaymentType();
     if (!result.done()) return false;
     host_.showProcessingReport(*result.report, session_.state().inputPath);
     if (outcome_ != nullptr) {

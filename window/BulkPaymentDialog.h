@@ -135,6 +135,10 @@ class BulkPaymentDialog {
     // Writes a text into a control; what the three figures show is kept for the outcome.
     void showText(ControlId id, std::string_view value);
     void showFigures(const processing::ControlData& figures);
+    // The figures a result counted, when a payment type is chosen: without one nothing is shown.
+    void showCountedFigures(const session::Result& result);
+    // With a list open and no payment type chosen, the focus goes to the type box.
+    void askForPaymentType();
     void clearFigures();
     int formatKindPosition() const;
     // Shows whether the open list is prepared: the tick, and the date picker read-only, since a

@@ -179,7 +179,9 @@ TEST(ListSession, PrepareRefusesAtItsGatesAndSaysWhereToLook) {
         const std::string rows = c.type == 0 ? std::string(kCleanRows)
                                              : "BG80BNBG96611020345678;BNBGBGSD;10.50;123456\r\n";
         const std::string path = f.list(c.type == 0 ? "O081206P.1DP" : "O081206P.1SB", rows);
-        if (c.type == 1) ASSERT_TRUE(f.session.choosePaymentType(1).done());
+        if (c.type == 1) {
+            ASSERT_TRUE(f.session.choosePaymentType(1).done());
+        }
         ASSERT_TRUE(f.session.open(path).done());
         c.arrange(f.session);
         const Result result = f.session.prepare(c.answer);
@@ -273,7 +275,9 @@ TEST(ListSession, TheTargetGateKeepsEveryOtherFile) {
         SCOPED_TRACE(c.path);
         const auto refusal = f.session.targetRefusal(c.kind, c.path);
         ASSERT_EQ(refusal.has_value(), c.why.has_value());
-        if (refusal) EXPECT_EQ(refusal->why, *c.why);
+        if (refusal) {
+            EXPECT_EQ(refusal->why, *c.why);
+        }
     }
 }
 
@@ -328,7 +332,9 @@ TEST(ListSession, TheSepaExportPassesTheSameGates) {
         EXPECT_EQ(kinds(result), c.messages);
         EXPECT_EQ(result.valueDateWarning.has_value(), c.warning);
         EXPECT_EQ(testing::readFileBytes(path), kCleanRows);
-        if (!c.overTheList) EXPECT_FALSE(std::filesystem::exists(target));
+        if (!c.overTheList) {
+            EXPECT_FALSE(std::filesystem::exists(target));
+        }
     }
 }
 
