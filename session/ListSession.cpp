@@ -589,10 +589,16 @@ Result ListSession::undo() {
             return failed(shownMessage(Message::writeFailed), restored.cause);
     }
     // The list is opened again as "..." opens it: what is held of it is the list as it is now. A
-    // reading stopped there leaves it unread, for what was held before is the prepared file.
+    // reading stopped there leaves it unread, for what was held before is the prepared file. The
+    // value date stays the one the operator prepared with, not the one of the list's name: the
+    // undo is most often made to correct a payer value, and the date would be lost on the way.
+    const processing::LocalDateTime preparedDate = state_.paymentDate;
     typedDate_.reset();
     state_.paymentDate = now_();
     openChosen(run, path);
+    if (preparedDate.valid &&
+        processing::isValidDate(preparedDate.day, preparedDate.month, preparedDate.year))
+        state_.paymentDate = preparedDate;
     if (run.cancelled) {
         run.cancelled = false;
         state_.fileValid = false;
