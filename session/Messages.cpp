@@ -93,6 +93,9 @@ constexpr auto kChangedSincePrepare =
     "Файлът е променен след подготовката и не може да бъде върнат!"_cp;
 constexpr auto kReportNeedsPrepare =
     "Справката се съставя за подготвен файл: натиснете „Подготовка“."_cp;
+constexpr auto kPrepareDone = "Файлът е подготвен."_cp;
+constexpr auto kSepaWritten = "SEPA файлът е записан."_cp;
+constexpr auto kFileLine = "Файл: "_cp;
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
@@ -201,6 +204,10 @@ std::string_view messageKindName(Message message) {
             return "already-undone";
         case Message::reportNeedsPrepare:
             return "report-needs-prepare";
+        case Message::prepareDone:
+            return "prepare-done";
+        case Message::sepaWritten:
+            return "sepa-written";
         case Message::historyNotKept:
             return "history-not-kept";
         case Message::keptCopyDamaged:
@@ -285,6 +292,10 @@ std::string_view messageText(Message message) {
             return kAlreadyUndone;
         case Message::reportNeedsPrepare:
             return kReportNeedsPrepare;
+        case Message::prepareDone:
+            return kPrepareDone;
+        case Message::sepaWritten:
+            return kSepaWritten;
         case Message::lengthLimit:
         case Message::headerBreakingCharacter:
         case Message::cannotRead:
@@ -313,6 +324,24 @@ std::string_view totalLabel() { return "Обща сума:"_cp; }
 std::string_view countLabel() { return "Брой:"_cp; }
 std::string_view controlCodeLabel() { return "Контролен код:"_cp; }
 std::string_view preparedText() { return "Файлът е подготвен"_cp; }
+
+std::string fileFiguresText(std::string_view path, const processing::ControlData* figures,
+                            std::string_view currency) {
+    std::string out(kFileLine.view());
+    out += path;
+    if (figures == nullptr) return out;
+    out += '\n';
+    out += countLabel();
+    out += ' ';
+    out += text::trimBlanks(figures->countText);
+    out += '\n';
+    out += totalLabel();
+    out += ' ';
+    out += text::trimBlanks(figures->totalText);
+    out += ' ';
+    out += currency;
+    return out;
+}
 
 std::string_view alreadyPreparedHint() { return kAlreadyPreparedHint; }
 

@@ -1,7 +1,9 @@
 #include "window/BulkPaymentDialog.h"
 
+#include "output/SepaDocument.h"
 #include "processing/ControlData.h"
 #include "window/ControlTable.h"
+#include "window/Currency.h"
 
 #include <cstddef>
 #include <utility>
@@ -191,11 +193,13 @@ void BulkPaymentDialog::present(const session::Result& result) {
     markTakenOver();
     const auto tell = [&](const ShownMessage& message) {
         // The value-date question was asked when the operator answered it.
+        if (outcome_ != nullptr) outcome_->messages.push_back(message);
         if (message.kind == Message::alreadyPrepared)
             host_.showMessage(message.text, session::alreadyPreparedHint());
+        else if (message.kind == Message::prepareUndone)
+            confirmWithList(message);  // work done: an information box
         else if (message.kind != Message::valueDateQuestion)
             host_.showMessage(message.text);
-        if (outcome_ != nullptr) outcome_->messages.push_back(message);
     };
     for (std::size_t i = 0; i < result.messages.size(); ++i) {
         if (result.findings && i == result.messagesBeforeFindings) break;
@@ -233,6 +237,21 @@ void BulkPaymentDialog::present(const session::Result& result) {
         }
     }
     if (result.cancelled()) outcome_->cancelled = true;
+}
+
+void BulkPaymentDialog::confirm(const ShownMessage& message, std::string_view path,
+                                const processing::ControlData* figures, std::string_view currency) {
+    const std::string detail = session::fileFiguresText(path, figures, currency);
+    host_.showInformation(message.text, detail);
+    if (outcome_ != nullptr)
+        outcome_->confirmation = ShownMessage{message.kind, message.text + "\n" + detail};
+}
+
+void BulkPaymentDialog::confirmWithList(const ShownMessage& message) {
+    const ListState& state = session_.state();
+    const processing::LocalDateTime& date = state.paymentDate;
+    confirm(message, state.inputPath, state.fileValid ? &state : nullptr,
+            currencyOfValueDate(date.year, date.month, date.day));
 }
 
 session::DateAnswer BulkPaymentDialog::askAboutDate(const session::Result& result) {
@@ -404,6 +423,7 @@ bool BulkPaymentDialog::prepareFlow() {
         result = session_.prepare(askAboutDate(result));
     present(result);
     showPrepared();
+    if (result.done()) confirmWithList(session::shownMessage(Message::prepareDone));
     return result.done();
 }
 
@@ -456,6 +476,13 @@ bool BulkPaymentDialog::exportSepaFlow(const output::SepaChoices& choices,
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.exportSepa(choices, path, askAboutDate(result));
     present(result);
+    if (result.done() && result.sepa && result.sepa->path) {
+        // The file's own figures: its number of transactions and its control sum, in euro.
+        processing::ControlData figures;
+        figures.countText = std::to_string(result.sepa->count);
+        figures.totalText = output::sepaAmount(result.sepa->total);
+        confirm(session::shownMessage(Message::sepaWritten), *result.sepa->path, &figures, "EUR");
+    }
     return result.done();
 }
 
@@ -484,8 +511,9 @@ bool BulkPaymentDialog::undoFlow() {
         clearFigures();
         if (result.counted) showFigures(*result.counted);
     }
-    present(result);
+    // The tick goes before the confirmation is shown over the window.
     showPrepared();
+    present(result);
     return result.done();
 }
 

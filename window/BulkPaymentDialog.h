@@ -126,6 +126,12 @@ class BulkPaymentDialog {
     void markTakenOver();
     // Shows a session result: its messages, the findings between them, the focus.
     void present(const session::Result& result);
+    // Shows the information box of work done on the list at `path`, with `figures` (none: the
+    // file alone) in `currency`.
+    void confirm(const ShownMessage& message, std::string_view path,
+                 const processing::ControlData* figures, std::string_view currency);
+    // The figures of the list open, when it passed its check, in the currency of its value date.
+    void confirmWithList(const ShownMessage& message);
     // Asks the value-date question of a result that stopped at it; the operator's answer.
     session::DateAnswer askAboutDate(const session::Result& result);
 

@@ -67,6 +67,8 @@ class DialogHost {
         (void)detail;
         showMessage(text);
     }
+    // Modal confirmation of work done: information icon, OK, `detail` below the text.
+    virtual void showInformation(std::string_view text, std::string_view detail) = 0;
     // The save question: Yes/No, No the default, stop icon. True only for Yes.
     virtual bool askYesNo(std::string_view text) = 0;
     // Whether to go on in spite of a warning: Yes/No, No the default, warning icon. True only for

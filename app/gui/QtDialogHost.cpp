@@ -174,6 +174,17 @@ void QtDialogHost::showMessage(std::string_view text, std::string_view detail) {
     box.exec();
 }
 
+void QtDialogHost::showInformation(std::string_view text, std::string_view detail) {
+    QMessageBox box(QMessageBox::Information, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
+                    dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    // The informative text takes markup: the path is shown as it is, line by line.
+    if (!detail.empty())
+        box.setInformativeText(
+            fromCp1251(detail).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+    box.exec();
+}
+
 bool QtDialogHost::askYesNo(std::string_view text) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(), fromCp1251(text),
                     QMessageBox::Yes | QMessageBox::No, dialogParent());

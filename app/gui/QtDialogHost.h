@@ -52,6 +52,7 @@ class QtDialogHost : public window::DialogHost {
 
     void showMessage(std::string_view text) override;
     void showMessage(std::string_view text, std::string_view detail) override;
+    void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;

@@ -65,6 +65,17 @@ void HeadlessDialogHost::showMessage(std::string_view text, std::string_view det
     events_.push_back({EventKind::message, std::string(text), std::string(detail)});
 }
 
+void HeadlessDialogHost::showInformation(std::string_view text, std::string_view detail) {
+    events_.push_back({EventKind::information, std::string(text), std::string(detail)});
+}
+
+std::vector<std::string> HeadlessDialogHost::confirmations() const {
+    std::vector<std::string> out;
+    for (const Event& event : events_)
+        if (event.kind == EventKind::information) out.push_back(event.text + "\n" + event.detail);
+    return out;
+}
+
 bool HeadlessDialogHost::askYesNo(std::string_view text) {
     events_.push_back({EventKind::question, std::string(text), {}});
     return yesAnswer;

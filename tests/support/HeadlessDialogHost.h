@@ -18,7 +18,7 @@ namespace velcor::window {
 class HeadlessDialogHost : public DialogHost {
   public:
     // What appeared in front of the operator, in order.
-    enum class EventKind { message, question, report };
+    enum class EventKind { message, question, report, information };
     struct Event {
         EventKind kind;
         std::string text;
@@ -40,6 +40,7 @@ class HeadlessDialogHost : public DialogHost {
     void setReadOnly(ControlId id, bool readOnly) override;
     void showMessage(std::string_view text) override;
     void showMessage(std::string_view text, std::string_view detail) override;
+    void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
@@ -75,6 +76,8 @@ class HeadlessDialogHost : public DialogHost {
     std::vector<std::string> messages() const { return texts(EventKind::message); }
     std::vector<std::string> reports() const { return texts(EventKind::report); }
     std::vector<std::string> questions() const { return texts(EventKind::question); }
+    // The confirmations of work done: each its text, a line break and its detail.
+    std::vector<std::string> confirmations() const;
     void clearEvents() { events_.clear(); }
     const std::vector<std::string>& suggestedNames() const { return suggestedNames_; }
     int focusedControl() const { return focused_; }

@@ -79,6 +79,45 @@ TEST(UndoPrepare, AListPreparedAlreadyIsToldWhereItsUndoIs) {
     EXPECT_NE(session::alreadyPreparedHint().find("„Файл“"_cp.view()), std::string_view::npos);
 }
 
+// Work done is confirmed in an information box that names the list, its count and its total in
+// the currency of its value date: the prepare, and the undo with the list as it is put back.
+TEST(UndoPrepare, ThePrepareAndItsUndoAreConfirmedWithTheFiguresAndTheCurrency) {
+    struct Case {
+        const char* what;
+        int year;  // of the value date; the day is 8 December
+        std::string_view currency;
+    } cases[] = {
+        {"in leva", 2006, "лв."_cp},
+        {"in euro", 2026, "EUR"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeptWindow k;
+        ASSERT_TRUE(k.w.dialog->setValueDate(8, 12, c.year).done);
+        const Outcome prepared = k.w.dialog->prepare();
+        ASSERT_TRUE(prepared.done);
+        const std::string figures = std::string("Файл: "_cp) + k.list + "\n" +
+                                    std::string("Брой: 2\nОбща сума: 30.75 "_cp) +
+                                    std::string(c.currency);
+        ASSERT_TRUE(prepared.confirmation.has_value());
+        EXPECT_EQ(prepared.confirmation->kind, Message::prepareDone);
+        EXPECT_EQ(prepared.confirmation->text, std::string("Файлът е подготвен.\n"_cp) + figures);
+        EXPECT_TRUE(prepared.messages.size() <= 1u) << "at most the value-date question";
+
+        const Outcome undone = k.w.dialog->undoPrepare();
+        ASSERT_TRUE(undone.done);
+        ASSERT_TRUE(undone.confirmation.has_value());
+        EXPECT_EQ(undone.confirmation->kind, Message::prepareUndone);
+        EXPECT_EQ(undone.confirmation->text,
+                  std::string(session::messageText(Message::prepareUndone)) + "\n" + figures);
+        // Confirmations are no warnings: the message boxes stay as they were.
+        EXPECT_EQ(k.w.host.confirmations(), (std::vector<std::string>{prepared.confirmation->text,
+                                                                      undone.confirmation->text}));
+        for (const std::string& message : k.w.host.messages())
+            EXPECT_NE(message, session::messageText(Message::prepareUndone));
+    }
+}
+
 // The payer name typed wrong goes into the header; undone, the list is as it was, opened again,
 // and prepared anew with the name put right.
 TEST(UndoPrepare, PutsTheListBackAndItCanBePreparedAgain) {

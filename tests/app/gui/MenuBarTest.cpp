@@ -160,6 +160,7 @@ TEST(MenuBar, APreparedListTellsWhereTheUndoIsAndCtrlZUndoesIt) {
         [&](const QString&) -> std::optional<QString> { return QString::fromStdString(listPath); });
     ModalScript script({&window});
     script.answerMessage(QMessageBox::Yes);  // the example's value date is long gone: go on
+    script.answerMessage();                  // the prepare is confirmed
     QString again;
     QString hint;
     script.then([&](QWidget* widget) {
@@ -169,6 +170,7 @@ TEST(MenuBar, APreparedListTellsWhereTheUndoIsAndCtrlZUndoesIt) {
         hint = box->informativeText();
         box->accept();
     });
+    script.answerMessage();  // the undo is confirmed
 
     std::string prepared;
     std::string undone;
@@ -195,6 +197,8 @@ TEST(MenuBar, APreparedListTellsWhereTheUndoIsAndCtrlZUndoesIt) {
     EXPECT_EQ(hint, shown(session::alreadyPreparedHint()).toHtmlEscaped());
     EXPECT_TRUE(hint.contains(QString::fromUtf8("„Файл“")));
     EXPECT_EQ(undone, original);
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(script.unexpected().empty()) << script.unexpected().front().toStdString();
 }
 
 }  // namespace

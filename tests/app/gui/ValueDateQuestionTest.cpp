@@ -62,6 +62,7 @@ TEST(ValueDateQuestion, TheWindowAsksWithNoTheDefaultAndPreparesOnlyAfterYes) {
         QTest::keyClick(box, Qt::Key_Return);
     });
     script.answerMessage(QMessageBox::Yes);
+    script.answerMessage();  // the prepare is confirmed
 
     std::string afterNo;
     bool datePickerFocused = false;
@@ -90,8 +91,9 @@ TEST(ValueDateQuestion, TheWindowAsksWithNoTheDefaultAndPreparesOnlyAfterYes) {
     EXPECT_EQ(afterNo, before);
     EXPECT_FALSE(preparedAfterNo);
     EXPECT_TRUE(datePickerFocused);
-    ASSERT_EQ(script.messages().size(), 1u);
+    ASSERT_EQ(script.messages().size(), 2u);
     EXPECT_EQ(script.messages()[0], seen.text);
+    EXPECT_EQ(script.messages()[1], QString::fromUtf8("Файлът е подготвен."));
     EXPECT_EQ(velcor::testing::readFileBytes(list).substr(0, 15), "OMPDP;08122006;");
 }
 
