@@ -303,6 +303,14 @@ bool ListSession::dateAccepted(Run& run, DateAnswer answer) {
     if (answer == DateAnswer::notAsked) return false;
     run.tell(valueDateQuestion(*warning));
     if (answer == DateAnswer::goOn) return true;
+    if (answer == DateAnswer::nextBankDay && warning->nextBankDay) {
+        processing::LocalDateTime& date = state_.paymentDate;
+        date.year = warning->nextBankDay->year;
+        date.month = warning->nextBankDay->month;
+        date.day = warning->nextBankDay->day;
+        date.valid = true;
+        return true;
+    }
     run.result.focus = Focus::valueDate;
     return false;
 }

@@ -255,9 +255,9 @@ void BulkPaymentDialog::confirmWithList(const ShownMessage& message) {
 }
 
 session::DateAnswer BulkPaymentDialog::askAboutDate(const session::Result& result) {
-    return host_.askToGoOn(session::valueDateQuestion(*result.valueDateWarning).text)
-               ? DateAnswer::goOn
-               : DateAnswer::stop;
+    const ValueDateWarning& warning = *result.valueDateWarning;
+    return host_.askAboutValueDate(session::valueDateQuestion(warning).text,
+                                   session::nextBankDayChoice(warning));
 }
 
 // Settings.
@@ -421,6 +421,8 @@ bool BulkPaymentDialog::prepareFlow() {
     session::Result result = session_.prepare(DateAnswer::notAsked);
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.prepare(askAboutDate(result));
+    // The next bank day taken in the question's answer is shown in the date picker.
+    host_.setDateValue(idPaymentDate, session_.state().paymentDate);
     present(result);
     showPrepared();
     if (result.done()) confirmWithList(session::shownMessage(Message::prepareDone));
@@ -475,6 +477,7 @@ bool BulkPaymentDialog::exportSepaFlow(const output::SepaChoices& choices,
     session::Result result = session_.exportSepa(choices, path, DateAnswer::notAsked);
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.exportSepa(choices, path, askAboutDate(result));
+    host_.setDateValue(idPaymentDate, session_.state().paymentDate);
     present(result);
     if (result.done() && result.sepa && result.sepa->path) {
         // The file's own figures: its number of transactions and its control sum, in euro.

@@ -9,6 +9,7 @@
 
 #include "processing/DateTime.h"
 #include "processing/RowFindings.h"
+#include "session/ListSession.h"
 #include "session/LongWork.h"
 #include "session/SepaValues.h"
 #include "window/ControlIds.h"
@@ -74,6 +75,14 @@ class DialogHost {
     // Whether to go on in spite of a warning: Yes/No, No the default, warning icon. True only for
     // Yes.
     virtual bool askToGoOn(std::string_view text) = 0;
+    // The question about a value date the bank may refuse: "Да" goes on, "Не" (the default)
+    // stops, and, where `nextBankDay` names one, a third answer with that text takes the next
+    // bank day instead. A host without the third answer asks as askToGoOn does.
+    virtual session::DateAnswer askAboutValueDate(std::string_view text,
+                                                  const std::optional<std::string>& nextBankDay) {
+        (void)nextBankDay;
+        return askToGoOn(text) ? session::DateAnswer::goOn : session::DateAnswer::stop;
+    }
     // The open-file dialog with `suggestedName` in its name box; the file must exist and the
     // process's current folder stays as it is. The full path, or nothing when cancelled.
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;

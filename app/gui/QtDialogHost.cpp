@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <string>
 #include <utility>
@@ -201,6 +202,20 @@ bool QtDialogHost::askToGoOn(std::string_view text) {
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+session::DateAnswer QtDialogHost::askAboutValueDate(const std::string_view text,
+                                                    const std::optional<std::string>& nextBankDay) {
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    QPushButton* next =
+        nextBankDay ? box.addButton(fromCp1251(*nextBankDay), QMessageBox::AcceptRole) : nullptr;
+    const int answer = box.exec();
+    if (next != nullptr && box.clickedButton() == next) return session::DateAnswer::nextBankDay;
+    return answer == QMessageBox::Yes ? session::DateAnswer::goOn : session::DateAnswer::stop;
 }
 
 std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedName) {

@@ -86,6 +86,16 @@ bool HeadlessDialogHost::askToGoOn(std::string_view text) {
     return goOnAnswer;
 }
 
+session::DateAnswer HeadlessDialogHost::askAboutValueDate(
+    std::string_view text, const std::optional<std::string>& nextBankDay) {
+    nextBankDaysOffered.push_back(nextBankDay.value_or(std::string()));
+    if (nextBankDayAnswer && nextBankDay) {
+        events_.push_back({EventKind::question, std::string(text), {}});
+        return session::DateAnswer::nextBankDay;
+    }
+    return askToGoOn(text) ? session::DateAnswer::goOn : session::DateAnswer::stop;
+}
+
 std::optional<std::string> HeadlessDialogHost::chooseOpenFile(std::string_view suggestedName) {
     suggestedNames_.emplace_back(suggestedName);
     return openFileAnswer;

@@ -43,6 +43,9 @@ class HeadlessDialogHost : public DialogHost {
     void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
+    // Asked as askToGoOn, the next bank day offered recorded; nextBankDayAnswer takes it.
+    session::DateAnswer askAboutValueDate(std::string_view text,
+                                          const std::optional<std::string>& nextBankDay) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     // Recorded as a report of `html`, with the findings and the list they were shown with.
@@ -60,6 +63,10 @@ class HeadlessDialogHost : public DialogHost {
     bool yesAnswer = false;                     // the answer to the save question
     // The answer to a warning's question: a run without a screen goes on unless told otherwise.
     bool goOnAnswer = true;
+    // Whether the value-date question is answered with its next bank day, where it offers one.
+    bool nextBankDayAnswer = false;
+    // The next bank day each value-date question offered (empty: none), in order.
+    std::vector<std::string> nextBankDaysOffered;
     // How many row findings the screen can show (velcor-cli prints the message list's share).
     std::int64_t rowFindingsShownAnswer = processing::kMaxRowMessages;
 
