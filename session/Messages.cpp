@@ -96,6 +96,8 @@ constexpr auto kReportNeedsPrepare =
 constexpr auto kPrepareDone = "Файлът е подготвен."_cp;
 constexpr auto kSepaWritten = "SEPA файлът е записан."_cp;
 constexpr auto kFileLine = "Файл: "_cp;
+constexpr auto kAmountsInEuro =
+    "С дата на МП след 31.12.2025 сумите в списъка трябва да са в евро, а не в лева!"_cp;
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
@@ -208,6 +210,8 @@ std::string_view messageKindName(Message message) {
             return "prepare-done";
         case Message::sepaWritten:
             return "sepa-written";
+        case Message::amountsInEuro:
+            return "amounts-in-euro";
         case Message::historyNotKept:
             return "history-not-kept";
         case Message::keptCopyDamaged:
@@ -296,6 +300,8 @@ std::string_view messageText(Message message) {
             return kPrepareDone;
         case Message::sepaWritten:
             return kSepaWritten;
+        case Message::amountsInEuro:
+            return kAmountsInEuro;
         case Message::lengthLimit:
         case Message::headerBreakingCharacter:
         case Message::cannotRead:

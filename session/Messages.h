@@ -48,6 +48,7 @@ enum class Message {
     reportNeedsPrepare,   // "Печат" on a list checked clean and not prepared
     prepareDone,          // "Файлът е подготвен." (the window's confirmation)
     sepaWritten,          // "SEPA файлът е записан." (the window's confirmation)
+    amountsInEuro,        // a list from before 2026 given a value date in euro: its amounts must be
     // Made with values:
     lengthLimit,              // "Please enter no more than %1 characters."
     headerBreakingCharacter,  // a payer value holds ";" or a control byte; names its edit

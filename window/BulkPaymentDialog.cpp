@@ -247,6 +247,18 @@ void BulkPaymentDialog::confirm(const ShownMessage& message, std::string_view pa
         outcome_->confirmation = ShownMessage{message.kind, message.text + "\n" + detail};
 }
 
+void BulkPaymentDialog::tellAmountsInEuro(const processing::LocalDateTime& date) {
+    if (euroTold_ || !listDate_.valid || !date.valid) return;
+    const std::string_view from =
+        currencyOfValueDate(listDate_.year, listDate_.month, listDate_.day);
+    const std::string_view to = currencyOfValueDate(date.year, date.month, date.day);
+    if (from == to || to != currencyOfValueDate(2026, 1, 1)) return;
+    euroTold_ = true;
+    const ShownMessage message = session::shownMessage(Message::amountsInEuro);
+    host_.showMessage(message.text);
+    if (outcome_ != nullptr) outcome_->messages.push_back(message);
+}
+
 void BulkPaymentDialog::confirmWithList(const ShownMessage& message) {
     const ListState& state = session_.state();
     const processing::LocalDateTime& date = state.paymentDate;
@@ -312,6 +324,8 @@ void BulkPaymentDialog::openListFlow(const std::string& path) {
     }
     const bool named = session_.state().inputPath == path;
     if (named) {
+        listDate_ = session_.state().paymentDate;
+        euroTold_ = false;
         host_.setControlText(idInputPath, path);
         updateControls();
         clearFigures();
@@ -418,11 +432,13 @@ bool BulkPaymentDialog::prepareFlow() {
         return false;
     }
     handOverEdits();
+    if (!session_.state().filePrepared) tellAmountsInEuro(host_.dateValue(idPaymentDate));
     session::Result result = session_.prepare(DateAnswer::notAsked);
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.prepare(askAboutDate(result));
     // The next bank day taken in the question's answer is shown in the date picker.
     host_.setDateValue(idPaymentDate, session_.state().paymentDate);
+    if (result.done()) tellAmountsInEuro(session_.state().paymentDate);
     present(result);
     showPrepared();
     if (result.done()) confirmWithList(session::shownMessage(Message::prepareDone));
@@ -474,6 +490,7 @@ Outcome BulkPaymentDialog::reviewSepaExport() {
 bool BulkPaymentDialog::exportSepaFlow(const output::SepaChoices& choices,
                                        const std::string& path) {
     handOverEdits();
+    tellAmountsInEuro(host_.dateValue(idPaymentDate));
     session::Result result = session_.exportSepa(choices, path, DateAnswer::notAsked);
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.exportSepa(choices, path, askAboutDate(result));

@@ -132,6 +132,9 @@ class BulkPaymentDialog {
                  const processing::ControlData* figures, std::string_view currency);
     // The figures of the list open, when it passed its check, in the currency of its value date.
     void confirmWithList(const ShownMessage& message);
+    // Once for each list opened: a list whose own value date (of its name or its header) is
+    // before the euro, given one in euro (`date`), must then hold its amounts in euro.
+    void tellAmountsInEuro(const processing::LocalDateTime& date);
     // Asks the value-date question of a result that stopped at it; the operator's answer.
     session::DateAnswer askAboutDate(const session::Result& result);
 
@@ -159,6 +162,9 @@ class BulkPaymentDialog {
     session::ListSession session_;
     ShownFigures shown_;
     Outcome* outcome_ = nullptr;  // the outcome of the intent running, if any
+    // The value date the list open came with, and whether the note on euro was given for it.
+    processing::LocalDateTime listDate_;
+    bool euroTold_ = false;
 };
 
 }  // namespace velcor::window

@@ -141,5 +141,48 @@ TEST(ValueDateQuestion, IsAskedOnlyOfADateTheBankMayRefuseAndAfterThePayersCheck
     }
 }
 
+// A list from before the euro given a value date in euro is told once that its amounts must then
+// be in euro: not again for the same list, not for a date in leva, not for a list in euro.
+TEST(ValueDateQuestion, ADateInEuroForAListInLevaIsToldOnce) {
+    struct Case {
+        const char* what;
+        const char* name;
+        processing::LocalDateTime date;
+        std::vector<Message> first;  // the messages of the first "Подготовка"
+    } cases[] = {
+        {"re-dated into 2026",
+         "O081206P.1DP",
+         {2026, 12, 8, 10, 30, 0, true},
+         {Message::amountsInEuro, Message::valueDateQuestion}},
+        {"re-dated within 2006", "O081206P.1DP", {2006, 12, 11, 10, 30, 0, true}, {}},
+        {"a list of 2026",
+         "O150126P.1DP",
+         {2026, 1, 15, 10, 30, 0, true},
+         {Message::valueDateQuestion}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowSetup w(standardSettings());
+        w.dialog->keepPreparesIn(w.dir.file("data/undo"));
+        w.selectType(1);
+        w.browse(w.writeList(c.name, kRows));
+        w.host.setDateValue(idPaymentDate, c.date);
+        const Outcome first = w.dialog->prepare();
+        ASSERT_TRUE(first.done);
+        std::vector<Message> kinds;
+        for (const ShownMessage& message : first.messages) kinds.push_back(message.kind);
+        EXPECT_EQ(kinds, c.first);
+        // Undone and prepared again with the same date: nothing more is said of the euro.
+        ASSERT_TRUE(w.dialog->undoPrepare().done);
+        w.host.clearEvents();
+        ASSERT_TRUE(w.dialog->prepare().done);
+        for (const std::string& message : w.host.messages())
+            EXPECT_NE(message, session::messageText(Message::amountsInEuro));
+    }
+    EXPECT_EQ(session::messageText(Message::amountsInEuro),
+              "С дата на МП след 31.12.2025 сумите в списъка трябва да са в евро, а не в лева!"_cp
+                  .view());
+}
+
 }  // namespace
 }  // namespace velcor::window::test

@@ -142,6 +142,8 @@ TEST(ValueDateQuestion, TheNextBankDayButtonPreparesWithThatDay) {
         ASSERT_NE(take, nullptr);
         QTest::mouseClick(take, Qt::LeftButton);
     });
+    // From 2006 to a day of the euro: the amounts must then be in euro, said once.
+    script.answerMessage();
     script.answerMessage();  // the prepare is confirmed
 
     QDate shownAfter;
@@ -162,6 +164,12 @@ TEST(ValueDateQuestion, TheNextBankDayButtonPreparesWithThatDay) {
                                      .arg(nextDay.toString(QStringLiteral("dd.MM.yyyy")))))
         << buttons.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(shownAfter, nextDay);
+    ASSERT_EQ(script.messages().size(), 2u);
+    EXPECT_EQ(
+        script.messages()[0],
+        QString::fromUtf8(
+            "С дата на МП след 31.12.2025 сумите в списъка трябва да са в евро, а не в лева!"));
+    EXPECT_EQ(script.messages()[1], QString::fromUtf8("Файлът е подготвен."));
     EXPECT_EQ(velcor::testing::readFileBytes(list).substr(0, 15),
               "OMPDP;" + nextDay.toString(QStringLiteral("ddMMyyyy")).toStdString() + ";");
 }
