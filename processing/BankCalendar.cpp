@@ -172,6 +172,16 @@ ValueDateReading readValueDate(const CalendarDate& date, const CalendarDate& tod
     return {};
 }
 
+std::optional<CalendarDate> nextBankDay(const CalendarDate& date, const CalendarDate& today) {
+    // Holidays and the days off after them never run for more than a few days together; the
+    // search ends where the dates become too far ahead in any case.
+    for (CalendarDate day = date < today ? today : date;; day = addDays(day, 1)) {
+        const ValueDateProblem problem = readValueDate(day, today).problem;
+        if (problem == ValueDateProblem::none) return day;
+        if (problem == ValueDateProblem::farAhead) return std::nullopt;
+    }
+}
+
 std::string_view valueDateProblemName(ValueDateProblem problem) {
     switch (problem) {
         case ValueDateProblem::none:

@@ -16,6 +16,7 @@
 // for a single year are not known here.
 
 #include <compare>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,10 @@ struct ValueDateReading {
 // What is wrong with `date` (a valid date) as a value date on `today`: the first problem of the
 // order above, or none.
 ValueDateReading readValueDate(const CalendarDate& date, const CalendarDate& today);
+
+// The first value date from `date` on (from `today` on when `date` is gone by) that the bank
+// takes: no problem of the order above. Nothing for a date too far ahead to have one.
+std::optional<CalendarDate> nextBankDay(const CalendarDate& date, const CalendarDate& today);
 
 // The problem as scripts read it: "in-the-past", "public-holiday", ...
 std::string_view valueDateProblemName(ValueDateProblem problem);

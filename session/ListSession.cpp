@@ -321,6 +321,14 @@ bool ListSession::dateAccepted(Run& run, DateAnswer answer) {
     if (answer == DateAnswer::notAsked) return false;
     run.tell(valueDateQuestion(*warning));
     if (answer == DateAnswer::goOn) return true;
+    if (answer == DateAnswer::nextBankDay && warning->nextBankDay) {
+        processing::LocalDateTime& date = state_.paymentDate;
+        date.year = warning->nextBankDay->year;
+        date.month = warning->nextBankDay->month;
+        date.day = warning->nextBankDay->day;
+        date.valid = true;
+        return true;
+    }
     run.result.focus = Focus::valueDate;
     return false;
 }
@@ -608,10 +616,16 @@ Result ListSession::undo() {
             return failed(shownMessage(Message::writeFailed), restored.cause);
     }
     // The list is opened again as "..." opens it: what is held of it is the list as it is now. A
-    // reading stopped there leaves it unread, for what was held before is the prepared file.
+    // reading stopped there leaves it unread, for what was held before is the prepared file. The
+    // value date stays the one the operator prepared with, not the one of the list's name: the
+    // undo is most often made to correct a payer value, and the date would be lost on the way.
+    const processing::LocalDateTime preparedDate = state_.paymentDate;
     typedDate_.reset();
     state_.paymentDate = now_();
     openChosen(run, path);
+    if (preparedDate.valid &&
+        processing::isValidDate(preparedDate.day, preparedDate.month, preparedDate.year))
+        state_.paymentDate = preparedDate;
     if (run.cancelled) {
         run.cancelled = false;
         state_.fileValid = false;

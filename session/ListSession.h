@@ -33,6 +33,8 @@ enum class DateAnswer {
     notAsked,  // ask first: an operation meeting such a date refuses with the warning alone
     goOn,
     stop,
+    // Take the warning's next bank day as the value date, and go on.
+    nextBankDay,
 };
 
 // Runs long work (LongWork.h) that `what` names and returns once it has ended: the window shows

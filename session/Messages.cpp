@@ -104,6 +104,13 @@ constexpr auto kNothingToUndo =
     "Няма запазена подготовка на този файл, която да може да се отмени!"_cp;
 constexpr auto kChangedSincePrepare =
     "Файлът е променен след подготовката и не може да бъде върнат!"_cp;
+constexpr auto kReportNeedsPrepare =
+    "Справката се съставя за подготвен файл: натиснете „Подготовка“."_cp;
+constexpr auto kPrepareDone = "Файлът е подготвен."_cp;
+constexpr auto kSepaWritten = "SEPA файлът е записан."_cp;
+constexpr auto kFileLine = "Файл: "_cp;
+constexpr auto kAmountsInEuro =
+    "С дата на МП след 31.12.2025 сумите в списъка трябва да са в евро, а не в лева!"_cp;
 constexpr auto kAlreadyUndone = "Подготовката на този файл вече е отменена!"_cp;
 constexpr auto kKeptCopyDamaged =
     "Запазеното копие на файла липсва или е повредено (%s): файлът не е върнат!"_cp;
@@ -115,6 +122,9 @@ constexpr auto kSepaRemittanceCut =
     "на ред: %lld"_cp;
 constexpr auto kSepaCutsLeftOut =
     "Още %lld реда със съкратено име или основание не са показани."_cp;
+constexpr auto kAlreadyPreparedHint =
+    "Ако подготовката е направена с тази програма, тя може да се отмени от меню „Файл“, команда "
+    "„Отмяна на подготовката“ (Ctrl+Z)."_cp;
 constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
@@ -223,6 +233,14 @@ std::string_view messageKindName(Message message) {
             return "changed-since-prepare";
         case Message::alreadyUndone:
             return "already-undone";
+        case Message::reportNeedsPrepare:
+            return "report-needs-prepare";
+        case Message::prepareDone:
+            return "prepare-done";
+        case Message::sepaWritten:
+            return "sepa-written";
+        case Message::amountsInEuro:
+            return "amounts-in-euro";
         case Message::historyNotKept:
             return "history-not-kept";
         case Message::keptCopyDamaged:
@@ -305,6 +323,14 @@ std::string_view messageText(Message message) {
             return kChangedSincePrepare;
         case Message::alreadyUndone:
             return kAlreadyUndone;
+        case Message::reportNeedsPrepare:
+            return kReportNeedsPrepare;
+        case Message::prepareDone:
+            return kPrepareDone;
+        case Message::sepaWritten:
+            return kSepaWritten;
+        case Message::amountsInEuro:
+            return kAmountsInEuro;
         case Message::lengthLimit:
         case Message::headerBreakingCharacter:
         case Message::cannotRead:
@@ -337,6 +363,26 @@ std::string_view totalLabel() { return "Обща сума:"_cp; }
 std::string_view countLabel() { return "Брой:"_cp; }
 std::string_view controlCodeLabel() { return "Контролен код:"_cp; }
 std::string_view preparedText() { return "Файлът е подготвен"_cp; }
+
+std::string fileFiguresText(std::string_view path, const processing::ControlData* figures,
+                            std::string_view currency) {
+    std::string out(kFileLine.view());
+    out += path;
+    if (figures == nullptr) return out;
+    out += '\n';
+    out += countLabel();
+    out += ' ';
+    out += text::trimBlanks(figures->countText);
+    out += '\n';
+    out += totalLabel();
+    out += ' ';
+    out += text::trimBlanks(figures->totalText);
+    out += ' ';
+    out += currency;
+    return out;
+}
+
+std::string_view alreadyPreparedHint() { return kAlreadyPreparedHint; }
 
 ShownMessage shownMessage(Message message) { return {message, std::string(messageText(message))}; }
 

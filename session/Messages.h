@@ -47,6 +47,10 @@ enum class Message {
     nothingToUndo,          // no kept prepare of the list
     changedSincePrepare,  // the list is not what its prepare wrote
     alreadyUndone,        // the list is as it was before its prepare
+    reportNeedsPrepare,   // "Печат" on a list checked clean and not prepared
+    prepareDone,          // "Файлът е подготвен." (the window's confirmation)
+    sepaWritten,          // "SEPA файлът е записан." (the window's confirmation)
+    amountsInEuro,        // a list from before 2026 given a value date in euro: its amounts must be
     // Made with values:
     lengthLimit,              // "Please enter no more than %1 characters."
     headerBreakingCharacter,  // a payer value holds ";" or a control byte; names its edit
@@ -94,6 +98,15 @@ std::string_view messageKindName(Message message);
 std::string_view messageText(Message message);
 // A message with a fixed text.
 ShownMessage shownMessage(Message message);
+
+// What a confirmation of the window says below its words: the file, the number of payments and
+// their total with its currency, one a line ("Файл: ...", "Брой: ...", "Обща сума: ... EUR").
+// Without figures (a list that did not pass its check) the file alone.
+std::string fileFiguresText(std::string_view path, const processing::ControlData* figures,
+                            std::string_view currency);
+
+// What the window adds below "Файлът вече е обработен!": where a prepare is undone.
+std::string_view alreadyPreparedHint();
 
 // "Please enter no more than %1 characters." with the limit in place of %1.
 ShownMessage limitMessage(int limit);

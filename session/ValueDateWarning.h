@@ -16,6 +16,9 @@ struct ValueDateWarning {
     processing::ValueDateProblem problem = processing::ValueDateProblem::none;
     // What the date is (Windows-1251): "Датата на МП (25.12.2026) е празник в България (Коледа)."
     std::string text;
+    // The first day from it on that the bank takes, offered in its place; nothing for a date too
+    // far ahead.
+    std::optional<processing::CalendarDate> nextBankDay;
     friend bool operator==(const ValueDateWarning&, const ValueDateWarning&) = default;
 };
 
@@ -25,6 +28,9 @@ std::optional<ValueDateWarning> valueDateWarning(const processing::LocalDateTime
                                                  const processing::LocalDateTime& now);
 
 // The question it asks: its text and " Да продължа ли?".
+// The answer that takes the next bank day instead, "Следващ работен ден (дд.мм.гггг)" with that
+// day; nothing when there is none to offer.
 ShownMessage valueDateQuestion(const ValueDateWarning& warning);
+std::optional<std::string> nextBankDayChoice(const ValueDateWarning& warning);
 
 }  // namespace velcor::session

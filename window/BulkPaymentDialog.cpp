@@ -1,7 +1,9 @@
 #include "window/BulkPaymentDialog.h"
 
+#include "output/SepaDocument.h"
 #include "processing/ControlData.h"
 #include "window/ControlTable.h"
+#include "window/Currency.h"
 
 #include <cstddef>
 #include <utility>
@@ -95,6 +97,16 @@ void BulkPaymentDialog::showFigures(const processing::ControlData& figures) {
     showInEdit(idCount, figures.countText);
 }
 
+void BulkPaymentDialog::showCountedFigures(const session::Result& result) {
+    // Rows read without a payment type were counted, not checked: their figures would pass for
+    // a checked list's.
+    if (result.counted && session_.selectedFormat() != nullptr) showFigures(*result.counted);
+}
+
+void BulkPaymentDialog::askForPaymentType() {
+    if (session_.selectedFormat() == nullptr) host_.focusAndSelectAll(idPaymentType);
+}
+
 void BulkPaymentDialog::clearFigures() {
     showText(idTotal, "");
     showText(idCount, "");
@@ -181,8 +193,13 @@ void BulkPaymentDialog::present(const session::Result& result) {
     markTakenOver();
     const auto tell = [&](const ShownMessage& message) {
         // The value-date question was asked when the operator answered it.
-        if (message.kind != Message::valueDateQuestion) host_.showMessage(message.text);
         if (outcome_ != nullptr) outcome_->messages.push_back(message);
+        if (message.kind == Message::alreadyPrepared)
+            host_.showMessage(message.text, session::alreadyPreparedHint());
+        else if (message.kind == Message::prepareUndone)
+            confirmWithList(message);  // work done: an information box
+        else if (message.kind != Message::valueDateQuestion)
+            host_.showMessage(message.text);
     };
     for (std::size_t i = 0; i < result.messages.size(); ++i) {
         if (result.findings && i == result.messagesBeforeFindings) break;
@@ -222,10 +239,37 @@ void BulkPaymentDialog::present(const session::Result& result) {
     if (result.cancelled()) outcome_->cancelled = true;
 }
 
+void BulkPaymentDialog::confirm(const ShownMessage& message, std::string_view path,
+                                const processing::ControlData* figures, std::string_view currency) {
+    const std::string detail = session::fileFiguresText(path, figures, currency);
+    host_.showInformation(message.text, detail);
+    if (outcome_ != nullptr)
+        outcome_->confirmation = ShownMessage{message.kind, message.text + "\n" + detail};
+}
+
+void BulkPaymentDialog::tellAmountsInEuro(const processing::LocalDateTime& date) {
+    if (euroTold_ || !listDate_.valid || !date.valid) return;
+    const std::string_view from =
+        currencyOfValueDate(listDate_.year, listDate_.month, listDate_.day);
+    const std::string_view to = currencyOfValueDate(date.year, date.month, date.day);
+    if (from == to || to != currencyOfValueDate(2026, 1, 1)) return;
+    euroTold_ = true;
+    const ShownMessage message = session::shownMessage(Message::amountsInEuro);
+    host_.showMessage(message.text);
+    if (outcome_ != nullptr) outcome_->messages.push_back(message);
+}
+
+void BulkPaymentDialog::confirmWithList(const ShownMessage& message) {
+    const ListState& state = session_.state();
+    const processing::LocalDateTime& date = state.paymentDate;
+    confirm(message, state.inputPath, state.fileValid ? &state : nullptr,
+            currencyOfValueDate(date.year, date.month, date.day));
+}
+
 session::DateAnswer BulkPaymentDialog::askAboutDate(const session::Result& result) {
-    return host_.askToGoOn(session::valueDateQuestion(*result.valueDateWarning).text)
-               ? DateAnswer::goOn
-               : DateAnswer::stop;
+    const ValueDateWarning& warning = *result.valueDateWarning;
+    return host_.askAboutValueDate(session::valueDateQuestion(warning).text,
+                                   session::nextBankDayChoice(warning));
 }
 
 // Settings.
@@ -280,13 +324,16 @@ void BulkPaymentDialog::openListFlow(const std::string& path) {
     }
     const bool named = session_.state().inputPath == path;
     if (named) {
+        listDate_ = session_.state().paymentDate;
+        euroTold_ = false;
         host_.setControlText(idInputPath, path);
         updateControls();
         clearFigures();
-        if (result.counted) showFigures(*result.counted);
+        showCountedFigures(result);
     }
     present(result);
     if (named) showPrepared();
+    if (named) askForPaymentType();
 }
 
 Outcome BulkPaymentDialog::openList(const std::string& path) {
@@ -338,12 +385,14 @@ void BulkPaymentDialog::changePaymentType(int position) {
     host_.setListSelection(idPaymentType, session_.state().paymentType);
     if (hasList) {
         clearFigures();
-        if (result.counted) showFigures(*result.counted);
+        showCountedFigures(result);
     }
     present(result);
     if (!hasList) return;
     showPrepared();
     updateControls();
+    if (session_.selectedFormat() == nullptr) clearFigures();
+    askForPaymentType();
 }
 
 void BulkPaymentDialog::changeBudgetRules(processing::BudgetRules rules) {
@@ -414,11 +463,16 @@ bool BulkPaymentDialog::prepareFlow() {
         return false;
     }
     handOverEdits();
+    if (!session_.state().filePrepared) tellAmountsInEuro(host_.dateValue(idPaymentDate));
     session::Result result = session_.prepare(DateAnswer::notAsked);
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.prepare(askAboutDate(result));
+    // The next bank day taken in the question's answer is shown in the date picker.
+    host_.setDateValue(idPaymentDate, session_.state().paymentDate);
+    if (result.done()) tellAmountsInEuro(session_.state().paymentDate);
     present(result);
     showPrepared();
+    if (result.done()) confirmWithList(session::shownMessage(Message::prepareDone));
     return result.done();
 }
 
@@ -429,8 +483,18 @@ Outcome BulkPaymentDialog::prepare() {
 }
 
 bool BulkPaymentDialog::reportFlow() {
-    const session::Result result = session_.report();
+    session::Result result = session_.report();
+    // A list checked clean and not prepared has no report, and nothing wrong to tell again: the
+    // operator is told what comes first.
+    const ListState& state = session_.state();
+    // Without a payment type its rows were not checked at all: the type comes first then.
+    const bool noType = session_.selectedFormat() == nullptr;
+    if (!result.done() && result.messages.empty() && !result.findings && state.fileValid &&
+        !state.filePrepared)
+        result.messages.push_back(
+            session::shownMessage(noType ? Message::noPaymentType : Message::reportNeedsPrepare));
     present(result);
+    if (!result.done() && state.fileValid) askForPaymentType();
     if (!result.done()) return false;
     host_.showProcessingReport(*result.report, session_.state().inputPath);
     if (outcome_ != nullptr) {
@@ -457,10 +521,19 @@ Outcome BulkPaymentDialog::reviewSepaExport() {
 bool BulkPaymentDialog::exportSepaFlow(const output::SepaChoices& choices,
                                        const std::string& path) {
     handOverEdits();
+    tellAmountsInEuro(host_.dateValue(idPaymentDate));
     session::Result result = session_.exportSepa(choices, path, DateAnswer::notAsked);
     if (!result.done() && result.valueDateWarning && result.messages.empty())
         result = session_.exportSepa(choices, path, askAboutDate(result));
+    host_.setDateValue(idPaymentDate, session_.state().paymentDate);
     present(result);
+    if (result.done() && result.sepa && result.sepa->path) {
+        // The file's own figures: its number of transactions and its control sum, in euro.
+        processing::ControlData figures;
+        figures.countText = std::to_string(result.sepa->count);
+        figures.totalText = output::sepaAmount(result.sepa->total);
+        confirm(session::shownMessage(Message::sepaWritten), *result.sepa->path, &figures, "EUR");
+    }
     return result.done();
 }
 
@@ -489,8 +562,9 @@ bool BulkPaymentDialog::undoFlow() {
         clearFigures();
         if (result.counted) showFigures(*result.counted);
     }
-    present(result);
+    // The tick goes before the confirmation is shown over the window.
     showPrepared();
+    present(result);
     return result.done();
 }
 

@@ -136,6 +136,15 @@ class BulkPaymentDialog {
     void markTakenOver();
     // Shows a session result: its messages, the findings between them, the focus.
     void present(const session::Result& result);
+    // Shows the information box of work done on the list at `path`, with `figures` (none: the
+    // file alone) in `currency`.
+    void confirm(const ShownMessage& message, std::string_view path,
+                 const processing::ControlData* figures, std::string_view currency);
+    // The figures of the list open, when it passed its check, in the currency of its value date.
+    void confirmWithList(const ShownMessage& message);
+    // Once for each list opened: a list whose own value date (of its name or its header) is
+    // before the euro, given one in euro (`date`), must then hold its amounts in euro.
+    void tellAmountsInEuro(const processing::LocalDateTime& date);
     // Asks the value-date question of a result that stopped at it; the operator's answer.
     session::DateAnswer askAboutDate(const session::Result& result);
 
@@ -145,6 +154,10 @@ class BulkPaymentDialog {
     // Writes a text into a control; what the three figures show is kept for the outcome.
     void showText(ControlId id, std::string_view value);
     void showFigures(const processing::ControlData& figures);
+    // The figures a result counted, when a payment type is chosen: without one nothing is shown.
+    void showCountedFigures(const session::Result& result);
+    // With a list open and no payment type chosen, the focus goes to the type box.
+    void askForPaymentType();
     void clearFigures();
     int formatKindPosition() const;
     // Shows whether the open list is prepared: the tick, and the date picker read-only, since a
@@ -159,6 +172,9 @@ class BulkPaymentDialog {
     session::ListSession session_;
     ShownFigures shown_;
     Outcome* outcome_ = nullptr;  // the outcome of the intent running, if any
+    // The value date the list open came with, and whether the note on euro was given for it.
+    processing::LocalDateTime listDate_;
+    bool euroTold_ = false;
 };
 
 }  // namespace velcor::window

@@ -125,4 +125,37 @@ std::string_view aboutText() { return "Velcor Version 1.0"; }
 std::string_view reportCaption() { return kReportCaption; }
 std::string_view sepaExportMenuText() { return "Запис като SEPA XML..."_cp; }
 
+namespace {
+
+constexpr auto kFileMenu = "Файл"_cp;
+constexpr auto kHelpMenu = "Помощ"_cp;
+constexpr auto kOpenListEntry = "Отваряне на списък…"_cp;
+constexpr auto kPrepareEntry = "Подготовка"_cp;
+constexpr auto kUndoEntry = "Отмяна на подготовката"_cp;
+constexpr auto kSepaEntry = "Запис като SEPA XML…"_cp;
+constexpr auto kPrintEntry = "Печат…"_cp;
+constexpr auto kExitEntry = "Изход"_cp;
+constexpr auto kAboutEntryText = "За програмата"_cp;
+
+constexpr MenuBarEntry kMenuBar[] = {
+    {MenuBarMenu::file, idBrowse, kOpenListEntry, "Ctrl+O"},
+    {MenuBarMenu::file, idBrowse, {}, {}},
+    {MenuBarMenu::file, idPrepare, kPrepareEntry, {}},
+    {MenuBarMenu::file, idUndoPrepare, kUndoEntry, "Ctrl+Z"},
+    {MenuBarMenu::file, idUndoPrepare, {}, {}},
+    {MenuBarMenu::file, idSepaExport, kSepaEntry, {}},
+    {MenuBarMenu::file, idPrint, kPrintEntry, "Ctrl+P"},
+    {MenuBarMenu::file, idPrint, {}, {}},
+    {MenuBarMenu::file, idCancel, kExitEntry, {}},
+    {MenuBarMenu::help, kAboutEntry, kAboutEntryText, {}},
+};
+
+}  // namespace
+
+std::span<const MenuBarEntry> menuBarEntries() { return kMenuBar; }
+
+std::string_view menuBarTitle(MenuBarMenu menu) {
+    return menu == MenuBarMenu::file ? kFileMenu.view() : kHelpMenu.view();
+}
+
 }  // namespace velcor::window

@@ -70,4 +70,19 @@ std::string_view aboutText();            // "Velcor Version 1.0"
 std::string_view reportCaption();        // "Справка за масови плащания"
 std::string_view sepaExportMenuText();   // "Запис като SEPA XML..."
 
+// The window's menu bar: "Файл" with the window's commands and "Помощ" with the About box. Each
+// entry runs the command of its id as the button or the context menu's entry does (kAboutEntry:
+// opens the About box); an entry without a text is a separator. `shortcut` is a key sequence in
+// its portable form ("Ctrl+O"), empty for none.
+enum class MenuBarMenu { file, help };
+inline constexpr int kAboutEntry = 0;
+struct MenuBarEntry {
+    MenuBarMenu menu;
+    int command;
+    std::string_view text;
+    std::string_view shortcut;
+};
+std::span<const MenuBarEntry> menuBarEntries();
+std::string_view menuBarTitle(MenuBarMenu menu);  // "Файл", "Помощ"
+
 }  // namespace velcor::window

@@ -9,6 +9,7 @@
 
 #include "processing/DateTime.h"
 #include "processing/RowFindings.h"
+#include "session/ListSession.h"
 #include "session/LongWork.h"
 #include "session/SepaValues.h"
 #include "window/ControlIds.h"
@@ -61,11 +62,27 @@ class DialogHost {
 
     // Modal message box: exclamation icon, OK, the application's name as caption.
     virtual void showMessage(std::string_view text) = 0;
+    // The same box with `detail` below the text, in smaller words: what the operator can do
+    // about it. A host without room for it shows the text alone.
+    virtual void showMessage(std::string_view text, std::string_view detail) {
+        (void)detail;
+        showMessage(text);
+    }
+    // Modal confirmation of work done: information icon, OK, `detail` below the text.
+    virtual void showInformation(std::string_view text, std::string_view detail) = 0;
     // The save question: Yes/No, No the default, stop icon. True only for Yes.
     virtual bool askYesNo(std::string_view text) = 0;
     // Whether to go on in spite of a warning: Yes/No, No the default, warning icon. True only for
     // Yes.
     virtual bool askToGoOn(std::string_view text) = 0;
+    // The question about a value date the bank may refuse: "Да" goes on, "Не" (the default)
+    // stops, and, where `nextBankDay` names one, a third answer with that text takes the next
+    // bank day instead. A host without the third answer asks as askToGoOn does.
+    virtual session::DateAnswer askAboutValueDate(std::string_view text,
+                                                  const std::optional<std::string>& nextBankDay) {
+        (void)nextBankDay;
+        return askToGoOn(text) ? session::DateAnswer::goOn : session::DateAnswer::stop;
+    }
     // The open-file dialog with `suggestedName` in its name box; the file must exist and the
     // process's current folder stays as it is. The full path, or nothing when cancelled.
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;

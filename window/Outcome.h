@@ -36,6 +36,9 @@ struct Outcome {
     // wrote the prepared file, a report was built, the date was taken.
     bool done = false;
     std::vector<ShownMessage> messages;  // the message boxes shown, in order
+    // The information box that confirmed the work done, its words and below them the file and
+    // its figures ("Файлът е подготвен.", "SEPA файлът е записан.", the undo's message).
+    std::optional<ShownMessage> confirmation;
     // A file the intent could not read or write (the settings, the list), and why: as the system
     // said it where it failed.
     std::error_code fileCause;

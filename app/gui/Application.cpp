@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTranslator>
 
 #include <clocale>
@@ -139,6 +140,24 @@ std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
     return problem;
 }
 
+bool screenReachable() {
+#ifdef Q_OS_WIN
+    return true;
+#else
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "DISPLAY"})
+        if (!qEnvironmentVariableIsEmpty(name)) return true;
+    return false;
+#endif
+}
+
+void showStartProblem(const std::string& problem) {
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), QString::fromStdString(problem),
+                    QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowIcon(applicationIcon());
+    box.exec();
+}
+
 int runSession(fileio::FileSystem& fs, const std::string& settingsPath) {
     MainWindowSession session(fs, settingsPath);
     return session.run() ? 0 : 1;
@@ -147,14 +166,22 @@ int runSession(fileio::FileSystem& fs, const std::string& settingsPath) {
 int runApplication(int argc, char** argv) {
     fileio::FileSystem& fs = fileio::standardFileSystem();
     const std::string settingsPath = "omp.ini";
-    // Started in a folder without settings (a terminal elsewhere), the program has nothing to
-    // show and must not pass for a success. The line comes before the application object, so that
-    // a terminal without a display gets it too.
+    // Started in a folder without settings (a terminal elsewhere, a file manager), the program
+    // has nothing to work on and must not pass for a success. The line comes before the
+    // application object, so that a terminal without a display gets it too; where there is a
+    // screen, a message box says the same to one who started it without a terminal.
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::current_path(error);
     if (const auto problem =
             settingsStartProblem(fs, settingsPath, error ? std::string(".") : folder.string())) {
         std::fprintf(stderr, "%s: %s\n", programName(argc, argv).c_str(), problem->c_str());
+        std::fflush(stderr);
+        if (screenReachable()) {
+            QApplication application(argc, argv);
+            QTranslator qtTexts;
+            installQtTranslation(qtTexts);
+            showStartProblem(*problem);
+        }
         return 1;
     }
 

@@ -55,6 +55,15 @@ std::optional<std::string> settingsStartProblem(fileio::FileSystem& fs,
                                                 const std::string& settingsPath,
                                                 const std::string& folder);
 
+// Whether the program can reach a screen to show a window on: on Windows always, elsewhere when
+// the environment names a display or a Qt platform. Without one, making the application object
+// would end the process.
+bool screenReachable();
+
+// Shows why the program cannot start (`problem`, UTF-8, as the standard error stream has it) in
+// a message box, modally; the application object must exist.
+void showStartProblem(const std::string& problem);
+
 // One session on `settingsPath` once the application object exists: the program's exit status,
 // 0 when the window ran, 1 when the settings did not load (their message box, if any, was shown).
 int runSession(fileio::FileSystem& fs, const std::string& settingsPath);

@@ -14,8 +14,10 @@
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QShortcut>
 
 #include <algorithm>
@@ -45,6 +47,8 @@ QString shortDateFormat(const QLocale& locale) {
 
 MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui::MainWindow>()) {
     ui_->setupUi(this);
+    // Above the controls, before the size is fixed: the window is as tall as both need.
+    addMenuBar();
     // A modal frame with caption and close box, no minimise or maximise box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -154,6 +158,53 @@ MainWindow::MainWindow(QWidget* parent) : QDialog(parent), ui_(std::make_unique<
 
 MainWindow::~MainWindow() = default;
 
+void MainWindow::addMenuBar() {
+    menuBar_ = new QMenuBar(this);
+    layout()->setMenuBar(menuBar_);
+    std::map<window::MenuBarMenu, QMenu*> menus;
+    for (const window::MenuBarEntry& entry : window::menuBarEntries()) {
+        QMenu*& menu = menus[entry.menu];
+        if (!menu) {
+            // No Alt letter: Alt+Ф already reaches "Избор на файл:".
+            menu = menuBar_->addMenu(fromCp1251(window::menuBarTitle(entry.menu)));
+            connect(menu, &QMenu::aboutToShow, this, &MainWindow::refreshMenuBar);
+        }
+        if (entry.text.empty()) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(fromCp1251(entry.text));
+        if (!entry.shortcut.empty())
+            action->setShortcut(QKeySequence(QString::fromLatin1(
+                entry.shortcut.data(), static_cast<qsizetype>(entry.shortcut.size()))));
+        menuBarActions_[entry.command] = action;
+        if (entry.command == window::kAboutEntry) {
+            connect(action, &QAction::triggered, this, &MainWindow::showAbout);
+        } else {
+            const auto id = static_cast<window::ControlId>(entry.command);
+            connect(action, &QAction::triggered, this, [this, id] { command(id); });
+        }
+    }
+    // The SEPA entry is there only for a window that offers the export.
+    if (QAction* sepa = menuBarAction(window::idSepaExport)) sepa->setVisible(false);
+    connect(ui_->prepared, &QAbstractButton::toggled, this, &MainWindow::refreshMenuBar);
+    refreshMenuBar();
+}
+
+QAction* MainWindow::menuBarAction(int command) const {
+    const auto it = menuBarActions_.find(command);
+    return it == menuBarActions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::refreshMenuBar() {
+    if (QAction* undo = menuBarAction(window::idUndoPrepare))
+        undo->setEnabled(ui_->prepared->isChecked());
+    if (QAction* sepa = menuBarAction(window::idSepaExport)) {
+        sepa->setVisible(static_cast<bool>(sepaExportAvailable_));
+        sepa->setEnabled(sepaExportAvailable_ && sepaExportAvailable_());
+    }
+}
+
 void MainWindow::applyControlTable() {
     setWindowTitle(fromCp1251(window::windowCaption()));
     ui_->controlGroup->setTitle(fromCp1251(window::controlGroupCaption()));
@@ -260,6 +311,7 @@ void MainWindow::setCommandHandler(std::function<void(window::ControlId)> handle
 void MainWindow::command(window::ControlId id) {
     if (handler_) {
         handler_(id);
+        refreshMenuBar();
         emit commandFinished();
     } else if (id == window::idCancel) {
         done(window::idCancel);
@@ -276,6 +328,7 @@ void MainWindow::showAbout() {
 
 void MainWindow::setSepaExportAvailable(std::function<bool()> available) {
     sepaExportAvailable_ = std::move(available);
+    refreshMenuBar();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

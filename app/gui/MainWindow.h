@@ -16,8 +16,10 @@
 #include <string>
 
 class QComboBox;
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenuBar;
 
 namespace Ui {
 class MainWindow;
@@ -63,6 +65,11 @@ class MainWindow : public QDialog {
     // The About box, modal over this window.
     void showAbout();
 
+    // The menu bar ("Файл", "Помощ"), and the entry of a command id in it (kAboutEntry: the
+    // About box); nullptr for none.
+    QMenuBar* menuBar() const { return menuBar_; }
+    QAction* menuBarAction(int command) const;
+
   public slots:
     void reject() override;
 
@@ -84,6 +91,10 @@ class MainWindow : public QDialog {
   private:
     void applyControlTable();
     void addToSystemMenu();
+    void addMenuBar();
+    // Enables the entries that depend on the list shown: undo while the tick says it is
+    // prepared, the SEPA export while the logic says a list is checked clean.
+    void refreshMenuBar();
     void command(window::ControlId id);
 
     std::unique_ptr<Ui::MainWindow> ui_;
@@ -92,6 +103,8 @@ class MainWindow : public QDialog {
     std::map<int, LimitedTextValidator*> validators_;
     std::function<void(window::ControlId)> handler_;
     std::function<bool()> sepaExportAvailable_;
+    QMenuBar* menuBar_ = nullptr;
+    std::map<int, QAction*> menuBarActions_;
 };
 
 }  // namespace velcor::app

@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <string>
 #include <utility>
@@ -164,10 +165,24 @@ void QtDialogHost::setChecked(window::ControlId id, bool checked) {
     if (auto* box = qobject_cast<QAbstractButton*>(window_.control(id))) box->setChecked(checked);
 }
 
-void QtDialogHost::showMessage(std::string_view text) {
+void QtDialogHost::showMessage(std::string_view text) { showMessage(text, {}); }
+
+void QtDialogHost::showMessage(std::string_view text, std::string_view detail) {
     QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
                     dialogParent());
     box.setTextFormat(Qt::PlainText);
+    if (!detail.empty()) box.setInformativeText(fromCp1251(detail).toHtmlEscaped());
+    box.exec();
+}
+
+void QtDialogHost::showInformation(std::string_view text, std::string_view detail) {
+    QMessageBox box(QMessageBox::Information, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
+                    dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    // The informative text takes markup: the path is shown as it is, line by line.
+    if (!detail.empty())
+        box.setInformativeText(
+            fromCp1251(detail).toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
     box.exec();
 }
 
@@ -187,6 +202,20 @@ bool QtDialogHost::askToGoOn(std::string_view text) {
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+session::DateAnswer QtDialogHost::askAboutValueDate(const std::string_view text,
+                                                    const std::optional<std::string>& nextBankDay) {
+    QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    QPushButton* next =
+        nextBankDay ? box.addButton(fromCp1251(*nextBankDay), QMessageBox::AcceptRole) : nullptr;
+    const int answer = box.exec();
+    if (next != nullptr && box.clickedButton() == next) return session::DateAnswer::nextBankDay;
+    return answer == QMessageBox::Yes ? session::DateAnswer::goOn : session::DateAnswer::stop;
 }
 
 std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedName) {

@@ -51,8 +51,12 @@ class QtDialogHost : public window::DialogHost {
     void setReadOnly(window::ControlId id, bool readOnly) override;
 
     void showMessage(std::string_view text) override;
+    void showMessage(std::string_view text, std::string_view detail) override;
+    void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
+    session::DateAnswer askAboutValueDate(std::string_view text,
+                                          const std::optional<std::string>& nextBankDay) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     std::optional<session::SepaExportAnswer> chooseSepaExport(

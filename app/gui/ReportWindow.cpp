@@ -71,14 +71,15 @@ ReportWindow::ReportWindow(QWidget* parent)
     auto* printKey = new QShortcut(QKeySequence::Print, this);
     connect(printKey, &QShortcut::activated, this, &ReportWindow::print);
 
-    // The same actions in plain sight; Enter closes the window, as Escape does.
+    // The same actions in plain sight. Enter presses the button that has the focus; anywhere
+    // else it closes the window, as Escape does.
     ui_->printButton->setText(fromCp1251(kPrint));
     ui_->previewButton->setText(fromCp1251(kPreviewButton));
     ui_->pdfButton->setText(fromCp1251(kSavePdf));
     ui_->closeButton->setText(fromCp1251(kClose));
     for (QPushButton* button :
          {ui_->printButton, ui_->previewButton, ui_->pdfButton, ui_->closeButton})
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
     ui_->closeButton->setDefault(true);
     connect(ui_->printButton, &QPushButton::clicked, this, &ReportWindow::print);
     connect(ui_->previewButton, &QPushButton::clicked, this, &ReportWindow::printPreview);

@@ -131,5 +131,31 @@ TEST(BankCalendar, MoreThanNinetyDaysAheadIsAskedAboutFirst) {
     }
 }
 
+// The day offered instead of one the bank would refuse: the first that passes, past weekends,
+// holidays and the days off after them, counted from today for a day gone by.
+TEST(BankCalendar, TheNextBankDayIsTheFirstThatPasses) {
+    const CalendarDate today{2026, 12, 9};  // a Wednesday
+    struct Case {
+        CalendarDate date;
+        std::optional<CalendarDate> next;
+    } cases[] = {
+        {{2026, 12, 10}, CalendarDate{2026, 12, 10}},  // a working day is its own
+        {{2026, 12, 12}, CalendarDate{2026, 12, 14}},  // Saturday: the Monday after
+        {{2026, 12, 24}, CalendarDate{2026, 12, 29}},  // Christmas, the weekend, the 26th off
+        {{2027, 1, 1}, CalendarDate{2027, 1, 4}},      // New Year, then a weekend
+        {{2026, 11, 3}, CalendarDate{2026, 12, 9}},    // gone by: today, a working day
+        {{2027, 12, 9}, std::nullopt},                 // too far ahead to offer any
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(isoDate(c.date));
+        EXPECT_EQ(nextBankDay(c.date, today), c.next);
+        if (c.next) {
+            EXPECT_EQ(readValueDate(*c.next, today).problem, Problem::none);
+        }
+    }
+    // A Saturday today: a day gone by gets the Monday.
+    EXPECT_EQ(nextBankDay({2026, 12, 1}, {2026, 12, 12}), (CalendarDate{2026, 12, 14}));
+}
+
 }  // namespace
 }  // namespace velcor::processing

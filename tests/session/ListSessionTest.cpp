@@ -227,6 +227,35 @@ TEST(ListSession, PrepareReportAndUndoAnswerWithTheirValues) {
     EXPECT_EQ(f.session.undo().kind, ResultKind::refused) << "nothing left to undo";
 }
 
+// Undo keeps the value date the list was prepared with, whatever the list's name says, so that a
+// second prepare after a corrected payer value does not fall back to another date.
+TEST(ListSession, UndoKeepsTheValueDateThePrepareHad) {
+    struct Case {
+        const char* what;
+        int day, month, year;  // set before the prepare; 0: the name's date
+    } cases[] = {
+        {"the name's date", 0, 0, 0},
+        {"a date the operator set", 27, 1, 2027},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f({2026, 12, 20, 10, 0, 0, true});
+        f.session.keepPreparesIn(f.dir.file("history"));
+        const std::string path = f.list("O081206P.1DP", kCleanRows);
+        ASSERT_TRUE(f.session.open(path).done());
+        if (c.day != 0) {
+            ASSERT_TRUE(f.session.setValueDate(c.day, c.month, c.year).done());
+        }
+        const processing::LocalDateTime set = f.session.state().paymentDate;
+        ASSERT_TRUE(f.session.prepare(DateAnswer::goOn).done());
+        ASSERT_TRUE(f.session.undo().done());
+        const processing::LocalDateTime after = f.session.state().paymentDate;
+        EXPECT_EQ(std::vector<int>({after.day, after.month, after.year}),
+                  std::vector<int>({set.day, set.month, set.year}));
+        EXPECT_EQ(after.year, c.day != 0 ? c.year : 2006);
+    }
+}
+
 // A prepared list that no longer agrees with its header has no report: what is wrong with it is
 // told again instead.
 TEST(ListSession, NoReportOfAPreparedListThatFailsItsHeaderCheck) {

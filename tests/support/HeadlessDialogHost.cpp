@@ -58,17 +58,42 @@ bool HeadlessDialogHost::isReadOnly(ControlId id) const {
 }
 
 void HeadlessDialogHost::showMessage(std::string_view text) {
-    events_.push_back({EventKind::message, std::string(text)});
+    events_.push_back({EventKind::message, std::string(text), {}});
+}
+
+void HeadlessDialogHost::showMessage(std::string_view text, std::string_view detail) {
+    events_.push_back({EventKind::message, std::string(text), std::string(detail)});
+}
+
+void HeadlessDialogHost::showInformation(std::string_view text, std::string_view detail) {
+    events_.push_back({EventKind::information, std::string(text), std::string(detail)});
+}
+
+std::vector<std::string> HeadlessDialogHost::confirmations() const {
+    std::vector<std::string> out;
+    for (const Event& event : events_)
+        if (event.kind == EventKind::information) out.push_back(event.text + "\n" + event.detail);
+    return out;
 }
 
 bool HeadlessDialogHost::askYesNo(std::string_view text) {
-    events_.push_back({EventKind::question, std::string(text)});
+    events_.push_back({EventKind::question, std::string(text), {}});
     return yesAnswer;
 }
 
 bool HeadlessDialogHost::askToGoOn(std::string_view text) {
-    events_.push_back({EventKind::question, std::string(text)});
+    events_.push_back({EventKind::question, std::string(text), {}});
     return goOnAnswer;
+}
+
+session::DateAnswer HeadlessDialogHost::askAboutValueDate(
+    std::string_view text, const std::optional<std::string>& nextBankDay) {
+    nextBankDaysOffered.push_back(nextBankDay.value_or(std::string()));
+    if (nextBankDayAnswer && nextBankDay) {
+        events_.push_back({EventKind::question, std::string(text), {}});
+        return session::DateAnswer::nextBankDay;
+    }
+    return askToGoOn(text) ? session::DateAnswer::goOn : session::DateAnswer::stop;
 }
 
 std::optional<std::string> HeadlessDialogHost::chooseOpenFile(std::string_view suggestedName) {
@@ -77,7 +102,7 @@ std::optional<std::string> HeadlessDialogHost::chooseOpenFile(std::string_view s
 }
 
 void HeadlessDialogHost::showReport(std::string_view html) {
-    events_.push_back({EventKind::report, std::string(html)});
+    events_.push_back({EventKind::report, std::string(html), {}});
 }
 
 void HeadlessDialogHost::showRowFindings(std::string_view html,

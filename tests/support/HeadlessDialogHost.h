@@ -18,10 +18,11 @@ namespace velcor::window {
 class HeadlessDialogHost : public DialogHost {
   public:
     // What appeared in front of the operator, in order.
-    enum class EventKind { message, question, report };
+    enum class EventKind { message, question, report, information };
     struct Event {
         EventKind kind;
         std::string text;
+        std::string detail = {};  // what a message box says below its text
     };
 
     std::string controlText(ControlId id) override;
@@ -38,8 +39,13 @@ class HeadlessDialogHost : public DialogHost {
     void setChecked(ControlId id, bool checked) override;
     void setReadOnly(ControlId id, bool readOnly) override;
     void showMessage(std::string_view text) override;
+    void showMessage(std::string_view text, std::string_view detail) override;
+    void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
+    // Asked as askToGoOn, the next bank day offered recorded; nextBankDayAnswer takes it.
+    session::DateAnswer askAboutValueDate(std::string_view text,
+                                          const std::optional<std::string>& nextBankDay) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     // Recorded as a report of `html`, with the findings and the list they were shown with.
@@ -57,6 +63,10 @@ class HeadlessDialogHost : public DialogHost {
     bool yesAnswer = false;                     // the answer to the save question
     // The answer to a warning's question: a run without a screen goes on unless told otherwise.
     bool goOnAnswer = true;
+    // Whether the value-date question is answered with its next bank day, where it offers one.
+    bool nextBankDayAnswer = false;
+    // The next bank day each value-date question offered (empty: none), in order.
+    std::vector<std::string> nextBankDaysOffered;
     // How many row findings the screen can show (velcor-cli prints the message list's share).
     std::int64_t rowFindingsShownAnswer = processing::kMaxRowMessages;
 
@@ -73,6 +83,8 @@ class HeadlessDialogHost : public DialogHost {
     std::vector<std::string> messages() const { return texts(EventKind::message); }
     std::vector<std::string> reports() const { return texts(EventKind::report); }
     std::vector<std::string> questions() const { return texts(EventKind::question); }
+    // The confirmations of work done: each its text, a line break and its detail.
+    std::vector<std::string> confirmations() const;
     void clearEvents() { events_.clear(); }
     const std::vector<std::string>& suggestedNames() const { return suggestedNames_; }
     int focusedControl() const { return focused_; }

@@ -333,7 +333,44 @@ TEST(DialogReport, OnAListWithRowFindingsShowsThemAgain) {
     s.w.browse(s.w.writeList("O081206P.2DP", kRows));
     s.w.host.clearEvents();
     s.w.dialog->onCommand(idPrint);
-    EXPECT_TRUE(s.w.host.events().empty()) << "a clean list has nothing to show";
+    EXPECT_EQ(s.w.host.messages(),
+              std::vector<std::string>{std::string(
+                  "Справката се съставя за подготвен файл: натиснете „Подготовка“."_cp)});
+    EXPECT_TRUE(s.w.host.reports().empty()) << "a clean list has no findings to show";
+}
+
+// A list opened without a payment type has its rows counted and none checked: no figures are
+// shown until a type is chosen, the focus goes to the type box, and "Печат" asks for the type
+// first. With a type, a clean list that is not prepared is sent to "Подготовка".
+TEST(DialogReport, AListNotPreparedOrWithoutATypeSaysWhatComesFirst) {
+    struct Case {
+        const char* what;
+        int type;
+        std::string count;  // shown after the opening
+        int focus;          // 0: left as it was
+        Message printSays;
+    } cases[] = {
+        {"no type", -1, "", idPaymentType, Message::noPaymentType},
+        {"type DP", 1, "2", 0, Message::reportNeedsPrepare},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScannedList s(kRows, c.type);
+        EXPECT_EQ(s.w.host.controlText(idCount), c.count);
+        EXPECT_EQ(s.w.host.controlText(idTotal).empty(), c.count.empty());
+        EXPECT_EQ(s.w.host.focusedControl(), c.focus);
+        const Outcome printed = s.w.dialog->buildReport();
+        EXPECT_FALSE(printed.done);
+        ASSERT_EQ(printed.messages.size(), 1u);
+        EXPECT_EQ(printed.messages[0], session::shownMessage(c.printSays));
+        EXPECT_TRUE(s.w.host.reports().empty());
+        if (c.type < 0) {
+            // The type chosen, the figures come.
+            s.w.selectType(1);
+            EXPECT_EQ(s.w.host.controlText(idCount), "2");
+        }
+    }
+    EXPECT_EQ(session::messageKindName(Message::reportNeedsPrepare), "report-needs-prepare");
 }
 
 // A prepared list's value date is its header's: the date picker cannot change it while the list is

@@ -123,7 +123,13 @@ TEST(SepaExport, RowsCarryWhatTheyHoldWithinTheRulesLengths) {
     w.browse(w.writeList("O150126P.1DP", rows));
     ASSERT_TRUE(w.state().fileValid);
     const std::string path = w.dir.file("out.xml");
-    ASSERT_TRUE(w.dialog->exportSepa({PainVersion::v09, true, "SALA"}, path).done);
+    const Outcome written = w.dialog->exportSepa({PainVersion::v09, true, "SALA"}, path);
+    ASSERT_TRUE(written.done);
+    // Confirmed with the file's own figures, in euro.
+    ASSERT_TRUE(written.confirmation.has_value());
+    EXPECT_EQ(written.confirmation->text,
+              std::string("SEPA файлът е записан.\nФайл: "_cp) + path +
+                  std::string("\nБрой: 3\nОбща сума: 1000000010.50 EUR"_cp));
     EXPECT_TRUE(xmllintValidates(path, PainVersion::v09));
     const testing::SepaFileRead file = readBack(path);
     EXPECT_EQ(testing::sepaRuleFaults(file), std::vector<std::string>{});

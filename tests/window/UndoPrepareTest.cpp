@@ -46,6 +46,79 @@ std::vector<Message> kindsOf(const Outcome& outcome) {
     return kinds;
 }
 
+// "Файлът вече е обработен!" keeps its text and says below it where the undo is; the window's
+// other refusals say nothing below theirs.
+TEST(UndoPrepare, AListPreparedAlreadyIsToldWhereItsUndoIs) {
+    KeptWindow k;
+    ASSERT_TRUE(k.w.dialog->prepare().done);
+    struct Case {
+        const char* what;
+        std::function<Outcome()> act;
+        Message kind;
+        std::string_view detail;
+    } cases[] = {
+        {"prepared again", [&] { return k.w.dialog->prepare(); }, Message::alreadyPrepared,
+         session::alreadyPreparedHint()},
+        {"a list that is no more",
+         [&] {
+             k.w.dialog->pathEdited();
+             return k.w.dialog->prepare();
+         },
+         Message::notValid,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        k.w.host.clearEvents();
+        const Outcome outcome = c.act();
+        EXPECT_EQ(kindsOf(outcome), std::vector<Message>{c.kind});
+        ASSERT_EQ(k.w.host.events().size(), 1u);
+        EXPECT_EQ(k.w.host.events()[0].text, session::messageText(c.kind));
+        EXPECT_EQ(k.w.host.events()[0].detail, c.detail);
+    }
+    EXPECT_NE(session::alreadyPreparedHint().find("„Файл“"_cp.view()), std::string_view::npos);
+}
+
+// Work done is confirmed in an information box that names the list, its count and its total in
+// the currency of its value date: the prepare, and the undo with the list as it is put back.
+TEST(UndoPrepare, ThePrepareAndItsUndoAreConfirmedWithTheFiguresAndTheCurrency) {
+    struct Case {
+        const char* what;
+        int year;  // of the value date; the day is 8 December
+        std::string_view currency;
+    } cases[] = {
+        {"in leva", 2006, "лв."_cp},
+        {"in euro", 2026, "EUR"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeptWindow k;
+        ASSERT_TRUE(k.w.dialog->setValueDate(8, 12, c.year).done);
+        const Outcome prepared = k.w.dialog->prepare();
+        ASSERT_TRUE(prepared.done);
+        const std::string figures = std::string("Файл: "_cp) + k.list + "\n" +
+                                    std::string("Брой: 2\nОбща сума: 30.75 "_cp) +
+                                    std::string(c.currency);
+        ASSERT_TRUE(prepared.confirmation.has_value());
+        EXPECT_EQ(prepared.confirmation->kind, Message::prepareDone);
+        EXPECT_EQ(prepared.confirmation->text, std::string("Файлът е подготвен.\n"_cp) + figures);
+        EXPECT_TRUE(prepared.messages.size() <= 2u)
+            << "at most the euro note and the date question";
+
+        const Outcome undone = k.w.dialog->undoPrepare();
+        ASSERT_TRUE(undone.done);
+        ASSERT_TRUE(undone.confirmation.has_value());
+        EXPECT_EQ(undone.confirmation->kind, Message::prepareUndone);
+        EXPECT_EQ(undone.confirmation->text,
+                  std::string(session::messageText(Message::prepareUndone)) + "\n" + figures);
+        // Confirmations are no warnings: the message boxes stay as they were.
+        EXPECT_EQ(k.w.host.confirmations(), (std::vector<std::string>{prepared.confirmation->text,
+                                                                      undone.confirmation->text}));
+        for (const std::string& message : k.w.host.messages())
+            EXPECT_NE(message, session::messageText(Message::prepareUndone));
+    }
+}
+
 // The payer name typed wrong goes into the header; undone, the list is as it was, opened again,
 // and prepared anew with the name put right.
 TEST(UndoPrepare, PutsTheListBackAndItCanBePreparedAgain) {

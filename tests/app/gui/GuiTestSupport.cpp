@@ -42,6 +42,8 @@ ModalScript& ModalScript::answerMessage(int button) {
             return;
         }
         messages_.push_back(box->text());
+        details_.push_back(box->informativeText());
+        icons_.push_back(box->icon());
         QAbstractButton* press = button
                                      ? box->button(static_cast<QMessageBox::StandardButton>(button))
                                      : static_cast<QAbstractButton*>(box->defaultButton());

@@ -34,6 +34,10 @@ class ModalScript : public QObject {
     bool done() const { return steps_.empty(); }
     // The texts of the message boxes answered by answerMessage, in order.
     const std::vector<QString>& messages() const { return messages_; }
+    // And, for each of them, what it said below its text (its informative text, as markup) and
+    // its icon (QMessageBox::Icon).
+    const std::vector<QString>& details() const { return details_; }
+    const std::vector<int>& icons() const { return icons_; }
     // Titles or texts of modal windows that came when no step was left.
     const std::vector<QString>& unexpected() const { return unexpected_; }
 
@@ -44,6 +48,8 @@ class ModalScript : public QObject {
     std::vector<QPointer<QWidget>> handled_;
     std::deque<Step> steps_;
     std::vector<QString> messages_;
+    std::vector<QString> details_;
+    std::vector<int> icons_;
     std::vector<QString> unexpected_;
 };
 

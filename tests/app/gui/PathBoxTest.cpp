@@ -51,8 +51,10 @@ TEST(PathBox, TheFiguresBesideThePathAreAlwaysThoseOfTheListItNames) {
     };
 
     ModalScript script({&window});
-    // Both lists' value dates (2006, 2007) are gone: each "Подготовка" asks, and goes on.
-    script.answerMessage(QMessageBox::Yes).answerMessage(QMessageBox::Yes);
+    // Both lists' value dates (2006, 2007) are gone: each "Подготовка" asks, goes on, and
+    // confirms.
+    script.answerMessage(QMessageBox::Yes).answerMessage();
+    script.answerMessage(QMessageBox::Yes).answerMessage();
     struct Seen {
         QStringList figures;
         bool prepared = false;

@@ -34,13 +34,26 @@ TEST_F(ProgramStart, WindowWithoutReadableSettingsSaysWhereAndFails) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
+        // From a terminal without a display: the line alone.
         const CliRun r = runShell("cd " + quoted(c.folder) +
-                                  " && QT_QPA_PLATFORM=offscreen timeout 60 " + quoted(VELCOR_GUI));
+                                  " && env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY "
+                                  "timeout 60 " +
+                                  quoted(VELCOR_GUI));
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, c.line + std::filesystem::canonical(dir.path() / c.folder).string() +
                              "\n" + c.hint);
         EXPECT_TRUE(r.out.empty()) << r.out;
     }
+}
+
+// The program itself, started where there is a screen and no omp.ini: the line on the standard
+// error stream comes at once, and the program then waits on its box (here, until it is stopped).
+TEST_F(ProgramStart, WithAScreenItWaitsOnItsBox) {
+    std::filesystem::create_directory(dir.path() / "empty");
+    const CliRun r =
+        runShell("cd empty && QT_QPA_PLATFORM=offscreen timeout 3 " + quoted(VELCOR_GUI));
+    EXPECT_EQ(r.status, 124) << "ended before it was stopped";
+    EXPECT_EQ(r.err.rfind("velcor: няма файл omp.ini в папка ", 0), 0u) << r.err;
 }
 
 #if defined(VELCOR_CMAKE)

@@ -295,6 +295,49 @@ TEST(ReportWindow, ItsButtonsPrintPreviewSaveAsPdfAndClose) {
     EXPECT_FALSE(report.isVisible());
 }
 
+// Enter on a button that has the focus presses that button and the window stays; Enter in the
+// page closes it, as "Затвори" does.
+TEST(ReportWindow, EnterPressesTheFocusedButtonAndElseCloses) {
+    ReportWindow report;
+    report.setReportHtml("Грешнa сума!<BR>"_cp);
+    report.show();
+    report.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&report));
+    struct Case {
+        const char* button;  // nullptr: the focus in the page
+        Qt::Key key;
+        const char* opens;  // the class of the window it opens; nullptr: none
+        bool stays;
+    } cases[] = {
+        {"Преглед", Qt::Key_Return, "QPrintPreviewDialog", true},
+        {"Преглед", Qt::Key_Enter, "QPrintPreviewDialog", true},
+        {"Печат...", Qt::Key_Return, "QPrintDialog", true},
+        {"Запис като PDF...", Qt::Key_Return, "QFileDialog", true},
+        {"Затвори", Qt::Key_Return, nullptr, false},
+        {nullptr, Qt::Key_Return, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button ? c.button : "the page");
+        report.show();
+        report.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&report));
+        QWidget* target = report.view();
+        for (QPushButton* b : report.findChildren<QPushButton*>())
+            if (c.button && b->text() == QString::fromUtf8(c.button)) target = b;
+        ASSERT_TRUE(c.button == nullptr || target != report.view());
+        target->setFocus(Qt::TabFocusReason);
+        ModalScript script({&report});
+        QString opened;
+        script.then([&](QWidget* w) {
+            opened = QString::fromLatin1(w->metaObject()->className());
+            static_cast<QDialog*>(w)->reject();
+        });
+        QTest::keyClick(target, c.key);
+        EXPECT_EQ(opened, c.opens ? QString::fromLatin1(c.opens) : QString());
+        EXPECT_EQ(report.isVisible(), c.stays);
+    }
+}
+
 // On paper the page lays out as a browser lays it out: the tables as wide as they ask, their
 // cells sharing that width, long texts wrapped between words inside the margins, on white. The
 // window's PDF and velcor-cli's report --pdf are one rendering.

@@ -96,6 +96,7 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     // The list's value date (15 January 2026) is gone by: asked about before the file is
     // written, as before a prepare.
     script.answerMessage(QMessageBox::Yes);
+    script.answerMessage();  // the file is confirmed, with its figures in euro
 
     MenuEntry before, after;
     QTimer::singleShot(0, &window, [&] {
@@ -121,6 +122,12 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->localInstrument + " " + file->categoryPurpose, "INST SALA");
     EXPECT_EQ(file->transactions.size(), 4u);
+    ASSERT_EQ(script.messages().size(), 2u);
+    EXPECT_EQ(script.messages()[1], QString::fromUtf8("SEPA файлът е записан."));
+    EXPECT_EQ(script.icons()[1], QMessageBox::Information);
+    EXPECT_TRUE(script.details()[1].contains(QString::fromStdString(target).toHtmlEscaped()));
+    EXPECT_TRUE(script.details()[1].contains(QString::fromUtf8("Брой: 4<br>")));
+    EXPECT_TRUE(script.details()[1].endsWith(QStringLiteral(" EUR")));
 }
 
 // The purpose's drop-down offers every code of ISO's list with its meaning in Bulgarian; a code

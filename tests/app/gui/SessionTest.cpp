@@ -85,6 +85,7 @@ TEST(Session, OpenPreparePrintAndClose) {
     ModalScript script({&window});
     QString reportText;
     script.answerMessage(QMessageBox::Yes);  // the list's value date, 8 December 2006, is gone
+    script.answerMessage();                  // the prepare is confirmed
     script.then([&](QWidget* widget) {
         auto* report = qobject_cast<ReportWindow*>(widget);
         ASSERT_NE(report, nullptr);
@@ -167,8 +168,9 @@ TEST(Session, OpenPreparePrintAndClose) {
     EXPECT_EQ(list.substr(0, 5), "OMPDP");
     EXPECT_TRUE(reportText.contains(QStringLiteral("6276.15"))) << reportText.toStdString();
     EXPECT_EQ(velcor::testing::readFileBytes(pdfPath.toStdString()).substr(0, 5), "%PDF-");
-    ASSERT_EQ(script.messages().size(), 2u);
-    EXPECT_EQ(script.messages()[1],
+    ASSERT_EQ(script.messages().size(), 3u);
+    EXPECT_EQ(script.messages()[1], QString::fromUtf8("Файлът е подготвен."));
+    EXPECT_EQ(script.messages()[2],
               QString::fromUtf8("Да се запишат ли данните за фирмата в INI файла?"));
     const std::string settings = velcor::testing::readFileBytes(settingsPath);
     EXPECT_NE(settings.find("Примерна фирма ООД"_cp), std::string::npos);

@@ -64,7 +64,27 @@ TEST(UndoPrepareMenu, PutsThePreparedListBack) {
         [&](const QString&) -> std::optional<QString> { return QString::fromStdString(listPath); });
     ModalScript script({&window});
     script.answerMessage(QMessageBox::Yes);  // the example's value date is long gone: go on
-    script.answerMessage();                  // the list is put back
+    script.answerMessage();                  // the prepare is confirmed
+    // The list is put back: the confirmation names it with its figures, in the currency of its
+    // value date (8 December 2006: leva).
+    QString undoneDetail;
+    int undoneIcon = QMessageBox::NoIcon;
+    QString undoneText;
+    script.then([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        undoneText = box->text();
+        undoneDetail = box->informativeText();
+        undoneIcon = box->icon();
+        QPixmap picture = window.grab();
+        const QPixmap shot = box->grab();
+        QPainter painter(&picture);
+        painter.drawPixmap((picture.width() - shot.width()) / 2,
+                           (picture.height() - shot.height()) / 2, shot);
+        painter.end();
+        saveScreenshot(picture, QStringLiteral("undo-message"));
+        box->accept();
+    });
 
     bool enabledBeforePrepare = true;
     bool enabledAfterPrepare = false;
@@ -105,9 +125,15 @@ TEST(UndoPrepareMenu, PutsThePreparedListBack) {
     EXPECT_EQ(velcor::testing::readFileBytes(listPath), original);
     EXPECT_FALSE(tickAfterUndo);
     ASSERT_EQ(script.messages().size(), 2u);
-    EXPECT_EQ(
-        script.messages()[1],
-        QString::fromUtf8("Подготовката е отменена: файлът е върнат във вида си отпреди нея."));
+    EXPECT_EQ(script.messages()[1], QString::fromUtf8("Файлът е подготвен."));
+    EXPECT_EQ(script.icons()[1], QMessageBox::Information);
+    EXPECT_EQ(script.details()[1],
+              QString::fromUtf8("Файл: %1<br>Брой: 4<br>Обща сума: 6276.15 лв.")
+                  .arg(QString::fromStdString(listPath).toHtmlEscaped()));
+    EXPECT_EQ(undoneText, QString::fromUtf8(
+                              "Подготовката е отменена: файлът е върнат във вида си отпреди нея."));
+    EXPECT_EQ(undoneIcon, QMessageBox::Information);
+    EXPECT_EQ(undoneDetail, script.details()[1]);
     EXPECT_TRUE(script.unexpected().empty()) << script.unexpected().front().toStdString();
     EXPECT_FALSE(std::filesystem::is_empty(dir.file("data")));
 }
