@@ -21,6 +21,15 @@ namespace velcor::app::test {
 
 QString shown(std::string_view cp1251) { return fromCp1251(cp1251); }
 
+QString readText(const QString& marked) {
+    QString text;
+    for (qsizetype i = 0; i < marked.size(); ++i) {
+        if (marked[i] == QLatin1Char('&') && i + 1 < marked.size()) ++i;
+        text += marked[i];
+    }
+    return text;
+}
+
 ModalScript::ModalScript(std::vector<QWidget*> ignored) {
     for (QWidget* widget : ignored) ignored_.emplace_back(widget);
     auto* timer = new QTimer(this);

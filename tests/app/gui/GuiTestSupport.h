@@ -17,6 +17,8 @@ namespace velcor::app::test {
 
 // A Windows-1251 constant as the widgets show it.
 QString shown(std::string_view cp1251);
+// A label's or a button's text as it reads, without the "&" that marks its Alt key.
+QString readText(const QString& marked);
 
 // Acts on modal windows as they open, one step per window, in order. A modal window that no
 // step is left for is recorded and closed, so a test never hangs on an unexpected box.

@@ -49,7 +49,7 @@ TEST(MainWindowForm, ControlsHaveTheTablesLabelsTextsKindsAndLimits) {
             EXPECT_EQ(w.label(info.id), nullptr);
         } else {
             ASSERT_NE(w.label(info.id), nullptr);
-            EXPECT_EQ(w.label(info.id)->text(), shown(info.label));
+            EXPECT_EQ(readText(w.label(info.id)->text()), shown(info.label));
             EXPECT_EQ(w.label(info.id)->buddy(), widget);
         }
         switch (info.kind) {
@@ -66,7 +66,7 @@ TEST(MainWindowForm, ControlsHaveTheTablesLabelsTextsKindsAndLimits) {
             case ControlKind::defaultButton: {
                 auto* button = qobject_cast<QPushButton*>(widget);
                 ASSERT_NE(button, nullptr);
-                EXPECT_EQ(button->text(), shown(info.text));
+                EXPECT_EQ(readText(button->text()), shown(info.text));
                 EXPECT_EQ(button->isDefault(), info.kind == ControlKind::defaultButton);
                 break;
             }
