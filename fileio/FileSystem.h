@@ -203,16 +203,20 @@ struct Replaced {
 // or nothing is replaced (writeFailed): what someone added to it meanwhile is not lost. The target
 // is then locked from that check to the rename, so that of two replacements that expect the same
 // stamp only the first renames; the other waits for it (half a minute at most, then
-// writeFailed), finds the stamp changed and replaces nothing.
+// writeFailed with device_or_resource_busy: another program holds the lock), finds the stamp
+// changed and replaces nothing.
 Replaced replaceFile(FileSystem& fs, const std::string& path,
                      std::initializer_list<std::string_view> pieces,
                      const std::optional<FileStamp>& expectedStamp = std::nullopt);
 
 // The same with what the temporary file holds written by `write`, which answers false when it
 // could not write all of it (the replacement then fails as for a failed write, and the target is
-// untouched). What it writes need never be in memory at once.
+// untouched). What it writes need never be in memory at once. While the target's lock is held
+// elsewhere, `keepWaiting` is asked between attempts: false ends the wait at once, writeFailed
+// with operation_canceled.
 Replaced replaceFileWith(FileSystem& fs, const std::string& path,
                          const std::function<bool(WriteFile& file)>& write,
-                         const std::optional<FileStamp>& expectedStamp = std::nullopt);
+                         const std::optional<FileStamp>& expectedStamp = std::nullopt,
+                         const std::function<bool()>& keepWaiting = {});
 
 }  // namespace velcor::fileio

@@ -8,16 +8,26 @@ namespace velcor::fileio {
 namespace {
 
 // Another replacement holds the lock only from its stamp check to its rename, so a wait is short;
-// the bound keeps a holder that hangs (a network share gone away) from hanging this run as well.
+// the bound keeps a holder that hangs (a network share gone away, another program that locked the
+// list) from hanging this run as well, and the operator may end the wait before it.
 constexpr auto kLockWait = std::chrono::seconds(30);
 constexpr auto kLockRetry = std::chrono::milliseconds(20);
 
-std::unique_ptr<FileLock> waitForLock(FileSystem& fs, const std::string& path) {
+std::unique_ptr<FileLock> waitForLock(FileSystem& fs, const std::string& path,
+                                      const std::function<bool()>& keepWaiting,
+                                      std::error_code& cause) {
     const auto deadline = std::chrono::steady_clock::now() + kLockWait;
     for (;;) {
         LockAttempt attempt = fs.tryLock(path);
         if (attempt.lock || !attempt.busy) return std::move(attempt.lock);
-        if (std::chrono::steady_clock::now() >= deadline) return nullptr;
+        if (keepWaiting && !keepWaiting()) {
+            cause = std::make_error_code(std::errc::operation_canceled);
+            return nullptr;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            cause = std::make_error_code(std::errc::device_or_resource_busy);
+            return nullptr;
+        }
         std::this_thread::sleep_for(kLockRetry);
     }
 }
@@ -39,7 +49,8 @@ Replaced replaceFile(FileSystem& fs, const std::string& path,
 
 Replaced replaceFileWith(FileSystem& fs, const std::string& path,
                          const std::function<bool(WriteFile& file)>& write,
-                         const std::optional<FileStamp>& expectedStamp) {
+                         const std::optional<FileStamp>& expectedStamp,
+                         const std::function<bool()>& keepWaiting) {
     std::string tempPath;
     std::error_code cause;
     auto file = fs.createTemporaryBeside(path, tempPath, cause);
@@ -62,7 +73,7 @@ Replaced replaceFileWith(FileSystem& fs, const std::string& path,
     // the list would keep only one of them.
     std::unique_ptr<FileLock> lock;
     if (ok && expectedStamp) {
-        lock = waitForLock(fs, path);
+        lock = waitForLock(fs, path, keepWaiting, cause);
         const std::optional<FileStamp> now = lock ? fs.stamp(path) : std::nullopt;
         ok = now && *now == *expectedStamp;
     }

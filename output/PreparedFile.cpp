@@ -77,6 +77,17 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
     // The list is digested while it is read again, for a caller who wants to know what it held.
     DigestingFileSystem digesting(fs, path);
     fileio::FileSystem& reading = beforeReplacing ? digesting : fs;
+    // Where the work stood, for the question asked while the list's lock is waited for.
+    std::uint64_t lastRead = 0;
+    std::error_code readCause;
+    std::uint64_t listSize = 0;
+    processing::ScanProgress tracked;
+    if (progress)
+        tracked = [&](std::uint64_t read, std::uint64_t size) {
+            lastRead = read;
+            listSize = size;
+            return progress(read, size);
+        };
     result.replaced = fileio::replaceFileWith(
         fs, path,
         [&](fileio::WriteFile& file) {
@@ -99,8 +110,9 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
                     block += piece;
                     return block.size() < kWriteBlock || flushBlock();
                 },
-                progress);
+                tracked);
             if (again.error == processing::ScanError::none && !flushBlock()) return false;
+            readCause = again.cause;
             switch (again.error) {
                 case processing::ScanError::rowsNotTaken:
                 case processing::ScanError::cannotOpen:
@@ -126,7 +138,12 @@ PreparedWrite writePreparedFile(fileio::FileSystem& fs, const std::string& path,
             if (!original) original = fileio::digestOfFile(fs, path, cause);
             return original && beforeReplacing(*original, digester.finish());
         },
-        scannedStamp);
+        scannedStamp,
+        // Where another program holds the list, the operator may stop the wait for it.
+        [&] { return !progress || progress(lastRead, listSize); });
+    if (result.replaced.cause == std::errc::operation_canceled) result.cancelled = true;
+    // The list that could not be read again is the failure's file, not the temporary one.
+    if (!result.replaced.ok() && !result.replaced.cause) result.replaced.cause = readCause;
     return result;
 }
 

@@ -453,6 +453,14 @@ Result ListSession::prepare(DateAnswer answer) {
     // Only the list that was scanned may be rewritten with its rows: a list changed on disk since
     // would get rows that are not its own.
     if (!scannedFileUnchanged()) {
+        // Gone or shut away since it was read, it is named with the system's cause; changed, it
+        // has to be opened and checked again.
+        std::error_code cause;
+        if (!fs_.openRead(state_.inputPath, cause) && cause) {
+            run.noteCause(cause, state_.inputPath);
+            run.tell(Message::readError);
+            return finish(run, ResultKind::failed);
+        }
         run.tell(Message::notValid);
         return refused();
     }

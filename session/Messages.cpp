@@ -550,12 +550,67 @@ std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome) {
     return warnings;
 }
 
+namespace {
+
+// The causes the operator can do something about, each with what to do.
+enum class CauseKind { missing, denied, busy, full, other };
+
+CauseKind causeKind(std::error_code error) {
+#ifdef _WIN32
+    // The system's own codes, which the standard library does not always map.
+    if (error.category() == std::system_category()) {
+        switch (error.value()) {
+            case 2:  // ERROR_FILE_NOT_FOUND
+            case 3:  // ERROR_PATH_NOT_FOUND
+                return CauseKind::missing;
+            case 5:   // ERROR_ACCESS_DENIED
+            case 19:  // ERROR_WRITE_PROTECT
+                return CauseKind::denied;
+            case 32:    // ERROR_SHARING_VIOLATION
+            case 33:    // ERROR_LOCK_VIOLATION
+            case 1224:  // ERROR_USER_MAPPED_FILE
+                return CauseKind::busy;
+            case 39:   // ERROR_HANDLE_DISK_FULL
+            case 112:  // ERROR_DISK_FULL
+                return CauseKind::full;
+            default:
+                break;
+        }
+    }
+#endif
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory)
+        return CauseKind::missing;
+    if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
+        error == std::errc::read_only_file_system)
+        return CauseKind::denied;
+    if (error == std::errc::device_or_resource_busy || error == std::errc::text_file_busy)
+        return CauseKind::busy;
+    if (error == std::errc::no_space_on_device) return CauseKind::full;
+    return CauseKind::other;
+}
+
+constexpr auto kHeldByAnother = "файлът е отворен от друга програма (напр. Excel)"_cp;
+constexpr auto kCauseLine = "Причина: %s."_cp;
+constexpr auto kNothingChanged = "Нищо не е променено."_cp;
+constexpr auto kWhenMissing =
+    "Проверете дали файлът не е преместен, преименуван или изтрит, и го изберете отново."_cp;
+constexpr auto kWhenDenied =
+    "Проверете дали файлът и папката му не са само за четене и дали имате право да пишете в тях, "
+    "или копирайте списъка в папка, в която можете да пишете."_cp;
+constexpr auto kWhenBusy = "Затворете файла в другата програма и опитайте отново."_cp;
+constexpr auto kWhenFull = "Освободете място на диска и опитайте отново."_cp;
+constexpr auto kWhenOther =
+    "Опитайте отново; ако грешката се повтаря, копирайте списъка в друга папка."_cp;
+
+}  // namespace
+
 std::string fileReason(std::error_code error) {
     static const std::pair<std::errc, std::string_view> kTexts[] = {
         {std::errc::no_such_file_or_directory, "няма такъв файл"_cp},
         {std::errc::not_a_directory, "част от пътя не е папка"_cp},
         {std::errc::permission_denied, "няма права за достъп"_cp},
         {std::errc::operation_not_permitted, "няма права за достъп"_cp},
+        {std::errc::read_only_file_system, "устройството е само за четене"_cp},
         {std::errc::is_a_directory, "това е папка"_cp},
         {std::errc::too_many_symbolic_link_levels, "твърде много символни връзки"_cp},
         {std::errc::filename_too_long, "твърде дълго име"_cp},
@@ -568,7 +623,39 @@ std::string fileReason(std::error_code error) {
         return std::string("това не е обикновен файл"_cp);
     for (const auto& [condition, words] : kTexts)
         if (error == condition) return std::string(words);
+    switch (causeKind(error)) {
+        case CauseKind::busy:
+            return std::string(kHeldByAnother);
+        case CauseKind::missing:
+            return std::string("няма такъв файл"_cp);
+        case CauseKind::denied:
+            return std::string("няма права за достъп"_cp);
+        case CauseKind::full:
+            return std::string("няма място на устройството"_cp);
+        case CauseKind::other:
+            break;
+    }
     return text::format("системна грешка %d"_cp.c_str(), error.value());
+}
+
+std::string fileProblemDetail(std::string_view path, std::error_code cause) {
+    std::string detail;
+    if (!path.empty()) detail += std::string(kFileLine.view()) + std::string(path) + "\n";
+    detail += text::format(kCauseLine.c_str(), fileReason(cause).c_str()) + "\n";
+    detail += std::string(kNothingChanged) + " ";
+    switch (causeKind(cause)) {
+        case CauseKind::missing:
+            return detail + std::string(kWhenMissing);
+        case CauseKind::denied:
+            return detail + std::string(kWhenDenied);
+        case CauseKind::busy:
+            return detail + std::string(kWhenBusy);
+        case CauseKind::full:
+            return detail + std::string(kWhenFull);
+        case CauseKind::other:
+            break;
+    }
+    return detail + std::string(kWhenOther);
 }
 
 std::optional<std::string> leftOutFindingsLine(const processing::RowFindings& findings) {

@@ -153,6 +153,10 @@ std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome);
 // Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
 std::string fileReason(std::error_code cause);
 
+// What the operator reads below a file's failure (Windows-1251): the file (`path`, Windows-1251;
+// none when empty), why, that nothing was changed, and what to do about that cause.
+std::string fileProblemDetail(std::string_view path, std::error_code cause);
+
 // The names the list's figures go by, as the window labels them and velcor-cli prints them.
 std::string_view paymentTypeLabel();  // "Вид плащане:"
 std::string_view totalLabel();        // "Обща сума:"

@@ -191,10 +191,18 @@ void BulkPaymentDialog::markTakenOver() {
 
 void BulkPaymentDialog::present(const session::Result& result) {
     markTakenOver();
+    // A file the system would not read or write: the first message names it, the cause, that
+    // nothing was changed and what to do.
+    bool causeTold = result.kind != session::ResultKind::failed || !result.cause;
     const auto tell = [&](const ShownMessage& message) {
         // The value-date question was asked when the operator answered it.
         if (outcome_ != nullptr) outcome_->messages.push_back(message);
-        if (message.kind == Message::alreadyPrepared)
+        if (!causeTold && message.kind != Message::valueDateQuestion) {
+            causeTold = true;
+            const std::string detail = session::fileProblemDetail(result.causePath, result.cause);
+            host_.showMessage(message.text, detail);
+            if (outcome_ != nullptr) outcome_->fileProblem = detail;
+        } else if (message.kind == Message::alreadyPrepared)
             host_.showMessage(message.text, session::alreadyPreparedHint());
         else if (message.kind == Message::prepareUndone)
             confirmWithList(message);  // work done: an information box

@@ -42,6 +42,8 @@ struct Outcome {
     // A file the intent could not read or write (the settings, the list), and why: as the system
     // said it where it failed.
     std::error_code fileCause;
+    // What the box of a file's failure said below its text: the file, the cause, what to do.
+    std::string fileProblem;
     // The row findings the report window showed, after the message boxes.
     std::optional<processing::RowFindings> findings;
     // The processing report that was shown, and what it states.

@@ -152,8 +152,10 @@ TEST(PrepareFaults, ListDeletedOrReplacedAfterTheScanIsNotOverwritten) {
         s.browse();
         std::filesystem::remove(s.listPath);
         s.host.clearEvents();
-        s.dialog->prepare().done;
-        EXPECT_EQ(s.messages(), std::vector<std::string>{kNotValid});
+        // Gone, it is said to be gone (the box names it and the cause), not to be incorrect.
+        const window::Outcome gone = s.dialog->prepare();
+        EXPECT_EQ(s.messages(), std::vector<std::string>{kReadError});
+        EXPECT_EQ(gone.fileCause, std::errc::no_such_file_or_directory);
         EXPECT_FALSE(std::filesystem::exists(s.listPath));
     }
     {

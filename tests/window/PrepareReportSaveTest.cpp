@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace velcor::window::test {
 namespace {
@@ -234,8 +241,14 @@ TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
         ScannedList s;
         const std::string before = testing::readFileBytes(s.list);
         s.w.fs.failFromCall(c.step);
-        s.w.dialog->prepare().done;
+        const Outcome failed = s.w.dialog->prepare();
         EXPECT_EQ(s.w.host.messages(), std::vector<std::string>{c.message});
+        // The box names the list, the system's cause and that nothing was changed.
+        EXPECT_NE(failed.fileProblem.find(s.list), std::string::npos) << failed.fileProblem;
+        EXPECT_NE(failed.fileProblem.find(std::string("входно-изходна грешка"_cp)),
+                  std::string::npos);
+        EXPECT_NE(failed.fileProblem.find(std::string("Нищо не е променено."_cp)),
+                  std::string::npos);
         EXPECT_FALSE(s.w.state().filePrepared);
         EXPECT_EQ(testing::readFileBytes(s.list), before);
         s.w.fs.clearFailures();
@@ -244,6 +257,39 @@ TEST(DialogPrepare, FailedWriteLeavesTheListAndAllowsARetry) {
         EXPECT_EQ(testing::readFileBytes(s.list).substr(0, 6), "OMPDP;");
     }
 }
+
+// A list gone since it was opened, or held by another program, is named with what happened and
+// what to do; the operator may end the wait for a held one at once. Nothing is written.
+TEST(DialogPrepare, AListGoneOrHeldElsewhereIsToldWithItsCause){{ScannedList s;
+std::filesystem::remove(s.list);
+const Outcome gone = s.w.dialog->prepare();
+EXPECT_EQ(s.w.host.messages(),
+          std::vector<std::string>{std::string("Грешка при четене на файла!"_cp)});
+for (const std::string_view part :
+     {std::string_view(s.list), std::string_view("Причина: няма такъв файл."_cp),
+      std::string_view("изберете отново"_cp)})
+    EXPECT_NE(gone.fileProblem.find(part), std::string::npos) << gone.fileProblem;
+EXPECT_FALSE(std::filesystem::exists(s.list));
+}  // namespace
+#ifndef _WIN32
+{
+    // Another program's lock on the list: the prepare waits for it until the operator stops.
+    ScannedList s;
+    const std::string before = testing::readFileBytes(s.list);
+    const int held = ::open(s.list.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    s.w.host.stopWorkAt = 50;  // past the reading of the two rows, within the wait
+    const Outcome stopped = s.w.dialog->prepare();
+    ::close(held);
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_TRUE(s.w.host.messages().empty());
+    EXPECT_FALSE(s.w.state().filePrepared);
+    EXPECT_EQ(testing::readFileBytes(s.list), before);
+    EXPECT_TRUE(s.w.dialog->prepare().done) << "the lock let go, it is prepared";
+}
+#endif
+}  // namespace velcor::window::test
 
 // A list with nothing to pay is refused when it is opened, and never written.
 TEST(DialogPrepare, ListOfBlankLinesIsRefusedAndLeftAsItWas) {
