@@ -68,6 +68,11 @@ class ListSession {
     // What the session runs its long work with (by default: unwatched, here and now), the clock
     // it reads the day from, and how many row findings it keeps for a screen.
     void runWorkWith(WorkRunner runner) { runner_ = std::move(runner); }
+    // Asked before a SEPA file is written, once every check passed: false writes nothing (the
+    // export ends cancelled). Without it, the file is written unasked, as velcor-cli does.
+    void confirmSepaWith(std::function<bool(const SepaConfirmation&)> confirm) {
+        confirmSepa_ = std::move(confirm);
+    }
     void useClock(std::function<processing::LocalDateTime()> now) { now_ = std::move(now); }
     void keepFindings(std::int64_t count) { findingsKept_ = count; }
     processing::LocalDateTime now() const { return now_(); }
@@ -167,6 +172,7 @@ class ListSession {
     // What the last scan told, for a list that failed its check.
     std::vector<ShownMessage> checkMessages_;
     WorkRunner runner_;
+    std::function<bool(const SepaConfirmation&)> confirmSepa_;
     std::function<processing::LocalDateTime()> now_;
     std::int64_t findingsKept_ = processing::kMaxRowMessages;
     bool historyWanted_ = false;

@@ -181,6 +181,12 @@ bool ListSession::writeSepa(Run& run, const output::SepaChoices& choices, const 
     }
     // The rows' names come out, and a row the file cannot carry is named, before any writing.
     if (!reviewSepaRows(run, choices.version)) return false;
+    if (confirmSepa_ && !confirmSepa_({state_.payerIban, state_.paymentDate, state_.recordCount,
+                                       state_.totalSum, choices})) {
+        run.cancelled = true;
+        run.before = state_;
+        return false;
+    }
     output::SepaFileData data;
     data.choices = choices;
     data.payer = {state_.payerIban, state_.payerBic, state_.payerName};

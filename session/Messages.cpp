@@ -1,6 +1,8 @@
 #include "session/Messages.h"
 
 #include "fileio/FileError.h"
+#include "output/CategoryPurpose.h"
+#include "output/SepaSchema.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -656,6 +658,50 @@ std::string fileProblemDetail(std::string_view path, std::error_code cause) {
             break;
     }
     return detail + std::string(kWhenOther);
+}
+
+namespace {
+
+constexpr auto kSepaConfirmQuestion = "Да се запише ли SEPA файлът?"_cp;
+constexpr auto kSepaConfirmAccount = "Сметка на наредителя: %s"_cp;
+constexpr auto kSepaConfirmDate = "Дата на изпълнение: %02d.%02d.%04d"_cp;
+constexpr auto kSepaConfirmCount = "Брой преводи: %lld"_cp;
+constexpr auto kSepaConfirmTotal = "Обща сума: %s EUR"_cp;
+constexpr auto kSepaConfirmKind = "Вид на файла: %s"_cp;
+constexpr auto kSepaConfirmVersion = "Версия: %s"_cp;
+constexpr auto kSepaConfirmPurpose = "Категория на плащането: %s – %s"_cp;
+constexpr auto kSepaConfirmNoPurpose = "Категория на плащането: не е посочена"_cp;
+constexpr auto kSepaConfirmInstant = "Незабавен превод (SEPA Instant): %s"_cp;
+constexpr auto kStandardVersion = "Стандартен (препоръчан)"_cp;
+constexpr auto kOlderVersion = "За банки, които искат старата версия"_cp;
+
+}  // namespace
+
+std::string_view painVersionWords(output::PainVersion version) {
+    return version == output::PainVersion::v09 ? kStandardVersion.view() : kOlderVersion.view();
+}
+
+std::string sepaConfirmationText(const SepaConfirmation& c) {
+    const std::string version(output::painVersionName(c.choices.version));
+    const output::CategoryPurpose* purpose = output::findCategoryPurpose(c.choices.categoryPurpose);
+    std::string text = std::string(kSepaConfirmQuestion) + "\n\n";
+    text += text::format(kSepaConfirmAccount.c_str(), c.debtorIban.c_str()) + "\n";
+    text += text::format(kSepaConfirmDate.c_str(), c.valueDate.day, c.valueDate.month,
+                         c.valueDate.year) +
+            "\n";
+    text += text::format(kSepaConfirmCount.c_str(), static_cast<long long>(c.count)) + "\n";
+    text += text::format(kSepaConfirmTotal.c_str(), output::sepaAmount(c.total).c_str()) + "\n";
+    text += text::format(kSepaConfirmKind.c_str(),
+                         std::string(painVersionWords(c.choices.version)).c_str()) +
+            "\n";
+    text += text::format(kSepaConfirmVersion.c_str(), version.c_str()) + "\n";
+    text += purpose ? text::format(kSepaConfirmPurpose.c_str(), std::string(purpose->code).c_str(),
+                                   std::string(purpose->meaning).c_str())
+                    : std::string(kSepaConfirmNoPurpose);
+    text += "\n";
+    text += text::format(kSepaConfirmInstant.c_str(),
+                         c.choices.instant ? "да"_cp.c_str() : "не"_cp.c_str());
+    return text;
 }
 
 std::optional<std::string> leftOutFindingsLine(const processing::RowFindings& findings) {

@@ -150,6 +150,13 @@ struct SepaCutWarning {
 };
 std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome);
 
+// The question of the confirmation (Windows-1251), a line for each of its values.
+std::string sepaConfirmationText(const SepaConfirmation& confirmation);
+
+// The version of a SEPA file in words: "Стандартен (препоръчан)" for .09, "За банки, които
+// искат старата версия" for .03.
+std::string_view painVersionWords(output::PainVersion version);
+
 // Why a file could not be used, in words for the operator: "няма такъв файл", "това е папка".
 std::string fileReason(std::error_code cause);
 

@@ -4,9 +4,12 @@
 
 #include "output/SepaExport.h"
 
+#include "processing/DateTime.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velcor::session {
@@ -27,6 +30,17 @@ struct SepaName {
 struct SepaExportAnswer {
     output::SepaChoices choices;
     std::string path;  // Windows-1251
+};
+
+// What the operator confirms before a SEPA file is written, as a bank's page shows a payment:
+// the debtor's account, the value date, the number and total of the transactions (in euro), the
+// file's version and category purpose.
+struct SepaConfirmation {
+    std::string debtorIban;
+    processing::LocalDateTime valueDate;
+    std::int64_t count = 0;
+    processing::Cents total = 0;
+    output::SepaChoices choices;
 };
 
 // What the SEPA export showed and wrote.

@@ -72,6 +72,12 @@ BulkPaymentDialog::BulkPaymentDialog(DialogHost& host, fileio::FileSystem& fs,
     session_.runWorkWith([this](std::string_view what, const session::LongWork& work) {
         host_.runLongWork(what, work);
     });
+    // A SEPA file goes to the bank as it is: the operator sees its sums before it is written.
+    session_.confirmSepaWith([this](const session::SepaConfirmation& confirmation) {
+        const std::string question = session::sepaConfirmationText(confirmation);
+        if (outcome_ != nullptr) outcome_->sepaConfirmation = question;
+        return host_.askToConfirm(question);
+    });
     session_.state().paymentDate = host_.now();
 }
 

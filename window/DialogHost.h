@@ -75,6 +75,9 @@ class DialogHost {
     // Whether to go on in spite of a warning: Yes/No, No the default, warning icon. True only for
     // Yes.
     virtual bool askToGoOn(std::string_view text) = 0;
+    // Whether to do what `text` sums up (a file about to be written): Yes/No, Yes the default,
+    // question icon. True only for Yes. A host without the box asks as askToGoOn does.
+    virtual bool askToConfirm(std::string_view text) { return askToGoOn(text); }
     // The question about a value date the bank may refuse: "Да" goes on, "Не" (the default)
     // stops, and, where `nextBankDay` names one, a third answer with that text takes the next
     // bank day instead. A host without the third answer asks as askToGoOn does.

@@ -42,6 +42,8 @@ struct Outcome {
     // A file the intent could not read or write (the settings, the list), and why: as the system
     // said it where it failed.
     std::error_code fileCause;
+    // The question asked before a SEPA file was written: its account, date, figures and choices.
+    std::optional<std::string> sepaConfirmation;
     // What the box of a file's failure said below its text: the file, the cause, what to do.
     std::string fileProblem;
     // The row findings the report window showed, after the message boxes.

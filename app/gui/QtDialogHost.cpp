@@ -195,6 +195,15 @@ bool QtDialogHost::askYesNo(std::string_view text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtDialogHost::askToConfirm(std::string_view text) {
+    QMessageBox box(QMessageBox::Question, applicationTitle(), fromCp1251(text),
+                    QMessageBox::Yes | QMessageBox::No, dialogParent());
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool QtDialogHost::askToGoOn(std::string_view text) {
     QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text),
                     QMessageBox::Yes | QMessageBox::No, dialogParent());

@@ -55,6 +55,7 @@ class QtDialogHost : public window::DialogHost {
     void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
+    bool askToConfirm(std::string_view text) override;
     session::DateAnswer askAboutValueDate(std::string_view text,
                                           const std::optional<std::string>& nextBankDay) override;
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;

@@ -81,6 +81,11 @@ bool HeadlessDialogHost::askYesNo(std::string_view text) {
     return yesAnswer;
 }
 
+bool HeadlessDialogHost::askToConfirm(std::string_view text) {
+    events_.push_back({EventKind::question, std::string(text), {}});
+    return confirmAnswer;
+}
+
 bool HeadlessDialogHost::askToGoOn(std::string_view text) {
     events_.push_back({EventKind::question, std::string(text), {}});
     return goOnAnswer;

@@ -43,6 +43,7 @@ class HeadlessDialogHost : public DialogHost {
     void showInformation(std::string_view text, std::string_view detail) override;
     bool askYesNo(std::string_view text) override;
     bool askToGoOn(std::string_view text) override;
+    bool askToConfirm(std::string_view text) override;
     // Asked as askToGoOn, the next bank day offered recorded; nextBankDayAnswer takes it.
     session::DateAnswer askAboutValueDate(std::string_view text,
                                           const std::optional<std::string>& nextBankDay) override;
@@ -63,6 +64,7 @@ class HeadlessDialogHost : public DialogHost {
     bool yesAnswer = false;                     // the answer to the save question
     // The answer to a warning's question: a run without a screen goes on unless told otherwise.
     bool goOnAnswer = true;
+    bool confirmAnswer = true;  // the confirmation before a file is written
     // Whether the value-date question is answered with its next bank day, where it offers one.
     bool nextBankDayAnswer = false;
     // The next bank day each value-date question offered (empty: none), in order.

@@ -512,6 +512,43 @@ TEST(SepaExport, TheMenuCommandShowsTheNamesThenWritesWhatTheDialogAnswers) {
     EXPECT_EQ(file.transactions.size(), 2u);
 }
 
+// Once every check passed, the operator is shown what a bank's page would show before the file is
+// written; "Не" writes nothing and ends the export as stopped.
+TEST(SepaExport, TheOperatorConfirmsTheFileBeforeItIsWritten) {
+    struct Case {
+        output::SepaChoices choices;
+        bool yes;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{PainVersion::v09, false, "SALA"},
+         true,
+         {"Сметка на наредителя: BG48BNBG96618000123456"_cp, "Дата на изпълнение: 15.01.2026"_cp,
+          "Брой преводи: 2"_cp, "Обща сума: 12.50 EUR"_cp,
+          "Вид на файла: Стандартен (препоръчан)"_cp, "Версия: pain.001.001.09"_cp,
+          "Категория на плащането: SALA – "_cp, "Незабавен превод (SEPA Instant): не"_cp}},
+        {{PainVersion::v03, true, ""},
+         false,
+         {"Вид на файла: За банки, които искат старата версия"_cp, "Версия: pain.001.001.03"_cp,
+          "Категория на плащането: не е посочена"_cp, "Незабавен превод (SEPA Instant): да"_cp}},
+    };
+    for (const Case& c : cases) {
+        WindowSetup w(kSettings);
+        const std::string list =
+            w.writeList("O150126P.1DP", std::string(kRow) + "BG95UNCR70001523456789;Maria;2\r\n");
+        w.browse(list);
+        const std::string path = w.dir.file("out.xml");
+        w.host.confirmAnswer = c.yes;
+        const Outcome outcome = w.dialog->exportSepa(c.choices, path);
+        ASSERT_TRUE(outcome.sepaConfirmation.has_value());
+        for (const std::string& line : c.lines)
+            EXPECT_NE(outcome.sepaConfirmation->find(line), std::string::npos)
+                << line << " in " << *outcome.sepaConfirmation;
+        EXPECT_EQ(outcome.done, c.yes);
+        EXPECT_EQ(outcome.cancelled, !c.yes);
+        EXPECT_EQ(std::filesystem::exists(path), c.yes);
+    }
+}
+
 // Past a thousand rows the dialog is shown only the names that lose more than their letters'
 // spelling, so that what it holds stays bounded whatever the list's length.
 TEST(SepaExport, ALongListShowsOnlyTheNamesThatLoseCharacters) {

@@ -21,6 +21,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,9 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     std::filesystem::copy_file(examples / "O081206P.1DP", listPath);
     const std::string target = dir.file("bank.xml");
 
+    // The boxes in Bulgarian, as the program shows them.
+    QTranslator translator;
+    installQtTranslation(translator);
     MainWindowSession session(fileio::standardFileSystem(), settingsPath);
     MainWindow& window = session.window();
     session.host().setOpenFileChooser(
@@ -96,6 +100,17 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     // The list's value date (15 January 2026) is gone by: asked about before the file is
     // written, as before a prepare.
     script.answerMessage(QMessageBox::Yes);
+    // Before it is written: what a bank's page shows, Да the default.
+    QString confirmation;
+    script.then([&](QWidget* widget) {
+        auto* box = qobject_cast<QMessageBox*>(widget);
+        ASSERT_NE(box, nullptr);
+        confirmation = box->text();
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+        saveScreenshot(*box, QStringLiteral("sepa-confirmation"));
+        box->button(QMessageBox::Yes)->click();
+    });
     script.answerMessage();  // the file is confirmed, with its figures in euro
 
     MenuEntry before, after;
@@ -107,6 +122,7 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
         window.reject();
     });
     EXPECT_TRUE(session.run());
+    QCoreApplication::removeTranslator(&translator);
 
     EXPECT_TRUE(script.done());
     EXPECT_TRUE(script.unexpected().empty()) << script.unexpected().front().toStdString();
@@ -122,6 +138,12 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->localInstrument + " " + file->categoryPurpose, "INST SALA");
     EXPECT_EQ(file->transactions.size(), 4u);
+    for (const char* line :
+         {"Сметка на наредителя: BG48BNBG96618000123456", "Дата на изпълнение: 15.01.2026",
+          "Брой преводи: 4", "Обща сума: 6276.15 EUR", "Вид на файла: Стандартен (препоръчан)",
+          "Версия: pain.001.001.09", "Категория на плащането: SALA – ",
+          "Незабавен превод (SEPA Instant): да"})
+        EXPECT_TRUE(confirmation.contains(QString::fromUtf8(line))) << line;
     ASSERT_EQ(script.messages().size(), 2u);
     EXPECT_EQ(script.messages()[1], QString::fromUtf8("SEPA файлът е записан."));
     EXPECT_EQ(script.icons()[1], QMessageBox::Information);
