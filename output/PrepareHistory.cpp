@@ -21,6 +21,14 @@ using fileio::ContentDigest;
 
 constexpr std::string_view kCopyExtension = ".copy";
 constexpr std::string_view kRecordExtension = ".prepare";
+// The record of an entry the cap let go, or that an undo used up, its copy gone: what the next
+// undo of its list says.
+constexpr std::string_view kLetGoExtension = ".gone";
+constexpr std::string_view kUndoneExtension = ".undone";
+// Marks are a few hundred bytes each; a year of them is plenty to tell an operator why.
+constexpr std::size_t kKeptMarks = 1000;
+constexpr std::int64_t kMarkAge = std::int64_t{366} * 24 * 3600 * 1'000'000'000;
+constexpr std::int64_t kDay = std::int64_t{24} * 3600 * 1'000'000'000;
 constexpr std::string_view kRecordStart = "velcor-prepare 1\n";
 constexpr std::string_view kResolvedField = "resolved ";
 constexpr std::string_view kListField = "list ";
@@ -89,9 +97,14 @@ std::optional<std::int64_t> begunAt(std::string_view id) {
 // Passes what `from` holds on to `to`, counting it in `copied` and digesting it on the way where
 // a `digester` is given. False when a read (with its cause in `readCause`) or a write failed.
 bool copyInto(fileio::ReadFile& from, fileio::WriteFile& to, std::error_code& readCause,
-              std::uint64_t& copied, fileio::ContentDigester* digester = nullptr) {
+              std::uint64_t& copied, fileio::ContentDigester* digester = nullptr,
+              const CopyProgress& progress = {}, std::uint64_t total = 0, bool* stopped = nullptr) {
     std::vector<char> buffer(kCopyBlock);
     for (;;) {
+        if (progress && !progress(copied, total)) {
+            if (stopped != nullptr) *stopped = true;
+            return false;
+        }
         const std::ptrdiff_t got = from.read(buffer.data(), buffer.size());
         if (got < 0) {
             readCause = from.error();
@@ -165,7 +178,8 @@ std::string PrepareHistory::entryPath(std::string_view id, std::string_view exte
     return folder_ + kSeparator + std::string(id) + std::string(extension);
 }
 
-KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::FileStamp& stamp) {
+KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::FileStamp& stamp,
+                                  const CopyProgress& progress) {
     KeptCopy kept;
     if (!fs_.createPrivateFolder(folder_, kept.cause)) return kept;
     kept.pending.id = newId();
@@ -191,9 +205,16 @@ KeptCopy PrepareHistory::keepCopy(const std::string& listPath, const fileio::Fil
     if (!list) return kept;
     std::uint64_t copied = 0;
     std::error_code readCause;
-    const fileio::Replaced written = fileio::replaceFileWith(
-        fs_, copyPath,
-        [&](fileio::WriteFile& file) { return copyInto(*list, file, readCause, copied); });
+    bool stopped = false;
+    const fileio::Replaced written =
+        fileio::replaceFileWith(fs_, copyPath, [&](fileio::WriteFile& file) {
+            return copyInto(*list, file, readCause, copied, nullptr, progress, stamp.size,
+                            &stopped);
+        });
+    if (stopped) {
+        kept.result = KeepResult::cancelled;
+        return kept;
+    }
     if (!written.ok()) {
         kept.cause = readCause ? readCause : written.cause;
         return kept;
@@ -231,11 +252,11 @@ void PrepareHistory::settle(const PendingPrepare& pending) {
     prune();
 }
 
-std::vector<PrepareHistory::Entry> PrepareHistory::entries() {
+std::vector<PrepareHistory::Entry> PrepareHistory::entries(std::string_view extension) {
     std::vector<Entry> found;
     std::string text;
     for (const std::string& name : fs_.folderEntries(folder_)) {
-        if (!name.ends_with(kRecordExtension)) continue;
+        if (!name.ends_with(extension)) continue;
         if (!readSmallFile(fs_, folder_ + kSeparator + name, kRecordLimit, text)) continue;
         std::string_view rest = text;
         if (!rest.starts_with(kRecordStart)) continue;
@@ -253,7 +274,7 @@ std::vector<PrepareHistory::Entry> PrepareHistory::entries() {
             prepared ? takeResolvedPath(rest) : std::nullopt;
         if (!resolved || !rest.starts_with(kListField) || rest.size() == kListField.size())
             continue;
-        found.push_back({name.substr(0, name.size() - kRecordExtension.size()),
+        found.push_back({name.substr(0, name.size() - extension.size()),
                          std::string(rest.substr(kListField.size())), *resolved, *original,
                          *prepared});
     }
@@ -262,18 +283,44 @@ std::vector<PrepareHistory::Entry> PrepareHistory::entries() {
     return found;
 }
 
+void PrepareHistory::letGo(const Entry& entry, std::string_view mark) {
+    std::error_code cause;
+    // The record becomes the mark; where it cannot, the entry goes all the same.
+    if (!fs_.rename(entryPath(entry.id, kRecordExtension), entryPath(entry.id, mark), cause))
+        fs_.remove(entryPath(entry.id, kRecordExtension));
+    fs_.remove(entryPath(entry.id, kCopyExtension));
+}
+
 void PrepareHistory::prune() {
-    const std::vector<Entry> whole = entries();
-    for (std::size_t i = kKeptPrepares; i < whole.size(); ++i) {
-        fs_.remove(entryPath(whole[i].id, kRecordExtension));
-        fs_.remove(entryPath(whole[i].id, kCopyExtension));
+    const std::int64_t now = nowNanoseconds();
+    const std::int64_t oldest = now - std::int64_t{cap_.maxDays} * kDay;
+    std::uint64_t kept = 0;
+    const std::vector<Entry> whole = entries(kRecordExtension);
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        const std::optional<fileio::FileStamp> copy =
+            fs_.stamp(entryPath(whole[i].id, kCopyExtension));
+        const std::uint64_t size = copy ? copy->size : 0;
+        const std::optional<std::int64_t> begun = begunAt(whole[i].id);
+        const bool over = i >= kKeptPrepares ||
+                          (i > 0 && ((begun && *begun < oldest) || kept + size > cap_.maxBytes));
+        if (over)
+            letGo(whole[i], kLetGoExtension);
+        else
+            kept += size;
+    }
+    for (const std::string_view extension : {kLetGoExtension, kUndoneExtension}) {
+        const std::vector<Entry> marks = entries(extension);
+        for (std::size_t i = 0; i < marks.size(); ++i) {
+            const std::optional<std::int64_t> begun = begunAt(marks[i].id);
+            if (i >= kKeptMarks || (begun && now - *begun > kMarkAge))
+                fs_.remove(entryPath(marks[i].id, extension));
+        }
     }
     const std::vector<std::string> names = fs_.folderEntries(folder_);
     std::set<std::string> recorded;
     for (const std::string& name : names)
         if (name.ends_with(kRecordExtension))
             recorded.insert(name.substr(0, name.size() - kRecordExtension.size()));
-    const std::int64_t now = nowNanoseconds();
     for (const std::string& name : names) {
         // Temporary files are named so by the file system's atomic replacement.
         const bool copy = name.ends_with(kCopyExtension) &&
@@ -292,7 +339,7 @@ void PrepareHistory::prune() {
     }
 }
 
-Restored PrepareHistory::restore(const std::string& listPath) {
+Restored PrepareHistory::restore(const std::string& listPath, const CopyProgress& progress) {
     Restored restored;
     const std::string absolute = absoluteListPath(listPath);
     const std::string resolved = resolvedListPath(listPath);
@@ -308,9 +355,29 @@ Restored PrepareHistory::restore(const std::string& listPath) {
         return other && *other == *stamp;
     };
     std::vector<Entry> ofList;
-    for (Entry& entry : entries())
+    for (Entry& entry : entries(kRecordExtension))
         if (ofThisList(entry)) ofList.push_back(std::move(entry));
-    if (ofList.empty()) return restored;
+    if (ofList.empty()) {
+        // A prepare of the list whose copy is gone: undone already (the list is as it was
+        // before it), or let go by the cap (the list still what it wrote). The operator is told.
+        std::vector<Entry> undone;
+        std::vector<Entry> letGo;
+        for (Entry& entry : entries(kUndoneExtension))
+            if (ofThisList(entry)) undone.push_back(std::move(entry));
+        for (Entry& entry : entries(kLetGoExtension))
+            if (ofThisList(entry)) letGo.push_back(std::move(entry));
+        if ((undone.empty() && letGo.empty()) || !stamp) return restored;
+        std::error_code cause;
+        const std::optional<ContentDigest> now = fileio::digestOfFile(fs_, listPath, cause);
+        if (!now) return restored;
+        if (std::any_of(undone.begin(), undone.end(),
+                        [&](const Entry& e) { return e.original == *now; }))
+            restored.result = RestoreResult::alreadyRestored;
+        else if (std::any_of(letGo.begin(), letGo.end(),
+                             [&](const Entry& e) { return e.prepared == *now; }))
+            restored.result = RestoreResult::copyLetGo;
+        return restored;
+    }
 
     std::optional<ContentDigest> now;
     if (stamp)
@@ -340,10 +407,13 @@ Restored PrepareHistory::restore(const std::string& listPath) {
     std::uint64_t copied = 0;
     std::error_code readCause;
     bool damaged = false;
+    bool stopped = false;
+    const std::uint64_t copySize = entry->original.size;
     const fileio::Replaced replaced = fileio::replaceFileWith(
         fs_, listPath,
         [&](fileio::WriteFile& file) {
-            if (!copyInto(*copy, file, readCause, copied, &digester)) {
+            if (!copyInto(*copy, file, readCause, copied, &digester, progress, copySize,
+                          &stopped)) {
                 damaged = static_cast<bool>(readCause);
                 return false;
             }
@@ -351,9 +421,17 @@ Restored PrepareHistory::restore(const std::string& listPath) {
             damaged = digester.finish() != entry->original;
             return !damaged;
         },
-        stamp);
+        stamp, [&] { return !progress || progress(copied, copySize); });
     if (replaced.ok()) {
         restored.result = RestoreResult::restored;
+        // Put back, the entry has done its work: its copy would only take room. Its record
+        // stays as a mark, for the next undo to say that this one was made.
+        copy.reset();
+        letGo(*entry, kUndoneExtension);
+        return restored;
+    }
+    if (stopped || replaced.cause == std::errc::operation_canceled) {
+        restored.result = RestoreResult::cancelled;
         return restored;
     }
     if (damaged) {

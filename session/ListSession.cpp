@@ -35,10 +35,12 @@ ListSession::ListSession(fileio::FileSystem& fs, std::string settingsPath)
       runner_([](std::string_view, const LongWork& work) { work({}); }),
       now_([] { return processing::currentLocalDateTime(); }) {}
 
-void ListSession::keepPreparesIn(std::optional<std::string> folder) {
+void ListSession::keepPreparesIn(std::optional<std::string> folder, const output::HistoryCap& cap) {
     historyWanted_ = true;
     history_.reset();
-    if (folder) history_.emplace(fs_, std::move(*folder));
+    if (!folder) return;
+    history_.emplace(fs_, std::move(*folder));
+    history_->setCap(cap);
 }
 
 Result ListSession::finish(Run& run, ResultKind kind) {
@@ -540,7 +542,10 @@ bool ListSession::keepListAsItWas(Run& run, std::optional<output::PendingPrepare
         run.tell(Message::noHistoryFolder);
         return false;
     }
-    output::KeptCopy kept = history_->keepCopy(state_.inputPath, *state_.scannedStamp);
+    output::KeptCopy kept;
+    runner_(keepingCopyText(), [&](const WorkProgress& progress) {
+        kept = history_->keepCopy(state_.inputPath, *state_.scannedStamp, progress);
+    });
     switch (kept.result) {
         case output::KeepResult::kept:
             pending = std::move(kept.pending);
@@ -548,6 +553,10 @@ bool ListSession::keepListAsItWas(Run& run, std::optional<output::PendingPrepare
         case output::KeepResult::listChanged:
             // As for a list found changed before the write: it has to be opened again.
             run.tell(Message::notValid);
+            return false;
+        case output::KeepResult::cancelled:
+            run.cancelled = true;
+            run.before = state_;
             return false;
         case output::KeepResult::failed:
             break;
@@ -603,10 +612,20 @@ Result ListSession::undo() {
         return finish(run, ResultKind::failed);
     };
     if (!history_ || path.empty()) return refused(Message::nothingToUndo);
-    const output::Restored restored = history_->restore(path);
+    output::Restored restored;
+    runner_(undoingText(),
+            [&](const WorkProgress& progress) { restored = history_->restore(path, progress); });
     switch (restored.result) {
         case output::RestoreResult::restored:
             break;
+        case output::RestoreResult::cancelled:
+            run.cancelled = true;
+            run.before = state_;
+            return finish(run, ResultKind::cancelled);
+        case output::RestoreResult::copyLetGo:
+            run.tell(keptCopyLetGoMessage(history_->folder(), history_->cap().maxBytes,
+                                          history_->cap().maxDays));
+            return finish(run, ResultKind::refused);
         case output::RestoreResult::noEntry:
             return refused(Message::nothingToUndo);
         case output::RestoreResult::alreadyRestored:

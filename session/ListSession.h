@@ -79,7 +79,8 @@ class ListSession {
 
     // Keeps a copy of each list that a prepare rewrites in the history at `folder`, so that undo
     // can put it back; with no folder a prepare writes nothing. Without this call no copy is kept.
-    void keepPreparesIn(std::optional<std::string> folder);
+    void keepPreparesIn(std::optional<std::string> folder,
+                        const output::HistoryCap& cap = output::HistoryCap());
 
     Result loadSettings();
     // Opens the list at `path`: name rules, value date from the name, scan.

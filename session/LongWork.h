@@ -19,6 +19,8 @@ using LongWork = std::function<void(const WorkProgress& progress)>;
 // What a host shows while the work runs (Windows-1251).
 std::string_view readingListText();  // the scan of a list
 std::string_view writingListText();  // "Подготовка" writing the prepared file
+std::string_view keepingCopyText();  // the copy that will undo a prepare
+std::string_view undoingText();      // the undo putting the list back
 std::string_view stopWorkText();     // the button that stops it
 
 }  // namespace velcor::session

@@ -127,6 +127,9 @@ constexpr auto kSepaCutsLeftOut =
 constexpr auto kAlreadyPreparedHint =
     "Ако подготовката е направена с тази програма, тя може да се отмени от меню „Файл“, команда "
     "„Отмяна на подготовката“ (Ctrl+Z)."_cp;
+constexpr auto kKeptCopyLetGo =
+    "Подготовката на този файл не може да бъде отменена: копието му отпреди нея е изтрито, за да "
+    "не надхвърля папката за отмяна %s (пази най-много %s и копия до %d дни)."_cp;
 constexpr auto kMoreRowMessages = "Показани са първите %lld съобщения; още %lld не са показани."_cp;
 
 std::string savedAsUtf8Message(std::string_view path) {
@@ -247,6 +250,8 @@ std::string_view messageKindName(Message message) {
             return "history-not-kept";
         case Message::keptCopyDamaged:
             return "kept-copy-damaged";
+        case Message::keptCopyLetGo:
+            return "kept-copy-let-go";
         case Message::pdfOverOwnFile:
             return "pdf-over-own-file";
         case Message::targetOfOtherKind:
@@ -351,6 +356,7 @@ std::string_view messageText(Message message) {
         case Message::valueDateQuestion:
         case Message::historyNotKept:
         case Message::keptCopyDamaged:
+        case Message::keptCopyLetGo:
         case Message::targetOfOtherKind:
         case Message::payerBicOtherBank:
             break;
@@ -459,6 +465,23 @@ ShownMessage payerBicOtherBankMessage(std::string_view bic, std::string_view iba
 ShownMessage keptCopyDamagedMessage(std::string_view copyPath) {
     return {Message::keptCopyDamaged,
             text::format(kKeptCopyDamaged.c_str(), std::string(copyPath).c_str())};
+}
+
+ShownMessage keptCopyLetGoMessage(std::string_view folder, std::uint64_t maxBytes, int maxDays) {
+    // In bytes below a megabyte, whole megabytes below a gigabyte, and gigabytes with one
+    // decimal from there on.
+    constexpr std::uint64_t kMb = std::uint64_t{1} << 20;
+    std::string size;
+    if (maxBytes >= 1024 * kMb)
+        size = text::format("%.1f GB",
+                            static_cast<double>(maxBytes) / static_cast<double>(1024 * kMb));
+    else if (maxBytes >= kMb)
+        size = text::format("%llu MB", static_cast<unsigned long long>(maxBytes / kMb));
+    else
+        size = text::format("%llu байта"_cp.c_str(), static_cast<unsigned long long>(maxBytes));
+    return {
+        Message::keptCopyLetGo,
+        text::format(kKeptCopyLetGo.c_str(), std::string(folder).c_str(), size.c_str(), maxDays)};
 }
 
 std::optional<ShownMessage> scanErrorMessage(const processing::ScanResult& result,

@@ -60,6 +60,7 @@ enum class Message {
     badFieldDefinition,       // a field line of omp.ini that lays out no column
     historyNotKept,           // the copy that would undo a prepare could not be kept; names why
     keptCopyDamaged,          // the copy a prepare kept is missing or damaged; names it
+    keptCopyLetGo,  // the copy a prepare kept was let go to keep the undo folder within its cap
     // The SEPA export's, with a fixed text:
     sepaRowMessages,   // the list has row messages
     sepaBudgetType,    // the budget payment type SB has no SEPA form yet
@@ -123,6 +124,9 @@ ShownMessage targetOfOtherKindMessage(std::string_view path, bool sepa);
 ShownMessage payerBicOtherBankMessage(std::string_view bic, std::string_view iban);
 // The copy at `copyPath` that a prepare kept is missing or holds other bytes.
 ShownMessage keptCopyDamagedMessage(std::string_view copyPath);
+// The copy a prepare kept was let go, so that the undo folder `folder` keeps no more than
+// `maxBytes` and no copy older than `maxDays` days.
+ShownMessage keptCopyLetGoMessage(std::string_view folder, std::uint64_t maxBytes, int maxDays);
 
 // What the operator is told of a scan that ended early: the message for its error kind (the
 // list's path where the message names it). Nothing for a scan without an error.

@@ -34,9 +34,10 @@ class BulkPaymentDialog {
     // Keeps a copy of each list that "Подготовка" rewrites in the history at `folder`
     // (Windows-1251), so that "Отмяна на подготовката" can put it back; with no folder (the
     // environment names none) "Подготовка" writes nothing. Without this call no copy is kept and
-    // no prepare can be undone.
-    void keepPreparesIn(std::optional<std::string> folder) {
-        session_.keepPreparesIn(std::move(folder));
+    // no prepare can be undone. `cap` bounds what the history keeps.
+    void keepPreparesIn(std::optional<std::string> folder,
+                        const output::HistoryCap& cap = output::HistoryCap()) {
+        session_.keepPreparesIn(std::move(folder), cap);
     }
 
     // Runs once the controls exist. Not done when the settings cannot be loaded: the dialog has

@@ -3,6 +3,7 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/BudgetRulesSetting.h"
 #include "app/gui/LastListFolder.h"
+#include "app/gui/UndoFolderSetting.h"
 #include "output/PrepareHistory.h"
 #include "session/Messages.h"
 #include "text/Cp1251.h"
@@ -43,7 +44,7 @@ constexpr auto kStartWithLauncher =
 MainWindowSession::MainWindowSession(fileio::FileSystem& fs, std::string settingsPath)
     : host_(window_), dialog_(host_, fs, std::move(settingsPath)) {
     // A prepare can be undone from a copy of the list kept in the user's own data folder.
-    dialog_.keepPreparesIn(output::userPrepareHistoryFolder());
+    dialog_.keepPreparesIn(output::userPrepareHistoryFolder(), undoFolderCap());
     // Qt does not let an exception pass through its event loop: running out of memory in a
     // command ends that command with a message, never the program with an abort.
     window_.setCommandHandler([this](window::ControlId id) {

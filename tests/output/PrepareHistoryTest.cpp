@@ -184,8 +184,17 @@ TEST_F(History, TheNewestPrepareWhoseFileTheListIsIsUndone) {
     testing::writeFileBytes(list, kPrepared);
     EXPECT_EQ(history.restore(list).result, RestoreResult::restored);
     EXPECT_EQ(testing::readFileBytes(list), kOriginal);
-    // The same list named by another path still is that list.
+    // Put back, an entry has done its work: its copies are gone, and a mark of each says so.
+    const std::vector<std::string> left = names();
+    EXPECT_EQ(left.size(), 2u);
+    EXPECT_TRUE(std::all_of(left.begin(), left.end(),
+                            [](const std::string& n) { return n.ends_with(".undone"); }));
+    EXPECT_EQ(history.restore(list).result, RestoreResult::alreadyRestored);
     testing::writeFileBytes(list, kPrepared);
+    EXPECT_EQ(history.restore(list).result, RestoreResult::noEntry);
+    // The same list named by another path still is that list.
+    testing::writeFileBytes(list, kOriginal);
+    prepare(list, kPrepared);
     const std::filesystem::path folder = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     EXPECT_EQ(history.restore("./data/../O081206P.1DP").result, RestoreResult::restored);
@@ -200,11 +209,104 @@ TEST_F(History, KeepsTheLastHundredPrepares) {
         prepare(lists.back(), kPrepared + std::to_string(i));
     }
     history.prune();
-    EXPECT_EQ(names().size(), 2 * kKeptPrepares);
-    EXPECT_EQ(history.restore(lists[0]).result, RestoreResult::noEntry);
-    EXPECT_EQ(history.restore(lists[1]).result, RestoreResult::noEntry);
+    // The two oldest are let go, each leaving its mark, and their undo says so.
+    EXPECT_EQ(names().size(), 2 * kKeptPrepares + 2);
+    EXPECT_EQ(history.restore(lists[0]).result, RestoreResult::copyLetGo);
+    EXPECT_EQ(history.restore(lists[1]).result, RestoreResult::copyLetGo);
+    EXPECT_EQ(testing::readFileBytes(lists[1]), kPrepared + "1");
     EXPECT_EQ(history.restore(lists[2]).result, RestoreResult::restored);
     EXPECT_EQ(testing::readFileBytes(lists[2]), kOriginal + "2");
+}
+
+// Beyond the cap's bytes or days the oldest copies go first; the newest stays whatever its size,
+// so that the prepare just made can be undone. A list changed since its let-go prepare is told
+// nothing of it.
+TEST_F(History, TheCapLetsTheOldestCopiesGoFirst) {
+    const std::string big(1000, 'x');
+    const struct {
+        const char* what;
+        HistoryCap cap;
+        int daysBackOfTheOldest;
+        std::vector<RestoreResult> results;  // oldest first
+    } cases[] = {
+        {"within the cap",
+         {1 << 20, 90},
+         0,
+         {RestoreResult::restored, RestoreResult::restored, RestoreResult::restored}},
+        {"two copies fit",
+         {2500, 90},
+         0,
+         {RestoreResult::copyLetGo, RestoreResult::restored, RestoreResult::restored}},
+        {"the newest alone is over",
+         {10, 90},
+         0,
+         {RestoreResult::copyLetGo, RestoreResult::copyLetGo, RestoreResult::restored}},
+        {"the oldest is too old",
+         {1 << 20, 90},
+         91,
+         {RestoreResult::copyLetGo, RestoreResult::restored, RestoreResult::restored}},
+        {"a day within",
+         {1 << 20, 90},
+         89,
+         {RestoreResult::restored, RestoreResult::restored, RestoreResult::restored}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::TempDir here;
+        PrepareHistory own(fs, here.file("undo"));
+        own.setCap(c.cap);
+        std::vector<std::string> lists;
+        for (int i = 0; i < 3; ++i) {
+            lists.push_back(here.file("O081206P." + std::to_string(i)));
+            testing::writeFileBytes(lists.back(), big + std::to_string(i));
+            const KeptCopy kept = own.keepCopy(lists.back(), *fs.stamp(lists.back()));
+            ASSERT_EQ(kept.result, KeepResult::kept);
+            std::error_code cause;
+            ASSERT_TRUE(own.record(kept.pending, digestOf(big + std::to_string(i)),
+                                   digestOf(kPrepared + std::to_string(i)), cause));
+            ASSERT_TRUE(
+                fileio::replaceFile(fs, lists.back(), {kPrepared + std::to_string(i)}).ok());
+            std::string id = kept.pending.id;
+            if (i == 0 && c.daysBackOfTheOldest > 0) {
+                // Its id carries the time it was begun: made as old as the case wants.
+                const long long begun =
+                    std::stoll(id.substr(0, 20)) -
+                    static_cast<long long>(c.daysBackOfTheOldest) * 24 * 3600 * 1'000'000'000LL;
+                const std::string older = text::format("%020lld", begun) + id.substr(20);
+                for (const char* extension : {".copy", ".prepare"})
+                    std::filesystem::rename(here.file("undo/" + id + extension),
+                                            here.file("undo/" + older + extension));
+                id = older;
+            }
+            own.settle({id, kept.pending.listPath, kept.pending.resolvedPath});
+        }
+        for (std::size_t i = 0; i < lists.size(); ++i)
+            EXPECT_EQ(own.restore(lists[i]).result, c.results[i]) << i;
+        // Changed since, a list whose prepare was let go (or put back) has nothing to undo, and
+        // is told nothing of a copy let go.
+        testing::writeFileBytes(lists[0], "edited\r\n");
+        EXPECT_EQ(own.restore(lists[0]).result, RestoreResult::noEntry);
+    }
+}
+
+// The copies are long work: a progress that asks to stop keeps nothing and puts nothing back.
+TEST_F(History, AStoppedCopyKeepsOrPutsBackNothing) {
+    const std::string big(3u << 20, 'x');
+    testing::writeFileBytes(list, big);
+    FaultyFileSystem unlinked;
+    unlinked.failFromCall(FaultyFileSystem::Step::link);
+    PrepareHistory copying(unlinked, history.folder());
+    int heard = 0;
+    const CopyProgress stopSecond = [&heard](std::uint64_t, std::uint64_t) { return ++heard < 2; };
+    EXPECT_EQ(copying.keepCopy(list, *fs.stamp(list), stopSecond).result, KeepResult::cancelled);
+    EXPECT_TRUE(names().empty());
+
+    prepare(list, kPrepared);
+    heard = 0;
+    EXPECT_EQ(history.restore(list, stopSecond).result, RestoreResult::cancelled);
+    EXPECT_EQ(testing::readFileBytes(list), kPrepared);
+    EXPECT_EQ(history.restore(list).result, RestoreResult::restored);
+    EXPECT_EQ(testing::readFileBytes(list), big);
 }
 
 // On the list's file system the kept copy is the list's own file, which the prepare's rename

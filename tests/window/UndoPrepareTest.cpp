@@ -235,5 +235,42 @@ TEST(UndoPrepare, APrepareWithoutItsCopyWritesNothing) {
                   k.history + std::string(" (част от пътя не е папка)!"_cp));
 }
 
+// The copy and the undo are long work; a list whose copy the undo folder let go to stay within its
+// cap is told so, with the folder and its cap, and stays as it is.
+TEST(UndoPrepare, ItsCopiesAreLongWorkAndALetGoCopyIsToldOf) {
+    KeptWindow k;
+    k.w.dialog->keepPreparesIn(k.history, output::HistoryCap{10, 90});
+    k.w.host.longWork.clear();
+    ASSERT_TRUE(k.w.dialog->prepare().done);
+    EXPECT_EQ(k.w.host.longWork,
+              (std::vector<std::string>{std::string(session::keepingCopyText()),
+                                        std::string(session::writingListText())}));
+    const std::string first = testing::readFileBytes(k.list);
+
+    // Another list prepared: the first one's copy is over the cap, and goes.
+    const std::string other = k.w.writeList("O081206P.2DP", kRows);
+    k.w.browse(other);
+    ASSERT_TRUE(k.w.dialog->prepare().done);
+    k.w.browse(k.list);
+    k.w.host.longWork.clear();
+    const Outcome refused = k.w.dialog->undoPrepare();
+    EXPECT_FALSE(refused.done);
+    EXPECT_EQ(k.w.host.longWork, std::vector<std::string>{std::string(session::undoingText())});
+    ASSERT_EQ(kindsOf(refused), std::vector<Message>{Message::keptCopyLetGo});
+    const std::string& text = refused.messages[0].text;
+    for (const std::string& part :
+         {k.history, std::string("10 байта"_cp), std::string("90 дни"_cp)})
+        EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+    EXPECT_EQ(testing::readFileBytes(k.list), first);
+
+    // The other, the newest, is undone; stopped, nothing is put back.
+    k.w.browse(other);
+    k.w.host.stopWorkAt = 1;
+    EXPECT_TRUE(k.w.dialog->undoPrepare().cancelled);
+    EXPECT_NE(testing::readFileBytes(other), kRows);
+    EXPECT_TRUE(k.w.dialog->undoPrepare().done);
+    EXPECT_EQ(testing::readFileBytes(other), kRows);
+}
+
 }  // namespace
 }  // namespace velcor::window::test
