@@ -2,6 +2,7 @@
 
 #include "app/gui/AboutBox.h"
 #include "app/gui/AppIdentity.h"
+#include "app/gui/BankDayMarks.h"
 #include "app/gui/DatePickerBehaviour.h"
 #include "app/gui/KeyboardAccess.h"
 #include "app/gui/LimitedTextValidator.h"
@@ -260,6 +261,7 @@ void MainWindow::applyControlTable() {
                 // The earliest date the Windows date functions accept.
                 date->setMinimumDate(QDate(1601, 1, 1));
                 new DatePickerBehaviour(*date);
+                markBankDays(*date->calendarWidget());
                 break;
             }
             case window::ControlKind::dropDownList:

@@ -16,8 +16,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCharFormat>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 #include <vector>
 
@@ -303,6 +306,48 @@ TEST(MainWindowDate, TheCalendarOpensAlignedToThePickersRightEdge) {
     }
     saveScreenshot(shot, QStringLiteral("main-window-calendar"));
     calendar->close();
+}
+
+// Besides the weekends, the calendar marks Bulgaria's holidays (and the days off they move to) red
+// and the days TARGET2 is closed orange, on every page it turns to.
+TEST(MainWindowDate, TheCalendarMarksHolidaysAndTarget2Days) {
+    RecordingWindow r;
+    r.window.show();
+    auto* picker = static_cast<QDateEdit*>(r.window.control(window::idPaymentDate));
+    picker->setDate(QDate(2026, 4, 8));
+    QCalendarWidget* calendar = picker->calendarWidget();
+    calendar->setCurrentPage(2026, 4);
+    const QColor red(0xc0, 0x10, 0x10);
+    const QColor orange(0xd0, 0x70, 0x00);
+    const struct {
+        QDate date;
+        std::optional<QColor> colour;  // none: the calendar's own look
+    } cases[] = {
+        {QDate(2026, 4, 3), orange},  // Western Good Friday
+        {QDate(2026, 4, 6), orange},  // Western Easter Monday
+        {QDate(2026, 4, 10), red},    // Orthodox Good Friday
+        {QDate(2026, 4, 13), red},    // Orthodox Easter Monday
+        {QDate(2026, 4, 8), std::nullopt},
+        {QDate(2026, 5, 1), red},   // seen at the page's end, and on the next page
+        {QDate(2026, 5, 25), red},  // 24 May on a Sunday: the Monday off
+        {QDate(2026, 5, 26), std::nullopt},
+    };
+    for (const int month : {4, 5}) {
+        calendar->setCurrentPage(2026, month);
+        if (month == 4)
+            saveScreenshot(calendar->grab(), QStringLiteral("main-window-calendar-holidays"));
+        for (const auto& c : cases) {
+            if (c.date.month() != month && !(month == 4 && c.date == QDate(2026, 5, 1))) continue;
+            SCOPED_TRACE(c.date.toString(Qt::ISODate).toStdString());
+            const QTextCharFormat format = calendar->dateTextFormat(c.date);
+            if (c.colour) {
+                EXPECT_EQ(format.foreground().color(), *c.colour);
+                EXPECT_EQ(format.fontWeight(), QFont::Bold);
+            } else {
+                EXPECT_NE(format.fontWeight(), QFont::Bold);
+            }
+        }
+    }
 }
 
 TEST(MainWindowCheckBox, AClickOrTheSpaceBarDoesNotChangeIt) {
