@@ -21,7 +21,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
@@ -166,10 +165,11 @@ void ReportWindow::saveAsPdfChosen() {
 }
 
 bool ReportWindow::saveAsPdf(const QString& path) {
-    const auto tell = [this](std::string_view text) {
+    const auto tell = [this](std::string_view text, std::string_view detail = {}) {
         QMessageBox box(QMessageBox::Warning, applicationTitle(), fromCp1251(text), QMessageBox::Ok,
                         this);
         box.setTextFormat(Qt::PlainText);
+        if (!detail.empty()) box.setInformativeText(fromCp1251(detail).toHtmlEscaped());
         box.exec();
     };
     fileio::FileSystem& fs = fileio::standardFileSystem();
@@ -185,13 +185,15 @@ bool ReportWindow::saveAsPdf(const QString& path) {
         return false;
     }
     // Written beside the file and renamed over it at the end, so that a report saved before is
-    // never left half overwritten.
+    // never left half overwritten; a failure names the file, the cause and what to do.
     const QByteArray pdf = reportPagePdf(reportHtml_);
-    QSaveFile file(path);
-    const bool written =
-        file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit();
-    if (!written) {
-        tell(session::messageText(session::Message::writeFailed));
+    const fileio::Replaced written = fileio::replaceFile(
+        fs, target, {std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))});
+    if (!written.ok()) {
+        tell(session::messageText(written == fileio::ReplaceResult::openFailed
+                                      ? session::Message::openForWriteFailed
+                                      : session::Message::writeFailed),
+             session::fileProblemDetail(target, written.cause));
         return false;
     }
     if (!list.empty()) output::narrowPermissions(fs, target, output::filePermissions(fs, list));

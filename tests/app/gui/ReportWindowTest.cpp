@@ -231,12 +231,18 @@ TEST(ReportWindow, ItsContextMenuOffersPrintingAndThePdfCarriesTheReport) {
     EXPECT_EQ(bytes.substr(0, 5), "%PDF-");
     EXPECT_GT(bytes.size(), 1000u);
 
-    // A place that cannot be written: the operator is told, and nothing claims success.
+    // A place that cannot be written: the operator is told where, why and what to do, and
+    // nothing claims success.
     ModalScript script({&report});
     script.answerMessage();
-    EXPECT_FALSE(report.saveAsPdf(QString::fromStdString(dir.file("missing/report.pdf"))));
+    const std::string missing = dir.file("missing/report.pdf");
+    EXPECT_FALSE(report.saveAsPdf(QString::fromStdString(missing)));
     ASSERT_EQ(script.messages().size(), 1u);
-    EXPECT_EQ(script.messages()[0], QString::fromUtf8("Грешка при запис във файлa!"));
+    EXPECT_EQ(script.messages()[0], QString::fromUtf8("Грешка при отваряне на файла за запис"));
+    for (const QString& part : {QString::fromStdString(missing).toHtmlEscaped(),
+                                QString::fromUtf8("Причина: няма такъв файл."),
+                                QString::fromUtf8("Нищо не е променено.")})
+        EXPECT_TRUE(script.details()[0].contains(part)) << part.toStdString();
 }
 
 // The buttons below the view, each opening what it names; the PDF goes beside the list by
