@@ -251,10 +251,9 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
         }
     }
     if (recorder != nullptr) {
-        const std::optional<fileio::ContentDigest> digest =
-            fileio::digestOfFile(fs, list.path, cause);
-        if (!digest) return listFailure(SepaListError::readError, cause);
-        if (!recorder->finish(*digest))
+        const std::optional<ListFacts> facts = listFacts(fs, list.path, cause);
+        if (!facts) return listFailure(SepaListError::readError, cause);
+        if (!recorder->finish(facts->digest, facts->crlf))
             return writeFailure(SepaWritten::Result::recordFailed, recorder->cause());
     }
     if (!fs.rename(temp.path, path, cause))

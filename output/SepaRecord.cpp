@@ -17,6 +17,7 @@ constexpr std::string_view kRecordStart = "velcor-sepa-export 1";
 constexpr std::string_view kPaymentTag = "P";
 constexpr std::string_view kDigestTag = "digest";
 constexpr std::string_view kEndTag = "end";
+constexpr std::string_view kLineEndTag = "lineend";
 // Written out in blocks of this size, as the rows come.
 constexpr std::size_t kWriteBlock = 1 << 16;
 constexpr std::size_t kReadBlock = 1 << 16;
@@ -205,10 +206,11 @@ bool SepaRecorder::add(const SepaRecordRow& row) {
     return write(line);
 }
 
-bool SepaRecorder::finish(const fileio::ContentDigest& listDigest) {
+bool SepaRecorder::finish(const fileio::ContentDigest& listDigest, bool crlf) {
     if (!file_) return false;
     std::string text(kDigestTag);
     text += '\t' + fileio::digestText(listDigest) + '\n';
+    text += std::string(kLineEndTag) + (crlf ? "\tcrlf\n" : "\tlf\n");
     text += kEndTag;
     text += '\n';
     buffer_ += text;
@@ -360,6 +362,8 @@ SepaRecordError SepaRecord::open() {
                 if (!digest) return SepaRecordError::damaged;
                 listDigest_ = *digest;
                 digested = true;
+            } else if (parts.size() == 2 && parts[0] == kLineEndTag) {
+                crlf_ = parts[1] == "crlf";
             } else if (parts.size() == 2 && index_.empty()) {
                 fields.emplace(std::string(parts[0]), std::string(parts[1]));
             } else {
@@ -440,6 +444,37 @@ bool SepaRecord::forEach(
         if (!visit(ordinal++, *row)) return true;
     }
     return !lines.failed;
+}
+
+std::optional<ListFacts> listFacts(fileio::FileSystem& fs, const std::string& path,
+                                   std::error_code& cause) {
+    std::unique_ptr<fileio::ReadFile> file = fs.openRead(path, cause);
+    if (!file) return std::nullopt;
+    fileio::ContentDigester digester;
+    ListFacts facts;
+    bool lineSeen = false;
+    char last = '\0';
+    std::string block(kReadBlock, '\0');
+    for (;;) {
+        const std::ptrdiff_t got = file->read(block.data(), block.size());
+        if (got < 0) {
+            cause = file->error();
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        const std::string_view bytes(block.data(), static_cast<std::size_t>(got));
+        digester.add(bytes.data(), bytes.size());
+        if (!lineSeen) {
+            const std::size_t lf = bytes.find('\n');
+            if (lf != std::string_view::npos) {
+                lineSeen = true;
+                facts.crlf = lf > 0 ? bytes[lf - 1] == '\r' : last == '\r';
+            }
+            last = bytes.back();
+        }
+    }
+    facts.digest = digester.finish();
+    return facts;
 }
 
 void pruneSepaRecords(fileio::FileSystem& fs, const std::string& folder, const SepaRecordCap& cap,

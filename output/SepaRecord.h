@@ -66,8 +66,8 @@ class SepaRecorder {
     // begun. False, with the cause, when either fails.
     bool begin(const SepaRecordHeader& header);
     bool add(const SepaRecordRow& row);
-    // The list's digest and the end mark written, and the file synced and closed.
-    bool finish(const fileio::ContentDigest& listDigest);
+    // The list's digest, its line end and the end mark written, and the file synced and closed.
+    bool finish(const fileio::ContentDigest& listDigest, bool crlf);
     // The finished record put in place under its message id, in one step.
     bool place();
     void discard();
@@ -114,6 +114,8 @@ class SepaRecord {
 
     const SepaRecordHeader& header() const { return header_; }
     const fileio::ContentDigest& listDigest() const { return listDigest_; }
+    // Whether the list's lines end in CR LF, which its rows as read (`line`) end in LF.
+    bool crlf() const { return crlf_; }
     std::int64_t payments() const { return static_cast<std::int64_t>(index_.size()); }
 
     // The payment whose end-to-end id is `endToEndId` and its place among the record's payments
@@ -134,10 +136,20 @@ class SepaRecord {
     std::string path_;
     SepaRecordHeader header_;
     fileio::ContentDigest listDigest_;
+    bool crlf_ = false;
     std::vector<Indexed> index_;  // by hash
     std::unique_ptr<Lines> lookup_;
     std::error_code cause_;
 };
+
+// The digest of the list at `path` and whether its lines end in CR LF (its first line does):
+// the scan hands its rows on with LF alone. Nothing, with the cause, when it cannot be read.
+struct ListFacts {
+    fileio::ContentDigest digest;
+    bool crlf = false;
+};
+std::optional<ListFacts> listFacts(fileio::FileSystem& fs, const std::string& path,
+                                   std::error_code& cause);
 
 // How much of the export records a folder keeps: none older than `age`, and the newest only up
 // to `bytes` together.

@@ -834,7 +834,7 @@ void Matching::writeRejectedList() {
         return;
     }
     bool written = true;
-    std::string lineEnd = "\n";
+    const std::string lineEnd = record_->crlf() ? "\r\n" : "\n";
     std::string pendingEnd;
     const bool read = record_->forEach([&](std::int64_t ordinal, const SepaRecordRow& row) {
         const std::uint8_t seen = seen_[static_cast<std::size_t>(ordinal)];
@@ -843,10 +843,14 @@ void Matching::writeRejectedList() {
         if (!pendingEnd.empty())
             written = written && file->write(pendingEnd.data(), pendingEnd.size());
         pendingEnd.clear();
-        written = written && file->write(row.line.data(), row.line.size());
-        if (row.line.ends_with("\r\n"))
-            lineEnd = "\r\n";
-        else if (!row.line.ends_with('\n'))
+        // The rows come as the scan read them, their CR LF made LF: the list's own end again.
+        std::string_view line = row.line;
+        const bool ended = line.ends_with('\n');
+        if (ended) line.remove_suffix(1);
+        written = written && file->write(line.data(), line.size());
+        if (ended)
+            written = written && file->write(lineEnd.data(), lineEnd.size());
+        else
             pendingEnd = lineEnd;
         ++report_.rejectedRows;
         return written;
@@ -892,6 +896,7 @@ void Matching::run() {
         return;
     }
     if (!peek() || !check()) return;
+    if (options_.checked) options_.checked(report_);
     emit();
     if (report_.error != StatusReportError::none) return;
     if (options_.rejectedListPath) writeRejectedList();

@@ -133,6 +133,8 @@ struct StatusReport {
 struct StatusReadOptions {
     // Every payment not accepted, in order, also beyond kShown.
     std::function<void(const PaymentStatusLine&)> payments;
+    // Told once the report was validated and matched, before the first payment is.
+    std::function<void(const StatusReport&)> checked;
     // Where the rows rejected go, as the exported list held them; never over an existing file.
     std::optional<std::string> rejectedListPath;
 };
