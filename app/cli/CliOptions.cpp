@@ -234,10 +234,10 @@ std::string cliUsage() {
     for (const Option& option : kOptions)
         if (option.command == "sepa") add(optional(option));
     add("СПИСЪК");
-    newLine("          velcor-cli [--json]");
+    newLine("          velcor-cli [--json] (status)");
     for (const Option& option : kOptions)
         if (option.command == "status") add(optional(option));
-    add("status ОТГОВОР.xml");
+    add("ОТГОВОР.xml");
     newLine("          velcor-cli");
     // The options that stand alone: the rest of the table, so that every option is named.
     std::string_view separator = " ";
