@@ -775,7 +775,7 @@ bool Matching::check() {
         report_.groupState = PaymentState::accepted;
     else if (report_.rejected == all)
         report_.groupState = PaymentState::rejected;
-    else if (report_.pending > 0)
+    else if (report_.rejected == 0)
         report_.groupState = PaymentState::pending;
     else
         report_.groupState = PaymentState::partly;
