@@ -196,12 +196,12 @@ bool SepaRecorder::begin(const SepaRecordHeader& header) {
 bool SepaRecorder::add(const SepaRecordRow& row) {
     if (!file_) return false;
     std::string line(kPaymentTag);
-    line += '\t' + escapeRecordField(row.endToEndId);
-    line += '\t' + std::to_string(row.row);
-    line += '\t' + std::to_string(row.amount);
-    line += '\t' + escapeRecordField(row.iban);
-    line += '\t' + escapeRecordField(row.name);
-    line += '\t' + escapeRecordField(row.line);
+    for (const std::string& field :
+         {escapeRecordField(row.endToEndId), std::to_string(row.row), std::to_string(row.amount),
+          escapeRecordField(row.iban), escapeRecordField(row.name), escapeRecordField(row.line)}) {
+        line += '\t';
+        line += field;
+    }
     line += '\n';
     return write(line);
 }

@@ -43,6 +43,7 @@ struct CodeEntry {
     std::string text;
 };
 
+#if defined(VELCOR_SEPA_VALIDATION)
 PaymentState stateNamed(std::string_view name) {
     if (name == "accepted") return PaymentState::accepted;
     if (name == "pending") return PaymentState::pending;
@@ -76,7 +77,6 @@ std::map<std::string, CodeEntry, std::less<>> codeList(std::string_view bytes, b
     return list;
 }
 
-#if defined(VELCOR_SEPA_VALIDATION)
 std::string_view embedded(const unsigned char* bytes, std::size_t size) {
     return {reinterpret_cast<const char*>(bytes), size};
 }
@@ -143,22 +143,29 @@ constexpr std::size_t kTextLimit = 4096;
 
 // The first complaints of a parse or a validation, and whether memory ran out.
 struct Complaints {
-    std::string text;
-    int count = 0;
+    std::string text;       // the validator's
+    std::string malformed;  // the parser's
+    int counts[2] = {0, 0};
     bool outOfMemory = false;
 
     static void collect(void* data, ErrorPointer error) {
         auto* complaints = static_cast<Complaints*>(data);
         if (error == nullptr) return;
         if (error->code == XML_ERR_NO_MEMORY) complaints->outOfMemory = true;
-        if (complaints->count++ >= 3) return;
+        const bool validator = error->domain == XML_FROM_SCHEMASV;
+        if (complaints->counts[validator ? 0 : 1]++ >= 3) return;
         try {
             std::string message = error->message != nullptr ? error->message : "";
             while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
                 message.pop_back();
-            if (!complaints->text.empty()) complaints->text += "; ";
-            if (error->line > 0) complaints->text += "line " + std::to_string(error->line) + ": ";
-            complaints->text += message;
+            std::string& text = validator ? complaints->text : complaints->malformed;
+            if (!text.empty()) text += "; ";
+            if (error->line > 0) {
+                text += "line ";
+                text += std::to_string(error->line);
+                text += ": ";
+            }
+            text += message;
         } catch (const std::bad_alloc&) {
             complaints->outOfMemory = true;
         }
@@ -296,12 +303,12 @@ class ReportReader {
         }
         xmlFreeTextReader(reader);
         if (validator != nullptr) xmlSchemaFreeValidCtxt(validator);
-        complaint = complaints.text;
+        // The reading stops only where the document is not well-formed; the validator's
+        // complaints are told of a whole document.
+        complaint = stop == Stop::notXml ? (complaints.malformed.empty() ? "not well-formed XML"
+                                                                         : complaints.malformed)
+                                         : complaints.text;
         if (stop == Stop::notXml && readFailed) stop = Stop::readError;
-        // A well-formed document the validator refused mid-way ends as invalid.
-        if (stop == Stop::notXml && schema != nullptr && !complaints.text.empty() &&
-            complaints.text.find("Schemas validity error") != std::string::npos)
-            stop = Stop::invalid;
         return stop;
     }
 

@@ -142,11 +142,18 @@ std::string_view paymentStateText(PaymentState state) {
 
 std::string statusCodeText(std::string_view code, PaymentState state) {
     if (code.empty()) return s(paymentStateText(state));
-    return output::paymentStatusText(code).text + " (" + s(code) + ")";
+    std::string text = output::paymentStatusText(code).text;
+    text += " (";
+    text += code;
+    text += ')';
+    return text;
 }
 
 std::string reasonText(std::string_view code) {
-    return s(code) + " " + output::statusReasonText(code).value_or(s(kNoDescription));
+    std::string text(code);
+    text += ' ';
+    text += output::statusReasonText(code).value_or(s(kNoDescription));
+    return text;
 }
 
 std::string groupStatusLine(const output::StatusReport& report) {
@@ -158,10 +165,17 @@ std::string groupStatusLine(const output::StatusReport& report) {
         text::format("%02d.%02d.%04d", date.day, date.month, date.year).c_str(),
         statusCodeText(report.groupStatus, report.groupState).c_str());
     std::string reasons;
-    for (const std::string& code : report.groupReasons)
-        reasons += (reasons.empty() ? "" : "; ") + reasonText(code);
-    if (!report.groupText.empty()) reasons += (reasons.empty() ? "" : "; ") + report.groupText;
-    if (!reasons.empty()) line += "\n" + text::format(kReasonLine.c_str(), reasons.c_str());
+    // Appended piece by piece: GCC 12 misreads "; " + std::string(...) as overlapping copies.
+    const auto add = [&reasons](const std::string& piece) {
+        if (!reasons.empty()) reasons += "; ";
+        reasons += piece;
+    };
+    for (const std::string& code : report.groupReasons) add(reasonText(code));
+    if (!report.groupText.empty()) add(report.groupText);
+    if (!reasons.empty()) {
+        line += '\n';
+        line += text::format(kReasonLine.c_str(), reasons.c_str());
+    }
     return line;
 }
 
@@ -176,9 +190,15 @@ std::string paymentStatusText(const output::PaymentStatusLine& line) {
         text::format(kPaymentLine.c_str(), static_cast<long long>(line.row), line.name.c_str(),
                      line.iban.c_str(), amountText(line.amount).c_str(),
                      statusCodeText(line.status, line.state).c_str());
-    if (!line.listed) out += s(kGroupsStatus);
-    for (const std::string& code : line.reasons) out += "; " + reasonText(code);
-    if (!line.additionalText.empty()) out += "; " + line.additionalText;
+    if (!line.listed) out += kGroupsStatus;
+    for (const std::string& code : line.reasons) {
+        out += "; ";
+        out += reasonText(code);
+    }
+    if (!line.additionalText.empty()) {
+        out += "; ";
+        out += line.additionalText;
+    }
     return out;
 }
 
