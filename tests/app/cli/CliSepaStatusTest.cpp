@@ -159,6 +159,7 @@ TEST_F(CliSepaStatus, EveryKindOfReportTellsItsPaymentsAndWritesTheRejectedRows)
         int exitCode;
         std::vector<std::string> lines;  // printed, in this order
         std::vector<int> rejectedRows;   // the rejected list's; none: not written
+        std::string json = {};           // a piece of the JSON object
     };
     const std::vector<Case> cases = {
         {"all accepted", {"10", "ACCP", "", {}, "4"}, 0, {"приет след проверка на профила"}, {}},
@@ -186,7 +187,9 @@ TEST_F(CliSepaStatus, EveryKindOfReportTellsItsPaymentsAndWritesTheRejectedRows)
           "закрита сметка",
           "Ред 4: Agro AD, BG72RZBB91551012345678, 95.60 EUR: отхвърлен (RJCT); AM04 "
           "недостатъчна наличност; NO FUNDS ON 16.01"},
-         {2, 4}},
+         {2, 4},
+         "\"accepted\": 2, \"rejected\": 2, \"pending\": 0, \"payments\": [{\"row\": 2, "
+         "\"endToEndId\": \"O150126P.1DP-"},
         {"pending with the regulatory and narrative classes",
          {"10",
           "PDNG",
@@ -225,6 +228,13 @@ TEST_F(CliSepaStatus, EveryKindOfReportTellsItsPaymentsAndWritesTheRejectedRows)
         EXPECT_EQ(run({"--json", "status", report}), c.exitCode);
         EXPECT_TRUE(printed("\"command\": \"status\"")) << out.str();
         EXPECT_TRUE(printed("\"exitCode\": " + std::to_string(c.exitCode) + "}")) << out.str();
+        EXPECT_TRUE(printed(c.json)) << out.str();
+        if (!c.rejectedRows.empty()) {
+            EXPECT_TRUE(
+                printed("\"status\": \"RJCT\", \"state\": \"rejected\", "
+                        "\"statusText\": \"отхвърлен (RJCT)\""))
+                << out.str();
+        }
     }
 }
 
