@@ -23,6 +23,8 @@ constexpr std::size_t kWriteBlock = 1 << 16;
 constexpr std::size_t kReadBlock = 1 << 16;
 // No line a recorder writes is longer: a row of a list is a few hundred bytes.
 constexpr std::size_t kLineLimit = 1 << 20;
+// More payments than any list holds are not made room for ahead.
+constexpr std::int64_t kMostPayments = 100'000'000;
 
 const char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
@@ -347,6 +349,11 @@ SepaRecordError SepaRecord::open() {
         while (lines.next(line, offset)) {
             if (ended) return SepaRecordError::damaged;
             if (line.starts_with("P\t")) {
+                // Room for all the payments the header names at once: no doubling on the way.
+                std::int64_t count = 0;
+                if (index_.empty() && readNumber(fields["count"], count) && count > 0 &&
+                    count <= kMostPayments)
+                    index_.reserve(static_cast<std::size_t>(count));
                 const std::size_t tab = line.find('\t', 2);
                 if (tab == std::string::npos) return SepaRecordError::damaged;
                 const auto id = unescapeRecordField(std::string_view(line).substr(2, tab - 2));
