@@ -16,6 +16,23 @@ foreach(version 09 03)
     VERBATIM)
   target_sources(velcor_output PRIVATE ${source})
 endforeach()
+# The bank's answer to a SEPA file: the schemas of its two versions and the code lists it is
+# told with.
+foreach(embedded "pain.002.001.10.xsd;kPain002v10Schema" "pain.002.001.03.xsd;kPain002v03Schema"
+        "payment-status-codes.txt;kPaymentStatusCodes" "status-reasons.txt;kStatusReasons")
+  list(GET embedded 0 name)
+  list(GET embedded 1 symbol)
+  set(source ${CMAKE_BINARY_DIR}/generated/${symbol}.cpp)
+  add_custom_command(OUTPUT ${source}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${VELCOR_SCHEMA_DIR}/${name} -DOUTPUT=${source}
+            -DSYMBOL=${symbol} -P ${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake
+    DEPENDS ${VELCOR_SCHEMA_DIR}/${name} ${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake
+    COMMENT "Embedding ${name}"
+    VERBATIM)
+  target_sources(velcor_output PRIVATE ${source})
+endforeach()
+list(APPEND VELCOR_SCHEMAS ${VELCOR_SCHEMA_DIR}/pain.002.001.10.xsd
+     ${VELCOR_SCHEMA_DIR}/pain.002.001.03.xsd)
 target_link_libraries(velcor_output PRIVATE LibXml2::LibXml2)
 target_compile_definitions(velcor_output PRIVATE VELCOR_SEPA_VALIDATION)
 

@@ -26,6 +26,12 @@ class ReadFile {
     virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
     // After a read error: its cause.
     virtual std::error_code error() const { return std::make_error_code(std::errc::io_error); }
+    // Moves to `offset` bytes from the start, where the file can; false where it cannot (a reader
+    // then opens the file again and reads up to there).
+    virtual bool seek(std::uint64_t offset) {
+        (void)offset;
+        return false;
+    }
 };
 
 // A file opened for writing bytes. Each call answers whether it fully succeeded.

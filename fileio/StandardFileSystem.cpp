@@ -59,6 +59,13 @@ class StandardReadFile final : public ReadFile {
         return static_cast<std::ptrdiff_t>(got);
     }
     std::error_code error() const override { return error_; }
+    bool seek(std::uint64_t offset) override {
+#if defined(_WIN32)
+        return _fseeki64(file_, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+        return fseeko(file_, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+    }
 
   private:
     std::FILE* file_;

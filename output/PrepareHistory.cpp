@@ -2,6 +2,7 @@
 
 #include "fileio/HostPath.h"
 #include "fileio/UserDataFolder.h"
+#include "output/SepaRecord.h"
 #include "text/Text.h"
 
 #include <algorithm>
@@ -337,6 +338,9 @@ void PrepareHistory::prune() {
         }
         if (begun && now - *begun > kLeftoverAge) fs_.remove(path);
     }
+    // The records of the SEPA files beside the copies are let go by the same bounds.
+    pruneSepaRecords(fs_, folder_,
+                     {std::chrono::hours(std::int64_t{24} * cap_.maxDays), cap_.maxBytes});
 }
 
 Restored PrepareHistory::restore(const std::string& listPath, const CopyProgress& progress) {

@@ -139,7 +139,8 @@ SepaWritten writeFailure(SepaWritten::Result result, std::error_code cause) {
 
 SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
                            const SepaFileData& data, const processing::ScanProgress& progress,
-                           std::optional<std::uint32_t> permissions, TemporaryFile& temp) {
+                           std::optional<std::uint32_t> permissions, TemporaryFile& temp,
+                           SepaRecorder* recorder) {
     if (list.format == nullptr) return listFailure(SepaListError::changed);
     std::error_code cause;
     temp.file = fs.createTemporaryBeside(path, temp.path, cause);
@@ -155,6 +156,11 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     });
     if (!writer.begin(header, list.count, list.total))
         return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
+    if (recorder != nullptr &&
+        !recorder->begin({header.messageId, data.choices.version, data.listPath, data.executionDate,
+                          list.count, list.total}))
+        return writeFailure(SepaWritten::Result::recordFailed, recorder->cause());
+    bool recordFailed = false;
 
     // Every row's end-to-end id the list does not give is the same name cut the same way and the
     // export's token, then the row's number: the name is spelled once.
@@ -194,6 +200,12 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
             endToEndId.resize(idPrefix);
             endToEndId += std::to_string(payment.row);
         }
+        if (recorder != nullptr &&
+            !recorder->add({endToEndId, payment.row, payment.amount, payment.name, payment.iban,
+                            std::string(row.line)})) {
+            recordFailed = true;
+            return false;
+        }
         return writer.add({endToEndId, payment.amount, std::move(payment.name),
                            std::move(payment.iban), std::move(payment.bic),
                            std::move(payment.remittance)});
@@ -201,6 +213,7 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
     const processing::ScanResult scan =
         processing::scanPaymentFile(fs, list.path, list.format, list.delimiter, options);
     if (writeFailed) return writeFailure(SepaWritten::Result::writeFailed, temp.file->error());
+    if (recordFailed) return writeFailure(SepaWritten::Result::recordFailed, recorder->cause());
     if (stopped != SepaListError::none) {
         SepaWritten written = listFailure(stopped);
         written.fault = fault;
@@ -237,10 +250,21 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
             return refused;
         }
     }
+    if (recorder != nullptr) {
+        const std::optional<ListFacts> facts = listFacts(fs, list.path, cause);
+        if (!facts) return listFailure(SepaListError::readError, cause);
+        if (!recorder->finish(facts->digest, facts->crlf))
+            return writeFailure(SepaWritten::Result::recordFailed, recorder->cause());
+    }
     if (!fs.rename(temp.path, path, cause))
         return writeFailure(SepaWritten::Result::writeFailed, cause);
     temp.placed = true;
-    return {};
+    SepaWritten placed;
+    if (recorder != nullptr && !recorder->place()) {
+        placed.recordNotPlaced = true;
+        placed.cause = recorder->cause();
+    }
+    return placed;
 }
 
 // `cp1251` as a SEPA file carries it in at most `maximum` characters; `cut` tells whether it
@@ -438,7 +462,7 @@ SepaMessage sepaMessage(const SepaFileData& data, const std::vector<SepaPayment>
 
 SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
                           const SepaFileData& data, const processing::ScanProgress& progress,
-                          std::optional<std::uint32_t> permissions) {
+                          std::optional<std::uint32_t> permissions, SepaRecorder* recorder) {
     if (!sepaValidationAvailable()) {
         SepaWritten refused;
         refused.result = SepaWritten::Result::schemaRefused;
@@ -447,9 +471,10 @@ SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const
     }
     TemporaryFile temp(fs);
     try {
-        return writeStreaming(fs, path, list, data, progress, permissions, temp);
+        return writeStreaming(fs, path, list, data, progress, permissions, temp, recorder);
     } catch (const std::bad_alloc&) {
         temp.discard();
+        if (recorder != nullptr) recorder->discard();
         return listFailure(SepaListError::outOfMemory);
     }
 }

@@ -6,6 +6,7 @@
 
 #include "fileio/FileSystem.h"
 #include "output/SepaDocument.h"
+#include "output/SepaRecord.h"
 #include "processing/DateTime.h"
 #include "processing/PaymentRecord.h"
 #include "processing/Scan.h"
@@ -184,12 +185,15 @@ struct SepaWritten {
         openFailed,     // no temporary file could be made beside the file: nothing written
         writeFailed,    // writing, closing or renaming failed: nothing written
         listError,      // reading the list's rows ended short (`listError` says how)
+        recordFailed,   // the export's record could not be written (`cause`): nothing written
     };
     Result result = Result::ok;
     SepaListError listError = SepaListError::none;
     std::optional<SepaRowFault> fault;  // listError rowFault
     std::string complaint;              // schemaRefused: the validator's words
-    std::error_code cause;              // openFailed, writeFailed, listError cannotOpen/readError
+    std::error_code cause;  // openFailed, writeFailed, recordFailed, listError cannotOpen/readError
+    // The file was put in place, its record not (`cause`).
+    bool recordNotPlaced = false;
 };
 
 // Writes the SEPA file of the list at `path`: the group header first, with the number and total
@@ -199,10 +203,12 @@ struct SepaWritten {
 // scan's number, total and stamp, and that the schema takes, replaces `path`, in one step; any
 // failure leaves no file. Memory does not grow with the list, but for the ids an E2E field gives.
 // `permissions` (POSIX bits): those the file may have at most, so that it is no more open than
-// the list it comes from.
+// the list it comes from. With `recorder`, each row goes to the export's record as it is written,
+// and the record is put in place right after the file.
 SepaWritten writeSepaFile(fileio::FileSystem& fs, const std::string& path, const SepaList& list,
                           const SepaFileData& data, const processing::ScanProgress& progress = {},
-                          std::optional<std::uint32_t> permissions = std::nullopt);
+                          std::optional<std::uint32_t> permissions = std::nullopt,
+                          SepaRecorder* recorder = nullptr);
 
 // Narrows the permissions of the file at `path` to `permissions` (POSIX bits), where the system
 // has them and `fs` is the real file system: a file written beside a list is no more open than

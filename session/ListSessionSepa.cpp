@@ -196,10 +196,13 @@ bool ListSession::writeSepa(Run& run, const output::SepaChoices& choices, const 
     data.listPath = state_.inputPath;
     const settings::FormatDefinition* format = selectedFormat();
     output::SepaWritten written;
+    // Each export leaves its record beside the prepare history, for the bank's answer to it.
+    std::optional<output::SepaRecorder> recorder;
+    if (history_) recorder.emplace(fs_, history_->folder());
     runner_(readingListText(), [&](const WorkProgress& progress) {
-        written =
-            output::writeSepaFile(fs_, path, scannedList(state_, format, rowDelimiter(format)),
-                                  data, progress, output::filePermissions(fs_, state_.inputPath));
+        written = output::writeSepaFile(
+            fs_, path, scannedList(state_, format, rowDelimiter(format)), data, progress,
+            output::filePermissions(fs_, state_.inputPath), recorder ? &*recorder : nullptr);
     });
     switch (written.result) {
         case output::SepaWritten::Result::ok:
@@ -225,6 +228,16 @@ bool ListSession::writeSepa(Run& run, const output::SepaChoices& choices, const 
             run.noteCause(written.cause, path);
             run.tell(Message::writeFailed);
             return false;
+        case output::SepaWritten::Result::recordFailed:
+            run.noteCause(written.cause, history_->folder());
+            run.tell(sepaRecordMessage(false, history_->folder(), fileReason(written.cause)));
+            return false;
+    }
+    if (written.recordNotPlaced) {
+        run.tell(sepaRecordMessage(true, history_->folder(), fileReason(written.cause)));
+    } else if (history_) {
+        // The records go by the same bounds as the copies beside them.
+        history_->prune();
     }
     run.result.sepa->path = path;
     run.result.sepa->version = choices.version;

@@ -62,6 +62,11 @@ constexpr auto kSepaOverOwnFile =
     "SEPA файлът не може да замени списъка или файла с настройките!"_cp;
 constexpr auto kPdfOverOwnFile = "PDF файлът не може да замени списъка или файла с настройките!"_cp;
 // A file of another kind may be a list or a bank file of the operator's: it is never replaced.
+constexpr auto kSepaRecordNotKept =
+    "SEPA файлът не е записан: записът за отговора на банката не може да се запише в %s (%s)!"_cp;
+constexpr auto kSepaRecordNotPlaced =
+    "SEPA файлът е записан, но записът за отговора на банката не може да се запише в %s (%s): "
+    "отговорът на банката за този файл няма да може да се прочете."_cp;
 constexpr auto kTargetOfOtherKind =
     "Файлът %s съществува и не е %s: не се заменя. Изберете друго име!"_cp;
 constexpr auto kSepaFileKind = "SEPA файл"_cp;
@@ -258,6 +263,10 @@ std::string_view messageKindName(Message message) {
             return "target-of-other-kind";
         case Message::payerBicOtherBank:
             return "payer-bic-other-bank";
+        case Message::sepaRecordNotKept:
+            return "sepa-record-not-kept";
+        case Message::sepaRecordNotPlaced:
+            return "sepa-record-not-placed";
     }
     return {};
 }
@@ -359,6 +368,8 @@ std::string_view messageText(Message message) {
         case Message::keptCopyLetGo:
         case Message::targetOfOtherKind:
         case Message::payerBicOtherBank:
+        case Message::sepaRecordNotKept:
+        case Message::sepaRecordNotPlaced:
             break;
         case Message::pdfOverOwnFile:
             return kPdfOverOwnFile;
@@ -448,6 +459,12 @@ ShownMessage historyNotKeptMessage(std::string_view folder, std::string_view rea
     return {Message::historyNotKept,
             text::format(kHistoryNotKept.c_str(), std::string(folder).c_str(),
                          std::string(reason).c_str())};
+}
+
+ShownMessage sepaRecordMessage(bool placed, std::string_view folder, std::string_view reason) {
+    return {placed ? Message::sepaRecordNotPlaced : Message::sepaRecordNotKept,
+            text::format(placed ? kSepaRecordNotPlaced.c_str() : kSepaRecordNotKept.c_str(),
+                         std::string(folder).c_str(), std::string(reason).c_str())};
 }
 
 ShownMessage targetOfOtherKindMessage(std::string_view path, bool sepa) {

@@ -83,6 +83,9 @@ enum class Message {
     pdfOverOwnFile,     // the report's PDF would replace the list or the settings
     targetOfOtherKind,  // an existing file of another kind would be replaced; names it
     payerBicOtherBank,  // the payer's BIC is not of the payer IBAN's bank; names both
+    // The record a SEPA export leaves for the bank's answer; names the folder and why:
+    sepaRecordNotKept,    // it could not be written, so neither was the file
+    sepaRecordNotPlaced,  // the file was written, its record could not be put in place
 };
 
 // A message box as it was shown.
@@ -118,6 +121,8 @@ ShownMessage headerBreakingCharacterMessage(std::string_view field);
 ShownMessage cannotReadMessage(std::string_view path);
 // The copy that would undo a prepare could not be kept in `folder`, for `reason`.
 ShownMessage historyNotKeptMessage(std::string_view folder, std::string_view reason);
+// The record of a SEPA export not written to `folder` (before the file, or after it: `placed`).
+ShownMessage sepaRecordMessage(bool placed, std::string_view folder, std::string_view reason);
 // An existing file at `path` that is not a SEPA file (`sepa`) or a PDF would be replaced.
 ShownMessage targetOfOtherKindMessage(std::string_view path, bool sepa);
 // The payer's BIC names another bank than the payer's IBAN.

@@ -42,6 +42,8 @@ const Option kOptions[] = {
      "sepa"},
     {"--names", "", [](CliOptions& o, std::string) { o.names = true; }, false, "sepa"},
     {"--out", "ФАЙЛ", [](CliOptions& o, std::string v) { o.out = std::move(v); }, false, "sepa"},
+    {"--rejected-list", "ФАЙЛ", [](CliOptions& o, std::string v) { o.rejectedList = std::move(v); },
+     false, "status"},
     {"--help", "", [](CliOptions& o, std::string) { o.help = true; }, false},
     {"-h", "", [](CliOptions& o, std::string) { o.help = true; }, false},
     {"--version", "", [](CliOptions& o, std::string) { o.version = true; }, false},
@@ -79,6 +81,11 @@ constexpr std::string_view kDescription =
     "  unprepare\n"
     "           връща СПИСЪК във вида отпреди последната му подготовка, докато той е точно\n"
     "           файлът, записан от нея; 0, когато е върнат\n"
+    "  status   чете отговора на банката ОТГОВОР.xml (pain.002) за записан SEPA файл и показва\n"
+    "           състоянието му и всяко неприето плащане; 0, когато всичко е прието, 1 при\n"
+    "           отхвърлено или чакащо плащане или несъответствие, 2 когато файлът не е отговор\n"
+    "           за известен SEPA файл; --rejected-list записва отхвърлените редове, както са\n"
+    "           били в списъка, в нов ФАЙЛ (3, когато не може)\n"
     "Данните на наредителя се въвеждат в полетата на прозореца, преди списъкът да се отвори.\n"
     "Дата на МП, която банката може да не приеме (минала, събота или неделя, празник),\n"
     "prepare съобщава като предупреждение и продължава; с --strict-date отказва (код 1).\n"
@@ -117,6 +124,8 @@ std::string_view commandName(Command command) {
             return "sepa";
         case Command::unprepare:
             return "unprepare";
+        case Command::status:
+            return "status";
     }
     return {};
 }
@@ -138,6 +147,8 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
         out.command = Command::sepa;
     } else if (*command == "unprepare") {
         out.command = Command::unprepare;
+    } else if (*command == "status") {
+        out.command = Command::status;
     } else {
         error = "непозната команда " + *command;
         return false;
@@ -160,6 +171,10 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
         error =
             "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например "
             "SALA";
+        return false;
+    }
+    if (out.rejectedList && out.rejectedList->empty()) {
+        error = "--rejected-list иска име на файл";
         return false;
     }
     if (out.out && out.out->empty()) {
@@ -219,6 +234,10 @@ std::string cliUsage() {
     for (const Option& option : kOptions)
         if (option.command == "sepa") add(optional(option));
     add("СПИСЪК");
+    newLine("          velcor-cli [--json] (status)");
+    for (const Option& option : kOptions)
+        if (option.command == "status") add(optional(option));
+    add("ОТГОВОР.xml");
     newLine("          velcor-cli");
     // The options that stand alone: the rest of the table, so that every option is named.
     std::string_view separator = " ";

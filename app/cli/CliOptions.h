@@ -7,7 +7,7 @@
 
 namespace velcor::app::cli {
 
-enum class Command { check, prepare, report, sepa, unprepare };
+enum class Command { check, prepare, report, sepa, unprepare, status };
 
 struct CliOptions {
     std::string ini = "omp.ini";
@@ -26,6 +26,8 @@ struct CliOptions {
     std::optional<std::string> purpose;
     bool names = false;
     std::optional<std::string> out;
+    // status: where the rows the bank rejected go, as the list held them.
+    std::optional<std::string> rejectedList;
     bool json = false;
     bool strictDate = false;  // prepare refuses a value date the bank may refuse
     // The rules rows to the budget are checked by: "2006" (the default) or "2023".
@@ -33,7 +35,7 @@ struct CliOptions {
     bool help = false;
     bool version = false;
     Command command = Command::check;
-    std::string list;
+    std::string list;  // status: the bank's report
 };
 
 // Fills `out` from the arguments; false with a reason in `error` for a usage error.

@@ -1,5 +1,7 @@
 #include "app/cli/CliRun.h"
 
+#include "app/cli/CliStatus.h"
+
 #include "app/cli/CliOutput.h"
 #include "fileio/HostPath.h"
 #include "output/PrepareHistory.h"
@@ -284,6 +286,11 @@ int sepaExitCode(const session::Result& result, const Arguments& args) {
 int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio::FileSystem& fs,
         const ProgressTerminal& progress) {
     const bool json = options.json;
+    // The bank's answer needs no list, settings or session: only the export's record.
+    if (options.command == Command::status) {
+        const std::optional<std::string> folder = output::userPrepareHistoryFolder();
+        return runStatus(options, out, err, fs, folder);
+    }
     Arguments args;
     if (const auto error = convertArguments(options, args)) return fail(out, err, json, *error);
     if (const auto error = targetError(fs, options, args)) return fail(out, err, json, *error);
@@ -332,6 +339,8 @@ int run(const CliOptions& options, std::ostream& out, std::ostream& err, fileio:
             result.unprepared = result.results.back().done();
             if (result.unprepared) takeFigures(result.results.back(), result.figures);
             result.exitCode = result.unprepared ? 0 : kFailure;
+            break;
+        case Command::status:
             break;
     }
     const int position = session.state().paymentType;

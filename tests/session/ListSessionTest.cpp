@@ -370,6 +370,52 @@ TEST(ListSession, TheSepaExportPassesTheSameGates) {
     }
 }
 
+// A SEPA file is written only with its record beside the prepare history, where one is kept;
+// a record that cannot be written keeps the file from being written, and says where and why.
+TEST(ListSession, TheSepaExportLeavesItsRecordOrWritesNoFile) {
+    if (!output::sepaValidationAvailable()) GTEST_SKIP() << "built without the SEPA export";
+    const struct {
+        const char* what;
+        const char* history;  // under the test's folder; empty: none kept
+        ResultKind kind;
+        std::vector<Message> messages;
+        std::size_t records;
+    } cases[] = {
+        {"a history kept", "history", ResultKind::ok, {}, 1},
+        {"no history", "", ResultKind::ok, {}, 0},
+        {"a history folder that cannot be made",
+         "taken/history",
+         ResultKind::failed,
+         {Message::sepaRecordNotKept},
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f(kJan2026);
+        testing::writeFileBytes(f.dir.file("taken"), "a file, not a folder");
+        const std::string history = f.dir.file(*c.history != '\0' ? c.history : "history");
+        if (*c.history != '\0') f.session.keepPreparesIn(history);
+        const std::string path = f.list("O150126P.1DP", kCleanRows);
+        ASSERT_TRUE(f.session.open(path).done());
+        const std::string target = f.dir.file("bank.xml");
+        const Result result = f.session.exportSepa({}, target, DateAnswer::goOn);
+        EXPECT_EQ(result.kind, c.kind);
+        EXPECT_EQ(kinds(result), c.messages);
+        EXPECT_EQ(std::filesystem::exists(target), c.kind == ResultKind::ok);
+        std::size_t records = 0;
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(history, ignored)) {
+            EXPECT_EQ(entry.path().extension(), ".sepa") << entry.path();
+            ++records;
+        }
+        EXPECT_EQ(records, c.records);
+        if (!c.messages.empty()) {
+            EXPECT_NE(result.messages[0].text.find(history), std::string::npos)
+                << result.messages[0].text;
+        }
+    }
+}
+
 // The rules for payments to the budget: a change reads the list open again, as a change of the
 // payment type does, the SEPA export reads its rows by the same rules, and a list of a value date
 // since 1 October 2023 checked by the older rules says that newer ones exist.

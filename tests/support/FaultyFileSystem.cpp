@@ -22,6 +22,7 @@ class FaultyReadFile final : public fileio::ReadFile {
     std::error_code error() const override {
         return injected_ ? std::make_error_code(std::errc::io_error) : inner_->error();
     }
+    bool seek(std::uint64_t offset) override { return inner_->seek(offset); }
 
   private:
     FaultyFileSystem& owner_;

@@ -18,6 +18,11 @@ class MemoryReadFile final : public fileio::ReadFile {
         position_ += count;
         return static_cast<std::ptrdiff_t>(count);
     }
+    bool seek(std::uint64_t offset) override {
+        if (offset > bytes_.size()) return false;
+        position_ = static_cast<std::size_t>(offset);
+        return true;
+    }
 
   private:
     std::string bytes_;  // a copy: a file opened for reading does not see later writes
