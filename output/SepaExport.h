@@ -131,8 +131,8 @@ std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& paymen
 // the operator to look over before the file is written, in bounded memory: every row's while the
 // list has at most kShown rows; beyond that only the rows whose name loses more than its letters'
 // spelling (characters dropped or replaced, or cut at the length limit) or whose text was cut or
-// kept out by a creditor reference, the
-// first kShown of them, and how many rows were left out, of them how many had a text cut.
+// kept out by a creditor reference, the first kShown of them, and how many rows were left out, of
+// them how many had a name or text cut and how many a text kept out.
 struct SepaNames {
     static constexpr std::size_t kShown = 1000;
     std::vector<SepaPayment> shown;  // in row order; of each its row, names, text and cuts
