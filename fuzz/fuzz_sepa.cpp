@@ -1,5 +1,6 @@
 // Feeds any bytes through the SEPA export as a payment list dated 15 January 2026, the first byte
-// choosing the payment type, the version, SEPA instant and the category purpose. What must hold
+// choosing the payment type, the version, SEPA instant, the category purpose, the payer's EIK and
+// batch booking. What must hold
 // beside "no crash":
 //  - a file that was written is valid under its version's schema, and a reader of its own
 //    (support/SepaFileReader.h) finds it within the EPC rules, with one transaction per row of
@@ -8,6 +9,7 @@
 //    would break is refused, with its message, before a document is made;
 //  - a refusal says why and writes nothing.
 
+#include "output/SepaDocument.h"
 #include "output/SepaSchema.h"
 #include "support/HeadlessDialogHost.h"
 #include "support/MemoryFileSystem.h"
@@ -33,10 +35,11 @@ void require(bool condition, const char* what) {
     }
 }
 
-// The example payment types and payer, and a list layout with a REASON field and the BIC last.
+// The example payment types and payer, and a list layout with a REASON field, the BIC, then a
+// creditor reference.
 const std::string kSettings = std::string(testing::kRoundTripSettings) +
                               "\r\n[RS]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nNAME = 2\r\n"
-                              "SUM = 3\r\nREASON = 4\r\nBIC = 5\r\n";
+                              "SUM = 3\r\nREASON = 4\r\nBIC = 5\r\nRF = 6\r\n";
 constexpr const char* kListPath = "O150126P.1DP";
 constexpr const char* kFilePath = "out.xml";
 // Purposes: none, a code, and one the export must refuse.
@@ -61,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     choices.version = (options & 4) != 0 ? output::PainVersion::v03 : output::PainVersion::v09;
     choices.instant = (options & 8) != 0;
     choices.categoryPurpose = kPurposes[(options >> 4) & 3];
+    if ((options & 64) != 0) choices.initiatorId = "831 641 791";
+    if ((options & 128) != 0) choices.batchBooking = (options & 8) == 0;
 
     const window::Outcome outcome = dialog.exportSepa(choices, kFilePath);
     const auto written = fs.files.find(kFilePath);
@@ -91,5 +96,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "an end-to-end id that names another row");
     require(file->categoryPurpose == choices.categoryPurpose, "not the purpose chosen");
     require((file->localInstrument == "INST") == choices.instant, "not the instant chosen");
+    require(file->initiatingId == (choices.initiatorId.empty() ? "" : "831641791"),
+            "not the initiator's id chosen");
+    require(file->batchBooking == (!choices.batchBooking   ? ""
+                                   : *choices.batchBooking ? "true"
+                                                           : "false"),
+            "not the batch booking chosen");
+    for (const testing::SepaFileRead::Transaction& t : file->transactions)
+        require(t.reference.empty() || output::isCreditorReference(t.reference),
+                "a creditor reference that fails its check");
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "checks/Bic.h"
 #include "checks/Iban.h"
+#include "checks/PersonalIds.h"
 #include "output/CategoryPurpose.h"
 #include "output/Transliteration.h"
 #include "text/Text.h"
@@ -109,12 +110,22 @@ bool SepaDocumentWriter::begin(const SepaMessage& message, std::int64_t count,
     element("CreDtTm", created);
     element("NbOfTxs", countText);
     element("CtrlSum", sumText);
-    nested("InitgPty", "Nm", message.debtorName);
+    open("InitgPty");
+    element("Nm", message.debtorName);
+    if (!message.initiatorId.empty()) {
+        open("Id");
+        open("OrgId");
+        nested("Othr", "Id", message.initiatorId);
+        close("OrgId");
+        close("Id");
+    }
+    close("InitgPty");
     close("GrpHdr");
 
     open("PmtInf");
     element("PmtInfId", message.paymentInformationId);
     element("PmtMtd", "TRF");
+    if (message.batchBooking) element("BtchBookg", *message.batchBooking ? "true" : "false");
     element("NbOfTxs", countText);
     element("CtrlSum", sumText);
     open("PmtTpInf");
@@ -145,7 +156,20 @@ bool SepaDocumentWriter::add(const SepaTransaction& t) {
     if (!t.creditorBic.empty()) agent("CdtrAgt", t.creditorBic);
     nested("Cdtr", "Nm", t.creditorName);
     account("CdtrAcct", t.creditorIban);
-    if (!t.remittance.empty()) nested("RmtInf", "Ustrd", t.remittance);
+    if (!t.creditorReference.empty()) {
+        open("RmtInf");
+        open("Strd");
+        open("CdtrRefInf");
+        open("Tp");
+        nested("CdOrPrtry", "Cd", "SCOR");
+        close("Tp");
+        element("Ref", t.creditorReference);
+        close("CdtrRefInf");
+        close("Strd");
+        close("RmtInf");
+    } else if (!t.remittance.empty()) {
+        nested("RmtInf", "Ustrd", t.remittance);
+    }
     close("CdtTrfTxInf");
     return flushFull();
 }
@@ -239,6 +263,58 @@ bool isBudgetAccount(std::string_view compact) {
 bool isSepaBic(std::string_view bic, PainVersion version) {
     if (!checks::CheckBic(bic)) return false;
     return version != PainVersion::v03 || (bic[6] != '0' && bic[6] != '1' && bic[7] != 'O');
+}
+
+std::string compactCreditorReference(std::string_view text) {
+    std::string compact;
+    for (const char c : text) {
+        if (c == ' ') continue;
+        compact += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return compact;
+}
+
+bool isCreditorReference(std::string_view compact) {
+    // "RF", two check digits and 1 to 21 characters.
+    if (compact.size() < 5 || compact.size() > 25 || !compact.starts_with("RF")) return false;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!digit(compact[2]) || !digit(compact[3])) return false;
+    // What a remainder of 1 would also allow but the check digits are never computed as.
+    const std::string_view check = compact.substr(2, 2);
+    if (check == "00" || check == "01" || check == "99") return false;
+    // The reference, then "RF" and the check digits, letters as 10 to 35, taken by 97 as read.
+    unsigned remainder = 0;
+    const auto take = [&](char c) {
+        if (digit(c)) {
+            remainder = (remainder * 10 + static_cast<unsigned>(c - '0')) % 97;
+            return true;
+        }
+        if (c < 'A' || c > 'Z') return false;
+        remainder = (remainder * 100 + static_cast<unsigned>(c - 'A' + 10)) % 97;
+        return true;
+    };
+    for (const char c : compact.substr(4))
+        if (!take(c)) return false;
+    for (const char c : compact.substr(0, 4)) take(c);
+    return remainder == 1;
+}
+
+std::string compactInitiatorId(std::string_view text) {
+    std::string compact;
+    for (const char c : text)
+        if (c != ' ' && c != '-') compact += c;
+    return compact;
+}
+
+bool isInitiatorId(std::string_view text) {
+    const std::string digits = compactInitiatorId(text);
+    if (digits.size() != 9 && digits.size() != 13) return false;
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    // The register check tests a 13-digit number's last digit only: its first nine are an EIK of
+    // their own.
+    return checks::CheckBulstat(digits) &&
+           (digits.size() == 9 || checks::CheckBulstat(std::string_view(digits).substr(0, 9)));
 }
 
 bool isCategoryPurposeCode(std::string_view code) { return findCategoryPurpose(code) != nullptr; }

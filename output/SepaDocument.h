@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +35,9 @@ struct SepaTransaction {
     std::string creditorIban;  // compact
     std::string creditorBic;   // empty: no creditor agent
     std::string remittance;    // empty: none
+    // A creditor reference (ISO 11649, compact): sent as the structured remittance instead of
+    // the text, which the EPC rules let stand only one of. Empty: none.
+    std::string creditorReference;
 };
 
 struct SepaMessage {
@@ -41,6 +45,9 @@ struct SepaMessage {
     std::string messageId;
     processing::LocalDateTime created;
     std::string paymentInformationId;
+    // The initiating party's organisation id (the payer's EIK, digits); empty: none.
+    std::string initiatorId;
+    std::optional<bool> batchBooking;  // nothing: left to the bank
     bool instant = false;
     std::string categoryPurpose;  // empty: none
     processing::LocalDateTime executionDate;
@@ -123,6 +130,18 @@ bool isBudgetAccount(std::string_view compact);
 // Whether `bic` has the form `version`'s schema takes: a BIC (8 or 11 characters, upper case),
 // and for .03 no test or passive location code ("0" or "1" as its 7th character, "O" as its 8th).
 bool isSepaBic(std::string_view bic, PainVersion version);
+// The compact form of a creditor reference as printed (upper case, blanks left out).
+std::string compactCreditorReference(std::string_view text);
+// Whether a compact text is an ISO 11649 creditor reference: "RF", two check digits (not 00, 01
+// or 99), then 1 to 21 letters or digits, the whole moved and read as digits as an IBAN is, with
+// remainder 1 by 97.
+bool isCreditorReference(std::string_view compact);
+// The digits of an EIK/BULSTAT as typed (blanks and hyphens left out); longer than 13 characters
+// or with other characters kept when the text has them.
+std::string compactInitiatorId(std::string_view text);
+// Whether `text` is an EIK/BULSTAT the file may carry as the initiating party's id: 9 digits with
+// their check digit, or 13 whose first nine are such and whose last has its own check digit.
+bool isInitiatorId(std::string_view text);
 // Whether `code` is a category purpose code: one of ISO 20022's ExternalCategoryPurpose1Code
 // (CategoryPurpose.h).
 bool isCategoryPurposeCode(std::string_view code);

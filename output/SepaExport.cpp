@@ -208,7 +208,7 @@ SepaWritten writeStreaming(fileio::FileSystem& fs, const std::string& path, cons
         }
         return writer.add({endToEndId, payment.amount, std::move(payment.name),
                            std::move(payment.iban), std::move(payment.bic),
-                           std::move(payment.remittance)});
+                           std::move(payment.remittance), std::move(payment.creditorReference)});
     };
     const processing::ScanResult scan =
         processing::scanPaymentFile(fs, list.path, list.format, list.delimiter, options);
@@ -288,6 +288,13 @@ SepaPayment paymentOf(const processing::PaymentRecord& record, bool endToEndFiel
     // A field named REASON is carried as the payment's text; the row checks know no such field.
     payment.remittance =
         sepaTextCut(valueOf(record, "REASON"), kMaxSepaRemittance, payment.remittanceCut);
+    // A reference stands in the file instead of the text: the EPC rules take one of them only.
+    payment.creditorReference = compactCreditorReference(valueOf(record, "RF"));
+    if (!payment.creditorReference.empty()) {
+        payment.remittanceDropped = !payment.remittance.empty();
+        payment.remittance.clear();
+        payment.remittanceCut = false;
+    }
     // A row that ends before the field gives an empty id, which is refused.
     if (endToEndField) payment.endToEndId = valueOf(record, "E2E");
     return payment;
@@ -330,6 +337,8 @@ std::optional<SepaRowProblem> rowProblem(const SepaPayment& p, PainVersion versi
     if (!p.bic.empty() && !isSepaBic(p.bic, version)) return SepaRowProblem::bic;
     if (isBudgetAccount(p.iban)) return SepaRowProblem::budgetAccount;
     if (p.endToEndId && !isSepaId(*p.endToEndId)) return SepaRowProblem::endToEndId;
+    if (!p.creditorReference.empty() && !isCreditorReference(p.creditorReference))
+        return SepaRowProblem::creditorReference;
     return std::nullopt;
 }
 
@@ -363,7 +372,7 @@ bool nameLosesCharacters(std::string_view written, std::string_view sent) {
 
 void SepaNames::add(const SepaPayment& payment) {
     const auto worthShowing = [](const SepaPayment& p) {
-        return p.remittanceCut || nameLosesCharacters(p.writtenName, p.name);
+        return p.remittanceCut || p.remittanceDropped || nameLosesCharacters(p.writtenName, p.name);
     };
     if (everyRow_ && shown.size() == kShown) {
         // Too many rows to look over each: only those that lose characters stay in sight.
@@ -382,11 +391,14 @@ void SepaNames::add(const SepaPayment& payment) {
         names.remittance = payment.remittance;
         names.nameCut = payment.nameCut;
         names.remittanceCut = payment.remittanceCut;
+        names.creditorReference = payment.creditorReference;
+        names.remittanceDropped = payment.remittanceDropped;
         shown.push_back(std::move(names));
         return;
     }
     ++leftOut;
     if (payment.nameCut || payment.remittanceCut) ++cutsLeftOut;
+    if (payment.remittanceDropped) ++droppedLeftOut;
 }
 
 SepaReview reviewSepaList(fileio::FileSystem& fs, const SepaList& list, PainVersion version,
@@ -444,6 +456,8 @@ SepaMessage sepaMessage(const SepaFileData& data, const std::vector<SepaPayment>
     message.created = data.created;
     // One block per file: its id is the message's, told apart.
     message.paymentInformationId = message.messageId + "-1";
+    message.initiatorId = compactInitiatorId(data.choices.initiatorId);
+    message.batchBooking = data.choices.batchBooking;
     message.instant = data.choices.instant;
     message.categoryPurpose = data.choices.categoryPurpose;
     message.executionDate = data.executionDate;
@@ -456,7 +470,7 @@ SepaMessage sepaMessage(const SepaFileData& data, const std::vector<SepaPayment>
     for (const SepaPayment& p : payments)
         message.transactions.push_back(
             {p.endToEndId.value_or(sepaEndToEndId(data.listPath, token, p.row, lastRow)), p.amount,
-             p.name, p.iban, p.bic, p.remittance});
+             p.name, p.iban, p.bic, p.remittance, p.creditorReference});
     return message;
 }
 

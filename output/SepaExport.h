@@ -26,6 +26,9 @@ struct SepaChoices {
     PainVersion version = PainVersion::v09;
     bool instant = false;         // SEPA instant: the local instrument INST
     std::string categoryPurpose;  // four capital letters (SALA, SUPP, ...); empty: none
+    // The payer's EIK/BULSTAT as the initiating party's id, as typed; empty: none.
+    std::string initiatorId;
+    std::optional<bool> batchBooking;  // nothing: no batch booking element
 };
 
 // One row of a list as a SEPA transaction carries it.
@@ -37,10 +40,14 @@ struct SepaPayment {
     std::string iban;         // compact
     std::string bic;          // as the list holds it; empty: none
     std::string remittance;   // the REASON field as sent, at most 140 characters; empty: none
+    // The RF field as sent (compact, upper case): the structured creditor reference, which
+    // replaces the text; empty: none.
+    std::string creditorReference;
     // Whether the name or the text was longer in Latin letters than the rules let the file carry,
-    // and lost its end.
+    // and lost its end; whether the row had a text that its creditor reference kept out.
     bool nameCut = false;
     bool remittanceCut = false;
+    bool remittanceDropped = false;
     // The E2E field's value where the list's format names one: the row's end-to-end id.
     std::optional<std::string> endToEndId;
 };
@@ -83,6 +90,7 @@ enum class SepaRowProblem {
     budgetAccount,
     endToEndId,          // an E2E value that is no identifier of the file (isSepaId)
     repeatedEndToEndId,  // an E2E value an earlier row of the list gave
+    creditorReference,   // an RF value that is no ISO 11649 creditor reference
 };
 struct SepaRowFault {
     SepaRowProblem problem;
@@ -123,13 +131,15 @@ std::optional<SepaRowFault> firstRowFault(const std::vector<SepaPayment>& paymen
 // The rows' names as the list holds them and as the file sends them, and their texts as sent, for
 // the operator to look over before the file is written, in bounded memory: every row's while the
 // list has at most kShown rows; beyond that only the rows whose name loses more than its letters'
-// spelling (characters dropped or replaced, or cut at the length limit) or whose text was cut, the
-// first kShown of them, and how many rows were left out, of them how many had a text cut.
+// spelling (characters dropped or replaced, or cut at the length limit) or whose text was cut or
+// kept out by a creditor reference, the first kShown of them, and how many rows were left out, of
+// them how many had a name or text cut and how many a text kept out.
 struct SepaNames {
     static constexpr std::size_t kShown = 1000;
     std::vector<SepaPayment> shown;  // in row order; of each its row, names, text and cuts
     std::int64_t leftOut = 0;
-    std::int64_t cutsLeftOut = 0;  // rows left out whose name or text was cut
+    std::int64_t cutsLeftOut = 0;     // rows left out whose name or text was cut
+    std::int64_t droppedLeftOut = 0;  // rows left out whose text a reference kept out
 
     void add(const SepaPayment& payment);
 

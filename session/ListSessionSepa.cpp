@@ -26,7 +26,8 @@ std::vector<SepaName> namesOf(const std::vector<output::SepaPayment>& payments) 
     std::vector<SepaName> names;
     names.reserve(payments.size());
     for (const output::SepaPayment& p : payments)
-        names.push_back({p.row, p.writtenName, p.name, p.remittance, p.nameCut, p.remittanceCut});
+        names.push_back({p.row, p.writtenName, p.name, p.remittance, p.nameCut, p.remittanceCut,
+                         p.creditorReference, p.remittanceDropped});
     return names;
 }
 
@@ -143,6 +144,7 @@ bool ListSession::reviewSepaRows(Run& run, output::PainVersion version) {
     run.result.sepa->names = namesOf(review.names.shown);
     run.result.sepa->namesLeftOut = review.names.leftOut;
     run.result.sepa->cutsLeftOut = review.names.cutsLeftOut;
+    run.result.sepa->droppedLeftOut = review.names.droppedLeftOut;
     if (review.fault) {
         run.tell(sepaRowFaultMessage(*review.fault, version));
         return false;
@@ -173,6 +175,10 @@ bool ListSession::writeSepa(Run& run, const output::SepaChoices& choices, const 
     if (!choices.categoryPurpose.empty() &&
         !output::isCategoryPurposeCode(choices.categoryPurpose)) {
         run.tell(Message::sepaBadPurpose);
+        return false;
+    }
+    if (!choices.initiatorId.empty() && !output::isInitiatorId(choices.initiatorId)) {
+        run.tell(Message::sepaBadInitiatorId);
         return false;
     }
     if (const std::optional<TargetRefusal> refusal = targetRefusal(TargetKind::sepaXml, path)) {

@@ -58,6 +58,9 @@ constexpr auto kSepaBeforeEuro =
 constexpr auto kSepaBadPurpose =
     "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на ISO "
     "20022 (например SALA)!"_cp;
+constexpr auto kSepaBadInitiatorId =
+    "В полето „ЕИК/БУЛСТАТ на наредителя“ трябва да е ЕИК/БУЛСТАТ от 9 или 13 цифри с верни "
+    "контролни цифри!"_cp;
 constexpr auto kSepaOverOwnFile =
     "SEPA файлът не може да замени списъка или файла с настройките!"_cp;
 constexpr auto kPdfOverOwnFile = "PDF файлът не може да замени списъка или файла с настройките!"_cp;
@@ -91,6 +94,9 @@ constexpr auto kSepaEndToEndId =
     "или два поред) на ред: %lld"_cp;
 constexpr auto kSepaRepeatedEndToEndId =
     "Стойността в полето E2E повтаря тази от ред %lld на ред: %lld"_cp;
+constexpr auto kSepaCreditorReference =
+    "Стойността в полето RF не е референция по ISO 11649 (RF, две контролни цифри и до 21 букви "
+    "или цифри) на ред: %lld"_cp;
 constexpr auto kSepaBudgetAccount =
     "Плащане към бюджетна сметка не се записва в SEPA файл: за кода за плащане и задълженото "
     "лице още няма обявено съответствие с pain.001, на ред: %lld"_cp;
@@ -129,6 +135,11 @@ constexpr auto kSepaRemittanceCut =
     "на ред: %lld"_cp;
 constexpr auto kSepaCutsLeftOut =
     "Още %lld реда със съкратено име или основание не са показани."_cp;
+// The EPC rules let a transaction carry a structured or a free text, not both.
+constexpr auto kSepaRemittanceDropped =
+    "Основанието не се изпраща: във файла вместо него е референцията от полето RF на ред: %lld"_cp;
+constexpr auto kSepaDroppedLeftOut =
+    "Още %lld реда, чието основание е заменено от референцията RF, не са показани."_cp;
 constexpr auto kAlreadyPreparedHint =
     "Ако подготовката е направена с тази програма, тя може да се отмени от меню „Файл“, команда "
     "„Отмяна на подготовката“ (Ctrl+Z)."_cp;
@@ -209,6 +220,8 @@ std::string_view messageKindName(Message message) {
             return "sepa-before-euro";
         case Message::sepaBadPurpose:
             return "sepa-bad-purpose";
+        case Message::sepaBadInitiatorId:
+            return "sepa-bad-initiator-id";
         case Message::sepaOverOwnFile:
             return "sepa-over-own-file";
         case Message::sepaNoValidation:
@@ -231,6 +244,8 @@ std::string_view messageKindName(Message message) {
             return "sepa-end-to-end-id";
         case Message::sepaRepeatedEndToEndId:
             return "sepa-repeated-end-to-end-id";
+        case Message::sepaCreditorReference:
+            return "sepa-creditor-reference";
         case Message::valueDateQuestion:
             return "value-date-question";
         case Message::noHistoryFolder:
@@ -325,6 +340,8 @@ std::string_view messageText(Message message) {
             return kSepaBeforeEuro;
         case Message::sepaBadPurpose:
             return kSepaBadPurpose;
+        case Message::sepaBadInitiatorId:
+            return kSepaBadInitiatorId;
         case Message::sepaOverOwnFile:
             return kSepaOverOwnFile;
         case Message::sepaNoValidation:
@@ -362,6 +379,7 @@ std::string_view messageText(Message message) {
         case Message::sepaBudgetAccount:
         case Message::sepaEndToEndId:
         case Message::sepaRepeatedEndToEndId:
+        case Message::sepaCreditorReference:
         case Message::valueDateQuestion:
         case Message::historyNotKept:
         case Message::keptCopyDamaged:
@@ -437,6 +455,9 @@ ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::Pain
                                  static_cast<long long>(fault.earlierRow), row)};
         case output::SepaRowProblem::budgetAccount:
             return {Message::sepaBudgetAccount, text::format(kSepaBudgetAccount.c_str(), row)};
+        case output::SepaRowProblem::creditorReference:
+            return {Message::sepaCreditorReference,
+                    text::format(kSepaCreditorReference.c_str(), row)};
         case output::SepaRowProblem::bic:
             break;
     }
@@ -584,11 +605,18 @@ std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome) {
         if (name.remittanceCut)
             warnings.push_back(
                 {"sepa-remittance-cut", name.row, text::format(kSepaRemittanceCut.c_str(), row)});
+        if (name.remittanceDropped)
+            warnings.push_back({"sepa-remittance-dropped", name.row,
+                                text::format(kSepaRemittanceDropped.c_str(), row)});
     }
     if (outcome.cutsLeftOut > 0)
         warnings.push_back(
             {"sepa-cuts-left-out", 0,
              text::format(kSepaCutsLeftOut.c_str(), static_cast<long long>(outcome.cutsLeftOut))});
+    if (outcome.droppedLeftOut > 0)
+        warnings.push_back({"sepa-dropped-left-out", 0,
+                            text::format(kSepaDroppedLeftOut.c_str(),
+                                         static_cast<long long>(outcome.droppedLeftOut))});
     return warnings;
 }
 

@@ -62,12 +62,13 @@ enum class Message {
     keptCopyDamaged,          // the copy a prepare kept is missing or damaged; names it
     keptCopyLetGo,  // the copy a prepare kept was let go to keep the undo folder within its cap
     // The SEPA export's, with a fixed text:
-    sepaRowMessages,   // the list has row messages
-    sepaBudgetType,    // the budget payment type SB has no SEPA form yet
-    sepaBeforeEuro,    // a value date before 1 January 2026, when amounts were in leva
-    sepaBadPurpose,    // a category purpose that is no code of ISO's list
-    sepaOverOwnFile,   // the file would replace the list or the settings
-    sepaNoValidation,  // a build without schema validation writes no SEPA file
+    sepaRowMessages,     // the list has row messages
+    sepaBudgetType,      // the budget payment type SB has no SEPA form yet
+    sepaBeforeEuro,      // a value date before 1 January 2026, when amounts were in leva
+    sepaBadPurpose,      // a category purpose that is no code of ISO's list
+    sepaBadInitiatorId,  // an initiating party's id that is no EIK/BULSTAT
+    sepaOverOwnFile,     // the file would replace the list or the settings
+    sepaNoValidation,    // a build without schema validation writes no SEPA file
     // and made with values:
     sepaSchemaRefused,       // the file its schema refuses; names the version
     sepaAmountOutOfRange,    // names the row
@@ -78,6 +79,7 @@ enum class Message {
     sepaBudgetAccount,       // a row to a budget account, which has no SEPA form yet; names the row
     sepaEndToEndId,          // an E2E value that is no identifier of the file; names the row
     sepaRepeatedEndToEndId,  // an E2E value given twice; names both rows
+    sepaCreditorReference,   // an RF value that is no creditor reference; names the row
     valueDateQuestion,       // a value date the bank may refuse: go on? (ValueDateWarning.h)
     // The gate of every file written beside a list:
     pdfOverOwnFile,     // the report's PDF would replace the list or the settings
@@ -150,12 +152,15 @@ std::optional<ShownMessage> saveErrorMessage(settings::SaveResult result);
 ShownMessage sepaRowFaultMessage(const output::SepaRowFault& fault, output::PainVersion version);
 ShownMessage sepaSchemaRefusedMessage(output::PainVersion version);
 
-// The warnings of a SEPA export whose rows lost the end of their name or text in the file: one
-// for each such row shown, in row order, and one for those left out.
+// The warnings of a SEPA export whose rows lost the end of their name or text in the file, or
+// their text to a creditor reference: one for each such row shown, in row order, and one for
+// those left out of each kind.
 struct SepaCutWarning {
-    std::string_view kind;  // "sepa-name-cut", "sepa-remittance-cut", "sepa-cuts-left-out"
-    std::int64_t row = 0;   // 0 for those left out
-    std::string text;       // Windows-1251
+    // "sepa-name-cut", "sepa-remittance-cut", "sepa-remittance-dropped", "sepa-cuts-left-out",
+    // "sepa-dropped-left-out"
+    std::string_view kind;
+    std::int64_t row = 0;  // 0 for those left out
+    std::string text;      // Windows-1251
 };
 std::vector<SepaCutWarning> sepaCutWarnings(const SepaOutcome& outcome);
 

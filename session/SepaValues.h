@@ -15,7 +15,8 @@
 namespace velcor::session {
 
 // A row's name as the list holds it and as the SEPA file sends it, and its text as sent (all
-// Windows-1251); whether the name or the text lost its end at the rules' length.
+// Windows-1251); whether the name or the text lost its end at the rules' length; its creditor
+// reference as sent, and whether that kept its text out of the file.
 struct SepaName {
     std::int64_t row = 0;
     std::string written;
@@ -23,6 +24,8 @@ struct SepaName {
     std::string remittance;
     bool nameCut = false;
     bool remittanceCut = false;
+    std::string reference;
+    bool remittanceDropped = false;
     friend bool operator==(const SepaName&, const SepaName&) = default;
 };
 
@@ -49,7 +52,8 @@ struct SepaOutcome {
     // only those whose sent name lost characters, at most a thousand, and how many were left out.
     std::vector<SepaName> names;
     std::int64_t namesLeftOut = 0;
-    std::int64_t cutsLeftOut = 0;  // of those left out, the rows whose name or text was cut
+    std::int64_t cutsLeftOut = 0;     // of those left out, the rows whose name or text was cut
+    std::int64_t droppedLeftOut = 0;  // and those whose text a creditor reference kept out
     // Once written: the file, its version, and its number of transactions and control sum.
     std::optional<std::string> path;
     output::PainVersion version = output::PainVersion::v09;

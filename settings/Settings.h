@@ -96,7 +96,7 @@ LoadResult parseSettings(std::string_view bytes, LoadedSettings& out);
 // The field names that something beyond the row reader reads (ASCII case ignored): a section may
 // define each of them once. Other names may repeat.
 inline constexpr std::string_view kSingleFieldNames[] = {
-    "IBAN", "BIC", "NAME", "SUM", "EGN", "BULSTAT", "PAYMENT", "PAYMENT_SEBRA", "REASON"};
+    "IBAN", "BIC", "NAME", "SUM", "EGN", "BULSTAT", "PAYMENT", "PAYMENT_SEBRA", "REASON", "RF"};
 
 // Whether the fields of a delimited format are read from the columns their numbers name (every
 // number 1 or more, no two alike) rather than in line order (every number 0).

@@ -92,7 +92,8 @@ class DialogHost {
     // Shows HTML in the report window, modally.
     virtual void showReport(std::string_view html) = 0;
     // The SEPA export's dialog: the rows' names as written and as sent, the file's version,
-    // instant and category purpose, then the save dialog proposing `suggestedPath`. The answer,
+    // instant, category purpose, the payer's EIK and batch booking, then the save dialog proposing
+    // `suggestedPath`. The answer,
     // or nothing when cancelled (a host without the dialog always cancels).
     virtual std::optional<SepaExportAnswer> chooseSepaExport(const std::vector<SepaName>& names,
                                                              std::string_view suggestedPath) {

@@ -40,6 +40,10 @@ const Option kOptions[] = {
     {"--instant", "", [](CliOptions& o, std::string) { o.instant = true; }, false, "sepa"},
     {"--purpose", "КОД", [](CliOptions& o, std::string v) { o.purpose = std::move(v); }, false,
      "sepa"},
+    {"--initiator-id", "ЕИК", [](CliOptions& o, std::string v) { o.initiatorId = std::move(v); },
+     false, "sepa"},
+    {"--batch-booking", "yes|no",
+     [](CliOptions& o, std::string v) { o.batchBooking = std::move(v); }, false, "sepa"},
     {"--names", "", [](CliOptions& o, std::string) { o.names = true; }, false, "sepa"},
     {"--out", "ФАЙЛ", [](CliOptions& o, std::string v) { o.out = std::move(v); }, false, "sepa"},
     {"--rejected-list", "ФАЙЛ", [](CliOptions& o, std::string v) { o.rejectedList = std::move(v); },
@@ -78,6 +82,8 @@ constexpr std::string_view kDescription =
     "  sepa     записва плащанията на коректен СПИСЪК като SEPA кредитен превод (ISO 20022\n"
     "           pain.001, по подразбиране .09) в СПИСЪК.xml или във ФАЙЛ на --out; 0, когато\n"
     "           го е записал; --names показва имената от списъка и както отиват във файла\n"
+    "           --initiator-id ЕИК записва ЕИК на наредителя във файла (InitgPty);\n"
+    "           --batch-booking yes|no иска общо (yes) или отделно (no) осчетоводяване\n"
     "  unprepare\n"
     "           връща СПИСЪК във вида отпреди последната му подготовка, докато той е точно\n"
     "           файлът, записан от нея; 0, когато е върнат\n"
@@ -171,6 +177,14 @@ bool takeCommand(const std::optional<std::string>& command, const std::optional<
         error =
             "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например "
             "SALA";
+        return false;
+    }
+    if (out.initiatorId && !output::isInitiatorId(*out.initiatorId)) {
+        error = "--initiator-id иска ЕИК/БУЛСТАТ от 9 или 13 цифри с верни контролни цифри";
+        return false;
+    }
+    if (out.batchBooking && *out.batchBooking != "yes" && *out.batchBooking != "no") {
+        error = "--batch-booking иска yes или no";
         return false;
     }
     if (out.rejectedList && out.rejectedList->empty()) {

@@ -24,6 +24,9 @@ struct CliOptions {
     std::optional<std::string> pain;
     bool instant = false;
     std::optional<std::string> purpose;
+    // sepa: the payer's EIK/BULSTAT as the initiating party's id; batch booking "yes" or "no".
+    std::optional<std::string> initiatorId;
+    std::optional<std::string> batchBooking;
     bool names = false;
     std::optional<std::string> out;
     // status: where the rows the bank rejected go, as the list held them.

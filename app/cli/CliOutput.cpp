@@ -167,6 +167,13 @@ std::string jsonSepa(const RunResult& run) {
     out += ", \"purpose\": " + (choices.categoryPurpose.empty()
                                     ? std::string("null")
                                     : jsonUtf8String(choices.categoryPurpose));
+    out +=
+        ", \"initiatorId\": " + (choices.initiatorId.empty()
+                                     ? std::string("null")
+                                     : jsonString(output::compactInitiatorId(choices.initiatorId)));
+    out += ", \"batchBooking\": " + std::string(!choices.batchBooking   ? "null"
+                                                : *choices.batchBooking ? "true"
+                                                                        : "false");
     out += ", \"count\": " + std::to_string(sepa->count);
     out += ", \"total\": " + jsonUtf8String(output::sepaAmount(sepa->total));
     if (run.sepa->names) {
@@ -176,7 +183,9 @@ std::string jsonSepa(const RunResult& run) {
             out += (i > 0 ? ", " : "") + std::string("{\"row\": ") + std::to_string(name.row) +
                    ", \"written\": " + jsonString(name.written) +
                    ", \"sent\": " + jsonString(name.sent) +
-                   ", \"remittance\": " + jsonString(name.remittance) + "}";
+                   ", \"remittance\": " + jsonString(name.remittance) + ", \"reference\": " +
+                   (name.reference.empty() ? std::string("null") : jsonString(name.reference)) +
+                   "}";
         }
         out += "]";
     }

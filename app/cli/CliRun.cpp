@@ -261,6 +261,8 @@ output::SepaChoices sepaChoices(const CliOptions& options) {
     if (options.pain == "03") choices.version = output::PainVersion::v03;
     choices.instant = options.instant;
     choices.categoryPurpose = options.purpose.value_or("");
+    choices.initiatorId = options.initiatorId.value_or("");
+    if (options.batchBooking) choices.batchBooking = *options.batchBooking == "yes";
     return choices;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/ScreenFit.h"
+#include "app/gui/SepaHeaderSetting.h"
 #include "output/CategoryPurpose.h"
 #include "output/SepaDocument.h"
 #include "session/Messages.h"
@@ -45,11 +46,19 @@ constexpr auto kRemittance = "Основание във файла"_cp;
 constexpr auto kCuts =
     "Отбелязаните текстове са по-дълги, отколкото SEPA файлът допуска, и краят им се губи "
     "(редове: %lld)."_cp;
+constexpr auto kDropped =
+    "На отбелязаните редове във файла вместо основанието е референцията от полето RF "
+    "(редове: %lld)."_cp;
 constexpr auto kVersion = "Версия:"_cp;
 constexpr auto kVersion09 = "pain.001.001.09 (от 2024 г.)"_cp;
 constexpr auto kVersion03 = "pain.001.001.03 (по-стара)"_cp;
 constexpr auto kInstant = "Незабавен превод (SEPA Instant)"_cp;
 constexpr auto kPurpose = "Категория на плащането:"_cp;
+constexpr auto kInitiator = "ЕИК/БУЛСТАТ на наредителя:"_cp;
+constexpr auto kBatchBooking = "Общо осчетоводяване:"_cp;
+constexpr auto kNotGiven = "Не е посочено"_cp;
+constexpr auto kYes = "Да"_cp;
+constexpr auto kNo = "Не"_cp;
 constexpr auto kSave = "Запис..."_cp;
 constexpr auto kCancel = "Отказ"_cp;
 
@@ -66,7 +75,11 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
       instant_(new QCheckBox(fromCp1251(kInstant), this)),
       purpose_(new QComboBox(this)),
       purposeMeaning_(new QLabel(this)),
+      initiator_(new QLineEdit(this)),
+      initiatorProblem_(new QLabel(this)),
+      batchBooking_(new QComboBox(this)),
       cuts_(new QLabel(this)),
+      dropped_(new QLabel(this)),
       save_(nullptr) {
     setWindowTitle(fromCp1251(kCaption));
     setWindowIcon(applicationIcon());
@@ -90,7 +103,8 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     shown.names = names;
     std::map<std::pair<std::int64_t, bool>, QString> cuts;
     for (const session::SepaCutWarning& cut : session::sepaCutWarnings(shown))
-        cuts[{cut.row, cut.kind == "sepa-remittance-cut"}] = fromCp1251(cut.text);
+        cuts[{cut.row, cut.kind == "sepa-remittance-cut" ||
+                           cut.kind == "sepa-remittance-dropped"}] = fromCp1251(cut.text);
     const auto mark = [&](QTableWidgetItem* item, std::int64_t row, bool remittance) {
         const auto cut = cuts.find({row, remittance});
         if (cut == cuts.end()) return item;
@@ -99,6 +113,7 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
         return item;
     };
     std::set<std::int64_t> rowsCut;
+    std::int64_t rowsDropped = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         const int row = static_cast<int>(i);
         const session::SepaName& name = names[i];
@@ -107,13 +122,19 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
         names_->setItem(row, 0, number);
         names_->setItem(row, 1, new QTableWidgetItem(fromCp1251(name.written)));
         names_->setItem(row, 2, mark(new QTableWidgetItem(fromCp1251(name.sent)), name.row, false));
-        names_->setItem(row, 3,
-                        mark(new QTableWidgetItem(fromCp1251(name.remittance)), name.row, true));
+        // A reference is sent in the text's place, and shown there.
+        const std::string& remittance = name.reference.empty() ? name.remittance : name.reference;
+        names_->setItem(row, 3, mark(new QTableWidgetItem(fromCp1251(remittance)), name.row, true));
         if (name.nameCut || name.remittanceCut) rowsCut.insert(name.row);
+        if (name.remittanceDropped) ++rowsDropped;
     }
     cuts_->setWordWrap(true);
     cuts_->setText(fromCp1251(text::format(kCuts.c_str(), static_cast<long long>(rowsCut.size()))));
     cuts_->setVisible(!rowsCut.empty());
+    dropped_->setWordWrap(true);
+    dropped_->setText(
+        fromCp1251(text::format(kDropped.c_str(), static_cast<long long>(rowsDropped))));
+    dropped_->setVisible(rowsDropped != 0);
 
     version_->addItem(fromCp1251(kVersion09));
     version_->addItem(fromCp1251(kVersion03));
@@ -146,10 +167,31 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     purposeRow->addWidget(purpose_);
     purposeRow->addWidget(purposeMeaning_, 1);
 
+    // Digits, and the blanks and hyphens a printed EIK may group them with.
+    initiator_->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9 -]{0,20}")), initiator_));
+    initiator_->setText(QString::fromStdString(rememberedInitiatorId()));
+    initiatorProblem_->setWordWrap(true);
+    initiatorProblem_->setStyleSheet(QStringLiteral("color: #b00020"));
+    connect(initiator_, &QLineEdit::textChanged, this, &SepaExportDialog::takeInitiator);
+
+    batchBooking_->addItem(fromCp1251(kNotGiven));
+    batchBooking_->addItem(fromCp1251(kYes));
+    batchBooking_->addItem(fromCp1251(kNo));
+    const std::optional<bool> booking = rememberedBatchBooking();
+    batchBooking_->setCurrentIndex(!booking ? 0 : *booking ? 1 : 2);
+
     auto* form = new QFormLayout;
     form->addRow(fromCp1251(kVersion), version_);
     form->addRow(QString(), instant_);
     form->addRow(fromCp1251(kPurpose), purposeRow);
+    // The problem under the field, taking no room while there is none.
+    auto* initiatorColumn = new QVBoxLayout;
+    initiatorColumn->setSpacing(2);
+    initiatorColumn->addWidget(initiator_);
+    initiatorColumn->addWidget(initiatorProblem_);
+    form->addRow(fromCp1251(kInitiator), initiatorColumn);
+    form->addRow(fromCp1251(kBatchBooking), batchBooking_);
 
     auto* buttons = new QDialogButtonBox(this);
     save_ = buttons->addButton(fromCp1251(kSave), QDialogButtonBox::AcceptRole);
@@ -162,11 +204,37 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     layout->addWidget(introduction);
     layout->addWidget(names_, 1);
     layout->addWidget(cuts_);
+    layout->addWidget(dropped_);
     layout->addLayout(form);
     layout->addWidget(buttons);
     resize(640, 420);
     keepOnScreen(*this);
+    takeInitiator();
     takePurpose();
+}
+
+void SepaExportDialog::takeInitiator() {
+    const std::string typed = initiator_->text().toStdString();
+    // A wrong one is told beside the field, in the words the session refuses it with.
+    const bool bad = !typed.empty() && !output::isInitiatorId(typed);
+    initiatorProblem_->setText(
+        bad ? fromCp1251(session::messageText(session::Message::sepaBadInitiatorId)) : QString());
+    initiatorProblem_->setVisible(bad);
+    enableSave();
+}
+
+void SepaExportDialog::enableSave() {
+    const std::string purpose = purpose_->currentText().toStdString();
+    const std::string initiator = initiator_->text().toStdString();
+    save_->setEnabled((purpose.empty() || output::isCategoryPurposeCode(purpose)) &&
+                      (initiator.empty() || output::isInitiatorId(initiator)));
+}
+
+void SepaExportDialog::accept() {
+    const output::SepaChoices chosen = choices();
+    rememberInitiatorId(chosen.initiatorId);
+    rememberBatchBooking(chosen.batchBooking);
+    QDialog::accept();
 }
 
 void SepaExportDialog::takePurpose() {
@@ -180,7 +248,7 @@ void SepaExportDialog::takePurpose() {
     }
     const output::CategoryPurpose* purpose = output::findCategoryPurpose(typed.toStdString());
     purposeMeaning_->setText(purpose != nullptr ? fromCp1251(purpose->meaning) : QString());
-    save_->setEnabled(typed.isEmpty() || purpose != nullptr);
+    enableSave();
 }
 
 output::SepaChoices SepaExportDialog::choices() const {
@@ -189,6 +257,9 @@ output::SepaChoices SepaExportDialog::choices() const {
         version_->currentIndex() == 1 ? output::PainVersion::v03 : output::PainVersion::v09;
     choices.instant = instant_->isChecked();
     choices.categoryPurpose = purpose_->currentText().toStdString();
+    choices.initiatorId = std::string(text::trimWhitespace(initiator_->text().toStdString()));
+    if (batchBooking_->currentIndex() != 0)
+        choices.batchBooking = batchBooking_->currentIndex() == 1;
     return choices;
 }
 

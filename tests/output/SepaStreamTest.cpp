@@ -38,7 +38,7 @@ std::string row(int i, const std::string& name = "Ivan Petrov") {
 
 SepaFileData fileData(PainVersion version, std::string purpose = "SALA") {
     SepaFileData data;
-    data.choices = {version, true, std::move(purpose)};
+    data.choices = {version, true, std::move(purpose), {}, {}};
     data.payer = {"BG48 BNBG 9661 8000 1234 56", "BNBGBGSD", "Фирма ООД"_cp};
     data.executionDate = {2026, 1, 15};
     data.created = {2026, 1, 14, 9, 30, 5};

@@ -416,6 +416,84 @@ TEST(ListSession, TheSepaExportLeavesItsRecordOrWritesNoFile) {
     }
 }
 
+// What a bank may ask of the file beyond the rows: the payer's EIK, checked before anything is
+// read, batch booking, and the rows' creditor references, a bad one refused by its row and one
+// that keeps a text out of the file told of.
+TEST(ListSession, TheSepaExportCarriesTheInitiatorBatchBookingAndReferences) {
+    if (!output::sepaValidationAvailable()) GTEST_SKIP() << "built without the SEPA export";
+    const std::string ini =
+        "[CLIENT]\r\nBIC = BNBGBGSD\r\nIBAN = BG80BNBG96611020345678\r\nNAME = Firma OOD\r\n"
+        "[DP]\r\nFORMAT = DELIMITED(;)\r\nIBAN = 1\r\nBIC = 2\r\nNAME = 3\r\nSUM = 4\r\n"
+        "REASON = 5\r\nRF = 6\r\n";
+    const std::string referenced =
+        "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50;Faktura 7;RF18 5390 0754 7034\r\n"
+        "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25;Zaplata;\r\n";
+    const std::string badReference =
+        "BG80BNBG96611020345678;BNBGBGSD;Ivan;10.50;;RF741\r\n"
+        "BG95UNCR70001523456789;UNCRBGSF;Maria;20.25;;RF19 5390 0754 7034\r\n";
+    const struct {
+        const char* what;
+        std::string rows;
+        output::SepaChoices choices;
+        std::vector<Message> messages;
+        std::string message;                 // the first message's text
+        std::vector<std::string> inTheFile;  // empty: no file
+        std::vector<std::string_view> warnings;
+    } cases[] = {
+        {"an initiator's id that is no EIK",
+         referenced,
+         {output::PainVersion::v09, false, "", "831641792", true},
+         {Message::sepaBadInitiatorId},
+         "В полето „ЕИК/БУЛСТАТ на наредителя“ трябва да е ЕИК/БУЛСТАТ от 9 или 13 цифри с верни "
+         "контролни цифри!"_cp,
+         {},
+         {}},
+        {"an EIK, batch booking and a reference",
+         referenced,
+         {output::PainVersion::v03, false, "", "831 641 791", true},
+         {},
+         "",
+         {"<Id>831641791</Id>", "<BtchBookg>true</BtchBookg>", "<Ref>RF18539007547034</Ref>",
+          "<Ustrd>Zaplata</Ustrd>"},
+         {"sepa-remittance-dropped"}},
+        {"a bad reference on the second row",
+         badReference,
+         {output::PainVersion::v09, false, "", "", false},
+         {Message::sepaCreditorReference},
+         "Стойността в полето RF не е референция по ISO 11649 (RF, две контролни цифри и до 21 "
+         "букви или цифри) на ред: 2"_cp,
+         {},
+         {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f(kJan2026, ini);
+        const std::string path = f.list("O150126P.1DP", c.rows);
+        ASSERT_TRUE(f.session.open(path).done());
+        const std::string target = f.dir.file("bank.xml");
+        const Result result = f.session.exportSepa(c.choices, target, DateAnswer::goOn);
+        EXPECT_EQ(kinds(result), c.messages);
+        if (!c.messages.empty()) {
+            EXPECT_EQ(result.messages[0].text, c.message);
+        }
+        EXPECT_EQ(std::filesystem::exists(target), !c.inTheFile.empty());
+        if (c.inTheFile.empty()) continue;
+        ASSERT_EQ(result.kind, ResultKind::ok);
+        const std::string file = testing::readFileBytes(target);
+        for (const std::string& piece : c.inTheFile)
+            EXPECT_NE(file.find(piece), std::string::npos) << piece << "\n" << file;
+        EXPECT_EQ(file.find("Faktura"), std::string::npos) << "the text its reference replaces";
+        std::vector<std::string_view> warnings;
+        for (const SepaCutWarning& warning : sepaCutWarnings(*result.sepa))
+            warnings.push_back(warning.kind);
+        EXPECT_EQ(warnings, c.warnings);
+        ASSERT_EQ(result.sepa->names.size(), 2u);
+        EXPECT_EQ(result.sepa->names[0].reference, "RF18539007547034");
+        EXPECT_TRUE(result.sepa->names[0].remittanceDropped);
+        EXPECT_EQ(result.sepa->names[1].remittance, "Zaplata");
+    }
+}
+
 // The rules for payments to the budget: a change reads the list open again, as a change of the
 // payment type does, the SEPA export reads its rows by the same rules, and a list of a value date
 // since 1 October 2023 checked by the older rules says that newer ones exist.

@@ -23,9 +23,16 @@ struct SepaFileRead {
     std::string method, serviceLevel, localInstrument, categoryPurpose, chargeBearer;
     std::string executionDate;  // of .03, or the Dt of .09
     std::string initiatingName, debtorName, debtorIban, debtorBic;
+    std::string initiatingId;  // InitgPty/Id/OrgId/Othr/Id
+    int initiatingIds = 0;     // InitgPty/Id elements
+    std::string batchBooking;  // empty: none
     struct Transaction {
         std::string endToEndId, amount, currency, name, iban, bic, remittance;
         int agents = 0;  // creditor agents
+        // The structured remittance's creditor reference, its type's code, and how many
+        // structured and free texts the transaction has.
+        std::string reference, referenceType;
+        int structured = 0, unstructured = 0;
     };
     std::vector<Transaction> transactions;
     int postalAddresses = 0;
@@ -91,6 +98,9 @@ inline std::optional<SepaFileRead> readSepaFile(const std::string& xml) {
         file.headerCount = x.text(header + "NbOfTxs");
         file.headerSum = x.text(header + "CtrlSum");
         file.initiatingName = x.text(header + "InitgPty/p:Nm");
+        file.initiatingId = x.text(header + "InitgPty/p:Id/p:OrgId/p:Othr/p:Id");
+        file.initiatingIds = static_cast<int>(x.nodes(header + "InitgPty/p:Id").size());
+        file.batchBooking = x.text(block + "BtchBookg");
         file.paymentInformationId = x.text(block + "PmtInfId");
         file.method = x.text(block + "PmtMtd");
         file.blockCount = x.text(block + "NbOfTxs");
@@ -114,6 +124,11 @@ inline std::optional<SepaFileRead> readSepaFile(const std::string& xml) {
             t.agents = static_cast<int>(x.nodes("p:CdtrAgt", node).size());
             t.bic = x.text("p:CdtrAgt/p:FinInstnId/*", node);
             t.remittance = x.text("p:RmtInf/p:Ustrd", node);
+            const std::string reference = "p:RmtInf/p:Strd/p:CdtrRefInf/";
+            t.reference = x.text(reference + "p:Ref", node);
+            t.referenceType = x.text(reference + "p:Tp/p:CdOrPrtry/p:Cd", node);
+            t.structured = static_cast<int>(x.nodes("p:RmtInf/p:Strd", node).size());
+            t.unstructured = static_cast<int>(x.nodes("p:RmtInf/p:Ustrd", node).size());
             file.transactions.push_back(t);
         }
         file.postalAddresses = static_cast<int>(x.nodes("//p:PstlAdr").size());
@@ -170,6 +185,12 @@ inline std::vector<std::string> sepaRuleFaults(const SepaFileRead& file) {
         name("Cdtr", t.name);
         if (t.remittance.size() > 140 || !inSepaSet(t.remittance))
             faults.push_back("Ustrd is no SEPA text: " + t.remittance);
+        // One remittance of either kind, and a structured one as the EPC rules fill it.
+        if (t.structured + t.unstructured > 1)
+            faults.push_back("more than one remittance: " + t.endToEndId);
+        if (t.structured != 0 && (t.referenceType != "SCOR" || t.reference.empty() ||
+                                  t.reference.size() > 35 || !inSepaSet(t.reference)))
+            faults.push_back("a structured remittance out of the rules: " + t.reference);
         const std::optional<std::int64_t> cents = sepaCents(t.amount);
         if (!cents || *cents < 1 || *cents > 99999999999LL || t.currency != "EUR")
             faults.push_back("amount out of the rules: " + t.amount + " " + t.currency);

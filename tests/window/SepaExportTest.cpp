@@ -86,7 +86,7 @@ TEST(SepaExport, EveryExampleListDatedIn2026IsAValidFileOfEachVersion) {
         for (const PainVersion version : {PainVersion::v09, PainVersion::v03}) {
             SCOPED_TRACE(std::string(output::painVersionName(version)));
             const std::string path = w.dir.file("out.xml");
-            ASSERT_TRUE(w.dialog->exportSepa({version, false, ""}, path).done);
+            ASSERT_TRUE(w.dialog->exportSepa({version, false, "", {}, {}}, path).done);
             EXPECT_TRUE(xmllintValidates(path, version));
 
             const testing::SepaFileRead file = readBack(path);
@@ -123,7 +123,7 @@ TEST(SepaExport, RowsCarryWhatTheyHoldWithinTheRulesLengths) {
     w.browse(w.writeList("O150126P.1DP", rows));
     ASSERT_TRUE(w.state().fileValid);
     const std::string path = w.dir.file("out.xml");
-    const Outcome written = w.dialog->exportSepa({PainVersion::v09, true, "SALA"}, path);
+    const Outcome written = w.dialog->exportSepa({PainVersion::v09, true, "SALA", {}, {}}, path);
     ASSERT_TRUE(written.done);
     // Confirmed with the file's own figures, in euro.
     ASSERT_TRUE(written.confirmation.has_value());
@@ -235,7 +235,7 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          "O150126P.1DP",
          row(iban, "BNBGBG1A", "Ivan", "5"),
          none,
-         {PainVersion::v03, false, ""},
+         {PainVersion::v03, false, "", {}, {}},
          "BIC на получателя не е във вида за pain.001.001.03 на ред: 1"_cp},
         {"an IBAN of a country outside the schemes",
          0,
@@ -289,7 +289,7 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          "O150126P.1DP",
          std::string(kRow),
          none,
-         {PainVersion::v09, false, "Sala"},
+         {PainVersion::v09, false, "Sala", {}, {}},
          "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на "
          "ISO 20022 (например SALA)!"_cp},
         {"category purpose of four capitals but no code of the list",
@@ -297,7 +297,7 @@ TEST(SepaExport, EachRefusalSaysWhyAndWritesNothing) {
          "O150126P.1DP",
          std::string(kRow),
          none,
-         {PainVersion::v09, false, "ABCD"},
+         {PainVersion::v09, false, "ABCD", {}, {}},
          "Категорията на плащането трябва да е код от списъка ExternalCategoryPurpose1Code на "
          "ISO 20022 (например SALA)!"_cp},
         {"list changed since the scan",
@@ -497,13 +497,14 @@ TEST(SepaExport, TheMenuCommandShowsTheNamesThenWritesWhatTheDialogAnswers) {
                     std::string(kRow) + std::string("BG95UNCR70001523456789;Щерю Янев;2\r\n"_cp));
     w.browse(list);
     w.dialog->onCommand(idSepaExport);
-    EXPECT_EQ(w.host.sepaNamesShown,
-              (std::vector<SepaName>{{1, "Ivan", "Ivan", "", false, false},
-                                     {2, "Щерю Янев"_cp, "Shteryu Yanev", "", false, false}}));
+    EXPECT_EQ(
+        w.host.sepaNamesShown,
+        (std::vector<SepaName>{{1, "Ivan", "Ivan", "", false, false, "", false},
+                               {2, "Щерю Янев"_cp, "Shteryu Yanev", "", false, false, "", false}}));
     EXPECT_EQ(w.host.sepaSuggestedPath, list + ".xml");
     EXPECT_FALSE(std::filesystem::exists(list + ".xml"));
 
-    w.host.sepaAnswer = SepaExportAnswer{{PainVersion::v03, true, "PENS"}, list + ".xml"};
+    w.host.sepaAnswer = SepaExportAnswer{{PainVersion::v03, true, "PENS", {}, {}}, list + ".xml"};
     w.dialog->onCommand(idSepaExport);
     EXPECT_TRUE(w.host.messages().empty());
     EXPECT_TRUE(xmllintValidates(list + ".xml", PainVersion::v03));
@@ -558,8 +559,9 @@ TEST(SepaExport, ALongListShowsOnlyTheNamesThatLoseCharacters) {
     for (int i = 1; i <= 1001; ++i) rows += i == 5 ? lossy : std::string(kRow);
     w.browse(w.writeList("O150126P.1DP", rows));
     w.dialog->onCommand(idSepaExport);
-    EXPECT_EQ(w.host.sepaNamesShown,
-              (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor", "", false, false}}));
+    EXPECT_EQ(
+        w.host.sepaNamesShown,
+        (std::vector<SepaName>{{5, "Иван \"Бор\""_cp, "Ivan Bor", "", false, false, "", false}}));
 }
 
 // The export reads the list as long work twice, its review and its write; the operator may stop

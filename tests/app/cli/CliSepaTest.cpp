@@ -58,11 +58,70 @@ TEST_F(CliSepa, WritesTheFileBesideTheListOrWhereOutSaysAndTellsOfIt) {
               0);
     EXPECT_TRUE(printed("\"sepa\": {\"path\": \"" + path("x.xml") +
                         "\", \"version\": \"pain.001.001.03\", \"instant\": true, \"purpose\": "
-                        "\"SALA\", \"count\": 4, \"total\": \"6276.15\", \"names\": [{\"row\": 1, "
+                        "\"SALA\", \"initiatorId\": null, \"batchBooking\": null, \"count\": 4, "
+                        "\"total\": \"6276.15\", \"names\": [{\"row\": 1, "
                         "\"written\": \"Иван Петров\", \"sent\": \"Ivan Petrov\", "
-                        "\"remittance\": \"\"}, "))
+                        "\"remittance\": \"\", \"reference\": null}, "))
         << out.str();
     EXPECT_EQ(testing::readSepaFile(fs.files[path("x.xml")])->localInstrument, "INST");
+}
+
+// The payer's EIK and batch booking go into the file of either version and into the JSON
+// object's choices; left out, the file has neither element.
+TEST_F(CliSepa, TheInitiatorsIdAndBatchBookingGoIntoTheFileAndTheJson) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string initiatingId;
+        std::string batchBooking;
+        std::string json;
+    } cases[] = {
+        {{"--pain", "09", "--initiator-id", "831641791", "--batch-booking", "no"},
+         "831641791",
+         "false",
+         "\"initiatorId\": \"831641791\", \"batchBooking\": false"},
+        {{"--pain", "03", "--initiator-id=121234566 123 7", "--batch-booking=yes"},
+         "1212345661237",
+         "true",
+         "\"initiatorId\": \"1212345661237\", \"batchBooking\": true"},
+        {{"--pain", "03"}, "", "", "\"initiatorId\": null, \"batchBooking\": null"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        std::vector<std::string> arguments{"--json", "sepa", "--out", "x.xml"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        arguments.push_back("O150126P.1DP");
+        ASSERT_EQ(run(arguments), 0) << out.str() << err.str();
+        EXPECT_TRUE(printed(c.json)) << out.str();
+        const auto file = testing::readSepaFile(fs.files[path("x.xml")]);
+        ASSERT_TRUE(file.has_value());
+        EXPECT_EQ(file->initiatingId, c.initiatingId);
+        EXPECT_EQ(file->batchBooking, c.batchBooking);
+    }
+}
+
+// A list whose format names an RF field sends its references structured, and says so by row.
+TEST_F(CliSepa, ARowsReferenceIsSentInsteadOfItsText) {
+    std::string ini = fs.files["omp.ini"];
+    const std::size_t dp = ini.find("PAYMENT = 7");
+    ASSERT_NE(dp, std::string::npos);
+    ini.insert(dp, "REASON = 8\r\nRF = 9\r\n");
+    fs.files["omp.ini"] = ini;
+    fs.files[path("O150126P.3DP")] =
+        "BG80BNBG96611020345678;BNBGBGSD;Ivan;7501020018;;10.00;;Faktura 1;RF18 5390 0754 "
+        "7034\r\nBG80BNBG96611020345678;BNBGBGSD;Petar;7501020018;;5.00;;Zaplata;\r\n";
+    ASSERT_EQ(run({"--json", "sepa", "--names", "O150126P.3DP"}), 0) << out.str() << err.str();
+    EXPECT_TRUE(printed("\"remittance\": \"\", \"reference\": \"RF18539007547034\"}")) << out.str();
+    EXPECT_TRUE(
+        printed("{\"kind\": \"sepa-remittance-dropped\", \"row\": 1, \"text\": "
+                "\"Основанието не се изпраща: във файла вместо него е референцията от "
+                "полето RF на ред: 1\"}"))
+        << out.str();
+    const auto file = testing::readSepaFile(fs.files[path("O150126P.3DP") + ".xml"]);
+    ASSERT_TRUE(file.has_value());
+    ASSERT_EQ(file->transactions.size(), 2u);
+    EXPECT_EQ(file->transactions[0].reference, "RF18539007547034");
+    EXPECT_EQ(file->transactions[0].remittance, "");
+    EXPECT_EQ(file->transactions[1].remittance, "Zaplata");
 }
 
 // A name the file cuts is warned about by its row on the error stream, or in the JSON object's
@@ -126,6 +185,13 @@ TEST_F(CliSepa, ARefusalWritesNothingAndAMisusedOptionIsAUsageError) {
          "--purpose иска код от списъка ExternalCategoryPurpose1Code на ISO 20022, например SALA"},
         {{"--instant", "check", "O150126P.1DP"}, "--instant е само за командата sepa"},
         {{"report", "--out", "x.xml", "O150126P.1DP"}, "--out е само за командата sepa"},
+        {{"sepa", "--initiator-id", "831641792", "O150126P.1DP"},
+         "--initiator-id иска ЕИК/БУЛСТАТ от 9 или 13 цифри с верни контролни цифри"},
+        {{"sepa", "--initiator-id=BG831641791", "O150126P.1DP"},
+         "--initiator-id иска ЕИК/БУЛСТАТ от 9 или 13 цифри с верни контролни цифри"},
+        {{"sepa", "--batch-booking", "true", "O150126P.1DP"}, "--batch-booking иска yes или no"},
+        {{"--batch-booking", "yes", "check", "O150126P.1DP"},
+         "--batch-booking е само за командата sepa"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);

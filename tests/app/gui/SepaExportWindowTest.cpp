@@ -3,6 +3,7 @@
 #include "app/gui/AppIdentity.h"
 #include "app/gui/Application.h"
 #include "app/gui/SepaExportDialog.h"
+#include "app/gui/SepaHeaderSetting.h"
 #include "output/CategoryPurpose.h"
 #include "support/SepaFileReader.h"
 #include "support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -94,6 +96,11 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
         EXPECT_FALSE(dialog->saveButton()->isEnabled());  // three letters are no code
         typeText(purpose, QStringLiteral("a"));
         EXPECT_EQ(purpose->text(), QStringLiteral("SALA"));
+        dialog->initiatorEdit()->clear();
+        typeText(dialog->initiatorEdit(), QStringLiteral("831641791"));
+        dialog->batchBookingList()->setCurrentIndex(2);
+        // The room the EIK's problem took while it was typed is given back before the picture.
+        dialog->layout()->activate();
         saveScreenshot(*dialog, QStringLiteral("sepa-export"));
         QTest::mouseClick(dialog->saveButton(), Qt::LeftButton);
     });
@@ -137,6 +144,7 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     const auto file = velcor::testing::readSepaFile(velcor::testing::readFileBytes(target));
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->localInstrument + " " + file->categoryPurpose, "INST SALA");
+    EXPECT_EQ(file->initiatingId + " " + file->batchBooking, "831641791 false");
     EXPECT_EQ(file->transactions.size(), 4u);
     for (const char* line :
          {"Сметка на наредителя: BG48BNBG96618000123456", "Дата на изпълнение: 15.01.2026",
@@ -196,9 +204,9 @@ TEST(SepaExportWindow, ThePurposeIsACodeOfTheListShownWithItsMeaning) {
 // marked, its warning in its tooltip, and a line under the table counts the rows cut.
 TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
     const std::vector<session::SepaName> names = {
-        {1, "Ivan", "Ivan", "Zaplata", false, false},
-        {2, "Maria", "Maria", std::string(140, 'a'), false, true},
-        {3, std::string(80, 'b'), std::string(70, 'b'), "", true, false},
+        {1, "Ivan", "Ivan", "Zaplata", false, false, "", false},
+        {2, "Maria", "Maria", std::string(140, 'a'), false, true, "", false},
+        {3, std::string(80, 'b'), std::string(70, 'b'), "", true, false, "", false},
     };
     const struct {
         int row;
@@ -230,6 +238,111 @@ TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
     dialog.show();
     saveScreenshot(dialog, QStringLiteral("sepa-export-cuts"));
     EXPECT_TRUE(SepaExportDialog({names[0]}).cutsLine()->isHidden());
+}
+
+// The payer's EIK is checked as it is typed: a wrong one is told beside the field, by its name,
+// and cannot be saved. Batch booking is one of three: not given, yes, no. Both are remembered
+// once saved, and the next dialog starts with them.
+TEST(SepaExportWindow, TheInitiatorsIdAndBatchBookingAreCheckedAndRemembered) {
+    rememberInitiatorId({});
+    rememberBatchBooking(std::nullopt);
+    const QString wrong = QString::fromUtf8(
+        "В полето „ЕИК/БУЛСТАТ на наредителя“ трябва да е ЕИК/БУЛСТАТ от 9 или 13 цифри с верни "
+        "контролни цифри!");
+    {
+        SepaExportDialog dialog({});
+        EXPECT_EQ(dialog.initiatorEdit()->text(), QString());
+        EXPECT_EQ(dialog.batchBookingList()->currentText(), QString::fromUtf8("Не е посочено"));
+        EXPECT_EQ(dialog.choices().batchBooking, std::nullopt);
+        const struct {
+            const char* typed;
+            const char* shown;  // in the edit: what the field takes
+            bool saves;
+        } cases[] = {
+            {"", "", true},
+            {"831641791", "831641791", true},
+            {"831641792", "831641792", false},
+            {"83164179", "83164179", false},
+            {"121 234 566-1237", "121 234 566-1237", true},
+            {"1212345671239", "1212345671239", false},
+            {"BG831641791", "831641791", true},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.typed);
+            dialog.initiatorEdit()->clear();
+            typeText(dialog.initiatorEdit(), QString::fromUtf8(c.typed));
+            EXPECT_EQ(dialog.initiatorEdit()->text(), QString::fromUtf8(c.shown));
+            EXPECT_EQ(dialog.saveButton()->isEnabled(), c.saves);
+            EXPECT_EQ(dialog.initiatorProblem()->isHidden(), c.saves);
+            EXPECT_EQ(dialog.initiatorProblem()->text(), c.saves ? QString() : wrong);
+            EXPECT_EQ(dialog.choices().initiatorId, std::string(c.shown));
+        }
+        // A wrong purpose keeps the save disabled whatever the EIK.
+        typeText(dialog.purposeList()->lineEdit(), QStringLiteral("ABC"));
+        EXPECT_FALSE(dialog.saveButton()->isEnabled());
+        dialog.purposeList()->lineEdit()->clear();
+        EXPECT_TRUE(dialog.saveButton()->isEnabled());
+
+        const std::optional<bool> bookings[] = {std::nullopt, true, false};
+        for (int index = 0; index < 3; ++index) {
+            dialog.batchBookingList()->setCurrentIndex(index);
+            EXPECT_EQ(dialog.choices().batchBooking, bookings[index]);
+        }
+        dialog.initiatorEdit()->clear();
+        typeText(dialog.initiatorEdit(), QStringLiteral("831641792"));
+        dialog.show();
+        saveScreenshot(dialog, QStringLiteral("sepa-export-wrong-eik"));
+        dialog.initiatorEdit()->clear();
+        typeText(dialog.initiatorEdit(), QStringLiteral("831 641 791"));
+        dialog.batchBookingList()->setCurrentIndex(2);
+        dialog.accept();
+    }
+    EXPECT_EQ(rememberedInitiatorId(), "831 641 791");
+    EXPECT_EQ(rememberedBatchBooking(), false);
+    SepaExportDialog again({});
+    EXPECT_EQ(again.initiatorEdit()->text(), QStringLiteral("831 641 791"));
+    EXPECT_EQ(again.batchBookingList()->currentIndex(), 2);
+    EXPECT_EQ(again.choices().initiatorId, "831 641 791");
+    EXPECT_TRUE(again.saveButton()->isEnabled());
+    // Cancelled, the dialog leaves what was remembered.
+    again.batchBookingList()->setCurrentIndex(1);
+    again.reject();
+    EXPECT_EQ(rememberedBatchBooking(), false);
+    rememberInitiatorId({});
+    rememberBatchBooking(std::nullopt);
+}
+
+// A row's creditor reference is shown where its text would be; a text it keeps out of the file is
+// marked, its warning in its tooltip, and a line under the table counts such rows.
+TEST(SepaExportWindow, ThePreviewShowsAReferenceInTheTextsPlace) {
+    const std::vector<session::SepaName> names = {
+        {1, "Ivan", "Ivan", "", false, false, "RF18539007547034", true},
+        {2, "Maria", "Maria", "", false, false, "RF47ABC123", false},
+        {3, "Petar", "Petar", "Zaplata", false, false, "", false},
+    };
+    const struct {
+        int row;
+        const char* text;
+        const char* tooltip;  // empty: not marked
+    } cases[] = {
+        {0, "RF18539007547034",
+         "Основанието не се изпраща: във файла вместо него е референцията от полето RF на ред: 1"},
+        {1, "RF47ABC123", ""},
+        {2, "Zaplata", ""},
+    };
+    SepaExportDialog dialog(names);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        EXPECT_EQ(dialog.namesTable()->item(c.row, 3)->text(), QString::fromUtf8(c.text));
+        EXPECT_EQ(dialog.namesTable()->item(c.row, 3)->toolTip(), QString::fromUtf8(c.tooltip));
+    }
+    EXPECT_TRUE(dialog.cutsLine()->isHidden());
+    EXPECT_FALSE(dialog.droppedLine()->isHidden());
+    EXPECT_TRUE(dialog.droppedLine()->text().contains(QStringLiteral("(редове: 1)")))
+        << dialog.droppedLine()->text().toStdString();
+    dialog.show();
+    saveScreenshot(dialog, QStringLiteral("sepa-export-reference"));
+    EXPECT_TRUE(SepaExportDialog({names[1], names[2]}).droppedLine()->isHidden());
 }
 
 }  // namespace
