@@ -34,7 +34,9 @@ void writeRecord(fileio::FileSystem& fs, const SepaRecordHeader& h,
     ASSERT_TRUE(recorder.begin(h));
     for (const SepaRecordRow& row : rows) ASSERT_TRUE(recorder.add(row));
     ASSERT_TRUE(recorder.finish({123, {}}, true));
-    if (place) ASSERT_TRUE(recorder.place());
+    if (place) {
+        ASSERT_TRUE(recorder.place());
+    }
 }
 
 std::string recordPath(const std::string& id = header().messageId) {

@@ -521,13 +521,13 @@ TEST(SepaExport, TheOperatorConfirmsTheFileBeforeItIsWritten) {
         bool yes;
         std::vector<std::string> lines;
     } cases[] = {
-        {{PainVersion::v09, false, "SALA"},
+        {{PainVersion::v09, false, "SALA", "", std::nullopt},
          true,
          {"Сметка на наредителя: BG48BNBG96618000123456"_cp, "Дата на изпълнение: 15.01.2026"_cp,
           "Брой преводи: 2"_cp, "Обща сума: 12.50 EUR"_cp,
           "Вид на файла: Стандартен (препоръчан)"_cp, "Версия: pain.001.001.09"_cp,
           "Категория на плащането: SALA – "_cp, "Незабавен превод (SEPA Instant): не"_cp}},
-        {{PainVersion::v03, true, ""},
+        {{PainVersion::v03, true, "", "", std::nullopt},
          false,
          {"Вид на файла: За банки, които искат старата версия"_cp, "Версия: pain.001.001.03"_cp,
           "Категория на плащането: не е посочена"_cp, "Незабавен превод (SEPA Instant): да"_cp}},
