@@ -620,6 +620,10 @@ void BulkPaymentDialog::onCommand(ControlId id) {
         case idUndoPrepare:
             undoFlow();
             break;
+        case idBankAnswer:
+            // Of a file written before, not of the list open: the host reads and shows it.
+            host_.showBankAnswer();
+            break;
         default:
             break;
     }

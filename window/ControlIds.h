@@ -26,6 +26,9 @@ enum ControlId : int {
     idUndoPrepare = 32771,     // context-menu command "Отмяна на подготовката"
     // No control: the context menu's "Запис като SEPA XML...", a command as the buttons' are.
     idSepaExport = 40001,
+    // No control either: "Отговор от банката (pain.002)…", which reads the bank's answer to a
+    // SEPA file written before.
+    idBankAnswer = 40002,
 };
 
 // A dialog ended by its cancel button answers with that button's id.

@@ -133,6 +133,7 @@ constexpr auto kOpenListEntry = "Отваряне на списък…"_cp;
 constexpr auto kPrepareEntry = "Подготовка"_cp;
 constexpr auto kUndoEntry = "Отмяна на подготовката"_cp;
 constexpr auto kSepaEntry = "Запис като SEPA XML…"_cp;
+constexpr auto kBankAnswerEntry = "Отговор от банката (pain.002)…"_cp;
 constexpr auto kPrintEntry = "Печат…"_cp;
 constexpr auto kExitEntry = "Изход"_cp;
 constexpr auto kAboutEntryText = "За програмата"_cp;
@@ -144,6 +145,7 @@ constexpr MenuBarEntry kMenuBar[] = {
     {MenuBarMenu::file, idUndoPrepare, kUndoEntry, "Ctrl+Z"},
     {MenuBarMenu::file, idUndoPrepare, {}, {}},
     {MenuBarMenu::file, idSepaExport, kSepaEntry, {}},
+    {MenuBarMenu::file, idBankAnswer, kBankAnswerEntry, {}},
     {MenuBarMenu::file, idPrint, kPrintEntry, "Ctrl+P"},
     {MenuBarMenu::file, idPrint, {}, {}},
     {MenuBarMenu::file, idCancel, kExitEntry, {}},

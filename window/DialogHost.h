@@ -91,6 +91,9 @@ class DialogHost {
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;
     // Shows HTML in the report window, modally.
     virtual void showReport(std::string_view html) = 0;
+    // "Отговор от банката (pain.002)…": the open dialog for the bank's status report, then the
+    // window of its payments not accepted. A host without them does nothing.
+    virtual void showBankAnswer() {}
     // The SEPA export's dialog: the rows' names as written and as sent, the file's version,
     // instant, category purpose, the payer's EIK and batch booking, then the save dialog proposing
     // `suggestedPath`. The answer,

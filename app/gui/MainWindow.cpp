@@ -7,6 +7,7 @@
 #include "app/gui/KeyboardAccess.h"
 #include "app/gui/LimitedTextValidator.h"
 #include "app/gui/ScreenFit.h"
+#include "output/SepaSchema.h"
 #include "text/Cp1251.h"
 #include "ui_MainWindow.h"
 #include "window/ControlTable.h"
@@ -188,6 +189,9 @@ void MainWindow::addMenuBar() {
     }
     // The SEPA entry is there only for a window that offers the export.
     if (QAction* sepa = menuBarAction(window::idSepaExport)) sepa->setVisible(false);
+    // The bank's answer is read by the same validator as the SEPA file is written with.
+    if (QAction* answer = menuBarAction(window::idBankAnswer))
+        answer->setVisible(output::sepaValidationAvailable());
     connect(ui_->prepared, &QAbstractButton::toggled, this, &MainWindow::refreshMenuBar);
     refreshMenuBar();
 }

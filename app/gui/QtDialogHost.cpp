@@ -1,5 +1,7 @@
 #include "app/gui/QtDialogHost.h"
 
+#include "app/gui/BankAnswerWindow.h"
+
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FixedCheckBox.h"
 #include "app/gui/LastListFolder.h"
@@ -8,13 +10,17 @@
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
 #include "app/gui/SepaExportDialog.h"
+#include "output/PrepareHistory.h"
+#include "output/StatusReport.h"
 #include "processing/ListName.h"
 #include "session/Messages.h"
+#include "session/StatusTexts.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 #include "window/ControlIds.h"
 #include "window/ControlTable.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -262,6 +268,49 @@ std::optional<std::string> QtDialogHost::chooseOpenFile(std::string_view suggest
     // unless a message of its scan sends the operator to an edit.
     focusAfterCommand_ = window::idPrepare;
     return path;
+}
+
+void QtDialogHost::showBankAnswer() {
+    // The open dialog offers the XML files; a test chooses its report where it chooses its list.
+    const QString suggestion = QStringLiteral("*.xml");
+    const std::optional<QString> chosen =
+        chooser_ ? chooser_(suggestion) : runOpenFileDialog(suggestion);
+    if (!chosen) return;
+    std::string path;
+    if (!text::fromUtf8(QDir::toNativeSeparators(*chosen).toStdString(), path)) {
+        showMessage(session::messageText(session::Message::pathNotUsable));
+        return;
+    }
+    // The exports' records are kept beside the copies that undo a prepare.
+    const std::optional<std::string> folder = output::userPrepareHistoryFolder();
+    if (!folder) {
+        showMessage(session::messageText(session::Message::noHistoryFolder));
+        return;
+    }
+    fileio::FileSystem& fs = fileio::standardFileSystem();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const output::StatusReport report = output::readStatusReport(fs, path, *folder);
+    QApplication::restoreOverrideCursor();
+    if (!report.ok()) {
+        showMessage(session::statusErrorText(report, path));
+        return;
+    }
+    BankAnswerWindow answer(
+        report, *chosen,
+        [&](const std::string& target) {
+            output::StatusReadOptions options;
+            options.rejectedListPath = target;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const output::StatusReport again = output::readStatusReport(fs, path, *folder, options);
+            QApplication::restoreOverrideCursor();
+            const std::string said = again.ok() ? session::rejectedListText(again, target)
+                                                : session::statusErrorText(again, path);
+            return BankAnswerWindow::RejectedWritten{
+                again.rejectedList == output::StatusReport::RejectedList::written, said};
+        },
+        dialogParent());
+    if (bankAnswerObserver_) bankAnswerObserver_(answer);
+    answer.exec();
 }
 
 void QtDialogHost::showReport(std::string_view html) { showProcessingReport(html, {}); }

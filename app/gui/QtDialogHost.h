@@ -17,6 +17,8 @@ class QWidget;
 
 namespace velcor::app {
 
+class BankAnswerWindow;
+
 class MainWindow;
 
 class QtDialogHost : public window::DialogHost {
@@ -68,12 +70,17 @@ class QtDialogHost : public window::DialogHost {
     void showProcessingReport(std::string_view html, std::string_view listPath) override;
     void endDialog(int result) override;
     void runLongWork(std::string_view what, const session::LongWork& work) override;
+    void showBankAnswer() override;
 
     // Replaces the platform's open-file dialog (tests choose their file here).
     void setOpenFileChooser(OpenFileChooser chooser) { chooser_ = std::move(chooser); }
     // Replaces the platform's save dialog of the SEPA export.
     void setSaveFileChooser(SaveFileChooser chooser) { saveChooser_ = std::move(chooser); }
     void setReportObserver(ReportObserver observer) { reportObserver_ = std::move(observer); }
+    // Sees the window of the bank's answer before it opens (tests drive it there).
+    void setBankAnswerObserver(std::function<void(BankAnswerWindow&)> observer) {
+        bankAnswerObserver_ = std::move(observer);
+    }
 
     // Whether endDialog has been called.
     bool ended() const { return ended_; }
@@ -89,6 +96,7 @@ class QtDialogHost : public window::DialogHost {
     OpenFileChooser chooser_;
     SaveFileChooser saveChooser_;
     ReportObserver reportObserver_;
+    std::function<void(BankAnswerWindow&)> bankAnswerObserver_;
     // The date picker shows a date only; the time of day it holds is kept here, as the Windows
     // picker keeps it.
     int hour_ = 0;
