@@ -1,5 +1,7 @@
 #include "output/SepaSchema.h"
 
+#include "output/XmlInput.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -30,12 +32,7 @@ std::string_view painVersionName(PainVersion version) {
 
 namespace {
 
-// libxml2 2.12 made the error it hands to a handler const.
-#if LIBXML_VERSION >= 21200
-using ErrorPointer = const xmlError*;
-#else
-using ErrorPointer = xmlErrorPtr;
-#endif
+using xml::ErrorPointer;
 
 // The first complaints of a parse or a validation, collected instead of printed, and whether
 // any of them was a lack of memory.
@@ -67,35 +64,11 @@ struct Complaints {
 // Each schema is parsed once and kept for the life of the process.
 xmlSchemaPtr schemaOf(PainVersion version) {
     static xmlSchemaPtr parsed[2] = {nullptr, nullptr};
-    const bool v03 = version == PainVersion::v03;
-    xmlSchemaPtr& schema = parsed[v03 ? 1 : 0];
-    if (schema != nullptr) return schema;
-    const unsigned char* bytes = v03 ? detail::kPain001v03Schema : detail::kPain001v09Schema;
-    const std::size_t size = v03 ? detail::kPain001v03SchemaSize : detail::kPain001v09SchemaSize;
-    xmlInitParser();
-    xmlSchemaParserCtxtPtr parser =
-        xmlSchemaNewMemParserCtxt(reinterpret_cast<const char*>(bytes), static_cast<int>(size));
-    if (parser == nullptr) return nullptr;
-    Complaints ignored;
-    xmlSchemaSetParserStructuredErrors(parser, &Complaints::collect, &ignored);
-    schema = xmlSchemaParse(parser);
-    xmlSchemaFreeParserCtxt(parser);
-    return schema;
+    return version == PainVersion::v03 ? xml::parsedSchema(parsed[1], detail::kPain001v03Schema,
+                                                           detail::kPain001v03SchemaSize)
+                                       : xml::parsedSchema(parsed[0], detail::kPain001v09Schema,
+                                                           detail::kPain001v09SchemaSize);
 }
-
-// The document's bytes as libxml2 asks for them.
-int readDocument(void* context, char* buffer, int size) {
-    try {
-        const std::ptrdiff_t got =
-            static_cast<fileio::ReadFile*>(context)->read(buffer, static_cast<std::size_t>(size));
-        return got < 0 ? -1 : static_cast<int>(got);
-    } catch (...) {
-        // Called from C: nothing may be thrown through libxml2.
-        return -1;
-    }
-}
-
-int keepOpen(void*) { return 0; }
 
 // No network, and no entity or DTD taken in (neither XML_PARSE_NOENT nor XML_PARSE_DTDLOAD): the
 // document is the program's own, and nothing in it may reach out.
@@ -140,8 +113,8 @@ SchemaVerdict validateSepaStream(PainVersion version, fileio::ReadFile& file) {
     const xmlSchemaPtr schema = schemaOf(version);
     if (schema == nullptr) return {SchemaVerdict::Result::invalid, "the schema cannot be read"};
     Complaints complaints;
-    const xmlTextReaderPtr reader =
-        xmlReaderForIO(&readDocument, &keepOpen, &file, "sepa.xml", nullptr, kParseOptions);
+    const xmlTextReaderPtr reader = xmlReaderForIO(&xml::readDocument, &xml::keepOpen, &file,
+                                                   "sepa.xml", nullptr, kParseOptions);
     if (reader == nullptr) return {SchemaVerdict::Result::outOfMemory, {}};
     // The document's own parse errors go to the same collection, never to the standard error.
     xmlTextReaderSetStructuredErrorHandler(reader, &Complaints::collect, &complaints);

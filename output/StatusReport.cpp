@@ -1,5 +1,6 @@
 #include "output/StatusReport.h"
 
+#include "output/XmlInput.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
 
@@ -131,11 +132,7 @@ StatusReport readStatusReport(fileio::FileSystem&, const std::string&, const std
 
 namespace {
 
-#if LIBXML_VERSION >= 21200
-using ErrorPointer = const xmlError*;
-#else
-using ErrorPointer = xmlErrorPtr;
-#endif
+using xml::ErrorPointer;
 
 constexpr std::string_view kNamespaceStart = "urn:iso:std:iso:20022:tech:xsd:";
 // Text a leaf holds beyond this is not kept: the schema allows 140 characters at most.
@@ -181,33 +178,11 @@ void ignoreComplaint(void*, const char*, ...) {}
 
 xmlSchemaPtr schemaOf(StatusVersion version) {
     static xmlSchemaPtr parsed[2] = {nullptr, nullptr};
-    const bool v03 = version == StatusVersion::v03;
-    xmlSchemaPtr& schema = parsed[v03 ? 1 : 0];
-    if (schema != nullptr) return schema;
-    const unsigned char* bytes = v03 ? detail::kPain002v03Schema : detail::kPain002v10Schema;
-    const std::size_t size = v03 ? detail::kPain002v03SchemaSize : detail::kPain002v10SchemaSize;
-    xmlInitParser();
-    xmlSchemaParserCtxtPtr parser =
-        xmlSchemaNewMemParserCtxt(reinterpret_cast<const char*>(bytes), static_cast<int>(size));
-    if (parser == nullptr) return nullptr;
-    Complaints ignored;
-    xmlSchemaSetParserStructuredErrors(parser, &Complaints::collect, &ignored);
-    schema = xmlSchemaParse(parser);
-    xmlSchemaFreeParserCtxt(parser);
-    return schema;
+    return version == StatusVersion::v03 ? xml::parsedSchema(parsed[1], detail::kPain002v03Schema,
+                                                             detail::kPain002v03SchemaSize)
+                                         : xml::parsedSchema(parsed[0], detail::kPain002v10Schema,
+                                                             detail::kPain002v10SchemaSize);
 }
-
-int readDocument(void* context, char* buffer, int size) {
-    try {
-        const std::ptrdiff_t got =
-            static_cast<fileio::ReadFile*>(context)->read(buffer, static_cast<std::size_t>(size));
-        return got < 0 ? -1 : static_cast<int>(got);
-    } catch (...) {
-        return -1;
-    }
-}
-
-int keepOpen(void*) { return 0; }
 
 // No network, no entity substituted, no DTD loaded; a DOCTYPE is refused before anything else.
 constexpr int kParseOptions = XML_PARSE_NONET;
@@ -275,8 +250,8 @@ class ReportReader {
 
     Stop read(fileio::ReadFile& file, xmlSchemaPtr schema, std::string& complaint) {
         Complaints complaints;
-        xmlTextReaderPtr reader =
-            xmlReaderForIO(&readDocument, &keepOpen, &file, "report.xml", nullptr, kParseOptions);
+        xmlTextReaderPtr reader = xmlReaderForIO(&xml::readDocument, &xml::keepOpen, &file,
+                                                 "report.xml", nullptr, kParseOptions);
         if (reader == nullptr) return Stop::outOfMemory;
         xmlTextReaderSetStructuredErrorHandler(reader, &Complaints::collect, &complaints);
         xmlSchemaValidCtxtPtr validator = nullptr;
