@@ -26,6 +26,7 @@ using session::LongWork;
 using session::readingListText;
 using session::SepaExportAnswer;
 using session::SepaName;
+using session::SepaOutcome;
 using session::stopWorkText;
 using session::WorkProgress;
 using session::writingListText;
@@ -88,12 +89,13 @@ class DialogHost {
     virtual std::optional<std::string> chooseOpenFile(std::string_view suggestedName) = 0;
     // Shows HTML in the report window, modally.
     virtual void showReport(std::string_view html) = 0;
-    // The SEPA export's dialog: the rows' names as written and as sent, the file's version,
-    // instant and category purpose, then the save dialog proposing `suggestedPath`. The answer,
-    // or nothing when cancelled (a host without the dialog always cancels).
-    virtual std::optional<SepaExportAnswer> chooseSepaExport(const std::vector<SepaName>& names,
+    // The SEPA export's dialog: the rows' names as written and as sent (those the review kept,
+    // and how many it left out), the file's version, instant and category purpose, then the save
+    // dialog proposing `suggestedPath`. The answer, or nothing when cancelled (a host without the
+    // dialog always cancels).
+    virtual std::optional<SepaExportAnswer> chooseSepaExport(const SepaOutcome& review,
                                                              std::string_view suggestedPath) {
-        (void)names;
+        (void)review;
         (void)suggestedPath;
         return std::nullopt;
     }

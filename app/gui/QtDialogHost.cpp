@@ -7,6 +7,7 @@
 #include "app/gui/LongWorkRunner.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
+#include "app/gui/ScreenFit.h"
 #include "app/gui/SepaExportDialog.h"
 #include "processing/ListName.h"
 #include "session/Messages.h"
@@ -222,6 +223,7 @@ std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedN
     QFileDialog dialog(dialogParent());
     dialog.setWindowTitle(QString());
     dialog.setFileMode(QFileDialog::ExistingFile);
+    keepOnScreen(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Starts in the folder of the last list opened, else the current one, and leaves the
     // process's current folder where it was.
@@ -269,6 +271,7 @@ std::optional<QString> QtDialogHost::runSaveFileDialog(const QString& suggestedP
     QFileDialog dialog(dialogParent());
     dialog.setWindowTitle(fromCp1251(window::sepaExportMenuText()).remove(QStringLiteral("...")));
     dialog.setFileMode(QFileDialog::AnyFile);
+    keepOnScreen(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("SEPA XML (*.xml)"), QStringLiteral("*")});
     dialog.selectFile(suggestedPath);
@@ -277,8 +280,8 @@ std::optional<QString> QtDialogHost::runSaveFileDialog(const QString& suggestedP
 }
 
 std::optional<session::SepaExportAnswer> QtDialogHost::chooseSepaExport(
-    const std::vector<session::SepaName>& names, std::string_view suggestedPath) {
-    SepaExportDialog choices(names, dialogParent());
+    const session::SepaOutcome& review, std::string_view suggestedPath) {
+    SepaExportDialog choices(review, dialogParent());
     if (choices.exec() != QDialog::Accepted) return std::nullopt;
     const QString suggestion = fromCp1251(suggestedPath);
     const std::optional<QString> chosen =

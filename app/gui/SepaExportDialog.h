@@ -1,9 +1,10 @@
 #pragma once
 
-// The dialog of "Запис като SEPA XML...": every row's name as the list holds it and as the SEPA
-// file will send it, and its text as sent, so that the operator sees the transliteration, and any
-// name or text cut at the rules' length, before anything goes to the bank; and the file's
-// choices: version, SEPA instant, category purpose.
+// The dialog of "Запис като SEPA XML...": the rows whose name or text the SEPA file sends as more
+// than its letters in Latin (characters dropped or replaced, a name cut at 70 or a text at 140
+// characters), each with its name as the list holds it and as sent and its text as sent, and how
+// many rows go with their letters only, so that the operator sees what changes before anything
+// goes to the bank; and the file's choices: version, SEPA instant, category purpose.
 
 #include "output/SepaExport.h"
 #include "session/SepaValues.h"
@@ -24,7 +25,8 @@ class SepaExportDialog : public QDialog {
     Q_OBJECT
 
   public:
-    SepaExportDialog(const std::vector<session::SepaName>& names, QWidget* parent = nullptr);
+    // `review`: the rows' names the review of the list kept, and how many it left out.
+    explicit SepaExportDialog(const session::SepaOutcome& review, QWidget* parent = nullptr);
 
     // The choices as the dialog shows them.
     output::SepaChoices choices() const;
@@ -35,6 +37,9 @@ class SepaExportDialog : public QDialog {
     QComboBox* purposeList() const { return purpose_; }
     QLabel* purposeMeaning() const { return purposeMeaning_; }
     QLabel* cutsLine() const { return cuts_; }
+    // How many rows are not in the table: those sent with their letters only, and those the
+    // review could not keep.
+    QLabel* restLine() const { return rest_; }
     QPushButton* saveButton() const { return save_; }
 
   private:
@@ -47,6 +52,7 @@ class SepaExportDialog : public QDialog {
     QComboBox* purpose_;
     QLabel* purposeMeaning_;
     QLabel* cuts_;  // how many rows lose the end of a name or text
+    QLabel* rest_;
     QPushButton* save_;
 };
 
