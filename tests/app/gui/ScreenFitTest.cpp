@@ -7,6 +7,7 @@
 #include "app/gui/ReportWindow.h"
 #include "app/gui/ScreenFit.h"
 #include "app/gui/SepaExportDialog.h"
+#include "output/CategoryPurpose.h"
 #include "text/Cp1251.h"
 #include "window/FindingsTable.h"
 
@@ -23,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace velcor::app::test {
@@ -112,6 +114,13 @@ TEST(ScreenFit, EveryWindowFitsItsScreen) {
     review.names = {{1, std::string(80, 'b'), std::string(70, 'b'), "Zaplata", true, false}};
     review.namesLeftOut = 999999;
     SepaExportDialog sepa(review, &main);
+    // With the purpose whose meaning is the longest beside it.
+    const auto purposes = output::categoryPurposes();
+    const auto longest = std::max_element(
+        purposes.begin(), purposes.end(),
+        [](const auto& a, const auto& b) { return a.meaning.size() < b.meaning.size(); });
+    sepa.purposeList()->lineEdit()->setText(QString::fromStdString(std::string(longest->code)));
+    ASSERT_FALSE(sepa.purposeMeaning()->text().isEmpty());
     EXPECT_TRUE(showsWithinScreen(sepa, QStringLiteral("fit-sepa-dialog")));
     sepa.close();
 
