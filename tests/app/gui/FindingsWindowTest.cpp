@@ -406,5 +406,53 @@ TEST(FindingsWindow, PrintPreviewAndPdfAreTheTableAndAskPastFiftyPages) {
     EXPECT_FALSE(page.contains(QStringLiteral("message list")));
 }
 
+// Opened through the window, a list whose rows lack their delimiter: each such row is one row with
+// findings, its wrong IBAN and zero amount folded under its missing delimiter.
+TEST(FindingsWindow, ARowWithoutItsDelimiterIsOneRowOfThreeFindings) {
+    velcor::testing::TempDir dir;
+    const std::string settingsPath = dir.file("omp.ini");
+    std::filesystem::copy_file(kExamples / "omp.ini", settingsPath);
+    const std::string listPath = dir.file("O081206P.1DP");
+    std::string list = badList(4);
+    for (int row = 0; row < 2; ++row) list += std::string("Служител без разделители\r\n"_cp);
+    velcor::testing::writeFileBytes(listPath, list);
+
+    MainWindowSession session(fileio::standardFileSystem(), settingsPath);
+    MainWindow& window = session.window();
+    session.host().setOpenFileChooser(
+        [&](const QString&) -> std::optional<QString> { return QString::fromStdString(listPath); });
+    QString summary;
+    QString firstProblem;  // of the first row without its delimiter
+    QStringList shown;
+    ModalScript script({&window});
+    script.then([&](QWidget* widget) {
+        auto* report = qobject_cast<ReportWindow*>(widget);
+        ASSERT_NE(report, nullptr);
+        QTreeView& table = *report->findings()->table();
+        summary = report->findings()->summary()->text();
+        table.expandAll();
+        shown = lines(table);
+        firstProblem = cell(table, 4, 4);
+        saveScreenshot(*report, QStringLiteral("findings-without-delimiter"));
+        report->close();
+    });
+    QTimer::singleShot(0, &window, [&] {
+        QTest::mouseClick(static_cast<QPushButton*>(window.control(window::idBrowse)),
+                          Qt::LeftButton);
+        window.close();
+    });
+    session.run();
+    EXPECT_TRUE(script.done());
+    // Four rows of one finding each, two of three: six rows, ten findings.
+    EXPECT_EQ(
+        summary.toStdString(),
+        "Редове с грешки: 6, грешки: 10 — Грешен IBAN: 3, Нулева сума: 3, Няма разделител: 2, "
+        "Грешен ЕГН: 1, Невалидна сума: 1");
+    EXPECT_EQ(shown.join(u'|').toStdString(),
+              "1|2|3|4|5|5/Грешен IBAN( Wrong IBAN character! )|5/Нулева сума|6|6/Грешен IBAN( "
+              "Wrong IBAN character! )|6/Нулева сума");
+    EXPECT_EQ(firstProblem.toStdString(), "Няма разделител (;)");
+}
+
 }  // namespace
 }  // namespace velcor::app::test
