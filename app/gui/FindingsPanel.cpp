@@ -12,8 +12,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
-
 #include <numeric>
 #include <utility>
 
