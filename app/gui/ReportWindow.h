@@ -43,7 +43,7 @@ class ReportWindow : public QDialog {
     QString proposedPdfPath() const;
 
     // Puts the table of a list's row findings above the text (their message list): `listName`
-    // is the list's file name (Windows-1251).
+    // is the list's file name (Windows-1251). From then on the window prints the table.
     void showFindings(processing::RowFindings findings, std::string listName);
     // The findings table; nullptr when none is shown.
     FindingsPanel* findings() const { return findings_; }
