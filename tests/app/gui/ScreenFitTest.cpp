@@ -2,6 +2,7 @@
 
 #include "app/gui/AboutBox.h"
 #include "app/gui/FindingsPanel.h"
+#include "app/gui/LongWorkRunner.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/QtDialogHost.h"
 #include "app/gui/ReportWindow.h"
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTreeView>
@@ -25,7 +27,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 namespace velcor::app::test {
 namespace {
@@ -130,22 +134,40 @@ TEST(ScreenFit, EveryWindowFitsItsScreen) {
                                   [&] { host.chooseOpenFile("O*.1DP"); }));
     EXPECT_TRUE(opensWithinScreen(main, QStringLiteral("fit-pdf-dialog"),
                                   [&] { findings.saveAsPdfChosen(); }));
-    ModalScript script({&main});
-    bool sepaFits = false;
-    bool saveFits = false;
-    script
-        .then([&](QWidget* dialog) {
-            sepaFits = showsWithinScreen(*dialog, QStringLiteral("fit-sepa-menu-dialog"));
-            static_cast<QDialog*>(dialog)->accept();
-        })
-        .then([&](QWidget* dialog) {
-            saveFits = showsWithinScreen(*dialog, QStringLiteral("fit-save-dialog"));
-            static_cast<QDialog*>(dialog)->reject();
-        });
-    host.chooseSepaExport(review, "O081206P.1DP.xml");
-    EXPECT_TRUE(sepaFits);
-    EXPECT_TRUE(saveFits);
-    EXPECT_TRUE(script.done());
+    {
+        ModalScript script({&main});
+        bool sepaFits = false;
+        bool saveFits = false;
+        script
+            .then([&](QWidget* dialog) {
+                sepaFits = showsWithinScreen(*dialog, QStringLiteral("fit-sepa-menu-dialog"));
+                static_cast<QDialog*>(dialog)->accept();
+            })
+            .then([&](QWidget* dialog) {
+                saveFits = showsWithinScreen(*dialog, QStringLiteral("fit-save-dialog"));
+                static_cast<QDialog*>(dialog)->reject();
+            });
+        host.chooseSepaExport(review, "O081206P.1DP.xml");
+        EXPECT_TRUE(sepaFits);
+        EXPECT_TRUE(saveFits);
+        EXPECT_TRUE(script.done());
+    }
+
+    // The progress of long work, which runs until its "Отказ" is pressed (ten seconds at most).
+    bool progressFits = false;
+    ModalScript progress({&main});
+    progress.then([&](QWidget* dialog) {
+        progressFits = showsWithinScreen(*dialog, QStringLiteral("fit-progress-dialog"));
+        if (auto* stop = dialog->findChild<QPushButton*>()) QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    runWithProgress(
+        &main, QStringLiteral("..."),
+        [](const session::WorkProgress& told) {
+            for (int i = 0; i < 1000 && told(1, 2); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        },
+        std::chrono::milliseconds(0));
+    EXPECT_TRUE(progressFits);
 }
 
 // However small the screen, the main window's boxes and buttons stay clear of every label.
