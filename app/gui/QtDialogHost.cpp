@@ -23,6 +23,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 
 #include <string>
 #include <utility>
@@ -219,11 +221,31 @@ session::DateAnswer QtDialogHost::askAboutValueDate(const std::string_view text,
     return answer == QMessageBox::Yes ? session::DateAnswer::goOn : session::DateAnswer::stop;
 }
 
+namespace {
+
+// A file dialog opens no larger than its screen's available area, less the frame its window has
+// there (that of the window it opens over), as a small screen at a large scale factor leaves it;
+// it places itself over the window, which keeps within the screen.
+void fitFileDialog(QFileDialog& dialog) {
+    const QScreen* screen = dialog.screen();
+    if (screen == nullptr) return;
+    const QWidget* over = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    const QWindow* framed = over ? over->windowHandle() : nullptr;
+    const QSize room = screen->availableGeometry()
+                           .size()
+                           .shrunkBy(framed ? framed->frameMargins() : QMargins())
+                           .expandedTo(QSize(1, 1));
+    dialog.setMinimumSize(dialog.minimumSizeHint().boundedTo(room));
+    dialog.resize(dialog.sizeHint().boundedTo(room));
+}
+
+}  // namespace
+
 std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedName) {
     QFileDialog dialog(dialogParent());
     dialog.setWindowTitle(QString());
     dialog.setFileMode(QFileDialog::ExistingFile);
-    keepOnScreen(dialog);
+    fitFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Starts in the folder of the last list opened, else the current one, and leaves the
     // process's current folder where it was.
