@@ -370,20 +370,22 @@ bool nameLosesCharacters(std::string_view written, std::string_view sent) {
     return i != spelled.size() || j != sent.size();
 }
 
+bool sentChanged(const SepaPayment& p) {
+    return p.remittanceCut || p.remittanceDropped || nameLosesCharacters(p.writtenName, p.name);
+}
+
 void SepaNames::add(const SepaPayment& payment) {
-    const auto worthShowing = [](const SepaPayment& p) {
-        return p.remittanceCut || p.remittanceDropped || nameLosesCharacters(p.writtenName, p.name);
-    };
     if (everyRow_ && shown.size() == kShown) {
         // Too many rows to look over each: only those that lose characters stay in sight.
         everyRow_ = false;
         std::vector<SepaPayment> kept;
         for (SepaPayment& p : shown)
-            if (worthShowing(p)) kept.push_back(std::move(p));
+            if (sentChanged(p)) kept.push_back(std::move(p));
         leftOut = static_cast<std::int64_t>(shown.size() - kept.size());
         shown = std::move(kept);
     }
-    if (everyRow_ || (shown.size() < kShown && worthShowing(payment))) {
+    const bool changed = !everyRow_ && sentChanged(payment);
+    if (everyRow_ || (shown.size() < kShown && changed)) {
         SepaPayment names;
         names.row = payment.row;
         names.writtenName = payment.writtenName;
@@ -397,6 +399,7 @@ void SepaNames::add(const SepaPayment& payment) {
         return;
     }
     ++leftOut;
+    if (changed) ++changedLeftOut;
     if (payment.nameCut || payment.remittanceCut) ++cutsLeftOut;
     if (payment.remittanceDropped) ++droppedLeftOut;
 }

@@ -140,12 +140,19 @@ struct SepaNames {
     std::int64_t leftOut = 0;
     std::int64_t cutsLeftOut = 0;     // rows left out whose name or text was cut
     std::int64_t droppedLeftOut = 0;  // rows left out whose text a reference kept out
+    // Rows left out that lose more than their letters' spelling, the cut ones among them: past
+    // kShown of them a screen can only count the rest.
+    std::int64_t changedLeftOut = 0;
 
     void add(const SepaPayment& payment);
 
   private:
     bool everyRow_ = true;
 };
+
+// Whether the row's name or text is sent as more than its letters in Latin: the name loses
+// characters (nameLosesCharacters) or the text was cut.
+bool sentChanged(const SepaPayment& payment);
 
 // Whether a name is sent as more than its letters in Latin: characters dropped or replaced,
 // blanks aside, or the name cut at the length limit.

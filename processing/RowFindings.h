@@ -67,6 +67,9 @@ struct RowFinding {
 struct RowFindings {
     std::vector<RowFinding> kept;  // the first `keep`, in the order they were found
     std::int64_t count = 0;        // every finding, those left out included
+    // The rows with a finding, those left out included: a row without its delimiter gives a
+    // wrong IBAN and a zero amount too, and is still one row to mend.
+    std::int64_t rows = 0;
     std::int64_t keep = kMaxRowMessages;
     std::array<std::int64_t, kFindingKinds> countByKind{};  // every finding, by its kind
 
@@ -84,7 +87,27 @@ struct RowFindings {
     template <typename... Args>
     void add(FindingKind kind, std::int64_t row, const char* format, Args... args) {
         ++countByKind[static_cast<std::size_t>(kind)];
+        countRow(row);
         if (count++ < keep) kept.push_back({row, kind, text::format(format, args...), {}, {}, {}});
+    }
+
+  private:
+    // A scan finds a row's findings together, at most a line or two apart (a CR at a line's end
+    // is told once the next line shows it): a row counts unless it is one of the last few
+    // counted, which keeps the count in constant memory.
+    static constexpr std::size_t kRecentRows = 4;
+    std::array<std::int64_t, kRecentRows> recentRows_{};
+    std::size_t nextRecent_ = 0;
+
+    void countRow(std::int64_t row) {
+        const std::size_t known = rows < static_cast<std::int64_t>(kRecentRows)
+                                      ? static_cast<std::size_t>(rows)
+                                      : kRecentRows;
+        for (std::size_t i = 0; i < known; ++i)
+            if (recentRows_[i] == row) return;
+        ++rows;
+        recentRows_[nextRecent_] = row;
+        nextRecent_ = (nextRecent_ + 1) % kRecentRows;
     }
 };
 

@@ -145,6 +145,7 @@ bool ListSession::reviewSepaRows(Run& run, output::PainVersion version) {
     run.result.sepa->namesLeftOut = review.names.leftOut;
     run.result.sepa->cutsLeftOut = review.names.cutsLeftOut;
     run.result.sepa->droppedLeftOut = review.names.droppedLeftOut;
+    run.result.sepa->changedLeftOut = review.names.changedLeftOut;
     if (review.fault) {
         run.tell(sepaRowFaultMessage(*review.fault, version));
         return false;

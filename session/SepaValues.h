@@ -54,6 +54,8 @@ struct SepaOutcome {
     std::int64_t namesLeftOut = 0;
     std::int64_t cutsLeftOut = 0;     // of those left out, the rows whose name or text was cut
     std::int64_t droppedLeftOut = 0;  // and those whose text a creditor reference kept out
+    // Of those left out, the rows whose name or text is sent as more than its letters in Latin.
+    std::int64_t changedLeftOut = 0;
     // Once written: the file, its version, and its number of transactions and control sum.
     std::optional<std::string> path;
     output::PainVersion version = output::PainVersion::v09;

@@ -563,7 +563,7 @@ void BulkPaymentDialog::sepaMenuFlow() {
     present(review);
     if (!review.done()) return;
     const std::optional<SepaExportAnswer> answer =
-        host_.chooseSepaExport(review.sepa->names, session_.suggestedSepaPath());
+        host_.chooseSepaExport(*review.sepa, session_.suggestedSepaPath());
     if (answer) exportSepaFlow(answer->choices, answer->path);
 }
 

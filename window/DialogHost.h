@@ -26,6 +26,7 @@ using session::LongWork;
 using session::readingListText;
 using session::SepaExportAnswer;
 using session::SepaName;
+using session::SepaOutcome;
 using session::stopWorkText;
 using session::WorkProgress;
 using session::writingListText;
@@ -94,13 +95,13 @@ class DialogHost {
     // "Отговор от банката (pain.002)…": the open dialog for the bank's status report, then the
     // window of its payments not accepted. A host without them does nothing.
     virtual void showBankAnswer() {}
-    // The SEPA export's dialog: the rows' names as written and as sent, the file's version,
-    // instant, category purpose, the payer's EIK and batch booking, then the save dialog proposing
-    // `suggestedPath`. The answer,
-    // or nothing when cancelled (a host without the dialog always cancels).
-    virtual std::optional<SepaExportAnswer> chooseSepaExport(const std::vector<SepaName>& names,
+    // The SEPA export's dialog: the rows' names as written and as sent (those the review kept,
+    // and how many it left out), the file's version, instant, category purpose, the payer's EIK
+    // and batch booking, then the save dialog proposing `suggestedPath`. The answer, or nothing
+    // when cancelled (a host without the dialog always cancels).
+    virtual std::optional<SepaExportAnswer> chooseSepaExport(const SepaOutcome& review,
                                                              std::string_view suggestedPath) {
-        (void)names;
+        (void)review;
         (void)suggestedPath;
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <unordered_map>
 #include <utility>
 
 namespace velcor::window {
@@ -16,7 +17,7 @@ using namespace velcor::text::literals;
 namespace {
 
 constexpr auto kRowPart = " на ред:"_cp;
-constexpr auto kSummary = "Намерени грешки: %lld"_cp;
+constexpr auto kSummary = "Редове с грешки: %lld, грешки: %lld"_cp;
 constexpr auto kSummaryKind = "%s: %lld";
 constexpr auto kNotAllKept = "В таблицата са първите %lld."_cp;
 constexpr auto kPrintTitle = "Грешки във файл %s"_cp;
@@ -145,7 +146,8 @@ std::string findingProblem(const processing::RowFinding& finding) {
 }
 
 std::string findingsSummary(const processing::RowFindings& findings) {
-    std::string summary = text::format(kSummary.c_str(), static_cast<long long>(findings.count));
+    std::string summary = text::format(kSummary.c_str(), static_cast<long long>(findings.rows),
+                                       static_cast<long long>(findings.count));
     std::array<std::size_t, processing::kFindingKinds> kinds{};
     std::iota(kinds.begin(), kinds.end(), std::size_t{0});
     std::stable_sort(kinds.begin(), kinds.end(), [&](std::size_t a, std::size_t b) {
@@ -171,6 +173,12 @@ std::vector<std::size_t> findingsOrder(const std::vector<processing::RowFinding>
                                        FindingsColumn column, bool descending) {
     std::vector<std::size_t> order(findings.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
+    return findingsOrder(findings, std::move(order), column, descending);
+}
+
+std::vector<std::size_t> findingsOrder(const std::vector<processing::RowFinding>& findings,
+                                       std::vector<std::size_t> order, FindingsColumn column,
+                                       bool descending) {
     // Sorting 100 000 findings by amount reads each amount once, not at every comparison.
     std::vector<AmountKey> amounts;
     if (column == FindingsColumn::amount) {
@@ -209,6 +217,19 @@ std::vector<std::size_t> findingsOrder(const std::vector<processing::RowFinding>
         return descending ? compare(b, a) < 0 : compare(a, b) < 0;
     });
     return order;
+}
+
+std::vector<FindingsOfRow> findingsByRow(const std::vector<processing::RowFinding>& findings) {
+    std::vector<FindingsOfRow> rows;
+    std::unordered_map<std::int64_t, std::size_t> rowAt;
+    for (std::size_t i = 0; i < findings.size(); ++i) {
+        const auto [at, first] = rowAt.try_emplace(findings[i].row, rows.size());
+        if (first)
+            rows.push_back({i, {}});
+        else
+            rows[at->second].rest.push_back(i);
+    }
+    return rows;
 }
 
 std::string findingsPrintTitle(std::string_view listName) {

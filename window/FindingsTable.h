@@ -38,6 +38,19 @@ std::string findingsSummary(const processing::RowFindings& findings);
 // number first); findings that sort alike keep the order they were found in.
 std::vector<std::size_t> findingsOrder(const std::vector<processing::RowFinding>& findings,
                                        FindingsColumn column, bool descending);
+// The same for the findings at `positions` only.
+std::vector<std::size_t> findingsOrder(const std::vector<processing::RowFinding>& findings,
+                                       std::vector<std::size_t> positions, FindingsColumn column,
+                                       bool descending);
+
+// The findings of one row: the first found, under which the table folds the rest.
+struct FindingsOfRow {
+    std::size_t first = 0;
+    std::vector<std::size_t> rest;  // in the order they were found
+};
+
+// The findings by their rows, in the order each row's first finding was found.
+std::vector<FindingsOfRow> findingsByRow(const std::vector<processing::RowFinding>& findings);
 
 // The heading of every printed page: the list's file name, the day it was printed, the page.
 std::string findingsPrintTitle(std::string_view listName);

@@ -207,4 +207,11 @@ int printFindings(QPagedPaintDevice& device, const processing::RowFindings& find
     return pages;
 }
 
+int findingsPages(QPagedPaintDevice& device, const processing::RowFindings& findings,
+                  const std::vector<std::size_t>& order, std::string_view listName,
+                  const processing::LocalDateTime& printed) {
+    Printout printout(device, findings, order, listName, printed);
+    return printout.layOut();
+}
+
 }  // namespace velcor::app

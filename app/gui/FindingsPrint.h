@@ -23,4 +23,13 @@ int printFindings(QPagedPaintDevice& device, const processing::RowFindings& find
                   const std::vector<std::size_t>& order, std::string_view listName,
                   const processing::LocalDateTime& printed, int fromPage = 0, int toPage = 0);
 
+// The number of pages printFindings would print on `device`, laid out but not painted: asked
+// before a long table goes to paper.
+int findingsPages(QPagedPaintDevice& device, const processing::RowFindings& findings,
+                  const std::vector<std::size_t>& order, std::string_view listName,
+                  const processing::LocalDateTime& printed);
+
+// Past this many pages the operator is asked before the table is printed or saved.
+inline constexpr int kPagesWithoutAsking = 50;
+
 }  // namespace velcor::app

@@ -1,6 +1,7 @@
 #include "app/gui/LongWorkRunner.h"
 
 #include "app/gui/AppIdentity.h"
+#include "app/gui/ScreenFit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -52,6 +53,7 @@ class ProgressShown {
         dialog_.setAutoClose(false);
         QObject::connect(&dialog_, &QProgressDialog::canceled, &dialog_,
                          [&shared] { shared.stop.store(true, std::memory_order_relaxed); });
+        keepOnScreen(dialog_);
         QApplication::setOverrideCursor(Qt::BusyCursor);
         dialog_.show();
     }

@@ -9,6 +9,7 @@
 #include "app/gui/LongWorkRunner.h"
 #include "app/gui/MainWindow.h"
 #include "app/gui/ReportWindow.h"
+#include "app/gui/ScreenFit.h"
 #include "app/gui/SepaExportDialog.h"
 #include "output/PrepareHistory.h"
 #include "output/StatusReport.h"
@@ -28,6 +29,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 
 #include <string>
 #include <utility>
@@ -233,10 +236,31 @@ session::DateAnswer QtDialogHost::askAboutValueDate(const std::string_view text,
     return answer == QMessageBox::Yes ? session::DateAnswer::goOn : session::DateAnswer::stop;
 }
 
+namespace {
+
+// A file dialog opens no larger than its screen's available area, less the frame its window has
+// there (that of the window it opens over), as a small screen at a large scale factor leaves it;
+// it places itself over the window, which keeps within the screen.
+void fitFileDialog(QFileDialog& dialog) {
+    const QScreen* screen = dialog.screen();
+    if (screen == nullptr) return;
+    const QWidget* over = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    const QWindow* framed = over ? over->windowHandle() : nullptr;
+    const QSize room = screen->availableGeometry()
+                           .size()
+                           .shrunkBy(framed ? framed->frameMargins() : QMargins())
+                           .expandedTo(QSize(1, 1));
+    dialog.setMinimumSize(dialog.minimumSizeHint().boundedTo(room));
+    dialog.resize(dialog.sizeHint().boundedTo(room));
+}
+
+}  // namespace
+
 std::optional<QString> QtDialogHost::runOpenFileDialog(const QString& suggestedName) {
     QFileDialog dialog(dialogParent());
     dialog.setWindowTitle(QString());
     dialog.setFileMode(QFileDialog::ExistingFile);
+    fitFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Starts in the folder of the last list opened, else the current one, and leaves the
     // process's current folder where it was.
@@ -327,6 +351,7 @@ std::optional<QString> QtDialogHost::runSaveFileDialog(const QString& suggestedP
     QFileDialog dialog(dialogParent());
     dialog.setWindowTitle(fromCp1251(window::sepaExportMenuText()).remove(QStringLiteral("...")));
     dialog.setFileMode(QFileDialog::AnyFile);
+    keepOnScreen(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilters({QStringLiteral("SEPA XML (*.xml)"), QStringLiteral("*")});
     dialog.selectFile(suggestedPath);
@@ -335,8 +360,8 @@ std::optional<QString> QtDialogHost::runSaveFileDialog(const QString& suggestedP
 }
 
 std::optional<session::SepaExportAnswer> QtDialogHost::chooseSepaExport(
-    const std::vector<session::SepaName>& names, std::string_view suggestedPath) {
-    SepaExportDialog choices(names, dialogParent());
+    const session::SepaOutcome& review, std::string_view suggestedPath) {
+    SepaExportDialog choices(review, dialogParent());
     if (choices.exec() != QDialog::Accepted) return std::nullopt;
     const QString suggestion = fromCp1251(suggestedPath);
     const std::optional<QString> chosen =

@@ -63,7 +63,7 @@ class QtDialogHost : public window::DialogHost {
     std::optional<std::string> chooseOpenFile(std::string_view suggestedName) override;
     void showReport(std::string_view html) override;
     std::optional<session::SepaExportAnswer> chooseSepaExport(
-        const std::vector<session::SepaName>& names, std::string_view suggestedPath) override;
+        const session::SepaOutcome& review, std::string_view suggestedPath) override;
     void showRowFindings(std::string_view html, const processing::RowFindings& findings,
                          std::string_view listPath) override;
     std::int64_t rowFindingsShown() override { return processing::kMaxFindingsKept; }

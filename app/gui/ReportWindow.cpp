@@ -2,6 +2,7 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FindingsPanel.h"
+#include "app/gui/FindingsPrint.h"
 #include "app/gui/ScreenFit.h"
 #include "fileio/FileSystem.h"
 #include "output/SepaExport.h"
@@ -12,11 +13,15 @@
 #include "ui_ReportWindow.h"
 #include "window/ControlTable.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -44,7 +49,19 @@ constexpr auto kPreviewButton = "Преглед"_cp;
 constexpr auto kClose = "Затвори"_cp;
 constexpr auto kPdfFiles = "PDF файлове (*.pdf)"_cp;
 constexpr auto kDefaultPdfName = "spravka.pdf"_cp;
-// The system's own message for a file it could not write (its Latin "a" included).
+constexpr auto kManyPages = "Таблицата заема %d страници. Да продължи ли?"_cp;
+constexpr int kPdfDotsPerInch = 300;
+constexpr qreal kPdfMarginMillimetres = 10;
+
+// A PDF writer as a saved table's pages are laid out on: A4, as the report's.
+void setUpPdf(QPdfWriter& writer) {
+    writer.setResolution(kPdfDotsPerInch);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(kPdfMarginMillimetres, kPdfMarginMillimetres,
+                                               kPdfMarginMillimetres, kPdfMarginMillimetres),
+                                     QPageLayout::Millimeter));
+    writer.setTitle(fromCp1251(window::reportCaption()));
+}
 
 }  // namespace
 
@@ -137,28 +154,69 @@ void ReportWindow::showContextMenu(const QPoint& pos) {
     menu->exec(ui_->view->viewport()->mapToGlobal(pos));
 }
 
-void ReportWindow::printTo(QPagedPaintDevice& device) const {
-    printReportPage(reportHtml_, device);
+void ReportWindow::printTo(QPagedPaintDevice& device, int fromPage, int toPage) const {
+    // With the findings table shown, it is what goes to paper: it holds what the message list
+    // says, row by row, under a heading that names the list.
+    if (findings_ != nullptr)
+        findings_->printTo(device, fromPage, toPage);
+    else
+        printReportPage(reportHtml_, device);
+}
+
+bool ReportWindow::pagesAccepted(QPagedPaintDevice& device, int fromPage, int toPage) {
+    if (findings_ == nullptr) return true;
+    const int pages = findings_->pagesOn(device);
+    const int last = toPage > 0 ? std::min(toPage, pages) : pages;
+    const int shown = fromPage > 0 ? last - fromPage + 1 : last;
+    if (shown <= kPagesWithoutAsking) return true;
+    QMessageBox box(QMessageBox::Question, applicationTitle(),
+                    fromCp1251(text::format(kManyPages.c_str(), shown)),
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    keepOnScreen(box);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void ReportWindow::print() {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted) printTo(printer);
+    keepOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // The report page is printed in the range the dialog sets on the printer; the table, which
+    // lays out its own pages, is told it.
+    const bool range = findings_ != nullptr && printer.printRange() == QPrinter::PageRange;
+    const int from = range ? printer.fromPage() : 0;
+    const int to = range ? printer.toPage() : 0;
+    if (pagesAccepted(printer, from, to)) printTo(printer, from, to);
 }
 
 void ReportWindow::printPreview() {
     QPrinter printer(QPrinter::HighResolution);
+    if (!pagesAccepted(printer)) return;
     QPrintPreviewDialog preview(&printer, this);
+    keepOnScreen(preview);
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { printTo(*target); });
     preview.exec();
 }
 
 void ReportWindow::saveAsPdfChosen() {
-    QString path =
-        QFileDialog::getSaveFileName(this, fromCp1251(kSavePdf).remove(QStringLiteral("...")),
-                                     proposedPdfPath(), fromCp1251(kPdfFiles));
+    if (findings_ != nullptr) {
+        QBuffer nowhere;
+        nowhere.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&nowhere);
+        setUpPdf(writer);
+        if (!pagesAccepted(writer)) return;
+    }
+    QFileDialog dialog(this, fromCp1251(kSavePdf).remove(QStringLiteral("...")), proposedPdfPath(),
+                       fromCp1251(kPdfFiles));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    keepOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    QString path = dialog.selectedFiles().constFirst();
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".pdf");
     saveAsPdf(path);
@@ -186,7 +244,7 @@ bool ReportWindow::saveAsPdf(const QString& path) {
     }
     // Written beside the file and renamed over it at the end, so that a report saved before is
     // never left half overwritten; a failure names the file, the cause and what to do.
-    const QByteArray pdf = reportPagePdf(reportHtml_);
+    const QByteArray pdf = findings_ != nullptr ? findingsPdf() : reportPagePdf(reportHtml_);
     const fileio::Replaced written = fileio::replaceFile(
         fs, target, {std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))});
     if (!written.ok()) {
@@ -198,6 +256,18 @@ bool ReportWindow::saveAsPdf(const QString& path) {
     }
     if (!list.empty()) output::narrowPermissions(fs, target, output::filePermissions(fs, list));
     return true;
+}
+
+QByteArray ReportWindow::findingsPdf() const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        setUpPdf(writer);
+        printTo(writer);
+    }
+    return bytes;
 }
 
 }  // namespace velcor::app

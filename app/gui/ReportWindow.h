@@ -43,16 +43,18 @@ class ReportWindow : public QDialog {
     QString proposedPdfPath() const;
 
     // Puts the table of a list's row findings above the text (their message list): `listName`
-    // is the list's file name (Windows-1251).
+    // is the list's file name (Windows-1251). From then on the window prints the table.
     void showFindings(processing::RowFindings findings, std::string listName);
     // The findings table; nullptr when none is shown.
     FindingsPanel* findings() const { return findings_; }
 
-    // Writes what the window shows to a PDF file (as velcor-cli's report --pdf does), replacing
-    // the file in one step; false (after a message) when it failed.
+    // Writes what the window prints to a PDF file (the report as velcor-cli's report --pdf
+    // does), replacing the file in one step; false (after a message) when it failed.
     bool saveAsPdf(const QString& path);
-    // Lays the report out on any paged device (a printer, a PDF writer), on white paper.
-    void printTo(QPagedPaintDevice& device) const;
+    // Lays out on any paged device (a printer, a PDF writer), on white paper, what the window
+    // prints: the findings table under its heading when it shows one (pages `fromPage` to
+    // `toPage`, 0: all), else the report.
+    void printTo(QPagedPaintDevice& device, int fromPage = 0, int toPage = 0) const;
 
   public slots:
     void print();
@@ -61,6 +63,10 @@ class ReportWindow : public QDialog {
 
   private:
     void showContextMenu(const QPoint& pos);
+    // Whether the findings table may go on `device` in pages `fromPage` to `toPage`: past
+    // kPagesWithoutAsking the operator is asked. Always for the report.
+    bool pagesAccepted(QPagedPaintDevice& device, int fromPage = 0, int toPage = 0);
+    QByteArray findingsPdf() const;
     // The colour behind the page on screen.
     QColor face() const;
 

@@ -49,6 +49,12 @@ constexpr auto kCuts =
 constexpr auto kDropped =
     "На отбелязаните редове във файла вместо основанието е референцията от полето RF "
     "(редове: %lld)."_cp;
+constexpr auto kRestOne = "Още 1 ред се изпраща само с латинските си букви."_cp;
+constexpr auto kRest = "Още %lld реда се изпращат само с латинските си букви."_cp;
+constexpr auto kAllOne = "Редът се изпраща само с латинските си букви."_cp;
+constexpr auto kAll = "Всички %lld реда се изпращат само с латинските си букви."_cp;
+constexpr auto kChangedLeftOut =
+    "Още %lld реда с променени или съкратени текстове не са показани."_cp;
 constexpr auto kVersion = "Версия:"_cp;
 constexpr auto kVersion09 = "pain.001.001.09 (от 2024 г.)"_cp;
 constexpr auto kVersion03 = "pain.001.001.03 (по-стара)"_cp;
@@ -66,11 +72,25 @@ QString latin(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The line under the table: how many rows it leaves out, and why.
+QString restText(std::int64_t shown, std::int64_t lettersOnly, std::int64_t changedLeftOut) {
+    QStringList lines;
+    if (lettersOnly == 1)
+        lines << fromCp1251(shown == 0 ? kAllOne.view() : kRestOne.view());
+    else if (lettersOnly > 1)
+        lines << fromCp1251(text::format(shown == 0 ? kAll.c_str() : kRest.c_str(),
+                                         static_cast<long long>(lettersOnly)));
+    if (changedLeftOut > 0)
+        lines << fromCp1251(
+            text::format(kChangedLeftOut.c_str(), static_cast<long long>(changedLeftOut)));
+    return lines.join(QLatin1Char(' '));
+}
+
 }  // namespace
 
-SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, QWidget* parent)
+SepaExportDialog::SepaExportDialog(const session::SepaOutcome& review, QWidget* parent)
     : QDialog(parent),
-      names_(new QTableWidget(static_cast<int>(names.size()), 4, this)),
+      names_(new QTableWidget(0, 4, this)),
       version_(new QComboBox(this)),
       instant_(new QCheckBox(fromCp1251(kInstant), this)),
       purpose_(new QComboBox(this)),
@@ -80,6 +100,7 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
       batchBooking_(new QComboBox(this)),
       cuts_(new QLabel(this)),
       dropped_(new QLabel(this)),
+      rest_(new QLabel(this)),
       save_(nullptr) {
     setWindowTitle(fromCp1251(kCaption));
     setWindowIcon(applicationIcon());
@@ -98,11 +119,21 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     names_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     names_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     names_->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+    // Only the rows whose texts change beyond their letters are worth the operator's look: on a
+    // list of a million rows the review keeps a thousand of them at most.
+    std::vector<const session::SepaName*> changed;
+    for (const session::SepaName& name : review.names) {
+        output::SepaPayment sent;
+        sent.writtenName = name.written;
+        sent.name = name.sent;
+        sent.remittanceCut = name.remittanceCut;
+        sent.remittanceDropped = name.remittanceDropped;
+        if (name.nameCut || output::sentChanged(sent)) changed.push_back(&name);
+    }
+    names_->setRowCount(static_cast<int>(changed.size()));
     // A name or text that loses its end is marked, its warning in its tooltip.
-    session::SepaOutcome shown;
-    shown.names = names;
     std::map<std::pair<std::int64_t, bool>, QString> cuts;
-    for (const session::SepaCutWarning& cut : session::sepaCutWarnings(shown))
+    for (const session::SepaCutWarning& cut : session::sepaCutWarnings(review))
         cuts[{cut.row, cut.kind == "sepa-remittance-cut" ||
                            cut.kind == "sepa-remittance-dropped"}] = fromCp1251(cut.text);
     const auto mark = [&](QTableWidgetItem* item, std::int64_t row, bool remittance) {
@@ -114,9 +145,9 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     };
     std::set<std::int64_t> rowsCut;
     std::int64_t rowsDropped = 0;
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t i = 0; i < changed.size(); ++i) {
         const int row = static_cast<int>(i);
-        const session::SepaName& name = names[i];
+        const session::SepaName& name = *changed[i];
         auto* number = new QTableWidgetItem(QString::number(name.row));
         number->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         names_->setItem(row, 0, number);
@@ -128,13 +159,21 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
         if (name.nameCut || name.remittanceCut) rowsCut.insert(name.row);
         if (name.remittanceDropped) ++rowsDropped;
     }
+    const auto rowsCutAll = static_cast<long long>(rowsCut.size()) + review.cutsLeftOut;
     cuts_->setWordWrap(true);
-    cuts_->setText(fromCp1251(text::format(kCuts.c_str(), static_cast<long long>(rowsCut.size()))));
-    cuts_->setVisible(!rowsCut.empty());
+    cuts_->setText(fromCp1251(text::format(kCuts.c_str(), rowsCutAll)));
+    cuts_->setVisible(rowsCutAll > 0);
     dropped_->setWordWrap(true);
-    dropped_->setText(
-        fromCp1251(text::format(kDropped.c_str(), static_cast<long long>(rowsDropped))));
-    dropped_->setVisible(rowsDropped != 0);
+    dropped_->setText(fromCp1251(
+        text::format(kDropped.c_str(), static_cast<long long>(rowsDropped + review.droppedLeftOut))));
+    dropped_->setVisible(rowsDropped + review.droppedLeftOut != 0);
+    const auto shown = static_cast<std::int64_t>(changed.size());
+    const std::int64_t lettersOnly = static_cast<std::int64_t>(review.names.size()) - shown +
+                                     review.namesLeftOut - review.changedLeftOut;
+    rest_->setWordWrap(true);
+    rest_->setText(restText(shown, lettersOnly, review.changedLeftOut));
+    rest_->setVisible(!rest_->text().isEmpty());
+    names_->setVisible(shown > 0);
 
     version_->addItem(fromCp1251(kVersion09));
     version_->addItem(fromCp1251(kVersion03));
@@ -163,6 +202,8 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
         QRegularExpression(QStringLiteral("[A-Za-z]{0,4}")), purpose_));
     purpose_->setInsertPolicy(QComboBox::NoInsert);
     connect(purpose_, &QComboBox::editTextChanged, this, &SepaExportDialog::takePurpose);
+    // A long meaning wraps rather than widen the dialog past a small screen.
+    purposeMeaning_->setWordWrap(true);
     auto* purposeRow = new QHBoxLayout;
     purposeRow->addWidget(purpose_);
     purposeRow->addWidget(purposeMeaning_, 1);
@@ -205,6 +246,7 @@ SepaExportDialog::SepaExportDialog(const std::vector<session::SepaName>& names, 
     layout->addWidget(names_, 1);
     layout->addWidget(cuts_);
     layout->addWidget(dropped_);
+    layout->addWidget(rest_);
     layout->addLayout(form);
     layout->addWidget(buttons);
     resize(640, 420);

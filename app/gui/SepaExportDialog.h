@@ -1,9 +1,11 @@
 #pragma once
 
-// The dialog of "Запис като SEPA XML...": every row's name as the list holds it and as the SEPA
-// file will send it, and its text as sent, so that the operator sees the transliteration, and any
-// name or text cut at the rules' length, before anything goes to the bank; and the file's
-// choices: version, SEPA instant, category purpose, the payer's EIK and batch booking (these two
+// The dialog of "Запис като SEPA XML...": the rows whose name or text the SEPA file sends as more
+// than its letters in Latin (characters dropped or replaced, a name cut at 70 or a text at 140
+// characters, a text whose place a creditor reference takes), each with its name as the list
+// holds it and as sent and its text as sent, and how many rows go with their letters only, so
+// that the operator sees what changes before anything goes to the bank; and the file's choices:
+// version, SEPA instant, category purpose, the payer's EIK and batch booking (these two
 // remembered for the next time).
 
 #include "output/SepaExport.h"
@@ -26,7 +28,8 @@ class SepaExportDialog : public QDialog {
     Q_OBJECT
 
   public:
-    SepaExportDialog(const std::vector<session::SepaName>& names, QWidget* parent = nullptr);
+    // `review`: the rows' names the review of the list kept, and how many it left out.
+    explicit SepaExportDialog(const session::SepaOutcome& review, QWidget* parent = nullptr);
 
     // The choices as the dialog shows them.
     output::SepaChoices choices() const;
@@ -41,6 +44,9 @@ class SepaExportDialog : public QDialog {
     QComboBox* batchBookingList() const { return batchBooking_; }
     QLabel* cutsLine() const { return cuts_; }
     QLabel* droppedLine() const { return dropped_; }
+    // How many rows are not in the table: those sent with their letters only, and those the
+    // review could not keep.
+    QLabel* restLine() const { return rest_; }
     QPushButton* saveButton() const { return save_; }
 
     // Saved: the EIK and the batch booking are remembered for the next export.
@@ -63,6 +69,7 @@ class SepaExportDialog : public QDialog {
     QComboBox* batchBooking_;  // not given, yes, no
     QLabel* cuts_;             // how many rows lose the end of a name or text
     QLabel* dropped_;          // how many rows send a reference instead of their text
+    QLabel* rest_;
     QPushButton* save_;
 };
 

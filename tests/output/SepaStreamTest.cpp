@@ -380,7 +380,7 @@ TEST(SepaStream, TellsWhichNamesAndTextsTheFileCuts) {
 }
 
 // Up to its bound every row's names are kept; past it only those that lose characters, and the
-// count of the rest.
+// count of the rest, of them those that lose characters too.
 TEST(SepaStream, KeepsTheNamesWithinItsBound) {
     const auto names = [](std::int64_t rows, std::int64_t everyLosing) {
         SepaNames kept;
@@ -399,11 +399,12 @@ TEST(SepaStream, KeepsTheNamesWithinItsBound) {
         std::size_t shown;
         std::int64_t firstShown;
         std::int64_t leftOut;
+        std::int64_t changedLeftOut;  // of those left out, the rows that lose characters
     } cases[] = {
-        {3, 2, 3, 1, 0},
-        {1000, 7, 1000, 1, 0},
-        {1001, 7, 143, 7, 858},
-        {100000, 3, 1000, 3, 99000},
+        {3, 2, 3, 1, 0, 0},
+        {1000, 7, 1000, 1, 0, 0},
+        {1001, 7, 143, 7, 858, 0},
+        {100000, 3, 1000, 3, 99000, 32333},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.rows);
@@ -411,6 +412,7 @@ TEST(SepaStream, KeepsTheNamesWithinItsBound) {
         EXPECT_EQ(kept.shown.size(), c.shown);
         EXPECT_EQ(kept.shown.front().row, c.firstShown);
         EXPECT_EQ(kept.leftOut, c.leftOut);
+        EXPECT_EQ(kept.changedLeftOut, c.changedLeftOut);
         EXPECT_EQ(static_cast<std::int64_t>(kept.shown.size()) + kept.leftOut, c.rows);
     }
 }

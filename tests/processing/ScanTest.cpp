@@ -327,6 +327,56 @@ TEST_F(Scan, KeepsTheFirstThousandRowMessagesAndCountsTheRest) {
     }
 }
 
+// The rows with findings are counted in the scan itself, every one, however few findings it keeps:
+// a row without its delimiter is one row of three findings.
+TEST_F(Scan, CountsTheRowsWithFindingsHoweverFewItKeeps) {
+    const std::string good = "BG80BNBG96611020345678;BNBGBGSD;Ivan;7501020018;1.00\n";
+    const auto times = [](const std::string& piece, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += piece;
+        return out;
+    };
+    const struct {
+        const char* what;
+        std::string list;
+        std::int64_t rows;
+        std::int64_t count;
+    } cases[] = {
+        {"clean", times(good, 3), 0, 0},
+        {"garbage", times("x\n", 1000), 1000, 3000},
+        {"garbage between clean rows", times(good + "x\n", 500), 500, 1500},
+        {"a zero amount and a lone CR in one row",
+         good + "BG80BNBG96611020345678;BNBGBGSD;Ivan;7501020018;0\r.00\n", 1, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing::writeFileBytes(dir.path() / "list.txt", c.list);
+        for (const std::int64_t keep : {std::int64_t{0}, kMaxRowMessages, kMaxFindingsKept}) {
+            const ScanResult r = scanPaymentFile(fileio::standardFileSystem(), dir.file("list.txt"),
+                                                 &formats[1], ';', {}, {}, keep);
+            EXPECT_EQ(r.rowFindings.rows, c.rows) << keep;
+            EXPECT_EQ(r.rowFindings.count, c.count) << keep;
+        }
+    }
+}
+
+// Each row counts once though its findings come apart by a row or two.
+TEST(RowFindings, CountsEachRowOnce) {
+    const struct {
+        std::vector<std::int64_t> rows;  // of the findings, in the order they come
+        std::int64_t counted;
+    } cases[] = {
+        {{}, 0}, {{7, 7, 7}, 1}, {{1, 2, 3}, 3}, {{1, 2, 1, 3, 2}, 3}, {{1, 2, 3, 4, 4, 3, 2}, 4},
+    };
+    for (const auto& c : cases) {
+        RowFindings findings;
+        findings.keep = 1;
+        for (const std::int64_t row : c.rows) findings.add(FindingKind::zeroSum, row, "z");
+        EXPECT_EQ(findings.rows, c.counted) << ::testing::PrintToString(c.rows);
+        EXPECT_EQ(findings.count, static_cast<std::int64_t>(c.rows.size()));
+    }
+}
+
 TEST_F(Scan, SumsTheTotalExactly) {
     // Summed as doubles, these three print 27825941722361.70.
     formats.push_back(testing::delimitedFormat("AM", ';', {"SUM", "NAME"}));

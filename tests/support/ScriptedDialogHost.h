@@ -23,8 +23,8 @@ class ScriptedDialogHost : public window::HeadlessDialogHost {
     // The SEPA export's dialog: what it was shown, and the answer a test scripts (nothing:
     // cancelled).
     std::optional<session::SepaExportAnswer> chooseSepaExport(
-        const std::vector<session::SepaName>& names, std::string_view suggestedPath) override {
-        sepaNamesShown = names;
+        const session::SepaOutcome& review, std::string_view suggestedPath) override {
+        sepaNamesShown = review.names;
         sepaSuggestedPath = std::string(suggestedPath);
         return sepaAnswer;
     }

@@ -38,13 +38,13 @@ TEST(FindingsTable, TheProblemIsTheMessageWithoutItsRow) {
             << text::toUtf8(message);
 }
 
-TEST(FindingsTable, TheSummaryCountsEveryFindingByKindTheMostFrequentFirst) {
+TEST(FindingsTable, TheSummaryCountsRowsAndEveryFindingByKindTheMostFrequentFirst) {
     const std::pair<std::int64_t, std::string> cases[] = {
         {processing::kMaxFindingsKept,
-         "Намерени грешки: 6 — Нулева сума: 3, Грешен ЕГН: 2, CR без LF: 1"},
+         "Редове с грешки: 3, грешки: 6 — Нулева сума: 3, Грешен ЕГН: 2, CR без LF: 1"},
         {4,
-         "Намерени грешки: 6 — Нулева сума: 3, Грешен ЕГН: 2, CR без LF: 1. В таблицата са "
-         "първите 4."},
+         "Редове с грешки: 3, грешки: 6 — Нулева сума: 3, Грешен ЕГН: 2, CR без LF: 1. В "
+         "таблицата са първите 4."},
     };
     for (const auto& [keep, summary] : cases) {
         processing::RowFindings findings;
@@ -54,7 +54,7 @@ TEST(FindingsTable, TheSummaryCountsEveryFindingByKindTheMostFrequentFirst) {
         for (int i = 0; i < 3; ++i) findings.add(FindingKind::zeroSum, i, "z");
         EXPECT_EQ(text::toUtf8(findingsSummary(findings)), summary);
     }
-    EXPECT_EQ(text::toUtf8(findingsSummary({})), "Намерени грешки: 0");
+    EXPECT_EQ(text::toUtf8(findingsSummary({})), "Редове с грешки: 0, грешки: 0");
 }
 
 TEST(FindingsTable, TheSummaryNamesTheBicFindingsByTheirKinds) {
@@ -63,7 +63,8 @@ TEST(FindingsTable, TheSummaryNamesTheBicFindingsByTheirKinds) {
     findings.add(FindingKind::noBic, 3, "n");
     findings.add(FindingKind::bicMismatch, 4, "m");
     EXPECT_EQ(text::toUtf8(findingsSummary(findings)),
-              "Намерени грешки: 4 — Грешен BIC: 2, BIC на друга банка: 1, Липсва BIC: 1");
+              "Редове с грешки: 4, грешки: 4 — Грешен BIC: 2, BIC на друга банка: 1, Липсва BIC: "
+              "1");
     EXPECT_EQ(processing::findingKindName(FindingKind::wrongBic), "wrong-bic");
     EXPECT_EQ(processing::findingKindName(FindingKind::noBic), "no-bic");
 }
@@ -95,6 +96,45 @@ TEST(FindingsTable, SortsByAnyColumnEitherWayKeepingTheFoundOrderOfEquals) {
     for (const Case& c : cases)
         EXPECT_EQ(findingsOrder(findings, c.column, c.descending), c.order)
             << static_cast<int>(c.column) << (c.descending ? " falling" : " rising");
+}
+
+// A row's findings fold under its first, wherever the scan told them; sorting orders the rows by
+// their first findings.
+TEST(FindingsTable, FoldsARowsFindingsUnderItsFirstAndSortsTheRows) {
+    const std::vector<RowFinding> findings = {
+        finding(1, FindingKind::noDelimiter, "Няма разделител (;)  на ред: 1"_cp, "", ""),
+        finding(1, FindingKind::wrongIban, "Грешен IBAN на ред: 1"_cp, "", ""),
+        finding(2, FindingKind::zeroSum, "Нулева сума на ред: 2"_cp, "Анна"_cp, "0"),
+        // A CR at the end of row 1 is told once the next line shows no LF follows it.
+        finding(1, FindingKind::loneCr, "CR без LF на ред: 1"_cp, "", ""),
+        finding(3, FindingKind::invalidSum, "Невалидна сума на ред: 3"_cp, "Борис"_cp, "1,5x"),
+    };
+    const std::vector<FindingsOfRow> rows = findingsByRow(findings);
+    ASSERT_EQ(rows.size(), 3u);
+    const struct {
+        std::size_t first;
+        std::vector<std::size_t> rest;
+    } folded[] = {{0, {1, 3}}, {2, {}}, {4, {}}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].first, folded[i].first) << i;
+        EXPECT_EQ(rows[i].rest, folded[i].rest) << i;
+    }
+    EXPECT_TRUE(findingsByRow({}).empty());
+
+    const struct {
+        FindingsColumn column;
+        bool descending;
+        std::vector<std::size_t> order;
+    } cases[] = {
+        {FindingsColumn::row, true, {4, 2, 0}},
+        {FindingsColumn::payeeName, false, {0, 2, 4}},
+        // No amount reads as nought; an amount that is no number comes first.
+        {FindingsColumn::amount, false, {4, 0, 2}},
+        {FindingsColumn::problem, false, {4, 2, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(findingsOrder(findings, {0, 2, 4}, c.column, c.descending), c.order)
+            << static_cast<int>(c.column);
 }
 
 }  // namespace

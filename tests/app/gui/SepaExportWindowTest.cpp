@@ -5,8 +5,11 @@
 #include "app/gui/SepaExportDialog.h"
 #include "app/gui/SepaHeaderSetting.h"
 #include "output/CategoryPurpose.h"
+#include "output/SepaDocument.h"
+#include "output/Transliteration.h"
 #include "support/SepaFileReader.h"
 #include "support/TestSupport.h"
+#include "text/Cp1251.h"
 #include "window/ControlTable.h"
 
 #include <QAbstractItemModel>
@@ -31,6 +34,8 @@
 
 namespace velcor::app::test {
 namespace {
+
+using namespace velcor::text::literals;
 
 struct MenuEntry {
     QString text;
@@ -81,14 +86,15 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     });
 
     ModalScript script({&window});
-    QStringList written, sent;
+    int tableRows = -1;
+    bool tableShown = true;
+    QString rest;
     script.then([&](QWidget* widget) {
         auto* dialog = qobject_cast<SepaExportDialog*>(widget);
         ASSERT_NE(dialog, nullptr);
-        for (int row = 0; row < dialog->namesTable()->rowCount(); ++row) {
-            written << dialog->namesTable()->item(row, 1)->text();
-            sent << dialog->namesTable()->item(row, 2)->text();
-        }
+        tableRows = dialog->namesTable()->rowCount();
+        tableShown = dialog->namesTable()->isVisible();
+        rest = dialog->restLine()->isVisible() ? dialog->restLine()->text() : QString();
         dialog->instantBox()->setChecked(true);
         QLineEdit* purpose = dialog->purposeList()->lineEdit();
         purpose->clear();
@@ -136,10 +142,10 @@ TEST(SepaExportWindow, TheContextMenuEntryShowsTheNamesAndWritesTheChosenFile) {
     EXPECT_EQ(before.text, shown(window::sepaExportMenuText()));
     EXPECT_FALSE(before.enabled);
     EXPECT_TRUE(after.enabled);
-    EXPECT_EQ(written,
-              (QStringList{QString::fromUtf8("Иван Петров"), QString::fromUtf8("Мария Иванова"),
-                           QString::fromUtf8("Строй ЕООД"), QString::fromUtf8("Агро АД")}));
-    EXPECT_EQ(sent, (QStringList{"Ivan Petrov", "Maria Ivanova", "Stroy EOOD", "Agro AD"}));
+    // Every name of the list goes as its letters in Latin: nothing to look over, only the count.
+    EXPECT_EQ(tableRows, 0);
+    EXPECT_FALSE(tableShown);
+    EXPECT_EQ(rest, QString::fromUtf8("Всички 4 реда се изпращат само с латинските си букви."));
     EXPECT_EQ(suggested, QString::fromStdString(listPath + ".xml"));
     const auto file = velcor::testing::readSepaFile(velcor::testing::readFileBytes(target));
     ASSERT_TRUE(file.has_value());
@@ -200,10 +206,11 @@ TEST(SepaExportWindow, ThePurposeIsACodeOfTheListShownWithItsMeaning) {
     dialog.purposeList()->hidePopup();
 }
 
-// The preview shows each row's text as sent beside its names; a name or text the file cuts is
-// marked, its warning in its tooltip, and a line under the table counts the rows cut.
+// The preview shows a changed row's text as sent beside its names; a name or text the file cuts
+// is marked, its warning in its tooltip, and a line under the table counts the rows cut.
 TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
-    const std::vector<session::SepaName> names = {
+    session::SepaOutcome review;
+    review.names = {
         {1, "Ivan", "Ivan", "Zaplata", false, false, "", false},
         {2, "Maria", "Maria", std::string(140, 'a'), false, true, "", false},
         {3, std::string(80, 'b'), std::string(70, 'b'), "", true, false, "", false},
@@ -214,19 +221,18 @@ TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
         const char* tooltip;  // empty: not marked
     } cases[] = {
         {0, 2, ""},
-        {0, 3, ""},
-        {1, 2, ""},
-        {1, 3,
+        {0, 3,
          "Основанието е по-дълго от 140 знака на латиница и във файла е съкратено (краят му се "
          "губи) на ред: 2"},
-        {2, 2,
+        {1, 2,
          "Името на получателя е по-дълго от 70 знака на латиница и във файла е съкратено на ред: "
          "3"},
-        {2, 3, ""},
+        {1, 3, ""},
     };
-    SepaExportDialog dialog(names);
+    SepaExportDialog dialog(review);
     ASSERT_EQ(dialog.namesTable()->columnCount(), 4);
-    EXPECT_EQ(dialog.namesTable()->item(0, 3)->text(), QStringLiteral("Zaplata"));
+    ASSERT_EQ(dialog.namesTable()->rowCount(), 2);
+    EXPECT_EQ(dialog.namesTable()->item(0, 0)->text(), QStringLiteral("2"));
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.row) + " " + std::to_string(c.column));
         EXPECT_EQ(dialog.namesTable()->item(c.row, c.column)->toolTip(),
@@ -237,7 +243,84 @@ TEST(SepaExportWindow, ThePreviewMarksANameOrTextTheFileCuts) {
         << dialog.cutsLine()->text().toStdString();
     dialog.show();
     saveScreenshot(dialog, QStringLiteral("sepa-export-cuts"));
-    EXPECT_TRUE(SepaExportDialog({names[0]}).cutsLine()->isHidden());
+    session::SepaOutcome plain;
+    plain.names = {review.names[0]};
+    EXPECT_TRUE(SepaExportDialog(plain).cutsLine()->isHidden());
+}
+
+// Only the rows whose name or text changes beyond its letters are in the table; a line under it
+// counts the rows sent with their letters only, and those the review could not keep.
+TEST(SepaExportWindow, ThePreviewShowsOnlyTheChangedRowsAndCountsTheRest) {
+    const auto name = [](std::int64_t row, std::string written, bool remittanceCut = false) {
+        const std::string sent = output::sepaText(written, output::kMaxSepaName);
+        return session::SepaName{row, written, sent, "", false, remittanceCut, "", false};
+    };
+    std::vector<session::SepaName> thousand;
+    for (std::int64_t row = 1; row <= 1000; ++row) thousand.push_back(name(row, "A \"B\""));
+    const struct {
+        const char* what;
+        std::vector<session::SepaName> names;
+        std::int64_t leftOut;
+        std::int64_t changedLeftOut;
+        std::int64_t cutsLeftOut;
+        int tableRows;
+        std::int64_t firstRow;  // the first row in the table
+        const char* rest;       // empty: no line
+        bool cutsShown;
+    } cases[] = {
+        {"letters only",
+         {name(1, "Иван"_cp), name(2, "Мария"_cp)},
+         0,
+         0,
+         0,
+         0,
+         0,
+         "Всички 2 реда се изпращат само с латинските си букви.",
+         false},
+        {"one row, letters only",
+         {name(1, "Ivan")},
+         0,
+         0,
+         0,
+         0,
+         0,
+         "Редът се изпраща само с латинските си букви.",
+         false},
+        {"a quote dropped, a text cut",
+         {name(1, "Иван"_cp), name(2, "A \"B\""), name(3, "Ivan", true)},
+         0,
+         0,
+         0,
+         2,
+         2,
+         "Още 1 ред се изпраща само с латинските си букви.",
+         true},
+        {"every row changed", {name(1, "A \"B\""), name(2, "C \"D\"")}, 0, 0, 0, 2, 1, "", false},
+        {"a million rows, a thousand changed in sight", thousand, 999000, 1500, 20, 1000, 1,
+         "Още 997500 реда се изпращат само с латинските си букви. Още 1500 реда с променени или "
+         "съкратени текстове не са показани.",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        session::SepaOutcome review;
+        review.names = c.names;
+        review.namesLeftOut = c.leftOut;
+        review.changedLeftOut = c.changedLeftOut;
+        review.cutsLeftOut = c.cutsLeftOut;
+        SepaExportDialog dialog(review);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        EXPECT_EQ(dialog.namesTable()->rowCount(), c.tableRows);
+        EXPECT_EQ(dialog.namesTable()->isVisible(), c.tableRows > 0);
+        if (c.tableRows > 0) {
+            EXPECT_EQ(dialog.namesTable()->item(0, 0)->text(), QString::number(c.firstRow));
+        }
+        EXPECT_EQ(dialog.restLine()->isVisible() ? dialog.restLine()->text() : QString(),
+                  QString::fromUtf8(c.rest));
+        EXPECT_EQ(dialog.cutsLine()->isVisible(), c.cutsShown);
+        if (c.leftOut > 0) saveScreenshot(dialog, QStringLiteral("sepa-export-million"));
+    }
 }
 
 // The payer's EIK is checked as it is typed: a wrong one is told beside the field, by its name,
@@ -312,37 +395,32 @@ TEST(SepaExportWindow, TheInitiatorsIdAndBatchBookingAreCheckedAndRemembered) {
     rememberBatchBooking(std::nullopt);
 }
 
-// A row's creditor reference is shown where its text would be; a text it keeps out of the file is
-// marked, its warning in its tooltip, and a line under the table counts such rows.
+// A row whose text its creditor reference keeps out of the file is in the table, the reference
+// shown where its text would be and marked, its warning in its tooltip; a line under the table
+// counts such rows. A reference that keeps nothing out changes nothing worth a look.
 TEST(SepaExportWindow, ThePreviewShowsAReferenceInTheTextsPlace) {
-    const std::vector<session::SepaName> names = {
-        {1, "Ivan", "Ivan", "", false, false, "RF18539007547034", true},
+    session::SepaOutcome review;
+    review.names = {
+        {1, "Ivan", "Ivan", "Zaplata", false, false, "RF18539007547034", true},
         {2, "Maria", "Maria", "", false, false, "RF47ABC123", false},
         {3, "Petar", "Petar", "Zaplata", false, false, "", false},
     };
-    const struct {
-        int row;
-        const char* text;
-        const char* tooltip;  // empty: not marked
-    } cases[] = {
-        {0, "RF18539007547034",
-         "Основанието не се изпраща: във файла вместо него е референцията от полето RF на ред: 1"},
-        {1, "RF47ABC123", ""},
-        {2, "Zaplata", ""},
-    };
-    SepaExportDialog dialog(names);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.row);
-        EXPECT_EQ(dialog.namesTable()->item(c.row, 3)->text(), QString::fromUtf8(c.text));
-        EXPECT_EQ(dialog.namesTable()->item(c.row, 3)->toolTip(), QString::fromUtf8(c.tooltip));
-    }
+    SepaExportDialog dialog(review);
+    ASSERT_EQ(dialog.namesTable()->rowCount(), 1);
+    EXPECT_EQ(dialog.namesTable()->item(0, 0)->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog.namesTable()->item(0, 3)->text(), QStringLiteral("RF18539007547034"));
+    EXPECT_EQ(dialog.namesTable()->item(0, 3)->toolTip(),
+              QString::fromUtf8("Основанието не се изпраща: във файла вместо него е референцията "
+                                "от полето RF на ред: 1"));
     EXPECT_TRUE(dialog.cutsLine()->isHidden());
     EXPECT_FALSE(dialog.droppedLine()->isHidden());
     EXPECT_TRUE(dialog.droppedLine()->text().contains(QStringLiteral("(редове: 1)")))
         << dialog.droppedLine()->text().toStdString();
     dialog.show();
     saveScreenshot(dialog, QStringLiteral("sepa-export-reference"));
-    EXPECT_TRUE(SepaExportDialog({names[1], names[2]}).droppedLine()->isHidden());
+    session::SepaOutcome others;
+    others.names = {review.names[1], review.names[2]};
+    EXPECT_TRUE(SepaExportDialog(others).droppedLine()->isHidden());
 }
 
 }  // namespace
