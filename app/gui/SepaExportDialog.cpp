@@ -164,8 +164,8 @@ SepaExportDialog::SepaExportDialog(const session::SepaOutcome& review, QWidget* 
     cuts_->setText(fromCp1251(text::format(kCuts.c_str(), rowsCutAll)));
     cuts_->setVisible(rowsCutAll > 0);
     dropped_->setWordWrap(true);
-    dropped_->setText(fromCp1251(
-        text::format(kDropped.c_str(), static_cast<long long>(rowsDropped + review.droppedLeftOut))));
+    dropped_->setText(fromCp1251(text::format(
+        kDropped.c_str(), static_cast<long long>(rowsDropped + review.droppedLeftOut))));
     dropped_->setVisible(rowsDropped + review.droppedLeftOut != 0);
     const auto shown = static_cast<std::int64_t>(changed.size());
     const std::int64_t lettersOnly = static_cast<std::int64_t>(review.names.size()) - shown +

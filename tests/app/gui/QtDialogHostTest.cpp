@@ -219,18 +219,25 @@ TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndStartsWhereTheLastList
             const QString folder = QDir(QString::fromStdString(dir.path().string())).absolutePath();
             const QString chosen = QString::fromStdString(list);
             auto* retry = new QTimer(dialog);
-            QObject::connect(retry, &QTimer::timeout, dialog,
-                             [dialog, retry, folder, chosen, tries = 0]() mutable {
-                                 if (++tries > 1000) {
-                                     dialog->reject();
-                                     return;
-                                 }
-                                 auto* model = dialog->findChild<QFileSystemModel*>();
-                                 if (model != nullptr && model->rowCount(model->index(folder)) == 0)
-                                     return;
-                                 QMetaObject::invokeMethod(dialog, "accept");
-                                 if (!dialog->isVisible()) retry->stop();
-                             });
+            QObject::connect(
+                retry, &QTimer::timeout, dialog,
+                [dialog, retry, folder, chosen, tries = 0]() mutable {
+                    if (++tries > 1000) {
+                        dialog->reject();
+                        return;
+                    }
+                    auto* model = dialog->findChild<QFileSystemModel*>();
+                    if (model != nullptr && model->rowCount(model->index(folder)) == 0) return;
+                    // Chosen again each time, and pressed only once the name box
+                    // holds it: a press on anything else only warns.
+                    dialog->selectFile(chosen);
+                    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                    if (name != nullptr &&
+                        !chosen.endsWith(name->text().trimmed().remove(QLatin1Char('"'))))
+                        return;
+                    QMetaObject::invokeMethod(dialog, "accept");
+                    if (!dialog->isVisible()) retry->stop();
+                });
             retry->start(10);
         };
     };
