@@ -2,13 +2,18 @@
 
 #include "app/gui/AppIdentity.h"
 #include "app/gui/FindingsPrint.h"
+#include "app/gui/LongWorkRunner.h"
+#include "session/LongWork.h"
 #include "text/Cp1251.h"
 #include "window/FindingsTable.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPrinter>
+#include <QProgressDialog>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -25,6 +30,8 @@ namespace {
 
 // The most of the table's width the columns before the problem take.
 constexpr int kOthersShare = 62;
+
+constexpr auto kPrintingTable = "Печат на таблицата..."_cp;
 
 window::FindingsColumn columnAt(int column) { return static_cast<window::FindingsColumn>(column); }
 
@@ -223,7 +230,23 @@ void FindingsPanel::fitColumns() {
 }
 
 int FindingsPanel::printTo(QPagedPaintDevice& device, int fromPage, int toPage) const {
-    return printFindings(device, findings_, model_->order(), listName_, today(), fromPage, toPage);
+    // A hundred thousand findings take seconds to lay out and paint: the window says how far it
+    // has come once it has taken a while, and "Отказ" stops it before the next page.
+    QProgressDialog progress(fromCp1251(kPrintingTable), fromCp1251(session::stopWorkText()), 0,
+                             1000, window());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(static_cast<int>(kProgressDelay.count()));
+    progress.setAutoClose(false);
+    progress.setValue(0);
+    const int pages = printFindings(device, findings_, model_->order(), listName_, today(),
+                                    fromPage, toPage, [&progress](int permille) {
+                                        progress.setValue(permille);
+                                        QCoreApplication::processEvents();
+                                        return !progress.wasCanceled();
+                                    });
+    if (pages < 0)
+        if (auto* printer = dynamic_cast<QPrinter*>(&device)) printer->abort();
+    return pages;
 }
 
 int FindingsPanel::pagesOn(QPagedPaintDevice& device) const {

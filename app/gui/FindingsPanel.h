@@ -69,7 +69,8 @@ class FindingsPanel : public QWidget {
     const FindingsModel& model() const { return *model_; }
 
     // Prints the table in the order it is sorted, under its heading with today's date, pages
-    // `fromPage` to `toPage` (0: all); the number of pages it takes.
+    // `fromPage` to `toPage` (0: all); the number of pages it takes. A long table shows its
+    // progress with "Отказ", which stops it (-1; a printer's job is then cancelled).
     int printTo(QPagedPaintDevice& device, int fromPage = 0, int toPage = 0) const;
     // The number of pages the table takes on `device`, nothing printed.
     int pagesOn(QPagedPaintDevice& device) const;

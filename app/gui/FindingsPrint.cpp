@@ -57,10 +57,15 @@ class Printout {
                 fromCp1251(window::findingsColumnTitle(static_cast<window::FindingsColumn>(c)));
     }
 
-    // Splits the rows into pages; the number of pages.
-    int layOut() {
+    // Splits the rows into pages; the number of pages, -1 when `progress` stopped it.
+    int layOut(const PrintProgress& progress = {}) {
         heights_.reserve(order_.size());
-        for (const std::size_t at : order_) heights_.push_back(rowHeight(body_, cells(at)));
+        for (std::size_t i = 0; i < order_.size(); ++i) {
+            // A thousand rows at a time: measuring text is what takes the time.
+            if (progress && i % 1024 == 0 && !progress(static_cast<int>(i * 300 / order_.size())))
+                return -1;
+            heights_.push_back(rowHeight(body_, cells(order_[i])));
+        }
         pageStarts_.push_back(0);
         qreal y = tableTop(0);
         for (std::size_t i = 0; i < heights_.size(); ++i) {
@@ -74,11 +79,14 @@ class Printout {
         return static_cast<int>(pageStarts_.size());
     }
 
-    void paint(QPainter& painter, int fromPage, int toPage) {
+    // False when `progress` stopped it.
+    bool paint(QPainter& painter, int fromPage, int toPage, const PrintProgress& progress = {}) {
         const int pages = static_cast<int>(pageStarts_.size());
         const int first = std::clamp(fromPage > 0 ? fromPage : 1, 1, pages);
         const int last = std::clamp(toPage > 0 ? toPage : pages, first, pages);
         for (int page = first; page <= last; ++page) {
+            if (progress && !progress(300 + (page - first) * 700 / (last - first + 1)))
+                return false;
             if (page > first) device_.newPage();
             const auto index = static_cast<std::size_t>(page - 1);
             paintHeading(painter, page, pages);
@@ -96,6 +104,7 @@ class Printout {
                 painter.drawLine(QPointF(0, y), QPointF(width_, y));
             }
         }
+        return true;
     }
 
   private:
@@ -197,14 +206,15 @@ class Printout {
 
 int printFindings(QPagedPaintDevice& device, const processing::RowFindings& findings,
                   const std::vector<std::size_t>& order, std::string_view listName,
-                  const processing::LocalDateTime& printed, int fromPage, int toPage) {
+                  const processing::LocalDateTime& printed, int fromPage, int toPage,
+                  const PrintProgress& progress) {
     Printout printout(device, findings, order, listName, printed);
     QPainter painter;
     if (!painter.begin(&device)) return 0;
-    const int pages = printout.layOut();
-    printout.paint(painter, fromPage, toPage);
+    const int pages = printout.layOut(progress);
+    const bool whole = pages >= 0 && printout.paint(painter, fromPage, toPage, progress);
     painter.end();
-    return pages;
+    return whole ? pages : -1;
 }
 
 int findingsPages(QPagedPaintDevice& device, const processing::RowFindings& findings,

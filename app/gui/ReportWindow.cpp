@@ -245,6 +245,7 @@ bool ReportWindow::saveAsPdf(const QString& path) {
     // Written beside the file and renamed over it at the end, so that a report saved before is
     // never left half overwritten; a failure names the file, the cause and what to do.
     const QByteArray pdf = findings_ != nullptr ? findingsPdf() : reportPagePdf(reportHtml_);
+    if (pdf.isEmpty()) return false;  // the operator stopped it: nothing is written
     const fileio::Replaced written = fileio::replaceFile(
         fs, target, {std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))});
     if (!written.ok()) {
@@ -262,12 +263,14 @@ QByteArray ReportWindow::findingsPdf() const {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
+    int pages = 0;
     {
         QPdfWriter writer(&buffer);
         setUpPdf(writer);
-        printTo(writer);
+        pages = findings_->printTo(writer);
     }
-    return bytes;
+    // Stopped by the operator: no PDF at all, rather than the pages painted so far.
+    return pages < 0 ? QByteArray() : bytes;
 }
 
 }  // namespace velcor::app

@@ -2,6 +2,7 @@
 
 #include "app/gui/Application.h"
 #include "app/gui/FindingsPanel.h"
+#include "app/gui/FindingsPrint.h"
 #include "app/gui/ReportWindow.h"
 #include "processing/RowFindings.h"
 #include "support/TestSupport.h"
@@ -10,6 +11,7 @@
 #include "window/ControlTable.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDate>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -32,8 +34,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <numeric>
 
 namespace velcor::app::test {
 namespace {
@@ -404,6 +408,55 @@ TEST(FindingsWindow, PrintPreviewAndPdfAreTheTableAndAskPastFiftyPages) {
                              "1 Няма разделител", "1 Грешен IBAN", "3 12,3x CR без LF"})
         EXPECT_TRUE(page.contains(QString::fromUtf8(text))) << text << "\n" << page.toStdString();
     EXPECT_FALSE(page.contains(QStringLiteral("message list")));
+}
+
+// A long table tells how far its printout has come, its layout and then its pages, and stops
+// before the next page when told to: the window's "Отказ" then leaves no PDF and no print job.
+TEST(FindingsWindow, ALongPrintoutTellsItsProgressAndStopsWhenTold) {
+    processing::RowFindings findings;
+    findings.keep = processing::kMaxFindingsKept;
+    for (int row = 1; row <= 3000; ++row)
+        findings.add(processing::FindingKind::zeroSum, row, "Нулева сума на ред: %lld"_cp.c_str(),
+                     static_cast<long long>(row));
+    std::vector<std::size_t> order(findings.kept.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const struct {
+        const char* what;
+        int stopAt;  // the call that answers false; 0: none
+        int pages;   // what printFindings answers: -1 when stopped
+    } cases[] = {
+        {"to its end", 0, 0}, {"stopped in its layout", 2, -1}, {"stopped at a page", 0, -1}};
+    int wholePages = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        std::vector<int> heard;
+        int pagesBegun = 0;
+        const bool atAPage = std::string(c.what) == "stopped at a page";
+        const int pages = printFindings(
+            writer, findings, order, "O081206P.1DP", {2006, 12, 8}, 0, 0, [&](int permille) {
+                heard.push_back(permille);
+                if (permille >= 300) ++pagesBegun;
+                if (atAPage) return pagesBegun < 2;  // the first page, not the second
+                return c.stopAt == 0 || static_cast<int>(heard.size()) < c.stopAt;
+            });
+        ASSERT_FALSE(heard.empty());
+        EXPECT_TRUE(std::is_sorted(heard.begin(), heard.end()));
+        EXPECT_LT(heard.back(), 1000);
+        if (c.pages < 0) {
+            EXPECT_EQ(pages, -1);
+        } else {
+            wholePages = pages;
+            EXPECT_GT(pages, 50);
+            // Its layout, then one call before each page.
+            EXPECT_EQ(std::count_if(heard.begin(), heard.end(), [](int p) { return p >= 300; }),
+                      pages);
+        }
+    }
+    EXPECT_GT(wholePages, 0);
 }
 
 // Opened through the window, a list whose rows lack their delimiter: each such row is one row with

@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -228,13 +229,15 @@ TEST_F(HostFixture, TheOpenFileDialogSuggestsThePatternAndStartsWhereTheLastList
                     }
                     auto* model = dialog->findChild<QFileSystemModel*>();
                     if (model != nullptr && model->rowCount(model->index(folder)) == 0) return;
-                    // Chosen again each time, and pressed only once the name box
-                    // holds it: a press on anything else only warns.
-                    dialog->selectFile(chosen);
-                    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-                    if (name != nullptr &&
-                        !chosen.endsWith(name->text().trimmed().remove(QLatin1Char('"'))))
+                    if (dialog->directory().absolutePath() != folder) {
+                        dialog->setDirectory(folder);
                         return;
+                    }
+                    // The list's name typed into the name box, as the operator
+                    // would: a choice made before the folder was read may have left
+                    // the pattern there, which an accept only filters by.
+                    if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                        name->setText(QFileInfo(chosen).fileName());
                     QMetaObject::invokeMethod(dialog, "accept");
                     if (!dialog->isVisible()) retry->stop();
                 });
