@@ -1,5 +1,6 @@
 #include "output/StatusReport.h"
 
+#include "output/SepaExport.h"
 #include "output/XmlInput.h"
 #include "text/Cp1251.h"
 #include "text/Text.h"
@@ -882,6 +883,9 @@ void Matching::writeRejectedList() {
         report_.rejectedRows = 0;
         return;
     }
+    // Payees and their accounts: no more open than the list they came from, and the user's
+    // alone where that list is gone, as every file written beside a list.
+    narrowPermissions(fs_, target, filePermissions(fs_, report_.exported.listPath).value_or(0600));
     report_.rejectedList = StatusReport::RejectedList::written;
 }
 

@@ -341,6 +341,18 @@ TEST_F(CliSepaStatus, TheRejectedListNeverReplacesAFileAndARecordLetGoIsTold) {
     EXPECT_NE(err.str().find("вече съществува и не се презаписва"), std::string::npos) << err.str();
     EXPECT_EQ(testing::readFileBytes(taken), "mine");
 
+#ifndef _WIN32
+    // Like every file written beside a list, the new list is no more open than the list.
+    std::filesystem::permissions(list, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    const std::string fresh = dir.file("fresh.1DP");
+    EXPECT_EQ(run({"status", "--rejected-list", fresh, report}), 1);
+    EXPECT_EQ(std::filesystem::status(fresh).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read);
+#endif
+
     const std::string folder = *output::userPrepareHistoryFolder();
     output::pruneSepaRecords(fileio::standardFileSystem(), folder, {std::chrono::seconds(0), 0});
     EXPECT_EQ(run({"status", report}), 2);
